@@ -1,0 +1,37 @@
+#include "path_text.h"
+
+std::size_t fileNamePart(std::string_view path)
+{
+    const std::size_t sep = path.find_last_of("/\\");
+    return sep == std::string_view::npos ? 0 : sep + 1;
+}
+
+std::string fileNameOf(std::string_view path)
+{
+    return std::string(path.substr(fileNamePart(path)));
+}
+
+std::string folderOf(std::string_view path)
+{
+    return std::string(path.substr(0, fileNamePart(path)));
+}
+
+namespace {
+
+unsigned char foldAscii(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+}
+
+}  // namespace
+
+int compareNoCase(std::string_view a, std::string_view b)
+{
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (i >= b.size()) return 1;
+        const auto ca = static_cast<signed char>(foldAscii(static_cast<unsigned char>(a[i])));
+        const auto cb = static_cast<signed char>(foldAscii(static_cast<unsigned char>(b[i])));
+        if (ca != cb) return cb - ca;
+    }
+    return static_cast<int>(b.size()) - static_cast<int>(a.size());
+}

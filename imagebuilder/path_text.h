@@ -1,0 +1,21 @@
+// Path and name helpers. Paths are UTF-8: no byte of a multi-byte UTF-8
+// character is below 0x80, so a '/' or '\' byte is always a real separator.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// The position in path where its file name begins: after the last '/' or
+// '\', or 0 when there is none.
+std::size_t fileNamePart(std::string_view path);
+
+// The file name of path (what follows the last separator).
+std::string fileNameOf(std::string_view path);
+
+// The folder of path, ending in its separator; empty when path has none.
+std::string folderOf(std::string_view path);
+
+// 0 exactly when a and b are equal once ASCII A-Z are folded to a-z, byte by
+// byte; otherwise the sign tells nothing callers rely on.
+int compareNoCase(std::string_view a, std::string_view b);

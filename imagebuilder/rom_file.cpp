@@ -1,0 +1,80 @@
+#include "rom_file.h"
+
+#include "file_io.h"
+#include "path_text.h"
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr std::array<unsigned char, 4> INES_MAGIC = {0x4E, 0x45, 0x53, 0x1A};
+
+bool hasInesMagic(const unsigned char* header)
+{
+    return std::memcmp(header, INES_MAGIC.data(), INES_MAGIC.size()) == 0;
+}
+
+constexpr std::size_t COPY_BUFFER_SIZE = 256 * 1024;
+
+}  // namespace
+
+int probeNesRom(const std::string& path, int& mapper, int& battery)
+{
+    InFile file(path);
+    if (!file.isOpen()) return 1;
+    std::array<unsigned char, 10> header{};
+    const std::size_t got = file.read(header.data(), header.size());
+    if (got < INES_MAGIC.size() || !hasInesMagic(header.data())) return 2;
+    mapper = (header[7] & 0xF0) | (header[6] >> 4);
+    battery = (header[6] >> 1) & 1;
+    return 0;
+}
+
+int appendFile(OutFile& image, const std::string& path, std::string_view extension)
+{
+    InFile file(path);
+    if (!file.isOpen()) return 0;
+    std::array<unsigned char, 8> head{};
+    if (compareNoCase(extension, "nes") == 0) {
+        const std::size_t got = file.read(head.data(), head.size());
+        if (got == head.size() && hasInesMagic(head.data()) && (head[7] & 0x0F) != 0) {
+            head[7] = 0;
+        }
+        image.write(head.data(), got);
+    }
+    std::string buffer(COPY_BUFFER_SIZE, '\0');
+    for (;;) {
+        const std::size_t got = file.read(buffer.data(), buffer.size());
+        if (got == 0) break;
+        image.write(buffer.data(), got);
+        if (got < buffer.size()) break;
+    }
+    if (file.readFailed()) {
+        // The copy is shorter than the file: the output must not pass as complete.
+        const int err = errno != 0 ? errno : EIO;
+        reportFileError(path, err);
+        image.fail(err);
+    }
+    return 1;
+}
+
+std::int32_t fileSize(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        reportFileError(path, errno);
+        return 0;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        reportFileError(path, EISDIR);
+        return 0;
+    }
+    if (st.st_size > std::numeric_limits<std::int32_t>::max()) {
+        return std::numeric_limits<std::int32_t>::max();
+    }
+    return static_cast<std::int32_t>(st.st_size);
+}

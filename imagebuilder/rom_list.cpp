@@ -1,0 +1,202 @@
+#include "rom_list.h"
+
+#include "path_text.h"
+#include "rom_file.h"
+#include "title_rules.h"
+
+#include <algorithm>
+#include <limits>
+#include <new>
+
+std::unique_ptr<RomList> romListCreate()
+{
+    try {
+        return std::make_unique<RomList>();
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+int romListFree(std::unique_ptr<RomList>& list)
+{
+    if (!list) return -1;
+    list.reset();
+    return 0;
+}
+
+RomEntry* romListFind(const RomList* list, std::string_view path)
+{
+    if (list == nullptr) return nullptr;
+    for (RomEntry* e = list->head; e != nullptr; e = e->next) {
+        if (compareNoCase(e->path, path) == 0) return e;
+    }
+    return nullptr;
+}
+
+namespace {
+
+std::int32_t roundedSize(std::int32_t size)
+{
+    constexpr std::int32_t largest = std::numeric_limits<std::int32_t>::max() & ~3;
+    if (size > largest) return largest;
+    return (size + 3) & ~3;
+}
+
+}  // namespace
+
+RomEntry* romListAdd(RomList* list, const std::string& path)
+{
+    if (list == nullptr || romListFind(list, path) != nullptr) return nullptr;
+    RomEntry* entry = nullptr;
+    try {
+        auto owned = std::make_unique<RomEntry>();
+        owned->path = path;
+        list->entries.reserve(list->entries.size() + 1);
+        entry = owned.get();
+        list->entries.push_back(std::move(owned));
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+    entry->size = roundedSize(fileSize(path));
+    entry->prev = list->tail;
+    if (list->tail != nullptr) {
+        list->tail->next = entry;
+    } else {
+        list->head = entry;
+    }
+    list->tail = entry;
+    list->count += 1;
+    list->totalSize += entry->size;
+    return entry;
+}
+
+int romListRemove(RomList* list, const std::string& path)
+{
+    RomEntry* entry = romListFind(list, path);
+    if (entry == nullptr) return -1;
+    (entry->prev != nullptr ? entry->prev->next : list->head) = entry->next;
+    (entry->next != nullptr ? entry->next->prev : list->tail) = entry->prev;
+    list->totalSize -= entry->size;
+    list->count -= 1;
+    auto& owned = list->entries;
+    owned.erase(std::find_if(owned.begin(), owned.end(),
+                             [entry](const std::unique_ptr<RomEntry>& e) { return e.get() == entry; }));
+    return 0;
+}
+
+RomEntry* romListAt(const RomList* list, int index)
+{
+    if (list == nullptr || index < 0 || index >= list->count) return nullptr;
+    RomEntry* e = list->head;
+    for (int i = 0; i < index && e != nullptr; ++i) e = e->next;
+    return e;
+}
+
+namespace {
+
+// Swaps two neighbours a and b, where b == a->next.
+void swapWithNext(RomList* list, RomEntry* a)
+{
+    RomEntry* b = a->next;
+    RomEntry* before = a->prev;
+    RomEntry* after = b->next;
+    (before != nullptr ? before->next : list->head) = b;
+    (after != nullptr ? after->prev : list->tail) = a;
+    b->prev = before;
+    b->next = a;
+    a->prev = b;
+    a->next = after;
+}
+
+}  // namespace
+
+int romListMove(RomList* list, int index, int direction)
+{
+    RomEntry* entry = romListAt(list, index);
+    if (entry == nullptr) return -1;
+    if (direction > 0) {
+        if (entry->prev != nullptr) swapWithNext(list, entry->prev);
+    } else if (entry->next != nullptr) {
+        swapWithNext(list, entry);
+    }
+    return 0;
+}
+
+namespace {
+
+const std::string& titleOrEmpty(const RomEntry* e)
+{
+    static const std::string empty;
+    return e->title ? *e->title : empty;
+}
+
+// Negative, zero or positive as a orders before, with or after b by key.
+int compareByKey(const RomEntry* a, const RomEntry* b, int key)
+{
+    auto sign = [](auto x, auto y) { return x < y ? -1 : (y < x ? 1 : 0); };
+    switch (key) {
+    case SortByPath: return a->path.compare(b->path);
+    case SortByTitle: return titleOrEmpty(a).compare(titleOrEmpty(b));
+    case SortBySize: return sign(a->size, b->size);
+    case SortByMapper: return sign(a->mapper, b->mapper);
+    default: return sign(a->battery, b->battery);
+    }
+}
+
+}  // namespace
+
+int romListSort(RomList* list, int key, int ascending)
+{
+    if (list == nullptr || key < SortByPath || key > SortByBattery) return 1;
+    if (list->count == 0) return 0;
+    std::vector<RomEntry*> order;
+    try {
+        order.reserve(static_cast<std::size_t>(list->count));
+    } catch (const std::bad_alloc&) {
+        return 2;
+    }
+    for (RomEntry* e = list->head; e != nullptr; e = e->next) order.push_back(e);
+    std::sort(order.begin(), order.end(), [key, ascending](const RomEntry* a, const RomEntry* b) {
+        const int c = compareByKey(a, b, key);
+        return ascending != 0 ? c < 0 : c > 0;
+    });
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        order[i]->prev = i > 0 ? order[i - 1] : nullptr;
+        order[i]->next = i + 1 < order.size() ? order[i + 1] : nullptr;
+    }
+    list->head = order.front();
+    list->tail = order.back();
+    return 0;
+}
+
+int romEntrySetTitle(RomEntry* entry, std::string_view title, int mapper, int battery)
+{
+    if (entry == nullptr) return 0;
+    entry->title.reset();
+    entry->mapper = mapper;
+    entry->battery = battery;
+    try {
+        entry->title = std::string(title);
+        cutTitle(&*entry->title, 21);
+    } catch (const std::bad_alloc&) {
+        entry->title.reset();
+    }
+    return 0;
+}
+
+int romEntrySetPocket(RomEntry* entry, std::string_view pocketTitle, int flags, int follow,
+                      int slot)
+{
+    if (entry == nullptr) return 0;
+    entry->pocketTitle.reset();
+    entry->pocketFlags = flags;
+    entry->pocketFollow = follow;
+    entry->pocketSlot = slot;
+    try {
+        entry->pocketTitle = std::string(pocketTitle);
+        cutTitle(&*entry->pocketTitle, 29);
+    } catch (const std::bad_alloc&) {
+        entry->pocketTitle.reset();
+    }
+    return 0;
+}

@@ -1,0 +1,78 @@
+// The ordered list of ROM files that the merge tool writes into an image.
+// A doubly linked list of plain records: the windows address entries by
+// index and move them one place at a time.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct RomEntry {
+    std::string path;                        // as given to romListAdd (UTF-8)
+    std::int32_t size = 0;                   // file size rounded up to a multiple of 4
+    std::optional<std::string> title;        // Shift-JIS (CP932), <= 21 chars, <= 32 bytes
+    std::int32_t mapper = 0;
+    std::int32_t battery = 0;
+    std::optional<std::string> pocketTitle;  // Shift-JIS (CP932), <= 29 chars, <= 32 bytes
+    std::int32_t pocketFlags = 0;
+    std::int32_t pocketFollow = 0;
+    std::int32_t pocketSlot = 0;
+    std::int32_t selected = 0;               // carries a window selection across a redraw
+    RomEntry* prev = nullptr;
+    RomEntry* next = nullptr;
+};
+
+struct RomList {
+    std::int32_t count = 0;
+    // Held in 64 bits so that many large files can't wrap the sum.
+    std::int64_t totalSize = 0;
+    RomEntry* head = nullptr;
+    RomEntry* tail = nullptr;
+    // Owns the entries; their order is given by the links alone.
+    std::vector<std::unique_ptr<RomEntry>> entries;
+};
+
+enum RomSortKey {
+    SortByPath = 0,
+    SortByTitle = 1,
+    SortBySize = 2,
+    SortByMapper = 3,
+    SortByBattery = 4,
+};
+
+// A new empty list, or null when memory is short.
+std::unique_ptr<RomList> romListCreate();
+
+// Frees the list and every entry and leaves list null: 0, or -1 for a null list.
+int romListFree(std::unique_ptr<RomList>& list);
+
+// Appends an entry for path, sized from the file. Null when list is null, an
+// entry with the same path (ASCII case ignored) is listed, or memory is short.
+RomEntry* romListAdd(RomList* list, const std::string& path);
+
+// 0 after removing the entry with that path (case ignored); -1 when none.
+int romListRemove(RomList* list, const std::string& path);
+
+// The first entry whose path equals path with ASCII case ignored, or null.
+RomEntry* romListFind(const RomList* list, std::string_view path);
+
+// The entry at the zero-based index, or null.
+RomEntry* romListAt(const RomList* list, int index);
+
+// Moves the entry at index one place: towards the head when direction > 0,
+// towards the tail otherwise; it stays at that end. 0, or -1 without entry.
+int romListMove(RomList* list, int index, int direction);
+
+// 0 after sorting (or for an empty list); 1 for a null list or a key outside
+// 0-4; 2 when the working array can't be allocated. Not stable.
+int romListSort(RomList* list, int key, int ascending);
+
+// Sets title (cut to 21 characters), mapper and battery. Always 0.
+int romEntrySetTitle(RomEntry* entry, std::string_view title, int mapper, int battery);
+
+// Sets the PocketNES title (cut to 29 characters), flags, follow and slot. Always 0.
+int romEntrySetPocket(RomEntry* entry, std::string_view pocketTitle, int flags, int follow,
+                      int slot);

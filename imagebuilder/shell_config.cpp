@@ -1,0 +1,76 @@
+#include "shell_config.h"
+
+#include "ini_profile.h"
+#include "path_text.h"
+#include "rom_file.h"
+
+#include <limits>
+
+namespace {
+
+constexpr const char* CONFIG_FILE = "romweld.cfg";
+
+}  // namespace
+
+bool splitExtraFile(std::string_view value, ExtraFileSpec& spec)
+{
+    const std::size_t first = value.find(',');
+    if (first == std::string_view::npos) return false;
+    const std::size_t second = value.find(',', first + 1);
+    if (second == std::string_view::npos) return false;
+    spec.path = std::string(value.substr(0, first));
+    spec.name = std::string(value.substr(first + 1, second - first - 1));
+    spec.ext = std::string(value.substr(second + 1));
+    return true;
+}
+
+namespace {
+
+std::int32_t estimateFromConfig(const IniSnapshot& config, const std::string& programDir,
+                                std::string_view section)
+{
+    const std::string shell = config.readString(section, "shell", "kvl.gba", CONFIG_VALUE_MAX);
+    std::int64_t total = fileSize(programDir + shell);
+    if (total == 0) return 0;
+    for (int n = 0;; ++n) {
+        const std::string value =
+            config.readString(section, "file" + std::to_string(n), "", CONFIG_VALUE_MAX);
+        if (value.empty()) break;
+        ExtraFileSpec spec;
+        if (!splitExtraFile(value, spec)) return 0;
+        const std::int64_t size = fileSize(programDir + spec.path);
+        if (size == 0) return 0;
+        total += 44 + ((size + 3) & ~std::int64_t{3});
+        if (total > std::numeric_limits<std::int32_t>::max()) {
+            return std::numeric_limits<std::int32_t>::max();
+        }
+    }
+    return static_cast<std::int32_t>(total);
+}
+
+}  // namespace
+
+std::int32_t estimateShellSize(const std::string& programDir, std::string_view section)
+{
+    return estimateFromConfig(IniSnapshot::load(programDir + CONFIG_FILE), programDir, section);
+}
+
+std::vector<ShellVariant> loadShellVariants(const std::string& programDir)
+{
+    std::vector<ShellVariant> table;
+    const IniSnapshot config = IniSnapshot::load(programDir + CONFIG_FILE);
+    const int num = config.readInt("list", "num", 0);
+    if (num <= 0 || num > MAX_VARIANT_SLOTS) return table;
+    for (int i = 0; i < num; ++i) {
+        const std::string name =
+            config.readString("list", "list" + std::to_string(i), "", CONFIG_VALUE_MAX);
+        if (name.empty()) continue;
+        ShellVariant variant;
+        variant.name = name;
+        variant.imageSize = estimateFromConfig(config, programDir, name);
+        const std::string type = config.readString(name, "type", "kvl", CONFIG_VALUE_MAX);
+        variant.isPocketNes = compareNoCase(type, "PNES") == 0 ? 1 : 0;
+        if (variant.imageSize != 0) table.push_back(std::move(variant));
+    }
+    return table;
+}

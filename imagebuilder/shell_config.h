@@ -1,0 +1,44 @@
+// The shell variants of "romweld.cfg": which emulator shell an image starts
+// with, which record layout it uses and which extra files follow the shell.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The section used when no variant is named.
+constexpr std::string_view DEFAULT_VARIANT = "kvl-v02";
+
+// Values of "romweld.cfg" are read to at most this many bytes.
+constexpr std::size_t CONFIG_VALUE_MAX = 99;
+
+// More "num" slots than this are taken as a damaged file, not read one by one.
+constexpr int MAX_VARIANT_SLOTS = 65536;
+
+struct ShellVariant {
+    std::int32_t imageSize = 0;   // bytes the shell and the extra files take in an image
+    std::string name;             // the variant's section name, at most 99 bytes
+    std::int32_t isPocketNes = 0; // 1 when the section's "type" is PNES (any case)
+};
+
+// The usable variants in the order of the "list%d" keys; empty when there is
+// no configuration file, "num" is not positive or too large, or no listed
+// variant has all its files.
+std::vector<ShellVariant> loadShellVariants(const std::string& programDir);
+
+// The bytes the section's shell and extra files take in an image: the shell
+// exactly, each extra file with its 44-byte record header and padding to a
+// multiple of 4. 0 when the shell or an extra file is missing or empty, or an
+// extra-file value lacks its two commas (the writer could not use it).
+std::int32_t estimateShellSize(const std::string& programDir,
+                               std::string_view section = DEFAULT_VARIANT);
+
+// An extra-file value "path,name,ext" split at its first two commas; the ext
+// keeps any further commas. False when the value has fewer than two commas.
+struct ExtraFileSpec {
+    std::string path;
+    std::string name;
+    std::string ext;
+};
+bool splitExtraFile(std::string_view value, ExtraFileSpec& spec);

@@ -1,0 +1,90 @@
+#include "title_rules.h"
+
+#include "sjis.h"
+
+#include <array>
+
+namespace {
+
+struct CodeRange {
+    unsigned short first;
+    unsigned short last;
+};
+
+// The allowed characters in ascending Shift-JIS code order. A trail byte of
+// 0x7F never occurs, so ranges that span it hold one code less than it seems.
+constexpr std::array<CodeRange, 11> ALLOWED_RANGES = {{
+    {0x8141, 0x81AC},  // punctuation and symbols 、 to 〓
+    {0x81B8, 0x81BF},  // set symbols ∈ to ∩
+    {0x81C8, 0x81CE},  // logic symbols ∧ to ∃
+    {0x81DA, 0x81E8},  // mathematical symbols ∠ to ∬
+    {0x81F0, 0x81F7},  // Å to ¶
+    {0x81FC, 0x81FC},  // ◯
+    {0x824F, 0x8258},  // ０ to ９
+    {0x8260, 0x8279},  // Ａ to Ｚ
+    {0x8281, 0x829A},  // ａ to ｚ
+    {0x829F, 0x82F1},  // hiragana ぁ to ん
+    {0x8340, 0x8396},  // katakana ァ to ヶ
+}};
+
+}  // namespace
+
+bool isAllowedTitleChar(unsigned char lead, unsigned char trail)
+{
+    if (trail == 0x7F) return false;
+    const unsigned code = (static_cast<unsigned>(lead) << 8) | trail;
+    for (const CodeRange& range : ALLOWED_RANGES) {
+        if (code >= range.first && code <= range.last) return true;
+    }
+    return false;
+}
+
+int cutTitle(std::string* text, int maxChars)
+{
+    if (text == nullptr) return 0;
+    const std::string& t = *text;
+    std::size_t pos = 0;
+    int chars = 0;
+    while (pos < t.size() && t[pos] != '\0' && chars < maxChars) {
+        std::size_t width = 1;
+        if (isSjisLead(static_cast<unsigned char>(t[pos]))) {
+            // A double-byte character may not begin at byte 31, and a lead
+            // byte without its trail is not a character.
+            if (pos == 31 || pos + 1 >= t.size() || t[pos + 1] == '\0') break;
+            width = 2;
+        }
+        ++chars;
+        pos += width;
+        if (pos >= 32) break;
+    }
+    text->resize(pos);
+    return 0;
+}
+
+int filterTitle(std::string& text)
+{
+    const std::string copy = text;
+    std::string kept;
+    kept.reserve(copy.size());
+    int removed = 0;
+    std::size_t i = 0;
+    while (i < copy.size() && copy[i] != '\0') {
+        const auto c = static_cast<unsigned char>(copy[i]);
+        if (!isSjisLead(c)) {
+            kept.push_back(copy[i]);
+            ++i;
+            continue;
+        }
+        const bool hasTrail = i + 1 < copy.size() && copy[i + 1] != '\0';
+        if (hasTrail && isAllowedTitleChar(c, static_cast<unsigned char>(copy[i + 1]))) {
+            kept.push_back(copy[i]);
+            kept.push_back(copy[i + 1]);
+        } else {
+            removed = 1;
+        }
+        i += hasTrail ? 2 : 1;
+    }
+    text = kept;
+    cutTitle(&text, 21);
+    return removed;
+}

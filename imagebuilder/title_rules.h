@@ -1,0 +1,21 @@
+// The rules a ROM or save title must keep: a fixed set of allowed double-byte
+// characters, at most 32 bytes, never ending inside a double-byte character.
+#pragma once
+
+#include <string>
+
+// The number of allowed double-byte title characters (JIS X 0208 rows 1-5
+// without the ideographic space).
+constexpr int ALLOWED_TITLE_CHAR_COUNT = 377;
+
+// True when the Shift-JIS pair is one of the allowed title characters.
+bool isAllowedTitleChar(unsigned char lead, unsigned char trail);
+
+// Cuts text in place to at most maxChars characters and 32 bytes; a
+// double-byte character never begins at byte 31. A null text is left alone.
+// Always 0.
+int cutTitle(std::string* text, int maxChars);
+
+// Drops the double-byte characters that are not allowed (and a lone lead byte
+// at the end), then cuts to 21 characters. 1 when a character was dropped.
+int filterTitle(std::string& text);

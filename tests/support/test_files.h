@@ -1,0 +1,40 @@
+// Test data is made by the tests themselves, in a temporary folder that is
+// removed afterwards.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+using Bytes = std::vector<unsigned char>;
+
+// A fresh folder under the system's temporary folder, removed with its
+// contents when the object goes away. path() ends in '/'.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + name; }
+
+private:
+    std::string path_;
+};
+
+void writeBytes(const std::string& path, const Bytes& bytes);
+void writeText(const std::string& path, const std::string& text);
+Bytes readBytes(const std::string& path);
+std::string readText(const std::string& path);
+bool fileExists(const std::string& path);
+std::int64_t sizeOf(const std::string& path);
+
+// Bytes of an iNES file of the given total size (at least 16 bytes): the
+// magic, byte 6 and byte 7 as given, then a pattern that depends on seed.
+Bytes makeInesRom(std::size_t size, unsigned char byte6 = 0, unsigned char byte7 = 0,
+                  unsigned seed = 1);
+
+// A pattern of bytes that depends on seed, for file contents.
+Bytes patternBytes(std::size_t size, unsigned seed = 1);
