@@ -1,0 +1,85 @@
+#include "fake_prompts.h"
+
+namespace {
+
+template <typename T>
+T takeOr(QList<T>& queue, T fallback, QStringList& unanswered, const QString& what)
+{
+    if (queue.isEmpty()) {
+        unanswered << what;
+        return fallback;
+    }
+    return queue.takeFirst();
+}
+
+}  // namespace
+
+QStringList FakePrompts::texts() const
+{
+    QStringList out;
+    for (const Call& c : calls) {
+        if (c.kind == "message" || c.kind == "yesno" || c.kind == "okcancel") out << c.text;
+    }
+    return out;
+}
+
+QList<FakePrompts::Call> FakePrompts::callsOf(const QString& kind) const
+{
+    QList<Call> out;
+    for (const Call& c : calls) {
+        if (c.kind == kind) out << c;
+    }
+    return out;
+}
+
+void FakePrompts::clear()
+{
+    calls.clear();
+    unanswered.clear();
+}
+
+void FakePrompts::showMessage(const QString& text)
+{
+    calls << Call{"message", text, {}};
+}
+
+bool FakePrompts::askYesNo(const QString& text)
+{
+    calls << Call{"yesno", text, {}};
+    return takeOr(yesNoAnswers, false, unanswered, "yesno: " + text);
+}
+
+bool FakePrompts::askOkCancel(const QString& text)
+{
+    calls << Call{"okcancel", text, {}};
+    return takeOr(okCancelAnswers, false, unanswered, "okcancel: " + text);
+}
+
+QStringList FakePrompts::chooseOpenFiles(const FileChooser& chooser)
+{
+    calls << Call{"openfiles", chooser.filter, chooser};
+    return takeOr(openFilesAnswers, QStringList(), unanswered, "openfiles: " + chooser.filter);
+}
+
+std::optional<QString> FakePrompts::chooseOpenFile(const FileChooser& chooser)
+{
+    calls << Call{"openfile", chooser.filter, chooser};
+    return takeOr(openFileAnswers, std::optional<QString>(), unanswered, "openfile: " + chooser.filter);
+}
+
+std::optional<QString> FakePrompts::chooseSaveFile(const FileChooser& chooser)
+{
+    calls << Call{"savefile", chooser.filter, chooser};
+    return takeOr(saveFileAnswers, std::optional<QString>(), unanswered, "savefile: " + chooser.filter);
+}
+
+bool FakePrompts::startProgram(const QString& program)
+{
+    calls << Call{"start", program, {}};
+    return startResult;
+}
+
+void FakePrompts::showAbout(const QString& caption, const QString& text)
+{
+    calls << Call{"about", caption + "|" + text, {}};
+}

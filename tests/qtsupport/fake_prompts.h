@@ -1,0 +1,48 @@
+// Prompts answered by a script: every question, chooser and program start is
+// recorded, and answers are taken from queues in order. A question without a
+// scripted answer gets No / Cancel / a cancelled chooser and is noted in
+// unanswered, so a test sees dialogs it did not expect.
+#pragma once
+
+#include "prompts.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class FakePrompts : public Prompts {
+public:
+    struct Call {
+        QString kind;   // "message", "yesno", "okcancel", "openfiles", "openfile", "savefile", "start", "about"
+        QString text;   // message text, program path, or about text
+        FileChooser chooser;
+    };
+
+    // Answers, taken from the front.
+    QList<bool> yesNoAnswers;
+    QList<bool> okCancelAnswers;
+    QList<QStringList> openFilesAnswers;
+    QList<std::optional<QString>> openFileAnswers;
+    QList<std::optional<QString>> saveFileAnswers;
+    bool startResult = true;
+
+    // What happened.
+    QList<Call> calls;
+    QStringList unanswered;
+
+    // Texts of every message box and question, in order.
+    QStringList texts() const;
+    // Calls of one kind.
+    QList<Call> callsOf(const QString& kind) const;
+    void clear();
+
+    void showMessage(const QString& text) override;
+    bool askYesNo(const QString& text) override;
+    bool askOkCancel(const QString& text) override;
+    QStringList chooseOpenFiles(const FileChooser& chooser) override;
+    std::optional<QString> chooseOpenFile(const FileChooser& chooser) override;
+    std::optional<QString> chooseSaveFile(const FileChooser& chooser) override;
+    bool startProgram(const QString& program) override;
+    void showAbout(const QString& caption, const QString& text) override;
+};

@@ -1,0 +1,45 @@
+// Every modal question, file chooser and program start of the windows goes
+// through Prompts, so that tests can answer them and no test ever opens a
+// real modal dialog.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// One file chooser. The filter is given in the classic form
+// "NES files(*.nes)|*.nes|All files(*.*)|*.*||"; the first choice is in force.
+struct FileChooser {
+    QString filter;
+    QString defaultExtension;   // added to a typed name without one; empty for none
+    QString initialFolder;      // may be empty
+    QString initialName;        // preset file name, may be empty or a pattern like "*.gba"
+    bool multiple = false;      // open chooser: several files at once
+    bool mustExist = true;      // open chooser: only existing files
+    bool confirmOverwrite = false;  // save chooser: ask before replacing a file
+};
+
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+
+    // A message with the single button "OK".
+    virtual void showMessage(const QString& text) = 0;
+    // A question with "Yes" and "No"; true for Yes.
+    virtual bool askYesNo(const QString& text) = 0;
+    // A question with "OK" and "Cancel"; true for OK.
+    virtual bool askOkCancel(const QString& text) = 0;
+
+    // Open chooser for several files: the chosen paths, empty when cancelled.
+    virtual QStringList chooseOpenFiles(const FileChooser& chooser) = 0;
+    // Open chooser for one file: the chosen path, nullopt when cancelled.
+    virtual std::optional<QString> chooseOpenFile(const FileChooser& chooser) = 0;
+    // Save chooser: the chosen path, nullopt when cancelled.
+    virtual std::optional<QString> chooseSaveFile(const FileChooser& chooser) = 0;
+
+    // Starts a program detached, without arguments and without waiting.
+    virtual bool startProgram(const QString& program) = 0;
+
+    // The about box: caption, one line of text and "OK".
+    virtual void showAbout(const QString& caption, const QString& text) = 0;
+};
