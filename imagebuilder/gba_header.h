@@ -1,0 +1,14 @@
+// Rewrites the GBA cartridge header (the first 192 bytes) of an image in place.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+// The compressed boot logo every GBA cartridge header carries at offset 4.
+extern const std::array<unsigned char, 156> GBA_BOOT_LOGO;
+
+// 0 after rewriting the header; 1 when the image can't be opened for update
+// (nothing changes then) or a write or close fails.
+int fixGbaHeader(const std::string& imagePath, std::string_view title, std::string_view gameCode,
+                 std::string_view makerCode);
