@@ -34,6 +34,11 @@ std::vector<ShellVariant> loadShellVariants(const std::string& programDir);
 std::int32_t estimateShellSize(const std::string& programDir,
                                std::string_view section = DEFAULT_VARIANT);
 
+// The variant the window preselects for a stored "KVLVersion" value: the
+// first whose name begins with wanted, ASCII case ignored, else 0.
+// -1 for an empty table.
+int chooseVariantIndex(const std::vector<ShellVariant>& table, std::string_view wanted);
+
 // An extra-file value "path,name,ext" split at its first two commas; the ext
 // keeps any further commas. False when the value has fewer than two commas.
 struct ExtraFileSpec {
