@@ -74,3 +74,15 @@ std::vector<ShellVariant> loadShellVariants(const std::string& programDir)
     }
     return table;
 }
+
+int chooseVariantIndex(const std::vector<ShellVariant>& table, std::string_view wanted)
+{
+    if (table.empty()) return -1;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const std::string_view name = table[i].name;
+        if (name.size() >= wanted.size() && compareNoCase(name.substr(0, wanted.size()), wanted) == 0) {
+            return static_cast<int>(i);
+        }
+    }
+    return 0;
+}
