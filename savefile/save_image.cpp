@@ -1,0 +1,81 @@
+#include "save_image.h"
+
+#include "byte_order.h"
+#include "file_io.h"
+#include "rom_file.h"
+
+namespace {
+
+constexpr std::size_t CHECKSUM_WORDS = 71;  // the magic and the seven slot headers
+
+std::uint32_t slotState(const SaveImage& image, int s)
+{
+    return getLe32(image.data() + slotHeaderOffset(s));
+}
+
+bool isValidImage(const SaveImage& image)
+{
+    if (getLe32(image.data()) != SAVE_IMAGE_MAGIC) return false;
+    for (int s = 0; s < SLOT_COUNT; ++s) {
+        const std::uint32_t state = slotState(image, s);
+        if (state != SLOT_USED && state != SLOT_EMPTY) return false;
+    }
+    return getLe32(image.data() + CHECKSUM_OFFSET) == saveImageChecksum(image);
+}
+
+int failBlank(SaveImage& image, int code)
+{
+    blankSaveImage(image);
+    return code;
+}
+
+}  // namespace
+
+std::uint32_t saveImageChecksum(const SaveImage& image)
+{
+    std::uint32_t sum = 0;
+    for (std::size_t w = 0; w < CHECKSUM_WORDS; ++w) sum ^= getLe32(image.data() + 4 * w);
+    return sum;
+}
+
+int blankSaveImage(SaveImage& image)
+{
+    image.fill(0);
+    putLe32(image.data(), SAVE_IMAGE_MAGIC);
+    for (int s = 0; s < SLOT_COUNT; ++s) putLe32(image.data() + slotHeaderOffset(s), SLOT_EMPTY);
+    putLe32(image.data() + CHECKSUM_OFFSET, saveImageChecksum(image));
+    return 0;
+}
+
+int readSaveImage(const std::string& path, SaveImage& image)
+{
+    const std::int32_t size = fileSize(path);
+    if (size == 0) return failBlank(image, 1);
+    if (static_cast<std::size_t>(size) != SAVE_IMAGE_SIZE) return failBlank(image, 2);
+    InFile in(path);
+    if (!in.isOpen()) return failBlank(image, 3);
+    // A file that shrinks or fails while being read is a read failure, not
+    // a damaged image.
+    if (in.read(image.data(), SAVE_IMAGE_SIZE) != SAVE_IMAGE_SIZE) return failBlank(image, 3);
+    if (!isValidImage(image)) return failBlank(image, 2);
+    return 0;
+}
+
+int writeSaveImage(const std::string& path, SaveImage& image)
+{
+    putLe32(image.data(), SAVE_IMAGE_MAGIC);
+    for (int s = 0; s < SLOT_COUNT; ++s) {
+        if (slotState(image, s) != SLOT_USED) putLe32(image.data() + slotHeaderOffset(s), SLOT_EMPTY);
+    }
+    putLe32(image.data() + CHECKSUM_OFFSET, saveImageChecksum(image));
+
+    AtomicFile out;
+    if (!out.open(path)) return 1;
+    out.write(image.data(), image.size());
+    return out.commit() ? 0 : 1;
+}
+
+bool slotIsUsed(const SaveImage& image, int s)
+{
+    return s >= 0 && s < SLOT_COUNT && slotState(image, s) == SLOT_USED;
+}
