@@ -1,0 +1,127 @@
+#include "rom_admission.h"
+
+#include "rom_list.h"
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// "ゼルダ" in CP932.
+const std::string ZELDA_CP932 = "\x83\x5B\x83\x8B\x83\x5F";
+
+}  // namespace
+
+TEST(PocketValue, SplitsFlagsFollowSlotAndTitle)
+{
+    PocketValues v = parsePocketValue("0|0|0", "Entry");
+    EXPECT_EQ(v.flags, 0);
+    EXPECT_EQ(v.follow, 0);
+    EXPECT_EQ(v.slot, 0);
+    EXPECT_EQ(v.title, "Entry");
+
+    v = parsePocketValue("5", "Entry");  // no bar: nothing is taken
+    EXPECT_EQ(v.flags, 0);
+    EXPECT_EQ(v.title, "Entry");
+
+    v = parsePocketValue("3|7", "Entry");
+    EXPECT_EQ(v.flags, 3);
+    EXPECT_EQ(v.follow, 7);
+    EXPECT_EQ(v.slot, 0);
+
+    v = parsePocketValue("1|2|12", "Entry");
+    EXPECT_EQ(v.slot, 8);  // slots above 8 are held at 8
+    EXPECT_EQ(v.title, "Entry");
+
+    v = parsePocketValue("-1|x|+4|", "Entry");
+    EXPECT_EQ(v.flags, -1);
+    EXPECT_EQ(v.follow, 0);
+    EXPECT_EQ(v.slot, 4);
+    EXPECT_EQ(v.title, "");  // a stored empty title is a title
+
+    v = parsePocketValue("6|1|2|Pocket|Title", "Entry");
+    EXPECT_EQ(v.flags, 6);
+    EXPECT_EQ(v.title, "Pocket|Title");
+
+    // The stored title is UTF-8; the entry keeps CP932.
+    v = parsePocketValue("0|0|9|ゼルダ", "Entry");
+    EXPECT_EQ(v.slot, 8);
+    EXPECT_EQ(v.title, ZELDA_CP932);
+}
+
+TEST(DefaultRomTitle, FileNameWithoutExtensionFilteredToCp932)
+{
+    EXPECT_EQ(defaultRomTitle("/roms/Game (U) [!].nes"), "Game (U) [!]");
+    EXPECT_EQ(defaultRomTitle("/roms.v2/noext"), "noext");  // a dot in a folder is no extension
+    EXPECT_EQ(defaultRomTitle("C:\\nes\\a.b.nes"), "a.b");
+    EXPECT_EQ(defaultRomTitle("/roms/ゼルダ.nes"), ZELDA_CP932);
+    // Kanji are not title characters; an emoji has no CP932 form at all.
+    EXPECT_EQ(defaultRomTitle("/roms/ゼ伝ダ.nes"), "\x83\x5B\x83\x5F");
+    EXPECT_EQ(defaultRomTitle("/roms/A\xF0\x9F\x98\x80" "B.nes"), "AB");
+    EXPECT_EQ(defaultRomTitle("/roms/ABCDEFGHIJKLMNOPQRSTUVWXYZ.nes"), "ABCDEFGHIJKLMNOPQRSTU");
+}
+
+TEST(AdmitRomFile, ProbesAddsAndTitlesFromSettings)
+{
+    TempDir dir;
+    const std::string settings = dir.file("romweld.ini");
+    writeBytes(dir.file("Alpha.nes"), makeInesRom(40977, 0x12, 0x40));
+    writeBytes(dir.file("ゼルダ.nes"), makeInesRom(100, 0x02, 0x00));
+    writeBytes(dir.file("Stored.nes"), makeInesRom(64));
+    writeBytes(dir.file("plain.bin"), patternBytes(64));
+    writeText(settings,
+              "[TITLE]\r\nstored.NES=ゼルダの伝説 Stored Title Too Long\r\n"
+              "[PocketNES]\r\nStored.nes=3|1|9|Pocket\r\n");
+
+    auto list = romListCreate();
+    RomEntry* added = nullptr;
+    ASSERT_EQ(admitRomFile(list.get(), dir.file("Alpha.nes"), settings, &added), ADMIT_ADDED);
+    ASSERT_NE(added, nullptr);
+    EXPECT_EQ(added->size, 40980);
+    EXPECT_EQ(added->title, "Alpha");
+    EXPECT_EQ(added->mapper, 65);
+    EXPECT_EQ(added->battery, 1);
+    EXPECT_EQ(added->pocketTitle, "Alpha");
+    EXPECT_EQ(added->pocketFlags, 0);
+
+    ASSERT_EQ(admitRomFile(list.get(), dir.file("ゼルダ.nes"), settings, &added), ADMIT_ADDED);
+    EXPECT_EQ(added->title, ZELDA_CP932);
+    EXPECT_EQ(added->battery, 1);
+
+    // A stored title is not filtered again (the kanji stay), only cut to 21
+    // characters; the key is looked up with case ignored.
+    ASSERT_EQ(admitRomFile(list.get(), dir.file("Stored.nes"), settings, &added), ADMIT_ADDED);
+    EXPECT_EQ(added->title,
+              "\x83\x5B\x83\x8B\x83\x5F\x82\xCC\x93\x60\x90\xE0 Stored Title T");
+    EXPECT_EQ(added->pocketTitle, "Pocket");
+    EXPECT_EQ(added->pocketFlags, 3);
+    EXPECT_EQ(added->pocketFollow, 1);
+    EXPECT_EQ(added->pocketSlot, 8);
+    EXPECT_EQ(list->count, 3);
+}
+
+TEST(AdmitRomFile, RefusesNonNesMissingAndDuplicateFiles)
+{
+    TempDir dir;
+    const std::string settings = dir.file("missing.ini");
+    writeBytes(dir.file("game.nes"), makeInesRom(32));
+    writeBytes(dir.file("GAME.NES"), makeInesRom(48));
+    writeBytes(dir.file("plain.nes"), patternBytes(64));
+    writeText(dir.file("lower.nes"), std::string("nes\x1A") + std::string(12, '\0'));
+
+    auto list = romListCreate();
+    RomEntry* added = reinterpret_cast<RomEntry*>(&dir);  // must be reset
+    EXPECT_EQ(admitRomFile(list.get(), dir.file("plain.nes"), settings, &added), ADMIT_NOT_NES);
+    EXPECT_EQ(added, nullptr);
+    EXPECT_EQ(admitRomFile(list.get(), dir.file("lower.nes"), settings), ADMIT_NOT_NES);
+    EXPECT_EQ(admitRomFile(list.get(), dir.file("gone.nes"), settings), ADMIT_NOT_NES);
+    EXPECT_EQ(admitRomFile(list.get(), "", settings), ADMIT_NOT_NES);
+    EXPECT_EQ(list->count, 0);
+
+    ASSERT_EQ(admitRomFile(list.get(), dir.file("game.nes"), settings), ADMIT_ADDED);
+    // A path that differs only in letter case counts as listed already.
+    EXPECT_EQ(admitRomFile(list.get(), dir.file("GAME.NES"), settings, &added), ADMIT_REFUSED);
+    EXPECT_EQ(added, nullptr);
+    EXPECT_EQ(list->count, 1);
+    EXPECT_FALSE(fileExists(settings));  // admission only reads the settings
+}
