@@ -1,0 +1,47 @@
+#include "failure_messages.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+QString writeFailureReason(const QString& path)
+{
+    if (path.isEmpty()) return QStringLiteral("No file name was given.");
+    const QFileInfo target(path);
+    if (target.isDir()) return QStringLiteral("A folder of that name is in the way.");
+    const QFileInfo folder(target.absolutePath());
+    if (!folder.isDir()) return QStringLiteral("Its folder does not exist.");
+    if (!folder.isWritable()) return QStringLiteral("Its folder cannot be written to.");
+    return QStringLiteral("The system refused the write; the disk may be full.");
+}
+
+QString imageWriteFailedText(const QString& path)
+{
+    return QStringLiteral("Could not write the save file\n%1\n%2\n"
+                          "The file was left as it was and your changes are still open:\n"
+                          "press \"Write!\" again after fixing this, or \"Cancel\" to discard them.")
+        .arg(QDir::toNativeSeparators(path), writeFailureReason(path));
+}
+
+QString extractWriteFailedText(const QString& path)
+{
+    return QStringLiteral("Could not write\n%1\n%2\nThe save was not extracted.")
+        .arg(QDir::toNativeSeparators(path), writeFailureReason(path));
+}
+
+QString extractDamagedText()
+{
+    return QStringLiteral("The data of this save are damaged and cannot be unpacked.\n"
+                          "Nothing was extracted.");
+}
+
+QString compressionFailedText(const QString& savPath)
+{
+    return QStringLiteral("The compression library could not start.\n%1 was not stored.")
+        .arg(QFileInfo(savPath).fileName());
+}
+
+QString noRoomText(const QString& savPath)
+{
+    return QStringLiteral("There is not enough room left in the save file for\n%1\nNothing was stored.")
+        .arg(QFileInfo(savPath).fileName());
+}

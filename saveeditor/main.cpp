@@ -1,0 +1,27 @@
+// sramedit: the save-data editor. One window; the program ends when it
+// closes. Command-line arguments are not read.
+#include "editor_texts.h"
+#include "program_icon.h"
+#include "program_paths.h"
+#include "qt_prompts.h"
+#include "qt_text.h"
+#include "save_editor_dialog.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    const QIcon icon = programIcon();
+    QApplication::setWindowIcon(icon);
+
+    std::string executable = currentExecutablePath();
+    if (executable.empty()) executable = toPlatform(QCoreApplication::applicationFilePath());
+
+    QtPrompts prompts(QString::fromUtf8(editor_text::MESSAGE_CAPTION), icon);
+    SaveEditorDialog dialog(prompts, executable);
+    if (!dialog.start()) return 0;
+    prompts.setOwner(&dialog);
+    dialog.exec();
+    return 0;
+}

@@ -1,0 +1,313 @@
+// The window itself: its controls, start-up, the two refreshes, the fields,
+// "Write!", "Cancel" and the about box. The slot and record commands are in
+// slot_commands.cpp.
+#include "save_editor_dialog.h"
+
+#include "editor_texts.h"
+#include "failure_messages.h"
+#include "ini_profile.h"
+#include "program_icon.h"
+#include "program_paths.h"
+#include "prompts.h"
+#include "qt_text.h"
+#include "save_slots.h"
+#include "title_limit.h"
+#include "title_rules.h"
+
+#include <QAction>
+#include <QFocusEvent>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QToolButton>
+
+using namespace editor_text;
+
+namespace {
+
+// Settings values are paths; no path on today's systems is longer.
+constexpr std::size_t SETTING_MAX_BYTES = 4096;
+// The title box accepts no more bytes of cartridge text than this.
+constexpr int TITLE_BOX_BYTES = 31;
+// A line of the packed record list shows at most this many bytes.
+constexpr int LIST_LINE_BYTES = 32;
+
+QString text(const char* s) { return QString::fromUtf8(s); }
+
+}  // namespace
+
+SaveEditorDialog::SaveEditorDialog(Prompts& prompts, const std::string& executablePath, QWidget* parent)
+    : QDialog(parent), prompts_(prompts), settingsPath_(settingsPathOf(executablePath))
+{
+    blankSaveImage(image_);
+    blankPackedImage(packed_);
+    buildControls();
+}
+
+// Dialog units of the classic layout become pixels of the current font, so
+// the window keeps its proportions at any font size.
+void SaveEditorDialog::buildControls()
+{
+    setWindowTitle(text(CAPTION_BEFORE_OPEN));
+    setWindowIcon(programIcon());
+
+    const QFontMetrics metrics(font());
+    const auto duX = [&](int units) { return units * metrics.averageCharWidth() / 4; };
+    const auto duY = [&](int units) { return units * metrics.height() / 8; };
+
+    const auto makeButton = [&](const char* label, const char* name, int width) {
+        auto* button = new QPushButton(text(label), this);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setMinimumWidth(duX(width));
+        return button;
+    };
+    // Created in the order of keyboard focus.
+    writeButton_ = makeButton(WRITE, "writeButton", 50);
+    writeButton_->setDefault(true);
+    cancelButton_ = makeButton(CANCEL, "cancelButton", 50);
+    listLabel_ = new QLabel(text(LIST_LABEL), this);
+    loadButton_ = makeButton(LOAD, "loadButton", 31);
+    deleteButton_ = makeButton(DELETE, "deleteButton", 31);
+    extractButton_ = makeButton(EXTRACT, "extractButton", 31);
+    slotList_ = new QListWidget(this);
+    slotList_->setObjectName(QStringLiteral("slotList"));
+    slotList_->setSelectionMode(QAbstractItemView::SingleSelection);
+    slotList_->setSortingEnabled(false);
+    slotList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    slotList_->setMinimumSize(duX(119), duY(62));
+    titleBox_ = new QLineEdit(this);
+    titleBox_->setObjectName(QStringLiteral("titleBox"));
+    titleBox_->setValidator(new TitleByteLimit(TITLE_BOX_BYTES, titleBox_));
+    appendButton_ = makeButton(APPEND, "appendButton", 31);
+    appendButton_->setVisible(false);
+    appendButton_->setEnabled(false);
+    QSizePolicy keepPlace = appendButton_->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    appendButton_->setSizePolicy(keepPlace);
+
+    // Linux desktops have no system menu to carry the about item: a small
+    // menu button beside the list label, and the window's context menu,
+    // carry it instead. The button takes no focus, so the tab order stays.
+    auto* aboutAction = new QAction(text(ABOUT_ITEM), this);
+    aboutAction->setObjectName(QStringLiteral("aboutAction"));
+    connect(aboutAction, &QAction::triggered, this, &SaveEditorDialog::onAbout);
+    auto* aboutMenu = new QMenu(this);
+    aboutMenu->addAction(aboutAction);
+    aboutButton_ = new QToolButton(this);
+    aboutButton_->setObjectName(QStringLiteral("aboutButton"));
+    aboutButton_->setText(QStringLiteral("?"));
+    aboutButton_->setToolTip(QString(text(ABOUT_ITEM)).remove(QLatin1Char('&')));
+    aboutButton_->setMenu(aboutMenu);
+    aboutButton_->setPopupMode(QToolButton::InstantPopup);
+    aboutButton_->setFocusPolicy(Qt::NoFocus);
+    addAction(aboutAction);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(listLabel_, 0, 0);
+    grid->addWidget(aboutButton_, 0, 1, Qt::AlignRight);
+    grid->addWidget(slotList_, 1, 0, 5, 1);
+    grid->addWidget(loadButton_, 1, 1);
+    grid->addWidget(extractButton_, 2, 1);
+    grid->addWidget(appendButton_, 3, 1);
+    grid->setRowStretch(4, 1);
+    grid->addWidget(deleteButton_, 5, 1);
+    grid->addWidget(titleBox_, 6, 0);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(writeButton_);
+    bottom->addStretch(1);
+    bottom->addWidget(cancelButton_);
+    auto* outer = new QVBoxLayout(this);
+    outer->addLayout(grid);
+    outer->addLayout(bottom);
+
+    setTabOrder(writeButton_, cancelButton_);
+    setTabOrder(cancelButton_, loadButton_);
+    setTabOrder(loadButton_, deleteButton_);
+    setTabOrder(deleteButton_, extractButton_);
+    setTabOrder(extractButton_, slotList_);
+    setTabOrder(slotList_, titleBox_);
+    setTabOrder(titleBox_, appendButton_);
+
+    connect(writeButton_, &QPushButton::clicked, this, &SaveEditorDialog::onWrite);
+    connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
+    connect(loadButton_, &QPushButton::clicked, this, &SaveEditorDialog::onLoad);
+    connect(deleteButton_, &QPushButton::clicked, this, &SaveEditorDialog::onDelete);
+    connect(extractButton_, &QPushButton::clicked, this, &SaveEditorDialog::onExtract);
+    connect(appendButton_, &QPushButton::clicked, this, &SaveEditorDialog::onAppend);
+    connect(slotList_, &QListWidget::itemSelectionChanged, this, &SaveEditorDialog::refreshTitleBox);
+    titleBox_->installEventFilter(this);
+    slotList_->installEventFilter(this);
+
+    resize(duX(167), duY(123));
+}
+
+bool SaveEditorDialog::start()
+{
+    std::string lastChosen = readSetting(KEY_LAST_FILE);
+    for (;;) {
+        FileChooser chooser;
+        chooser.filter = text(START_FILTER);
+        chooser.initialName = fromPlatform(lastChosen);
+        chooser.mustExist = false;
+        const std::optional<QString> chosen = prompts_.chooseOpenFile(chooser);
+        if (!chosen) return false;
+        currentPath_ = toPlatform(*chosen);
+        lastChosen = currentPath_;
+        if (!currentPath_.empty()) writeSetting(KEY_LAST_FILE, currentPath_);
+
+        if (readPackedImage(currentPath_, packed_) == 0) {
+            packedMode_ = true;
+            break;
+        }
+        packedMode_ = false;
+        const int code = readSaveImage(currentPath_, image_);
+        if (code == 0) break;
+        // Every failed read leaves a blank image to continue with.
+        if (code == 1) {
+            if (prompts_.askYesNo(text(ASK_CREATE_MISSING))) break;
+        } else if (code == 3) {
+            if (!prompts_.askYesNo(text(ASK_TRY_ANOTHER))) break;
+        } else {
+            if (prompts_.askYesNo(text(ASK_REPLACE_INVALID))) break;
+        }
+    }
+
+    appendButton_->setVisible(packedMode_);
+    appendButton_->setEnabled(packedMode_);
+    setWindowTitle(fromPlatform(currentPath_));
+    refreshSlotList();
+    refreshTitleBox();
+    return true;
+}
+
+void SaveEditorDialog::takeFields()
+{
+    titleText_ = titleBox_->text();
+    titleEdited_ = titleBox_->isModified();
+    selected_ = selectedLine();
+}
+
+void SaveEditorDialog::showFields()
+{
+    titleBox_->setText(titleText_);
+}
+
+std::optional<int> SaveEditorDialog::selectedLine() const
+{
+    const QList<QListWidgetItem*> items = slotList_->selectedItems();
+    if (items.isEmpty()) return std::nullopt;
+    return slotList_->row(items.front());
+}
+
+std::optional<std::uint16_t> SaveEditorDialog::packedRecordType(int line) const
+{
+    const std::vector<PackedRecordInfo> records = packedRecords(packed_);
+    if (line < 0 || line >= static_cast<int>(records.size())) return std::nullopt;
+    return records[static_cast<std::size_t>(line)].type;
+}
+
+QString SaveEditorDialog::packedRecordTitle(int line) const
+{
+    const std::vector<PackedRecordInfo> records = packedRecords(packed_);
+    if (line < 0 || line >= static_cast<int>(records.size())) return {};
+    return fromCp932(records[static_cast<std::size_t>(line)].title);
+}
+
+// The list is redrawn from the live image; the selected line stays selected.
+// Selecting by code is no selection change of the user's, so the title box
+// is left to the caller.
+void SaveEditorDialog::refreshSlotList()
+{
+    const std::optional<int> remembered = selectedLine();
+    const QSignalBlocker quiet(slotList_);
+    slotList_->clear();
+    if (packedMode_) {
+        for (const PackedRecordInfo& record : packedRecords(packed_)) {
+            std::string line = record.type == RECORD_ST   ? ST_PREFIX
+                               : record.type == RECORD_SV ? SV_PREFIX
+                                                          : "";
+            line += record.title;
+            cutTitle(&line, LIST_LINE_BYTES);  // never ends inside a double-byte character
+            slotList_->addItem(fromCp932(line));
+        }
+    } else {
+        for (int s = 0; s < SLOT_COUNT; ++s) {
+            slotList_->addItem(slotIsUsed(image_, s) ? fromCp932(slotDisplayTitle(image_, s))
+                                                     : text(EMPTY_SLOT));
+        }
+    }
+    const int line = remembered.value_or(0);
+    if (line < slotList_->count()) slotList_->setCurrentRow(line);
+}
+
+void SaveEditorDialog::refreshTitleBox()
+{
+    takeFields();
+    titleText_.clear();
+    if (selected_) {
+        if (packedMode_) {
+            if (packedRecordType(*selected_) == RECORD_SV) titleText_ = packedRecordTitle(*selected_);
+        } else if (slotIsUsed(image_, *selected_)) {
+            titleText_ = fromCp932(slotDisplayTitle(image_, *selected_));
+        }
+    }
+    showFields();
+}
+
+void SaveEditorDialog::onWrite()
+{
+    // Enter in the title box presses "Write!" without the box losing the
+    // focus; the title typed there still belongs to the image.
+    if (titleBox_->hasFocus()) retitle();
+    const int code = packedMode_ ? writePackedImage(currentPath_, packed_)
+                                 : writeSaveImage(currentPath_, image_);
+    if (code != 0) {
+        // The file on disk is untouched; keep the window and its edits.
+        prompts_.showMessage(imageWriteFailedText(fromPlatform(currentPath_)));
+        return;
+    }
+    accept();
+}
+
+void SaveEditorDialog::onAbout()
+{
+    prompts_.showAbout(text(ABOUT_CAPTION), text(ABOUT_TEXT));
+}
+
+void SaveEditorDialog::done(int result)
+{
+    closing_ = true;
+    QDialog::done(result);
+}
+
+bool SaveEditorDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == titleBox_ && event->type() == QEvent::FocusOut) {
+        // A context menu of the box takes the focus only for a moment.
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (!closing_ && reason != Qt::PopupFocusReason) retitle();
+    } else if (watched == slotList_ && event->type() == QEvent::KeyPress &&
+               static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        onDelete();  // then the list handles the key as usual
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+std::string SaveEditorDialog::readSetting(const char* key) const
+{
+    return iniReadString(settingsPath_, SECTION, key, "", SETTING_MAX_BYTES);
+}
+
+void SaveEditorDialog::writeSetting(const char* key, const std::string& value) const
+{
+    // A settings file that can't be written only costs the remembered folder.
+    iniWriteString(settingsPath_, SECTION, key, value);
+}

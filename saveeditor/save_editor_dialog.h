@@ -1,0 +1,106 @@
+// The window of sramedit: opens one 64 KiB cartridge save (slot image or
+// packed image), lets the user fill, add, extract, delete and retitle saves
+// in memory, and writes the whole image back with "Write!".
+#pragma once
+
+#include "packed_image.h"
+#include "save_image.h"
+
+#include <QDialog>
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+class Prompts;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QToolButton;
+
+class SaveEditorDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    // executablePath gives the settings file beside the program
+    // ("…/sramedit" -> "…/sramedit.ini").
+    SaveEditorDialog(Prompts& prompts, const std::string& executablePath, QWidget* parent = nullptr);
+
+    // Asks for the save file and reads it, settling a missing or unreadable
+    // file with the user. False when the user cancelled the first chooser:
+    // the window then has nothing to edit and should close.
+    bool start();
+
+    bool packedMode() const { return packedMode_; }
+    const std::string& currentPath() const { return currentPath_; }
+    const std::string& settingsPath() const { return settingsPath_; }
+
+    // The commands, as the buttons and keys run them.
+    void onWrite();
+    void onLoad();
+    void onAppend();
+    void onExtract();
+    void onDelete();
+    void onAbout();
+    // Applies the title box's text to the selected line (when the box loses
+    // the keyboard focus).
+    void retitle();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void done(int result) override;
+
+private:
+    void buildControls();
+
+    // Widgets <-> fields.
+    void takeFields();
+    void showFields();
+
+    void refreshSlotList();
+    void refreshTitleBox();
+
+    // The line selected in the slot list, if any.
+    std::optional<int> selectedLine() const;
+    // Type of the packed record at line, or nullopt when there is none.
+    std::optional<std::uint16_t> packedRecordType(int line) const;
+    QString packedRecordTitle(int line) const;
+
+    // Shows the ".sav" chooser and remembers its folder; nullopt on cancel.
+    std::optional<std::string> chooseSavFile(const std::string& folder);
+    // Load and Append in a packed image share everything but the index.
+    void storeIntoPacked(const std::string& savPath, const std::string& romFolder, int index);
+    void showLoadError(int code);
+    void retitleSlot();
+    void retitleRecord();
+
+    std::string readSetting(const char* key) const;
+    void writeSetting(const char* key, const std::string& value) const;
+
+    Prompts& prompts_;
+    std::string settingsPath_;
+    std::string currentPath_;
+    SaveImage image_{};
+    PackedSaveImage packed_{};
+    bool packedMode_ = false;
+
+    // Fields of the window, copied to and from the widgets.
+    QString titleText_;
+    bool titleEdited_ = false;  // the user changed the box since it was last shown
+    std::optional<int> selected_;
+
+    bool retitling_ = false;  // a retitle's own message box must not start another
+    bool closing_ = false;    // focus leaving a closing window is no retitle
+
+    QPushButton* writeButton_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
+    QLabel* listLabel_ = nullptr;
+    QPushButton* loadButton_ = nullptr;
+    QPushButton* deleteButton_ = nullptr;
+    QPushButton* extractButton_ = nullptr;
+    QListWidget* slotList_ = nullptr;
+    QLineEdit* titleBox_ = nullptr;
+    QPushButton* appendButton_ = nullptr;
+    QToolButton* aboutButton_ = nullptr;
+};

@@ -1,0 +1,236 @@
+// The commands on one slot or record of the live image: Load, Append,
+// Extract, Delete and Retitle. Each takes the fields, works on the image and
+// shows the result.
+#include "save_editor_dialog.h"
+
+#include "editor_texts.h"
+#include "failure_messages.h"
+#include "path_text.h"
+#include "prompts.h"
+#include "qt_text.h"
+#include "save_slots.h"
+
+#include <QLineEdit>
+
+using namespace editor_text;
+
+namespace {
+
+QString text(const char* s) { return QString::fromUtf8(s); }
+
+// A default file name offered by "Extract" must not lead into a folder.
+QString asFileName(QString name)
+{
+    return name.replace(QLatin1Char('/'), QLatin1Char('_'));
+}
+
+// The text of a slot's 4-byte extension field, ended by a NUL or the field.
+std::string slotExtension(const SaveImage& image, int s)
+{
+    const auto* field = image.data() + slotExtensionOffset(s);
+    std::size_t length = 0;
+    while (length < 4 && field[length] != 0) ++length;
+    return std::string(reinterpret_cast<const char*>(field), length);
+}
+
+}  // namespace
+
+std::optional<std::string> SaveEditorDialog::chooseSavFile(const std::string& folder)
+{
+    FileChooser chooser;
+    chooser.filter = text(SAV_FILTER);
+    chooser.initialFolder = fromPlatform(folder);
+    chooser.mustExist = true;
+    const std::optional<QString> chosen = prompts_.chooseOpenFile(chooser);
+    if (!chosen) return std::nullopt;
+    const std::string path = toPlatform(*chosen);
+    writeSetting(KEY_SAV_PATH, folderOf(path));
+    return path;
+}
+
+void SaveEditorDialog::showLoadError(int code)
+{
+    if (code == 1) prompts_.showMessage(text(FILE_NOT_FOUND));
+    if (code == 2) prompts_.showMessage(text(FILE_TOO_BIG));
+    if (code == 3) prompts_.showMessage(text(FILE_READ_ERROR));
+}
+
+void SaveEditorDialog::onLoad()
+{
+    takeFields();
+    const std::string savFolder = readSetting(KEY_SAV_PATH);
+    const std::string romFolder = readSetting(KEY_ROM_PATH);
+    if (!selected_) return;
+    const std::optional<std::string> savPath = chooseSavFile(savFolder);
+    if (!savPath) return;
+    if (packedMode_) {
+        storeIntoPacked(*savPath, romFolder, *selected_);
+        return;
+    }
+    const int code = loadSlotFromFile(*savPath, image_, *selected_);
+    if (code != 0) {
+        showLoadError(code);
+        return;
+    }
+    refreshSlotList();
+    refreshTitleBox();
+}
+
+void SaveEditorDialog::onAppend()
+{
+    if (!packedMode_) return;
+    takeFields();
+    const std::string savFolder = readSetting(KEY_SAV_PATH);
+    const std::string romFolder = readSetting(KEY_ROM_PATH);
+    const std::optional<std::string> savPath = chooseSavFile(savFolder);
+    if (!savPath) return;
+    storeIntoPacked(*savPath, romFolder, PACKED_APPEND);
+}
+
+// A packed record belongs to a ROM: its checksum is taken from the ROM the
+// user picks, then the save is compressed into the record at index.
+void SaveEditorDialog::storeIntoPacked(const std::string& savPath, const std::string& romFolder, int index)
+{
+    FileChooser chooser;
+    chooser.filter = text(ROM_FILTER);
+    chooser.initialFolder = fromPlatform(romFolder);
+    chooser.mustExist = true;
+    const std::optional<QString> chosen = prompts_.chooseOpenFile(chooser);
+    if (!chosen) {
+        refreshSlotList();
+        refreshTitleBox();
+        return;
+    }
+    const std::string romPath = toPlatform(*chosen);
+    writeSetting(KEY_ROM_PATH, folderOf(romPath));
+
+    std::uint32_t checksum = 0;
+    const int romCode = romFileChecksum(romPath, checksum);
+    if (romCode == 1) {
+        prompts_.showMessage(text(ROM_TOO_SMALL));
+        return;
+    }
+    if (romCode != 0) {
+        prompts_.showMessage(text(ROM_OPEN_ERROR));
+        return;
+    }
+
+    const int code = storePackedSave(savPath, packed_, index, checksum);
+    if (code >= 1 && code <= 3) {
+        showLoadError(code);
+        return;
+    }
+    // Nothing was stored in these two cases; the user must not believe otherwise.
+    if (code == 4) prompts_.showMessage(compressionFailedText(fromPlatform(savPath)));
+    if (code == 5) prompts_.showMessage(noRoomText(fromPlatform(savPath)));
+    refreshSlotList();
+    refreshTitleBox();
+}
+
+void SaveEditorDialog::onExtract()
+{
+    takeFields();
+    if (!selected_) return;
+    const int line = *selected_;
+    QString defaultName;
+    if (packedMode_) {
+        if (packedRecordType(line) != RECORD_SV) return;
+        defaultName = QStringLiteral("%1.sav").arg(packedRecordTitle(line));
+    } else {
+        if (!slotIsUsed(image_, line)) return;
+        defaultName = QStringLiteral("%1.%2").arg(fromCp932(slotDisplayTitle(image_, line)),
+                                                  fromCp932(slotExtension(image_, line)));
+    }
+
+    FileChooser chooser;
+    chooser.filter = text(EXTRACT_FILTER);
+    chooser.initialName = asFileName(defaultName);
+    chooser.confirmOverwrite = true;
+    const std::optional<QString> chosen = prompts_.chooseSaveFile(chooser);
+    if (!chosen) return;
+    const std::string path = toPlatform(*chosen);
+
+    const int code = packedMode_ ? extractPackedSave(path, packed_, line) : extractSlot(path, image_, line);
+    // The user takes an extracted file for a backup: a failure must be said.
+    if (code == 3) prompts_.showMessage(extractWriteFailedText(*chosen));
+    if (code == 4) prompts_.showMessage(extractDamagedText());
+}
+
+void SaveEditorDialog::onDelete()
+{
+    takeFields();
+    if (!selected_) return;
+    const int line = *selected_;
+    if (packedMode_) {
+        if (!packedRecordType(line)) return;
+    } else if (!slotIsUsed(image_, line)) {
+        return;  // an empty slot is left alone without a question
+    }
+    if (!prompts_.askOkCancel(text(ASK_DELETE))) return;
+    if (packedMode_) {
+        deletePackedRecord(packed_, line);
+    } else {
+        deleteSlot(image_, line);
+    }
+    refreshSlotList();
+    refreshTitleBox();
+}
+
+void SaveEditorDialog::retitle()
+{
+    // The messages below take the focus from the box again.
+    if (retitling_) return;
+    retitling_ = true;
+    takeFields();
+    // Only an edited title is applied: merely passing through the box must
+    // not filter or shorten a title that came from a file name.
+    if (titleEdited_) {
+        if (packedMode_) {
+            retitleRecord();
+        } else {
+            retitleSlot();
+        }
+        showFields();
+    }
+    retitling_ = false;
+}
+
+void SaveEditorDialog::retitleSlot()
+{
+    bool dropped = false;
+    const std::string typed = toCp932(titleText_, &dropped);
+    const RenameResult result = renameSlot(image_, selected_, typed);
+    titleText_ = fromCp932(result.shown);
+    switch (result.outcome) {
+    case RenameOutcome::Refused:
+        prompts_.showMessage(text(TITLE_CANCELED));
+        break;
+    case RenameOutcome::StoredFixed:
+        prompts_.showMessage(text(TITLE_FIXED));
+        break;
+    case RenameOutcome::Stored:
+        // A character the cartridge text can't hold was dropped on the way.
+        if (dropped) prompts_.showMessage(text(TITLE_FIXED));
+        break;
+    case RenameOutcome::Unchanged:
+        break;
+    }
+    if (result.outcome == RenameOutcome::Stored || result.outcome == RenameOutcome::StoredFixed) {
+        refreshSlotList();
+    }
+}
+
+void SaveEditorDialog::retitleRecord()
+{
+    if (!selected_ || packedRecordType(*selected_) != RECORD_SV) return;
+    const std::string typed = toCp932(titleText_);
+    if (typed.empty()) {
+        prompts_.showMessage(text(TITLE_CANCELED));
+        titleText_ = packedRecordTitle(*selected_);
+        return;
+    }
+    setPackedTitle(packed_, *selected_, typed);
+    // The box shows what was stored: cut to the field, without dropped characters.
+    titleText_ = packedRecordTitle(*selected_);
+    refreshSlotList();
+}
