@@ -15,16 +15,21 @@ struct RomList;
 // programDir + "romweld.cfg" (read afresh) and the list. 0 when the image was
 // written to its end and closed; 1 otherwise (output not created, shell
 // missing, an extra-file value without its two commas, a failed write or
-// close). A failed image is left as far as it was written.
+// close, a ROM or extra file that exists but can't be read, an output that
+// is one of the inputs). A failed image is left as far as it was written.
 int writeImage(const std::string& programDir, const std::string& outputPath, const RomList* list,
                std::string_view variant = DEFAULT_VARIANT);
 
 // One extra file's record: header, data and (Korvalinde layout) padding.
-void writeExtraFileRecord(OutFile& image, const std::string& path, std::string_view name,
-                          std::string_view extension, bool pocketNes);
+// 0 when written (a missing file gives an empty record, after its error
+// line); 1 when the file exists but can't be read or is too large, reported
+// on the error output: the image must then not go on.
+int writeExtraFileRecord(OutFile& image, const std::string& path, std::string_view name,
+                         std::string_view extension, bool pocketNes);
 
 // One ROM entry's record: header, data and (Korvalinde layout) padding.
-void writeRomRecord(OutFile& image, const RomEntry& entry, bool pocketNes);
+// Results as for writeExtraFileRecord.
+int writeRomRecord(OutFile& image, const RomEntry& entry, bool pocketNes);
 
 // The 44-byte end record.
 void writeEndRecord(OutFile& image);

@@ -1,0 +1,277 @@
+#include "image_writer.h"
+
+#include "byte_order.h"
+#include "file_io.h"
+#include "ini_profile.h"
+#include "path_text.h"
+#include "record_magic.h"
+#include "rom_file.h"
+#include "rom_list.h"
+#include "sjis.h"
+#include "text_encoding.h"
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <limits>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+constexpr const char* CONFIG_FILE = "romweld.cfg";
+
+// Korvalinde file record: magic, 32-byte name, 4-byte ext, size; then the
+// data, padded to a multiple of 4.
+constexpr std::size_t KVL_HEADER_SIZE = 44;
+constexpr std::size_t KVL_NAME_OFFSET = 4;
+constexpr std::size_t KVL_EXT_OFFSET = 36;
+constexpr std::size_t KVL_SIZE_OFFSET = 40;
+constexpr std::size_t KVL_EXT_MAX = 3;
+
+// PocketNES ROM header: 32-byte title, size, flags, follow, slot; no padding.
+constexpr std::size_t POCKET_HEADER_SIZE = 48;
+constexpr std::size_t POCKET_SIZE_OFFSET = 32;
+constexpr std::size_t POCKET_FLAGS_OFFSET = 36;
+constexpr std::size_t POCKET_FOLLOW_OFFSET = 40;
+constexpr std::size_t POCKET_SLOT_OFFSET = 44;
+
+// Names and titles keep at most 31 bytes, so their 32-byte field always ends in a zero.
+constexpr std::size_t NAME_MAX = 31;
+
+constexpr std::size_t END_RECORD_SIZE = 44;
+
+// Copies at most max bytes of text (up to an embedded zero) into a zeroed field.
+void putText(unsigned char* field, std::string_view text, std::size_t max)
+{
+    for (std::size_t i = 0; i < text.size() && i < max && text[i] != '\0'; ++i) {
+        field[i] = static_cast<unsigned char>(text[i]);
+    }
+}
+
+std::size_t paddingFor(std::uint32_t size)
+{
+    return (4 - size % 4) % 4;
+}
+
+// What follows the last dot of the whole path, folder names included, or
+// "???" without a dot.
+std::string extensionOf(std::string_view path)
+{
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string_view::npos) return "???";
+    return std::string(path.substr(dot + 1));
+}
+
+void printProgress(std::string_view a, std::string_view b, std::string_view c)
+{
+    std::printf("%s %s %s\n", std::string(a).c_str(), std::string(b).c_str(), std::string(c).c_str());
+}
+
+// The size a record header announces for path. A missing file gives 0 (with
+// its error line) and an empty record, as before. A file that exists but
+// can't be read, or is too large for the size field, is refused: its header
+// would promise data that never follows and break the chain of records.
+bool sourceSize(const std::string& path, std::int32_t& size)
+{
+    size = fileSize(path);
+    if (size == 0) return true;
+    if (size == std::numeric_limits<std::int32_t>::max()) {
+        reportFileError(path, EFBIG);
+        return false;
+    }
+    const InFile probe(path);
+    if (!probe.isOpen()) {
+        reportFileError(path, errno != 0 ? errno : EIO);
+        return false;
+    }
+    return true;
+}
+
+// The data of a record. Nothing is copied for a size of 0: the header
+// promised no data, whatever the path may yield.
+bool copyData(OutFile& image, const std::string& path, std::int32_t size, std::string_view extension)
+{
+    if (size == 0) return true;
+    errno = 0;
+    if (appendFile(image, path, extension) == 0) {
+        reportFileError(path, errno != 0 ? errno : EIO);
+        return false;
+    }
+    return true;
+}
+
+// True when path names the same existing file as the output path.
+bool isSameFile(const struct stat& output, const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && st.st_dev == output.st_dev && st.st_ino == output.st_ino;
+}
+
+// Creating the image truncates the output file first; when that file is the
+// shell, an extra file or a ROM, the input would be lost before it is read.
+bool outputIsAnInput(const std::string& outputPath, const std::string& shellPath,
+                     const std::vector<std::string>& extraPaths, const RomList* list)
+{
+    struct stat output {};
+    if (::stat(outputPath.c_str(), &output) != 0) return false;
+    if (isSameFile(output, shellPath)) return true;
+    for (const std::string& path : extraPaths) {
+        if (isSameFile(output, path)) return true;
+    }
+    for (const RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) {
+        if (isSameFile(output, e->path)) return true;
+    }
+    return false;
+}
+
+// Ends a failed image: closes it (leaving what was written) and, when the
+// output itself failed, says so. Always 1.
+int abandonImage(OutFile& image, const std::string& outputPath, bool reportOutput)
+{
+    image.close();
+    if (reportOutput && image.failed()) reportFileError(outputPath, image.errorNumber());
+    return 1;
+}
+
+}  // namespace
+
+int writeExtraFileRecord(OutFile& image, const std::string& path, std::string_view name,
+                         std::string_view extension, bool pocketNes)
+{
+    printProgress(path, name, extension);
+    std::int32_t size = 0;
+    if (!sourceSize(path, size)) return 1;
+    const auto usize = static_cast<std::uint32_t>(size);
+    if (pocketNes) {
+        std::array<unsigned char, POCKET_HEADER_SIZE> header{};
+        putText(header.data(), name, NAME_MAX);
+        putLe32(header.data() + POCKET_SIZE_OFFSET, usize);
+        image.write(header.data(), header.size());
+        return copyData(image, path, size, extension) ? 0 : 1;
+    }
+    std::array<unsigned char, KVL_HEADER_SIZE> header{};
+    putLe32(header.data(), FILE_RECORD_MAGIC);
+    putText(header.data() + KVL_NAME_OFFSET, name, NAME_MAX);
+    putText(header.data() + KVL_EXT_OFFSET, extension, KVL_EXT_MAX);
+    putLe32(header.data() + KVL_SIZE_OFFSET, usize);
+    image.write(header.data(), header.size());
+    if (!copyData(image, path, size, extension)) return 1;
+    image.writeZeros(paddingFor(usize));
+    return 0;
+}
+
+int writeRomRecord(OutFile& image, const RomEntry& entry, bool pocketNes)
+{
+    const std::string extension = extensionOf(entry.path);
+    const std::string title = entry.title.value_or(std::string());
+    // Korvalinde records carry EUC-JP; when the conversion can't be made the
+    // name stays empty.
+    const std::string eucTitle = sjisToEuc(title).value_or(std::string());
+    // The progress line is platform text.
+    printProgress(entry.path, cp932ToUtf8(title), extension);
+
+    std::int32_t size = 0;
+    if (!sourceSize(entry.path, size)) return 1;
+    const auto usize = static_cast<std::uint32_t>(size);
+    if (pocketNes) {
+        std::array<unsigned char, POCKET_HEADER_SIZE> header{};
+        putText(header.data(), entry.pocketTitle.value_or(std::string()), NAME_MAX);
+        putLe32(header.data() + POCKET_SIZE_OFFSET, usize);
+        putLe32(header.data() + POCKET_FLAGS_OFFSET, static_cast<std::uint32_t>(entry.pocketFlags));
+        putLe32(header.data() + POCKET_FOLLOW_OFFSET, static_cast<std::uint32_t>(entry.pocketFollow));
+        putLe32(header.data() + POCKET_SLOT_OFFSET, static_cast<std::uint32_t>(entry.pocketSlot));
+        image.write(header.data(), header.size());
+        return copyData(image, entry.path, size, extension) ? 0 : 1;
+    }
+    std::array<unsigned char, KVL_HEADER_SIZE> header{};
+    putLe32(header.data(), FILE_RECORD_MAGIC);
+    putText(header.data() + KVL_NAME_OFFSET, eucTitle, NAME_MAX);
+    putText(header.data() + KVL_EXT_OFFSET, extension, KVL_EXT_MAX);
+    putLe32(header.data() + KVL_SIZE_OFFSET, usize);
+    image.write(header.data(), header.size());
+    if (!copyData(image, entry.path, size, extension)) return 1;
+    image.writeZeros(paddingFor(usize));
+    return 0;
+}
+
+void writeEndRecord(OutFile& image)
+{
+    std::array<unsigned char, END_RECORD_SIZE> record{};
+    putLe32(record.data(), END_RECORD_MAGIC);
+    image.write(record.data(), record.size());
+}
+
+int writeImage(const std::string& programDir, const std::string& outputPath, const RomList* list,
+               std::string_view variant)
+{
+    const std::string section(variant.empty() ? DEFAULT_VARIANT : variant);
+    const std::string configPath = programDir + CONFIG_FILE;
+    const IniSnapshot config = IniSnapshot::load(configPath);
+    const std::string shellPath =
+        programDir + config.readString(section, "shell", "kvl.gba", CONFIG_VALUE_MAX);
+
+    std::vector<std::string> extraValues;
+    for (int n = 0;; ++n) {
+        std::string value = config.readString(section, "file" + std::to_string(n), "", CONFIG_VALUE_MAX);
+        if (value.empty()) break;
+        extraValues.push_back(std::move(value));
+    }
+
+    std::vector<std::string> extraPaths;
+    for (const std::string& value : extraValues) {
+        ExtraFileSpec spec;
+        if (splitExtraFile(value, spec)) extraPaths.push_back(programDir + spec.path);
+    }
+    if (outputIsAnInput(outputPath, shellPath, extraPaths, list)) {
+        std::fprintf(stderr, "%s: is one of the image's own input files\n", outputPath.c_str());
+        return 1;
+    }
+
+    OutFile image;
+    if (!image.create(outputPath)) {
+        reportFileError(outputPath, image.errorNumber());
+        return 1;
+    }
+
+    // A folder opens like a file but yields no data.
+    struct stat shellStat {};
+    if (::stat(shellPath.c_str(), &shellStat) == 0 && S_ISDIR(shellStat.st_mode)) {
+        reportFileError(shellPath, EISDIR);
+        return abandonImage(image, outputPath, false);
+    }
+    errno = 0;
+    if (appendFile(image, shellPath, "bin") == 0) {
+        reportFileError(shellPath, errno != 0 ? errno : ENOENT);
+        return abandonImage(image, outputPath, false);
+    }
+    if (image.failed()) return abandonImage(image, outputPath, true);
+
+    const std::string type = config.readString(section, "type", "kvl", CONFIG_VALUE_MAX);
+    const bool pocketNes = compareNoCase(type, "PNES") == 0;
+
+    for (std::size_t n = 0; n < extraValues.size(); ++n) {
+        ExtraFileSpec spec;
+        if (!splitExtraFile(extraValues[n], spec)) {
+            std::fprintf(stderr, "%s: [%s] file%zu=%s lacks its path,name,ext commas\n",
+                         configPath.c_str(), section.c_str(), n, extraValues[n].c_str());
+            return abandonImage(image, outputPath, false);
+        }
+        if (writeExtraFileRecord(image, programDir + spec.path, spec.name, spec.ext, pocketNes) != 0) {
+            return abandonImage(image, outputPath, false);
+        }
+        if (image.failed()) return abandonImage(image, outputPath, true);
+    }
+
+    for (const RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) {
+        if (writeRomRecord(image, *e, pocketNes) != 0) return abandonImage(image, outputPath, false);
+        if (image.failed()) return abandonImage(image, outputPath, true);
+    }
+
+    writeEndRecord(image);
+    if (!image.close()) {
+        reportFileError(outputPath, image.errorNumber());
+        return 1;
+    }
+    return 0;
+}
