@@ -1,0 +1,195 @@
+#include "packed_image.h"
+
+#include "packed_test_support.h"
+#include "save_image.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Writes image to path and reads it back; the image afterwards is checked
+// by the caller.
+int writeAndRead(const std::string& path, PackedSaveImage& image)
+{
+    writeBytes(path, imageBytes(image));
+    return readPackedImage(path, image);
+}
+
+Bytes blankBytes()
+{
+    return imageBytes(*blankPacked());
+}
+
+}  // namespace
+
+TEST(PackedImageRead, AcceptsBlankImagesAndWholeChains)
+{
+    TempDir dir;
+    Bytes blank(65536, 0);
+    blank[0] = 0xD7;
+    blank[1] = 0x31;
+    blank[2] = 0xA7;
+    blank[3] = 0x57;
+    EXPECT_EQ(blankBytes(), blank);
+    auto image = blankPacked();
+    EXPECT_EQ(writeAndRead(dir.file("blank.sav"), *image), 0);
+    EXPECT_TRUE(packedRecords(*image).empty());
+
+    std::size_t at = putRecord(*image, 4, 52, RECORD_ST, "State", 4, 0x11111111);
+    at = putRecord(*image, at, 48, RECORD_SV, std::string(32, 'T'), 0, 0x22222222);
+    at = putRecord(*image, at, 100, RECORD_PLAIN, "Plain", 52);
+    EXPECT_EQ(writeAndRead(dir.file("three.sav"), *image), 0);
+    const auto records = packedRecords(*image);
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0].offset, 4u);
+    EXPECT_EQ(records[0].type, RECORD_ST);
+    EXPECT_EQ(records[0].size, 52);
+    EXPECT_EQ(records[0].compressedLength, 4u);
+    EXPECT_EQ(records[0].romChecksum, 0x11111111u);
+    EXPECT_EQ(records[0].title, "State");
+    EXPECT_EQ(records[1].offset, 56u);
+    EXPECT_EQ(records[1].title, std::string(32, 'T'));  // a full field has no NUL
+    EXPECT_EQ(records[2].type, RECORD_PLAIN);
+
+    // A chain that ends with its zero size in the last two bytes is whole.
+    auto full = blankPacked();
+    putRecord(*full, 4, 65530, RECORD_SV);
+    EXPECT_EQ(writeAndRead(dir.file("full.sav"), *full), 0);
+    EXPECT_EQ(packedRecords(*full).size(), 1u);
+}
+
+TEST(PackedImageRead, RejectsMissingMissizedAndForeignFiles)
+{
+    TempDir dir;
+    auto image = blankPacked();
+    EXPECT_EQ(readPackedImage(dir.file("missing.sav"), *image), 1);
+    writeBytes(dir.file("empty.sav"), Bytes());
+    image->fill(1);
+    EXPECT_EQ(readPackedImage(dir.file("empty.sav"), *image), 1);
+    EXPECT_EQ(imageBytes(*image), blankBytes());
+
+    Bytes shortFile = blankBytes();
+    shortFile.pop_back();
+    writeBytes(dir.file("short.sav"), shortFile);
+    image->fill(1);
+    EXPECT_EQ(readPackedImage(dir.file("short.sav"), *image), 2);
+    EXPECT_EQ(imageBytes(*image), blankBytes());
+
+    // The other layout has another magic.
+    auto other = std::make_unique<SaveImage>();
+    blankSaveImage(*other);
+    writeBytes(dir.file("kvl.sav"), Bytes(other->begin(), other->end()));
+    EXPECT_EQ(readPackedImage(dir.file("kvl.sav"), *image), 2);
+
+    auto typed = blankPacked();
+    std::size_t at = putRecord(*typed, 4, 48, RECORD_SV);
+    putRecord(*typed, at, 48, 3);
+    EXPECT_EQ(writeAndRead(dir.file("type3.sav"), *typed), 2);
+    EXPECT_EQ(imageBytes(*typed), blankBytes());
+}
+
+TEST(PackedImageRead, RejectsDamagedChainsWithoutLeavingTheImage)
+{
+    TempDir dir;
+    struct Case {
+        const char* name;
+        void (*build)(PackedSaveImage&);
+        std::size_t wholeRecords;  // what a walk of the damaged chain lists
+    };
+    const Case cases[] = {
+        {"smaller than its header", [](PackedSaveImage& im) { putRecord(im, 4, 47, RECORD_SV); }, 0},
+        {"size of 4", [](PackedSaveImage& im) { putRecord(im, putRecord(im, 4, 48, RECORD_ST), 4, RECORD_SV); }, 1},
+        {"runs past the end", [](PackedSaveImage& im) { putRecord(im, 4, 65533, RECORD_SV); }, 0},
+        {"largest size", [](PackedSaveImage& im) { putRecord(im, putRecord(im, 4, 100, RECORD_SV), 65535, RECORD_SV); }, 1},
+        {"fills the image without an end", [](PackedSaveImage& im) { putRecord(im, 4, 65532, RECORD_SV); }, 1},
+        {"one byte left for the end", [](PackedSaveImage& im) { putRecord(im, 4, 65531, RECORD_SV); }, 1},
+        {"no end among many records",
+         [](PackedSaveImage& im) {
+             std::size_t at = 4;
+             while (65536 - at >= 120) at = putRecord(im, at, 60, RECORD_PLAIN);
+             putRecord(im, at, static_cast<std::uint16_t>(65536 - at), RECORD_PLAIN);
+         },
+         1092},
+    };
+    for (const Case& c : cases) {
+        auto image = blankPacked();
+        c.build(*image);
+        EXPECT_EQ(packedRecords(*image).size(), c.wholeRecords) << c.name;
+        EXPECT_EQ(writeAndRead(dir.file("damaged.sav"), *image), 2) << c.name;
+        EXPECT_EQ(imageBytes(*image), blankBytes()) << c.name;
+    }
+}
+
+TEST(PackedImageWrite, WritesAllBytesWithTheMagic)
+{
+    TempDir dir;
+    auto image = blankPacked();
+    putRecord(*image, 4, 48, RECORD_SV, "Game");
+    (*image)[40000] = 0x77;  // after the chain: kept as it is
+    putLe32(image->data(), 0);
+    const std::string path = dir.file("out.sav");
+    ASSERT_EQ(writePackedImage(path, *image), 0);
+    const Bytes written = readBytes(path);
+    EXPECT_EQ(written, imageBytes(*image));
+    EXPECT_EQ(getLe32(written.data()), PACKED_IMAGE_MAGIC);
+    auto again = blankPacked();
+    ASSERT_EQ(readPackedImage(path, *again), 0);
+    ASSERT_EQ(writePackedImage(dir.file("copy.sav"), *again), 0);
+    EXPECT_EQ(readBytes(dir.file("copy.sav")), written);
+    EXPECT_EQ(writePackedImage(dir.file("none/out.sav"), *image), 1);
+}
+
+TEST(RomChecksum, SumsOneWordInEvery128Bytes)
+{
+    Bytes rom(16400, 0);
+    EXPECT_EQ(romChecksum(rom.data(), rom.size()), 0u);
+    rom[16 + 128 * 5] = 1;
+    EXPECT_EQ(romChecksum(rom.data(), rom.size()), 1u);
+    rom[17 + 128 * 5] = 1;  // little-endian: the second byte weighs 256
+    EXPECT_EQ(romChecksum(rom.data(), rom.size()), 257u);
+    rom[15] = 0xFF;          // the iNES header is not sampled
+    rom[16 + 128 * 5 + 4] = 0xFF;  // nor the bytes between the words
+    EXPECT_EQ(romChecksum(rom.data(), rom.size()), 257u);
+    putLe32(rom.data() + 16, 0xFFFFFFFF);  // the sum wraps at 2^32
+    EXPECT_EQ(romChecksum(rom.data(), rom.size()), 256u);
+    putLe32(rom.data() + 16272, 2);  // the last word read
+    EXPECT_EQ(romChecksum(rom.data(), rom.size()), 258u);
+    // A buffer shorter than the sampled words is read only as far as it goes.
+    EXPECT_EQ(romChecksum(rom.data(), 20), 0xFFFFFFFFu);
+
+    TempDir dir;
+    std::uint32_t sum = 99;
+    writeBytes(dir.file("small.nes"), makeInesRom(16383));
+    EXPECT_EQ(romFileChecksum(dir.file("small.nes"), sum), 1);
+    EXPECT_EQ(romFileChecksum(dir.file("missing.nes"), sum), 1);
+    EXPECT_EQ(sum, 99u);
+    for (std::size_t size : {16384u, 16400u, 262160u}) {
+        const Bytes whole = makeInesRom(size, 0, 0, static_cast<unsigned>(size));
+        writeBytes(dir.file("game.nes"), whole);
+        ASSERT_EQ(romFileChecksum(dir.file("game.nes"), sum), 0) << size;
+        EXPECT_EQ(sum, romChecksum(whole.data(), whole.size())) << size;
+    }
+}
+
+TEST(PackedTitle, StoresWholeCharactersPaddedWithNuls)
+{
+    auto image = blankPacked();
+    std::size_t at = putRecord(*image, 4, 48, RECORD_ST, "First");
+    putRecord(*image, at, 48, RECORD_SV, std::string(32, 'X'));
+    EXPECT_EQ(setPackedTitle(*image, 2, "None"), 1);
+    EXPECT_EQ(setPackedTitle(*image, -1, "None"), 1);
+
+    ASSERT_EQ(setPackedTitle(*image, 1, "Zelda"), 0);
+    const unsigned char* field = image->data() + at + 16;
+    Bytes expected(32, 0);
+    std::copy_n("Zelda", 5, expected.begin());
+    EXPECT_EQ(Bytes(field, field + 32), expected);
+
+    // 'A' and fifteen あ take 31 bytes; a sixteenth would split at byte 31.
+    std::string title = "A";
+    for (int i = 0; i < 16; ++i) title += "\x82\xA0";
+    ASSERT_EQ(setPackedTitle(*image, 1, title), 0);
+    EXPECT_EQ(packedRecords(*image)[1].title, title.substr(0, 31));
+    EXPECT_EQ(field[31], 0);
+    EXPECT_EQ(packedRecords(*image)[0].title, "First");
+}
