@@ -4,6 +4,7 @@
 #include "path_text.h"
 #include "text_encoding.h"
 
+#include <cerrno>
 #include <climits>
 
 namespace {
@@ -95,8 +96,12 @@ std::string oneLine(std::string_view value)
 IniSnapshot IniSnapshot::load(const std::string& file)
 {
     IniSnapshot ini;
+    errno = 0;
     InFile in(file);
-    if (!in.isOpen()) return ini;
+    if (!in.isOpen()) {
+        ini.unreadable_ = errno != ENOENT && errno != ENOTDIR;
+        return ini;
+    }
     std::string line;
     while (in.readLine(line)) {
         if (ini.lines_.empty()) {
@@ -104,6 +109,7 @@ IniSnapshot IniSnapshot::load(const std::string& file)
         }
         ini.lines_.push_back(line);
     }
+    if (in.readFailed()) ini.unreadable_ = true;
     InFile again(file);
     char head[4096];
     const std::string text(head, again.read(head, sizeof head));
@@ -152,6 +158,7 @@ int iniWriteString(const std::string& file, std::string_view section, std::strin
                    std::string_view value)
 {
     IniSnapshot ini = IniSnapshot::load(file);
+    if (ini.unreadable_) return 1;
     std::vector<std::string>& lines = ini.lines_;
     const std::string line = std::string(key) + "=" + oneLine(value);
     const auto range = findSection(lines, section);

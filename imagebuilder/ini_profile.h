@@ -31,6 +31,7 @@ private:
     friend int iniWriteString(const std::string&, std::string_view, std::string_view, std::string_view);
     std::vector<std::string> lines_;  // as in the file, without line ends
     bool crlf_ = false;               // the line end the file uses, kept on rewrite
+    bool unreadable_ = false;         // the file exists but could not be read whole
 };
 
 // One-off reads of a settings file: the same as IniSnapshot::load(file).read...
@@ -40,7 +41,9 @@ int iniReadInt(const std::string& file, std::string_view section, std::string_vi
                int defaultValue);
 
 // Writes key=value into section, creating the file, section or key as
-// needed. 0 when written, 1 when the file could not be replaced.
+// needed. 0 when written, 1 when the file could not be replaced; a file that
+// exists but cannot be read is left alone (1), since rewriting it from what
+// was read would lose its other lines.
 int iniWriteString(const std::string& file, std::string_view section, std::string_view key,
                    std::string_view value);
 

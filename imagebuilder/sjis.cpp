@@ -76,7 +76,9 @@ void appendEuc(std::string& out, unsigned char lead, unsigned char trail)
 
 WideKana widenKana(std::string_view text, std::size_t pos)
 {
+    if (pos >= text.size()) return WideKana{0, 0, 0};
     const auto kana = static_cast<unsigned char>(text[pos]);
+    if (kana < 0xA1 || kana > 0xDF) return WideKana{0, 0, 0};
     const KanaMap full = HALF_TO_FULL[kana - 0xA1];
     WideKana wide{full.lead, full.trail, 1};
     if (pos + 1 < text.size()) {

@@ -26,6 +26,8 @@ struct WideKana {
 
 // The full-width katakana for the half-width one (0xA1-0xDF) at pos in text.
 // A following voiced or semi-voiced mark is merged where the pair exists.
+// Nothing (all zero, used 0) when pos is past the end of text or the byte
+// there is no half-width katakana.
 WideKana widenKana(std::string_view text, std::size_t pos);
 
 // A Shift-JIS text in EUC-JP, with half-width katakana widened. Empty result

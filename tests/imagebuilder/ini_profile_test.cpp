@@ -1,0 +1,225 @@
+#include "ini_profile.h"
+
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <csignal>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+const std::string GAME_UTF8 = "\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0";  // ゲーム
+const std::string GAME_CP932 = "\x83\x51\x81\x5B\x83\x80";
+
+std::string read(const std::string& file, const char* section, const char* key, std::size_t max = 259)
+{
+    return iniReadString(file, section, key, "<default>", max);
+}
+
+int filesIn(const std::string& dir)
+{
+    int n = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir)) ++n;
+    return n;
+}
+
+}  // namespace
+
+TEST(IniRead, DefaultsCaseAndLayout)
+{
+    TempDir dir;
+    const std::string ini = dir.file("romweld.ini");
+    EXPECT_EQ(read(ini, "CONFIG", "x"), "<default>");
+    EXPECT_EQ(iniReadInt(ini, "CONFIG", "x", 42), 42);
+
+    writeText(ini,
+              "; settings\n"
+              "[CONFIG]\n"
+              "KvlVersion=kvl-v02\n"
+              "  Spaced Key  =  spaced value  \n"
+              "Empty=\n"
+              ";Hidden=1\n"
+              "NoEquals\n"
+              "\n"
+              "[Other]\n"
+              "KvlVersion=other\n");
+    EXPECT_EQ(read(ini, "config", "KVLVERSION"), "kvl-v02");
+    EXPECT_EQ(read(ini, "CONFIG", "spaced key"), "spaced value");
+    EXPECT_EQ(read(ini, "other", "kvlversion"), "other");
+    EXPECT_EQ(read(ini, "CONFIG", "Empty"), "");
+    EXPECT_EQ(iniReadInt(ini, "CONFIG", "Empty", 7), 7);
+    EXPECT_EQ(read(ini, "CONFIG", "Hidden"), "<default>");
+    EXPECT_EQ(read(ini, "CONFIG", "NoEquals"), "<default>");
+    EXPECT_EQ(read(ini, "Missing", "KvlVersion"), "<default>");
+    EXPECT_EQ(read(ini, "CONFIG", "Missing"), "<default>");
+
+    // A UTF-8 byte order mark does not hide the first section.
+    writeText(ini, "\xEF\xBB\xBF[list]\r\nnum=2\r\n");
+    EXPECT_EQ(iniReadInt(ini, "LIST", "NUM", 0), 2);
+}
+
+TEST(IniRead, LengthLimitAndLeadingIntegers)
+{
+    TempDir dir;
+    const std::string ini = dir.file("a.ini");
+    writeText(ini, "[s]\nlong=" + std::string(150, 'v') + "\nkana=" + std::string(98, 'a') + GAME_UTF8 +
+                       "\nn1=12abc\nn2=  -5\nn3=+7\nn4=abc\nn5=99999999999\nn6=-99999999999\nn7=3 4\n");
+    EXPECT_EQ(read(ini, "s", "long", 99), std::string(99, 'v'));
+    // The cut never splits a UTF-8 character.
+    EXPECT_EQ(read(ini, "s", "kana", 99), std::string(98, 'a'));
+    EXPECT_EQ(read(ini, "s", "kana", 101), std::string(98, 'a') + "\xE3\x82\xB2");
+    EXPECT_EQ(iniReadString(ini, "s", "none", "abcdef", 3), "abc");
+
+    EXPECT_EQ(iniReadInt(ini, "s", "n1", 0), 12);
+    EXPECT_EQ(iniReadInt(ini, "s", "n2", 0), -5);
+    EXPECT_EQ(iniReadInt(ini, "s", "n3", 0), 7);
+    EXPECT_EQ(iniReadInt(ini, "s", "n4", 9), 0);
+    EXPECT_EQ(iniReadInt(ini, "s", "n5", 0), INT_MAX);
+    EXPECT_EQ(iniReadInt(ini, "s", "n6", 0), INT_MIN);
+    EXPECT_EQ(iniReadInt(ini, "s", "n7", 0), 3);
+    EXPECT_EQ(leadingInt(""), 0);
+    EXPECT_EQ(leadingInt("-"), 0);
+    EXPECT_EQ(leadingInt("2147483647"), INT_MAX);
+    EXPECT_EQ(leadingInt("-2147483648"), INT_MIN);
+}
+
+TEST(IniRead, FilesFromJapaneseWindows)
+{
+    TempDir dir;
+    const std::string ini = dir.file("romweld.ini");
+    writeText(ini, "[TITLE]\r\ngame.nes=" + GAME_CP932 + "\r\n" + GAME_CP932 + ".nes=x\r\n");
+    EXPECT_EQ(read(ini, "TITLE", "game.nes"), GAME_UTF8);
+    EXPECT_EQ(read(ini, "TITLE", (GAME_UTF8 + ".nes").c_str()), "x");
+
+    // Writing another key keeps those lines byte for byte.
+    EXPECT_EQ(iniWriteString(ini, "TITLE", "new.nes", GAME_UTF8), 0);
+    EXPECT_EQ(readText(ini), "[TITLE]\r\ngame.nes=" + GAME_CP932 + "\r\n" + GAME_CP932 + ".nes=x\r\nnew.nes=" +
+                                 GAME_UTF8 + "\r\n");
+    EXPECT_EQ(read(ini, "TITLE", "new.nes"), GAME_UTF8);
+    EXPECT_EQ(read(ini, "TITLE", "game.nes"), GAME_UTF8);
+}
+
+TEST(IniWrite, KeepsEveryOtherLineAndTheLineEnds)
+{
+    TempDir dir;
+    const std::string ini = dir.file("romweld.ini");
+
+    // A new file, section and key.
+    EXPECT_EQ(iniWriteString(ini, "CONFIG", "KvlVersion", "kvl-v02"), 0);
+    EXPECT_EQ(readText(ini), "[CONFIG]\nKvlVersion=kvl-v02\n");
+
+    writeText(ini,
+              "; mine\n"
+              "[CONFIG]\n"
+              "KvlVersion=kvl-v02\n"
+              "Folder=/roms\n"
+              "\n"
+              "[TITLE]\n"
+              "a.nes=A\n");
+    EXPECT_EQ(iniWriteString(ini, "config", "KVLVERSION", "kvl-v03"), 0);
+    EXPECT_EQ(iniWriteString(ini, "CONFIG", "Fix", "1"), 0);
+    EXPECT_EQ(iniWriteString(ini, "PocketNES", "a.nes", "3"), 0);
+    EXPECT_EQ(readText(ini),
+              "; mine\n"
+              "[CONFIG]\n"
+              "KVLVERSION=kvl-v03\n"
+              "Folder=/roms\n"
+              "Fix=1\n"
+              "\n"
+              "[TITLE]\n"
+              "a.nes=A\n"
+              "[PocketNES]\n"
+              "a.nes=3\n");
+
+    // A value stays on its line.
+    EXPECT_EQ(iniWriteString(ini, "TITLE", "a.nes", "two\nlines\r"), 0);
+    EXPECT_EQ(read(ini, "TITLE", "a.nes"), "twolines");
+    EXPECT_EQ(read(ini, "PocketNES", "a.nes"), "3");
+
+    const std::string crlf = dir.file("windows.ini");
+    writeText(crlf, "[CONFIG]\r\nA=1\r\n");
+    EXPECT_EQ(iniWriteString(crlf, "CONFIG", "B", "2"), 0);
+    EXPECT_EQ(iniWriteString(crlf, "TITLE", "x.nes", "X"), 0);
+    EXPECT_EQ(readText(crlf), "[CONFIG]\r\nA=1\r\nB=2\r\n[TITLE]\r\nx.nes=X\r\n");
+    EXPECT_EQ(filesIn(dir.path()), 2);  // no temporary files left behind
+}
+
+TEST(IniWrite, FileNamesWithBracketsAreOrdinaryKeys)
+{
+    TempDir dir;
+    const std::string ini = dir.file("romweld.ini");
+    EXPECT_EQ(iniWriteString(ini, "TITLE", "Game (U) [!].nes", "Game"), 0);
+    EXPECT_EQ(iniWriteString(ini, "TITLE", "[BIOS] x.nes", "Bios"), 0);
+    EXPECT_EQ(iniWriteString(ini, "TITLE", "after.nes", "After"), 0);
+    EXPECT_EQ(iniWriteString(ini, "CONFIG", "k", "v"), 0);
+    EXPECT_EQ(readText(ini),
+              "[TITLE]\nGame (U) [!].nes=Game\n[BIOS] x.nes=Bios\nafter.nes=After\n[CONFIG]\nk=v\n");
+    EXPECT_EQ(read(ini, "TITLE", "game (u) [!].NES"), "Game");
+    EXPECT_EQ(read(ini, "TITLE", "[BIOS] x.nes"), "Bios");
+    EXPECT_EQ(read(ini, "TITLE", "after.nes"), "After");
+    EXPECT_EQ(read(ini, "BIOS", "after.nes"), "<default>");
+}
+
+TEST(IniWrite, AFailedReplaceLeavesTheOldFile)
+{
+    TempDir dir;
+    const std::string folder = dir.file("locked/");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    const std::string ini = folder + "romweld.ini";
+    const std::string old = "[CONFIG]\nA=1\n";
+    writeText(ini, old);
+
+    // A file that exists but cannot be read is not rewritten from nothing.
+    ASSERT_EQ(::chmod(ini.c_str(), 0200), 0);
+    if (::access(ini.c_str(), R_OK) != 0) {
+        EXPECT_EQ(iniWriteString(ini, "CONFIG", "B", "2"), 1);
+    }
+    ASSERT_EQ(::chmod(ini.c_str(), 0644), 0);
+    EXPECT_EQ(readText(ini), old);
+
+    // A folder that takes no new file.
+    ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+    if (::access(folder.c_str(), W_OK) != 0) {
+        EXPECT_EQ(iniWriteString(ini, "CONFIG", "B", "2"), 1);
+    }
+    ASSERT_EQ(::chmod(folder.c_str(), 0755), 0);
+    EXPECT_EQ(readText(ini), old);
+
+    // A write that fails half-way (the file size limit stands in for a full
+    // disk, and works for every user).
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto savedHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit lower = saved;
+    lower.rlim_cur = 16;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &lower), 0);
+    const int result = iniWriteString(ini, "CONFIG", "B", std::string(100, 'b'));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, savedHandler);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(readText(ini), old);
+    EXPECT_EQ(filesIn(folder), 1);
+
+    // A folder that doesn't exist.
+    EXPECT_EQ(iniWriteString(dir.file("nowhere/romweld.ini"), "CONFIG", "A", "1"), 1);
+}
+
+TEST(IniSnapshot, ReadsManyKeysFromOneLoad)
+{
+    TempDir dir;
+    const std::string cfg = dir.file("romweld.cfg");
+    writeText(cfg, "[list]\nnum=2\nlist0=kvl-v02\n[kvl-v02]\nshell=kvl.gba\n");
+    const IniSnapshot snap = IniSnapshot::load(cfg);
+    EXPECT_EQ(snap.readInt("LIST", "num", 0), 2);
+    EXPECT_EQ(snap.readString("list", "list0", "", 99), "kvl-v02");
+    EXPECT_EQ(snap.value("KVL-V02", "Shell"), std::optional<std::string>("kvl.gba"));
+    EXPECT_EQ(snap.value("kvl-v02", "type"), std::nullopt);
+    EXPECT_EQ(IniSnapshot::load(dir.file("none.cfg")).readInt("list", "num", -3), -3);
+}

@@ -1,0 +1,274 @@
+#include "rom_file.h"
+
+#include "file_io.h"
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define ROMWELD_TEST_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ROMWELD_TEST_SANITIZED 1
+#endif
+#endif
+
+namespace {
+
+struct Probe {
+    int result;
+    int mapper;
+    int battery;
+};
+
+Probe probe(const std::string& path)
+{
+    Probe p{-1, -7, -7};
+    p.result = probeNesRom(path, p.mapper, p.battery);
+    return p;
+}
+
+// Appends each file to a new image with its extension text and returns the image.
+Bytes appendAll(const TempDir& dir, const std::vector<std::pair<std::string, std::string>>& files,
+                std::vector<int>* results = nullptr)
+{
+    const std::string imagePath = dir.file("image.gba");
+    OutFile image;
+    EXPECT_TRUE(image.create(imagePath));
+    for (const auto& [path, ext] : files) {
+        const int r = appendFile(image, path, ext);
+        if (results != nullptr) results->push_back(r);
+    }
+    EXPECT_TRUE(image.close());
+    return readBytes(imagePath);
+}
+
+Bytes appendOne(const TempDir& dir, const Bytes& content, const std::string& ext)
+{
+    const std::string rom = dir.file("rom.bin");
+    writeBytes(rom, content);
+    return appendAll(dir, {{rom, ext}});
+}
+
+}  // namespace
+
+TEST(ProbeNesRom, RecognisesTheMagicAndReadsMapperAndBattery)
+{
+    TempDir dir;
+    writeBytes(dir.file("game.bin"), makeInesRom(64, 0x12, 0x40));
+    const Probe p = probe(dir.file("game.bin"));
+    EXPECT_EQ(p.result, 0);
+    EXPECT_EQ(p.mapper, 65);
+    EXPECT_EQ(p.battery, 1);
+
+    writeBytes(dir.file("max.nes"), makeInesRom(64, 0xF0, 0xF0));
+    EXPECT_EQ(probe(dir.file("max.nes")).mapper, 255);
+    EXPECT_EQ(probe(dir.file("max.nes")).battery, 0);
+
+    // Bytes a short file lacks count as 0.
+    writeBytes(dir.file("magic-only.nes"), Bytes{'N', 'E', 'S', 0x1A});
+    const Probe shortRom = probe(dir.file("magic-only.nes"));
+    EXPECT_EQ(shortRom.result, 0);
+    EXPECT_EQ(shortRom.mapper, 0);
+    EXPECT_EQ(shortRom.battery, 0);
+    writeBytes(dir.file("seven.nes"), Bytes{'N', 'E', 'S', 0x1A, 1, 1, 0x32});
+    EXPECT_EQ(probe(dir.file("seven.nes")).mapper, 3);
+    EXPECT_EQ(probe(dir.file("seven.nes")).battery, 1);
+}
+
+TEST(ProbeNesRom, RejectsOtherFilesAndLeavesTheNumbersAlone)
+{
+    TempDir dir;
+    writeBytes(dir.file("lower.nes"), Bytes{'n', 'e', 's', 0x1A, 0, 0, 0x12, 0x40, 0, 0});
+    writeBytes(dir.file("empty.nes"), Bytes{});
+    writeBytes(dir.file("three.nes"), Bytes{'N', 'E', 'S'});
+    for (const char* name : {"lower.nes", "empty.nes", "three.nes"}) {
+        const Probe p = probe(dir.file(name));
+        EXPECT_EQ(p.result, 2) << name;
+        EXPECT_EQ(p.mapper, -7) << name;
+        EXPECT_EQ(p.battery, -7) << name;
+    }
+    const Probe missing = probe(dir.file("missing.nes"));
+    EXPECT_EQ(missing.result, 1);
+    EXPECT_EQ(missing.mapper, -7);
+    // A folder is no NES ROM either way.
+    EXPECT_NE(probe(dir.path()).result, 0);
+}
+
+TEST(AppendFile, RepairsByteSevenOfNesFilesOnly)
+{
+    TempDir dir;
+    const Bytes damaged = makeInesRom(40, 0x12, 0x44);
+    Bytes repaired = damaged;
+    repaired[7] = 0x00;
+
+    EXPECT_EQ(appendOne(dir, damaged, "nes"), repaired);
+    EXPECT_EQ(appendOne(dir, damaged, "NES"), repaired);
+    EXPECT_EQ(appendOne(dir, damaged, "Nes"), repaired);
+    for (const char* ext : {"nesx", "nes ", "ne", "bin", "???", ""}) {
+        EXPECT_EQ(appendOne(dir, damaged, ext), damaged) << ext;
+    }
+
+    const Bytes low = makeInesRom(40, 0, 0x08);
+    EXPECT_EQ(appendOne(dir, low, "nes")[7], 0x00);
+    // Only the low four bits are a sign of damage.
+    EXPECT_EQ(appendOne(dir, makeInesRom(40, 0x12, 0x40), "nes"), makeInesRom(40, 0x12, 0x40));
+    EXPECT_EQ(appendOne(dir, makeInesRom(40, 0, 0x80), "nes"), makeInesRom(40, 0, 0x80));
+
+    // A file without the magic is copied unchanged whatever its extension.
+    Bytes notRom = patternBytes(40, 3);
+    notRom[7] = 0x0F;
+    EXPECT_EQ(appendOne(dir, notRom, "nes"), notRom);
+}
+
+TEST(AppendFile, ShortEmptyAndMissingFiles)
+{
+    TempDir dir;
+    const Bytes five{'N', 'E', 'S', 0x1A, 0x0F};
+    EXPECT_EQ(appendOne(dir, five, "nes"), five);
+    const Bytes seven{'N', 'E', 'S', 0x1A, 1, 1, 0x0F};
+    EXPECT_EQ(appendOne(dir, seven, "nes"), seven);
+    // Eight bytes are a whole repairable header.
+    EXPECT_EQ(appendOne(dir, Bytes{'N', 'E', 'S', 0x1A, 1, 1, 0, 0x0F}, "nes"),
+              (Bytes{'N', 'E', 'S', 0x1A, 1, 1, 0, 0}));
+
+    writeBytes(dir.file("empty.nes"), Bytes{});
+    writeBytes(dir.file("a.bin"), Bytes{1, 2, 3});
+    writeBytes(dir.file("b.bin"), Bytes{4, 5});
+    testing::internal::CaptureStderr();
+    std::vector<int> results;
+    const Bytes image = appendAll(dir,
+                                  {{dir.file("a.bin"), "bin"},
+                                   {dir.file("missing.nes"), "nes"},
+                                   {dir.file("empty.nes"), "nes"},
+                                   {dir.file("b.bin"), "bin"}},
+                                  &results);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(results, (std::vector<int>{1, 0, 1, 1}));
+    EXPECT_EQ(image, (Bytes{1, 2, 3, 4, 5}));
+}
+
+TEST(AppendFile, AReadFailureMarksTheImageFailed)
+{
+    TempDir dir;
+    OutFile image;
+    ASSERT_TRUE(image.create(dir.file("image.gba")));
+    // A folder opens for reading here but cannot be read.
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(appendFile(image, dir.path() + ".", "bin"), 1);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find(dir.path() + ".: "), std::string::npos) << err;
+    EXPECT_TRUE(image.failed());
+    EXPECT_FALSE(image.close());
+}
+
+TEST(FileSize, SizesAndTheErrorLine)
+{
+    TempDir dir;
+    writeBytes(dir.file("rom.nes"), patternBytes(40977));
+    writeBytes(dir.file("empty.nes"), Bytes{});
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(fileSize(dir.file("rom.nes")), 40977);
+    EXPECT_EQ(fileSize(dir.file("empty.nes")), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(fileSize(dir.file("missing.nes")), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), dir.file("missing.nes") + ": No such file or directory\n");
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(fileSize(dir.path() + "sub/x.nes"), 0);
+    EXPECT_EQ(fileSize(dir.path()), 0);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err;
+}
+
+namespace {
+
+long maxRssKiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// Starts the peak-memory count afresh, where the system allows it, so that
+// memory other tests used and gave back cannot hide growth.
+void resetPeakMemory()
+{
+    std::ofstream clear("/proc/self/clear_refs");
+    clear << "5";
+}
+
+// The byte at offset i of the large test ROM (its header aside).
+unsigned char largeRomByte(std::size_t i)
+{
+    return static_cast<unsigned char>((i * 7 + (i >> 12)) & 0xFF);
+}
+
+}  // namespace
+
+TEST(AppendFile, CopiesA32MiBFileWithMemoryThatDoesNotGrowWithIt)
+{
+    constexpr std::size_t size = 32u << 20;
+    constexpr std::size_t chunk = 1u << 16;
+    TempDir dir;
+    const std::string romPath = dir.file("large.nes");
+    {
+        // Written in small pieces, so that making the file costs no memory.
+        std::FILE* f = std::fopen(romPath.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        Bytes piece(chunk);
+        for (std::size_t at = 0; at < size; at += chunk) {
+            for (std::size_t k = 0; k < chunk; ++k) piece[k] = largeRomByte(at + k);
+            if (at == 0) {
+                const Bytes header = makeInesRom(16, 0x12, 0x4F);
+                std::copy(header.begin(), header.end(), piece.begin());
+            }
+            ASSERT_EQ(std::fwrite(piece.data(), 1, piece.size(), f), piece.size());
+        }
+        ASSERT_EQ(std::fclose(f), 0);
+    }
+
+    const std::string imagePath = dir.file("image.gba");
+    resetPeakMemory();
+    const long before = maxRssKiB();
+    {
+        OutFile image;
+        ASSERT_TRUE(image.create(imagePath));
+        ASSERT_EQ(appendFile(image, romPath, "nes"), 1);
+        ASSERT_TRUE(image.close());
+    }
+    const long grown = maxRssKiB() - before;
+
+    ASSERT_EQ(sizeOf(imagePath), static_cast<std::int64_t>(size));
+    std::FILE* f = std::fopen(imagePath.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    Bytes piece(chunk);
+    std::size_t mismatches = 0;
+    for (std::size_t at = 0; at < size; at += chunk) {
+        ASSERT_EQ(std::fread(piece.data(), 1, chunk, f), chunk);
+        for (std::size_t k = at == 0 ? 16 : 0; k < chunk; ++k) mismatches += piece[k] != largeRomByte(at + k);
+        if (at == 0) {
+            EXPECT_EQ(piece[6], 0x12);
+            EXPECT_EQ(piece[7], 0x00);
+        }
+    }
+    std::fclose(f);
+    EXPECT_EQ(mismatches, 0u);
+
+#ifdef ROMWELD_TEST_SANITIZED
+    (void)grown;
+    GTEST_SKIP() << "memory is not measured under the sanitizers";
+#else
+    EXPECT_LT(grown, 4 * 1024) << "peak memory grew by " << grown << " KiB while copying 32 MiB";
+#endif
+}

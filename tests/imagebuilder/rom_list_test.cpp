@@ -1,0 +1,338 @@
+#include "rom_list.h"
+
+#include "path_text.h"
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Every fact that must hold after any operation, failed ones included.
+void expectConsistent(const RomList& list)
+{
+    std::vector<const RomEntry*> forward;
+    std::int64_t total = 0;
+    const RomEntry* prev = nullptr;
+    for (const RomEntry* e = list.head; e != nullptr; e = e->next) {
+        ASSERT_LE(forward.size(), list.entries.size()) << "the links form a loop";
+        EXPECT_EQ(e->prev, prev);
+        forward.push_back(e);
+        total += e->size;
+        prev = e;
+    }
+    EXPECT_EQ(list.tail, prev);
+    std::vector<const RomEntry*> backward;
+    for (const RomEntry* e = list.tail; e != nullptr && backward.size() <= forward.size(); e = e->prev) {
+        backward.insert(backward.begin(), e);
+    }
+    EXPECT_EQ(backward, forward);
+    EXPECT_EQ(list.count, static_cast<std::int32_t>(forward.size()));
+    EXPECT_EQ(list.entries.size(), forward.size());
+    EXPECT_EQ(list.totalSize, total);
+    EXPECT_EQ(list.head == nullptr, list.count == 0);
+    EXPECT_EQ(list.tail == nullptr, list.count == 0);
+    std::set<const RomEntry*> owned;
+    for (const auto& e : list.entries) owned.insert(e.get());
+    for (const RomEntry* e : forward) EXPECT_EQ(owned.count(e), 1u);
+    for (std::size_t i = 0; i < forward.size(); ++i) {
+        EXPECT_EQ(forward[i]->size % 4, 0);
+        for (std::size_t j = i + 1; j < forward.size(); ++j) {
+            EXPECT_NE(compareNoCase(forward[i]->path, forward[j]->path), 0) << forward[i]->path;
+        }
+    }
+}
+
+std::vector<std::string> pathsOf(const RomList& list)
+{
+    std::vector<std::string> paths;
+    for (const RomEntry* e = list.head; e != nullptr; e = e->next) paths.push_back(e->path);
+    return paths;
+}
+
+// A list of the named files (each written with its given size) in that order.
+class ListWithFiles : public testing::Test {
+protected:
+    // The new entry; the test ends here when it could not be added.
+    RomEntry* add(const std::string& name, std::size_t bytes)
+    {
+        writeBytes(dir.file(name), patternBytes(bytes));
+        RomEntry* e = romListAdd(list.get(), dir.file(name));
+        expectConsistent(*list);
+        if (e == nullptr) throw std::runtime_error("not added: " + name);
+        return e;
+    }
+    std::vector<std::string> names() const
+    {
+        std::vector<std::string> out;
+        for (const std::string& p : pathsOf(*list)) out.push_back(p.substr(dir.path().size()));
+        return out;
+    }
+
+    TempDir dir;
+    std::unique_ptr<RomList> list = romListCreate();
+};
+
+using Names = std::vector<std::string>;
+
+}  // namespace
+
+TEST_F(ListWithFiles, AddRoundsSizesAndKeepsTotals)
+{
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->count, 0);
+    EXPECT_EQ(list->totalSize, 0);
+    expectConsistent(*list);
+
+    RomEntry* big = add("big.nes", 40977);
+    ASSERT_NE(big, nullptr);
+    EXPECT_EQ(big->size, 40980);
+    EXPECT_EQ(list->totalSize, 40980);
+    EXPECT_EQ(big->path, dir.file("big.nes"));
+    EXPECT_FALSE(big->title.has_value());
+    EXPECT_FALSE(big->pocketTitle.has_value());
+    EXPECT_EQ(big->mapper, 0);
+    EXPECT_EQ(big->battery, 0);
+    EXPECT_EQ(big->pocketFlags, 0);
+    EXPECT_EQ(big->selected, 0);
+
+    EXPECT_EQ(add("exact.nes", 40980)->size, 40980);
+    EXPECT_EQ(add("one.nes", 1)->size, 4);
+    EXPECT_EQ(add("two.nes", 2)->size, 4);
+    EXPECT_EQ(add("three.nes", 3)->size, 4);
+    EXPECT_EQ(add("empty.nes", 0)->size, 0);
+    EXPECT_EQ(list->totalSize, 40980 + 40980 + 12);
+
+    // A file that can't be found is listed with size 0 after its error line.
+    testing::internal::CaptureStderr();
+    RomEntry* missing = romListAdd(list.get(), dir.file("gone.nes"));
+    const std::string err = testing::internal::GetCapturedStderr();
+    ASSERT_NE(missing, nullptr);
+    EXPECT_EQ(missing->size, 0);
+    EXPECT_EQ(err, dir.file("gone.nes") + ": No such file or directory\n");
+    EXPECT_EQ(list->count, 7);
+    EXPECT_EQ(list->tail, missing);
+    expectConsistent(*list);
+
+    EXPECT_EQ(romListAdd(nullptr, dir.file("big.nes")), nullptr);
+}
+
+TEST_F(ListWithFiles, PathsThatDifferOnlyInAsciiCaseAreOneEntry)
+{
+    writeBytes(dir.file("x"), patternBytes(10));
+    RomList& l = *list;
+    ASSERT_NE(romListAdd(&l, "c:\\nes\\game.NES"), nullptr);
+    ASSERT_NE(romListAdd(&l, "/roms/\x83\x41.nes"), nullptr);
+    const Names before = pathsOf(l);
+    const auto total = l.totalSize;
+
+    EXPECT_EQ(romListAdd(&l, "C:\\NES\\Game.nes"), nullptr);
+    EXPECT_EQ(romListAdd(&l, "/ROMS/\x83\x61.NES"), nullptr);
+    EXPECT_EQ(pathsOf(l), before);
+    EXPECT_EQ(l.totalSize, total);
+    expectConsistent(l);
+
+    EXPECT_EQ(romListFind(&l, "C:\\NES\\GAME.nes"), l.head);
+    EXPECT_EQ(romListFind(&l, "C:\\NES\\GAME.nes "), nullptr);
+    EXPECT_EQ(romListFind(&l, ""), nullptr);
+    EXPECT_EQ(romListFind(nullptr, "c:\\nes\\game.NES"), nullptr);
+
+    // Paths that are equal only beyond ASCII are different files.
+    EXPECT_NE(romListAdd(&l, "/roms/\xC3\x89.nes"), nullptr);
+    EXPECT_NE(romListAdd(&l, "/roms/\xC3\xA9.nes"), nullptr);
+    expectConsistent(l);
+
+    EXPECT_EQ(romListRemove(&l, "C:\\Nes\\GAME.nes"), 0);
+    EXPECT_EQ(romListFind(&l, "c:\\nes\\game.NES"), nullptr);
+    expectConsistent(l);
+}
+
+TEST_F(ListWithFiles, RemoveUnlinksAndSubtractsExactlyTheEntrySize)
+{
+    add("a.nes", 5);
+    add("b.nes", 40977);
+    add("c.nes", 9);
+    add("d.nes", 16);
+    ASSERT_EQ(list->totalSize, 8 + 40980 + 12 + 16);
+
+    EXPECT_EQ(romListRemove(list.get(), dir.file("b.nes")), 0);
+    expectConsistent(*list);
+    EXPECT_EQ(list->totalSize, 8 + 12 + 16);
+    EXPECT_EQ(names(), (Names{"a.nes", "c.nes", "d.nes"}));
+
+    EXPECT_EQ(romListRemove(list.get(), dir.file("b.nes")), -1);
+    EXPECT_EQ(romListRemove(list.get(), "nothing"), -1);
+    EXPECT_EQ(romListRemove(nullptr, dir.file("a.nes")), -1);
+    expectConsistent(*list);
+    EXPECT_EQ(list->count, 3);
+
+    EXPECT_EQ(romListRemove(list.get(), dir.file("a.nes")), 0);  // the head
+    expectConsistent(*list);
+    EXPECT_EQ(romListRemove(list.get(), dir.file("d.nes")), 0);  // the tail
+    expectConsistent(*list);
+    EXPECT_EQ(names(), (Names{"c.nes"}));
+    EXPECT_EQ(romListRemove(list.get(), dir.file("c.nes")), 0);  // the last one
+    expectConsistent(*list);
+    EXPECT_EQ(list->totalSize, 0);
+
+    // The list is usable again after it was emptied.
+    add("e.nes", 4);
+    EXPECT_EQ(names(), (Names{"e.nes"}));
+}
+
+TEST_F(ListWithFiles, AtAndMoveByIndex)
+{
+    for (const char* n : {"a", "b", "c", "d"}) add(n, 4);
+    EXPECT_EQ(romListAt(list.get(), 0), list->head);
+    EXPECT_EQ(romListAt(list.get(), 3), list->tail);
+    EXPECT_EQ(romListAt(list.get(), 2)->path, dir.file("c"));
+    EXPECT_EQ(romListAt(list.get(), -1), nullptr);
+    EXPECT_EQ(romListAt(list.get(), 4), nullptr);
+    EXPECT_EQ(romListAt(list.get(), 1000), nullptr);
+    EXPECT_EQ(romListAt(nullptr, 0), nullptr);
+
+    // Direction above 0 is towards the head, 0 or below towards the tail.
+    EXPECT_EQ(romListMove(list.get(), 2, 1), 0);
+    expectConsistent(*list);
+    EXPECT_EQ(names(), (Names{"a", "c", "b", "d"}));
+    EXPECT_EQ(romListMove(list.get(), 1, 0), 0);
+    expectConsistent(*list);
+    EXPECT_EQ(names(), (Names{"a", "b", "c", "d"}));
+    EXPECT_EQ(romListMove(list.get(), 0, -5), 0);
+    expectConsistent(*list);
+    EXPECT_EQ(names(), (Names{"b", "a", "c", "d"}));
+    EXPECT_EQ(romListMove(list.get(), 3, 7), 0);
+    expectConsistent(*list);
+    EXPECT_EQ(names(), (Names{"b", "a", "d", "c"}));
+
+    // At an end the entry stays.
+    EXPECT_EQ(romListMove(list.get(), 0, 1), 0);
+    EXPECT_EQ(romListMove(list.get(), 3, -1), 0);
+    expectConsistent(*list);
+    EXPECT_EQ(names(), (Names{"b", "a", "d", "c"}));
+
+    EXPECT_EQ(romListMove(list.get(), 4, 1), -1);
+    EXPECT_EQ(romListMove(list.get(), -1, -1), -1);
+    EXPECT_EQ(romListMove(nullptr, 0, 1), -1);
+    expectConsistent(*list);
+    EXPECT_EQ(names(), (Names{"b", "a", "d", "c"}));
+
+    // Two entries: a swap moves both ends.
+    romListRemove(list.get(), dir.file("a"));
+    romListRemove(list.get(), dir.file("d"));
+    EXPECT_EQ(romListMove(list.get(), 1, 1), 0);
+    expectConsistent(*list);
+    EXPECT_EQ(names(), (Names{"c", "b"}));
+}
+
+TEST_F(ListWithFiles, SortByEveryKeyBothWays)
+{
+    add("b-long.nes", 100)->mapper = 4;
+    add("B.nes", 10)->battery = 1;
+    add("a.nes", 50)->mapper = 1;
+    add("c.nes", 30)->mapper = 200;
+    romEntrySetTitle(romListAt(list.get(), 0), "Zelda", 4, 0);
+    romEntrySetTitle(romListAt(list.get(), 1), "\x83\x51\x81\x5B\x83\x80", 0, 1);
+    romEntrySetTitle(romListAt(list.get(), 3), "Mario", 200, 0);
+    // a.nes keeps no title, which sorts as an empty one.
+
+    const struct {
+        int key;
+        int ascending;
+        Names order;
+    } cases[] = {
+        {SortByPath, 1, {"B.nes", "a.nes", "b-long.nes", "c.nes"}},
+        {SortByPath, 0, {"c.nes", "b-long.nes", "a.nes", "B.nes"}},
+        {SortByTitle, 1, {"a.nes", "c.nes", "b-long.nes", "B.nes"}},
+        {SortByTitle, 0, {"B.nes", "b-long.nes", "c.nes", "a.nes"}},
+        {SortBySize, 1, {"B.nes", "c.nes", "a.nes", "b-long.nes"}},
+        {SortBySize, 0, {"b-long.nes", "a.nes", "c.nes", "B.nes"}},
+        {SortByMapper, 1, {"B.nes", "a.nes", "b-long.nes", "c.nes"}},
+        {SortByMapper, 0, {"c.nes", "b-long.nes", "a.nes", "B.nes"}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(romListSort(list.get(), c.key, c.ascending), 0);
+        expectConsistent(*list);
+        EXPECT_EQ(names(), c.order) << "key " << c.key << " ascending " << c.ascending;
+    }
+    EXPECT_EQ(romListSort(list.get(), SortByBattery, 1), 0);
+    expectConsistent(*list);
+    EXPECT_EQ(list->tail->path, dir.file("B.nes"));
+    EXPECT_EQ(romListSort(list.get(), SortByBattery, 0), 0);
+    EXPECT_EQ(list->head->path, dir.file("B.nes"));
+
+    // The whole path counts, folder included, case significant.
+    auto paths = romListCreate();
+    romListAdd(paths.get(), "c:\\a\\b.nes");
+    romListAdd(paths.get(), "C:\\b\\a.nes");
+    EXPECT_EQ(romListSort(paths.get(), SortByPath, 1), 0);
+    EXPECT_EQ(pathsOf(*paths), (Names{"C:\\b\\a.nes", "c:\\a\\b.nes"}));
+}
+
+TEST_F(ListWithFiles, SortRefusesBadKeysAndHandlesTinyLists)
+{
+    EXPECT_EQ(romListSort(list.get(), SortByPath, 1), 0);  // empty
+    expectConsistent(*list);
+    EXPECT_EQ(romListSort(nullptr, SortByPath, 1), 1);
+
+    RomEntry* only = add("only.nes", 8);
+    EXPECT_EQ(romListSort(list.get(), SortBySize, 0), 0);
+    EXPECT_EQ(list->head, only);
+    EXPECT_EQ(list->tail, only);
+    expectConsistent(*list);
+
+    add("b.nes", 4);
+    add("a.nes", 4);
+    for (int key : {5, -1, 1000}) {
+        EXPECT_EQ(romListSort(list.get(), key, 1), 1);
+        expectConsistent(*list);
+        EXPECT_EQ(names(), (Names{"only.nes", "b.nes", "a.nes"}));
+    }
+}
+
+TEST_F(ListWithFiles, TitlesAreCopiedAndCut)
+{
+    RomEntry* e = add("game.nes", 16);
+    std::string title(25, 't');
+    EXPECT_EQ(romEntrySetTitle(e, title, 65, 1), 0);
+    title[0] = 'X';  // the entry holds its own copy
+    EXPECT_EQ(e->title, std::string(21, 't'));
+    EXPECT_EQ(e->mapper, 65);
+    EXPECT_EQ(e->battery, 1);
+
+    romEntrySetTitle(e, "", 2, 0);
+    EXPECT_EQ(e->title, "");
+    EXPECT_EQ(e->mapper, 2);
+    romEntrySetTitle(e, std::string(400, '\x82'), 0, 0);  // hundreds of lead bytes
+    EXPECT_EQ(e->title, std::string(32, '\x82'));
+
+    EXPECT_EQ(romEntrySetPocket(e, std::string(40, 'p'), 0x21, 3, 2), 0);
+    EXPECT_EQ(e->pocketTitle, std::string(29, 'p'));
+    EXPECT_EQ(e->pocketFlags, 0x21);
+    EXPECT_EQ(e->pocketFollow, 3);
+    EXPECT_EQ(e->pocketSlot, 2);
+    // 31 bytes: the last double-byte character would begin at byte 31.
+    const std::string three = "\x82\xA0\x82\xA2\x82\xA4";
+    romEntrySetPocket(e, three + std::string(25, 'b') + "\x82\xA6", 0, 0, 0);
+    EXPECT_EQ(e->pocketTitle, three + std::string(25, 'b'));
+
+    EXPECT_EQ(romEntrySetTitle(nullptr, "x", 0, 0), 0);
+    EXPECT_EQ(romEntrySetPocket(nullptr, "x", 0, 0, 0), 0);
+    expectConsistent(*list);
+}
+
+TEST(RomListFree, ReleasesTheListOnce)
+{
+    auto list = romListCreate();
+    testing::internal::CaptureStderr();
+    romListAdd(list.get(), "/nowhere/a.nes");
+    romListAdd(list.get(), "/nowhere/b.nes");
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(romListFree(list), 0);
+    EXPECT_EQ(list, nullptr);
+    EXPECT_EQ(romListFree(list), -1);
+}
