@@ -1,0 +1,21 @@
+// The commands of sramedit-cli, one function each. Each returns the exit
+// status: EXIT_DONE, EXIT_FAILED, or EXIT_USAGE when the arguments do not fit
+// the save file's layout.
+#pragma once
+
+#include "cli_args.h"
+
+constexpr int EXIT_DONE = 0;
+constexpr int EXIT_FAILED = 1;
+constexpr int EXIT_USAGE = 2;
+
+int runList(const CliArgs& args);
+int runNew(const CliArgs& args);
+int runLoad(const CliArgs& args);
+int runAppend(const CliArgs& args);
+int runExtract(const CliArgs& args);
+int runDelete(const CliArgs& args);
+int runRename(const CliArgs& args);
+
+// Calls the function for args.command.
+int runCommand(const CliArgs& args);

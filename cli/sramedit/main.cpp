@@ -1,0 +1,19 @@
+// sramedit-cli: lists and edits a 64 KiB GBA save file from a terminal.
+#include "cli_args.h"
+#include "commands.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> words(argv + 1, argv + argc);
+    CliArgs args;
+    std::string error;
+    if (!parseCliArgs(words, args, error)) {
+        std::fprintf(stderr, "sramedit-cli: %s\n%s", error.c_str(), cliUsage().c_str());
+        return EXIT_USAGE;
+    }
+    return runCommand(args);
+}

@@ -1,0 +1,29 @@
+// The save file a command works on: opened the way the editor opens it, held
+// in memory, and written back whole only when the command succeeded.
+#pragma once
+
+#include "packed_image.h"
+#include "save_image.h"
+
+#include <memory>
+#include <string>
+
+struct OpenedSave {
+    bool packed = false;  // which of the two images is live
+    std::unique_ptr<SaveImage> slots = std::make_unique<SaveImage>();
+    std::unique_ptr<PackedSaveImage> records = std::make_unique<PackedSaveImage>();
+};
+
+// Reads path as a packed save image, else as a slot save image. On failure
+// prints the editor's message for it and returns false.
+bool openSave(const std::string& path, OpenedSave& save);
+
+// Writes the live image to path (replaced only when complete). Prints a line
+// and returns false when that fails.
+bool writeSave(const std::string& path, OpenedSave& save);
+
+// Prints message on the error output; returns the failure exit status.
+int reportFailure(const std::string& message);
+
+// Prints one of the editor's notices (such as a fixed title) on the output.
+void reportNotice(const std::string& message);
