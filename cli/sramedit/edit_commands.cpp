@@ -57,11 +57,7 @@ std::optional<PackedRecordInfo> recordAt(const PackedSaveImage& image, int index
 // The ROM's checksum for a packed record; false after printing the reason.
 bool romChecksumOf(const std::string& romPath, std::uint32_t& checksum)
 {
-    std::error_code ec;
-    if (!std::filesystem::exists(romPath, ec)) {
-        reportFailure("File not found.");
-        return false;
-    }
+    if (reportIfMissing(romPath)) return false;
     switch (romFileChecksum(romPath, checksum)) {
     case 0: return true;
     case 1: reportFailure("File size too small."); return false;
@@ -75,6 +71,7 @@ int storeRecord(const CliArgs& args, OpenedSave& save, int index)
         std::fprintf(stderr, "sramedit-cli: a packed save file needs --rom ROM.nes\n");
         return EXIT_USAGE;
     }
+    if (reportIfMissing(args.file)) return EXIT_FAILED;
     std::uint32_t checksum = 0;
     if (!romChecksumOf(args.romPath, checksum)) return EXIT_FAILED;
     const int code = storePackedSave(args.file, *save.records, index, checksum);
@@ -110,6 +107,7 @@ int runLoad(const CliArgs& args)
         return storeRecord(args, save, args.index);
     }
     if (args.index >= SLOT_COUNT) return reportNoSlot(args.index);
+    if (reportIfMissing(args.file)) return EXIT_FAILED;
     const int code = loadSlotFromFile(args.file, *save.slots, args.index);
     if (code != 0) return reportSavRead(code);
     return writeSave(args.savePath, save) ? EXIT_DONE : EXIT_FAILED;

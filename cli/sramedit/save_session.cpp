@@ -8,11 +8,7 @@
 bool openSave(const std::string& path, OpenedSave& save)
 {
     // A missing file would otherwise be reported once by each reader.
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) {
-        reportFailure("File not found.");
-        return false;
-    }
+    if (reportIfMissing(path)) return false;
     if (readPackedImage(path, *save.records) == 0) {
         save.packed = true;
         return true;
@@ -39,6 +35,14 @@ bool writeSave(const std::string& path, OpenedSave& save)
     if (code == 0) return true;
     reportFailure("Cannot write " + path + "; the file is unchanged.");
     return false;
+}
+
+bool reportIfMissing(const std::string& path)
+{
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec)) return false;
+    reportFailure("File not found.");
+    return true;
 }
 
 int reportFailure(const std::string& message)

@@ -22,6 +22,10 @@ bool openSave(const std::string& path, OpenedSave& save);
 // and returns false when that fails.
 bool writeSave(const std::string& path, OpenedSave& save);
 
+// True when path does not exist; prints the editor's "File not found." then.
+// (The readers would also name the file in a system error line.)
+bool reportIfMissing(const std::string& path);
+
 // Prints message on the error output; returns the failure exit status.
 int reportFailure(const std::string& message);
 
