@@ -1,0 +1,194 @@
+#include "cli_args.h"
+
+#include <array>
+
+namespace {
+
+struct CommandName {
+    std::string_view word;
+    CliCommand command;
+};
+
+constexpr std::array<CommandName, 4> COMMANDS = {{
+    {"variants", CliCommand::Variants},
+    {"build", CliCommand::Build},
+    {"info", CliCommand::Info},
+    {"fix-header", CliCommand::FixHeader},
+}};
+
+// The options with a value, and where each goes in the request.
+struct ValueOption {
+    std::string_view name;
+    std::optional<std::string> CliRequest::*field;
+    bool forVariants, forBuild, forInfo, forFixHeader;
+};
+
+constexpr std::array<ValueOption, 9> VALUE_OPTIONS = {{
+    {"--dir", &CliRequest::dir, true, true, true, false},
+    {"-o", &CliRequest::output, false, true, false, false},
+    {"--output", &CliRequest::output, false, true, false, false},
+    {"--variant", &CliRequest::variant, false, true, false, false},
+    {"--list", &CliRequest::listFile, false, true, false, false},
+    {"--gba-title", &CliRequest::gbaTitle, false, true, false, false},
+    {"--title", &CliRequest::title, false, false, false, true},
+    {"--code", &CliRequest::gameCode, false, false, false, true},
+    {"--maker", &CliRequest::makerCode, false, false, false, true},
+}};
+
+bool appliesTo(const ValueOption& option, CliCommand command)
+{
+    switch (command) {
+    case CliCommand::None: return option.name == "--dir";
+    case CliCommand::Variants: return option.forVariants;
+    case CliCommand::Build: return option.forBuild;
+    case CliCommand::Info: return option.forInfo;
+    case CliCommand::FixHeader: return option.forFixHeader;
+    }
+    return false;
+}
+
+std::string_view commandWord(CliCommand command)
+{
+    for (const CommandName& c : COMMANDS) {
+        if (c.command == command) return c.word;
+    }
+    return "romweld-cli";
+}
+
+CliParse failure(const CliRequest& request, std::string error)
+{
+    CliParse result;
+    result.request = request;
+    result.error = std::move(error);
+    return result;
+}
+
+// What a complete request of each command needs beyond its options.
+std::string checkRequest(const CliRequest& r)
+{
+    if (r.dir && r.dir->empty()) return "--dir needs a folder";
+    switch (r.command) {
+    case CliCommand::None: return "no command given";
+    case CliCommand::Variants:
+        if (!r.files.empty()) return "variants takes no files: " + r.files.front();
+        break;
+    case CliCommand::Build:
+        if (!r.output || r.output->empty()) return "build needs -o OUT.gba";
+        if (r.files.empty() && !r.listFile) return "build needs ROM files or --list FILE.lst";
+        if (r.gbaTitle && !r.fixHeader) return "--gba-title only goes with --fix-header";
+        break;
+    case CliCommand::Info:
+        if (r.files.empty()) return "info needs at least one ROM file";
+        break;
+    case CliCommand::FixHeader:
+        if (r.files.size() != 1) return "fix-header needs exactly one image file";
+        break;
+    }
+    return {};
+}
+
+}  // namespace
+
+CliParse parseCliArguments(const std::vector<std::string>& args)
+{
+    CliRequest r;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
+        if (!isOption) {
+            if (r.command == CliCommand::None) {
+                for (const CommandName& c : COMMANDS) {
+                    if (arg == c.word) r.command = c.command;
+                }
+                if (r.command == CliCommand::None) return failure(r, "unknown command '" + arg + "'");
+            } else {
+                r.files.push_back(arg);
+            }
+            continue;
+        }
+        if (arg == "--" && r.command != CliCommand::None) {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            r.help = true;
+            continue;
+        }
+        if (arg == "--fix-header" && r.command == CliCommand::Build) {
+            r.fixHeader = true;
+            continue;
+        }
+
+        const std::size_t eq = arg.find('=');
+        const std::string name = arg.substr(0, eq);
+        const ValueOption* option = nullptr;
+        for (const ValueOption& o : VALUE_OPTIONS) {
+            if (o.name == name && appliesTo(o, r.command)) option = &o;
+        }
+        if (option == nullptr) {
+            return failure(r, "unknown option '" + arg + "' for " + std::string(commandWord(r.command)));
+        }
+        std::string value;
+        if (eq != std::string::npos) {
+            value = arg.substr(eq + 1);
+        } else if (i + 1 < args.size()) {
+            value = args[++i];
+        } else {
+            return failure(r, "option " + name + " needs a value");
+        }
+        std::optional<std::string>& field = r.*(option->field);
+        if (field) return failure(r, "option " + name + " given twice");
+        field = value;
+    }
+
+    CliParse result;
+    result.request = r;
+    if (r.help) {
+        result.ok = true;
+        return result;
+    }
+    result.error = checkRequest(r);
+    result.ok = result.error.empty();
+    return result;
+}
+
+std::string cliUsage(CliCommand command)
+{
+    switch (command) {
+    case CliCommand::Variants:
+        return "Usage: romweld-cli [--dir DIR] variants\n"
+               "Lists the usable shell variants of DIR/romweld.cfg, one a line:\n"
+               "name, layout (Korvalinde or PocketNES) and the bytes the shell and its\n"
+               "extra files take in an image, separated by tabs.\n";
+    case CliCommand::Build:
+        return "Usage: romweld-cli [--dir DIR] build -o OUT.gba [--variant NAME] [--list FILE.lst]\n"
+               "                   [--fix-header] [--gba-title TITLE] [ROM ...]\n"
+               "Writes a cartridge image from the ROMs of the list file, then those given,\n"
+               "in that order. Each ROM gets its title and PocketNES values from the\n"
+               "settings file (DIR/romweld.ini), as in romweld.\n"
+               "  -o, --output OUT.gba  the image to write\n"
+               "  --variant NAME        the shell variant (default: the settings' KVLVersion)\n"
+               "  --list FILE.lst       a romweld list file\n"
+               "  --fix-header          rewrite the GBA cartridge header afterwards\n"
+               "  --gba-title TITLE     the header's title (default Korvalinde)\n";
+    case CliCommand::Info:
+        return "Usage: romweld-cli [--dir DIR] info ROM ...\n"
+               "Tells for each file whether it is an iNES ROM, its mapper, battery and\n"
+               "size, and the title and PocketNES values it would get.\n";
+    case CliCommand::FixHeader:
+        return "Usage: romweld-cli fix-header IMAGE [--title TITLE] [--code KVL] [--maker ZQ]\n"
+               "Rewrites the first 192 bytes of IMAGE with a GBA cartridge header.\n"
+               "An image shorter than 192 bytes grows to 192 bytes.\n";
+    case CliCommand::None:
+        break;
+    }
+    return "Usage: romweld-cli [--dir DIR] variants\n"
+           "       romweld-cli [--dir DIR] build -o OUT.gba [--variant NAME] [--list FILE.lst]\n"
+           "                   [--fix-header] [--gba-title TITLE] [ROM ...]\n"
+           "       romweld-cli [--dir DIR] info ROM ...\n"
+           "       romweld-cli fix-header IMAGE [--title TITLE] [--code KVL] [--maker ZQ]\n"
+           "DIR is the program folder with romweld.cfg, the shells, the extra files and\n"
+           "romweld.ini; it defaults to the folder of this program.\n"
+           "romweld-cli COMMAND --help tells more about a command.\n";
+}

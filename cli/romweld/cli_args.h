@@ -1,0 +1,43 @@
+// The command line of romweld-cli, read into one plain request.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum class CliCommand {
+    None,       // no command word: only --help makes sense then
+    Variants,
+    Build,
+    Info,
+    FixHeader,
+};
+
+struct CliRequest {
+    CliCommand command = CliCommand::None;
+    bool help = false;
+    std::optional<std::string> dir;         // --dir: the program folder to use
+    std::optional<std::string> output;      // build -o
+    std::optional<std::string> variant;     // build --variant
+    std::optional<std::string> listFile;    // build --list
+    bool fixHeader = false;                 // build --fix-header
+    std::optional<std::string> gbaTitle;    // build --gba-title
+    std::optional<std::string> title;       // fix-header --title
+    std::optional<std::string> gameCode;    // fix-header --code
+    std::optional<std::string> makerCode;   // fix-header --maker
+    std::vector<std::string> files;         // ROMs, or the image for fix-header
+};
+
+struct CliParse {
+    bool ok = false;
+    CliRequest request;
+    std::string error;  // what is wrong with the command line, when not ok
+};
+
+// Reads the arguments that follow the program name. Options take their value
+// as the next argument or after '='; "--" ends the options of a command.
+CliParse parseCliArguments(const std::vector<std::string>& args);
+
+// The usage text of a command (CliCommand::None: of the whole program).
+std::string cliUsage(CliCommand command);

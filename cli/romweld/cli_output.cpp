@@ -1,0 +1,8 @@
+#include "commands.h"
+
+#include <cstdio>
+
+void printError(const std::string& text)
+{
+    std::fprintf(stderr, "romweld-cli: %s\n", text.c_str());
+}

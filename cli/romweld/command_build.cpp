@@ -1,0 +1,137 @@
+#include "commands.h"
+#include "program_folder.h"
+#include "rom_problem.h"
+
+#include "gba_header.h"
+#include "image_writer.h"
+#include "ini_profile.h"
+#include "list_file.h"
+#include "path_text.h"
+#include "rom_admission.h"
+#include "rom_list.h"
+
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace {
+
+// The values the window's "Create Image" passes to the header fixer.
+constexpr std::string_view DEFAULT_GBA_TITLE = "Korvalinde";
+constexpr std::string_view GAME_CODE = "KVL";
+constexpr std::string_view MAKER_CODE = "ZQ";
+
+std::string listFileProblem(const std::string& path, int code)
+{
+    switch (code) {
+    case LIST_CANT_OPEN: {
+        const std::string problem = openProblem(path);
+        return problem.empty() ? "Can't Open File" : "Can't Open File (" + problem + ")";
+    }
+    case LIST_EMPTY: return "Read Error: the file is empty";
+    case LIST_WRONG_HEADER:
+        return "Wrong List File Error: the first line is not \"" + std::string(LIST_FILE_HEADER) + "\"";
+    default: return "Read Error";
+    }
+}
+
+// The variant named on the command line, or the one the window preselects
+// from the settings' "KVLVersion". -1 after a message when there is none.
+int chooseVariant(const CliRequest& request, const ProgramFolder& folder,
+                  const std::vector<ShellVariant>& table)
+{
+    if (!request.variant) {
+        const std::string wanted = iniReadString(folder.settingsPath, "CONFIG", "KVLVersion",
+                                                 DEFAULT_VARIANT, CONFIG_VALUE_MAX);
+        return chooseVariantIndex(table, wanted);
+    }
+    const int index = findVariant(table, *request.variant);
+    if (index >= 0) return index;
+    for (const std::string& name : listedVariantNames(folder.dir)) {
+        if (compareNoCase(name, *request.variant) == 0) {
+            printError("variant \"" + name + "\" can't be used: " +
+                       explainUnusableVariant(folder.dir, name));
+            return -1;
+        }
+    }
+    printError("no variant \"" + *request.variant + "\" in " + folder.dir +
+               "romweld.cfg (romweld-cli variants lists them)");
+    return -1;
+}
+
+// The list file's paths, then the arguments: each admitted as the window
+// admits a file. False when a file is not a ROM (every such file is named).
+bool collectRoms(const CliRequest& request, const ProgramFolder& folder, RomList* list)
+{
+    std::vector<std::string> paths;
+    if (request.listFile) {
+        const int code = readListFile(*request.listFile, paths);
+        if (code != LIST_READ_OK) {
+            printError(*request.listFile + ": " + listFileProblem(*request.listFile, code));
+            return false;
+        }
+    }
+    paths.insert(paths.end(), request.files.begin(), request.files.end());
+
+    bool allRoms = true;
+    for (const std::string& path : paths) {
+        // A path listed already (letter case ignored) is skipped, as in the window.
+        if (admitRomFile(list, path, folder.settingsPath) == ADMIT_NOT_NES) {
+            printError(path + ": " + notNesReason(path));
+            allRoms = false;
+        }
+    }
+    return allRoms;
+}
+
+long long sizeOfFile(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
+}
+
+}  // namespace
+
+int runBuild(const CliRequest& request)
+{
+    ProgramFolder folder;
+    std::string reason;
+    if (!resolveProgramFolder(request.dir, folder, reason)) {
+        printError(reason);
+        return EXIT_FAILED;
+    }
+    const std::vector<ShellVariant> table = loadShellVariants(folder.dir);
+    if (table.empty()) {
+        printError(explainNoVariants(folder.dir));
+        return EXIT_FAILED;
+    }
+    const int index = chooseVariant(request, folder, table);
+    if (index < 0) return EXIT_FAILED;
+    const ShellVariant& variant = table[static_cast<std::size_t>(index)];
+
+    std::unique_ptr<RomList> list = romListCreate();
+    if (!list) {
+        printError("out of memory");
+        return EXIT_FAILED;
+    }
+    if (!collectRoms(request, folder, list.get())) return EXIT_FAILED;
+    if (list->count == 0) {
+        printError("no NES ROMs to write");
+        return EXIT_FAILED;
+    }
+
+    const std::string& output = *request.output;
+    if (writeImage(folder.dir, output, list.get(), variant.name) != 0) {
+        printError(output + ": no complete image was written");
+        return EXIT_FAILED;
+    }
+    if (request.fixHeader) {
+        const std::string_view title = request.gbaTitle ? std::string_view(*request.gbaTitle) : DEFAULT_GBA_TITLE;
+        if (fixGbaHeader(output, title, GAME_CODE, MAKER_CODE) != 0) {
+            printError(output + ": the GBA header could not be rewritten");
+            return EXIT_FAILED;
+        }
+    }
+    std::printf("%s: %lld bytes, %d ROMs, variant %s (%s)\n", output.c_str(), sizeOfFile(output),
+                static_cast<int>(list->count), variant.name.c_str(), layoutName(variant).c_str());
+    return EXIT_DONE;
+}

@@ -1,0 +1,29 @@
+#include "commands.h"
+#include "program_folder.h"
+
+#include <cstdio>
+
+int runVariants(const CliRequest& request)
+{
+    ProgramFolder folder;
+    std::string reason;
+    if (!resolveProgramFolder(request.dir, folder, reason)) {
+        printError(reason);
+        return EXIT_FAILED;
+    }
+    const std::vector<ShellVariant> table = loadShellVariants(folder.dir);
+    if (table.empty()) {
+        printError(explainNoVariants(folder.dir));
+        return EXIT_FAILED;
+    }
+    // Variants the window would silently leave out are named, with the reason.
+    for (const std::string& name : listedVariantNames(folder.dir)) {
+        if (findVariant(table, name) < 0) {
+            printError("variant \"" + name + "\" left out: " + explainUnusableVariant(folder.dir, name));
+        }
+    }
+    for (const ShellVariant& v : table) {
+        std::printf("%s\t%s\t%d\n", v.name.c_str(), layoutName(v).c_str(), static_cast<int>(v.imageSize));
+    }
+    return EXIT_DONE;
+}

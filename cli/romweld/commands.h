@@ -1,0 +1,19 @@
+// The commands of romweld-cli. Each returns the exit status: 0 done, 1 failed
+// (after one clear line on the error output).
+#pragma once
+
+#include "cli_args.h"
+
+#include <string>
+
+constexpr int EXIT_DONE = 0;
+constexpr int EXIT_FAILED = 1;
+constexpr int EXIT_USAGE = 2;
+
+int runVariants(const CliRequest& request);
+int runBuild(const CliRequest& request);
+int runInfo(const CliRequest& request);
+int runFixHeader(const CliRequest& request);
+
+// "romweld-cli: " and the text, on the error output.
+void printError(const std::string& text);

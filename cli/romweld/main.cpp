@@ -1,0 +1,40 @@
+// romweld-cli: the jobs of romweld from a terminal, for scripts and for users
+// without a desktop.
+#include "cli_args.h"
+#include "commands.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const CliParse parse = parseCliArguments(args);
+    if (!parse.ok) {
+        printError(parse.error);
+        std::fputs(cliUsage(parse.request.command).c_str(), stderr);
+        return EXIT_USAGE;
+    }
+    const CliRequest& request = parse.request;
+    if (request.help) {
+        std::fputs(cliUsage(request.command).c_str(), stdout);
+        return EXIT_DONE;
+    }
+    int status = EXIT_USAGE;
+    switch (request.command) {
+    case CliCommand::Variants: status = runVariants(request); break;
+    case CliCommand::Build: status = runBuild(request); break;
+    case CliCommand::Info: status = runInfo(request); break;
+    case CliCommand::FixHeader: status = runFixHeader(request); break;
+    case CliCommand::None: break;
+    }
+    // What a script reads must not be lost silently either.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        printError(std::string("standard output: ") + std::strerror(errno));
+        return EXIT_FAILED;
+    }
+    return status;
+}

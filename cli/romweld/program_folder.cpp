@@ -1,0 +1,118 @@
+#include "program_folder.h"
+
+#include "ini_profile.h"
+#include "path_text.h"
+#include "program_paths.h"
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr const char* CONFIG_FILE = "romweld.cfg";
+
+std::string configPathOf(const std::string& programDir)
+{
+    return programDir + CONFIG_FILE;
+}
+
+// "missing", "empty" or "" for a file that an image can use.
+std::string fileProblem(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::strerror(errno);
+    if (S_ISDIR(st.st_mode)) return std::strerror(EISDIR);
+    if (st.st_size == 0) return "empty";
+    return {};
+}
+
+}  // namespace
+
+bool resolveProgramFolder(const std::optional<std::string>& dir, ProgramFolder& folder,
+                          std::string& reason)
+{
+    if (dir) {
+        struct stat st {};
+        if (::stat(dir->c_str(), &st) != 0) {
+            reason = *dir + ": " + std::strerror(errno);
+            return false;
+        }
+        if (!S_ISDIR(st.st_mode)) {
+            reason = *dir + ": " + std::strerror(ENOTDIR);
+            return false;
+        }
+        folder.dir = *dir;
+        if (folder.dir.back() != '/') folder.dir += '/';
+    } else {
+        folder.dir = programDirOf(currentExecutablePath());
+    }
+    folder.settingsPath = settingsPathOf(folder.dir + "romweld");
+    return true;
+}
+
+std::vector<std::string> listedVariantNames(const std::string& programDir)
+{
+    std::vector<std::string> names;
+    const IniSnapshot config = IniSnapshot::load(configPathOf(programDir));
+    const int num = config.readInt("list", "num", 0);
+    if (num <= 0 || num > MAX_VARIANT_SLOTS) return names;
+    for (int i = 0; i < num; ++i) {
+        std::string name = config.readString("list", "list" + std::to_string(i), "", CONFIG_VALUE_MAX);
+        if (!name.empty()) names.push_back(std::move(name));
+    }
+    return names;
+}
+
+std::string explainNoVariants(const std::string& programDir)
+{
+    const std::string configPath = configPathOf(programDir);
+    const std::string problem = fileProblem(configPath);
+    if (!problem.empty() && problem != "empty") return configPath + ": " + problem;
+    const IniSnapshot config = IniSnapshot::load(configPath);
+    const auto num = config.value("list", "num");
+    if (!num || num->empty()) {
+        return configPath + ": no \"num\" in section \"list\", so no shell variant is listed";
+    }
+    const int n = leadingInt(*num);
+    if (n <= 0) return configPath + ": \"num\" of section \"list\" is " + *num + "; it must be 1 or more";
+    if (n > MAX_VARIANT_SLOTS) {
+        return configPath + ": \"num\" of section \"list\" is " + *num + ", more than " +
+               std::to_string(MAX_VARIANT_SLOTS) + " variants";
+    }
+    if (listedVariantNames(programDir).empty()) {
+        return configPath + ": the \"list\" section names no variant (list0, list1, ...)";
+    }
+    return configPath + ": no listed shell variant has its shell and extra files in " + programDir;
+}
+
+std::string explainUnusableVariant(const std::string& programDir, const std::string& name)
+{
+    const IniSnapshot config = IniSnapshot::load(configPathOf(programDir));
+    const std::string shell = config.readString(name, "shell", "kvl.gba", CONFIG_VALUE_MAX);
+    std::string problem = fileProblem(programDir + shell);
+    if (!problem.empty()) return "shell " + shell + ": " + problem;
+    for (int n = 0;; ++n) {
+        const std::string key = "file" + std::to_string(n);
+        const std::string value = config.readString(name, key, "", CONFIG_VALUE_MAX);
+        if (value.empty()) break;
+        ExtraFileSpec spec;
+        if (!splitExtraFile(value, spec)) return key + "=" + value + " lacks its path,name,ext commas";
+        problem = fileProblem(programDir + spec.path);
+        if (!problem.empty()) return "extra file " + spec.path + ": " + problem;
+    }
+    return "its files take no room";
+}
+
+int findVariant(const std::vector<ShellVariant>& table, const std::string& name)
+{
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (compareNoCase(table[i].name, name) == 0) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::string layoutName(const ShellVariant& variant)
+{
+    return variant.isPocketNes != 0 ? "PocketNES" : "Korvalinde";
+}

@@ -1,0 +1,37 @@
+// The program folder romweld-cli works from (romweld.cfg, the shells, the
+// extra files and romweld.ini), and plain-words reasons when its shell
+// configuration offers no usable variant.
+#pragma once
+
+#include "shell_config.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct ProgramFolder {
+    std::string dir;           // ends in '/'
+    std::string settingsPath;  // the settings file romweld keeps there
+};
+
+// With --dir, that folder; otherwise the folder of this executable. The
+// settings file is the one a program called "romweld" there uses, so the
+// window and the command line share titles and choices. False (with a
+// reason) when --dir does not name a folder.
+bool resolveProgramFolder(const std::optional<std::string>& dir, ProgramFolder& folder,
+                          std::string& reason);
+
+// The section names the "list" section of romweld.cfg lists, usable or not.
+std::vector<std::string> listedVariantNames(const std::string& programDir);
+
+// Why loadShellVariants found nothing usable in programDir, as one line.
+std::string explainNoVariants(const std::string& programDir);
+
+// Why the listed variant name is left out of the table, as one line.
+std::string explainUnusableVariant(const std::string& programDir, const std::string& name);
+
+// The variant for a --variant value: the table's entry of that name (ASCII
+// case ignored), or -1.
+int findVariant(const std::vector<ShellVariant>& table, const std::string& name);
+
+std::string layoutName(const ShellVariant& variant);

@@ -1,0 +1,11 @@
+// Why a file named on the command line can't be used, in plain words.
+#pragma once
+
+#include <string>
+
+// The system's reason why path can't be opened for reading as a file, or
+// empty when it can.
+std::string openProblem(const std::string& path);
+
+// openProblem, or else that the file is not an iNES ROM.
+std::string notNesReason(const std::string& path);
