@@ -1,0 +1,232 @@
+// The controls of the romweld window, their layout, focus order and wiring.
+#include "merge_tool_dialog.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// Enter is handled by the window itself (it never closes it), so no button
+// may become the default one behind the user's back.
+QPushButton* makeButton(const QString& text, const char* name, QWidget* parent)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+QRadioButton* addRadio(QButtonGroup* group, int id, const QString& text, const char* name,
+                       QLayout* layout, QWidget* parent)
+{
+    auto* radio = new QRadioButton(text, parent);
+    radio->setObjectName(QLatin1String(name));
+    group->addButton(radio, id);
+    layout->addWidget(radio);
+    return radio;
+}
+
+}  // namespace
+
+void MergeToolDialog::createControls()
+{
+    setWindowTitle(QStringLiteral("ROMWELD"));
+    // A caption with the system menu and the close box, no minimise or maximise box.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setAcceptDrops(true);
+
+    createImageButton_ = makeButton(QStringLiteral("Create Image"), "createImageButton", this);
+    quitButton_ = makeButton(QStringLiteral("Quit"), "quitButton", this);
+    countLabel_ = new QLabel(QStringLiteral("0 NES Roms."), this);
+    countLabel_->setObjectName(QStringLiteral("countLabel"));
+    sizeLabel_ = new QLabel(QStringLiteral("GBA file size : 0 Bytes."), this);
+    sizeLabel_->setObjectName(QStringLiteral("sizeLabel"));
+
+    romListView_ = new QListWidget(this);
+    romListView_->setObjectName(QStringLiteral("romList"));
+    romListView_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    romListView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    romListView_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    romListView_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    romListView_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    romListView_->setUniformItemSizes(true);
+    romListView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    upButton_ = makeButton(QStringLiteral("up"), "upButton", this);
+    downButton_ = makeButton(QStringLiteral("down"), "downButton", this);
+    addButton_ = makeButton(QStringLiteral("Add"), "addButton", this);
+    deleteButton_ = makeButton(QStringLiteral("Delete"), "deleteButton", this);
+
+    auto* sortBox = new QGroupBox(QStringLiteral("Sort by"), this);
+    auto* sortLayout = new QVBoxLayout(sortBox);
+    sortKeyGroup_ = new QButtonGroup(this);
+    addRadio(sortKeyGroup_, 0, QStringLiteral("Filename"), "sortByFilename", sortLayout, sortBox);
+    addRadio(sortKeyGroup_, 1, QStringLiteral("ROM Title"), "sortByTitle", sortLayout, sortBox);
+    sortButton_ = makeButton(QStringLiteral("Sort"), "sortButton", sortBox);
+    sortLayout->addWidget(sortButton_);
+
+    auto* showsBox = new QGroupBox(QStringLiteral("NES List shows"), this);
+    auto* showsLayout = new QVBoxLayout(showsBox);
+    displayModeGroup_ = new QButtonGroup(this);
+    addRadio(displayModeGroup_, 0, QStringLiteral("Filename"), "showFilename", showsLayout, showsBox);
+    addRadio(displayModeGroup_, 1, QStringLiteral("Full Pathname"), "showFullPathname", showsLayout, showsBox);
+    addRadio(displayModeGroup_, 2, QStringLiteral("Rom Title"), "showRomTitle", showsLayout, showsBox);
+
+    editorButton_ = makeButton(QStringLiteral("KVL Savedata Editor"), "editorButton", this);
+
+    auto* romTitleLabel = new QLabel(QStringLiteral("Rom Title (Max 21 char)"), this);
+    romTitleField_ = new QLineEdit(this);
+    romTitleField_->setObjectName(QStringLiteral("romTitleField"));
+    romTitleField_->setMaxLength(ROM_TITLE_LIMIT);
+
+    auto* gbaFileLabel = new QLabel(QStringLiteral("Filename for GBA rom"), this);
+    gbaFileField_ = new QLineEdit(this);
+    gbaFileField_->setObjectName(QStringLiteral("gbaFileField"));
+    browseButton_ = makeButton(QStringLiteral("."), "browseButton", this);
+    browseButton_->setFixedWidth(browseButton_->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 16);
+
+    fixHeaderBox_ = new QCheckBox(QStringLiteral("Fix GBA header"), this);
+    fixHeaderBox_->setObjectName(QStringLiteral("fixHeaderBox"));
+
+    infoPanel_ = new QLabel(this);
+    infoPanel_->setObjectName(QStringLiteral("infoPanel"));
+    infoPanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    infoPanel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    infoPanel_->setMinimumHeight(infoPanel_->fontMetrics().lineSpacing() * 3 + 8);
+
+    auto* variantLabel = new QLabel(QStringLiteral("KVL Version"), this);
+    variantSelector_ = new QComboBox(this);
+    variantSelector_->setObjectName(QStringLiteral("variantSelector"));
+
+    auto* gbaTitleLabel = new QLabel(QStringLiteral("GBA Title"), this);
+    gbaTitleField_ = new QLineEdit(this);
+    gbaTitleField_->setObjectName(QStringLiteral("gbaTitleField"));
+    gbaTitleField_->setEnabled(false);
+
+    saveListButton_ = makeButton(QStringLiteral("Save List"), "saveListButton", this);
+    loadListButton_ = makeButton(QStringLiteral("Load List"), "loadListButton", this);
+
+    // Linux desktops give a dialog no system menu to extend, so the about
+    // command lives in a small menu button and in the window's context menu.
+    auto* aboutAction = new QAction(QStringLiteral("About ROMWELD(&A)..."), this);
+    aboutAction->setObjectName(QStringLiteral("aboutAction"));
+    connect(aboutAction, &QAction::triggered, this, &MergeToolDialog::showAbout);
+    auto* aboutMenu = new QMenu(this);
+    aboutMenu->addAction(aboutAction);
+    aboutButton_ = new QToolButton(this);
+    aboutButton_->setObjectName(QStringLiteral("aboutButton"));
+    aboutButton_->setText(QStringLiteral("?"));
+    aboutButton_->setMenu(aboutMenu);
+    aboutButton_->setPopupMode(QToolButton::InstantPopup);
+    aboutButton_->setFocusPolicy(Qt::NoFocus);
+    addAction(aboutAction);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+
+    // Files dropped anywhere on the window belong to the ROM list, also when
+    // they land on a text field.
+    for (QLineEdit* field : {romTitleField_, gbaFileField_, gbaTitleField_}) field->setAcceptDrops(false);
+
+    // Left two thirds: labels, list, list buttons, the two radio groups and
+    // the list-file and editor buttons.
+    auto* labels = new QHBoxLayout;
+    labels->addWidget(countLabel_);
+    labels->addStretch(1);
+    labels->addWidget(sizeLabel_);
+    auto* listButtons = new QHBoxLayout;
+    for (QPushButton* b : {upButton_, downButton_, addButton_, deleteButton_}) listButtons->addWidget(b);
+    auto* groups = new QHBoxLayout;
+    groups->addWidget(sortBox);
+    groups->addWidget(showsBox);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(saveListButton_);
+    bottom->addWidget(loadListButton_);
+    bottom->addStretch(1);
+    bottom->addWidget(editorButton_);
+    auto* left = new QVBoxLayout;
+    left->addLayout(labels);
+    left->addWidget(romListView_, 1);
+    left->addLayout(listButtons);
+    left->addLayout(groups);
+    left->addLayout(bottom);
+
+    // Right third: the fields, the info panel and the two main buttons.
+    auto* fileRow = new QHBoxLayout;
+    fileRow->addWidget(gbaFileField_, 1);
+    fileRow->addWidget(browseButton_);
+    auto* topRight = new QHBoxLayout;
+    topRight->addWidget(romTitleLabel, 1);
+    topRight->addWidget(aboutButton_);
+    auto* right = new QVBoxLayout;
+    right->addLayout(topRight);
+    right->addWidget(romTitleField_);
+    right->addWidget(gbaFileLabel);
+    right->addLayout(fileRow);
+    right->addWidget(fixHeaderBox_);
+    right->addWidget(gbaTitleLabel);
+    right->addWidget(gbaTitleField_);
+    right->addWidget(variantLabel);
+    right->addWidget(variantSelector_);
+    right->addWidget(infoPanel_, 1);
+    right->addWidget(createImageButton_);
+    right->addWidget(quitButton_);
+
+    auto* main = new QHBoxLayout(this);
+    main->addLayout(left, 2);
+    main->addLayout(right, 1);
+
+    // The window keeps its classic size of 319 by 183 dialog units.
+    const QFontMetrics metrics(font());
+    const int unitX = metrics.averageCharWidth();
+    const int unitY = metrics.height();
+    resize(319 * unitX / 4 + 40, 183 * unitY / 8 + 40);
+
+    QWidget* focusOrder[] = {
+        createImageButton_, quitButton_, romListView_, upButton_, downButton_, addButton_, deleteButton_,
+        sortKeyGroup_->button(0), sortKeyGroup_->button(1), sortButton_, displayModeGroup_->button(0),
+        displayModeGroup_->button(1), displayModeGroup_->button(2), editorButton_, romTitleField_,
+        gbaFileField_, browseButton_, fixHeaderBox_, variantSelector_, gbaTitleField_, saveListButton_,
+        loadListButton_,
+    };
+    for (std::size_t i = 1; i < std::size(focusOrder); ++i) setTabOrder(focusOrder[i - 1], focusOrder[i]);
+
+    connect(quitButton_, &QPushButton::clicked, this, &QDialog::reject);
+    connect(romListView_, &QListWidget::itemSelectionChanged, this, &MergeToolDialog::onSelectionChanged);
+    connect(upButton_, &QPushButton::clicked, this, &MergeToolDialog::onUp);
+    connect(downButton_, &QPushButton::clicked, this, &MergeToolDialog::onDown);
+    connect(addButton_, &QPushButton::clicked, this, &MergeToolDialog::onAdd);
+    connect(deleteButton_, &QPushButton::clicked, this, &MergeToolDialog::onDelete);
+    connect(sortButton_, &QPushButton::clicked, this, &MergeToolDialog::onSort);
+    connect(displayModeGroup_, &QButtonGroup::idClicked, this, &MergeToolDialog::onDisplayModeChanged);
+    connect(editorButton_, &QPushButton::clicked, this, &MergeToolDialog::onSavedataEditor);
+    connect(browseButton_, &QPushButton::clicked, this, &MergeToolDialog::onBrowseGbaFile);
+    connect(fixHeaderBox_, &QCheckBox::clicked, this, &MergeToolDialog::onFixHeaderClicked);
+    connect(variantSelector_, &QComboBox::activated, this, &MergeToolDialog::onVariantChanged);
+    // Typing stops at the limit; a longer stored title stays until it is
+    // edited, so that taking the fields can tell the user about it.
+    connect(gbaTitleField_, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (text.size() > GBA_TITLE_LIMIT) {
+            const int cursor = gbaTitleField_->cursorPosition();
+            gbaTitleField_->setText(text.left(GBA_TITLE_LIMIT));
+            gbaTitleField_->setCursorPosition(std::min(cursor, GBA_TITLE_LIMIT));
+        }
+    });
+    romTitleField_->installEventFilter(this);
+    romListView_->installEventFilter(this);
+}

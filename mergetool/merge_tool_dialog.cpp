@@ -1,0 +1,183 @@
+// The romweld window: set-up from the settings and romweld.cfg, the fields,
+// the keyboard, dropped files, the about box and closing.
+#include "merge_tool_dialog.h"
+
+#include "ini_profile.h"
+#include "merge_tool_settings.h"
+#include "program_paths.h"
+#include "prompts.h"
+#include "qt_text.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPushButton>
+#include <QUrl>
+
+MergeToolDialog::MergeToolDialog(Prompts& prompts, const std::string& executablePath, QWidget* parent,
+                                 ListFactory makeList)
+    : QDialog(parent), prompts_(prompts)
+{
+    createControls();
+    setUp(executablePath, makeList);
+}
+
+MergeToolDialog::~MergeToolDialog() = default;
+
+void MergeToolDialog::setUp(const std::string& executablePath, const ListFactory& makeList)
+{
+    settingsPath_ = settingsPathOf(executablePath);
+    programDir_ = programDirOf(executablePath);
+
+    list_ = makeList ? makeList() : nullptr;
+    if (!list_) {
+        // The window stays open, but every command that needs the list refuses to run.
+        prompts_.showMessage(QStringLiteral("Memory 不足です。"));
+        return;
+    }
+
+    fixHeader_ = iniReadInt(settingsPath_, SETTINGS_CONFIG, "FixHeader", 0) == 1;
+    fixHeaderBox_->setChecked(fixHeader_);
+    gbaTitleField_->setEnabled(fixHeader_);
+
+    variants_ = loadShellVariants(programDir_);
+    if (variants_.empty()) {
+        prompts_.showMessage(QStringLiteral("Put Korvalinde files on same directory.\nAbort Program."));
+        closePosted_ = true;
+        QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
+        return;
+    }
+    for (const ShellVariant& variant : variants_) variantSelector_->addItem(fromPlatform(variant.name));
+
+    // A stored name may be a prefix; the full name of the variant it picks
+    // replaces it, so the next start finds the same one.
+    const std::string wanted =
+        iniReadString(settingsPath_, SETTINGS_CONFIG, "KVLVersion", DEFAULT_VARIANT, CONFIG_VALUE_MAX);
+    variantIndex_ = chooseVariantIndex(variants_, wanted);
+    const ShellVariant& chosen = variants_[static_cast<std::size_t>(variantIndex_)];
+    iniWriteString(settingsPath_, SETTINGS_CONFIG, "KVLVersion", chosen.name);
+    variantImageSize_ = chosen.imageSize;
+
+    updateSizeLabels();
+    gbaFileName_ =
+        fromPlatform(iniReadString(settingsPath_, SETTINGS_CONFIG, "LastGBAFile", "", SETTING_VALUE_MAX));
+    gbaTitle_ = fromPlatform(
+        iniReadString(settingsPath_, SETTINGS_CONFIG, "LastGBATitle", "Korvalinde", SETTING_VALUE_MAX));
+    showFields();
+}
+
+bool MergeToolDialog::takeFields()
+{
+    fixHeader_ = fixHeaderBox_->isChecked();
+    variantIndex_ = variantSelector_->currentIndex();
+    gbaFileName_ = gbaFileField_->text();
+    romTitle_ = romTitleField_->text();
+    if (displayModeGroup_->checkedId() >= 0) displayMode_ = displayModeGroup_->checkedId();
+    if (sortKeyGroup_->checkedId() >= 0) sortKey_ = sortKeyGroup_->checkedId();
+
+    // Only a hand-edited "LastGBATitle" can be longer than the field allows.
+    const QString gbaTitle = gbaTitleField_->text();
+    if (gbaTitle.size() > GBA_TITLE_LIMIT) {
+        prompts_.showMessage(QStringLiteral("%1 文字以内で入力してください。").arg(GBA_TITLE_LIMIT));
+        gbaTitleField_->setFocus(Qt::OtherFocusReason);
+        gbaTitleField_->selectAll();
+        return false;
+    }
+    gbaTitle_ = gbaTitle;
+    return true;
+}
+
+void MergeToolDialog::showFields()
+{
+    fixHeaderBox_->setChecked(fixHeader_);
+    if (variantIndex_ >= 0 && variantIndex_ < variantSelector_->count()) {
+        variantSelector_->setCurrentIndex(variantIndex_);
+    }
+    gbaFileField_->setText(gbaFileName_);
+    romTitleField_->setText(romTitle_);
+    countLabel_->setText(countText_);
+    sizeLabel_->setText(sizeText_);
+    infoPanel_->setText(infoText_);
+    if (QAbstractButton* mode = displayModeGroup_->button(displayMode_)) mode->setChecked(true);
+    if (QAbstractButton* key = sortKeyGroup_->button(sortKey_)) key->setChecked(true);
+    gbaTitleField_->setText(gbaTitle_);
+}
+
+void MergeToolDialog::done(int result)
+{
+    if (!closed_) {
+        closed_ = true;
+        runClosingSteps();
+    }
+    QDialog::done(result);
+}
+
+void MergeToolDialog::runClosingSteps()
+{
+    // "FixHeader" is remembered only for users who asked for it.
+    if (iniReadInt(settingsPath_, SETTINGS_CONFIG, "FixHeaderCheckBox", 0) == 1) {
+        iniWriteString(settingsPath_, SETTINGS_CONFIG, "FixHeader", fixHeaderBox_->isChecked() ? "1" : "0");
+    }
+}
+
+void MergeToolDialog::showAbout()
+{
+    prompts_.showAbout(QStringLiteral("About ROMWELD"), QStringLiteral("ROMWELD Version 0.83"));
+}
+
+void MergeToolDialog::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter) {
+        // Enter never closes the window; on a focused button it presses that button.
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button != nullptr && button->isEnabled()) {
+            button->click();
+        }
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool MergeToolDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == romTitleField_ && event->type() == QEvent::FocusOut) {
+        // Another window taking the activation (a message box, another
+        // program) or the field's own context menu is no commit: the field
+        // keeps the focus within this window.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) onRomTitleCommitted();
+    } else if (watched == romListView_ && event->type() == QEvent::KeyPress) {
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) onDelete();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void MergeToolDialog::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void MergeToolDialog::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void MergeToolDialog::dropEvent(QDropEvent* event)
+{
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) paths << url.toLocalFile();
+    }
+    event->acceptProposedAction();
+    if (!paths.isEmpty()) onFilesDropped(paths);
+}

@@ -1,0 +1,164 @@
+// The window of romweld: the ROM list, its titles, the shell variant and the
+// commands that turn them into a GBA cartridge image.
+//
+// Every command follows one frame: take the fields (copy the controls into
+// the window's own fields), work on the fields and the ROM list, show the
+// fields (copy them back into the controls). Questions, file choosers and the
+// start of sramedit go through the Prompts the window was given.
+#pragma once
+
+#include "rom_list.h"
+#include "shell_config.h"
+
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class Prompts;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QToolButton;
+
+class MergeToolDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    // Makes the empty ROM list at set-up; tests hand in one that fails.
+    using ListFactory = std::function<std::unique_ptr<RomList>()>;
+
+    // Input limits of the ROM title and GBA title fields, in characters.
+    static constexpr int ROM_TITLE_LIMIT = 31;
+    static constexpr int GBA_TITLE_LIMIT = 12;
+
+    // Builds the controls and runs the window's set-up: settings, shell
+    // variants, initial fields. executablePath locates romweld.cfg, the
+    // shells, sramedit and the settings file.
+    MergeToolDialog(Prompts& prompts, const std::string& executablePath, QWidget* parent = nullptr,
+                    ListFactory makeList = romListCreate);
+    ~MergeToolDialog() override;
+
+    // True when set-up found no usable shell variant and asked the window to
+    // close; the close happens when the event loop next runs.
+    bool closePosted() const { return closePosted_; }
+
+    RomList* romList() const { return list_.get(); }
+    const std::vector<ShellVariant>& variants() const { return variants_; }
+    const std::string& programDir() const { return programDir_; }
+    const std::string& settingsPath() const { return settingsPath_; }
+
+    // Runs the closing steps once, whatever closed the window.
+    void done(int result) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    // Set-up and closing (merge_tool_dialog.cpp).
+    void createControls();
+    void setUp(const std::string& executablePath, const ListFactory& makeList);
+    void runClosingSteps();
+    void showAbout();
+
+    // The fields (merge_tool_dialog.cpp). takeFields is false when a field
+    // was refused; the fields before it are taken all the same.
+    bool takeFields();
+    void showFields();
+
+    // Window steps shared by the commands (rom_list_panels.cpp).
+    void refreshRomList();
+    void updateSizeLabels();
+    void showRomInfo(const RomEntry* entry);
+    RomEntry* addRomFile(const QString& path, const QString& suffix);
+    std::vector<int> selectedRows() const;
+    int firstVisibleRow() const;
+    void scrollToFirstVisible(int row);
+    void selectOnly(int row);
+    void markSelectedEntries(const std::vector<int>& rows);
+    void clearAllMarks();
+    QString entryTitle(const RomEntry* entry) const;
+
+    // Keeping the selection while files are added ("Add" and dropped files).
+    struct AddingState {
+        bool hadSelection = false;
+        int top = 0;
+    };
+    AddingState beforeAdding();
+    void afterAdding(const AddingState& state);
+
+    // Commands of the ROM list and the fields (rom_list_commands.cpp).
+    void onAdd();
+    void onFilesDropped(const QStringList& paths);
+    void onDelete();
+    void onUp();
+    void onDown();
+    void onSort();
+    void onDisplayModeChanged(int mode);
+    void onSelectionChanged();
+    void onRomTitleCommitted();
+    void onBrowseGbaFile();
+    void onVariantChanged(int index);
+    void onFixHeaderClicked(bool checked);
+    void onSavedataEditor();
+
+    Prompts& prompts_;
+
+    // Controls.
+    QPushButton* createImageButton_ = nullptr;
+    QPushButton* quitButton_ = nullptr;
+    QLabel* countLabel_ = nullptr;
+    QLabel* sizeLabel_ = nullptr;
+    QListWidget* romListView_ = nullptr;
+    QPushButton* upButton_ = nullptr;
+    QPushButton* downButton_ = nullptr;
+    QPushButton* addButton_ = nullptr;
+    QPushButton* deleteButton_ = nullptr;
+    QButtonGroup* sortKeyGroup_ = nullptr;
+    QPushButton* sortButton_ = nullptr;
+    QButtonGroup* displayModeGroup_ = nullptr;
+    QPushButton* editorButton_ = nullptr;
+    QLineEdit* romTitleField_ = nullptr;
+    QLineEdit* gbaFileField_ = nullptr;
+    QPushButton* browseButton_ = nullptr;
+    QCheckBox* fixHeaderBox_ = nullptr;
+    QLabel* infoPanel_ = nullptr;
+    QComboBox* variantSelector_ = nullptr;
+    QLineEdit* gbaTitleField_ = nullptr;
+    QPushButton* saveListButton_ = nullptr;
+    QPushButton* loadListButton_ = nullptr;
+    QToolButton* aboutButton_ = nullptr;
+
+    // The window's fields.
+    QString gbaFileName_;
+    QString romTitle_;
+    QString countText_;
+    QString sizeText_;
+    QString infoText_;
+    int displayMode_ = 1;   // 0 file name, 1 full path, 2 ROM title
+    int sortKey_ = 0;       // 0 file name, 1 ROM title
+    QString gbaTitle_;
+    bool fixHeader_ = false;
+    int variantIndex_ = -1;
+
+    std::string programDir_;
+    std::string settingsPath_;
+    std::unique_ptr<RomList> list_;
+    std::vector<ShellVariant> variants_;
+    std::int32_t variantImageSize_ = 0;
+
+    bool closePosted_ = false;
+    bool closed_ = false;
+};

@@ -1,0 +1,6 @@
+// romweld's icon, drawn at start so the program needs no image files.
+#pragma once
+
+#include <QIcon>
+
+QIcon programIcon();

@@ -1,0 +1,257 @@
+// The commands that build and arrange the ROM list, give entries their
+// titles, and choose the GBA file, the shell variant and the header fix.
+#include "merge_tool_dialog.h"
+
+#include "ini_profile.h"
+#include "merge_tool_settings.h"
+#include "path_text.h"
+#include "prompts.h"
+#include "qt_text.h"
+#include "text_encoding.h"
+#include "title_rules.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSignalBlocker>
+
+namespace {
+
+const QString NES_FILTER = QStringLiteral("NES files(*.nes)|*.nes|All files(*.*)|*.*||");
+const QString GBA_FILTER = QStringLiteral("GBA files(*.gba)|*.gba|All files(*,*)|*.*||");
+
+}  // namespace
+
+void MergeToolDialog::onAdd()
+{
+    if (!list_) return;
+    takeFields();
+    FileChooser chooser;
+    chooser.filter = NES_FILTER;
+    chooser.defaultExtension = QStringLiteral("nes");
+    chooser.initialFolder =
+        fromPlatform(iniReadString(settingsPath_, SETTINGS_CONFIG, "NesPath", "", SETTING_VALUE_MAX));
+    chooser.multiple = true;
+    chooser.mustExist = true;
+    const QStringList paths = prompts_.chooseOpenFiles(chooser);
+    if (paths.isEmpty()) return;
+
+    const AddingState state = beforeAdding();
+    for (const QString& path : paths) addRomFile(path, QStringLiteral("\nis not NES file."));
+    // The next "Add" opens where this one ended, even when that file was refused.
+    if (!paths.back().isEmpty()) {
+        iniWriteString(settingsPath_, SETTINGS_CONFIG, "NesPath", folderOf(toPlatform(paths.back())));
+    }
+    afterAdding(state);
+    showFields();
+}
+
+void MergeToolDialog::onFilesDropped(const QStringList& paths)
+{
+    if (!list_) return;
+    takeFields();
+    const AddingState state = beforeAdding();
+    for (const QString& path : paths) addRomFile(path, QStringLiteral("\nis not NES file"));
+    afterAdding(state);
+    showFields();
+}
+
+void MergeToolDialog::onDelete()
+{
+    if (!list_) return;
+    takeFields();
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty()) {
+        updateSizeLabels();
+        showFields();
+        return;
+    }
+    const int top = firstVisibleRow();
+    const int firstSelected = rows.front();
+    // Paths first: removing an entry frees it.
+    std::vector<std::string> paths;
+    for (const int row : rows) {
+        if (const RomEntry* entry = romListAt(list_.get(), row)) paths.push_back(entry->path);
+    }
+    for (const std::string& path : paths) romListRemove(list_.get(), path);
+
+    refreshRomList();
+    if (list_->count == 0) {
+        romTitle_.clear();
+        showRomInfo(nullptr);
+    } else {
+        if (firstVisibleRow() < top) scrollToFirstVisible(top);
+        const int row = std::min(firstSelected, list_->count - 1);
+        selectOnly(row);
+        const RomEntry* entry = romListAt(list_.get(), row);
+        romTitle_ = entryTitle(entry);
+        showRomInfo(entry);
+    }
+    updateSizeLabels();
+    showFields();
+}
+
+void MergeToolDialog::onUp()
+{
+    if (!list_) return;
+    takeFields();
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty()) return;
+    const int top = firstVisibleRow();
+    markSelectedEntries(rows);
+    // A block that touches the head moves as a whole or not at all.
+    if (romListAt(list_.get(), rows.front()) == list_->head) {
+        clearAllMarks();
+        showFields();
+        return;
+    }
+    for (const int row : rows) romListMove(list_.get(), row, 1);
+    refreshRomList();
+    // Keep the moved entries in view: one row further up when the block
+    // started at or above the old top row.
+    if (firstVisibleRow() < top) scrollToFirstVisible(top >= rows.front() ? top - 1 : top);
+    showFields();
+}
+
+void MergeToolDialog::onDown()
+{
+    if (!list_) return;
+    takeFields();
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty()) return;
+    const int top = firstVisibleRow();
+    markSelectedEntries(rows);
+    if (romListAt(list_.get(), rows.back()) == list_->tail) {
+        clearAllMarks();
+        showFields();
+        return;
+    }
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) romListMove(list_.get(), *row, -1);
+    refreshRomList();
+    if (firstVisibleRow() < top) scrollToFirstVisible(top);
+    showFields();
+}
+
+void MergeToolDialog::onSort()
+{
+    if (!list_) return;
+    takeFields();
+    romListSort(list_.get(), sortKey_ == 1 ? SortByTitle : SortByPath, 1);
+    refreshRomList();
+    selectOnly(0);
+    if (list_->count > 0) {
+        romTitle_ = entryTitle(list_->head);
+        showRomInfo(list_->head);
+    }
+    showFields();
+}
+
+void MergeToolDialog::onDisplayModeChanged(int mode)
+{
+    if (!list_) return;
+    takeFields();
+    displayMode_ = mode;
+    const std::vector<int> rows = selectedRows();
+    const int top = firstVisibleRow();
+    if (!rows.empty()) markSelectedEntries(rows);
+    refreshRomList();
+    if (!rows.empty()) scrollToFirstVisible(top);
+}
+
+void MergeToolDialog::onSelectionChanged()
+{
+    if (!list_) return;
+    takeFields();
+    const std::vector<int> rows = selectedRows();
+    if (rows.size() == 1) {
+        const RomEntry* entry = romListAt(list_.get(), rows.front());
+        romTitle_ = entryTitle(entry);
+        showRomInfo(entry);
+    } else {
+        romTitle_.clear();
+        showRomInfo(nullptr);
+    }
+    showFields();
+}
+
+void MergeToolDialog::onRomTitleCommitted()
+{
+    if (!list_) return;
+    takeFields();
+    // Typed text is UTF-8 on screen and CP932 in the entries; a character
+    // CP932 cannot hold is dropped like one the title filter refuses.
+    bool dropped = false;
+    std::string title = toCp932(romTitle_, &dropped);
+    const bool filtered = filterTitle(title) != 0;
+    romTitle_ = fromCp932(title);
+
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty()) {
+        showFields();
+        return;
+    }
+    if (!title.empty()) {
+        if (dropped || filtered) prompts_.showMessage(QStringLiteral("Invalid Title \nFixed"));
+        for (const int row : rows) {
+            RomEntry* entry = romListAt(list_.get(), row);
+            if (entry == nullptr) continue;
+            romEntrySetTitle(entry, title, entry->mapper, entry->battery);
+            iniWriteString(settingsPath_, SETTINGS_TITLE, fileNameOf(entry->path), cp932ToUtf8(title));
+            // Rows that show titles show the new one at once.
+            if (displayMode_ == 2) romListView_->item(row)->setText(entryTitle(entry));
+        }
+    } else {
+        prompts_.showMessage(QStringLiteral("Invalid Title \nCanceled"));
+        romTitle_ = rows.size() == 1 ? entryTitle(romListAt(list_.get(), rows.front())) : QString();
+    }
+    showFields();
+}
+
+void MergeToolDialog::onBrowseGbaFile()
+{
+    takeFields();
+    // A name without its file part opens the chooser on every GBA file of that folder.
+    std::string initial = toPlatform(gbaFileName_);
+    if (fileNamePart(initial) == initial.size()) initial += "*.gba";
+
+    FileChooser chooser;
+    chooser.filter = GBA_FILTER;
+    chooser.defaultExtension = QStringLiteral("gba");
+    chooser.initialName = fromPlatform(initial);
+    chooser.confirmOverwrite = true;
+    const std::optional<QString> chosen = prompts_.chooseSaveFile(chooser);
+    if (!chosen) return;
+    gbaFileName_ = *chosen;
+    if (!chosen->isEmpty()) {
+        iniWriteString(settingsPath_, SETTINGS_CONFIG, "LastGBAFile", toPlatform(*chosen));
+    }
+    showFields();
+}
+
+void MergeToolDialog::onVariantChanged(int index)
+{
+    if (variants_.empty() || !list_) return;
+    takeFields();
+    variantIndex_ = index;
+    if (index < 0 || static_cast<std::size_t>(index) >= variants_.size()) return;
+    const ShellVariant& variant = variants_[static_cast<std::size_t>(index)];
+    iniWriteString(settingsPath_, SETTINGS_CONFIG, "KVLVersion", variant.name);
+    variantImageSize_ = variant.imageSize;
+    updateSizeLabels();
+    showFields();
+}
+
+void MergeToolDialog::onFixHeaderClicked(bool checked)
+{
+    gbaTitleField_->setEnabled(checked);
+}
+
+void MergeToolDialog::onSavedataEditor()
+{
+#ifdef Q_OS_WIN
+    const QString program = fromPlatform(programDir_) + QStringLiteral("sramedit.exe");
+#else
+    const QString program = fromPlatform(programDir_) + QStringLiteral("sramedit");
+#endif
+    // Nothing is reported when it can't be started.
+    prompts_.startProgram(program);
+}

@@ -1,0 +1,213 @@
+// The romweld window from start to close: the initial state, the settings it
+// reads and writes, the two start-up failures, the keys that close it or
+// don't, the about box and the save-data editor button.
+#include "window_harness.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+
+class WindowStartupTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void withoutSettingsFileTheDefaultsApply()
+    {
+        WindowHarness h;
+        QVERIFY(!fileExists(h.ini()));
+        QVERIFY(h.open());
+        QVERIFY(h.prompts.calls.isEmpty());
+        QCOMPARE(h.dialog->windowTitle(), QStringLiteral("ROMWELD"));
+        QVERIFY(!h.fixHeaderBox()->isChecked());
+        QVERIFY(!h.field("gbaTitleField")->isEnabled());
+        QCOMPARE(h.field("gbaTitleField")->text(), QStringLiteral("Korvalinde"));
+        QCOMPARE(h.field("gbaFileField")->text(), QString());
+        QCOMPARE(h.field("romTitleField")->maxLength(), 31);
+        QVERIFY(h.radio("showFullPathname")->isChecked());
+        QVERIFY(h.radio("sortByFilename")->isChecked());
+        QCOMPARE(h.list()->selectionMode(), QAbstractItemView::ExtendedSelection);
+
+        // The selector lists the variants in table order; "kvl-v02" is a
+        // case-insensitive prefix of the second one.
+        QComboBox* selector = h.variantSelector();
+        QCOMPARE(selector->count(), 3);
+        QCOMPARE(selector->itemText(0), QStringLiteral("kvl-v01"));
+        QCOMPARE(selector->currentText(), QStringLiteral("KVL-V02b"));
+        QCOMPARE(h.setting("CONFIG", "KVLVersion"), std::optional<std::string>("KVL-V02b"));
+
+        QCOMPARE(h.label("countLabel")->text(), QStringLiteral("0 NES Roms."));
+        QCOMPARE(h.label("sizeLabel")->text(), QStringLiteral("GBA file size : %1 Bytes").arg(SHELL_V02_SIZE));
+        QCOMPARE(h.label("infoPanel")->text(), QString());
+
+        // Closing without "FixHeaderCheckBox" leaves "FixHeader" alone.
+        h.dialog->reject();
+        QCOMPARE(h.setting("CONFIG", "FixHeader"), std::nullopt);
+    }
+
+    void storedSettingsAreTakenAtSetUp()
+    {
+        {
+            WindowHarness h;
+            h.setSetting("CONFIG", "KVLVersion", "KVL");
+            h.setSetting("CONFIG", "LastGBAFile", "/out/cart.gba");
+            h.setSetting("CONFIG", "LastGBATitle", "MyCart");
+            QVERIFY(h.open());
+            QCOMPARE(h.variantSelector()->currentIndex(), 0);
+            QCOMPARE(h.setting("CONFIG", "KVLVersion"), std::optional<std::string>("kvl-v01"));
+            QCOMPARE(h.field("gbaFileField")->text(), QStringLiteral("/out/cart.gba"));
+            QCOMPARE(h.field("gbaTitleField")->text(), QStringLiteral("MyCart"));
+            QCOMPARE(h.label("sizeLabel")->text(), QStringLiteral("GBA file size : %1 Bytes").arg(SHELL_V01_SIZE));
+        }
+        {
+            WindowHarness h;
+            h.setSetting("CONFIG", "KVLVersion", "gone-v9");
+            QVERIFY(h.open());
+            QCOMPARE(h.variantSelector()->currentIndex(), 0);
+            QCOMPARE(h.setting("CONFIG", "KVLVersion"), std::optional<std::string>("kvl-v01"));
+        }
+    }
+
+    void fixHeaderIsStoredAtCloseOnlyWhenAskedFor()
+    {
+        {
+            // Without "FixHeaderCheckBox" unchecking is forgotten.
+            WindowHarness h;
+            h.setSetting("CONFIG", "FixHeader", "1");
+            QVERIFY(h.open());
+            QVERIFY(h.fixHeaderBox()->isChecked());
+            QVERIFY(h.field("gbaTitleField")->isEnabled());
+            QTest::mouseClick(h.fixHeaderBox(), Qt::LeftButton);
+            QVERIFY(!h.field("gbaTitleField")->isEnabled());
+            QTest::mouseClick(h.button("quitButton"), Qt::LeftButton);
+            QCOMPARE(h.setting("CONFIG", "FixHeader"), std::optional<std::string>("1"));
+        }
+        {
+            WindowHarness h;
+            h.setSetting("CONFIG", "FixHeader", "1");
+            h.setSetting("CONFIG", "FixHeaderCheckBox", "1");
+            QVERIFY(h.open());
+            QTest::mouseClick(h.fixHeaderBox(), Qt::LeftButton);
+            h.dialog->close();
+            QCOMPARE(h.setting("CONFIG", "FixHeader"), std::optional<std::string>("0"));
+        }
+        {
+            WindowHarness h;
+            h.setSetting("CONFIG", "FixHeader", "2");
+            h.setSetting("CONFIG", "FixHeaderCheckBox", "1");
+            QVERIFY(h.open());
+            QVERIFY(!h.fixHeaderBox()->isChecked());
+            QVERIFY(!h.field("gbaTitleField")->isEnabled());
+            QTest::mouseClick(h.fixHeaderBox(), Qt::LeftButton);
+            QVERIFY(h.field("gbaTitleField")->isEnabled());
+            QTest::keyClick(h.dialog.get(), Qt::Key_Escape);
+            QVERIFY(!h.dialog->isVisible());
+            QCOMPARE(h.setting("CONFIG", "FixHeader"), std::optional<std::string>("1"));
+        }
+    }
+
+    void withoutUsableVariantTheWindowClosesItself()
+    {
+        WindowHarness h(false);
+        h.setSetting("CONFIG", "FixHeaderCheckBox", "1");
+        h.dialog = std::make_unique<MergeToolDialog>(h.prompts, h.exe());
+        QCOMPARE(h.prompts.texts(),
+                 QStringList{QStringLiteral("Put Korvalinde files on same directory.\nAbort Program.")});
+        QVERIFY(h.dialog->closePosted());
+        QSignalSpy finished(h.dialog.get(), &QDialog::finished);
+        QTRY_COMPARE(finished.count(), 1);
+        QCOMPARE(h.dialog->result(), int(QDialog::Rejected));
+        // Only the key that closing always writes.
+        QCOMPARE(h.setting("CONFIG", "KVLVersion"), std::nullopt);
+        QCOMPARE(h.setting("CONFIG", "FixHeader"), std::optional<std::string>("0"));
+    }
+
+    void withoutListNoCommandRuns()
+    {
+        WindowHarness h;
+        const std::string rom = h.rom("Alpha.nes");
+        QVERIFY(h.open([] { return std::unique_ptr<RomList>(); }));
+        QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("Memory 不足です。")});
+        QVERIFY(!h.dialog->closePosted());
+        h.prompts.clear();
+        h.add({qs(rom)});
+        h.drop({qs(rom)});
+        for (const char* name : {"deleteButton", "upButton", "downButton", "sortButton", "saveListButton",
+                                 "loadListButton", "createImageButton"}) {
+            QTest::mouseClick(h.button(name), Qt::LeftButton);
+        }
+        h.commitTitle(QStringLiteral("Title"));
+        QVERIFY(h.prompts.calls.isEmpty());
+        QCOMPARE(h.list()->count(), 0);
+    }
+
+    void enterKeepsTheWindowOpenEscapeAndQuitCloseIt()
+    {
+        WindowHarness h;
+        QVERIFY(h.open());
+        for (const char* name : {"romTitleField", "gbaFileField"}) {
+            h.field(name)->setFocus();
+            QTest::keyClick(h.field(name), Qt::Key_Return);
+            QTest::keyClick(h.field(name), Qt::Key_Enter);
+        }
+        h.list()->setFocus();
+        QTest::keyClick(h.list(), Qt::Key_Return);
+        QVERIFY(h.dialog->isVisible());
+        QVERIFY(h.prompts.calls.isEmpty());
+
+        QTest::keyClick(h.list(), Qt::Key_Escape);
+        QVERIFY(!h.dialog->isVisible());
+        QCOMPARE(h.dialog->result(), int(QDialog::Rejected));
+
+        WindowHarness q;
+        QVERIFY(q.open());
+        QTest::mouseClick(q.button("quitButton"), Qt::LeftButton);
+        QVERIFY(!q.dialog->isVisible());
+    }
+
+    void aboutBoxAndEditorGoThroughThePrompts()
+    {
+        WindowHarness h;
+        QVERIFY(h.open());
+        QAction* about = h.dialog->findChild<QAction*>(QStringLiteral("aboutAction"));
+        QVERIFY(about != nullptr);
+        QCOMPARE(about->text(), QStringLiteral("About ROMWELD(&A)..."));
+        QVERIFY(h.dialog->actions().contains(about));
+        about->trigger();
+        QCOMPARE(h.prompts.callsOf("about").size(), 1);
+        QCOMPARE(h.prompts.callsOf("about").front().text, QStringLiteral("About ROMWELD|ROMWELD Version 0.83"));
+
+        h.prompts.startResult = false;  // a missing sramedit shows nothing
+        QTest::mouseClick(h.button("editorButton"), Qt::LeftButton);
+        QCOMPARE(h.prompts.callsOf("start").size(), 1);
+        QCOMPARE(h.prompts.callsOf("start").front().text, qs(h.dir.file("sramedit")));
+        QCOMPARE(h.prompts.texts(), QStringList());
+        QVERIFY(h.dialog->isVisible());
+    }
+
+    void overlongStoredGbaTitleIsReportedWhenFieldsAreTaken()
+    {
+        WindowHarness h;
+        h.setSetting("CONFIG", "LastGBATitle", "ABCDEFGHIJKLMNOP");
+        h.setSetting("CONFIG", "FixHeader", "1");
+        QVERIFY(h.open());
+        QCOMPARE(h.field("gbaTitleField")->text(), QStringLiteral("ABCDEFGHIJKLMNOP"));
+        QTest::mouseClick(h.button("sortButton"), Qt::LeftButton);
+        QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("12 文字以内で入力してください。")});
+        QCOMPARE(h.dialog->focusWidget(), h.field("gbaTitleField"));
+
+        // Typing is held at the limit.
+        h.field("gbaTitleField")->clear();
+        QTest::keyClicks(h.field("gbaTitleField"), QStringLiteral("0123456789ABCDEF"));
+        QCOMPARE(h.field("gbaTitleField")->text(), QStringLiteral("0123456789AB"));
+    }
+};
+
+QTEST_MAIN(WindowStartupTest)
+#include "window_startup_test.moc"
