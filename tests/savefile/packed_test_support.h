@@ -36,6 +36,11 @@ inline std::size_t putRecord(PackedSaveImage& image, std::size_t offset, std::ui
     return offset + size;
 }
 
+inline std::unique_ptr<PackedSaveImage> packedFrom(const PackedSaveImage& image)
+{
+    return std::make_unique<PackedSaveImage>(image);
+}
+
 inline Bytes imageBytes(const PackedSaveImage& image)
 {
     return Bytes(image.begin(), image.end());

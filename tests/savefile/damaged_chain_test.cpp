@@ -1,0 +1,91 @@
+// Packed images with random chains and random record data: every operation
+// must answer with a result code and stay inside the image (the sanitizer
+// build turns any stray access into a failure).
+#include "packed_image.h"
+
+#include "packed_test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class Random {
+public:
+    explicit Random(unsigned seed) : state_(seed * 2654435761u + 1u) {}
+    unsigned next(unsigned bound)
+    {
+        state_ = state_ * 1103515245u + 12345u;
+        return (state_ >> 8) % bound;
+    }
+
+private:
+    unsigned state_;
+};
+
+std::unique_ptr<PackedSaveImage> randomImage(unsigned seed)
+{
+    Random rnd(seed);
+    auto image = blankPacked();
+    const Bytes noise = patternBytes(65536, seed);
+    std::size_t at = 4;
+    const unsigned records = rnd.next(8);
+    for (unsigned k = 0; k < records && at + 48 <= 65536; ++k) {
+        std::size_t size = 0;
+        switch (rnd.next(4)) {
+        case 0: size = rnd.next(65536); break;
+        case 1: size = rnd.next(48); break;
+        default: size = 48 + rnd.next(400); break;
+        }
+        const auto type = static_cast<std::uint16_t>(rnd.next(10) == 0 ? 3 + rnd.next(100) : rnd.next(3));
+        putRecord(*image, at, static_cast<std::uint16_t>(size), type, "r", rnd.next(2) ? rnd.next(70000) : 0xFFFFFFFFu);
+        const std::size_t dataEnd = std::min<std::size_t>(at + std::max<std::size_t>(size, 48), 65536);
+        for (std::size_t i = at + 48; i < dataEnd; ++i) (*image)[i] = noise[i];
+        at += size;
+        if (size == 0) break;
+    }
+    if (rnd.next(2) && at + 8 <= 65536) putEnd(*image, at);
+    return image;
+}
+
+}  // namespace
+
+TEST(DamagedChains, EveryOperationAnswersWithACode)
+{
+    TempDir dir;
+    writeBytes(dir.file("save.sav"), patternBytes(700, 3));
+    const std::string file = dir.file("image.bin");
+    int valid = 0;
+    for (unsigned seed = 1; seed <= 150; ++seed) {
+        const auto original = randomImage(seed);
+        const std::size_t listed = packedRecords(*original).size();
+        writeBytes(file, imageBytes(*original));
+        auto read = blankPacked();
+        const int readCode = readPackedImage(file, *read);
+        ASSERT_TRUE(readCode == 0 || readCode == 2) << seed;
+        valid += readCode == 0 ? 1 : 0;
+
+        for (int index = -1; index <= static_cast<int>(listed) + 1; ++index) {
+            const int code = extractPackedSave(dir.file("out.sav"), *original, index);
+            ASSERT_TRUE(code == 0 || code == 1 || code == 4) << seed << " " << index;
+            EXPECT_EQ(code == 1, index < 0 || index >= static_cast<int>(listed)) << seed;
+
+            auto stored = packedFrom(*original);
+            const int storeCode = storePackedSave(dir.file("save.sav"), *stored, index, 1);
+            ASSERT_TRUE(storeCode == 0 || storeCode == 5) << seed << " " << index;
+            if (storeCode != 0) {
+                EXPECT_EQ(imageBytes(*stored), imageBytes(*original));
+            }
+
+            auto deleted = packedFrom(*original);
+            EXPECT_EQ(deletePackedRecord(*deleted, index), 0);
+            // What was a whole chain stays one after a change.
+            if (readCode == 0) {
+                writeBytes(file, imageBytes(*stored));
+                EXPECT_EQ(readPackedImage(file, *read), 0) << seed << " store " << index;
+                writeBytes(file, imageBytes(*deleted));
+                EXPECT_EQ(readPackedImage(file, *read), 0) << seed << " delete " << index;
+            }
+        }
+    }
+    EXPECT_GT(valid, 10);  // the mix holds whole chains as well as damaged ones
+}
