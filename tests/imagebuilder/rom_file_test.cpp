@@ -116,8 +116,9 @@ TEST(AppendFile, RepairsByteSevenOfNesFilesOnly)
         EXPECT_EQ(appendOne(dir, damaged, ext), damaged) << ext;
     }
 
-    const Bytes low = makeInesRom(40, 0, 0x08);
-    EXPECT_EQ(appendOne(dir, low, "nes")[7], 0x00);
+    for (unsigned char byte7 : {0x01, 0x02, 0x04, 0x08, 0xF1}) {
+        EXPECT_EQ(appendOne(dir, makeInesRom(40, 0, byte7), "nes")[7], 0x00) << int{byte7};
+    }
     // Only the low four bits are a sign of damage.
     EXPECT_EQ(appendOne(dir, makeInesRom(40, 0x12, 0x40), "nes"), makeInesRom(40, 0x12, 0x40));
     EXPECT_EQ(appendOne(dir, makeInesRom(40, 0, 0x80), "nes"), makeInesRom(40, 0, 0x80));
