@@ -62,7 +62,7 @@ std::string fitEucTitle(std::string_view text, std::size_t maxBytes)
     std::string sjis = fitCp932Title(text, maxBytes);
     for (;;) {
         std::string euc = sjisToEuc(sjis).value_or(std::string());
-        if (euc.size() <= maxBytes || sjis.empty()) return euc.size() <= maxBytes ? euc : std::string();
+        if (euc.size() <= maxBytes) return euc;
         // Half-width katakana with a voiced mark convert as one character,
         // so the length is measured again after every shortening.
         sjis.resize(lastCharStart(sjis));
