@@ -1,0 +1,172 @@
+// How fast writeImage builds a 32 MiB image from 64 ROMs, next to `cat`
+// copying the same files into one file: the image writer should cost little
+// more than the copy itself.
+//   romweld-bench [DATA_DIR] [RUNS]
+#include "file_io.h"
+#include "image_writer.h"
+#include "rom_list.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr int ROM_COUNT = 64;
+constexpr std::size_t ROM_SIZE = 512 * 1024;  // 64 x 512 KiB = 32 MiB
+constexpr std::size_t SHELL_SIZE = 128 * 1024;
+
+bool writeFile(const std::string& path, std::size_t size, unsigned seed)
+{
+    std::vector<unsigned char> bytes(size);
+    unsigned state = seed * 2654435761u + 1u;
+    for (auto& b : bytes) {
+        state = state * 1103515245u + 12345u;
+        b = static_cast<unsigned char>(state >> 16);
+    }
+    if (size >= 16) {
+        const unsigned char header[8] = {'N', 'E', 'S', 0x1A, 32, 0, 0x10, 0x00};
+        std::copy(std::begin(header), std::end(header), bytes.begin());
+    }
+    OutFile out;
+    if (out.create(path)) out.write(bytes.data(), bytes.size());
+    if (!out.close()) {
+        reportFileError(path, out.errorNumber());
+        return false;
+    }
+    return true;
+}
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// writeImage with its progress lines sent away, as a window's would be.
+double timeWriteImage(const std::string& dir, const std::string& out, const RomList* list, bool& ok)
+{
+    std::fflush(stdout);
+    const int saved = ::dup(1);
+    const int null = ::open("/dev/null", O_WRONLY);
+    ::dup2(null, 1);
+    const auto start = Clock::now();
+    ok = writeImage(dir, out, list) == 0;
+    std::fflush(stdout);
+    const double seconds = secondsSince(start);
+    ::dup2(saved, 1);
+    ::close(saved);
+    ::close(null);
+    return seconds;
+}
+
+double timeCat(const std::vector<std::string>& inputs, const std::string& out, bool& ok)
+{
+    std::vector<std::string> words{"cat"};
+    words.insert(words.end(), inputs.begin(), inputs.end());
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const auto start = Clock::now();
+    pid_t pid = 0;
+    int status = 0;
+    ok = posix_spawnp(&pid, "cat", &actions, nullptr, argv.data(), environ) == 0 &&
+         waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    const double seconds = secondsSince(start);
+    posix_spawn_file_actions_destroy(&actions);
+    return seconds;
+}
+
+struct Summary {
+    double best;
+    double median;
+};
+
+Summary summarise(std::vector<double> times)
+{
+    std::sort(times.begin(), times.end());
+    return {times.front(), times[times.size() / 2]};
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::string dir = argc > 1 ? argv[1] : (fs::temp_directory_path() / "romweld-bench").string();
+    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 9;
+    if (dir.back() != '/') dir += '/';
+    std::error_code ec;
+    fs::create_directories(dir + "roms", ec);
+    if (ec) {
+        std::fprintf(stderr, "%s: %s\n", dir.c_str(), ec.message().c_str());
+        return 1;
+    }
+
+    // The same files for both: the shell, then the ROMs in list order.
+    std::vector<std::string> inputs{dir + "kvl.gba"};
+    bool ok = writeFile(dir + "kvl.gba", SHELL_SIZE, 1);
+    OutFile config;
+    if (config.create(dir + "romweld.cfg")) {
+        const std::string text = "[list]\nnum=1\nlist0=kvl-v02\n[kvl-v02]\nshell=kvl.gba\n";
+        config.write(text.data(), text.size());
+    }
+    ok = config.close() && ok;
+    auto list = romListCreate();
+    for (int i = 0; i < ROM_COUNT && ok; ++i) {
+        const std::string path = dir + "roms/game" + std::to_string(i) + ".nes";
+        ok = writeFile(path, ROM_SIZE, 100 + static_cast<unsigned>(i));
+        RomEntry* entry = romListAdd(list.get(), path);
+        if (entry == nullptr) {
+            ok = false;
+            break;
+        }
+        romEntrySetTitle(entry, "Game " + std::to_string(i), 0, 0);
+        romEntrySetPocket(entry, "Game " + std::to_string(i), 0, 0, 0);
+        inputs.push_back(path);
+    }
+    if (!ok) return 1;
+
+    const std::string imageOut = dir + "image.gba";
+    const std::string catOut = dir + "cat.out";
+    std::vector<double> writerTimes;
+    std::vector<double> catTimes;
+    // One round of each first, so that both read from a warm cache.
+    timeWriteImage(dir, imageOut, list.get(), ok);
+    timeCat(inputs, catOut, ok);
+    for (int i = 0; i < runs && ok; ++i) {
+        bool writerOk = false;
+        bool catOk = false;
+        writerTimes.push_back(timeWriteImage(dir, imageOut, list.get(), writerOk));
+        catTimes.push_back(timeCat(inputs, catOut, catOk));
+        ok = writerOk && catOk;
+    }
+    if (!ok) {
+        std::fprintf(stderr, "romweld-bench: a run failed\n");
+        return 1;
+    }
+
+    const double mib = static_cast<double>(SHELL_SIZE + ROM_COUNT * ROM_SIZE) / (1024.0 * 1024.0);
+    const Summary writer = summarise(writerTimes);
+    const Summary cat = summarise(catTimes);
+    std::printf("%d ROMs, %.1f MiB in %s, %d runs\n", ROM_COUNT, mib, dir.c_str(), runs);
+    std::printf("writeImage  best %7.2f ms  median %7.2f ms\n", writer.best * 1000, writer.median * 1000);
+    std::printf("cat         best %7.2f ms  median %7.2f ms\n", cat.best * 1000, cat.median * 1000);
+    std::printf("ratio       best %7.2f     median %7.2f     (target: at most 1.50)\n", writer.best / cat.best,
+                writer.median / cat.median);
+    return 0;
+}
