@@ -68,10 +68,11 @@ void printProgress(std::string_view a, std::string_view b, std::string_view c)
     std::printf("%s %s %s\n", std::string(a).c_str(), std::string(b).c_str(), std::string(c).c_str());
 }
 
-// The size a record header announces for path. A missing file gives 0 (with
-// its error line) and an empty record, as before. A file that exists but
-// can't be read, or is too large for the size field, is refused: its header
-// would promise data that never follows and break the chain of records.
+// The size a record header announces for path. A missing file gives 0 (after
+// its error line): its record carries no data and the image goes on. A file
+// that exists but can't be read, or is too large for the size field, is
+// refused: its header would promise data that never follows and break the
+// chain of records.
 bool sourceSize(const std::string& path, std::int32_t& size)
 {
     size = fileSize(path);
@@ -109,13 +110,14 @@ bool isSameFile(const struct stat& output, const std::string& path)
 }
 
 // Creating the image truncates the output file first; when that file is the
-// shell, an extra file or a ROM, the input would be lost before it is read.
-bool outputIsAnInput(const std::string& outputPath, const std::string& shellPath,
-                     const std::vector<std::string>& extraPaths, const RomList* list)
+// configuration, the shell, an extra file or a ROM, that file would be lost.
+bool outputIsAnInput(const std::string& outputPath, const std::string& configPath,
+                     const std::string& shellPath, const std::vector<std::string>& extraPaths,
+                     const RomList* list)
 {
     struct stat output {};
     if (::stat(outputPath.c_str(), &output) != 0) return false;
-    if (isSameFile(output, shellPath)) return true;
+    if (isSameFile(output, configPath) || isSameFile(output, shellPath)) return true;
     for (const std::string& path : extraPaths) {
         if (isSameFile(output, path)) return true;
     }
@@ -223,7 +225,7 @@ int writeImage(const std::string& programDir, const std::string& outputPath, con
         ExtraFileSpec spec;
         if (splitExtraFile(value, spec)) extraPaths.push_back(programDir + spec.path);
     }
-    if (outputIsAnInput(outputPath, shellPath, extraPaths, list)) {
+    if (outputIsAnInput(outputPath, configPath, shellPath, extraPaths, list)) {
         std::fprintf(stderr, "%s: is one of the image's own input files\n", outputPath.c_str());
         return 1;
     }

@@ -234,9 +234,11 @@ TEST(ImageWriter, FailuresThatWouldCorruptOrLoseData)
     CaptureStderr();
     EXPECT_EQ(writeImage(p.dir.path(), p.dir.file("a.nes"), list.get()), 1);
     EXPECT_EQ(writeImage(p.dir.path(), p.dir.file("kvl.gba"), list.get()), 1);
+    EXPECT_EQ(writeImage(p.dir.path(), p.dir.file("romweld.cfg"), list.get()), 1);
     EXPECT_NE(GetCapturedStderr().find("own input"), std::string::npos);
     EXPECT_EQ(readBytes(p.dir.file("a.nes")), rom);
     EXPECT_EQ(readBytes(p.dir.file("kvl.gba")), p.shell);
+    EXPECT_EQ(readText(p.dir.file("romweld.cfg")), "[kvl-v02]\n");
 
     // A full disk is a failure, not a finished image.
     if (fileExists("/dev/full")) {
