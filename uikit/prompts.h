@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <optional>
 
+class QDialog;
+
 // One file chooser. The filter is given in the classic form
 // "NES files(*.nes)|*.nes|All files(*.*)|*.*||"; the first choice is in force.
 struct FileChooser {
@@ -42,4 +44,8 @@ public:
 
     // The about box: caption, one line of text and "OK".
     virtual void showAbout(const QString& caption, const QString& text) = 0;
+
+    // Runs one of the program's own dialogs modally and gives its result
+    // (QDialog::Accepted or QDialog::Rejected).
+    virtual int runDialog(QDialog& dialog) = 0;
 };

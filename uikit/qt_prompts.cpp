@@ -96,6 +96,11 @@ bool QtPrompts::startProgram(const QString& program)
     return QProcess::startDetached(program, {});
 }
 
+int QtPrompts::runDialog(QDialog& dialog)
+{
+    return dialog.exec();
+}
+
 void QtPrompts::showAbout(const QString& caption, const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner_);

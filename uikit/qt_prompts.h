@@ -23,6 +23,7 @@ public:
     std::optional<QString> chooseSaveFile(const FileChooser& chooser) override;
     bool startProgram(const QString& program) override;
     void showAbout(const QString& caption, const QString& text) override;
+    int runDialog(QDialog& dialog) override;
 
 private:
     QString caption_;

@@ -79,6 +79,16 @@ bool FakePrompts::startProgram(const QString& program)
     return startResult;
 }
 
+int FakePrompts::runDialog(QDialog& dialog)
+{
+    calls << Call{"dialog", dialog.windowTitle(), {}};
+    if (dialogScripts.isEmpty()) {
+        unanswered << "dialog: " + dialog.windowTitle();
+        return QDialog::Rejected;
+    }
+    return dialogScripts.takeFirst()(dialog);
+}
+
 void FakePrompts::showAbout(const QString& caption, const QString& text)
 {
     calls << Call{"about", caption + "|" + text, {}};

@@ -6,16 +6,18 @@
 
 #include "prompts.h"
 
+#include <QDialog>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 class FakePrompts : public Prompts {
 public:
     struct Call {
-        QString kind;   // "message", "yesno", "okcancel", "openfiles", "openfile", "savefile", "start", "about"
-        QString text;   // message text, program path, or about text
+        QString kind;   // "message", "yesno", "okcancel", "openfiles", "openfile", "savefile", "start", "about", "dialog"
+        QString text;   // message text, program path, about text, or dialog caption
         FileChooser chooser;
     };
 
@@ -26,6 +28,10 @@ public:
     QList<std::optional<QString>> openFileAnswers;
     QList<std::optional<QString>> saveFileAnswers;
     bool startResult = true;
+    // Each script gets the dialog (not shown, not modal), may show it and
+    // work its controls, and returns the result; without a script the dialog
+    // counts as cancelled.
+    QList<std::function<int(QDialog&)>> dialogScripts;
 
     // What happened.
     QList<Call> calls;
@@ -45,4 +51,5 @@ public:
     std::optional<QString> chooseSaveFile(const FileChooser& chooser) override;
     bool startProgram(const QString& program) override;
     void showAbout(const QString& caption, const QString& text) override;
+    int runDialog(QDialog& dialog) override;
 };
