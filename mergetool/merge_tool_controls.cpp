@@ -206,6 +206,7 @@ void MergeToolDialog::createControls()
     };
     for (std::size_t i = 1; i < std::size(focusOrder); ++i) setTabOrder(focusOrder[i - 1], focusOrder[i]);
 
+    connect(createImageButton_, &QPushButton::clicked, this, &MergeToolDialog::onCreateImage);
     connect(quitButton_, &QPushButton::clicked, this, &QDialog::reject);
     connect(romListView_, &QListWidget::itemSelectionChanged, this, &MergeToolDialog::onSelectionChanged);
     connect(upButton_, &QPushButton::clicked, this, &MergeToolDialog::onUp);
@@ -217,6 +218,8 @@ void MergeToolDialog::createControls()
     connect(editorButton_, &QPushButton::clicked, this, &MergeToolDialog::onSavedataEditor);
     connect(browseButton_, &QPushButton::clicked, this, &MergeToolDialog::onBrowseGbaFile);
     connect(fixHeaderBox_, &QCheckBox::clicked, this, &MergeToolDialog::onFixHeaderClicked);
+    connect(saveListButton_, &QPushButton::clicked, this, &MergeToolDialog::onSaveList);
+    connect(loadListButton_, &QPushButton::clicked, this, &MergeToolDialog::onLoadList);
     connect(variantSelector_, &QComboBox::activated, this, &MergeToolDialog::onVariantChanged);
     // Typing stops at the limit; a longer stored title stays until it is
     // edited, so that taking the fields can tell the user about it.

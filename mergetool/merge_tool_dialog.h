@@ -114,6 +114,11 @@ private:
     void onFixHeaderClicked(bool checked);
     void onSavedataEditor();
 
+    // List files (list_file_commands.cpp) and the image (create_image_command.cpp).
+    void onSaveList();
+    void onLoadList();
+    void onCreateImage();
+
     Prompts& prompts_;
 
     // Controls.

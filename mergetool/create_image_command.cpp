@@ -1,0 +1,85 @@
+// "Create Image": the window's list, variant, file name and GBA title become
+// a cartridge image.
+#include "merge_tool_dialog.h"
+
+#include "error_output_capture.h"
+#include "gba_header.h"
+#include "image_writer.h"
+#include "pocketnes_options_dialog.h"
+#include "prompts.h"
+#include "qt_text.h"
+
+#include <QGuiApplication>
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+// The game and maker codes romweld puts into every fixed header.
+constexpr std::string_view GAME_CODE = "KVL";
+constexpr std::string_view MAKER_CODE = "ZQ";
+
+// The wait cursor for as long as the object lives.
+class WaitCursor {
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+QString reasonText(const std::string& errorOutput, const QString& fallback)
+{
+    const QString text = fromPlatform(errorOutput).trimmed();
+    return text.isEmpty() ? fallback : text;
+}
+
+}  // namespace
+
+void MergeToolDialog::onCreateImage()
+{
+    if (!list_ || variants_.empty()) return;
+    takeFields();
+    if (gbaFileName_.isEmpty()) {
+        prompts_.showMessage(QStringLiteral("Set GBA Filename "));
+        return;
+    }
+    if (list_->count == 0) {
+        prompts_.showMessage(QStringLiteral("NES FileList is Empty"));
+        return;
+    }
+    if (variantIndex_ < 0 || static_cast<std::size_t>(variantIndex_) >= variants_.size()) return;
+    const ShellVariant& variant = variants_[static_cast<std::size_t>(variantIndex_)];
+
+    if (variant.isPocketNes == 1) {
+        PocketNesOptionsDialog options(prompts_, list_.get(), settingsPath_, this);
+        if (prompts_.runDialog(options) != QDialog::Accepted) return;
+    }
+
+    const std::string output = toPlatform(gbaFileName_);
+    int written = 0;
+    int fixed = 0;
+    std::string writerErrors;
+    int fixError = 0;
+    {
+        const WaitCursor wait;
+        ErrorOutputCapture capture;
+        written = writeImage(programDir_, output, list_.get(), variant.name);
+        writerErrors = capture.finish();
+        if (written == 0 && fixHeader_) {
+            errno = 0;
+            fixed = fixGbaHeader(output, toPlatform(gbaTitle_), GAME_CODE, MAKER_CODE);
+            fixError = errno;
+        }
+    }
+
+    // A failed image must never pass for a finished one.
+    if (written != 0) {
+        prompts_.showMessage(QStringLiteral("Can't write the GBA image\n%1\n\n%2")
+                                 .arg(gbaFileName_, reasonText(writerErrors, QStringLiteral("The image is incomplete."))));
+    } else if (fixed != 0) {
+        const QString reason = fixError != 0 ? QString::fromLocal8Bit(std::strerror(fixError))
+                                             : QStringLiteral("The header could not be rewritten.");
+        prompts_.showMessage(QStringLiteral("Can't fix the GBA header of\n%1\n\n%2").arg(gbaFileName_, reason));
+    }
+}

@@ -1,0 +1,206 @@
+// "Create Image" through the window: the checks before writing, the
+// PocketNES options dialog, the header fix, failures the user is told about,
+// and an image equal to the one romweld-cli builds from the same input.
+#include "window_harness.h"
+
+#include "gba_header.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+
+// Chooses the variant at index as the user does: by keys on the selector.
+void chooseVariant(WindowHarness& h, int index)
+{
+    QComboBox* selector = h.variantSelector();
+    selector->setFocus();
+    while (selector->currentIndex() < index) QTest::keyClick(selector, Qt::Key_Down);
+    while (selector->currentIndex() > index) QTest::keyClick(selector, Qt::Key_Up);
+}
+
+void createImage(WindowHarness& h, const std::string& output)
+{
+    h.field("gbaFileField")->setText(qs(output));
+    QTest::mouseClick(h.button("createImageButton"), Qt::LeftButton);
+}
+
+// Shows the options dialog, lets edit work its controls, then presses the button.
+std::function<int(QDialog&)> answerOptions(const char* button, std::function<void(QDialog&)> edit = {})
+{
+    return [button, edit](QDialog& dialog) {
+        dialog.show();
+        dialog.activateWindow();
+        if (!QTest::qWaitForWindowActive(&dialog)) return int(QDialog::Rejected);
+        if (edit) edit(dialog);
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QLatin1String(button)), Qt::LeftButton);
+        return dialog.result();
+    };
+}
+
+Bytes headerOf(const std::string& path)
+{
+    Bytes bytes = readBytes(path);
+    bytes.resize(192);
+    return bytes;
+}
+
+}  // namespace
+
+class CreateImageCommandTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void nothingIsWrittenWithoutNameOrRoms()
+    {
+        WindowHarness h;
+        QVERIFY(h.open());
+        createImage(h, "");
+        QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("Set GBA Filename ")});
+        h.prompts.clear();
+        createImage(h, h.dir.file("out.gba"));
+        QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("NES FileList is Empty")});
+        QVERIFY(!fileExists(h.dir.file("out.gba")));
+    }
+
+    void korvalindeImageWithAndWithoutHeaderFix()
+    {
+        WindowHarness h;
+        const std::string rom = h.rom("Game.nes", 300);
+        QVERIFY(h.open());
+        h.add({qs(rom)});
+        chooseVariant(h, 0);
+
+        const std::string plain = h.dir.file("plain.gba");
+        createImage(h, plain);
+        QVERIFY(h.prompts.callsOf("dialog").isEmpty());
+        Bytes shellStart = readBytes(h.dir.file("kvl1.gba"));
+        shellStart.resize(192);
+        QCOMPARE(headerOf(plain), shellStart);
+        QCOMPARE(sizeOf(plain), std::int64_t{1000 + 44 + 300 + 44});
+
+        QTest::mouseClick(h.fixHeaderBox(), Qt::LeftButton);
+        h.field("gbaTitleField")->setText(QStringLiteral("MYCART"));
+        const std::string fixedPath = h.dir.file("fixed.gba");
+        createImage(h, fixedPath);
+        const Bytes fixed = headerOf(fixedPath);
+        QCOMPARE(Bytes(fixed.begin(), fixed.begin() + 4), (Bytes{0x2E, 0x00, 0x00, 0xEA}));
+        QCOMPARE(Bytes(fixed.begin() + 4, fixed.begin() + 160), Bytes(GBA_BOOT_LOGO.begin(), GBA_BOOT_LOGO.end()));
+        const Bytes field(fixed.begin() + 0xA0, fixed.begin() + 0xC0);
+        Bytes expected = {'M', 'Y', 'C', 'A', 'R', 'T', 0, 0, 0, 0, 0, 0, 'K', 'V', 'L', 0, 'Z', 'Q', 0x96};
+        expected.resize(32, 0);
+        unsigned sum = 0;
+        for (int i = 0; i < 29; ++i) sum += expected[static_cast<std::size_t>(i)];
+        expected[29] = static_cast<unsigned char>(0xE7 - sum);
+        QCOMPARE(field, expected);
+        QCOMPARE(sizeOf(fixedPath), sizeOf(plain));
+        QCOMPARE(h.prompts.texts(), QStringList());
+    }
+
+    void pocketNesOptionsComeFirst()
+    {
+        WindowHarness h;
+        const std::string rom = h.rom("Game.nes", 300, 0x02);
+        QVERIFY(h.open());
+        h.add({qs(rom)});
+        chooseVariant(h, 2);
+
+        // Cancelled: no image, but a row stored before stays stored.
+        const std::string out = h.dir.file("pocket.gba");
+        h.prompts.dialogScripts << answerOptions("cancelButton");
+        createImage(h, out);
+        QCOMPARE(h.prompts.callsOf("dialog").size(), 1);
+        QCOMPARE(h.prompts.callsOf("dialog").front().text, QStringLiteral("PocketNES Options"));
+        QVERIFY(!fileExists(out));
+
+        h.prompts.dialogScripts << answerOptions("writeButton", [](QDialog& d) {
+            QTest::mouseClick(d.findChild<QCheckBox*>(QStringLiteral("speedHack3Box")), Qt::LeftButton);
+        });
+        createImage(h, out);
+        QCOMPARE(h.dialog->romList()->head->pocketFlags, 0x04);
+        QVERIFY(fileExists(out));
+        QCOMPARE(sizeOf(out), std::int64_t{3000 + 48 + 300 + 44});
+        QCOMPARE(h.prompts.texts(), QStringList());
+    }
+
+    void failuresAreReported()
+    {
+        WindowHarness h;
+        const std::string rom = h.rom("Game.nes");
+        QVERIFY(h.open());
+        h.add({qs(rom)});
+        QTest::mouseClick(h.fixHeaderBox(), Qt::LeftButton);
+
+        // The shell went away after start-up.
+        std::remove(h.dir.file("kvl2.gba").c_str());
+        const std::string out = h.dir.file("broken.gba");
+        createImage(h, out);
+        QCOMPARE(h.prompts.texts().size(), 1);
+        const QString message = h.prompts.texts().front();
+        QVERIFY2(message.startsWith(QStringLiteral("Can't write the GBA image\n") + qs(out)), qPrintable(message));
+        QVERIFY2(message.contains(qs(h.dir.file("kvl2.gba"))), qPrintable(message));
+        QCOMPARE(sizeOf(out), std::int64_t{0});  // left as the writer left it, header not fixed
+
+        // An output folder that does not exist.
+        h.prompts.clear();
+        writeBytes(h.dir.file("kvl2.gba"), patternBytes(2000, 12));
+        createImage(h, h.dir.file("no/such/dir.gba"));
+        QCOMPARE(h.prompts.texts().size(), 1);
+        QVERIFY(h.prompts.texts().front().contains(QStringLiteral("No such file or directory")));
+    }
+
+    void windowImageEqualsTheCommandLineImage()
+    {
+#ifndef ROMWELD_CLI
+        QSKIP("romweld-cli is not part of this build");
+#else
+        for (const int variant : {1, 2}) {
+            WindowHarness h;
+            const QStringList roms = {qs(h.rom("Alpha.nes", 777, 0x12, 0x44)), qs(h.rom("b/Beta.NES", 1024, 0x02)),
+                                      qs(h.rom("Gamma.nes", 333))};
+            QVERIFY(h.open());
+            h.add(roms);
+            h.commitTitle(QStringLiteral("タイトル One"));
+            chooseVariant(h, variant);
+            QTest::mouseClick(h.fixHeaderBox(), Qt::LeftButton);
+            h.field("gbaTitleField")->setText(QStringLiteral("WELDED"));
+            h.prompts.dialogScripts << answerOptions("writeButton", [](QDialog& d) {
+                auto* rows = d.findChild<QTreeWidget*>(QStringLiteral("rowsView"));
+                QTest::mouseClick(d.findChild<QCheckBox*>(QStringLiteral("followMemoryBox")), Qt::LeftButton);
+                auto* follow = d.findChild<QLineEdit*>(QStringLiteral("followMemoryField"));
+                follow->setFocus();
+                QTest::keyClicks(follow, QStringLiteral("42"));
+                const QRect second = rows->visualItemRect(rows->topLevelItem(1));
+                QTest::mouseClick(rows->viewport(), Qt::LeftButton, Qt::NoModifier, second.center());
+                auto* slot = d.findChild<QLineEdit*>(QStringLiteral("saveSlotField"));
+                slot->setFocus();
+                slot->selectAll();
+                QTest::keyClicks(slot, QStringLiteral("5"));
+            });
+            const std::string windowImage = h.dir.file("window.gba");
+            createImage(h, windowImage);
+            QCOMPARE(h.prompts.texts(), QStringList());
+
+            const std::string cliImage = h.dir.file("cli.gba");
+            QStringList args = {"--dir", qs(h.dir.path()), "build", "-o", qs(cliImage), "--variant",
+                                h.variantSelector()->currentText(), "--fix-header", "--gba-title", "WELDED"};
+            args << roms;
+            QProcess cli;
+            cli.start(QStringLiteral(ROMWELD_CLI), args);
+            QVERIFY(cli.waitForFinished(30000));
+            QVERIFY2(cli.exitCode() == 0, cli.readAllStandardError().constData());
+            QVERIFY(sizeOf(windowImage) > 4000);
+            QVERIFY(readBytes(windowImage) == readBytes(cliImage));
+        }
+#endif
+    }
+};
+
+QTEST_MAIN(CreateImageCommandTest)
+#include "create_image_command_test.moc"
