@@ -68,6 +68,7 @@ void MergeToolDialog::createControls()
     romListView_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     romListView_->setUniformItemSizes(true);
     romListView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    romListView_->setMinimumHeight(romListView_->fontMetrics().lineSpacing() * 10);
 
     upButton_ = makeButton(QStringLiteral("up"), "upButton", this);
     downButton_ = makeButton(QStringLiteral("down"), "downButton", this);

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QStyle>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -97,6 +98,9 @@ void PocketNesOptionsDialog::createControls()
     rowsView_->headerItem()->setTextAlignment(1, Qt::AlignLeft | Qt::AlignVCenter);
     rowsView_->setColumnWidth(0, 165);
     rowsView_->setColumnWidth(1, 40);
+    // Both columns in view beside the vertical scroll bar.
+    rowsView_->setMinimumWidth(165 + 40 + 2 * rowsView_->frameWidth() +
+                               rowsView_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4);
     rowsView_->setRootIsDecorated(false);
     rowsView_->setSelectionMode(QAbstractItemView::SingleSelection);
     rowsView_->setSelectionBehavior(QAbstractItemView::SelectRows);
