@@ -222,8 +222,8 @@ int writeImage(const std::string& programDir, const std::string& outputPath, con
 
     std::vector<std::string> extraPaths;
     for (const std::string& value : extraValues) {
-        ExtraFileSpec spec;
-        if (splitExtraFile(value, spec)) extraPaths.push_back(programDir + spec.path);
+        ExtraFile extra;
+        if (splitExtraFile(value, extra)) extraPaths.push_back(programDir + extra.path);
     }
     if (outputIsAnInput(outputPath, configPath, shellPath, extraPaths, list)) {
         std::fprintf(stderr, "%s: is one of the image's own input files\n", outputPath.c_str());
@@ -253,13 +253,13 @@ int writeImage(const std::string& programDir, const std::string& outputPath, con
     const bool pocketNes = compareNoCase(type, "PNES") == 0;
 
     for (std::size_t n = 0; n < extraValues.size(); ++n) {
-        ExtraFileSpec spec;
-        if (!splitExtraFile(extraValues[n], spec)) {
+        ExtraFile extra;
+        if (!splitExtraFile(extraValues[n], extra)) {
             std::fprintf(stderr, "%s: [%s] file%zu=%s lacks its path,name,ext commas\n",
                          configPath.c_str(), section.c_str(), n, extraValues[n].c_str());
             return abandonImage(image, outputPath, false);
         }
-        if (writeExtraFileRecord(image, programDir + spec.path, spec.name, spec.ext, pocketNes) != 0) {
+        if (writeExtraFileRecord(image, programDir + extra.path, extra.name, extra.ext, pocketNes) != 0) {
             return abandonImage(image, outputPath, false);
         }
         if (image.failed()) return abandonImage(image, outputPath, true);

@@ -12,15 +12,15 @@ constexpr const char* CONFIG_FILE = "romweld.cfg";
 
 }  // namespace
 
-bool splitExtraFile(std::string_view value, ExtraFileSpec& spec)
+bool splitExtraFile(std::string_view value, ExtraFile& extra)
 {
     const std::size_t first = value.find(',');
     if (first == std::string_view::npos) return false;
     const std::size_t second = value.find(',', first + 1);
     if (second == std::string_view::npos) return false;
-    spec.path = std::string(value.substr(0, first));
-    spec.name = std::string(value.substr(first + 1, second - first - 1));
-    spec.ext = std::string(value.substr(second + 1));
+    extra.path = std::string(value.substr(0, first));
+    extra.name = std::string(value.substr(first + 1, second - first - 1));
+    extra.ext = std::string(value.substr(second + 1));
     return true;
 }
 
@@ -36,9 +36,9 @@ std::int32_t estimateFromConfig(const IniSnapshot& config, const std::string& pr
         const std::string value =
             config.readString(section, "file" + std::to_string(n), "", CONFIG_VALUE_MAX);
         if (value.empty()) break;
-        ExtraFileSpec spec;
-        if (!splitExtraFile(value, spec)) return 0;
-        const std::int64_t size = fileSize(programDir + spec.path);
+        ExtraFile extra;
+        if (!splitExtraFile(value, extra)) return 0;
+        const std::int64_t size = fileSize(programDir + extra.path);
         if (size == 0) return 0;
         total += 44 + ((size + 3) & ~std::int64_t{3});
         if (total > std::numeric_limits<std::int32_t>::max()) {

@@ -41,9 +41,9 @@ int chooseVariantIndex(const std::vector<ShellVariant>& table, std::string_view 
 
 // An extra-file value "path,name,ext" split at its first two commas; the ext
 // keeps any further commas. False when the value has fewer than two commas.
-struct ExtraFileSpec {
+struct ExtraFile {
     std::string path;
     std::string name;
     std::string ext;
 };
-bool splitExtraFile(std::string_view value, ExtraFileSpec& spec);
+bool splitExtraFile(std::string_view value, ExtraFile& extra);

@@ -96,10 +96,10 @@ std::string explainUnusableVariant(const std::string& programDir, const std::str
         const std::string key = "file" + std::to_string(n);
         const std::string value = config.readString(name, key, "", CONFIG_VALUE_MAX);
         if (value.empty()) break;
-        ExtraFileSpec spec;
-        if (!splitExtraFile(value, spec)) return key + "=" + value + " lacks its path,name,ext commas";
-        problem = fileProblem(programDir + spec.path);
-        if (!problem.empty()) return "extra file " + spec.path + ": " + problem;
+        ExtraFile extra;
+        if (!splitExtraFile(value, extra)) return key + "=" + value + " lacks its path,name,ext commas";
+        problem = fileProblem(programDir + extra.path);
+        if (!problem.empty()) return "extra file " + extra.path + ": " + problem;
     }
     return "its files take no room";
 }

@@ -113,16 +113,16 @@ TEST_F(ProgramFolder, NoUsableVariantGivesAnEmptyTable)
 
 TEST(ShellConfigHelpers, ExtraFileValuesAndVariantChoice)
 {
-    ExtraFileSpec spec;
-    ASSERT_TRUE(splitExtraFile("fonts/a.bin,FONT,bin", spec));
-    EXPECT_EQ(spec.path, "fonts/a.bin");
-    EXPECT_EQ(spec.name, "FONT");
-    EXPECT_EQ(spec.ext, "bin");
-    ASSERT_TRUE(splitExtraFile("a,,x,y", spec));
-    EXPECT_EQ(spec.name, "");
-    EXPECT_EQ(spec.ext, "x,y");
-    EXPECT_FALSE(splitExtraFile("a,b", spec));
-    EXPECT_FALSE(splitExtraFile("", spec));
+    ExtraFile extra;
+    ASSERT_TRUE(splitExtraFile("fonts/a.bin,FONT,bin", extra));
+    EXPECT_EQ(extra.path, "fonts/a.bin");
+    EXPECT_EQ(extra.name, "FONT");
+    EXPECT_EQ(extra.ext, "bin");
+    ASSERT_TRUE(splitExtraFile("a,,x,y", extra));
+    EXPECT_EQ(extra.name, "");
+    EXPECT_EQ(extra.ext, "x,y");
+    EXPECT_FALSE(splitExtraFile("a,b", extra));
+    EXPECT_FALSE(splitExtraFile("", extra));
 
     std::vector<ShellVariant> table(3);
     table[0].name = "kvl-v02";

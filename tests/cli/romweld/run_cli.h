@@ -1,49 +1,10 @@
 // Starts romweld-cli as a separate process and collects what it tells.
 #pragma once
 
+#include "run_program.h"
 #include "test_files.h"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <string>
-#include <sys/wait.h>
-#include <vector>
-
-extern char** environ;
-
-struct CliRun {
-    int status = -1;  // the exit status; -1 when the program did not exit normally
-    std::string out;
-    std::string err;
-};
-
-inline CliRun runProgram(const std::string& program, const std::vector<std::string>& args)
-{
-    TempDir capture;
-    const std::string outPath = capture.file("stdout");
-    const std::string errPath = capture.file("stderr");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-
-    std::vector<std::string> words{program};
-    words.insert(words.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-
-    CliRun run;
-    pid_t pid = 0;
-    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
-        int wstatus = 0;
-        if (waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus)) run.status = WEXITSTATUS(wstatus);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    run.out = readText(outPath);
-    run.err = readText(errPath);
-    return run;
-}
+using CliRun = ProgramRun;
 
 inline CliRun runCli(const std::vector<std::string>& args)
 {

@@ -1,55 +1,23 @@
 #include "packed_image.h"
+#include "run_program.h"
 #include "save_slots.h"
 #include "test_files.h"
 #include "text_encoding.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <memory>
 #include <string>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using CliRun = ProgramRun;
 
-// Runs sramedit-cli with args, its output and error output caught in files.
-CliRun runCli(const TempDir& dir, const std::vector<std::string>& args)
+// Runs sramedit-cli with args.
+CliRun runCli(const TempDir&, const std::vector<std::string>& args)
 {
-    const std::string outPath = dir.file("cli.out");
-    const std::string errPath = dir.file("cli.err");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::vector<std::string> words{SRAMEDIT_CLI};
-    words.insert(words.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-
-    CliRun run;
-    pid_t pid = 0;
-    const int rc = posix_spawn(&pid, SRAMEDIT_CLI, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) return run;
-    int wstatus = 0;
-    waitpid(pid, &wstatus, 0);
-    run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-    run.out = readText(outPath);
-    run.err = readText(errPath);
-    return run;
+    return runProgram(SRAMEDIT_CLI, args);
 }
 
 Bytes bytesOf(const PackedSaveImage& image)

@@ -1,0 +1,13 @@
+// Starts a program of ours as a separate process and collects what it tells.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct ProgramRun {
+    int status = -1;  // the exit status; -1 when the program did not exit normally
+    std::string out;
+    std::string err;
+};
+
+ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args);
