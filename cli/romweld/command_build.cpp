@@ -94,16 +94,8 @@ long long sizeOfFile(const std::string& path)
 int runBuild(const CliRequest& request)
 {
     ProgramFolder folder;
-    std::string reason;
-    if (!resolveProgramFolder(request.dir, folder, reason)) {
-        printError(reason);
-        return EXIT_FAILED;
-    }
-    const std::vector<ShellVariant> table = loadShellVariants(folder.dir);
-    if (table.empty()) {
-        printError(explainNoVariants(folder.dir));
-        return EXIT_FAILED;
-    }
+    std::vector<ShellVariant> table;
+    if (!openProgramFolder(request.dir, folder, table)) return EXIT_FAILED;
     const int index = chooseVariant(request, folder, table);
     if (index < 0) return EXIT_FAILED;
     const ShellVariant& variant = table[static_cast<std::size_t>(index)];

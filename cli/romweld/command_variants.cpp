@@ -6,16 +6,8 @@
 int runVariants(const CliRequest& request)
 {
     ProgramFolder folder;
-    std::string reason;
-    if (!resolveProgramFolder(request.dir, folder, reason)) {
-        printError(reason);
-        return EXIT_FAILED;
-    }
-    const std::vector<ShellVariant> table = loadShellVariants(folder.dir);
-    if (table.empty()) {
-        printError(explainNoVariants(folder.dir));
-        return EXIT_FAILED;
-    }
+    std::vector<ShellVariant> table;
+    if (!openProgramFolder(request.dir, folder, table)) return EXIT_FAILED;
     // Variants the window would silently leave out are named, with the reason.
     for (const std::string& name : listedVariantNames(folder.dir)) {
         if (findVariant(table, name) < 0) {

@@ -1,5 +1,7 @@
 #include "program_folder.h"
 
+#include "commands.h"
+
 #include "ini_profile.h"
 #include "path_text.h"
 #include "program_paths.h"
@@ -115,4 +117,20 @@ int findVariant(const std::vector<ShellVariant>& table, const std::string& name)
 std::string layoutName(const ShellVariant& variant)
 {
     return variant.isPocketNes != 0 ? "PocketNES" : "Korvalinde";
+}
+
+bool openProgramFolder(const std::optional<std::string>& dir, ProgramFolder& folder,
+                       std::vector<ShellVariant>& table)
+{
+    std::string reason;
+    if (!resolveProgramFolder(dir, folder, reason)) {
+        printError(reason);
+        return false;
+    }
+    table = loadShellVariants(folder.dir);
+    if (table.empty()) {
+        printError(explainNoVariants(folder.dir));
+        return false;
+    }
+    return true;
 }

@@ -21,6 +21,11 @@ struct ProgramFolder {
 bool resolveProgramFolder(const std::optional<std::string>& dir, ProgramFolder& folder,
                           std::string& reason);
 
+// The folder and its usable variants; false after telling the user on the
+// error output why there are none.
+bool openProgramFolder(const std::optional<std::string>& dir, ProgramFolder& folder,
+                       std::vector<ShellVariant>& table);
+
 // The section names the "list" section of romweld.cfg lists, usable or not.
 std::vector<std::string> listedVariantNames(const std::string& programDir);
 
