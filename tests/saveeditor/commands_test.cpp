@@ -15,11 +15,6 @@ const QString ROM_FILTER = QStringLiteral("NES ROM files(*.nes)|*.nes|All files(
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
-Bytes slice(const Bytes& bytes, std::size_t offset, std::size_t size)
-{
-    return Bytes(bytes.begin() + static_cast<long>(offset), bytes.begin() + static_cast<long>(offset + size));
-}
-
 // The title field of slot s or of the packed record at offset, up to its NUL.
 std::string titleAt(const Bytes& image, std::size_t offset)
 {
@@ -31,16 +26,8 @@ std::string titleAt(const Bytes& image, std::size_t offset)
 std::uint32_t romChecksumOf(const Bytes& rom)
 {
     std::uint32_t sum = 0;
-    for (std::size_t k = 0; k < 128; ++k) sum += le32(rom, 16 + 128 * k);
+    for (std::size_t k = 0; k < 128; ++k) sum += le32At(rom, 16 + 128 * k);
     return sum;
-}
-
-// Replaces the title box's text as typing over a selection does.
-void retype(EditorHarness& h, const QString& text)
-{
-    h.titleBox()->setFocus();
-    h.titleBox()->selectAll();
-    typeText(h.titleBox(), text);
 }
 
 }  // namespace
@@ -54,25 +41,22 @@ private slots:
         EditorHarness h;
         const std::string image = h.dir.file("image.sav");
         std::filesystem::create_directory(h.dir.file("saves"));
-        const std::string big = h.dir.file("saves/big.sav");
-        const std::string empty = h.dir.file("saves/empty.sav");
-        const std::string quest = h.dir.file("saves/Quest.sav");
-        writeBytes(big, patternBytes(9000));
-        writeBytes(empty, {});
-        writeBytes(quest, patternBytes(100, 7));
+        const std::string big = h.put("saves/big.sav", patternBytes(9000));
+        const std::string empty = h.put("saves/empty.sav", {});
+        const std::string quest = h.put("saves/Quest.sav", patternBytes(100, 7));
         QVERIFY(h.open(image, {true}));
         h.select(2);
 
         h.prompts.openFileAnswers << q(big);
-        QTest::mouseClick(h.button("loadButton"), Qt::LeftButton);
+        h.click("loadButton");
         QCOMPARE(h.prompts.texts().last(), QStringLiteral("File size too big to savefile."));
         QCOMPARE(h.setting("SavPath"), h.dir.file("saves/"));
         QCOMPARE(h.lines()[2], QStringLiteral("EMPTY"));
 
         h.prompts.openFileAnswers << q(empty) << q(quest);
-        QTest::mouseClick(h.button("loadButton"), Qt::LeftButton);
+        h.click("loadButton");
         QCOMPARE(h.prompts.texts().last(), QStringLiteral("File not found."));
-        QTest::mouseClick(h.button("loadButton"), Qt::LeftButton);
+        h.click("loadButton");
         QCOMPARE(h.lines()[2], QStringLiteral("Quest"));
         QCOMPARE(h.selectedRow(), 2);
         QCOMPARE(h.titleBox()->text(), QStringLiteral("Quest"));
@@ -86,62 +70,54 @@ private slots:
         // Without a selection Load asks nothing.
         h.list()->clearSelection();
         const int calls = h.prompts.calls.size();
-        QTest::mouseClick(h.button("loadButton"), Qt::LeftButton);
+        h.click("loadButton");
         QCOMPARE(h.prompts.calls.size(), calls);
 
-        QTest::mouseClick(h.button("writeButton"), Qt::LeftButton);
-        const Bytes written = readBytes(image);
-        QCOMPARE(titleAt(written, 4 + 40 * 2 + 4), std::string("Quest"));
-        Bytes expected = patternBytes(100, 7);
-        expected.resize(8192, 0);
-        QCOMPARE(slice(written, 3 * 8192, 8192), expected);
+        h.click("writeButton");
+        QCOMPARE(readBytes(image), SaveImageBytes().useSlot(2, "Quest", patternBytes(100, 7)).bytes());
         QVERIFY(h.prompts.unanswered.isEmpty());
     }
 
     void packedLoadAndAppendNeedTheRom()
     {
         EditorHarness h;
-        const std::string image = h.dir.file("packed.sav");
-        writeBytes(image, PackedImageBytes().add(0, "state", 8).add(1, "keep", 8).bytes());
+        const std::string image = h.put("packed.sav", PackedImageBytes().add(0, "state", 8).add(1, "keep", 8).bytes());
         std::filesystem::create_directory(h.dir.file("roms"));
-        const std::string sav = h.dir.file("Hero.sav");
-        const std::string smallRom = h.dir.file("roms/small.nes");
-        const std::string rom = h.dir.file("roms/game.nes");
-        writeBytes(sav, patternBytes(2000, 3));
-        writeBytes(smallRom, makeInesRom(16383));
-        writeBytes(rom, makeInesRom(16384, 0, 0, 9));
+        const std::string sav = h.put("Hero.sav", patternBytes(2000, 3));
+        const std::string smallRom = h.put("roms/small.nes", makeInesRom(16383));
+        const std::string rom = h.put("roms/game.nes", makeInesRom(16384, 0, 0, 9));
         QVERIFY(h.open(image));
 
         // A ROM one byte short of its checksum area is refused.
         h.prompts.openFileAnswers << q(sav) << q(smallRom);
-        QTest::mouseClick(h.button("appendButton"), Qt::LeftButton);
+        h.click("appendButton");
         QCOMPARE(h.prompts.texts(), QStringList{"File size too small."});
         QCOMPARE(h.setting("RomPath"), h.dir.file("roms/"));
         QCOMPARE(h.prompts.callsOf("openfile").last().chooser.filter, ROM_FILTER);
 
         // Cancelling the ROM chooser stores nothing.
         h.prompts.openFileAnswers << q(sav) << std::nullopt;
-        QTest::mouseClick(h.button("appendButton"), Qt::LeftButton);
+        h.click("appendButton");
         QCOMPARE(h.lines(), (QStringList{"ST:state", "SV:keep"}));
 
         // Load replaces the selected record whatever its type.
         h.select(0);
         h.prompts.openFileAnswers << q(sav) << q(rom);
-        QTest::mouseClick(h.button("loadButton"), Qt::LeftButton);
+        h.click("loadButton");
         QCOMPARE(h.lines(), (QStringList{"SV:Hero", "SV:keep"}));
         QCOMPARE(h.prompts.callsOf("openfile").last().chooser.initialFolder, q(h.dir.file("roms/")));
 
         h.prompts.openFileAnswers << q(sav) << q(rom);
-        QTest::mouseClick(h.button("appendButton"), Qt::LeftButton);
+        h.click("appendButton");
         QCOMPARE(h.lines(), (QStringList{"SV:Hero", "SV:keep", "SV:Hero"}));
         QCOMPARE(h.selectedRow(), 0);
         QCOMPARE(h.prompts.texts().size(), 1);
 
-        QTest::mouseClick(h.button("writeButton"), Qt::LeftButton);
+        h.click("writeButton");
         const Bytes written = readBytes(image);
-        QCOMPARE(le32(written, 0), 0x57A731D7u);
+        QCOMPARE(le32At(written, 0), 0x57A731D7u);
         QCOMPARE(written[6], 1);  // RECORD_SV
-        QCOMPARE(le32(written, 4 + 12), romChecksumOf(makeInesRom(16384, 0, 0, 9)));
+        QCOMPARE(le32At(written, 4 + 12), romChecksumOf(makeInesRom(16384, 0, 0, 9)));
         QCOMPARE(titleAt(written, 4 + 16), std::string("Hero"));
         QVERIFY(h.prompts.unanswered.isEmpty());
     }
@@ -149,37 +125,32 @@ private slots:
     void fullPackedImageSaysSo()
     {
         EditorHarness h;
-        const std::string image = h.dir.file("full.sav");
         const Bytes original = PackedImageBytes().add(2, "big", 60000 - 48).bytes();
-        writeBytes(image, original);
-        writeBytes(h.dir.file("six.sav"), patternBytes(6000));
-        writeBytes(h.dir.file("game.nes"), makeInesRom(16384));
+        const std::string image = h.put("full.sav", original);
         QVERIFY(h.open(image));
-        h.prompts.openFileAnswers << q(h.dir.file("six.sav")) << q(h.dir.file("game.nes"));
-        QTest::mouseClick(h.button("appendButton"), Qt::LeftButton);
+        h.prompts.openFileAnswers << q(h.put("six.sav", patternBytes(6000))) << q(h.put("game.nes", makeInesRom(16384)));
+        h.click("appendButton");
         QCOMPARE(h.prompts.texts().size(), 1);
         QVERIFY(h.prompts.texts()[0].contains(QStringLiteral("six.sav")));
         QVERIFY(h.prompts.texts()[0].contains(QStringLiteral("Nothing was stored")));
         QCOMPARE(h.lines(), QStringList{"big"});
-        QTest::mouseClick(h.button("writeButton"), Qt::LeftButton);
+        h.click("writeButton");
         QCOMPARE(readBytes(image), original);
     }
 
     void extractWritesTheSelectedSave()
     {
         EditorHarness h;
-        const std::string image = h.dir.file("image.sav");
-        writeBytes(image, SaveImageBytes().useSlot(1, "Quest", patternBytes(8192, 5)).bytes());
-        QVERIFY(h.open(image));
+        QVERIFY(h.open(h.put("image.sav", SaveImageBytes().useSlot(1, "Quest", patternBytes(8192, 5)).bytes())));
 
         h.select(0);  // empty: nothing to extract
-        QTest::mouseClick(h.button("extractButton"), Qt::LeftButton);
-        QVERIFY(h.prompts.calls.size() == 1);
+        h.click("extractButton");
+        QCOMPARE(h.prompts.calls.size(), 1);
 
         h.select(1);
         const std::string out = h.dir.file("out.sav");
         h.prompts.saveFileAnswers << q(out) << q(h.dir.file("gone/out.sav"));
-        QTest::mouseClick(h.button("extractButton"), Qt::LeftButton);
+        h.click("extractButton");
         const auto chooser = h.prompts.callsOf("savefile")[0].chooser;
         QCOMPARE(chooser.filter, QStringLiteral("NES save files(*.sav)|*.sav|All files(*,*)|*.*||"));
         QCOMPARE(chooser.initialName, QStringLiteral("Quest.sav"));
@@ -188,7 +159,7 @@ private slots:
         QVERIFY(h.prompts.texts().isEmpty());
 
         // A failed extract is reported: the user would rely on the backup.
-        QTest::mouseClick(h.button("extractButton"), Qt::LeftButton);
+        h.click("extractButton");
         QCOMPARE(h.prompts.texts().size(), 1);
         QVERIFY(h.prompts.texts()[0].startsWith(QStringLiteral("Could not write\n")));
         QVERIFY(h.prompts.texts()[0].contains(q(h.dir.file("gone/out.sav"))));
@@ -198,29 +169,25 @@ private slots:
     void extractFromPackedImage()
     {
         EditorHarness h;
-        const std::string image = h.dir.file("packed.sav");
-        writeBytes(image, PackedImageBytes().add(0, "state", 8).add(1, "broken", 8).bytes());
-        writeBytes(h.dir.file("a.sav"), patternBytes(2000, 4));
-        writeBytes(h.dir.file("game.nes"), makeInesRom(16384));
-        QVERIFY(h.open(image));
-        h.prompts.openFileAnswers << q(h.dir.file("a.sav")) << q(h.dir.file("game.nes"));
-        QTest::mouseClick(h.button("appendButton"), Qt::LeftButton);
+        QVERIFY(h.open(h.put("packed.sav", PackedImageBytes().add(0, "state", 8).add(1, "broken", 8).bytes())));
+        h.prompts.openFileAnswers << q(h.put("a.sav", patternBytes(2000, 4))) << q(h.put("game.nes", makeInesRom(16384)));
+        h.click("appendButton");
         QCOMPARE(h.lines(), (QStringList{"ST:state", "SV:broken", "SV:a"}));
 
         // Snapshots are not extracted.
-        QTest::mouseClick(h.button("extractButton"), Qt::LeftButton);
+        h.click("extractButton");
         QVERIFY(h.prompts.callsOf("savefile").isEmpty());
 
         h.select(2);
         h.prompts.saveFileAnswers << q(h.dir.file("back.sav"));
-        QTest::mouseClick(h.button("extractButton"), Qt::LeftButton);
+        h.click("extractButton");
         QCOMPARE(h.prompts.callsOf("savefile")[0].chooser.initialName, QStringLiteral("a.sav"));
         QCOMPARE(readBytes(h.dir.file("back.sav")), patternBytes(2000, 4));
 
         // Data that don't unpack give a message and no file.
         h.select(1);
         h.prompts.saveFileAnswers << q(h.dir.file("broken.sav"));
-        QTest::mouseClick(h.button("extractButton"), Qt::LeftButton);
+        h.click("extractButton");
         QVERIFY(!fileExists(h.dir.file("broken.sav")));
         QVERIFY(h.prompts.texts().last().contains(QStringLiteral("damaged")));
     }
@@ -228,11 +195,9 @@ private slots:
     void deleteAsksFirst()
     {
         EditorHarness h;
-        const std::string image = h.dir.file("packed.sav");
-        writeBytes(image, PackedImageBytes().add(0, "state", 8).add(1, "save", 8).bytes());
-        QVERIFY(h.open(image));
+        QVERIFY(h.open(h.put("packed.sav", PackedImageBytes().add(0, "state", 8).add(1, "save", 8).bytes())));
         h.prompts.okCancelAnswers << false << true;
-        QTest::mouseClick(h.button("deleteButton"), Qt::LeftButton);
+        h.click("deleteButton");
         QCOMPARE(h.lines(), (QStringList{"ST:state", "SV:save"}));
         QTest::keyClick(h.list(), Qt::Key_Delete);  // any record type goes
         QCOMPARE(h.lines(), QStringList{"SV:save"});
@@ -243,38 +208,34 @@ private slots:
         QVERIFY(s.open(s.dir.file("new.sav"), {true}));
         s.prompts.clear();
         QTest::keyClick(s.list(), Qt::Key_Delete);  // an EMPTY line asks nothing
-        QTest::mouseClick(s.button("deleteButton"), Qt::LeftButton);
+        s.click("deleteButton");
         QVERIFY(s.prompts.calls.isEmpty());
     }
 
     void retitleSlotWhenLeavingTheBox()
     {
         EditorHarness h;
-        const std::string image = h.dir.file("image.sav");
         // B4 C1 BB FA is 漢字 in EUC-JP: a title from a file name, not allowed when typed.
-        writeBytes(image, SaveImageBytes().useSlot(0, "Old", {}).useSlot(1, "\xB4\xC1\xBB\xFA", {}).bytes());
+        const std::string image =
+            h.put("image.sav", SaveImageBytes().useSlot(0, "Old", {}).useSlot(1, "\xB4\xC1\xBB\xFA", {}).bytes());
         QVERIFY(h.open(image));
         QVERIFY(h.showActive());
 
-        retype(h, QStringLiteral("Hero"));
-        QTest::keyClick(h.titleBox(), Qt::Key_Tab);
+        h.retitle(QStringLiteral("Hero"));
         QVERIFY(!h.titleBox()->hasFocus());
         QCOMPARE(h.lines()[0], QStringLiteral("Hero"));
         QVERIFY(h.prompts.texts().isEmpty());
 
         // A kanji is dropped, and so is a character the cartridge can't hold.
-        retype(h, QStringLiteral("勇あé"));
-        QTest::keyClick(h.titleBox(), Qt::Key_Tab);
+        h.retitle(QStringLiteral("勇あé"));
         QCOMPARE(h.prompts.texts(), QStringList{"Invalid Title\nFixed"});
         QCOMPARE(h.lines()[0], QStringLiteral("あ"));
         QCOMPARE(h.titleBox()->text(), QStringLiteral("あ"));
-        retype(h, QStringLiteral("Xé"));
-        QTest::keyClick(h.titleBox(), Qt::Key_Tab);
+        h.retitle(QStringLiteral("Xé"));
         QCOMPARE(h.prompts.texts().size(), 2);
         QCOMPARE(h.lines()[0], QStringLiteral("X"));
 
-        retype(h, QStringLiteral("勇"));
-        QTest::keyClick(h.titleBox(), Qt::Key_Tab);
+        h.retitle(QStringLiteral("勇"));
         QCOMPARE(h.prompts.texts().last(), QStringLiteral("Invalid Title\nCanceled"));
         QCOMPARE(h.titleBox()->text(), QStringLiteral("X"));
         QCOMPARE(h.lines()[0], QStringLiteral("X"));
@@ -289,14 +250,13 @@ private slots:
 
         // On an EMPTY line nothing is stored.
         h.select(3);
-        retype(h, QStringLiteral("Zed"));
-        QTest::keyClick(h.titleBox(), Qt::Key_Tab);
+        h.retitle(QStringLiteral("Zed"));
         QCOMPARE(h.lines()[3], QStringLiteral("EMPTY"));
         QVERIFY(h.prompts.texts().isEmpty());
 
         // Enter presses "Write!"; the title typed before it is kept.
         h.select(0);
-        retype(h, QStringLiteral("あい"));
+        h.typeOver(QStringLiteral("あい"));
         QTest::keyClick(h.titleBox(), Qt::Key_Return);
         QVERIFY(!h.dialog->isVisible());
         QCOMPARE(titleAt(readBytes(image), 4 + 4), std::string("\xA4\xA2\xA4\xA4"));
@@ -306,19 +266,16 @@ private slots:
     void retitlePackedRecord()
     {
         EditorHarness h;
-        const std::string image = h.dir.file("packed.sav");
-        writeBytes(image, PackedImageBytes().add(1, "save", 8).add(0, "state", 8).bytes());
+        const std::string image = h.put("packed.sav", PackedImageBytes().add(1, "save", 8).add(0, "state", 8).bytes());
         QVERIFY(h.open(image));
         QVERIFY(h.showActive());
 
         // Stored as typed, in CP932, without the title filter.
-        retype(h, QStringLiteral("セーブ漢"));
-        QTest::keyClick(h.titleBox(), Qt::Key_Tab);
+        h.retitle(QStringLiteral("セーブ漢"));
         QCOMPARE(h.lines()[0], QStringLiteral("SV:セーブ漢"));
         QVERIFY(h.prompts.texts().isEmpty());
 
-        h.titleBox()->setFocus();
-        h.titleBox()->selectAll();
+        h.typeOver(QString());
         QTest::keyClick(h.titleBox(), Qt::Key_Backspace);
         QTest::keyClick(h.titleBox(), Qt::Key_Tab);
         QCOMPARE(h.prompts.texts(), QStringList{"Invalid Title\nCanceled"});
@@ -326,11 +283,10 @@ private slots:
 
         // A snapshot has no title to edit.
         h.select(1);
-        retype(h, QStringLiteral("nope"));
-        QTest::keyClick(h.titleBox(), Qt::Key_Tab);
+        h.retitle(QStringLiteral("nope"));
         QCOMPARE(h.lines()[1], QStringLiteral("ST:state"));
 
-        QTest::mouseClick(h.button("writeButton"), Qt::LeftButton);
+        h.click("writeButton");
         QCOMPARE(titleAt(readBytes(image), 4 + 16), std::string("\x83\x5A\x81\x5B\x83\x75\x8A\xBF"));
     }
 };

@@ -5,6 +5,7 @@
 
 #include "fake_prompts.h"
 #include "save_editor_dialog.h"
+#include "save_image_bytes.h"
 #include "test_files.h"
 
 #include <QList>
@@ -28,34 +29,29 @@ struct EditorHarness {
     std::string ini() const { return dir.file("sramedit.ini"); }
     std::string setting(const char* key) const;
 
+    // Writes a file into the folder and gives its path.
+    std::string put(const std::string& name, const Bytes& bytes) const;
     // Starts the window on path, answering the start-up questions in order.
     bool open(const std::string& path, QList<bool> yesNo = {});
     // Shows the window and makes it active, so that the focus moves for real.
     bool showActive();
 
     QPushButton* button(const char* name) const;
+    void click(const char* name) const;  // a left click on the button
     QListWidget* list() const;
     QLineEdit* titleBox() const;
     QStringList lines() const;
     int selectedRow() const;   // -1 without a selection
     void select(int row);      // as a click on the line would
+    // Types text over the title box's contents; retitle then leaves the box
+    // with Tab.
+    void typeOver(const QString& text);
+    void retitle(const QString& text);
 };
 
 // Sends each character as a typed key, including those a keyboard layout
 // would compose.
 void typeText(QWidget* widget, const QString& text);
-
-// A save image file: seven slots, the magic and the checksum.
-class SaveImageBytes {
-public:
-    SaveImageBytes();
-    // Fills slot s with an EUC-JP title, the extension "sav" and data.
-    SaveImageBytes& useSlot(int s, const std::string& eucTitle, const Bytes& data);
-    Bytes bytes() const;  // with the checksum stored
-
-private:
-    Bytes image_;
-};
 
 // A packed image file with records whose data are filler bytes: enough to
 // be listed, not to be unpacked.
@@ -69,5 +65,3 @@ private:
     Bytes image_;
     std::size_t end_ = 4;
 };
-
-std::uint32_t le32(const Bytes& bytes, std::size_t offset);

@@ -79,13 +79,11 @@ private slots:
         QCOMPARE(h.selectedRow(), 0);
         QCOMPARE(h.dialog->windowTitle(), QString::fromStdString(path));
         QCOMPARE(h.setting("LastKvlSaveFile"), path);
-        QVERIFY(!h.dialog->packedMode());
         QVERIFY(!fileExists(path));
 
-        QTest::mouseClick(h.button("writeButton"), Qt::LeftButton);
+        h.click("writeButton");
         QCOMPARE(h.dialog->result(), int(QDialog::Accepted));
         QCOMPARE(readBytes(path), SaveImageBytes().bytes());
-        QCOMPARE(le32(readBytes(path), 284), 0xE948820Du);
         QVERIFY(h.prompts.unanswered.isEmpty());
     }
 
@@ -94,7 +92,7 @@ private slots:
         EditorHarness h;
         const std::string path = h.dir.file("new.sav");
         QVERIFY(h.open(path, {true}));
-        QTest::mouseClick(h.button("cancelButton"), Qt::LeftButton);
+        h.click("cancelButton");
         QCOMPARE(h.dialog->result(), int(QDialog::Rejected));
         QVERIFY(!fileExists(path));
     }
@@ -103,8 +101,7 @@ private slots:
     {
         EditorHarness h;
         const std::string missing = h.dir.file("missing.sav");
-        const std::string other = h.dir.file("other.sav");
-        writeBytes(other, SaveImageBytes().useSlot(1, "Quest", patternBytes(100)).bytes());
+        const std::string other = h.put("other.sav", SaveImageBytes().useSlot(1, "Quest", patternBytes(100)).bytes());
         h.prompts.openFileAnswers << QString::fromStdString(missing);
         QVERIFY(h.open(other, {false}));
         const auto choosers = h.prompts.callsOf("openfile");
@@ -113,19 +110,20 @@ private slots:
         QCOMPARE(h.lines()[1], QStringLiteral("Quest"));
         QCOMPARE(h.setting("LastKvlSaveFile"), other);
 
-        // A later cancel still ends the window.
+        // No to an invalid file chooses again too; a later cancel still ends the window.
         EditorHarness again;
-        again.prompts.openFileAnswers << QString::fromStdString(missing) << std::nullopt;
+        const std::string invalid = again.put("short.sav", patternBytes(100));
+        again.prompts.openFileAnswers << QString::fromStdString(invalid) << std::nullopt;
         again.prompts.yesNoAnswers << false;
         QVERIFY(!again.dialog->start());
+        QCOMPARE(again.prompts.texts(), QStringList{ASK_INVALID});
     }
 
     void unreadableFile()
     {
         // No: carry on with a blank image under the same path.
         EditorHarness h;
-        const std::string path = h.dir.file("locked.sav");
-        writeBytes(path, SaveImageBytes().useSlot(0, "Kept", patternBytes(10)).bytes());
+        const std::string path = h.put("locked.sav", SaveImageBytes().useSlot(0, "Kept", patternBytes(10)).bytes());
         {
             LimitFor files(RLIMIT_NOFILE, noMoreFiles());
             QVERIFY(h.open(path, {false}));
@@ -146,33 +144,28 @@ private slots:
     void invalidFilesAreOfferedAsNewImages()
     {
         EditorHarness h;
-        const std::string shortFile = h.dir.file("short.sav");
-        writeBytes(shortFile, patternBytes(100));
+        const std::string shortFile = h.put("short.sav", patternBytes(100));
         QVERIFY(h.open(shortFile, {true}));
         QCOMPARE(h.prompts.texts(), QStringList{ASK_INVALID});
-        QTest::mouseClick(h.button("writeButton"), Qt::LeftButton);
+        h.click("writeButton");
         QCOMPARE(readBytes(shortFile), SaveImageBytes().bytes());
 
         // A packed image with a record type no one knows is no packed image.
         EditorHarness p;
-        const std::string badType = p.dir.file("bad.sav");
-        writeBytes(badType, PackedImageBytes().add(1, "fine", 8).add(3, "odd", 8).bytes());
+        const std::string badType = p.put("bad.sav", PackedImageBytes().add(1, "fine", 8).add(3, "odd", 8).bytes());
         QVERIFY(p.open(badType, {true}));
         QCOMPARE(p.prompts.texts(), QStringList{ASK_INVALID});
-        QVERIFY(!p.dialog->packedMode());
-        QVERIFY(!p.button("appendButton")->isVisibleTo(p.dialog.get()));
         QCOMPARE(p.lines(), SEVEN_EMPTY);
-        QTest::mouseClick(p.button("writeButton"), Qt::LeftButton);
+        p.click("writeButton");
         QCOMPARE(readBytes(badType), SaveImageBytes().bytes());
     }
 
     void slotImageLines()
     {
         EditorHarness h;
-        const std::string path = h.dir.file("slots.sav");
         // EUC-JP A4 A2 A4 A4 is あい.
-        writeBytes(path, SaveImageBytes().useSlot(0, "\xA4\xA2\xA4\xA4", patternBytes(10)).useSlot(6, "Last", {}).bytes());
-        QVERIFY(h.open(path));
+        const SaveImageBytes image = SaveImageBytes().useSlot(0, "\xA4\xA2\xA4\xA4", patternBytes(10)).useSlot(6, "Last", {});
+        QVERIFY(h.open(h.put("slots.sav", image.bytes())));
         QVERIFY(h.prompts.texts().isEmpty());
         QCOMPARE(h.lines(), (QStringList{"あい", "EMPTY", "EMPTY", "EMPTY", "EMPTY", "EMPTY", "Last"}));
         QCOMPARE(h.titleBox()->text(), QStringLiteral("あい"));
@@ -183,18 +176,14 @@ private slots:
     void packedImageLines()
     {
         EditorHarness h;
-        const std::string path = h.dir.file("packed.sav");
-        const std::string longTitle(31, 'L');
         // 82 A0 is あ in CP932; the line is cut after 32 bytes, never inside a character.
-        writeBytes(path, PackedImageBytes()
-                             .add(0, "state", 8)
-                             .add(1, "\x82\xA0save", 8)
-                             .add(2, "plain", 8)
-                             .add(1, longTitle, 8)
-                             .add(1, std::string(28, 'x') + "\x82\xA0\x82\xA0", 8)
-                             .bytes());
-        QVERIFY(h.open(path));
-        QVERIFY(h.dialog->packedMode());
+        QVERIFY(h.open(h.put("packed.sav", PackedImageBytes()
+                                               .add(0, "state", 8)
+                                               .add(1, "\x82\xA0save", 8)
+                                               .add(2, "plain", 8)
+                                               .add(1, std::string(31, 'L'), 8)
+                                               .add(1, std::string(28, 'x') + "\x82\xA0\x82\xA0", 8)
+                                               .bytes())));
         QVERIFY(h.button("appendButton")->isVisibleTo(h.dialog.get()));
         QVERIFY(h.button("appendButton")->isEnabled());
         QCOMPARE(h.lines(), (QStringList{"ST:state", "SV:あsave", "plain",
@@ -213,7 +202,6 @@ private slots:
         EditorHarness h;
         QVERIFY(h.open(h.dir.file("new.sav"), {true}));
         QVERIFY(h.button("writeButton")->isDefault());
-        QCOMPARE(h.titleBox()->validator() != nullptr, true);
 
         // Focus order: Write!, Cancel, Load, Delete, Extract, list, title box, Append.
         QStringList order;
@@ -225,8 +213,11 @@ private slots:
         }
         QCOMPARE(order.mid(0, 7), (QStringList{"writeButton", "cancelButton", "loadButton", "deleteButton",
                                                "extractButton", "slotList", "titleBox"}));
-        QCOMPARE(h.button("loadButton")->text(), QStringLiteral("Load"));
-        QCOMPARE(h.button("extractButton")->text(), QStringLiteral("Extract"));
+        QStringList labels;
+        for (const char* name : {"writeButton", "cancelButton", "loadButton", "deleteButton", "extractButton", "appendButton"}) {
+            labels << h.button(name)->text();
+        }
+        QCOMPARE(labels, (QStringList{"Write!", "Cancel", "Load", "Delete", "Extract", "Append"}));
 
         // The title box holds 31 bytes of cartridge text: あ takes two.
         typeText(h.titleBox(), QString(40, QLatin1Char('a')));
@@ -248,9 +239,8 @@ private slots:
     void failedWriteKeepsWindowAndFile()
     {
         EditorHarness h;
-        const std::string path = h.dir.file("keep.sav");
         const Bytes old = SaveImageBytes().useSlot(2, "Old", patternBytes(8192)).bytes();
-        writeBytes(path, old);
+        const std::string path = h.put("keep.sav", old);
         QVERIFY(h.open(path));
         QVERIFY(h.showActive());
         h.select(2);
@@ -263,7 +253,7 @@ private slots:
         std::signal(SIGXFSZ, SIG_IGN);
         {
             LimitFor size(RLIMIT_FSIZE, 1000);
-            QTest::mouseClick(h.button("writeButton"), Qt::LeftButton);
+            h.click("writeButton");
         }
         QVERIFY(h.dialog->isVisible());
         QCOMPARE(h.dialog->result(), int(QDialog::Rejected));
@@ -274,7 +264,7 @@ private slots:
         QCOMPARE(h.lines()[2], QStringLiteral("EMPTY"));
 
         // The edits are still there to be written.
-        QTest::mouseClick(h.button("writeButton"), Qt::LeftButton);
+        h.click("writeButton");
         QVERIFY(!h.dialog->isVisible());
         QCOMPARE(readBytes(path), SaveImageBytes().bytes());
     }

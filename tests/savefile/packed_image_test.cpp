@@ -1,7 +1,7 @@
 #include "packed_image.h"
 
 #include "packed_test_support.h"
-#include "save_image.h"
+#include "save_image_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -15,9 +15,12 @@ int writeAndRead(const std::string& path, PackedSaveImage& image)
     return readPackedImage(path, image);
 }
 
+// D7 31 A7 57 and 65532 zero bytes.
 Bytes blankBytes()
 {
-    return imageBytes(*blankPacked());
+    Bytes b = {0xD7, 0x31, 0xA7, 0x57};
+    b.resize(65536, 0);
+    return b;
 }
 
 }  // namespace
@@ -25,19 +28,14 @@ Bytes blankBytes()
 TEST(PackedImageRead, AcceptsBlankImagesAndWholeChains)
 {
     TempDir dir;
-    Bytes blank(65536, 0);
-    blank[0] = 0xD7;
-    blank[1] = 0x31;
-    blank[2] = 0xA7;
-    blank[3] = 0x57;
-    EXPECT_EQ(blankBytes(), blank);
     auto image = blankPacked();
+    EXPECT_EQ(imageBytes(*image), blankBytes());
     EXPECT_EQ(writeAndRead(dir.file("blank.sav"), *image), 0);
     EXPECT_TRUE(packedRecords(*image).empty());
 
     std::size_t at = putRecord(*image, 4, 52, RECORD_ST, "State", 4, 0x11111111);
     at = putRecord(*image, at, 48, RECORD_SV, std::string(32, 'T'), 0, 0x22222222);
-    at = putRecord(*image, at, 100, RECORD_PLAIN, "Plain", 52);
+    putRecord(*image, at, 100, RECORD_PLAIN, "Plain", 52);
     EXPECT_EQ(writeAndRead(dir.file("three.sav"), *image), 0);
     const auto records = packedRecords(*image);
     ASSERT_EQ(records.size(), 3u);
@@ -61,31 +59,31 @@ TEST(PackedImageRead, AcceptsBlankImagesAndWholeChains)
 TEST(PackedImageRead, RejectsMissingMissizedAndForeignFiles)
 {
     TempDir dir;
-    auto image = blankPacked();
-    EXPECT_EQ(readPackedImage(dir.file("missing.sav"), *image), 1);
-    writeBytes(dir.file("empty.sav"), Bytes());
-    image->fill(1);
-    EXPECT_EQ(readPackedImage(dir.file("empty.sav"), *image), 1);
-    EXPECT_EQ(imageBytes(*image), blankBytes());
-
     Bytes shortFile = blankBytes();
     shortFile.pop_back();
-    writeBytes(dir.file("short.sav"), shortFile);
-    image->fill(1);
-    EXPECT_EQ(readPackedImage(dir.file("short.sav"), *image), 2);
-    EXPECT_EQ(imageBytes(*image), blankBytes());
-
-    // The other layout has another magic.
-    auto other = std::make_unique<SaveImage>();
-    blankSaveImage(*other);
-    writeBytes(dir.file("kvl.sav"), Bytes(other->begin(), other->end()));
-    EXPECT_EQ(readPackedImage(dir.file("kvl.sav"), *image), 2);
-
     auto typed = blankPacked();
-    std::size_t at = putRecord(*typed, 4, 48, RECORD_SV);
-    putRecord(*typed, at, 48, 3);
-    EXPECT_EQ(writeAndRead(dir.file("type3.sav"), *typed), 2);
-    EXPECT_EQ(imageBytes(*typed), blankBytes());
+    putRecord(*typed, putRecord(*typed, 4, 48, RECORD_SV), 48, 3);
+    const struct {
+        const char* name;
+        Bytes contents;
+        int code;
+    } cases[] = {
+        {"empty.sav", Bytes(), 1},
+        {"short.sav", shortFile, 2},
+        {"zeros.sav", Bytes(65536, 0), 2},  // an empty chain, but no magic
+        {"kvl.sav", SaveImageBytes().bytes(), 2},  // the other layout has another magic
+        {"type3.sav", imageBytes(*typed), 2},
+    };
+    auto image = blankPacked();
+    for (const auto& c : cases) {
+        writeBytes(dir.file(c.name), c.contents);
+        image->fill(1);
+        EXPECT_EQ(readPackedImage(dir.file(c.name), *image), c.code) << c.name;
+        EXPECT_EQ(imageBytes(*image), blankBytes()) << c.name;
+    }
+    image->fill(1);
+    EXPECT_EQ(readPackedImage(dir.file("missing.sav"), *image), 1);
+    EXPECT_EQ(imageBytes(*image), blankBytes());
 }
 
 TEST(PackedImageRead, RejectsDamagedChainsWithoutLeavingTheImage)

@@ -69,11 +69,13 @@ inline Bytes lzoDecompress(const unsigned char* data, std::size_t length, std::s
 
 // A record holding data compressed, as another program would store it.
 inline std::size_t putCompressedRecord(PackedSaveImage& image, std::size_t offset, const Bytes& data,
-                                       const std::string& title, std::uint16_t type = RECORD_SV)
+                                       const std::string& title, std::uint16_t type = RECORD_SV,
+                                       std::uint32_t checksum = 0)
 {
     const Bytes packed = lzoCompress(data);
+    // 48 header bytes and the data, rounded up to a multiple of 4.
     const auto size = static_cast<std::uint16_t>((packed.size() + 51) & ~std::size_t{3});
-    putRecord(image, offset, size, type, title, static_cast<std::uint32_t>(packed.size()));
+    putRecord(image, offset, size, type, title, static_cast<std::uint32_t>(packed.size()), checksum);
     std::copy(packed.begin(), packed.end(), image.begin() + static_cast<long>(offset + 48));
     return offset + size;
 }

@@ -10,129 +10,105 @@
 
 namespace {
 
-std::unique_ptr<SaveImage> newImage()
-{
-    return std::make_unique<SaveImage>();
-}
-
-Bytes bytesOf(const SaveImage& image)
-{
-    return Bytes(image.begin(), image.end());
-}
-
+// A blank image, by hand: 1A 86 38 A8, then 17 04 70 41 at 4, 44, ... 244,
+// and the checksum 0xE948820D as 0D 82 48 E9 at 284; all else zero.
 Bytes blankBytes()
 {
-    auto image = newImage();
-    blankSaveImage(*image);
-    return bytesOf(*image);
+    Bytes b(65536, 0);
+    const auto put = [&](std::size_t at, const Bytes& v) {
+        std::copy(v.begin(), v.end(), b.begin() + static_cast<long>(at));
+    };
+    put(0, {0x1A, 0x86, 0x38, 0xA8});
+    for (std::size_t s = 0; s < 7; ++s) put(4 + 40 * s, {0x17, 0x04, 0x70, 0x41});
+    put(284, {0x0D, 0x82, 0x48, 0xE9});
+    return b;
 }
 
-void fillWithJunk(SaveImage& image)
-{
-    image.fill(0x5A);
-}
+// Every read starts from an image full of junk, so that a failed read must
+// blank it.
+class SaveImageTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::unique_ptr<SaveImage> image = std::make_unique<SaveImage>();
+    const Bytes blank = blankBytes();
+
+    Bytes bytes() const { return Bytes(image->begin(), image->end()); }
+    int read(const std::string& path)
+    {
+        image->fill(0x5A);
+        return readSaveImage(path, *image);
+    }
+    int read(const std::string& name, const Bytes& contents)
+    {
+        writeBytes(dir.file(name), contents);
+        return read(dir.file(name));
+    }
+};
 
 }  // namespace
 
-TEST(SaveImageBlank, HoldsMagicEmptyStatesAndChecksum)
+TEST_F(SaveImageTest, BlankHoldsMagicEmptyStatesAndChecksum)
 {
-    const Bytes b = blankBytes();
-    ASSERT_EQ(b.size(), 65536u);
-    const Bytes magic = {0x1A, 0x86, 0x38, 0xA8};
-    const Bytes empty = {0x17, 0x04, 0x70, 0x41};
-    const Bytes checksum = {0x0D, 0x82, 0x48, 0xE9};
-    EXPECT_EQ(Bytes(b.begin(), b.begin() + 4), magic);
-    Bytes expected(65536, 0);
-    std::copy(magic.begin(), magic.end(), expected.begin());
-    for (std::size_t at : {4, 44, 84, 124, 164, 204, 244}) {
-        std::copy(empty.begin(), empty.end(), expected.begin() + static_cast<long>(at));
-    }
-    std::copy(checksum.begin(), checksum.end(), expected.begin() + 284);
-    EXPECT_EQ(b, expected);
-
-    auto image = newImage();
-    blankSaveImage(*image);
-    EXPECT_EQ(saveImageChecksum(*image), 0xE948820Du);
-
-    TempDir dir;
-    writeBytes(dir.file("blank.sav"), expected);
-    fillWithJunk(*image);
-    EXPECT_EQ(readSaveImage(dir.file("blank.sav"), *image), 0);
-    EXPECT_EQ(bytesOf(*image), expected);
+    image->fill(0x5A);
+    EXPECT_EQ(blankSaveImage(*image), 0);
+    EXPECT_EQ(bytes(), blank);
+    EXPECT_EQ(read("blank.sav", blank), 0);
+    EXPECT_EQ(bytes(), blank);
 }
 
-TEST(SaveImageRead, SortsOutMissingAndMissizedFiles)
+TEST_F(SaveImageTest, ReadSortsOutMissingAndMissizedFiles)
 {
-    TempDir dir;
-    auto image = newImage();
-    const Bytes blank = blankBytes();
-    Bytes good = blank;
-
-    writeBytes(dir.file("short.sav"), Bytes(good.begin(), good.end() - 1));
-    fillWithJunk(*image);
-    EXPECT_EQ(readSaveImage(dir.file("short.sav"), *image), 2);
-    EXPECT_EQ(bytesOf(*image), blank);
-
-    good.push_back(0);
-    writeBytes(dir.file("long.sav"), good);
-    fillWithJunk(*image);
-    EXPECT_EQ(readSaveImage(dir.file("long.sav"), *image), 2);
-    EXPECT_EQ(bytesOf(*image), blank);
-
-    writeBytes(dir.file("empty.sav"), Bytes());
-    fillWithJunk(*image);
-    EXPECT_EQ(readSaveImage(dir.file("empty.sav"), *image), 1);
-    EXPECT_EQ(bytesOf(*image), blank);
-
-    fillWithJunk(*image);
-    EXPECT_EQ(readSaveImage(dir.file("missing.sav"), *image), 1);
-    EXPECT_EQ(bytesOf(*image), blank);
-
+    Bytes longer = blank;
+    longer.push_back(0);
+    const struct {
+        const char* name;
+        Bytes contents;
+        int code;
+    } cases[] = {
+        {"short.sav", Bytes(blank.begin(), blank.end() - 1), 2},
+        {"long.sav", longer, 2},
+        {"empty.sav", Bytes(), 1},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(read(c.name, c.contents), c.code) << c.name;
+        EXPECT_EQ(bytes(), blank) << c.name;
+    }
+    EXPECT_EQ(read(dir.file("missing.sav")), 1);
+    EXPECT_EQ(bytes(), blank);
     // A folder has no size of its own to offer.
     std::filesystem::create_directory(dir.file("folder.sav"));
-    EXPECT_EQ(readSaveImage(dir.file("folder.sav"), *image), 1);
+    EXPECT_EQ(read(dir.file("folder.sav")), 1);
 }
 
-TEST(SaveImageRead, ValidatesMagicStatesAndChecksum)
+TEST_F(SaveImageTest, ReadValidatesMagicStatesAndChecksum)
 {
-    TempDir dir;
-    const std::string path = dir.file("game.sav");
-    auto image = newImage();
-    const Bytes blank = blankBytes();
-
     // A state of 0 is invalid even with a checksum that matches it.
-    blankSaveImage(*image);
-    putLe32(image->data() + slotHeaderOffset(5), 0);
-    putLe32(image->data() + CHECKSUM_OFFSET, saveImageChecksum(*image));
-    writeBytes(path, bytesOf(*image));
-    EXPECT_EQ(readSaveImage(path, *image), 2);
-    EXPECT_EQ(bytesOf(*image), blank);
+    Bytes zeroState = blank;
+    putLe32(&zeroState[slotHeaderOffset(5)], 0);
+    putLe32(&zeroState[CHECKSUM_OFFSET], 0xE948820D ^ SLOT_EMPTY);
+    EXPECT_EQ(read("zero.sav", zeroState), 2);
+    EXPECT_EQ(bytes(), blank);
 
     // The magic and the slot headers are covered by the checksum...
     for (std::size_t at : {0u, 3u, 10u, 200u, 283u}) {
         Bytes changed = blank;
         changed[at] ^= 0x01;
-        writeBytes(path, changed);
-        EXPECT_EQ(readSaveImage(path, *image), 2) << "offset " << at;
+        EXPECT_EQ(read("changed.sav", changed), 2) << "offset " << at;
     }
     Bytes wrongMagic = blank;
     putLe32(wrongMagic.data(), 0x12345678);
-    putLe32(wrongMagic.data() + CHECKSUM_OFFSET, getLe32(wrongMagic.data() + CHECKSUM_OFFSET) ^ 0x12345678 ^ SAVE_IMAGE_MAGIC);
-    writeBytes(path, wrongMagic);
-    EXPECT_EQ(readSaveImage(path, *image), 2);
+    putLe32(&wrongMagic[CHECKSUM_OFFSET], 0xE948820D ^ 0x12345678 ^ SAVE_IMAGE_MAGIC);
+    EXPECT_EQ(read("magic.sav", wrongMagic), 2);
 
     // ...the rest is not: it is kept exactly as read.
     Bytes data = blank;
     for (std::size_t at : {288u, 4000u, 8192u, 30000u, 65535u}) data[at] = 0xC3;
-    writeBytes(path, data);
-    EXPECT_EQ(readSaveImage(path, *image), 0);
-    EXPECT_EQ(bytesOf(*image), data);
+    EXPECT_EQ(read("data.sav", data), 0);
+    EXPECT_EQ(bytes(), data);
 }
 
-TEST(SaveImageWrite, NormalisesStatesAndRoundTrips)
+TEST_F(SaveImageTest, WriteNormalisesStatesAndRoundTrips)
 {
-    TempDir dir;
-    auto image = newImage();
     blankSaveImage(*image);
     const Bytes pattern = patternBytes(65536 - 288, 7);
     std::copy(pattern.begin(), pattern.end(), image->begin() + 288);
@@ -144,29 +120,24 @@ TEST(SaveImageWrite, NormalisesStatesAndRoundTrips)
     const std::string path = dir.file("out.sav");
     ASSERT_EQ(writeSaveImage(path, *image), 0);
     const Bytes written = readBytes(path);
-    ASSERT_EQ(written.size(), 65536u);
+    EXPECT_EQ(written, bytes());  // normalised in place as well
     EXPECT_EQ(getLe32(written.data()), SAVE_IMAGE_MAGIC);
-    EXPECT_EQ(getLe32(written.data() + slotHeaderOffset(1)), SLOT_USED);
-    EXPECT_EQ(getLe32(written.data() + slotHeaderOffset(3)), SLOT_EMPTY);
+    EXPECT_EQ(getLe32(&written[slotHeaderOffset(1)]), SLOT_USED);
+    EXPECT_EQ(getLe32(&written[slotHeaderOffset(3)]), SLOT_EMPTY);
     EXPECT_EQ(written[slotTitleOffset(3)], 'Z');
     EXPECT_EQ(Bytes(written.begin() + 288, written.end()), pattern);
-    EXPECT_EQ(written, bytesOf(*image));  // normalised in place as well
 
-    // Read, then write without changes: byte for byte the same file.
-    auto again = newImage();
-    ASSERT_EQ(readSaveImage(path, *again), 0);
-    const std::string copy = dir.file("copy.sav");
-    ASSERT_EQ(writeSaveImage(copy, *again), 0);
-    EXPECT_EQ(readBytes(copy), written);
-    // Writing over an existing file replaces it.
-    ASSERT_EQ(writeSaveImage(path, *again), 0);
+    // Read, then write without changes: byte for byte the same file, also
+    // when it replaces an existing one.
+    ASSERT_EQ(read(path), 0);
+    ASSERT_EQ(writeSaveImage(dir.file("copy.sav"), *image), 0);
+    EXPECT_EQ(readBytes(dir.file("copy.sav")), written);
+    ASSERT_EQ(writeSaveImage(path, *image), 0);
     EXPECT_EQ(readBytes(path), written);
 }
 
-TEST(SaveImageWrite, ReportsFailuresAndLeavesNoPartialFile)
+TEST_F(SaveImageTest, WriteReportsFailuresAndLeavesNoPartialFile)
 {
-    TempDir dir;
-    auto image = newImage();
     blankSaveImage(*image);
     EXPECT_EQ(writeSaveImage(dir.file("no/such/folder/x.sav"), *image), 1);
 
@@ -175,7 +146,6 @@ TEST(SaveImageWrite, ReportsFailuresAndLeavesNoPartialFile)
     writeBytes(dir.file("taken.sav/inside"), Bytes{1, 2, 3});
     EXPECT_EQ(writeSaveImage(dir.file("taken.sav"), *image), 1);
     EXPECT_EQ(readBytes(dir.file("taken.sav/inside")), (Bytes{1, 2, 3}));
-    int entries = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
+    const auto entries = std::distance(std::filesystem::directory_iterator(dir.path()), {});
     EXPECT_EQ(entries, 1);  // no temporary file left behind
 }

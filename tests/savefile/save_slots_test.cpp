@@ -1,6 +1,7 @@
 #include "save_slots.h"
 
 #include "byte_order.h"
+#include "save_image_bytes.h"
 #include "sjis.h"
 #include "test_files.h"
 
@@ -9,37 +10,6 @@
 #include <memory>
 
 namespace {
-
-std::unique_ptr<SaveImage> blankImage()
-{
-    auto image = std::make_unique<SaveImage>();
-    blankSaveImage(*image);
-    return image;
-}
-
-Bytes titleField(const SaveImage& image, int s)
-{
-    return Bytes(image.begin() + static_cast<long>(slotTitleOffset(s)),
-                 image.begin() + static_cast<long>(slotTitleOffset(s) + SLOT_TITLE_SIZE));
-}
-
-Bytes slotData(const SaveImage& image, int s)
-{
-    return Bytes(image.begin() + static_cast<long>(slotDataOffset(s)),
-                 image.begin() + static_cast<long>(slotDataOffset(s) + SLOT_DATA_SIZE));
-}
-
-// The title field as text, and a check that the field ends in NULs.
-std::string storedTitle(const SaveImage& image, int s)
-{
-    const Bytes field = titleField(image, s);
-    std::string text;
-    std::size_t i = 0;
-    while (i < field.size() && field[i] != 0) text.push_back(static_cast<char>(field[i++]));
-    EXPECT_LT(i, field.size()) << "title field without its NUL";
-    for (; i < field.size(); ++i) EXPECT_EQ(field[i], 0) << "byte " << i << " after the title";
-    return text;
-}
 
 std::string bytesText(std::initializer_list<unsigned char> b)
 {
@@ -53,68 +23,64 @@ std::string repeat(const std::string& s, int n)
     return out;
 }
 
+// A blank image and a folder for the ".sav" files loaded into it.
+class SlotTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::unique_ptr<SaveImage> image = std::make_unique<SaveImage>();
+
+    SlotTest() { blankSaveImage(*image); }
+    Bytes bytes() const { return Bytes(image->begin(), image->end()); }
+    int load(const std::string& name, const Bytes& contents, int s)
+    {
+        writeBytes(dir.file(name), contents);
+        return loadSlotFromFile(dir.file(name), *image, s);
+    }
+    // The title field of slot s as text, checking that the field ends in NULs.
+    std::string storedTitle(int s) const
+    {
+        const unsigned char* field = image->data() + slotTitleOffset(s);
+        std::size_t i = 0;
+        std::string text;
+        while (i < SLOT_TITLE_SIZE && field[i] != 0) text.push_back(static_cast<char>(field[i++]));
+        EXPECT_LT(i, SLOT_TITLE_SIZE) << "title field without its NUL";
+        for (; i < SLOT_TITLE_SIZE; ++i) EXPECT_EQ(field[i], 0) << "byte " << i << " after the title";
+        return text;
+    }
+};
+
 }  // namespace
 
-TEST(LoadSlot, FillsSlotDataTitleExtensionAndChecksum)
+TEST_F(SlotTest, LoadFillsOnlyTheSlotAndTheChecksum)
 {
-    TempDir dir;
     const Bytes save = patternBytes(8192, 3);
-    writeBytes(dir.file("Quest.sav"), save);
-    auto image = blankImage();
-    const Bytes before(image->begin(), image->end());
-
-    ASSERT_EQ(loadSlotFromFile(dir.file("Quest.sav"), *image, 2), 0);
-    EXPECT_TRUE(slotIsUsed(*image, 2));
-    EXPECT_EQ(getLe32(image->data() + slotHeaderOffset(2)), SLOT_USED);
-    EXPECT_EQ(storedTitle(*image, 2), "Quest");
-    const unsigned char* ext = image->data() + slotExtensionOffset(2);
-    EXPECT_EQ(Bytes(ext, ext + 4), (Bytes{0x73, 0x61, 0x76, 0x00}));
-    EXPECT_EQ(slotData(*image, 2), save);
-    EXPECT_EQ(getLe32(image->data() + CHECKSUM_OFFSET), saveImageChecksum(*image));
+    ASSERT_EQ(load("Quest.sav", save, 2), 0);
+    // State used, title Quest and NULs, extension 73 61 76 00, the data and
+    // a matching checksum; every other byte as it was.
+    EXPECT_EQ(bytes(), SaveImageBytes().useSlot(2, "Quest", save).bytes());
     EXPECT_EQ(slotDisplayTitle(*image, 2), "Quest");
-
-    // Nothing else moved: the other slots, their data and the free area.
-    for (std::size_t i = 0; i < before.size(); ++i) {
-        const bool slot2Header = i >= slotHeaderOffset(2) && i < slotHeaderOffset(3);
-        const bool slot2Data = i >= slotDataOffset(2) && i < slotDataOffset(3);
-        const bool checksum = i >= CHECKSUM_OFFSET && i < CHECKSUM_OFFSET + 4;
-        if (!slot2Header && !slot2Data && !checksum) {
-            ASSERT_EQ((*image)[i], before[i]) << "offset " << i;
-        }
-    }
 }
 
-TEST(LoadSlot, RefusesEmptyMissingAndOversizedFilesWithoutChange)
+TEST_F(SlotTest, LoadRefusesBadFilesAndSlotsWithoutChange)
 {
-    TempDir dir;
-    auto image = blankImage();
-    const Bytes before(image->begin(), image->end());
-    writeBytes(dir.file("big.sav"), patternBytes(8193));
-    writeBytes(dir.file("empty.sav"), Bytes());
-    EXPECT_EQ(loadSlotFromFile(dir.file("big.sav"), *image, 0), 2);
-    EXPECT_EQ(loadSlotFromFile(dir.file("empty.sav"), *image, 0), 1);
+    const Bytes before = bytes();
+    EXPECT_EQ(load("big.sav", patternBytes(8193), 0), 2);
+    EXPECT_EQ(load("empty.sav", Bytes(), 0), 1);
     EXPECT_EQ(loadSlotFromFile(dir.file("missing.sav"), *image, 0), 1);
-    writeBytes(dir.file("ok.sav"), patternBytes(10));
-    EXPECT_EQ(loadSlotFromFile(dir.file("ok.sav"), *image, 7), 3);
+    EXPECT_EQ(load("ok.sav", patternBytes(10), 7), 3);
     EXPECT_EQ(loadSlotFromFile(dir.file("ok.sav"), *image, -1), 3);
-    EXPECT_EQ(Bytes(image->begin(), image->end()), before);
+    EXPECT_EQ(bytes(), before);
 }
 
-TEST(LoadSlot, ShortSaveClearsTheRestAndExtractsFullSlot)
+TEST_F(SlotTest, ShortSaveClearsTheRestAndExtractsAFullSlot)
 {
-    TempDir dir;
-    auto image = blankImage();
-    writeBytes(dir.file("long.sav"), patternBytes(8192, 1));
-    ASSERT_EQ(loadSlotFromFile(dir.file("long.sav"), *image, 5), 0);
+    ASSERT_EQ(load("a longer name.sav", patternBytes(8192, 1), 5), 0);
     const Bytes small = patternBytes(100, 2);
-    writeBytes(dir.file("small.sav"), small);
-    ASSERT_EQ(loadSlotFromFile(dir.file("small.sav"), *image, 5), 0);
+    ASSERT_EQ(load("small.sav", small, 5), 0);
+    EXPECT_EQ(bytes(), SaveImageBytes().useSlot(5, "small", small).bytes());
 
-    Bytes expected(8192, 0);
-    std::copy(small.begin(), small.end(), expected.begin());
-    EXPECT_EQ(slotData(*image, 5), expected);
-    EXPECT_EQ(storedTitle(*image, 5), "small");
-
+    Bytes expected = small;
+    expected.resize(8192, 0);
     ASSERT_EQ(extractSlot(dir.file("out.sav"), *image, 5), 0);
     EXPECT_EQ(readBytes(dir.file("out.sav")), expected);
     EXPECT_EQ(extractSlot(dir.file("no/folder/out.sav"), *image, 5), 3);
@@ -122,123 +88,109 @@ TEST(LoadSlot, ShortSaveClearsTheRestAndExtractsFullSlot)
     EXPECT_FALSE(fileExists(dir.file("bad.sav")));
 }
 
-TEST(LoadSlot, TitleComesFromFileNameAndAlwaysFitsItsField)
+TEST_F(SlotTest, TitleComesFromTheFileNameAndAlwaysFitsItsField)
 {
-    TempDir dir;
-    auto image = blankImage();
-    auto titleFor = [&](const std::string& name) {
-        writeBytes(dir.file(name), Bytes{1, 2, 3});
-        EXPECT_EQ(loadSlotFromFile(dir.file(name), *image, 1), 0) << name;
-        EXPECT_EQ(bytesText({'s', 'a', 'v', 0}),
-                  std::string(image->begin() + static_cast<long>(slotExtensionOffset(1)),
-                              image->begin() + static_cast<long>(slotExtensionOffset(1) + 4)));
-        return storedTitle(*image, 1);
+    const std::string kanaA = bytesText({0xA5, 0xA2});  // ア in EUC-JP
+    const struct {
+        std::string name;
+        std::string euc;
+    } cases[] = {
+        {"a.b.sav", "a.b"},
+        {"noext", "noext"},
+        {repeat("x", 40) + ".sav", repeat("x", 31)},
+        // UTF-8 names are stored in EUC-JP: クエスト, and 表 (95 5C in CP932,
+        // whose second byte is a backslash).
+        {"クエスト.sav", bytesText({0xA5, 0xAF, 0xA5, 0xA8, 0xA5, 0xB9, 0xA5, 0xC8})},
+        {"表.sav", bytesText({0xC9, 0xBD})},
+        // Double-byte characters: 15 whole ones fit, the 16th would need byte 31.
+        {repeat("あ", 20) + ".sav", repeat(bytesText({0xA4, 0xA2}), 15)},
+        // Half-width katakana double in EUC-JP; a voiced pair stays one character.
+        {repeat("ｱ", 20) + ".sav", repeat(kanaA, 15)},
+        {repeat("ｶﾞ", 20) + ".sav", repeat(bytesText({0xA5, 0xAC}), 15)},
+        // One ASCII letter first: 1 + 15 * 2 = 31 bytes.
+        {"Z" + repeat("ｱ", 20) + ".sav", "Z" + repeat(kanaA, 15)},
+        // A character CP932 cannot hold is dropped from the name.
+        {"A😀B.sav", "AB"},
     };
-
-    EXPECT_EQ(titleFor("a.b.sav"), "a.b");
-    EXPECT_EQ(titleFor("noext"), "noext");
-    EXPECT_EQ(titleFor(repeat("x", 40) + ".sav"), repeat("x", 31));
-    // UTF-8 names are stored in EUC-JP: クエスト.
-    EXPECT_EQ(titleFor("クエスト.sav"), bytesText({0xA5, 0xAF, 0xA5, 0xA8, 0xA5, 0xB9, 0xA5, 0xC8}));
+    for (const auto& c : cases) {
+        ASSERT_EQ(load(c.name, {1, 2, 3}, 1), 0) << c.name;
+        EXPECT_EQ(storedTitle(1), c.euc) << c.name;
+    }
+    ASSERT_EQ(load("クエスト.sav", {1}, 1), 0);
     EXPECT_EQ(slotDisplayTitle(*image, 1), bytesText({0x83, 0x4E, 0x83, 0x47, 0x83, 0x58, 0x83, 0x67}));
-
-    // Double-byte characters: 15 whole ones fit, the 16th would need byte 31.
-    const std::string hiragana = titleFor(repeat("あ", 20) + ".sav");
-    EXPECT_EQ(hiragana, repeat(bytesText({0xA4, 0xA2}), 15));
-    // Half-width katakana double in EUC-JP; a voiced pair stays one character.
-    const std::string kana = titleFor(repeat("ｱ", 20) + ".sav");
-    EXPECT_EQ(kana, repeat(bytesText({0xA5, 0xA2}), 15));
-    const std::string voiced = titleFor(repeat("ｶﾞ", 20) + ".sav");
-    EXPECT_EQ(voiced, repeat(bytesText({0xA5, 0xAC}), 15));
-    // One ASCII letter first: 1 + 15 * 2 = 31 bytes.
-    const std::string mixed = titleFor("Z" + repeat("ｱ", 20) + ".sav");
-    EXPECT_EQ(mixed, "Z" + repeat(bytesText({0xA5, 0xA2}), 15));
-    // A character CP932 cannot hold is dropped from the name.
-    EXPECT_EQ(titleFor("A😀B.sav"), "AB");
 }
 
-TEST(DeleteSlot, LeavesOnlyTheEmptyState)
+TEST_F(SlotTest, DeleteLeavesOnlyTheEmptyState)
 {
-    TempDir dir;
-    auto image = blankImage();
-    writeBytes(dir.file("Game.sav"), patternBytes(8192));
-    ASSERT_EQ(loadSlotFromFile(dir.file("Game.sav"), *image, 4), 0);
-    ASSERT_EQ(loadSlotFromFile(dir.file("Game.sav"), *image, 3), 0);
+    const Bytes data = patternBytes(8192);
+    ASSERT_EQ(load("Game.sav", data, 4), 0);
+    ASSERT_EQ(load("Game.sav", data, 3), 0);
     EXPECT_EQ(deleteSlot(*image, 4), 0);
-
-    Bytes header(40, 0);
-    putLe32(header.data(), SLOT_EMPTY);
-    const unsigned char* h = image->data() + slotHeaderOffset(4);
-    EXPECT_EQ(Bytes(h, h + 40), header);
-    EXPECT_EQ(slotData(*image, 4), Bytes(8192, 0));
-    EXPECT_EQ(getLe32(image->data() + CHECKSUM_OFFSET), saveImageChecksum(*image));
-    EXPECT_TRUE(slotIsUsed(*image, 3));
+    // Slot 4: 40 header bytes of zero but the empty state, 8192 zero bytes.
+    const Bytes expected = SaveImageBytes().useSlot(3, "Game", data).bytes();
+    EXPECT_EQ(bytes(), expected);
     EXPECT_EQ(deleteSlot(*image, 12), 0);
+    EXPECT_EQ(bytes(), expected);
 }
 
-TEST(RenameSlot, FiltersTitlesAndTellsWhatHappened)
+TEST_F(SlotTest, RenameFiltersTitlesAndTellsWhatHappened)
 {
-    TempDir dir;
-    auto image = blankImage();
-    writeBytes(dir.file("Old.sav"), Bytes{9});
-    ASSERT_EQ(loadSlotFromFile(dir.file("Old.sav"), *image, 0), 0);
-    const std::string kanji = bytesText({0x8A, 0xBF});     // 漢
-    const std::string hiraA = bytesText({0x82, 0xA0});     // あ
-    const std::string hiraI = bytesText({0x82, 0xA2});     // い
+    ASSERT_EQ(load("Old.sav", {9}, 0), 0);
+    const std::string kanji = bytesText({0x8A, 0xBF});  // 漢
+    const std::string hiraA = bytesText({0x82, 0xA0});  // あ
+    const std::string hiraI = bytesText({0x82, 0xA2});  // い
 
     RenameResult r = renameSlot(*image, 0, kanji + kanji);
     EXPECT_EQ(r.outcome, RenameOutcome::Refused);
     EXPECT_EQ(r.shown, "Old");
-    EXPECT_EQ(storedTitle(*image, 0), "Old");
+    EXPECT_EQ(storedTitle(0), "Old");
 
     r = renameSlot(*image, 0, hiraA + kanji + hiraI);
     EXPECT_EQ(r.outcome, RenameOutcome::StoredFixed);
     EXPECT_EQ(r.shown, hiraA + hiraI);
-    EXPECT_EQ(storedTitle(*image, 0), bytesText({0xA4, 0xA2, 0xA4, 0xA4}));
+    EXPECT_EQ(storedTitle(0), bytesText({0xA4, 0xA2, 0xA4, 0xA4}));
     EXPECT_EQ(slotDisplayTitle(*image, 0), hiraA + hiraI);
 
     r = renameSlot(*image, 0, "Dragon Quest");
     EXPECT_EQ(r.outcome, RenameOutcome::Stored);
-    EXPECT_EQ(storedTitle(*image, 0), "Dragon Quest");
+    EXPECT_EQ(storedTitle(0), "Dragon Quest");
 
     // An empty slot or no selection: nothing stored, but the box shows the
     // filtered text.
-    const Bytes before(image->begin(), image->end());
+    const Bytes before = bytes();
     r = renameSlot(*image, 1, "New" + kanji);
     EXPECT_EQ(r.outcome, RenameOutcome::Unchanged);
     EXPECT_EQ(r.shown, "New");
     r = renameSlot(*image, std::nullopt, "Other");
     EXPECT_EQ(r.outcome, RenameOutcome::Unchanged);
     EXPECT_EQ(r.shown, "Other");
-    EXPECT_EQ(Bytes(image->begin(), image->end()), before);
+    EXPECT_EQ(bytes(), before);
 
     // 21 half-width katakana would take 42 bytes in EUC-JP: whole characters
     // are dropped from the end until the title fits.
     r = renameSlot(*image, 0, std::string(21, '\xB1'));
     EXPECT_EQ(r.outcome, RenameOutcome::Stored);
-    EXPECT_EQ(storedTitle(*image, 0), repeat(bytesText({0xA5, 0xA2}), 15));
+    EXPECT_EQ(storedTitle(0), repeat(bytesText({0xA5, 0xA2}), 15));
     EXPECT_EQ(r.shown, slotDisplayTitle(*image, 0));
-    // The checksum waits for the write.
+    // Only the title changes: the state stays.
     EXPECT_EQ(getLe32(image->data() + slotHeaderOffset(0)), SLOT_USED);
 }
 
 TEST(EucToSjis, ConvertsPairsKanaAndPassesTheRest)
 {
-    auto conv = [](const std::string& s) { return eucToSjis(s).value(); };
+    const auto conv = [](const std::string& s) { return eucToSjis(s).value(); };
     EXPECT_EQ(conv(bytesText({0xA4, 0xA2})), bytesText({0x82, 0xA0}));
     EXPECT_EQ(conv(bytesText({0x8E, 0xB1})), bytesText({0x83, 0x41}));
     // A voiced mark stored as its own pair stays a mark: ｶﾞ gives カ゛.
     EXPECT_EQ(conv(bytesText({0x8E, 0xB6, 0x8E, 0xDE})), bytesText({0x83, 0x4A, 0x81, 0x4A}));
-    EXPECT_EQ(conv("Quest 2"), "Quest 2");
-    EXPECT_EQ(conv(""), "");
-    // Broken pairs are copied as they are; a last lone byte is kept.
-    EXPECT_EQ(conv(bytesText({0xA4, 0x41, 0x42})), bytesText({0xA4, 0x41, 0x42}));
-    EXPECT_EQ(conv(bytesText({0x8E, 0xE0})), bytesText({0x8E, 0xE0}));
-    EXPECT_EQ(conv(bytesText({'A', 0xA4})), bytesText({'A', 0xA4}));
-    EXPECT_EQ(conv(bytesText({'A', 0x8E})), bytesText({'A', 0x8E}));
-    EXPECT_EQ(conv(bytesText({0xFF, 'x'})), bytesText({0xFF, 'x'}));
     // The text ends at its NUL.
     EXPECT_EQ(conv(std::string("ab\0cd", 5)), "ab");
+    // Plain text, broken pairs and a last lone byte are copied as they are.
+    for (const std::string& same : {std::string("Quest 2"), std::string(), bytesText({0xA4, 0x41, 0x42}),
+                                    bytesText({0x8E, 0xE0}), bytesText({'A', 0xA4}), bytesText({'A', 0x8E}),
+                                    bytesText({0xFF, 'x'})}) {
+        EXPECT_EQ(conv(same), same);
+    }
 }
 
 TEST(JisPairToSjis, UndoesSjisPairToJisForEveryDoubleByteCode)

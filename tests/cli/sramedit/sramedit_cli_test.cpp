@@ -14,23 +14,22 @@ namespace {
 
 using CliRun = ProgramRun;
 
-// Runs sramedit-cli with args.
-CliRun runCli(const TempDir&, const std::vector<std::string>& args)
+CliRun runCli(const std::vector<std::string>& args)
 {
     return runProgram(SRAMEDIT_CLI, args);
+}
+
+// Runs sramedit-cli and expects it to succeed.
+CliRun runOk(const std::vector<std::string>& args)
+{
+    CliRun run = runCli(args);
+    EXPECT_EQ(run.status, 0) << args[0] << ": " << run.err;
+    return run;
 }
 
 Bytes bytesOf(const PackedSaveImage& image)
 {
     return Bytes(image.begin(), image.end());
-}
-
-// The file a slot image becomes when written: normalised, with its checksum.
-Bytes writtenSlots(const TempDir& dir, SaveImage& image)
-{
-    const std::string path = dir.file("expected.bin");
-    EXPECT_EQ(writeSaveImage(path, image), 0);
-    return readBytes(path);
 }
 
 Bytes compressibleSave(std::size_t size, unsigned seed)
@@ -48,66 +47,58 @@ TEST(SrameditCli, PackedWorkflowMatchesTheLibrary)
 {
     TempDir dir;
     const std::string save = dir.file("cart.sav");
-    const Bytes rom = makeInesRom(40976, 0x12, 0, 5);
-    writeBytes(dir.file("game.nes"), rom);
-    const std::uint32_t checksum = romChecksum(rom.data(), rom.size());
+    const std::string rom = dir.file("game.nes");
+    const Bytes romBytes = makeInesRom(40976, 0x12, 0, 5);
+    writeBytes(rom, romBytes);
+    const std::uint32_t checksum = romChecksum(romBytes.data(), romBytes.size());
     const Bytes first = compressibleSave(8192, 1);
     const Bytes second = compressibleSave(2000, 2);
     writeBytes(dir.file("Metroid.sav"), first);
     writeBytes(dir.file("Zelda II.sav"), second);
-
-    CliRun run = runCli(dir, {"new", save, "--packed"});
-    ASSERT_EQ(run.status, 0) << run.err;
+    // After each command the file holds what the library makes of the same step.
     auto expected = std::make_unique<PackedSaveImage>();
-    blankPackedImage(*expected);
-    EXPECT_EQ(readBytes(save), bytesOf(*expected));
+    const auto fileMatches = [&] { EXPECT_EQ(readBytes(save), bytesOf(*expected)); };
 
-    run = runCli(dir, {"append", save, dir.file("Metroid.sav"), "--rom", dir.file("game.nes")});
-    ASSERT_EQ(run.status, 0) << run.err;
+    runOk({"new", save, "--packed"});
+    blankPackedImage(*expected);
+    fileMatches();
+    runOk({"append", save, dir.file("Metroid.sav"), "--rom", rom});
     ASSERT_EQ(storePackedSave(dir.file("Metroid.sav"), *expected, PACKED_APPEND, checksum), 0);
-    EXPECT_EQ(readBytes(save), bytesOf(*expected));
-    run = runCli(dir, {"append", save, "--rom", dir.file("game.nes"), dir.file("Zelda II.sav")});
-    ASSERT_EQ(run.status, 0) << run.err;
+    fileMatches();
+    runOk({"append", save, "--rom", rom, dir.file("Zelda II.sav")});
     ASSERT_EQ(storePackedSave(dir.file("Zelda II.sav"), *expected, PACKED_APPEND, checksum), 0);
-    EXPECT_EQ(readBytes(save), bytesOf(*expected));
+    fileMatches();
 
     const auto records = packedRecords(*expected);
     char hex[9];
     std::snprintf(hex, sizeof hex, "%08X", checksum);
-    run = runCli(dir, {"list", save});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "PackedSaveImage: 2 records, " + std::to_string(records[0].size + records[1].size) +
-                           " bytes used\n"
-                           "0\tSV:Metroid\ttype SV, compressed " + std::to_string(records[0].compressedLength) +
-                           " bytes, ROM checksum " + hex + "\n"
-                           "1\tSV:Zelda II\ttype SV, compressed " + std::to_string(records[1].compressedLength) +
-                           " bytes, ROM checksum " + hex + "\n");
+    EXPECT_EQ(runOk({"list", save}).out,
+              "PackedSaveImage: 2 records, " + std::to_string(records[0].size + records[1].size) +
+                  " bytes used\n"
+                  "0\tSV:Metroid\ttype SV, compressed " + std::to_string(records[0].compressedLength) +
+                  " bytes, ROM checksum " + hex + "\n"
+                  "1\tSV:Zelda II\ttype SV, compressed " + std::to_string(records[1].compressedLength) +
+                  " bytes, ROM checksum " + hex + "\n");
 
-    run = runCli(dir, {"rename", save, "1", "ゼルダの伝説"});
-    ASSERT_EQ(run.status, 0) << run.err;
+    runOk({"rename", save, "1", "ゼルダの伝説"});
     ASSERT_EQ(setPackedTitle(*expected, 1, utf8ToCp932("ゼルダの伝説")), 0);
-    EXPECT_EQ(readBytes(save), bytesOf(*expected));
-    run = runCli(dir, {"list", save});
-    EXPECT_NE(run.out.find("1\tSV:ゼルダの伝説\t"), std::string::npos) << run.out;
+    fileMatches();
+    EXPECT_NE(runCli({"list", save}).out.find("1\tSV:ゼルダの伝説\t"), std::string::npos);
 
-    run = runCli(dir, {"extract", save, "0", dir.file("back.sav")});
-    ASSERT_EQ(run.status, 0) << run.err;
+    runOk({"extract", save, "0", dir.file("back.sav")});
     EXPECT_EQ(readBytes(dir.file("back.sav")), first);
-    EXPECT_EQ(readBytes(save), bytesOf(*expected));
+    fileMatches();
 
-    run = runCli(dir, {"delete", save, "0"});
-    ASSERT_EQ(run.status, 0) << run.err;
+    runOk({"delete", save, "0"});
     deletePackedRecord(*expected, 0);
-    EXPECT_EQ(readBytes(save), bytesOf(*expected));
-    run = runCli(dir, {"extract", save, "0", dir.file("zelda.sav")});
-    ASSERT_EQ(run.status, 0) << run.err;
+    fileMatches();
+    runOk({"extract", save, "0", dir.file("zelda.sav")});
     EXPECT_EQ(readBytes(dir.file("zelda.sav")), second);
 
     // load replaces the record that is there.
-    run = runCli(dir, {"load", save, "0", dir.file("Metroid.sav"), "--rom", dir.file("game.nes")});
-    ASSERT_EQ(run.status, 0) << run.err;
+    runOk({"load", save, "0", dir.file("Metroid.sav"), "--rom", rom});
     ASSERT_EQ(storePackedSave(dir.file("Metroid.sav"), *expected, 0, checksum), 0);
-    EXPECT_EQ(readBytes(save), bytesOf(*expected));
+    fileMatches();
     EXPECT_EQ(packedRecords(*expected).size(), 1u);
 }
 
@@ -117,37 +108,34 @@ TEST(SrameditCli, SlotWorkflowMatchesTheLibrary)
     const std::string save = dir.file("kvl.sav");
     const Bytes quest = patternBytes(8192, 3);
     writeBytes(dir.file("Quest.sav"), quest);
-
-    ASSERT_EQ(runCli(dir, {"new", save}).status, 0);
+    // The library's image as the file it writes: normalised, with its checksum.
     auto expected = std::make_unique<SaveImage>();
+    const auto fileMatches = [&] {
+        ASSERT_EQ(writeSaveImage(dir.file("expected.bin"), *expected), 0);
+        EXPECT_EQ(readBytes(save), readBytes(dir.file("expected.bin")));
+    };
+
+    runOk({"new", save});
     blankSaveImage(*expected);
-    EXPECT_EQ(readBytes(save), writtenSlots(dir, *expected));
-
-    CliRun run = runCli(dir, {"load", save, "2", dir.file("Quest.sav")});
-    ASSERT_EQ(run.status, 0) << run.err;
+    fileMatches();
+    runOk({"load", save, "2", dir.file("Quest.sav")});
     ASSERT_EQ(loadSlotFromFile(dir.file("Quest.sav"), *expected, 2), 0);
-    EXPECT_EQ(readBytes(save), writtenSlots(dir, *expected));
-
-    run = runCli(dir, {"list", save});
-    EXPECT_EQ(run.out, "SaveImage: 7 slots, 1 used\n0\tEMPTY\n1\tEMPTY\n2\tQuest\n3\tEMPTY\n4\tEMPTY\n5\tEMPTY\n6\tEMPTY\n");
+    fileMatches();
+    EXPECT_EQ(runCli({"list", save}).out,
+              "SaveImage: 7 slots, 1 used\n0\tEMPTY\n1\tEMPTY\n2\tQuest\n3\tEMPTY\n4\tEMPTY\n5\tEMPTY\n6\tEMPTY\n");
 
     // Half-width katakana are widened; the kanji is not an allowed title
     // character and is dropped, which the editor reports as fixed.
-    run = runCli(dir, {"rename", save, "2", "ｶﾞｲｱ漢"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "Invalid Title\nFixed\n");
+    EXPECT_EQ(runOk({"rename", save, "2", "ｶﾞｲｱ漢"}).out, "Invalid Title\nFixed\n");
     EXPECT_EQ(renameSlot(*expected, 2, utf8ToCp932("ｶﾞｲｱ漢")).outcome, RenameOutcome::StoredFixed);
-    EXPECT_EQ(readBytes(save), writtenSlots(dir, *expected));
-    run = runCli(dir, {"list", save});
-    EXPECT_NE(run.out.find("2\tガイア\n"), std::string::npos) << run.out;
+    fileMatches();
+    EXPECT_NE(runCli({"list", save}).out.find("2\tガイア\n"), std::string::npos);
 
-    run = runCli(dir, {"extract", save, "2", dir.file("out.sav")});
-    ASSERT_EQ(run.status, 0) << run.err;
+    runOk({"extract", save, "2", dir.file("out.sav")});
     EXPECT_EQ(readBytes(dir.file("out.sav")), quest);
-
-    ASSERT_EQ(runCli(dir, {"delete", save, "2"}).status, 0);
+    runOk({"delete", save, "2"});
     deleteSlot(*expected, 2);
-    EXPECT_EQ(readBytes(save), writtenSlots(dir, *expected));
+    fileMatches();
 }
 
 TEST(SrameditCli, FailedCommandsLeaveTheSaveFileAlone)
@@ -155,106 +143,100 @@ TEST(SrameditCli, FailedCommandsLeaveTheSaveFileAlone)
     TempDir dir;
     const std::string packed = dir.file("packed.sav");
     const std::string slots = dir.file("slots.sav");
-    ASSERT_EQ(runCli(dir, {"new", packed, "--packed"}).status, 0);
-    ASSERT_EQ(runCli(dir, {"new", slots}).status, 0);
-    writeBytes(dir.file("big.sav"), Bytes(8193, 1));
-    writeBytes(dir.file("ok.sav"), compressibleSave(1000, 1));
+    runOk({"new", packed, "--packed"});
+    runOk({"new", slots});
+    const std::string big = dir.file("big.sav"), ok = dir.file("ok.sav"), x = dir.file("x.sav");
+    writeBytes(big, Bytes(8193, 1));
+    writeBytes(dir.file("empty.sav"), Bytes());
+    writeBytes(ok, compressibleSave(1000, 1));
     writeBytes(dir.file("small.nes"), makeInesRom(16383));
-    writeBytes(dir.file("edge.nes"), makeInesRom(16384));
     const std::string rom = dir.file("edge.nes");
-    const Bytes packedBefore = readBytes(packed);
-    const Bytes slotsBefore = readBytes(slots);
+    writeBytes(rom, makeInesRom(16384));
+    writeBytes(dir.file("junk.sav"), patternBytes(65536));
 
     struct Case {
         std::vector<std::string> args;
         int status;
-        std::string err;
+        std::string err;  // empty: any message will do
     };
-    const std::vector<Case> cases = {
+    // Each case fails with a message and leaves both save files as they were.
+    const auto expectFailures = [&](const std::vector<Case>& cases) {
+        const Bytes packedBefore = readBytes(packed);
+        const Bytes slotsBefore = readBytes(slots);
+        for (const Case& c : cases) {
+            const CliRun run = runCli(c.args);
+            SCOPED_TRACE(::testing::PrintToString(c.args));
+            EXPECT_EQ(run.status, c.status);
+            EXPECT_FALSE(run.err.empty());
+            if (!c.err.empty()) { EXPECT_EQ(run.err, c.err); }
+        }
+        EXPECT_EQ(readBytes(packed), packedBefore);
+        EXPECT_EQ(readBytes(slots), slotsBefore);
+        EXPECT_FALSE(fileExists(x));
+    };
+    expectFailures({
         {{"new", slots}, 1, ""},
-        {{"load", slots, "0", dir.file("big.sav")}, 1, "File size too big to savefile.\n"},
+        {{"load", slots, "0", big}, 1, "File size too big to savefile.\n"},
         {{"load", slots, "0", dir.file("missing.sav")}, 1, "File not found.\n"},
-        {{"load", slots, "7", dir.file("ok.sav")}, 1, ""},
+        {{"load", slots, "0", dir.file("empty.sav")}, 1, "File not found.\n"},
+        {{"load", slots, "7", ok}, 1, ""},
         {{"rename", slots, "0", "Title"}, 1, "Slot 0 is empty.\n"},
         {{"delete", slots, "3"}, 1, "Slot 3 is empty.\n"},
-        {{"extract", slots, "3", dir.file("x.sav")}, 1, "Slot 3 is empty.\n"},
-        {{"append", slots, dir.file("ok.sav"), "--rom", rom}, 1, ""},
-        {{"append", packed, dir.file("ok.sav"), "--rom", dir.file("small.nes")}, 1, "File size too small.\n"},
-        {{"append", packed, dir.file("ok.sav"), "--rom", dir.file("none.nes")}, 1, "File not found.\n"},
-        {{"append", packed, dir.file("big.sav"), "--rom", rom}, 1, "File size too big to savefile.\n"},
-        {{"load", packed, "0", dir.file("ok.sav"), "--rom", rom}, 1, "No record 0 in the save file.\n"},
+        {{"extract", slots, "3", x}, 1, "Slot 3 is empty.\n"},
+        {{"append", slots, ok, "--rom", rom}, 1, ""},
+        {{"append", packed, ok, "--rom", dir.file("small.nes")}, 1, "File size too small.\n"},
+        {{"append", packed, ok, "--rom", dir.file("none.nes")}, 1, "File not found.\n"},
+        {{"append", packed, big, "--rom", rom}, 1, "File size too big to savefile.\n"},
+        {{"load", packed, "0", ok, "--rom", rom}, 1, "No record 0 in the save file.\n"},
         {{"delete", packed, "0"}, 1, "No record 0 in the save file.\n"},
         {{"rename", packed, "0", "X"}, 1, "No record 0 in the save file.\n"},
-    };
-    for (const Case& c : cases) {
-        const CliRun run = runCli(dir, c.args);
-        EXPECT_EQ(run.status, c.status) << c.args[0] << " " << c.args[2];
-        if (!c.err.empty()) {
-            EXPECT_EQ(run.err, c.err) << c.args[0] << " " << c.args[2];
-        }
-        EXPECT_FALSE(run.err.empty());
-    }
-    EXPECT_EQ(readBytes(packed), packedBefore);
-    EXPECT_EQ(readBytes(slots), slotsBefore);
-    EXPECT_FALSE(fileExists(dir.file("x.sav")));
+        // Files that are no save file at all.
+        {{"list", dir.file("junk.sav")}, 1, "Not a valid Korvalinde savefile.\n"},
+        {{"list", dir.file("absent.sav")}, 1, "File not found.\n"},
+    });
 
-    // A ROM of exactly 16384 bytes is enough; then an empty title is refused.
-    ASSERT_EQ(runCli(dir, {"append", packed, dir.file("ok.sav"), "--rom", rom}).status, 0);
-    const Bytes withRecord = readBytes(packed);
-    CliRun run = runCli(dir, {"rename", packed, "0", "😀"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "Invalid Title\nCanceled\n");
-    EXPECT_EQ(readBytes(packed), withRecord);
-    EXPECT_EQ(runCli(dir, {"load", packed, "0", dir.file("ok.sav")}).status, 2);
-
-    // A record whose data are damaged is not extracted.
+    // A ROM of exactly 16384 bytes is enough. With a record whose data are
+    // damaged: an empty title is refused, and the save is not extracted.
+    runOk({"append", packed, ok, "--rom", rom});
     auto image = std::make_unique<PackedSaveImage>();
     ASSERT_EQ(readPackedImage(packed, *image), 0);
     for (std::size_t i = 4 + 48; i < 4 + 48 + 40; ++i) (*image)[i] = 0xEE;
     ASSERT_EQ(writePackedImage(packed, *image), 0);
-    run = runCli(dir, {"extract", packed, "0", dir.file("x.sav")});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "The save data of record 0 are damaged.\n");
-    EXPECT_FALSE(fileExists(dir.file("x.sav")));
-
-    // Files that are no save file at all.
-    writeBytes(dir.file("junk.sav"), patternBytes(65536));
-    run = runCli(dir, {"list", dir.file("junk.sav")});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "Not a valid Korvalinde savefile.\n");
-    run = runCli(dir, {"list", dir.file("absent.sav")});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "File not found.\n");
+    expectFailures({
+        {{"rename", packed, "0", "😀"}, 1, "Invalid Title\nCanceled\n"},
+        {{"load", packed, "0", ok}, 2, ""},
+        {{"extract", packed, "0", x}, 1, "The save data of record 0 are damaged.\n"},
+    });
 }
 
 TEST(SrameditCli, UsageErrorsExitWithTwo)
 {
     TempDir dir;
+    const std::string x = dir.file("x.sav");
     const std::vector<std::vector<std::string>> bad = {
         {},
-        {"frobnicate", "x.sav"},
+        {"frobnicate", x},
         {"list"},
-        {"list", "a.sav", "b.sav"},
-        {"delete", "x.sav", "one"},
-        {"delete", "x.sav", "-1"},
-        {"append", "x.sav", "a.sav"},
-        {"load", "x.sav", "0", "a.sav", "--rom"},
-        {"new", "x.sav", "--rom", "a.nes"},
-        {"list", "x.sav", "--packed"},
+        {"list", x, "b.sav"},
+        {"delete", x, "one"},
+        {"delete", x, "-1"},
+        {"append", x, "a.sav"},
+        {"load", x, "0", "a.sav", "--rom"},
+        {"new", x, "--rom", "a.nes"},
+        {"new", x, "extra"},
+        {"list", x, "--packed"},
     };
     for (const auto& args : bad) {
-        const CliRun run = runCli(dir, args);
-        EXPECT_EQ(run.status, 2) << (args.empty() ? "" : args[0]);
+        const CliRun run = runCli(args);
+        EXPECT_EQ(run.status, 2) << ::testing::PrintToString(args);
         EXPECT_NE(run.err.find("usage:"), std::string::npos);
     }
-    EXPECT_FALSE(fileExists(dir.file("x.sav")));
-    const CliRun help = runCli(dir, {"--help"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("sramedit-cli rename SAVE INDEX TITLE"), std::string::npos);
+    EXPECT_FALSE(fileExists(x));
+    EXPECT_NE(runOk({"--help"}).out.find("sramedit-cli rename SAVE INDEX TITLE"), std::string::npos);
     // "--" lets a title begin with dashes.
     writeBytes(dir.file("Q.sav"), Bytes{1});
-    ASSERT_EQ(runCli(dir, {"new", dir.file("s.sav")}).status, 0);
-    ASSERT_EQ(runCli(dir, {"load", dir.file("s.sav"), "0", dir.file("Q.sav")}).status, 0);
-    EXPECT_EQ(runCli(dir, {"rename", dir.file("s.sav"), "0", "--", "--X--"}).status, 0);
-    EXPECT_NE(runCli(dir, {"list", dir.file("s.sav")}).out.find("0\t--X--\n"), std::string::npos);
+    runOk({"new", x});
+    runOk({"load", x, "0", dir.file("Q.sav")});
+    runOk({"rename", x, "0", "--", "--X--"});
+    EXPECT_NE(runCli({"list", x}).out.find("0\t--X--\n"), std::string::npos);
 }
