@@ -50,15 +50,14 @@ TEST(IniRead, DefaultsCaseAndLayout)
               "\n"
               "[Other]\n"
               "KvlVersion=other\n");
-    EXPECT_EQ(read(ini, "config", "KVLVERSION"), "kvl-v02");
-    EXPECT_EQ(read(ini, "CONFIG", "spaced key"), "spaced value");
-    EXPECT_EQ(read(ini, "other", "kvlversion"), "other");
-    EXPECT_EQ(read(ini, "CONFIG", "Empty"), "");
+    const struct { const char* section; const char* key; std::string value; } cases[] = {
+        {"config", "KVLVERSION", "kvl-v02"}, {"CONFIG", "spaced key", "spaced value"},
+        {"other", "kvlversion", "other"},    {"CONFIG", "Empty", ""},
+        {"CONFIG", "Hidden", "<default>"},   {"CONFIG", "NoEquals", "<default>"},
+        {"Missing", "KvlVersion", "<default>"}, {"CONFIG", "Missing", "<default>"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(read(ini, c.section, c.key), c.value) << c.section << " " << c.key;
     EXPECT_EQ(iniReadInt(ini, "CONFIG", "Empty", 7), 7);
-    EXPECT_EQ(read(ini, "CONFIG", "Hidden"), "<default>");
-    EXPECT_EQ(read(ini, "CONFIG", "NoEquals"), "<default>");
-    EXPECT_EQ(read(ini, "Missing", "KvlVersion"), "<default>");
-    EXPECT_EQ(read(ini, "CONFIG", "Missing"), "<default>");
 
     // A UTF-8 byte order mark does not hide the first section.
     writeText(ini, "\xEF\xBB\xBF[list]\r\nnum=2\r\n");
@@ -77,17 +76,11 @@ TEST(IniRead, LengthLimitAndLeadingIntegers)
     EXPECT_EQ(read(ini, "s", "kana", 101), std::string(98, 'a') + "\xE3\x82\xB2");
     EXPECT_EQ(iniReadString(ini, "s", "none", "abcdef", 3), "abc");
 
-    EXPECT_EQ(iniReadInt(ini, "s", "n1", 0), 12);
-    EXPECT_EQ(iniReadInt(ini, "s", "n2", 0), -5);
-    EXPECT_EQ(iniReadInt(ini, "s", "n3", 0), 7);
-    EXPECT_EQ(iniReadInt(ini, "s", "n4", 9), 0);
-    EXPECT_EQ(iniReadInt(ini, "s", "n5", 0), INT_MAX);
-    EXPECT_EQ(iniReadInt(ini, "s", "n6", 0), INT_MIN);
-    EXPECT_EQ(iniReadInt(ini, "s", "n7", 0), 3);
-    EXPECT_EQ(leadingInt(""), 0);
-    EXPECT_EQ(leadingInt("-"), 0);
-    EXPECT_EQ(leadingInt("2147483647"), INT_MAX);
-    EXPECT_EQ(leadingInt("-2147483648"), INT_MIN);
+    const std::pair<const char*, int> numbers[] = {{"n1", 12},      {"n2", -5},      {"n3", 7}, {"n4", 0},
+                                                   {"n5", INT_MAX}, {"n6", INT_MIN}, {"n7", 3}};
+    for (const auto& [key, n] : numbers) EXPECT_EQ(iniReadInt(ini, "s", key, 9), n) << key;
+    const std::pair<const char*, int> texts[] = {{"", 0}, {"-", 0}, {"2147483647", INT_MAX}, {"-2147483648", INT_MIN}};
+    for (const auto& [text, n] : texts) EXPECT_EQ(leadingInt(text), n) << text;
 }
 
 TEST(IniRead, FilesFromJapaneseWindows)

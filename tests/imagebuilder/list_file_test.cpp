@@ -65,14 +65,14 @@ TEST(ListFile, RefusesMissingEmptyAndForeignFilesWithoutTouchingPaths)
     Paths paths{"kept"};
 
     EXPECT_EQ(readListFile(dir.file("missing.lst"), paths), LIST_CANT_OPEN);
-    writeText(lst, "");
-    EXPECT_EQ(readListFile(lst, paths), LIST_EMPTY);
-    writeText(lst, "### romweld NES List ###\r\n/a.nes\r\n");
-    EXPECT_EQ(readListFile(lst, paths), LIST_WRONG_HEADER);
-    writeText(lst, "### ROMWELD NES List ### \r\n/a.nes\r\n");
-    EXPECT_EQ(readListFile(lst, paths), LIST_WRONG_HEADER);
-    writeText(lst, "\r\n### ROMWELD NES List ###\r\n");
-    EXPECT_EQ(readListFile(lst, paths), LIST_WRONG_HEADER);
+    const std::pair<const char*, int> cases[] = {{"", LIST_EMPTY},
+                                                 {"### romweld NES List ###\r\n/a.nes\r\n", LIST_WRONG_HEADER},
+                                                 {"### ROMWELD NES List ### \r\n/a.nes\r\n", LIST_WRONG_HEADER},
+                                                 {"\r\n### ROMWELD NES List ###\r\n", LIST_WRONG_HEADER}};
+    for (const auto& [text, code] : cases) {
+        writeText(lst, text);
+        EXPECT_EQ(readListFile(lst, paths), code) << text;
+    }
     EXPECT_EQ(paths, (Paths{"kept"}));
 
     // A folder opens but can't be read.

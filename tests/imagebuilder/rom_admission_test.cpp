@@ -14,51 +14,37 @@ const std::string ZELDA_CP932 = "\x83\x5B\x83\x8B\x83\x5F";
 
 TEST(PocketValue, SplitsFlagsFollowSlotAndTitle)
 {
-    PocketValues v = parsePocketValue("0|0|0", "Entry");
-    EXPECT_EQ(v.flags, 0);
-    EXPECT_EQ(v.follow, 0);
-    EXPECT_EQ(v.slot, 0);
-    EXPECT_EQ(v.title, "Entry");
-
-    v = parsePocketValue("5", "Entry");  // no bar: nothing is taken
-    EXPECT_EQ(v.flags, 0);
-    EXPECT_EQ(v.title, "Entry");
-
-    v = parsePocketValue("3|7", "Entry");
-    EXPECT_EQ(v.flags, 3);
-    EXPECT_EQ(v.follow, 7);
-    EXPECT_EQ(v.slot, 0);
-
-    v = parsePocketValue("1|2|12", "Entry");
-    EXPECT_EQ(v.slot, 8);  // slots above 8 are held at 8
-    EXPECT_EQ(v.title, "Entry");
-
-    v = parsePocketValue("-1|x|+4|", "Entry");
-    EXPECT_EQ(v.flags, -1);
-    EXPECT_EQ(v.follow, 0);
-    EXPECT_EQ(v.slot, 4);
-    EXPECT_EQ(v.title, "");  // a stored empty title is a title
-
-    v = parsePocketValue("6|1|2|Pocket|Title", "Entry");
-    EXPECT_EQ(v.flags, 6);
-    EXPECT_EQ(v.title, "Pocket|Title");
-
-    // The stored title is UTF-8; the entry keeps CP932.
-    v = parsePocketValue("0|0|9|ゼルダ", "Entry");
-    EXPECT_EQ(v.slot, 8);
-    EXPECT_EQ(v.title, ZELDA_CP932);
+    const struct { const char* value; int flags, follow, slot; std::string title; } cases[] = {
+        {"0|0|0", 0, 0, 0, "Entry"},
+        {"5", 0, 0, 0, "Entry"},  // no bar: nothing is taken
+        {"3|7", 3, 7, 0, "Entry"},
+        {"1|2|12", 1, 2, 8, "Entry"},  // slots above 8 are held at 8
+        {"-1|x|+4|", -1, 0, 4, ""},    // a stored empty title is a title
+        {"6|1|2|Pocket|Title", 6, 1, 2, "Pocket|Title"},
+        {"0|0|9|ゼルダ", 0, 0, 8, ZELDA_CP932},  // the stored title is UTF-8; the entry keeps CP932
+    };
+    for (const auto& c : cases) {
+        const PocketValues v = parsePocketValue(c.value, "Entry");
+        EXPECT_EQ(v.flags, c.flags) << c.value;
+        EXPECT_EQ(v.follow, c.follow) << c.value;
+        EXPECT_EQ(v.slot, c.slot) << c.value;
+        EXPECT_EQ(v.title, c.title) << c.value;
+    }
 }
 
 TEST(DefaultRomTitle, FileNameWithoutExtensionFilteredToCp932)
 {
-    EXPECT_EQ(defaultRomTitle("/roms/Game (U) [!].nes"), "Game (U) [!]");
-    EXPECT_EQ(defaultRomTitle("/roms.v2/noext"), "noext");  // a dot in a folder is no extension
-    EXPECT_EQ(defaultRomTitle("C:\\nes\\a.b.nes"), "a.b");
-    EXPECT_EQ(defaultRomTitle("/roms/ゼルダ.nes"), ZELDA_CP932);
-    // Kanji are not title characters; an emoji has no CP932 form at all.
-    EXPECT_EQ(defaultRomTitle("/roms/ゼ伝ダ.nes"), "\x83\x5B\x83\x5F");
-    EXPECT_EQ(defaultRomTitle("/roms/A\xF0\x9F\x98\x80" "B.nes"), "AB");
-    EXPECT_EQ(defaultRomTitle("/roms/ABCDEFGHIJKLMNOPQRSTUVWXYZ.nes"), "ABCDEFGHIJKLMNOPQRSTU");
+    const std::pair<const char*, std::string> cases[] = {
+        {"/roms/Game (U) [!].nes", "Game (U) [!]"},
+        {"/roms.v2/noext", "noext"},  // a dot in a folder is no extension
+        {"C:\\nes\\a.b.nes", "a.b"},
+        {"/roms/ゼルダ.nes", ZELDA_CP932},
+        // Kanji are not title characters; an emoji has no CP932 form at all.
+        {"/roms/ゼ伝ダ.nes", "\x83\x5B\x83\x5F"},
+        {"/roms/A\xF0\x9F\x98\x80" "B.nes", "AB"},
+        {"/roms/ABCDEFGHIJKLMNOPQRSTUVWXYZ.nes", "ABCDEFGHIJKLMNOPQRSTU"},
+    };
+    for (const auto& [path, title] : cases) EXPECT_EQ(defaultRomTitle(path), title) << path;
 }
 
 TEST(AdmitRomFile, ProbesAddsAndTitlesFromSettings)
@@ -68,7 +54,6 @@ TEST(AdmitRomFile, ProbesAddsAndTitlesFromSettings)
     writeBytes(dir.file("Alpha.nes"), makeInesRom(40977, 0x12, 0x40));
     writeBytes(dir.file("ゼルダ.nes"), makeInesRom(100, 0x02, 0x00));
     writeBytes(dir.file("Stored.nes"), makeInesRom(64));
-    writeBytes(dir.file("plain.bin"), patternBytes(64));
     writeText(settings,
               "[TITLE]\r\nstored.NES=ゼルダの伝説 Stored Title Too Long\r\n"
               "[PocketNES]\r\nStored.nes=3|1|9|Pocket\r\n");

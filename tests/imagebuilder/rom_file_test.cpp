@@ -1,7 +1,7 @@
 #include "rom_file.h"
 
 #include "file_io.h"
-#include "test_files.h"
+#include "image_records.h"
 
 #include <gtest/gtest.h>
 
@@ -59,41 +59,27 @@ Bytes appendOne(const TempDir& dir, const Bytes& content, const std::string& ext
 
 }  // namespace
 
-TEST(ProbeNesRom, RecognisesTheMagicAndReadsMapperAndBattery)
+TEST(ProbeNesRom, ReadsMapperAndBatteryOfNesFilesAndLeavesOthersAlone)
 {
     TempDir dir;
-    writeBytes(dir.file("game.bin"), makeInesRom(64, 0x12, 0x40));
-    const Probe p = probe(dir.file("game.bin"));
-    EXPECT_EQ(p.result, 0);
-    EXPECT_EQ(p.mapper, 65);
-    EXPECT_EQ(p.battery, 1);
-
-    writeBytes(dir.file("max.nes"), makeInesRom(64, 0xF0, 0xF0));
-    EXPECT_EQ(probe(dir.file("max.nes")).mapper, 255);
-    EXPECT_EQ(probe(dir.file("max.nes")).battery, 0);
-
-    // Bytes a short file lacks count as 0.
-    writeBytes(dir.file("magic-only.nes"), Bytes{'N', 'E', 'S', 0x1A});
-    const Probe shortRom = probe(dir.file("magic-only.nes"));
-    EXPECT_EQ(shortRom.result, 0);
-    EXPECT_EQ(shortRom.mapper, 0);
-    EXPECT_EQ(shortRom.battery, 0);
-    writeBytes(dir.file("seven.nes"), Bytes{'N', 'E', 'S', 0x1A, 1, 1, 0x32});
-    EXPECT_EQ(probe(dir.file("seven.nes")).mapper, 3);
-    EXPECT_EQ(probe(dir.file("seven.nes")).battery, 1);
-}
-
-TEST(ProbeNesRom, RejectsOtherFilesAndLeavesTheNumbersAlone)
-{
-    TempDir dir;
-    writeBytes(dir.file("lower.nes"), Bytes{'n', 'e', 's', 0x1A, 0, 0, 0x12, 0x40, 0, 0});
-    writeBytes(dir.file("empty.nes"), Bytes{});
-    writeBytes(dir.file("three.nes"), Bytes{'N', 'E', 'S'});
-    for (const char* name : {"lower.nes", "empty.nes", "three.nes"}) {
-        const Probe p = probe(dir.file(name));
-        EXPECT_EQ(p.result, 2) << name;
-        EXPECT_EQ(p.mapper, -7) << name;
-        EXPECT_EQ(p.battery, -7) << name;
+    const struct { Bytes bytes; Probe expected; } cases[] = {
+        {makeInesRom(64, 0x12, 0x4F), {0, 65, 1}},  // damaged low bits of byte 7 are no mapper bits
+        {makeInesRom(64, 0xF0, 0xF0), {0, 255, 0}},
+        // Bytes a short file lacks count as 0.
+        {{'N', 'E', 'S', 0x1A}, {0, 0, 0}},
+        {{'N', 'E', 'S', 0x1A, 1, 1, 0x32}, {0, 3, 1}},
+        // Other files leave the numbers alone.
+        {{'n', 'e', 's', 0x1A, 0, 0, 0x12, 0x40, 0, 0}, {2, -7, -7}},
+        {{}, {2, -7, -7}},
+        {{'N', 'E', 'S'}, {2, -7, -7}},
+    };
+    for (const auto& c : cases) {
+        writeBytes(dir.file("game.bin"), c.bytes);
+        const Probe p = probe(dir.file("game.bin"));
+        SCOPED_TRACE(testing::PrintToString(c.bytes));
+        EXPECT_EQ(p.result, c.expected.result);
+        EXPECT_EQ(p.mapper, c.expected.mapper);
+        EXPECT_EQ(p.battery, c.expected.battery);
     }
     const Probe missing = probe(dir.file("missing.nes"));
     EXPECT_EQ(missing.result, 1);
@@ -106,12 +92,7 @@ TEST(AppendFile, RepairsByteSevenOfNesFilesOnly)
 {
     TempDir dir;
     const Bytes damaged = makeInesRom(40, 0x12, 0x44);
-    Bytes repaired = damaged;
-    repaired[7] = 0x00;
-
-    EXPECT_EQ(appendOne(dir, damaged, "nes"), repaired);
-    EXPECT_EQ(appendOne(dir, damaged, "NES"), repaired);
-    EXPECT_EQ(appendOne(dir, damaged, "Nes"), repaired);
+    for (const char* ext : {"nes", "NES", "Nes"}) EXPECT_EQ(appendOne(dir, damaged, ext), repaired(damaged)) << ext;
     for (const char* ext : {"nesx", "nes ", "ne", "bin", "???", ""}) {
         EXPECT_EQ(appendOne(dir, damaged, ext), damaged) << ext;
     }
@@ -132,10 +113,9 @@ TEST(AppendFile, RepairsByteSevenOfNesFilesOnly)
 TEST(AppendFile, ShortEmptyAndMissingFiles)
 {
     TempDir dir;
-    const Bytes five{'N', 'E', 'S', 0x1A, 0x0F};
-    EXPECT_EQ(appendOne(dir, five, "nes"), five);
-    const Bytes seven{'N', 'E', 'S', 0x1A, 1, 1, 0x0F};
-    EXPECT_EQ(appendOne(dir, seven, "nes"), seven);
+    for (const Bytes& shortRom : {Bytes{'N', 'E', 'S', 0x1A, 0x0F}, Bytes{'N', 'E', 'S', 0x1A, 1, 1, 0x0F}}) {
+        EXPECT_EQ(appendOne(dir, shortRom, "nes"), shortRom);
+    }
     // Eight bytes are a whole repairable header.
     EXPECT_EQ(appendOne(dir, Bytes{'N', 'E', 'S', 0x1A, 1, 1, 0, 0x0F}, "nes"),
               (Bytes{'N', 'E', 'S', 0x1A, 1, 1, 0, 0}));

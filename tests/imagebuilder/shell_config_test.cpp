@@ -21,10 +21,13 @@ protected:
         stderrText = testing::internal::GetCapturedStderr();
         return table;
     }
-    std::vector<std::string> names()
+    // Each usable variant as "name size", with " pnes" for the PocketNES layout.
+    std::vector<std::string> variants()
     {
         std::vector<std::string> out;
-        for (const ShellVariant& v : load()) out.push_back(v.name);
+        for (const ShellVariant& v : load()) {
+            out.push_back(v.name + " " + std::to_string(v.imageSize) + (v.isPocketNes != 0 ? " pnes" : ""));
+        }
         return out;
     }
 
@@ -45,14 +48,8 @@ TEST_F(ProgramFolder, ListsUsableVariantsInOrderWithTheirSizes)
     cfg("[list]\nnum=3\nlist0=kvl-v02\nlist1=\nlist2=pocket\n"
         "[kvl-v02]\nshell=kvl.gba\nfile0=font.bin,FONT,bin\n"
         "[pocket]\nshell=pnes.gba\ntype=pnes\nfile0=pal.bin,PAL,pal\nfile1=font.bin,F,b\n");
-    const auto table = load();
-    ASSERT_EQ(table.size(), 2u);
-    EXPECT_EQ(table[0].name, "kvl-v02");
-    EXPECT_EQ(table[0].imageSize, 132120);  // 131072 + 44 + 1004
-    EXPECT_EQ(table[0].isPocketNes, 0);
-    EXPECT_EQ(table[1].name, "pocket");
-    EXPECT_EQ(table[1].imageSize, 200 + 44 + 4 + 44 + 1004);
-    EXPECT_EQ(table[1].isPocketNes, 1);
+    // 131072 + 44 + 1004, and 200 + 44 + 4 + 44 + 1004.
+    EXPECT_EQ(variants(), (Names{"kvl-v02 132120", "pocket 1296 pnes"}));
     EXPECT_EQ(stderrText, "");
 
     EXPECT_EQ(estimateShellSize(dir.path()), 132120);  // "kvl-v02" by default
@@ -73,11 +70,9 @@ TEST_F(ProgramFolder, DropsVariantsWithMissingEmptyOrMalformedFiles)
         "[d]\nfile0=x.bin;X;bin\n"
         "[e]\nfile0=x.bin,X\n"
         "[f]\nfile0=x.bin,X,bin\nfile2=missing.bin,M,bin\n");
-    EXPECT_EQ(names(), (Names{"b", "f"}));
+    // file2 is never read without file1.
+    EXPECT_EQ(variants(), (Names{"b 100", "f 152"}));
     EXPECT_NE(stderrText.find(dir.file("missing.gba") + ": "), std::string::npos) << stderrText;
-    const auto table = load();
-    EXPECT_EQ(table[0].imageSize, 100);
-    EXPECT_EQ(table[1].imageSize, 100 + 44 + 8);  // file2 is never read without file1
 }
 
 TEST_F(ProgramFolder, TheTypeKeywordIgnoresCase)
@@ -85,13 +80,7 @@ TEST_F(ProgramFolder, TheTypeKeywordIgnoresCase)
     file("kvl.gba", 16);
     cfg("[list]\nnum=5\nlist0=none\nlist1=lower\nlist2=upper\nlist3=longer\nlist4=kvl\n"
         "[lower]\ntype=pnes\n[upper]\ntype=PNes\n[longer]\ntype=pnes2\n[kvl]\ntype=kvl\n");
-    const auto table = load();
-    ASSERT_EQ(table.size(), 5u);
-    EXPECT_EQ(table[0].isPocketNes, 0);
-    EXPECT_EQ(table[1].isPocketNes, 1);
-    EXPECT_EQ(table[2].isPocketNes, 1);
-    EXPECT_EQ(table[3].isPocketNes, 0);
-    EXPECT_EQ(table[4].isPocketNes, 0);
+    EXPECT_EQ(variants(), (Names{"none 16", "lower 16 pnes", "upper 16 pnes", "longer 16", "kvl 16"}));
 }
 
 TEST_F(ProgramFolder, NoUsableVariantGivesAnEmptyTable)
@@ -102,32 +91,27 @@ TEST_F(ProgramFolder, NoUsableVariantGivesAnEmptyTable)
         cfg(std::string("[list]\nnum=") + num + "\nlist0=kvl-v02\n");
         EXPECT_TRUE(load().empty()) << num;
     }
-    cfg("[list]\nnum=2\nlist0=\nlist1=\n");
-    EXPECT_TRUE(load().empty());
-    cfg("[list]\nnum=1\nlist0=gone\n[gone]\nshell=gone.gba\n");
-    EXPECT_TRUE(load().empty());
+    for (const char* config : {"[list]\nnum=2\nlist0=\nlist1=\n", "[list]\nnum=1\nlist0=gone\n[gone]\nshell=gone.gba\n"}) {
+        cfg(config);
+        EXPECT_TRUE(load().empty()) << config;
+    }
     // A large but sane count is only slots to look at.
     cfg("[list]\nnum=65536\nlist70=late\nlist0=early\n");
-    EXPECT_EQ(names(), (Names{"early", "late"}));
+    EXPECT_EQ(variants(), (Names{"early 16", "late 16"}));
 }
 
 TEST(ShellConfigHelpers, ExtraFileValuesAndVariantChoice)
 {
-    ExtraFile extra;
-    ASSERT_TRUE(splitExtraFile("fonts/a.bin,FONT,bin", extra));
-    EXPECT_EQ(extra.path, "fonts/a.bin");
-    EXPECT_EQ(extra.name, "FONT");
-    EXPECT_EQ(extra.ext, "bin");
-    ASSERT_TRUE(splitExtraFile("a,,x,y", extra));
-    EXPECT_EQ(extra.name, "");
-    EXPECT_EQ(extra.ext, "x,y");
-    EXPECT_FALSE(splitExtraFile("a,b", extra));
-    EXPECT_FALSE(splitExtraFile("", extra));
+    ExtraFile e;
+    ASSERT_TRUE(splitExtraFile("fonts/a.bin,FONT,bin", e));
+    EXPECT_EQ(e.path + "|" + e.name + "|" + e.ext, "fonts/a.bin|FONT|bin");
+    ASSERT_TRUE(splitExtraFile("a,,x,y", e));
+    EXPECT_EQ(e.path + "|" + e.name + "|" + e.ext, "a||x,y");
+    EXPECT_FALSE(splitExtraFile("a,b", e));
+    EXPECT_FALSE(splitExtraFile("", e));
 
-    std::vector<ShellVariant> table(3);
-    table[0].name = "kvl-v02";
-    table[1].name = "kvl-v03 beta";
-    table[2].name = "PocketNES";
+    std::vector<ShellVariant> table;
+    for (const char* name : {"kvl-v02", "kvl-v03 beta", "PocketNES"}) table.push_back(ShellVariant{0, name, 0});
     EXPECT_EQ(chooseVariantIndex(table, "KVL-V03"), 1);
     EXPECT_EQ(chooseVariantIndex(table, "pocketnes"), 2);
     EXPECT_EQ(chooseVariantIndex(table, "nothing"), 0);

@@ -58,19 +58,12 @@ TEST(SjisLead, CoversExactlyTheTwoLeadRanges)
     for (unsigned b = 0; b <= 0xFF; ++b) {
         EXPECT_EQ(isSjisLead(static_cast<unsigned char>(b)), referenceLead(b)) << std::hex << b;
     }
-    EXPECT_FALSE(isSjisLead(0x80));
-    EXPECT_FALSE(isSjisLead(0xA0));
-    EXPECT_FALSE(isSjisLead(0xDF));
-    EXPECT_FALSE(isSjisLead(0xF0));
 }
 
 // The arithmetic must give what iconv gives for every double-byte character
 // that Shift-JIS defines, the 377 title characters among them.
 TEST(SjisPairToJis, AgreesWithIconvForEveryDefinedCharacter)
 {
-    EXPECT_EQ(sjisPairToJis(0x82, 0xA0).row, 0x24);
-    EXPECT_EQ(sjisPairToJis(0x82, 0xA0).cell, 0x22);
-
     IconvReference toEuc("EUC-JP", "SHIFT_JIS");
     ASSERT_TRUE(toEuc.isOpen());
     int checked = 0;
@@ -115,11 +108,6 @@ TEST(WidenKana, MatchesIconvForEveryHalfWidthKatakana)
     // The marks on their own become ゛ and ゜.
     EXPECT_EQ(pairOf(widenKana("\xDE", 0)), fromUtf8.convert("\xE3\x82\x9B"));
     EXPECT_EQ(pairOf(widenKana("\xDF", 0)), fromUtf8.convert("\xE3\x82\x9C"));
-    // 。「」、・ヲ ー ア ン by name.
-    EXPECT_EQ(pairOf(widenKana("\xA1", 0)), "\x81\x42");
-    EXPECT_EQ(pairOf(widenKana("\xA6", 0)), "\x83\x92");
-    EXPECT_EQ(pairOf(widenKana("\xB0", 0)), "\x81\x5B");
-    EXPECT_EQ(pairOf(widenKana("\xDD", 0)), "\x83\x93");
 }
 
 // A merged kana is the voiced (next code point) or semi-voiced (the one after)
@@ -157,33 +145,32 @@ TEST(WidenKana, MergesVoicedAndSemiVoicedMarksWhereThePairExists)
 
 TEST(WidenKana, GivesNothingForAPositionWithoutHalfWidthKatakana)
 {
-    EXPECT_EQ(widenKana("A", 0).used, 0);
-    EXPECT_EQ(widenKana("\xA0", 0).used, 0);
-    EXPECT_EQ(widenKana("\xE0", 0).used, 0);
-    EXPECT_EQ(widenKana("\xB6", 1).used, 0);
-    EXPECT_EQ(widenKana("", 0).used, 0);
+    const std::pair<std::string, std::size_t> cases[] = {{"A", 0}, {"\xA0", 0}, {"\xE0", 0}, {"\xB6", 1}, {"", 0}};
+    for (const auto& [text, pos] : cases) EXPECT_EQ(widenKana(text, pos).used, 0) << testing::PrintToString(text) << pos;
 }
 
 TEST(SjisToEuc, ConvertsTitlesAndWidensKana)
 {
-    EXPECT_EQ(sjisToEuc("ABC"), "ABC");
-    EXPECT_EQ(sjisToEuc(""), "");
-    EXPECT_EQ(sjisToEuc("\xB6\xDE"), "\xA5\xAC");          // ガ
-    EXPECT_EQ(sjisToEuc("\xCA\xDF"), "\xA5\xD1");          // パ
-    EXPECT_EQ(sjisToEuc("\xB3\xDE"), "\xA5\xF4");          // ヴ
-    EXPECT_EQ(sjisToEuc("\xB1\xDE"), "\xA5\xA2\xA1\xAB");  // ア゛
-    EXPECT_EQ(sjisToEuc("\xDE\xDE"), "\xA1\xAB\xA1\xAB");
-    EXPECT_EQ(sjisToEuc("\x82\xA0" "A"), "\xA4\xA2" "A");
-
-    // A lead byte with a trail outside 0x40-0xFC, or 0x7F, stays as it is.
-    EXPECT_EQ(sjisToEuc("\x81\x7F"), "\x81\x7F");
-    EXPECT_EQ(sjisToEuc("\x81\x3F" "A"), "\x81\x3F" "A");
-    EXPECT_EQ(sjisToEuc("\xE0\xFD"), "\xE0\xFD");
-    // Other single bytes stay as they are.
-    EXPECT_EQ(sjisToEuc("\x80\xA0\xF0\xFF"), "\x80\xA0\xF0\xFF");
-    // The text ends at its terminator or its end, never past them.
-    EXPECT_EQ(sjisToEuc("AB\x82"), "AB");
-    EXPECT_EQ(sjisToEuc(std::string("A\0\x82\xA0", 4)), "A");
+    const std::pair<std::string, std::string> cases[] = {
+        {"ABC", "ABC"},
+        {"", ""},
+        {"\xB6\xDE", "\xA5\xAC"},          // ガ
+        {"\xCA\xDF", "\xA5\xD1"},          // パ
+        {"\xB3\xDE", "\xA5\xF4"},          // ヴ
+        {"\xB1\xDE", "\xA5\xA2\xA1\xAB"},  // ア゛
+        {"\xDE\xDE", "\xA1\xAB\xA1\xAB"},
+        {"\x82\xA0" "A", "\xA4\xA2" "A"},
+        // A lead byte with a trail outside 0x40-0xFC, or 0x7F, stays as it is.
+        {"\x81\x7F", "\x81\x7F"},
+        {"\x81\x3F" "A", "\x81\x3F" "A"},
+        {"\xE0\xFD", "\xE0\xFD"},
+        // Other single bytes stay as they are.
+        {"\x80\xA0\xF0\xFF", "\x80\xA0\xF0\xFF"},
+        // The text ends at its terminator or its end, never past them.
+        {"AB\x82", "AB"},
+        {std::string("A\0\x82\xA0", 4), "A"},
+    };
+    for (const auto& [in, out] : cases) EXPECT_EQ(sjisToEuc(in), out) << testing::PrintToString(in);
 }
 
 TEST(SjisToEuc, AgreesWithIconvOnLongTitlesOfAllowedCharacters)

@@ -83,6 +83,7 @@ TEST(TextEncoding, DecodesInvalidCp932AndLegacyLines)
     EXPECT_FALSE(isValidUtf8(GAME_CP932));
     EXPECT_FALSE(isValidUtf8("\xE3\x82"));
     EXPECT_FALSE(isValidUtf8("\xC1\x81"));
+    EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));  // a surrogate
 
     EXPECT_EQ(decodeLegacyText(GAME_UTF8), GAME_UTF8);
     EXPECT_EQ(decodeLegacyText(GAME_CP932), GAME_UTF8);

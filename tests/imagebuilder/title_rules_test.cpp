@@ -29,97 +29,63 @@ const std::string KANJI = "\x8A\xBF";   // 漢
 
 TEST(CutTitle, KeepsCharactersBytesAndWholeDoubleByteCharacters)
 {
-    EXPECT_EQ(cut("ABC", 21), "ABC");
-    EXPECT_EQ(cut(std::string(30, 'a'), 21), std::string(21, 'a'));
-    EXPECT_EQ(cut(std::string(31, 'a') + HIRA_A, 21), std::string(21, 'a'));
-
-    // 32 bytes at most, so 16 double-byte characters even when more are allowed.
-    EXPECT_EQ(cut(repeat(HIRA_A, 20), 29), repeat(HIRA_A, 16));
-    EXPECT_EQ(cut(repeat(HIRA_A, 20), 21), repeat(HIRA_A, 16));
-    EXPECT_EQ(cut(repeat(HIRA_A, 15) + "abcdef", 21), repeat(HIRA_A, 15) + "ab");
-
-    // A double-byte character may not begin at byte 31.
+    // 31 bytes: a double-byte character may not begin at byte 31.
     const std::string head = repeat(HIRA_A, 3) + std::string(25, 'x');
-    EXPECT_EQ(cut(head + HIRA_I, 29), head);
-    EXPECT_EQ(cut(head + HIRA_I, 29).size(), 31u);
-
-    // Half-width katakana are single bytes.
-    EXPECT_EQ(cut(std::string(25, '\xB1'), 21), std::string(21, '\xB1'));
-}
-
-TEST(CutTitle, OddInputStaysInsideTheText)
-{
+    const struct { std::string in; int maxChars; std::string out; } cases[] = {
+        {"ABC", 21, "ABC"},
+        {std::string(30, 'a'), 21, std::string(21, 'a')},
+        {std::string(31, 'a') + HIRA_A, 21, std::string(21, 'a')},
+        // 32 bytes at most, so 16 double-byte characters even when more are allowed.
+        {repeat(HIRA_A, 20), 29, repeat(HIRA_A, 16)},
+        {repeat(HIRA_A, 20), 21, repeat(HIRA_A, 16)},
+        {repeat(HIRA_A, 15) + "abcdef", 21, repeat(HIRA_A, 15) + "ab"},
+        {head + HIRA_I, 29, head},
+        // Half-width katakana are single bytes.
+        {std::string(25, '\xB1'), 21, std::string(21, '\xB1')},
+        // Odd input stays inside the text.
+        {"", 21, ""},
+        {"ABC", 0, ""},
+        {"ABC", -3, ""},
+        // A terminator inside the text ends it.
+        {std::string("AB\0CD", 5), 21, "AB"},
+        // A lead byte with nothing after it is no character and is dropped.
+        {"AB\x82", 21, "AB"},
+        {std::string("AB\x82\0C", 5), 21, "AB"},
+        // Hundreds of bytes.
+        {std::string(700, 'z'), 21, std::string(21, 'z')},
+        {repeat(KANJI, 300), 29, repeat(KANJI, 16)},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(cut(c.in, c.maxChars), c.out) << testing::PrintToString(c.in) << " to " << c.maxChars;
+    }
     cutTitle(nullptr, 21);  // nothing to do, and no crash
-
-    EXPECT_EQ(cut("", 21), "");
-    EXPECT_EQ(cut("ABC", 0), "");
-    EXPECT_EQ(cut("ABC", -3), "");
-    // A terminator inside the text ends it.
-    EXPECT_EQ(cut(std::string("AB\0CD", 5), 21), "AB");
-    // A lead byte with nothing after it is no character and is dropped.
-    EXPECT_EQ(cut("AB\x82", 21), "AB");
-    EXPECT_EQ(cut(std::string("AB\x82\0C", 5), 21), "AB");
-    // Hundreds of bytes.
-    EXPECT_EQ(cut(std::string(700, 'z'), 21), std::string(21, 'z'));
-    EXPECT_EQ(cut(repeat(KANJI, 300), 29), repeat(KANJI, 16));
 }
 
 TEST(FilterTitle, RemovesDisallowedDoubleByteCharactersThenCuts)
 {
-    std::string t = HIRA_A + KANJI + HIRA_I;
-    EXPECT_EQ(filterTitle(t), 1);
-    EXPECT_EQ(t, HIRA_A + HIRA_I);
-
-    t = "A\x81\x40" "B";  // the ideographic space
-    EXPECT_EQ(filterTitle(t), 1);
-    EXPECT_EQ(t, "AB");
-
-    t = std::string(10, '\xB6');  // ten half-width katakana
-    EXPECT_EQ(filterTitle(t), 0);
-    EXPECT_EQ(t, std::string(10, '\xB6'));
-
-    // The cut is no removal.
-    t = std::string(30, 'q');
-    EXPECT_EQ(filterTitle(t), 0);
-    EXPECT_EQ(t, std::string(21, 'q'));
-
-    // Removal happens before the cut: the letters behind the kanji move up.
-    t = repeat(KANJI, 5) + std::string(25, 'w');
-    EXPECT_EQ(filterTitle(t), 1);
-    EXPECT_EQ(t, std::string(21, 'w'));
-
-    // A trail byte of 0x7F or below 0x40 never makes an allowed pair; the
-    // pair goes as one character.
-    t = "A\x81\x7F" "B\x82\x20" "C";
-    EXPECT_EQ(filterTitle(t), 1);
-    EXPECT_EQ(t, "ABC");
-}
-
-TEST(FilterTitle, LoneLeadBytesAndUnusualLengths)
-{
-    std::string t = "ABC\x82";
-    EXPECT_EQ(filterTitle(t), 1);
-    EXPECT_EQ(t, "ABC");
-
-    t = "\x82";
-    EXPECT_EQ(filterTitle(t), 1);
-    EXPECT_EQ(t, "");
-
-    t = std::string("A\x82\0" "B", 4);
-    EXPECT_EQ(filterTitle(t), 1);
-    EXPECT_EQ(t, "A");
-
-    t = "";
-    EXPECT_EQ(filterTitle(t), 0);
-    EXPECT_EQ(t, "");
-
-    t = repeat(KANJI + "x", 200) + HIRA_A;
-    EXPECT_EQ(filterTitle(t), 1);
-    EXPECT_EQ(t, std::string(21, 'x'));
-
-    t = repeat(HIRA_A, 250);
-    EXPECT_EQ(filterTitle(t), 0);
-    EXPECT_EQ(t, repeat(HIRA_A, 16));
+    const struct { std::string in; int removed; std::string out; } cases[] = {
+        {HIRA_A + KANJI + HIRA_I, 1, HIRA_A + HIRA_I},
+        {"A\x81\x40" "B", 1, "AB"},  // the ideographic space
+        {std::string(10, '\xB6'), 0, std::string(10, '\xB6')},  // ten half-width katakana
+        {std::string(30, 'q'), 0, std::string(21, 'q')},  // the cut is no removal
+        // Removal happens before the cut: the letters behind the kanji move up.
+        {repeat(KANJI, 5) + std::string(25, 'w'), 1, std::string(21, 'w')},
+        // A trail byte of 0x7F or below 0x40 never makes an allowed pair; the
+        // pair goes as one character.
+        {"A\x81\x7F" "B\x82\x20" "C", 1, "ABC"},
+        // Lone lead bytes and unusual lengths.
+        {"ABC\x82", 1, "ABC"},
+        {"\x82", 1, ""},
+        {std::string("A\x82\0" "B", 4), 1, "A"},
+        {"", 0, ""},
+        {repeat(KANJI + "x", 200) + HIRA_A, 1, std::string(21, 'x')},
+        {repeat(HIRA_A, 250), 0, repeat(HIRA_A, 16)},
+    };
+    for (const auto& c : cases) {
+        std::string t = c.in;
+        EXPECT_EQ(filterTitle(t), c.removed) << testing::PrintToString(c.in);
+        EXPECT_EQ(t, c.out) << testing::PrintToString(c.in);
+    }
 }
 
 // The allowed set is JIS X 0208 rows 1 to 5 without the ideographic space.

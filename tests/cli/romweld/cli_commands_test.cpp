@@ -1,5 +1,4 @@
 #include "cli_folder.h"
-#include "run_cli.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +7,7 @@
 TEST(CliVariants, ListsUsableVariantsAndNamesTheOthers)
 {
     CliFolder f;
-    CliRun run = runCli({"--dir", f.path(), "variants"});
+    CliRun run = f.run("variants");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "kvl-v02\tKorvalinde\t1053\npn\tPocketNES\t64\n");
     EXPECT_EQ(run.err, "");
@@ -27,11 +26,7 @@ TEST(CliVariants, BrokenConfigurationsGiveOneClearLine)
 {
     CliFolder f;
     const std::string cfg = f.dir.file("romweld.cfg");
-    struct Case {
-        std::string config;
-        std::string expected;
-    };
-    const std::vector<Case> cases = {
+    const std::pair<std::string, std::string> cases[] = {  // configuration, the reason given
         {"", "no \"num\" in section \"list\""},
         {"[list]\nnum=0\nlist0=kvl-v02\n", "\"num\" of section \"list\" is 0; it must be 1 or more"},
         {"[list]\nnum=-3\nlist0=kvl-v02\n", "\"num\" of section \"list\" is -3; it must be 1 or more"},
@@ -39,16 +34,16 @@ TEST(CliVariants, BrokenConfigurationsGiveOneClearLine)
         {"[list]\nnum=2\n", "the \"list\" section names no variant"},
         {"[list]\nnum=1\nlist0=x\n[x]\nshell=gone.gba\n", "no listed shell variant has its shell and extra files"},
     };
-    for (const Case& c : cases) {
-        writeText(cfg, c.config);
-        const CliRun run = runCli({"--dir", f.path(), "variants"});
-        EXPECT_EQ(run.status, 1) << c.config;
-        EXPECT_TRUE(contains(run.err, "romweld-cli: " + cfg + ": " + c.expected)) << run.err;
+    for (const auto& [config, reason] : cases) {
+        writeText(cfg, config);
+        const CliRun run = f.run("variants");
+        EXPECT_EQ(run.status, 1) << config;
+        EXPECT_TRUE(contains(run.err, "romweld-cli: " + cfg + ": " + reason)) << run.err;
         EXPECT_EQ(run.out, "");
     }
 
     ::unlink(cfg.c_str());
-    CliRun run = runCli({"--dir", f.path(), "variants"});
+    CliRun run = f.run("variants");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "romweld-cli: " + cfg + ": No such file or directory\n");
 
@@ -61,8 +56,7 @@ TEST(CliInfo, DescribesEachFile)
 {
     CliFolder f;
     writeText(f.dir.file("romweld.ini"), "[TITLE]\nbeta.nes=Better Beta\n[PocketNES]\nbeta.nes=4|1|2\n");
-    const CliRun run = runCli({"--dir", f.path(), "info", f.rom("alpha.nes"), f.rom("gone.nes"),
-                               f.rom("beta.nes"), f.rom("readme.txt")});
+    const CliRun run = f.run("info", {f.rom("alpha.nes"), f.rom("gone.nes"), f.rom("beta.nes"), f.rom("readme.txt")});
     EXPECT_EQ(run.status, 1);  // one file could not be read
     EXPECT_EQ(run.out,
               f.rom("alpha.nes") + ": iNES, mapper 65, battery yes, 24593 bytes, title \"alpha\", PocketNES 0|0|0|alpha\n" +

@@ -1,12 +1,13 @@
 // A program folder for romweld-cli tests: a configuration with a Korvalinde
 // and a PocketNES variant, their shells, an extra file and a few files to
-// use as ROMs.
+// use as ROMs; and romweld-cli itself, run as a separate process.
 #pragma once
 
-#include "test_files.h"
+#include "image_records.h"
+#include "run_program.h"
 
-#include <initializer_list>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 
 struct CliFolder {
@@ -34,32 +35,21 @@ struct CliFolder {
     std::string path() const { return dir.path(); }
     std::string rom(const std::string& name) const { return dir.file("roms/" + name); }
     std::string out() const { return dir.file("out.gba"); }
+
+    // romweld-cli started on this folder with a command and its arguments.
+    ProgramRun run(const std::string& command, std::vector<std::string> args = {}) const
+    {
+        args.insert(args.begin(), {"--dir", path(), command});
+        return runProgram(ROMWELD_CLI_PATH, args);
+    }
 };
 
-inline Bytes join(std::initializer_list<Bytes> parts)
-{
-    Bytes out;
-    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
+using CliRun = ProgramRun;
 
-inline Bytes le32(std::uint32_t v)
+// romweld-cli started as a separate process.
+inline CliRun runCli(const std::vector<std::string>& args)
 {
-    return Bytes{static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
-                 static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 24)};
-}
-
-// A field of width bytes holding s, zero-filled.
-inline Bytes field(const std::string& s, std::size_t width)
-{
-    Bytes b(s.begin(), s.end());
-    b.resize(width, 0);
-    return b;
-}
-
-inline Bytes zeros(std::size_t n)
-{
-    return Bytes(n, 0);
+    return runProgram(ROMWELD_CLI_PATH, args);
 }
 
 inline bool contains(const std::string& text, const std::string& part)
@@ -67,5 +57,3 @@ inline bool contains(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 
-const Bytes FILE_MAGIC = {0x70, 0x41, 0x17, 0x04};
-const Bytes END_RECORD = join({{0x17, 0x04, 0x70, 0x41}, zeros(40)});
