@@ -2,28 +2,30 @@
 // rebuilt from a file, and every way a list file can be refused.
 #include "window_harness.h"
 
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTest>
 #include <filesystem>
 
 namespace {
 
 const std::string HEADER = "### ROMWELD NES List ###";
+const QString NOT_NES = QStringLiteral("\nis not NES file.");
+
+void load(WindowHarness& h, const std::string& listPath)
+{
+    h.prompts.openFileAnswers << qs(listPath);
+    h.click("loadListButton");
+}
+
+// A list file of the given text in the program folder; its path.
+std::string listFile(WindowHarness& h, const std::string& name, const std::string& text)
+{
+    writeText(h.dir.file(name), text);
+    return h.dir.file(name);
+}
 
 }  // namespace
 
 class ListFileCommandsTest : public QObject {
     Q_OBJECT
-
-private:
-    void load(WindowHarness& h, const std::string& listPath)
-    {
-        h.prompts.openFileAnswers << qs(listPath);
-        QTest::mouseClick(h.button("loadListButton"), Qt::LeftButton);
-    }
 
 private slots:
     void savingAndLoadingThreeRoms()
@@ -34,16 +36,15 @@ private slots:
         const std::string c = h.rom("Gamma.nes");
         QVERIFY(h.open());
 
-        QTest::mouseClick(h.button("saveListButton"), Qt::LeftButton);
-        QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("No NES Roms to write")});
+        h.click("saveListButton");
+        QCOMPARE(h.messages(), QStringList{QStringLiteral("No NES Roms to write")});
         QVERIFY(h.prompts.callsOf("savefile").isEmpty());
 
         h.add({qs(a), qs(b), qs(c)});
         const std::string listPath = h.dir.file("lists/three.lst");
         std::filesystem::create_directories(h.dir.file("lists"));
-        h.prompts.clear();
         h.prompts.saveFileAnswers << qs(listPath);
-        QTest::mouseClick(h.button("saveListButton"), Qt::LeftButton);
+        h.click("saveListButton");
         const FileChooser chooser = h.prompts.callsOf("savefile").front().chooser;
         QCOMPARE(chooser.filter, QStringLiteral("List files(*.lst)|*.lst|All files(*.*)|*.*||"));
         QCOMPARE(chooser.defaultExtension, QStringLiteral("lst"));
@@ -58,14 +59,11 @@ private slots:
         load(h, listPath);
         QCOMPARE(h.prompts.callsOf("openfile").front().chooser.initialFolder, qs(h.dir.file("lists/")));
         QCOMPARE(h.entryPaths(), (std::vector<std::string>{a, b, c}));
-        QCOMPARE(romListAt(h.dialog->romList(), 1)->title, std::optional<std::string>("Second"));
-        QCOMPARE(romListAt(h.dialog->romList(), 2)->pocketSlot, 3);
-        QCOMPARE(romListAt(h.dialog->romList(), 2)->pocketTitle, std::optional<std::string>("G"));
+        QCOMPARE(h.entry(1)->title, std::optional<std::string>("Second"));
+        QCOMPARE(pocketOf(h.entry(2)), "1|2|3|G");
         QCOMPARE(h.selectedRows(), std::vector<int>{0});
-        QCOMPARE(h.field("romTitleField")->text(), QStringLiteral("Alpha"));
-        QCOMPARE(h.label("infoPanel")->text(), QStringLiteral("Filesize : 100 Bytes\nMapper : 0\nBattery : yes"));
-        QCOMPARE(h.label("countLabel")->text(), QStringLiteral("3 NES Roms."));
-        QCOMPARE(h.prompts.texts(), QStringList());
+        QCOMPARE(h.panels(), (QStringList{"Alpha", "Filesize : 100 Bytes\nMapper : 0\nBattery : yes", "3 NES Roms."}));
+        QCOMPARE(h.messages(), QStringList());
     }
 
     void refusedFilesLeaveTheListAlone()
@@ -75,35 +73,27 @@ private slots:
         QVERIFY(h.open());
         h.add({qs(a)});
 
-        const std::string wrongCase = h.dir.file("case.lst");
-        writeText(wrongCase, "### romweld NES List ###\r\n" + a + "\r\n");
-        const std::string trailingBlank = h.dir.file("blank.lst");
-        writeText(trailingBlank, HEADER + " \r\n" + a + "\r\n");
-        const std::string empty = h.dir.file("empty.lst");
-        writeText(empty, "");
-        load(h, wrongCase);
-        load(h, trailingBlank);
-        load(h, empty);
+        load(h, listFile(h, "case.lst", "### romweld NES List ###\r\n" + a + "\r\n"));
+        load(h, listFile(h, "blank.lst", HEADER + " \r\n" + a + "\r\n"));
+        load(h, listFile(h, "empty.lst", ""));
         load(h, h.dir.file("missing/none.lst"));
-        QCOMPARE(h.prompts.texts(), (QStringList{"Wrong List File Error", "Wrong List File Error", "Read Error",
-                                                 "Can't Open File"}));
+        QCOMPARE(h.messages(), (QStringList{"Wrong List File Error", "Wrong List File Error", "Read Error",
+                                            "Can't Open File"}));
         QCOMPARE(h.entryPaths(), std::vector<std::string>{a});
         QCOMPARE(h.label("countLabel")->text(), QStringLiteral("1 NES Roms."));
         // The folder is remembered even for a file that could not be opened.
         QCOMPARE(h.setting("CONFIG", "ListPath"), std::optional<std::string>(h.dir.file("missing/")));
 
         // A save into a folder that does not exist.
-        h.prompts.clear();
         h.prompts.saveFileAnswers << qs(h.dir.file("nowhere/out.lst"));
-        QTest::mouseClick(h.button("saveListButton"), Qt::LeftButton);
-        QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("Can't Open File")});
+        h.click("saveListButton");
+        QCOMPARE(h.messages(), QStringList{QStringLiteral("Can't Open File")});
         QCOMPARE(h.setting("CONFIG", "ListPath"), std::optional<std::string>(h.dir.file("nowhere/")));
 
         // Cancelled choosers change nothing.
-        h.prompts.clear();
-        QTest::mouseClick(h.button("loadListButton"), Qt::LeftButton);
-        QTest::mouseClick(h.button("saveListButton"), Qt::LeftButton);
-        QCOMPARE(h.prompts.texts(), QStringList());
+        h.click("loadListButton");
+        h.click("saveListButton");
+        QCOMPARE(h.messages(), QStringList());
         QCOMPARE(h.entryPaths(), std::vector<std::string>{a});
     }
 
@@ -113,39 +103,29 @@ private slots:
         const std::string a = h.rom("Alpha.nes");
         const std::string b = h.rom("Beta.nes");
         const std::string upper = h.dir.file("roms/ALPHA.nes");
+        const std::string gone = h.dir.file("gone.nes");
+        writeBytes(upper, readBytes(a));
         QVERIFY(h.open());
 
         // LF line ends, a last line without one, a blank line, a missing file
         // and the same path in other letters.
-        const std::string mixed = h.dir.file("mixed.lst");
-        writeText(mixed, HEADER + "\n" + a + "\n\n" + h.dir.file("gone.nes") + "\n" + upper + "\r\n" + b);
-        writeBytes(upper, readBytes(a));
-        load(h, mixed);
-        QCOMPARE(h.prompts.texts(),
-                 (QStringList{QStringLiteral("\nis not NES file."), qs(h.dir.file("gone.nes")) + "\nis not NES file."}));
+        load(h, listFile(h, "mixed.lst", HEADER + "\n" + a + "\n\n" + gone + "\n" + upper + "\r\n" + b));
+        QCOMPARE(h.messages(), (QStringList{NOT_NES, qs(gone) + NOT_NES}));
         QCOMPARE(h.entryPaths(), (std::vector<std::string>{a, b}));
         QCOMPARE(h.selectedRows(), std::vector<int>{0});
 
         // Lines that all fail still replace the list.
-        const std::string allBad = h.dir.file("bad.lst");
-        writeText(allBad, HEADER + "\r\n" + h.dir.file("gone.nes") + "\r\n");
-        h.prompts.clear();
-        load(h, allBad);
-        QCOMPARE(h.prompts.texts().size(), 1);
+        load(h, listFile(h, "bad.lst", HEADER + "\r\n" + gone + "\r\n"));
+        QCOMPARE(h.messages(), QStringList{qs(gone) + NOT_NES});
         QCOMPARE(h.rows(), QStringList());
-        QCOMPARE(h.label("countLabel")->text(), QStringLiteral("0 NES Roms."));
-        QCOMPARE(h.field("romTitleField")->text(), QString());
-        QCOMPARE(h.label("infoPanel")->text(), QString());
+        QCOMPARE(h.panels(), (QStringList{"", "", "0 NES Roms."}));
 
         // A header alone (without its line end) gives an empty list too.
         h.add({qs(a)});
-        const std::string headerOnly = h.dir.file("header.lst");
-        writeText(headerOnly, HEADER);
-        h.prompts.clear();
-        load(h, headerOnly);
-        QCOMPARE(h.prompts.texts(), QStringList());
+        load(h, listFile(h, "header.lst", HEADER));
+        QCOMPARE(h.messages(), QStringList());
         QCOMPARE(h.rows(), QStringList());
-        QCOMPARE(h.label("sizeLabel")->text(), QStringLiteral("GBA file size : %1 Bytes").arg(SHELL_V02_SIZE));
+        QCOMPARE(h.label("sizeLabel")->text(), sizeText(SHELL_V02_SIZE));
     }
 };
 

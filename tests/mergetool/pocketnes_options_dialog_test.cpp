@@ -3,21 +3,13 @@
 // follow switches, the save slot and title checks, "Write!" and "Cancel".
 #include "pocketnes_options_dialog.h"
 
-#include "fake_prompts.h"
 #include "ini_profile.h"
 #include "qt_text.h"
 #include "rom_admission.h"
-#include "rom_list.h"
-#include "test_files.h"
+#include "window_harness.h"
 
-#include <QCheckBox>
-#include <QHeaderView>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
 #include <QTreeWidget>
-#include <memory>
-#include <optional>
+#include <filesystem>
 
 namespace {
 
@@ -43,50 +35,46 @@ struct DialogHarness {
     bool open()
     {
         dialog = std::make_unique<PocketNesOptionsDialog>(prompts, list.get(), ini());
-        dialog->show();
-        dialog->activateWindow();
-        return QTest::qWaitForWindowActive(dialog.get());
+        return showActive(dialog.get());
     }
 
     QTreeWidget* rows() const { return dialog->findChild<QTreeWidget*>(QStringLiteral("rowsView")); }
     QLineEdit* field(const char* name) const { return dialog->findChild<QLineEdit*>(QLatin1String(name)); }
     QCheckBox* box(const char* name) const { return dialog->findChild<QCheckBox*>(QLatin1String(name)); }
-    QPushButton* button(const char* name) const { return dialog->findChild<QPushButton*>(QLatin1String(name)); }
+    void click(const char* name) const
+    {
+        QTest::mouseClick(dialog->findChild<QAbstractButton*>(QLatin1String(name)), Qt::LeftButton);
+    }
+    QString slotCell(int row) const { return rows()->topLevelItem(row)->text(1); }
 
     void selectRow(int row)
     {
         const QRect rect = rows()->visualItemRect(rows()->topLevelItem(row));
         QTest::mouseClick(rows()->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
     }
-    void retype(const char* name, const QString& text)
+    // What the entry holds, then what the settings file holds for its ROM.
+    QString held(const RomEntry* e) const
     {
-        QLineEdit* f = field(name);
-        f->setFocus();
-        f->selectAll();
-        QTest::keyClick(f, Qt::Key_Delete);
-        QInputMethodEvent typed;
-        typed.setCommitString(text);
-        QCoreApplication::sendEvent(f, &typed);
+        const std::string name = std::filesystem::path(e->path).filename().string();
+        return pocketOf(e) + " / " + qs(IniSnapshot::load(ini()).value("PocketNES", name).value_or("nothing"));
     }
-    std::optional<std::string> stored(const std::string& name) const
+    // What the controls show: the switches as 0 or 1 (Speed Hack 1, 2, 3, No
+    // VBLANK Wait, Screen Follows Sprite, Screen Follows Memory, Profiling),
+    // then the fields, each marked "(off)" when disabled.
+    QString shown() const
     {
-        return IniSnapshot::load(ini()).value("PocketNES", name);
-    }
-    std::vector<bool> switches() const
-    {
-        std::vector<bool> on;
+        QString text;
         for (const char* name : {"speedHack1Box", "speedHack2Box", "speedHack3Box", "noVblankWaitBox",
                                  "followSpriteBox", "followMemoryBox", "profilingBox"}) {
-            on.push_back(box(name)->isChecked());
+            text += box(name)->isChecked() ? '1' : '0';
         }
-        return on;
+        for (const char* name : {"followSprite", "followMemory", "saveSlot", "title"}) {
+            const QLineEdit* f = field((std::string(name) + "Field").c_str());
+            text += QStringLiteral(" %1=%2%3").arg(name, f->text(), f->isEnabled() ? "" : " (off)");
+        }
+        return text;
     }
 };
-
-std::vector<int> pocketOf(const RomEntry* e)
-{
-    return {e->pocketFlags, e->pocketFollow, e->pocketSlot};
-}
 
 }  // namespace
 
@@ -103,35 +91,20 @@ private slots:
         const std::string settingsBefore = readText(h.ini());
         QVERIFY(h.open());
 
-        QCOMPARE(h.dialog->windowTitle(), QStringLiteral("PocketNES Options"));
-        QCOMPARE(h.rows()->headerItem()->text(0), QStringLiteral("Filename"));
-        QCOMPARE(h.rows()->headerItem()->text(1), QStringLiteral("Slot"));
+        const QTreeWidgetItem* header = h.rows()->headerItem();
+        QCOMPARE((QStringList{header->text(0), header->text(1)}), (QStringList{"Filename", "Slot"}));
         QCOMPARE(h.rows()->columnWidth(0), 165);
         QCOMPARE(h.rows()->topLevelItem(1)->text(0), QStringLiteral("Hacks.nes"));
-        QCOMPARE(h.rows()->topLevelItem(0)->text(1), QStringLiteral("0"));
-        QCOMPARE(h.rows()->topLevelItem(1)->text(1), QString());
-        QCOMPARE(h.rows()->topLevelItem(2)->text(1), QStringLiteral("4"));
-        QCOMPARE(h.dialog->focusWidget(), h.button("writeButton"));
+        QCOMPARE((QStringList{h.slotCell(0), h.slotCell(1), h.slotCell(2)}), (QStringList{"0", "", "4"}));
+        QCOMPARE(h.dialog->focusWidget(), h.dialog->findChild<QPushButton*>(QStringLiteral("writeButton")));
 
-        // A ROM without remembered values.
+        // A ROM without remembered values; then a switch for each bit, and the follow-memory value.
         QVERIFY(h.rows()->topLevelItem(0)->isSelected());
-        QCOMPARE(h.switches(), std::vector<bool>(7, false));
-        QCOMPARE(h.field("titleField")->text(), QStringLiteral("Plain"));
-        QVERIFY(!h.field("followSpriteField")->isEnabled() && !h.field("followMemoryField")->isEnabled());
-        QCOMPARE(h.field("followSpriteField")->text(), QString());
-        QCOMPARE(h.field("saveSlotField")->text(), QStringLiteral("0"));
-        QVERIFY(h.field("saveSlotField")->isEnabled());
-
+        QCOMPARE(h.shown(), "0000000 followSprite= (off) followMemory= (off) saveSlot=0 title=Plain");
         h.selectRow(1);
-        QCOMPARE(h.switches(), (std::vector<bool>{true, false, true, false, false, false, false}));
-        QCOMPARE(h.field("titleField")->text(), QStringLiteral("Hacked"));
-        QCOMPARE(h.field("saveSlotField")->text(), QString());
-        QVERIFY(!h.field("saveSlotField")->isEnabled());
-
+        QCOMPARE(h.shown(), "1010000 followSprite= (off) followMemory= (off) saveSlot= (off) title=Hacked");
         h.selectRow(2);
-        QCOMPARE(h.switches(), (std::vector<bool>{false, false, false, false, false, true, false}));
-        QCOMPARE(h.field("followMemoryField")->text(), QStringLiteral("9"));
-        QVERIFY(h.field("followMemoryField")->isEnabled() && !h.field("followSpriteField")->isEnabled());
+        QCOMPARE(h.shown(), "0000010 followSprite= (off) followMemory=9 saveSlot=4 title=Memo");
         h.selectRow(0);
 
         // Enter in a field, a switch or the list leaves the dialog open.
@@ -141,7 +114,7 @@ private slots:
         }
         QVERIFY(h.dialog->isVisible());
 
-        QTest::mouseClick(h.button("writeButton"), Qt::LeftButton);
+        h.click("writeButton");
         QCOMPARE(h.dialog->result(), int(QDialog::Accepted));
         QCOMPARE(readText(h.ini()), settingsBefore);
         QVERIFY(h.prompts.calls.isEmpty());
@@ -155,21 +128,15 @@ private slots:
         RomEntry* loose = h.addRom("Loose.nes", false, "0|7|0|Loose");
         QVERIFY(h.open());
 
-        QCOMPARE(h.switches(), (std::vector<bool>{false, false, false, false, true, false, false}));
-        QCOMPARE(h.field("followSpriteField")->text(), QStringLiteral("7"));
+        QCOMPARE(h.shown(), "0000100 followSprite=7 followMemory= (off) saveSlot= (off) title=Both");
         h.selectRow(1);
-        QCOMPARE(pocketOf(both), (std::vector<int>{0x10, 7, 0}));
-        QCOMPARE(h.stored("Both.nes"), std::optional<std::string>("16|7|0|Both"));
-        QCOMPARE(h.switches(), std::vector<bool>(7, false));
-
+        QCOMPARE(h.held(both), "16|7|0|Both / 16|7|0|Both");
+        QCOMPARE(h.shown(), "0000000 followSprite= (off) followMemory= (off) saveSlot= (off) title=High");
         h.selectRow(2);
-        QCOMPARE(pocketOf(high), (std::vector<int>{0, 0, 0}));
-        QCOMPARE(h.stored("High.nes"), std::optional<std::string>("0|0|0|High"));
-        QVERIFY(!h.field("followSpriteField")->isEnabled() && !h.field("followMemoryField")->isEnabled());
-
+        QCOMPARE(h.held(high), "0|0|0|High / 0|0|0|High");
+        QCOMPARE(h.shown(), "0000000 followSprite= (off) followMemory= (off) saveSlot= (off) title=Loose");
         h.selectRow(0);
-        QCOMPARE(pocketOf(loose), (std::vector<int>{0, 0, 0}));
-        QCOMPARE(h.stored("Loose.nes"), std::optional<std::string>("0|0|0|Loose"));
+        QCOMPARE(h.held(loose), "0|0|0|Loose / 0|0|0|Loose");
     }
 
     void followSwitchesExcludeEachOther()
@@ -179,26 +146,22 @@ private slots:
         RomEntry* second = h.addRom("Second.nes", false, "16|3|0|Second");
         QVERIFY(h.open());
 
-        QTest::mouseClick(h.box("followMemoryBox"), Qt::LeftButton);
-        QVERIFY(!h.box("followSpriteBox")->isChecked());
-        QVERIFY(!h.field("followSpriteField")->isEnabled());
-        QVERIFY(h.field("followMemoryField")->isEnabled());
-        QCOMPARE(h.field("followSpriteField")->text(), QStringLiteral("3"));  // kept, but no longer counts
-        h.retype("followMemoryField", QStringLiteral("12"));
+        // The sprite's number is kept, but no longer counts.
+        h.click("followMemoryBox");
+        QCOMPARE(h.shown(), "0000010 followSprite=3 (off) followMemory= saveSlot= (off) title=First");
+        typeInto(h.field("followMemoryField"), QStringLiteral("12"));
         h.selectRow(1);
-        QCOMPARE(pocketOf(first), (std::vector<int>{0x20, 12, 0}));
-        QCOMPARE(h.stored("First.nes"), std::optional<std::string>("32|12|0|First"));
+        QCOMPARE(h.held(first), "32|12|0|First / 32|12|0|First");
 
         // An empty follow field stores 0; switching the sprite off disables its field.
-        QTest::mouseClick(h.box("followMemoryBox"), Qt::LeftButton);
-        h.retype("followMemoryField", QString());
+        h.click("followMemoryBox");
+        typeInto(h.field("followMemoryField"), QString());
         h.selectRow(0);
-        QCOMPARE(pocketOf(second), (std::vector<int>{0x20, 0, 0}));
-        QTest::mouseClick(h.box("followSpriteBox"), Qt::LeftButton);
-        QVERIFY(h.box("followSpriteBox")->isChecked() && h.field("followSpriteField")->isEnabled());
-        QVERIFY(!h.box("followMemoryBox")->isChecked());
-        QTest::mouseClick(h.box("followSpriteBox"), Qt::LeftButton);
-        QVERIFY(!h.field("followSpriteField")->isEnabled());
+        QCOMPARE(pocketOf(second), "32|0|0|Second");
+        h.click("followSpriteBox");
+        QCOMPARE(h.shown(), "0000100 followSprite= followMemory=12 (off) saveSlot= (off) title=First");
+        h.click("followSpriteBox");
+        QCOMPARE(h.shown(), "0000000 followSprite= (off) followMemory=12 (off) saveSlot= (off) title=First");
     }
 
     void saveSlotAndTitleChecks()
@@ -208,10 +171,10 @@ private slots:
         RomEntry* plain = h.addRom("NoBattery.nes", false, "0|0|3|Plain");
         QVERIFY(h.open());
 
-        h.retype("saveSlotField", QStringLiteral("9"));
+        typeInto(h.field("saveSlotField"), QStringLiteral("9"));
         h.field("titleField")->setFocus();
         QCOMPARE(h.field("saveSlotField")->text(), QStringLiteral("8"));
-        QCOMPARE(h.rows()->topLevelItem(0)->text(1), QStringLiteral("8"));
+        QCOMPARE(h.slotCell(0), QStringLiteral("8"));
         h.field("saveSlotField")->setFocus();
         QTest::keyClick(h.field("saveSlotField"), Qt::Key_Up);
         QCOMPARE(h.field("saveSlotField")->text(), QStringLiteral("8"));
@@ -219,29 +182,26 @@ private slots:
         QCOMPARE(h.field("saveSlotField")->text(), QStringLiteral("7"));
 
         // Double-byte characters go; a title of nothing else gives the stored one back.
-        h.retype("titleField", QStringLiteral("カナ"));
+        typeInto(h.field("titleField"), QStringLiteral("カナ"));
         h.rows()->setFocus();
         QCOMPARE(h.field("titleField")->text(), QStringLiteral("Saved"));
-        h.retype("titleField", QStringLiteral("Aｶ漢B"));
+        typeInto(h.field("titleField"), QStringLiteral("Aｶ漢B"));
         h.rows()->setFocus();
         QCOMPARE(h.field("titleField")->text(), QStringLiteral("AｶB"));
         // Typing stops at 29 bytes.
-        h.retype("titleField", QString());
+        typeInto(h.field("titleField"), QString());
         QTest::keyClicks(h.field("titleField"), QString(35, QLatin1Char('x')));
         QCOMPARE(h.field("titleField")->text(), QString(29, QLatin1Char('x')));
-        h.retype("titleField", QStringLiteral("AｶB"));
+        typeInto(h.field("titleField"), QStringLiteral("AｶB"));
 
         h.selectRow(1);
-        QCOMPARE(pocketOf(saved), (std::vector<int>{0, 0, 7}));
-        QCOMPARE(saved->pocketTitle, std::optional<std::string>("A\xB6" "B"));
-        QCOMPARE(h.stored("Saved.nes"), std::optional<std::string>("0|0|7|AｶB"));
+        QCOMPARE(h.held(saved), "0|0|7|AｶB / 0|0|7|AｶB");
 
         // A game without battery always stores slot 0.
         QVERIFY(!h.field("saveSlotField")->isEnabled());
-        QCOMPARE(h.rows()->topLevelItem(1)->text(1), QString());
-        QTest::mouseClick(h.button("writeButton"), Qt::LeftButton);
-        QCOMPARE(pocketOf(plain), (std::vector<int>{0, 0, 0}));
-        QCOMPARE(h.stored("NoBattery.nes"), std::optional<std::string>("0|0|0|Plain"));
+        QCOMPARE(h.slotCell(1), QString());
+        h.click("writeButton");
+        QCOMPARE(h.held(plain), "0|0|0|Plain / 0|0|0|Plain");
         QCOMPARE(h.dialog->result(), int(QDialog::Accepted));
     }
 
@@ -251,15 +211,13 @@ private slots:
         RomEntry* one = h.addRom("One.nes", false);
         RomEntry* two = h.addRom("Two.nes", false);
         QVERIFY(h.open());
-        QTest::mouseClick(h.box("speedHack2Box"), Qt::LeftButton);
+        h.click("speedHack2Box");
         h.selectRow(1);
-        QTest::mouseClick(h.box("profilingBox"), Qt::LeftButton);
-        QTest::mouseClick(h.button("cancelButton"), Qt::LeftButton);
+        h.click("profilingBox");
+        h.click("cancelButton");
         QCOMPARE(h.dialog->result(), int(QDialog::Rejected));
-        QCOMPARE(pocketOf(one), (std::vector<int>{0x02, 0, 0}));
-        QCOMPARE(h.stored("One.nes"), std::optional<std::string>("2|0|0|One"));
-        QCOMPARE(pocketOf(two), (std::vector<int>{0, 0, 0}));
-        QCOMPARE(h.stored("Two.nes"), std::nullopt);
+        QCOMPARE(h.held(one), "2|0|0|One / 2|0|0|One");
+        QCOMPARE(h.held(two), "0|0|0|Two / nothing");
     }
 
     void overlongStoredTitleHoldsTheDialogOpen()
@@ -267,17 +225,16 @@ private slots:
         DialogHarness h;
         // Sixteen katakana: 32 bytes, more than a PocketNES title may have.
         RomEntry* e = h.addRom("Long.nes", false);
-        const std::string kana = toCp932(QString(16, QChar(0x30AB)));
-        romEntrySetPocket(e, kana, 0, 0, 0);
+        romEntrySetPocket(e, toCp932(QString(16, QChar(0x30AB))), 0, 0, 0);
         QVERIFY(h.open());
-        QTest::mouseClick(h.button("writeButton"), Qt::LeftButton);
+        h.click("writeButton");
         QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("29 文字以内で入力してください。")});
         QVERIFY(h.dialog->isVisible());
         QCOMPARE(h.dialog->focusWidget(), h.field("titleField"));
-        h.retype("titleField", QStringLiteral("Short"));
-        QTest::mouseClick(h.button("writeButton"), Qt::LeftButton);
+        typeInto(h.field("titleField"), QStringLiteral("Short"));
+        h.click("writeButton");
         QCOMPARE(h.dialog->result(), int(QDialog::Accepted));
-        QCOMPARE(h.stored("Long.nes"), std::optional<std::string>("0|0|0|Short"));
+        QCOMPARE(h.held(e), "0|0|0|Short / 0|0|0|Short");
     }
 };
 

@@ -3,20 +3,7 @@
 // the selection, title commits and the remembered values of each ROM.
 #include "window_harness.h"
 
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QScrollBar>
-#include <QTest>
-
-namespace {
-
-const QString NOT_NES = QStringLiteral("\nis not NES file.");
-
-}  // namespace
 
 class RomListCommandsTest : public QObject {
     Q_OBJECT
@@ -29,26 +16,24 @@ private slots:
         const std::string b = h.rom("sub/Alpha.nes");
         const std::string c = h.rom("Mid.NES");
         const std::string aAgain = h.rom("Zeta.NES");  // the same path, letter case aside
-        writeText(h.dir.file("roms/readme.txt"), "not a ROM");
+        const std::string text = h.dir.file("roms/readme.txt");
+        writeText(text, "not a ROM");
         h.setSetting("CONFIG", "NesPath", h.dir.file("roms/"));
         QVERIFY(h.open());
 
-        h.add({qs(a), qs(b), qs(h.dir.file("roms/readme.txt")), qs(c), qs(aAgain)});
+        h.add({qs(a), qs(b), qs(text), qs(c), qs(aAgain)});
         const FileChooser chooser = h.prompts.callsOf("openfiles").front().chooser;
         QCOMPARE(chooser.filter, QStringLiteral("NES files(*.nes)|*.nes|All files(*.*)|*.*||"));
         QCOMPARE(chooser.defaultExtension, QStringLiteral("nes"));
         QCOMPARE(chooser.initialFolder, qs(h.dir.file("roms/")));
         QVERIFY(chooser.multiple && chooser.mustExist);
         // One message for the text file; the differently cased duplicate is skipped silently.
-        QCOMPARE(h.prompts.texts(), QStringList{qs(h.dir.file("roms/readme.txt")) + NOT_NES});
+        QCOMPARE(h.messages(), QStringList{qs(text) + QStringLiteral("\nis not NES file.")});
 
         QCOMPARE(h.rows(), (QStringList{qs(a), qs(b), qs(c)}));
         QCOMPARE(h.selectedRows(), std::vector<int>{0});
-        QCOMPARE(h.field("romTitleField")->text(), QStringLiteral("Zeta"));
-        QCOMPARE(h.label("infoPanel")->text(), QStringLiteral("Filesize : 40980 Bytes\nMapper : 65\nBattery : yes"));
-        QCOMPARE(h.label("countLabel")->text(), QStringLiteral("3 NES Roms."));
-        const int total = SHELL_V02_SIZE + (40980 + 44) + 2 * (1024 + 44);
-        QCOMPARE(h.label("sizeLabel")->text(), QStringLiteral("GBA file size : %1 Bytes").arg(total));
+        QCOMPARE(h.panels(), (QStringList{"Zeta", "Filesize : 40980 Bytes\nMapper : 65\nBattery : yes", "3 NES Roms."}));
+        QCOMPARE(h.label("sizeLabel")->text(), sizeText(SHELL_V02_SIZE + (40980 + 44) + 2 * (1024 + 44)));
         // The folder of the last returned path, even though that one was refused.
         QCOMPARE(h.setting("CONFIG", "NesPath"), std::optional<std::string>(h.dir.file("roms/")));
 
@@ -68,24 +53,21 @@ private slots:
         QCOMPARE(h.firstVisibleRow(), 10);
         h.clickRow(11);
         h.clickRow(13, Qt::ControlModifier);
-        QCOMPARE(h.field("romTitleField")->text(), QString());
-        QCOMPARE(h.label("infoPanel")->text(), QString());
+        QCOMPARE(h.panels(), (QStringList{"", "", "36 NES Roms."}));
 
         h.add(paths.mid(36, 2));
         QCOMPARE(h.selectedRows(), (std::vector<int>{11, 13}));
         QCOMPARE(h.firstVisibleRow(), 10);
-        QCOMPARE(h.field("romTitleField")->text(), QString());
-        QCOMPARE(h.label("infoPanel")->text(), QString());
+        QCOMPARE(h.panels(), (QStringList{"", "", "38 NES Roms."}));
 
         // Dropped files: the message lacks the full stop of "Add".
         writeText(h.dir.file("junk.bin"), "junk");
         h.drop({paths[38], qs(h.dir.file("junk.bin")), paths[39]});
-        QCOMPARE(h.prompts.texts(), QStringList{qs(h.dir.file("junk.bin")) + QStringLiteral("\nis not NES file")});
-        QCOMPARE(h.rows().size(), 40);
-        QCOMPARE(h.rows().back(), paths[39]);
+        QCOMPARE(h.messages(), QStringList{qs(h.dir.file("junk.bin")) + QStringLiteral("\nis not NES file")});
+        QCOMPARE(h.rows(), paths);
         QCOMPARE(h.selectedRows(), (std::vector<int>{11, 13}));
         QCOMPARE(h.firstVisibleRow(), 10);
-        QCOMPARE(h.label("countLabel")->text(), QStringLiteral("40 NES Roms."));
+        QCOMPARE(h.panels(), (QStringList{"", "", "40 NES Roms."}));
     }
 
     void deletingRows()
@@ -96,15 +78,13 @@ private slots:
         h.add(paths);
         h.clickRow(2);
         h.clickRow(5, Qt::ControlModifier);
-        QTest::mouseClick(h.button("deleteButton"), Qt::LeftButton);
+        h.click("deleteButton");
         QStringList expected = paths;
         expected.removeAt(5);
         expected.removeAt(2);
         QCOMPARE(h.rows(), expected);
         QCOMPARE(h.selectedRows(), std::vector<int>{2});
-        QCOMPARE(h.field("romTitleField")->text(), QStringLiteral("03"));
-        QCOMPARE(h.label("infoPanel")->text(), QStringLiteral("Filesize : 76 Bytes\nMapper : 0\nBattery : no"));
-        QCOMPARE(h.label("countLabel")->text(), QStringLiteral("8 NES Roms."));
+        QCOMPARE(h.panels(), (QStringList{"03", "Filesize : 76 Bytes\nMapper : 0\nBattery : no", "8 NES Roms."}));
 
         // The Delete key in the list; deleting the last row selects the new last one.
         h.clickRow(7);
@@ -116,13 +96,10 @@ private slots:
         // Everything: the title and the panel are emptied.
         h.clickRow(0);
         h.clickRow(6, Qt::ShiftModifier);
-        QTest::mouseClick(h.button("deleteButton"), Qt::LeftButton);
+        h.click("deleteButton");
         QCOMPARE(h.rows(), QStringList());
-        QCOMPARE(h.field("romTitleField")->text(), QString());
-        QCOMPARE(h.label("infoPanel")->text(), QString());
-        QCOMPARE(h.label("countLabel")->text(), QStringLiteral("0 NES Roms."));
-        QCOMPARE(h.label("sizeLabel")->text(), QStringLiteral("GBA file size : %1 Bytes").arg(SHELL_V02_SIZE));
-        QCOMPARE(h.dialog->romList()->totalSize, std::int64_t{0});
+        QCOMPARE(h.panels(), (QStringList{"", "", "0 NES Roms."}));
+        QCOMPARE(h.label("sizeLabel")->text(), sizeText(SHELL_V02_SIZE));
     }
 
     void movingBlocksUpAndDown()
@@ -135,7 +112,7 @@ private slots:
         // A block touching the head moves not at all.
         h.clickRow(0);
         h.clickRow(3, Qt::ControlModifier);
-        QTest::mouseClick(h.button("upButton"), Qt::LeftButton);
+        h.click("upButton");
         QCOMPARE(h.rows(), p);
         QCOMPARE(h.selectedRows(), (std::vector<int>{0, 3}));
         for (RomEntry* e = h.dialog->romList()->head; e != nullptr; e = e->next) QCOMPARE(e->selected, 0);
@@ -143,19 +120,18 @@ private slots:
         h.clickRow(2);
         h.clickRow(4, Qt::ControlModifier);
         const QString shownTitle = h.field("romTitleField")->text();
-        QTest::mouseClick(h.button("upButton"), Qt::LeftButton);
+        h.click("upButton");
         QCOMPARE(h.rows(), (QStringList{p[0], p[2], p[1], p[4], p[3], p[5]}));
         QCOMPARE(h.selectedRows(), (std::vector<int>{1, 3}));
         QCOMPARE(h.field("romTitleField")->text(), shownTitle);
 
-        QTest::mouseClick(h.button("downButton"), Qt::LeftButton);
-        QTest::mouseClick(h.button("downButton"), Qt::LeftButton);
+        h.click("downButton");
+        h.click("downButton");
         QCOMPARE(h.rows(), (QStringList{p[0], p[1], p[3], p[2], p[5], p[4]}));
         QCOMPARE(h.selectedRows(), (std::vector<int>{3, 5}));
         // The block now touches the tail.
-        QTest::mouseClick(h.button("downButton"), Qt::LeftButton);
+        h.click("downButton");
         QCOMPARE(h.rows(), (QStringList{p[0], p[1], p[3], p[2], p[5], p[4]}));
-        QCOMPARE(h.label("countLabel")->text(), QStringLiteral("6 NES Roms."));
 
         // In a long list the view follows a block that starts at its top row
         // and otherwise stays where it was.
@@ -163,13 +139,13 @@ private slots:
         h.list()->scrollToItem(h.list()->item(20), QAbstractItemView::PositionAtTop);
         h.clickRow(20);
         h.clickRow(22, Qt::ControlModifier);
-        QTest::mouseClick(h.button("upButton"), Qt::LeftButton);
+        h.click("upButton");
         QCOMPARE(h.selectedRows(), (std::vector<int>{19, 21}));
         QCOMPARE(h.firstVisibleRow(), 19);
         h.clickRow(23);
-        QTest::mouseClick(h.button("upButton"), Qt::LeftButton);
+        h.click("upButton");
         QCOMPARE(h.firstVisibleRow(), 19);
-        QTest::mouseClick(h.button("downButton"), Qt::LeftButton);
+        h.click("downButton");
         QCOMPARE(h.selectedRows(), std::vector<int>{23});
         QCOMPARE(h.firstVisibleRow(), 19);
     }
@@ -186,29 +162,32 @@ private slots:
 
         // By file name the whole path counts: folder a before folder b.
         h.clickRow(2);
-        QTest::mouseClick(h.button("sortButton"), Qt::LeftButton);
+        h.click("sortButton");
         QCOMPARE(h.rows(), (QStringList{qs(a2), qs(a1), qs(b1)}));
         QCOMPARE(h.selectedRows(), std::vector<int>{0});
         QCOMPARE(h.field("romTitleField")->text(), QStringLiteral("two"));
 
         QTest::mouseClick(h.radio("sortByTitle"), Qt::LeftButton);
         QCOMPARE(h.rows(), (QStringList{qs(a2), qs(a1), qs(b1)}));  // a sort key alone sorts nothing
-        QTest::mouseClick(h.button("sortButton"), Qt::LeftButton);
+        h.click("sortButton");
         QCOMPARE(h.rows(), (QStringList{qs(a1), qs(b1), qs(a2)}));
 
+        // Each display mode keeps the selection.
         h.clickRow(1);
         h.clickRow(2, Qt::ControlModifier);
-        QTest::mouseClick(h.radio("showRomTitle"), Qt::LeftButton);
-        QCOMPARE(h.rows(), (QStringList{"Aaa", "one", "two"}));
-        QCOMPARE(h.selectedRows(), (std::vector<int>{1, 2}));
-        QTest::mouseClick(h.radio("showFilename"), Qt::LeftButton);
-        QCOMPARE(h.rows(), (QStringList{"zzz.nes", "one.nes", "two.nes"}));
-        QCOMPARE(h.selectedRows(), (std::vector<int>{1, 2}));
+        const struct {
+            const char* radio;
+            QStringList rows;
+        } modes[] = {{"showRomTitle", {"Aaa", "one", "two"}}, {"showFilename", {"zzz.nes", "one.nes", "two.nes"}}};
+        for (const auto& mode : modes) {
+            QTest::mouseClick(h.radio(mode.radio), Qt::LeftButton);
+            QCOMPARE(h.rows(), mode.rows);
+            QCOMPARE(h.selectedRows(), (std::vector<int>{1, 2}));
+        }
 
         // A long path gives the list a horizontal scroll range.
         QTest::mouseClick(h.radio("showFullPathname"), Qt::LeftButton);
-        const std::string longPath = h.rom(std::string(120, 'x') + "/" + std::string(120, 'y') + ".nes");
-        h.add({qs(longPath)});
+        h.add({qs(h.rom(std::string(120, 'x') + "/" + std::string(120, 'y') + ".nes"))});
         QVERIFY(h.list()->horizontalScrollBar()->maximum() > 0);
     }
 
@@ -222,76 +201,79 @@ private slots:
 
         // Enter does not commit; leaving the field does.
         h.clickRow(1);
-        h.field("romTitleField")->setFocus();
-        h.field("romTitleField")->selectAll();
-        QTest::keyClicks(h.field("romTitleField"), QStringLiteral("Castle Quest"));
+        typeInto(h.field("romTitleField"), QStringLiteral("Castle Quest"));
         QTest::keyClick(h.field("romTitleField"), Qt::Key_Return);
-        QCOMPARE(romListAt(h.dialog->romList(), 1)->title, std::optional<std::string>("01"));
+        QCOMPARE(h.entry(1)->title, std::optional<std::string>("01"));
         h.list()->setFocus();
-        QCOMPARE(romListAt(h.dialog->romList(), 1)->title, std::optional<std::string>("Castle Quest"));
+        QCOMPARE(h.entry(1)->title, std::optional<std::string>("Castle Quest"));
         QCOMPARE(h.setting("TITLE", "01.nes"), std::optional<std::string>("Castle Quest"));
         QCOMPARE(h.rows()[1], QStringLiteral("Castle Quest"));
-        QVERIFY(h.prompts.texts().isEmpty());
+        QCOMPARE(h.messages(), QStringList());
 
         // Kana stay, a kanji is dropped, and so is a character CP932 lacks.
         h.clickRow(0);
         h.clickRow(2, Qt::ControlModifier);
         h.commitTitle(QStringLiteral("カ漢な😀x"));
-        QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("Invalid Title \nFixed")});
+        QCOMPARE(h.messages(), QStringList{QStringLiteral("Invalid Title \nFixed")});
         QCOMPARE(h.field("romTitleField")->text(), QStringLiteral("カなx"));
         const std::string cp932 = "\x83\x4a\x82\xc8x";
-        QCOMPARE(romListAt(h.dialog->romList(), 0)->title, std::optional<std::string>(cp932));
-        QCOMPARE(romListAt(h.dialog->romList(), 2)->title, std::optional<std::string>(cp932));
+        QCOMPARE(h.entry(0)->title, std::optional<std::string>(cp932));
+        QCOMPARE(h.entry(2)->title, std::optional<std::string>(cp932));
         QCOMPARE(h.setting("TITLE", "02.nes"), std::optional<std::string>("カなx"));
 
+        // A character CP932 lacks is reported even when the filter keeps the rest.
+        h.clickRow(2);
+        h.commitTitle(QStringLiteral("な😀"));
+        QCOMPARE(h.messages(), QStringList{QStringLiteral("Invalid Title \nFixed")});
+        QCOMPARE(h.entry(2)->title, std::optional<std::string>("\x82\xc8"));
+
         // An empty title with two rows selected changes no entry.
-        h.prompts.clear();
+        h.clickRow(0);
+        h.clickRow(2, Qt::ControlModifier);
         h.commitTitle(QString());
-        QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("Invalid Title \nCanceled")});
+        QCOMPARE(h.messages(), QStringList{QStringLiteral("Invalid Title \nCanceled")});
         QCOMPARE(h.field("romTitleField")->text(), QString());
-        QCOMPARE(romListAt(h.dialog->romList(), 0)->title, std::optional<std::string>(cp932));
+        QCOMPARE(h.entry(0)->title, std::optional<std::string>(cp932));
 
         // With one row the stored title comes back into the field.
         h.clickRow(1);
-        h.prompts.clear();
         h.commitTitle(QString());
+        QCOMPARE(h.messages(), QStringList{QStringLiteral("Invalid Title \nCanceled")});
         QCOMPARE(h.field("romTitleField")->text(), QStringLiteral("Castle Quest"));
 
         // Without a selection only the field changes.
         h.list()->clearSelection();
-        h.prompts.clear();
         h.commitTitle(QStringLiteral("Orphan"));
         QCOMPARE(h.field("romTitleField")->text(), QStringLiteral("Orphan"));
-        QVERIFY(h.prompts.texts().isEmpty());
+        QCOMPARE(h.messages(), QStringList());
         QCOMPARE(h.setting("TITLE", "00.nes"), std::optional<std::string>("カなx"));
 
         // The committed title returns when the file is added again.
         h.clickRow(1);
-        QTest::mouseClick(h.button("deleteButton"), Qt::LeftButton);
+        h.click("deleteButton");
         h.add({p[1]});
-        QCOMPARE(romListAt(h.dialog->romList(), 2)->title, std::optional<std::string>("Castle Quest"));
+        QCOMPARE(h.entry(2)->title, std::optional<std::string>("Castle Quest"));
     }
 
     void rememberedPocketValues()
     {
+        // Flags, follow value, slot (at most 8) and title; the entry's title
+        // where the value has none.
+        const struct {
+            const char* rom;
+            const char* value;
+            const char* held;
+        } cases[] = {{"Full.nes", "3|5|12|Demo", "3|5|8|Demo"}, {"Two.nes", "3|5", "3|5|0|Two"},
+                     {"Bare.nes", "7", "0|0|0|Bare"}};
         WindowHarness h;
-        const std::string full = h.rom("Full.nes");
-        const std::string two = h.rom("Two.nes");
-        const std::string bare = h.rom("Bare.nes");
-        h.setSetting("PocketNES", "Full.nes", "3|5|12|Demo");
-        h.setSetting("PocketNES", "Two.nes", "3|5");
-        h.setSetting("PocketNES", "Bare.nes", "7");
+        QStringList paths;
+        for (const auto& c : cases) {
+            paths << qs(h.rom(c.rom));
+            h.setSetting("PocketNES", c.rom, c.value);
+        }
         QVERIFY(h.open());
-        h.add({qs(full), qs(two), qs(bare)});
-        const RomEntry* e = romListAt(h.dialog->romList(), 0);
-        QCOMPARE((std::vector<int>{e->pocketFlags, e->pocketFollow, e->pocketSlot}), (std::vector<int>{3, 5, 8}));
-        QCOMPARE(e->pocketTitle, std::optional<std::string>("Demo"));
-        e = romListAt(h.dialog->romList(), 1);
-        QCOMPARE((std::vector<int>{e->pocketFlags, e->pocketFollow, e->pocketSlot}), (std::vector<int>{3, 5, 0}));
-        QCOMPARE(e->pocketTitle, std::optional<std::string>("Two"));
-        e = romListAt(h.dialog->romList(), 2);
-        QCOMPARE((std::vector<int>{e->pocketFlags, e->pocketFollow, e->pocketSlot}), (std::vector<int>{0, 0, 0}));
-        QCOMPARE(e->pocketTitle, std::optional<std::string>("Bare"));
+        h.add(paths);
+        for (int i = 0; i < 3; ++i) QVERIFY2(pocketOf(h.entry(i)) == cases[i].held, cases[i].value);
     }
 
     void gbaFileAndVariant()
@@ -299,7 +281,7 @@ private slots:
         WindowHarness h;
         QVERIFY(h.open());
         h.prompts.saveFileAnswers << std::nullopt;
-        QTest::mouseClick(h.button("browseButton"), Qt::LeftButton);
+        h.click("browseButton");
         FileChooser chooser = h.prompts.callsOf("savefile").back().chooser;
         QCOMPARE(chooser.initialName, QStringLiteral("*.gba"));
         QCOMPARE(chooser.filter, QStringLiteral("GBA files(*.gba)|*.gba|All files(*,*)|*.*||"));
@@ -309,14 +291,14 @@ private slots:
 
         const std::string out = h.dir.file("out/cart.gba");
         h.prompts.saveFileAnswers << qs(out);
-        QTest::mouseClick(h.button("browseButton"), Qt::LeftButton);
+        h.click("browseButton");
         QCOMPARE(h.field("gbaFileField")->text(), qs(out));
         QCOMPARE(h.setting("CONFIG", "LastGBAFile"), std::optional<std::string>(out));
 
         // A typed folder without a file name opens on its GBA files; typing is not stored.
         h.field("gbaFileField")->setText(qs(h.dir.file("out/")));
         h.prompts.saveFileAnswers << std::nullopt;
-        QTest::mouseClick(h.button("browseButton"), Qt::LeftButton);
+        h.click("browseButton");
         QCOMPARE(h.prompts.callsOf("savefile").back().chooser.initialName, qs(h.dir.file("out/*.gba")));
         QCOMPARE(h.setting("CONFIG", "LastGBAFile"), std::optional<std::string>(out));
 
@@ -326,8 +308,7 @@ private slots:
         QTest::keyClick(h.variantSelector(), Qt::Key_Down);
         QCOMPARE(h.variantSelector()->currentText(), QStringLiteral("pocketnes"));
         QCOMPARE(h.setting("CONFIG", "KVLVersion"), std::optional<std::string>("pocketnes"));
-        QCOMPARE(h.label("sizeLabel")->text(),
-                 QStringLiteral("GBA file size : %1 Bytes").arg(SHELL_POCKET_SIZE + 100 + 44));
+        QCOMPARE(h.label("sizeLabel")->text(), sizeText(SHELL_POCKET_SIZE + 100 + 44));
     }
 };
 

@@ -1,36 +1,48 @@
 #include "window_harness.h"
 
 #include "ini_profile.h"
+#include "qt_text.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDropEvent>
 #include <QInputMethodEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QMimeData>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
 #include <QUrl>
 #include <filesystem>
-
-namespace {
-
-template <typename W>
-W* childOf(const QWidget* window, const char* name)
-{
-    W* widget = window->findChild<W*>(QLatin1String(name));
-    if (widget == nullptr) qFatal("no widget %s", name);
-    return widget;
-}
-
-}  // namespace
 
 QString qs(const std::string& text)
 {
     return QString::fromStdString(text);
+}
+
+QString sizeText(long long bytes)
+{
+    return QStringLiteral("GBA file size : %1 Bytes").arg(bytes);
+}
+
+bool showActive(QWidget* window)
+{
+    window->show();
+    window->activateWindow();
+    return QTest::qWaitForWindowActive(window);
+}
+
+void typeInto(QLineEdit* field, const QString& text)
+{
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Delete);
+    QInputMethodEvent typed;
+    typed.setCommitString(text);
+    QCoreApplication::sendEvent(field, &typed);
+}
+
+QString pocketOf(const RomEntry* e)
+{
+    return QStringLiteral("%1|%2|%3|%4")
+        .arg(e->pocketFlags)
+        .arg(e->pocketFollow)
+        .arg(e->pocketSlot)
+        .arg(fromCp932(e->pocketTitle.value_or("")));
 }
 
 WindowHarness::WindowHarness(bool withConfig)
@@ -57,24 +69,27 @@ void WindowHarness::setSetting(const char* section, const std::string& key, cons
     iniWriteString(ini(), section, key, value);
 }
 
+// A ROM file at a path below the program folder; its full path.
+static std::string writeRom(const TempDir& dir, const std::string& name, const Bytes& bytes)
+{
+    const std::string path = dir.file(name);
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    writeBytes(path, bytes);
+    return path;
+}
+
 std::string WindowHarness::rom(const std::string& name, std::size_t size, unsigned char byte6,
                                unsigned char byte7)
 {
-    const std::string path = dir.file("roms/" + name);
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    writeBytes(path, makeInesRom(size, byte6, byte7, static_cast<unsigned>(name.size() + size)));
-    return path;
+    return writeRom(dir, "roms/" + name, makeInesRom(size, byte6, byte7, static_cast<unsigned>(name.size() + size)));
 }
 
 QStringList WindowHarness::roms(int count, const std::string& folder)
 {
     QStringList paths;
     for (int i = 0; i < count; ++i) {
-        const std::string name = (i < 10 ? "0" : "") + std::to_string(i) + ".nes";
-        const std::string path = dir.file(folder + name);
-        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-        writeBytes(path, makeInesRom(64 + static_cast<std::size_t>(i) * 4, 0, 0, static_cast<unsigned>(i)));
-        paths << qs(path);
+        const std::string name = folder + (i < 10 ? "0" : "") + std::to_string(i) + ".nes";
+        paths << qs(writeRom(dir, name, makeInesRom(64 + static_cast<std::size_t>(i) * 4, 0, 0, unsigned(i))));
     }
     return paths;
 }
@@ -82,23 +97,13 @@ QStringList WindowHarness::roms(int count, const std::string& folder)
 bool WindowHarness::open(MergeToolDialog::ListFactory makeList)
 {
     dialog = std::make_unique<MergeToolDialog>(prompts, exe(), nullptr, std::move(makeList));
-    dialog->show();
-    dialog->activateWindow();
-    return QTest::qWaitForWindowActive(dialog.get());
+    return showActive(dialog.get());
 }
-
-QPushButton* WindowHarness::button(const char* name) const { return childOf<QPushButton>(dialog.get(), name); }
-QListWidget* WindowHarness::list() const { return childOf<QListWidget>(dialog.get(), "romList"); }
-QLineEdit* WindowHarness::field(const char* name) const { return childOf<QLineEdit>(dialog.get(), name); }
-QLabel* WindowHarness::label(const char* name) const { return childOf<QLabel>(dialog.get(), name); }
-QRadioButton* WindowHarness::radio(const char* name) const { return childOf<QRadioButton>(dialog.get(), name); }
-QCheckBox* WindowHarness::fixHeaderBox() const { return childOf<QCheckBox>(dialog.get(), "fixHeaderBox"); }
-QComboBox* WindowHarness::variantSelector() const { return childOf<QComboBox>(dialog.get(), "variantSelector"); }
 
 void WindowHarness::add(const QStringList& paths)
 {
     prompts.openFilesAnswers << paths;
-    QTest::mouseClick(button("addButton"), Qt::LeftButton);
+    click("addButton");
 }
 
 void WindowHarness::drop(const QStringList& paths)
@@ -112,6 +117,18 @@ void WindowHarness::drop(const QStringList& paths)
     QCoreApplication::sendEvent(dialog.get(), &enter);
     QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(dialog.get(), &drop);
+}
+
+QStringList WindowHarness::messages()
+{
+    const QStringList texts = prompts.texts();
+    prompts.clear();
+    return texts;
+}
+
+QStringList WindowHarness::panels() const
+{
+    return {field("romTitleField")->text(), label("infoPanel")->text(), label("countLabel")->text()};
 }
 
 QStringList WindowHarness::rows() const
@@ -146,13 +163,7 @@ void WindowHarness::clickRow(int row, Qt::KeyboardModifiers modifiers)
 
 void WindowHarness::commitTitle(const QString& text)
 {
-    QLineEdit* title = field("romTitleField");
-    title->setFocus();
-    title->clear();
-    // Text arrives as an input method commits it, so any character can be typed.
-    QInputMethodEvent typed;
-    typed.setCommitString(text);
-    QCoreApplication::sendEvent(title, &typed);
+    typeInto(field("romTitleField"), text);
     list()->setFocus();
 }
 

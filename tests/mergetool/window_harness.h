@@ -7,26 +7,35 @@
 #include "merge_tool_dialog.h"
 #include "test_files.h"
 
-#include <QString>
-#include <QStringList>
+// The widgets the tests work, so a test file needs no includes of its own for them.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
-class QRadioButton;
-class QWidget;
-
-// Sizes of the stand-in shells written by writeStandardConfig.
+// Sizes of the stand-in shells the harness writes.
 constexpr int SHELL_V01_SIZE = 1000;      // "kvl-v01": shell only
 constexpr int SHELL_V02_SIZE = 2148;      // "KVL-V02b": 2000-byte shell, extra file of 101 bytes
 constexpr int SHELL_POCKET_SIZE = 3000;   // "pocketnes", type PNES
+
+QString qs(const std::string& text);
+// The size label's text for a total of bytes.
+QString sizeText(long long bytes);
+// Shows a window, active so that the focus moves for real.
+bool showActive(QWidget* window);
+// Replaces a field's text as an input method commits it, so any character
+// can be typed; the focus stays in the field.
+void typeInto(QLineEdit* field, const QString& text);
+// An entry's PocketNES values as "flags|follow|slot|title", the title decoded from CP932.
+QString pocketOf(const RomEntry* entry);
 
 struct WindowHarness {
     TempDir dir;
@@ -50,20 +59,33 @@ struct WindowHarness {
     // Opens the window, shown and active so that the focus moves for real.
     bool open(MergeToolDialog::ListFactory makeList = romListCreate);
 
-    // Widgets by object name.
-    QPushButton* button(const char* name) const;
-    QListWidget* list() const;
-    QLineEdit* field(const char* name) const;
-    QLabel* label(const char* name) const;
-    QRadioButton* radio(const char* name) const;
-    QCheckBox* fixHeaderBox() const;
-    QComboBox* variantSelector() const;
+    // Widgets by object name; a missing one ends the test program.
+    template <typename W>
+    W* child(const char* name) const
+    {
+        W* widget = dialog->findChild<W*>(QLatin1String(name));
+        if (widget == nullptr) qFatal("no widget %s", name);
+        return widget;
+    }
+    QPushButton* button(const char* name) const { return child<QPushButton>(name); }
+    QListWidget* list() const { return child<QListWidget>("romList"); }
+    QLineEdit* field(const char* name) const { return child<QLineEdit>(name); }
+    QLabel* label(const char* name) const { return child<QLabel>(name); }
+    QRadioButton* radio(const char* name) const { return child<QRadioButton>(name); }
+    QCheckBox* fixHeaderBox() const { return child<QCheckBox>("fixHeaderBox"); }
+    QComboBox* variantSelector() const { return child<QComboBox>("variantSelector"); }
+    void click(const char* buttonName) { QTest::mouseClick(button(buttonName), Qt::LeftButton); }
+    const RomEntry* entry(int index) const { return romListAt(dialog->romList(), index); }
 
     // "Add" with the chooser answering paths.
     void add(const QStringList& paths);
     // Files dropped on the window.
     void drop(const QStringList& paths);
 
+    // Texts of the messages and questions since the last call.
+    QStringList messages();
+    // What the panels show: the ROM title field, the info panel and the count label.
+    QStringList panels() const;
     QStringList rows() const;
     std::vector<int> selectedRows() const;
     int firstVisibleRow() const;
@@ -74,5 +96,3 @@ struct WindowHarness {
 
     std::vector<std::string> entryPaths() const;
 };
-
-QString qs(const std::string& text);
