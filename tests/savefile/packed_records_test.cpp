@@ -185,11 +185,14 @@ TEST(ExtractPackedSave, ReportsMissingAndDamagedRecordsWithoutAFile)
     EXPECT_EQ(extractPackedSave(out, *image, 2), 4);
     EXPECT_FALSE(fileExists(out));
 
-    // A length at offset 4 that stops short of the data is damage too.
-    auto cut = blankPacked();
-    putEnd(*cut, putCompressedRecord(*cut, 4, save, "cut"));
-    putLe32(cut->data() + 4 + 4, getLe32(cut->data() + 4 + 4) - 10);
-    EXPECT_EQ(extractPackedSave(out, *cut, 0), 4);
+    // A record size, or a length at offset 4, that stops short of the data
+    // is damage too.
+    for (std::size_t field : {4u, 4u + 4u}) {
+        auto cut = blankPacked();
+        putEnd(*cut, putCompressedRecord(*cut, 4, save, "cut"));
+        putLe16(cut->data() + field, static_cast<std::uint16_t>(getLe16(cut->data() + field) - 12));
+        EXPECT_EQ(extractPackedSave(out, *cut, 0), 4) << "field at " << field;
+    }
 
     // An existing file survives a failed extraction untouched.
     writeBytes(out, Bytes{1, 2, 3});
