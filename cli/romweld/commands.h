@@ -3,12 +3,10 @@
 #pragma once
 
 #include "cli_args.h"
+#include "exit_status.h"
 
 #include <string>
 
-constexpr int EXIT_DONE = 0;
-constexpr int EXIT_FAILED = 1;
-constexpr int EXIT_USAGE = 2;
 
 int runVariants(const CliRequest& request);
 int runBuild(const CliRequest& request);

@@ -4,10 +4,8 @@
 #pragma once
 
 #include "cli_args.h"
+#include "exit_status.h"
 
-constexpr int EXIT_DONE = 0;
-constexpr int EXIT_FAILED = 1;
-constexpr int EXIT_USAGE = 2;
 
 int runList(const CliArgs& args);
 int runNew(const CliArgs& args);
