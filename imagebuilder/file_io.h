@@ -27,7 +27,6 @@ public:
     // Reads one line of text into line, without its LF or CR LF; false at the end.
     bool readLine(std::string& line, bool* hadLineEnd = nullptr);
     bool readFailed() const;
-    std::FILE* handle() const { return file_.get(); }
 
 private:
     FilePtr file_;

@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr const char* CONFIG_FILE = "romweld.cfg";
-
 // Korvalinde file record: magic, 32-byte name, 4-byte ext, size; then the
 // data, padded to a multiple of 4.
 constexpr std::size_t KVL_HEADER_SIZE = 44;
@@ -208,17 +206,10 @@ int writeImage(const std::string& programDir, const std::string& outputPath, con
                std::string_view variant)
 {
     const std::string section(variant.empty() ? DEFAULT_VARIANT : variant);
-    const std::string configPath = programDir + CONFIG_FILE;
+    const std::string configPath = configPathOf(programDir);
     const IniSnapshot config = IniSnapshot::load(configPath);
-    const std::string shellPath =
-        programDir + config.readString(section, "shell", "kvl.gba", CONFIG_VALUE_MAX);
-
-    std::vector<std::string> extraValues;
-    for (int n = 0;; ++n) {
-        std::string value = config.readString(section, "file" + std::to_string(n), "", CONFIG_VALUE_MAX);
-        if (value.empty()) break;
-        extraValues.push_back(std::move(value));
-    }
+    const std::string shellPath = programDir + shellFileOf(config, section);
+    const std::vector<std::string> extraValues = extraFileValuesOf(config, section);
 
     std::vector<std::string> extraPaths;
     for (const std::string& value : extraValues) {
@@ -249,8 +240,7 @@ int writeImage(const std::string& programDir, const std::string& outputPath, con
     }
     if (image.failed()) return abandonImage(image, outputPath, true);
 
-    const std::string type = config.readString(section, "type", "kvl", CONFIG_VALUE_MAX);
-    const bool pocketNes = compareNoCase(type, "PNES") == 0;
+    const bool pocketNes = isPocketNesSection(config, section);
 
     for (std::size_t n = 0; n < extraValues.size(); ++n) {
         ExtraFile extra;

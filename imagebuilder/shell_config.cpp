@@ -6,11 +6,31 @@
 
 #include <limits>
 
-namespace {
+std::string configPathOf(const std::string& programDir)
+{
+    return programDir + std::string(CONFIG_FILE_NAME);
+}
 
-constexpr const char* CONFIG_FILE = "romweld.cfg";
+std::string shellFileOf(const IniSnapshot& config, std::string_view section)
+{
+    return config.readString(section, "shell", "kvl.gba", CONFIG_VALUE_MAX);
+}
 
-}  // namespace
+bool isPocketNesSection(const IniSnapshot& config, std::string_view section)
+{
+    return compareNoCase(config.readString(section, "type", "kvl", CONFIG_VALUE_MAX), "PNES") == 0;
+}
+
+std::vector<std::string> extraFileValuesOf(const IniSnapshot& config, std::string_view section)
+{
+    std::vector<std::string> values;
+    for (int n = 0;; ++n) {
+        std::string value = config.readString(section, "file" + std::to_string(n), "", CONFIG_VALUE_MAX);
+        if (value.empty()) break;
+        values.push_back(std::move(value));
+    }
+    return values;
+}
 
 bool splitExtraFile(std::string_view value, ExtraFile& extra)
 {
@@ -29,13 +49,9 @@ namespace {
 std::int32_t estimateFromConfig(const IniSnapshot& config, const std::string& programDir,
                                 std::string_view section)
 {
-    const std::string shell = config.readString(section, "shell", "kvl.gba", CONFIG_VALUE_MAX);
-    std::int64_t total = fileSize(programDir + shell);
+    std::int64_t total = fileSize(programDir + shellFileOf(config, section));
     if (total == 0) return 0;
-    for (int n = 0;; ++n) {
-        const std::string value =
-            config.readString(section, "file" + std::to_string(n), "", CONFIG_VALUE_MAX);
-        if (value.empty()) break;
+    for (const std::string& value : extraFileValuesOf(config, section)) {
         ExtraFile extra;
         if (!splitExtraFile(value, extra)) return 0;
         const std::int64_t size = fileSize(programDir + extra.path);
@@ -52,13 +68,13 @@ std::int32_t estimateFromConfig(const IniSnapshot& config, const std::string& pr
 
 std::int32_t estimateShellSize(const std::string& programDir, std::string_view section)
 {
-    return estimateFromConfig(IniSnapshot::load(programDir + CONFIG_FILE), programDir, section);
+    return estimateFromConfig(IniSnapshot::load(configPathOf(programDir)), programDir, section);
 }
 
 std::vector<ShellVariant> loadShellVariants(const std::string& programDir)
 {
     std::vector<ShellVariant> table;
-    const IniSnapshot config = IniSnapshot::load(programDir + CONFIG_FILE);
+    const IniSnapshot config = IniSnapshot::load(configPathOf(programDir));
     const int num = config.readInt("list", "num", 0);
     if (num <= 0 || num > MAX_VARIANT_SLOTS) return table;
     for (int i = 0; i < num; ++i) {
@@ -68,8 +84,7 @@ std::vector<ShellVariant> loadShellVariants(const std::string& programDir)
         ShellVariant variant;
         variant.name = name;
         variant.imageSize = estimateFromConfig(config, programDir, name);
-        const std::string type = config.readString(name, "type", "kvl", CONFIG_VALUE_MAX);
-        variant.isPocketNes = compareNoCase(type, "PNES") == 0 ? 1 : 0;
+        variant.isPocketNes = isPocketNesSection(config, name) ? 1 : 0;
         if (variant.imageSize != 0) table.push_back(std::move(variant));
     }
     return table;

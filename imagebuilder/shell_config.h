@@ -2,10 +2,15 @@
 // with, which record layout it uses and which extra files follow the shell.
 #pragma once
 
+#include "ini_profile.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+// The configuration file in the program folder.
+constexpr std::string_view CONFIG_FILE_NAME = "romweld.cfg";
 
 // The section used when no variant is named.
 constexpr std::string_view DEFAULT_VARIANT = "kvl-v02";
@@ -38,6 +43,17 @@ std::int32_t estimateShellSize(const std::string& programDir,
 // first whose name begins with wanted, ASCII case ignored, else 0.
 // -1 for an empty table.
 int chooseVariantIndex(const std::vector<ShellVariant>& table, std::string_view wanted);
+
+// programDir + "romweld.cfg".
+std::string configPathOf(const std::string& programDir);
+
+// What a variant's section says, read the same way wherever it is needed:
+// the shell's file name ("shell", default "kvl.gba"), whether the record
+// layout is PocketNES ("type" equal to PNES, case ignored), and the
+// extra-file values file0, file1, ... up to the first missing or empty one.
+std::string shellFileOf(const IniSnapshot& config, std::string_view section);
+bool isPocketNesSection(const IniSnapshot& config, std::string_view section);
+std::vector<std::string> extraFileValuesOf(const IniSnapshot& config, std::string_view section);
 
 // An extra-file value "path,name,ext" split at its first two commas; the ext
 // keeps any further commas. False when the value has fewer than two commas.

@@ -105,6 +105,7 @@ private:
     void onDelete();
     void onUp();
     void onDown();
+    void moveSelectedRows(int direction);
     void onSort();
     void onDisplayModeChanged(int mode);
     void onSelectionChanged();

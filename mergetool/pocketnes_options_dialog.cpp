@@ -300,31 +300,27 @@ void PocketNesOptionsDialog::onSelectionChanged(const QItemSelection& selected, 
 void PocketNesOptionsDialog::onFollowSpriteClicked(bool on)
 {
     takeFields();
-    if (on) {
-        if (switches_.followMemory) {
-            switches_.followMemory = false;
-            followMemoryField_->setEnabled(false);
-        }
-        followSpriteField_->setEnabled(true);
-    } else {
-        followSpriteField_->setEnabled(false);
-    }
+    followSwitchClicked(on, switches_.followMemory, followSpriteField_, followMemoryField_);
     showFields();
 }
 
 void PocketNesOptionsDialog::onFollowMemoryClicked(bool on)
 {
     takeFields();
-    if (on) {
-        if (switches_.followSprite) {
-            switches_.followSprite = false;
-            followSpriteField_->setEnabled(false);
-        }
-        followMemoryField_->setEnabled(true);
-    } else {
-        followMemoryField_->setEnabled(false);
-    }
+    followSwitchClicked(on, switches_.followSprite, followMemoryField_, followSpriteField_);
     showFields();
+}
+
+// The two follow switches exclude each other: the one turned on turns the
+// other off, and only the field of the switch that is on can be edited.
+void PocketNesOptionsDialog::followSwitchClicked(bool on, bool& otherSwitch, QLineEdit* ownField,
+                                                 QLineEdit* otherField)
+{
+    if (on && otherSwitch) {
+        otherSwitch = false;
+        otherField->setEnabled(false);
+    }
+    ownField->setEnabled(on);
 }
 
 void PocketNesOptionsDialog::onSaveSlotCheck()

@@ -49,6 +49,7 @@ private:
     void onSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
     void onFollowSpriteClicked(bool on);
     void onFollowMemoryClicked(bool on);
+    void followSwitchClicked(bool on, bool& otherSwitch, QLineEdit* ownField, QLineEdit* otherField);
     void onSaveSlotCheck();
     void onTitleCheck();
     void onWrite();

@@ -92,27 +92,17 @@ void MergeToolDialog::onDelete()
 
 void MergeToolDialog::onUp()
 {
-    if (!list_) return;
-    takeFields();
-    const std::vector<int> rows = selectedRows();
-    if (rows.empty()) return;
-    const int top = firstVisibleRow();
-    markSelectedEntries(rows);
-    // A block that touches the head moves as a whole or not at all.
-    if (romListAt(list_.get(), rows.front()) == list_->head) {
-        clearAllMarks();
-        showFields();
-        return;
-    }
-    for (const int row : rows) romListMove(list_.get(), row, 1);
-    refreshRomList();
-    // Keep the moved entries in view: one row further up when the block
-    // started at or above the old top row.
-    if (firstVisibleRow() < top) scrollToFirstVisible(top >= rows.front() ? top - 1 : top);
-    showFields();
+    moveSelectedRows(1);
 }
 
 void MergeToolDialog::onDown()
+{
+    moveSelectedRows(-1);
+}
+
+// Moves the selected block one place towards the head (direction 1) or the
+// tail (-1); the entries keep their selection through their marks.
+void MergeToolDialog::moveSelectedRows(int direction)
 {
     if (!list_) return;
     takeFields();
@@ -120,14 +110,24 @@ void MergeToolDialog::onDown()
     if (rows.empty()) return;
     const int top = firstVisibleRow();
     markSelectedEntries(rows);
-    if (romListAt(list_.get(), rows.back()) == list_->tail) {
+    const bool up = direction > 0;
+    // A block that touches its end of the list moves as a whole or not at all.
+    const RomEntry* leading = romListAt(list_.get(), up ? rows.front() : rows.back());
+    if (leading == (up ? list_->head : list_->tail)) {
         clearAllMarks();
         showFields();
         return;
     }
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row) romListMove(list_.get(), *row, -1);
+    // Each entry moves into the place its neighbour in that direction left.
+    if (up) {
+        for (const int row : rows) romListMove(list_.get(), row, 1);
+    } else {
+        for (auto row = rows.rbegin(); row != rows.rend(); ++row) romListMove(list_.get(), *row, -1);
+    }
     refreshRomList();
-    if (firstVisibleRow() < top) scrollToFirstVisible(top);
+    // Keep the moved entries in view: going up, one row further up when the
+    // block started at or above the old top row.
+    if (firstVisibleRow() < top) scrollToFirstVisible(up && top >= rows.front() ? top - 1 : top);
     showFields();
 }
 

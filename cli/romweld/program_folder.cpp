@@ -12,13 +12,6 @@
 
 namespace {
 
-constexpr const char* CONFIG_FILE = "romweld.cfg";
-
-std::string configPathOf(const std::string& programDir)
-{
-    return programDir + CONFIG_FILE;
-}
-
 // "missing", "empty" or "" for a file that an image can use.
 std::string fileProblem(const std::string& path)
 {
@@ -91,15 +84,15 @@ std::string explainNoVariants(const std::string& programDir)
 std::string explainUnusableVariant(const std::string& programDir, const std::string& name)
 {
     const IniSnapshot config = IniSnapshot::load(configPathOf(programDir));
-    const std::string shell = config.readString(name, "shell", "kvl.gba", CONFIG_VALUE_MAX);
+    const std::string shell = shellFileOf(config, name);
     std::string problem = fileProblem(programDir + shell);
     if (!problem.empty()) return "shell " + shell + ": " + problem;
-    for (int n = 0;; ++n) {
-        const std::string key = "file" + std::to_string(n);
-        const std::string value = config.readString(name, key, "", CONFIG_VALUE_MAX);
-        if (value.empty()) break;
+    const std::vector<std::string> values = extraFileValuesOf(config, name);
+    for (std::size_t n = 0; n < values.size(); ++n) {
         ExtraFile extra;
-        if (!splitExtraFile(value, extra)) return key + "=" + value + " lacks its path,name,ext commas";
+        if (!splitExtraFile(values[n], extra)) {
+            return "file" + std::to_string(n) + "=" + values[n] + " lacks its path,name,ext commas";
+        }
         problem = fileProblem(programDir + extra.path);
         if (!problem.empty()) return "extra file " + extra.path + ": " + problem;
     }
