@@ -40,6 +40,18 @@ QString compressionFailedText(const QString& savPath)
         .arg(QFileInfo(savPath).fileName());
 }
 
+QString deleteReachesLiveAreaText()
+{
+    return QStringLiteral("The records after this one would still reach into the live area,\n"
+                          "the battery memory of the game that ran last. Nothing was deleted.");
+}
+
+QString deleteConfigRecordText()
+{
+    return QStringLiteral("This is the configuration record. PocketNES needs it to keep the save\n"
+                          "of the game it runs. Nothing was deleted.");
+}
+
 QString noRoomText(const QString& savPath)
 {
     return QStringLiteral("There is not enough room left in the save file for\n%1\nNothing was stored.")

@@ -20,3 +20,7 @@ QString extractDamagedText();
 QString compressionFailedText(const QString& savPath);
 // A ".sav" file was not stored: the packed image has no room for it.
 QString noRoomText(const QString& savPath);
+// "Delete" refused: the chain would still reach into the live area.
+QString deleteReachesLiveAreaText();
+// "Delete" refused: the record is PocketNES's configuration record.
+QString deleteConfigRecordText();

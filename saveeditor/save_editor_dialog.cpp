@@ -176,7 +176,8 @@ bool SaveEditorDialog::start()
         } else if (code == 3) {
             if (!prompts_.askYesNo(text(ASK_TRY_ANOTHER))) break;
         } else {
-            if (prompts_.askYesNo(text(ASK_REPLACE_INVALID))) break;
+            // Enter must not overwrite a file the editor did not understand.
+            if (prompts_.askYesNo(text(ASK_REPLACE_INVALID), YesNoDefault::No)) break;
         }
     }
 

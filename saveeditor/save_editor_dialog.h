@@ -1,6 +1,6 @@
-// The window of sramedit: opens one 64 KiB cartridge save (slot image or
-// packed image), lets the user fill, add, extract, delete and retitle saves
-// in memory, and writes the whole image back with "Write!".
+// The window of sramedit: opens one cartridge save (slot image, or packed
+// image of 64 or 32 KiB), lets the user fill, add, extract, delete and retitle
+// saves in memory, and writes the whole image back with "Write!".
 #pragma once
 
 #include "packed_image.h"

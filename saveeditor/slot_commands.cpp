@@ -168,7 +168,9 @@ void SaveEditorDialog::onDelete()
     }
     if (!prompts_.askOkCancel(text(ASK_DELETE))) return;
     if (packedMode_) {
-        deletePackedRecord(packed_, line);
+        const int code = deletePackedRecord(packed_, line);
+        if (code == 5) prompts_.showMessage(deleteReachesLiveAreaText());
+        if (code == 6) prompts_.showMessage(deleteConfigRecordText());
     } else {
         deleteSlot(image_, line);
     }

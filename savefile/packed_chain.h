@@ -1,19 +1,29 @@
-// Walking the record chain of a packed save image. Every walk stays inside
-// the 65536 bytes: a record that is smaller than its header, that runs past
-// the end, that has an unknown type, or a chain that ends without its zero
-// size, stops the walk and marks the chain as damaged.
+// Walking and splicing the record chain of a packed save image. Every walk
+// stays inside the memory: a record that is smaller than its header, that
+// runs past the end, that has an unknown type, or a chain that ends without
+// its zero size, stops the walk and marks the chain as damaged.
 #pragma once
 
 #include "packed_image.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 constexpr std::size_t PACKED_CHAIN_START = 4;
 // What store and delete write after the last record: a 32-bit 0, then
-// 0xFFFFFFFF.
+// 0xFFFFFFFF. PocketNES keeps these 8 bytes below the live area too.
 constexpr std::size_t PACKED_CHAIN_END_SIZE = 8;
+
+// Fields of a record header.
+constexpr std::size_t RECORD_LENGTH_FIELD = 4;
+constexpr std::size_t RECORD_WORD_8 = 8;
+constexpr std::size_t RECORD_CHECKSUM = 12;
+constexpr std::size_t RECORD_TITLE = 16;
+// The configuration record keeps the live area's owner where the others
+// keep their word 8.
+constexpr std::size_t CONFIG_OWNER = 8;
 
 struct ChainRecord {
     std::size_t offset = 0;
@@ -37,3 +47,17 @@ void putChainEnd(PackedSaveImage& image, std::size_t offset);
 
 // The record at index, or null when index is negative or past the records.
 const ChainRecord* chainRecordAt(const PackedChain& chain, int index);
+
+// A whole chain whose records and zero size all lie below the live area.
+bool chainBelowLiveArea(const PackedSaveImage& image, const PackedChain& chain);
+
+// Puts record (header, data and padding) at index: in place of the record
+// there when replace is set, else before it; at the end of the chain when
+// index is past the records. The records behind it move, the end of the chain
+// follows them. False, with the image unchanged, when the chain is damaged,
+// already reaches into the live area, or would with its 8 end bytes.
+bool spliceRecord(PackedSaveImage& image, const PackedChain& chain, int index, bool replace,
+                  const std::vector<unsigned char>& record);
+
+// Index of the first configuration record.
+std::optional<std::size_t> configRecordIndex(const PackedChain& chain);

@@ -3,12 +3,15 @@
 #include "byte_order.h"
 #include "file_io.h"
 #include "packed_chain.h"
+#include "packed_codec.h"
+#include "packed_live.h"
 #include "rom_file.h"
 #include "save_title.h"
 
-namespace {
+#include <algorithm>
+#include <memory>
 
-constexpr std::size_t TITLE_OFFSET = 16;
+namespace {
 
 int failBlank(PackedSaveImage& image, int code)
 {
@@ -16,20 +19,47 @@ int failBlank(PackedSaveImage& image, int code)
     return code;
 }
 
+bool isPackedMagic(std::uint32_t word)
+{
+    return word == PACKED_IMAGE_MAGIC || word == PACKED_IMAGE_MAGIC_2;
+}
+
+// A 32 KiB save chip shows its contents again at 0x8000, so a 64 KiB copy
+// of it repeats its first half.
+bool halvesMatch(const PackedSaveImage& image)
+{
+    const std::size_t half = PACKED_SMALL_IMAGE_SIZE;
+    return std::equal(image.bytes.begin(), image.bytes.begin() + half, image.bytes.begin() + half);
+}
+
 }  // namespace
 
 std::vector<PackedRecordInfo> packedRecords(const PackedSaveImage& image)
 {
+    const PackedChain chain = walkPackedChain(image);
+    const LiveArea live = liveAreaOf(image, chain);
     std::vector<PackedRecordInfo> list;
-    for (const ChainRecord& r : walkPackedChain(image).records) {
+    for (std::size_t i = 0; i < chain.records.size(); ++i) {
+        const ChainRecord& r = chain.records[i];
         const unsigned char* header = image.data() + r.offset;
         PackedRecordInfo info;
         info.offset = r.offset;
         info.size = static_cast<std::uint16_t>(r.size);
         info.type = r.type;
-        info.compressedLength = getLe32(header + 4);
-        info.romChecksum = getLe32(header + 12);
-        info.title = titleFieldText(header + TITLE_OFFSET, PACKED_TITLE_SIZE);
+        info.lengthField = getLe32(header + RECORD_LENGTH_FIELD);
+        info.romChecksum = getLe32(header + RECORD_CHECKSUM);
+        info.title = titleFieldText(header + RECORD_TITLE, PACKED_TITLE_SIZE);
+        info.live = live.ownerRecord == i;
+        list.push_back(std::move(info));
+    }
+    if (live.owner != 0 && !live.ownerRecord) {
+        PackedRecordInfo info;
+        info.offset = image.liveAreaStart();
+        info.type = RECORD_SV;
+        info.romChecksum = live.owner;
+        info.title = liveSaveTitle(live.owner);
+        info.live = true;
+        info.liveOnly = true;
         list.push_back(std::move(info));
     }
     return list;
@@ -37,29 +67,57 @@ std::vector<PackedRecordInfo> packedRecords(const PackedSaveImage& image)
 
 void blankPackedImage(PackedSaveImage& image)
 {
-    image.fill(0);
+    image.bytes.fill(0);
+    image.memorySize = PACKED_IMAGE_SIZE;
+    image.mirrored = false;
+    image.magic = PACKED_IMAGE_MAGIC;
     putLe32(image.data(), PACKED_IMAGE_MAGIC);
+}
+
+int newPackedImage(PackedSaveImage& image, std::size_t memorySize)
+{
+    blankPackedImage(image);
+    if (memorySize != PACKED_IMAGE_SIZE && memorySize != PACKED_SMALL_IMAGE_SIZE) return 1;
+    image.memorySize = memorySize;
+    // Without a configuration record PocketNES restores a stored save but
+    // never takes the game as the live area's owner, so what is played in
+    // that first session would never be packed.
+    const std::vector<unsigned char> config = newConfigRecord();
+    std::copy(config.begin(), config.end(), image.data() + PACKED_CHAIN_START);
+    putChainEnd(image, PACKED_CHAIN_START + config.size());
+    return 0;
 }
 
 int readPackedImage(const std::string& path, PackedSaveImage& image)
 {
     const std::int32_t size = fileSize(path);
     if (size == 0) return failBlank(image, 1);
-    if (static_cast<std::size_t>(size) != PACKED_IMAGE_SIZE) return failBlank(image, 2);
+    const auto bytes = static_cast<std::size_t>(size);
+    if (bytes != PACKED_IMAGE_SIZE && bytes != PACKED_SMALL_IMAGE_SIZE) return failBlank(image, 2);
+    blankPackedImage(image);
     InFile in(path);
     if (!in.isOpen()) return failBlank(image, 3);
-    if (in.read(image.data(), PACKED_IMAGE_SIZE) != PACKED_IMAGE_SIZE) return failBlank(image, 3);
-    if (getLe32(image.data()) != PACKED_IMAGE_MAGIC) return failBlank(image, 2);
+    if (in.read(image.data(), bytes) != bytes) return failBlank(image, 3);
+    image.memorySize = bytes;
+    if (bytes == PACKED_IMAGE_SIZE && halvesMatch(image)) {
+        image.memorySize = PACKED_SMALL_IMAGE_SIZE;
+        image.mirrored = true;
+        std::fill(image.bytes.begin() + PACKED_SMALL_IMAGE_SIZE, image.bytes.end(), 0);
+    }
+    image.magic = getLe32(image.data());
+    if (!isPackedMagic(image.magic)) return failBlank(image, 2);
     if (!walkPackedChain(image).valid) return failBlank(image, 2);
+    packLiveArea(image);
     return 0;
 }
 
 int writePackedImage(const std::string& path, PackedSaveImage& image)
 {
-    putLe32(image.data(), PACKED_IMAGE_MAGIC);
+    putLe32(image.data(), isPackedMagic(image.magic) ? image.magic : PACKED_IMAGE_MAGIC);
     AtomicFile out;
     if (!out.open(path)) return 1;
     out.write(image.data(), image.size());
+    if (image.mirrored) out.write(image.data(), image.size());
     return out.commit() ? 0 : 1;
 }
 
@@ -67,8 +125,10 @@ int setPackedTitle(PackedSaveImage& image, int index, std::string_view title)
 {
     const PackedChain chain = walkPackedChain(image);
     const ChainRecord* record = chainRecordAt(chain, index);
-    if (record == nullptr) return 1;
-    storeTitleField(image.data() + record->offset + TITLE_OFFSET, PACKED_TITLE_SIZE,
+    if (record == nullptr || record->type != RECORD_SV) return 1;
+    // The live area is the running game's memory, not a place for titles.
+    if (record->offset + PACKED_RECORD_HEADER_SIZE > image.liveAreaStart()) return 1;
+    storeTitleField(image.data() + record->offset + RECORD_TITLE, PACKED_TITLE_SIZE,
                     fitCp932Title(title, SAVE_TITLE_MAX_BYTES));
     return 0;
 }

@@ -1,5 +1,8 @@
-// The packed save image: 64 KiB holding a chain of LZO1X-compressed records,
-// each tied to a NES ROM by a checksum of the ROM.
+// The packed save image: the whole save memory of a GBA cartridge as the
+// PocketNES emulator keeps it, 64 KiB or 32 KiB holding a chain of
+// LZO1X-compressed records (each tied to a NES ROM by a checksum of the ROM)
+// and, at its top, the 8 KiB live area: the battery memory of the game that
+// ran last.
 #pragma once
 
 #include <array>
@@ -9,75 +12,146 @@
 #include <string_view>
 #include <vector>
 
+// The larger save memory; the image always has room for it.
 constexpr std::size_t PACKED_IMAGE_SIZE = 65536;
+// The smaller save memory some flash carts (and mGBA) have.
+constexpr std::size_t PACKED_SMALL_IMAGE_SIZE = 32768;
+// Both words are taken as the magic; a blank image gets the first.
 constexpr std::uint32_t PACKED_IMAGE_MAGIC = 0x57A731D7;
+constexpr std::uint32_t PACKED_IMAGE_MAGIC_2 = 0x57A731D8;
 constexpr std::size_t PACKED_RECORD_HEADER_SIZE = 48;
 constexpr std::size_t PACKED_TITLE_SIZE = 32;
 constexpr std::size_t PACKED_SAVE_MAX = 8192;
+// The live area: the last 8192 bytes of the memory.
+constexpr std::size_t PACKED_LIVE_AREA_SIZE = 8192;
 // Index that means "after the last record" (the window's Append).
 constexpr int PACKED_APPEND = 65535;
-// A ROM must hold at least this many bytes for its checksum.
+// A ROM must hold at least this many bytes for its checksum; one with a
+// trainer (byte 6 bit 2 of its header) the trainer's 512 bytes more.
 constexpr std::size_t ROM_CHECKSUM_MIN_SIZE = 16384;
+constexpr std::size_t ROM_TRAINER_SIZE = 512;
 
 enum : std::uint16_t {
-    RECORD_ST = 0,
-    RECORD_SV = 1,
-    RECORD_PLAIN = 2,
+    RECORD_ST = 0,     // save state
+    RECORD_SV = 1,     // battery save
+    RECORD_PLAIN = 2,  // configuration: display settings and the live area's owner
+    RECORD_CHEAT = 3,  // cheat list
 };
 
-using PackedSaveImage = std::array<unsigned char, PACKED_IMAGE_SIZE>;
+struct PackedSaveImage {
+    // The memory from offset 0; bytes past memorySize stay zero.
+    std::array<unsigned char, PACKED_IMAGE_SIZE> bytes{};
+    std::size_t memorySize = PACKED_IMAGE_SIZE;  // 65536 or 32768
+    // The file was 65536 bytes holding a 32 KiB memory twice (a 32 KiB chip
+    // shows itself again at 0x8000), and is written back so.
+    bool mirrored = false;
+    // The magic the file had, written back at offset 0.
+    std::uint32_t magic = PACKED_IMAGE_MAGIC;
 
-// One record of the chain, as the editor lists it.
+    unsigned char* data() { return bytes.data(); }
+    const unsigned char* data() const { return bytes.data(); }
+    std::size_t size() const { return memorySize; }
+    unsigned char* begin() { return bytes.data(); }
+    unsigned char* end() { return bytes.data() + memorySize; }
+    const unsigned char* begin() const { return bytes.data(); }
+    const unsigned char* end() const { return bytes.data() + memorySize; }
+    unsigned char& operator[](std::size_t i) { return bytes[i]; }
+    unsigned char operator[](std::size_t i) const { return bytes[i]; }
+    // The chain must end (with its 8 end bytes) at or below this offset.
+    std::size_t liveAreaStart() const { return memorySize - PACKED_LIVE_AREA_SIZE; }
+};
+
+// One line of the editor's list: a record of the chain, or the live area of
+// a game that has no record yet.
 struct PackedRecordInfo {
-    std::size_t offset = 0;             // of the record header in the image
-    std::uint16_t size = 0;             // record size
+    std::size_t offset = 0;   // of the record header (the live area's start for a live-only line)
+    std::uint16_t size = 0;   // record size; 0 for a live-only line
     std::uint16_t type = 0;
-    std::uint32_t compressedLength = 0;
+    // The word at offset 4: PocketNES stores the save's uncompressed size
+    // there, older files the compressed length. Neither bounds the data.
+    std::uint32_t lengthField = 0;
     std::uint32_t romChecksum = 0;
-    std::string title;                  // CP932, without its NULs
+    std::string title;        // CP932, without its NULs
+    // The live area holds this game's newest save: extracting the line gives
+    // the live data, not the record's.
+    bool live = false;
+    // No record in the chain: the line stands for the live area alone.
+    bool liveOnly = false;
 };
 
-// The records of a valid chain in order (stops safely on a damaged one).
+// The records of a valid chain in order (stops safely on a damaged one),
+// then a live-only line when the live area's owner has no battery save.
 std::vector<PackedRecordInfo> packedRecords(const PackedSaveImage& image);
 
-// All zero and the magic: an empty chain.
+// All zero and the magic, 64 KiB: an empty chain. A failed read leaves this.
 void blankPackedImage(PackedSaveImage& image);
 
-// 0 valid; 1 not found or empty; 2 not a valid packed image (wrong size or
-// magic, a bad record type, a chain that leaves the image, loops or has a
-// record smaller than its header); 3 can't be read. Blank on every code but 0.
+// A new image ready for PocketNES: the magic, a configuration record (owner
+// 0, title "CFG") at offset 4 and the end of the chain. memorySize is 65536
+// or 32768. 0 done; 1 another size (the image is then blank).
+int newPackedImage(PackedSaveImage& image, std::size_t memorySize);
+
+// 0 valid; 1 not found or empty; 2 not a valid packed image (a size other
+// than 65536 or 32768, wrong magic, a bad record type, a chain that leaves
+// the memory, loops or has a record smaller than its header); 3 can't be
+// read. Blank on every code but 0.
+// When the configuration record names an owner and the live area fits into
+// that game's battery save below the live area, the live area is packed into
+// it (or into a new record) and the owner is cleared, as PocketNES does at
+// its next start; otherwise the owner stays and the live area is the game's
+// newest save.
 int readPackedImage(const std::string& path, PackedSaveImage& image);
 
-// Stores the magic and writes the image (replaced only when complete).
+// Stores the image's magic and writes the memory (twice when it came
+// mirrored), replacing the file only when complete.
 // 0 written; 1 the file could not be created or written.
 int writePackedImage(const std::string& path, PackedSaveImage& image);
 
-// Sum of the 128 little-endian words at 16 + 128 k; rom holds >= 16384 bytes.
+// Sum of the 128 little-endian words at 16 + 128 k, behind the iNES header
+// and, when byte 6 bit 2 is set, behind the 512-byte trainer too. Words past
+// size count as 0.
 std::uint32_t romChecksum(const unsigned char* rom, std::size_t size);
 
 // romChecksum of a ROM file, reading only the bytes it needs.
-// 0 done; 1 the file is smaller than 16384 bytes (or missing);
-// 2 the file can't be opened or read.
+// 0 done; 1 the file is smaller than 16384 bytes (16912 with a trainer) or
+// missing; 2 the file can't be opened or read.
 int romFileChecksum(const std::string& romPath, std::uint32_t& checksum);
 
 // Compresses the ".sav" file into a RECORD_SV record that replaces the record
 // at index, or goes after the last one when index is at or past the end.
+// The chain keeps a configuration record (one is put first when there is
+// none, the replaced one when the store replaced it). When the store replaces
+// the live area's game's save, or becomes that game's newest one, the owner
+// is cleared so PocketNES won't pack the live area over it.
 // 0 done; 1 not found or empty; 2 larger than 8192 bytes; 3 can't be read;
-// 4 the compression library can't start; 5 no room in the image.
-// Codes 1-5 leave the image unchanged.
+// 4 the compression library can't start; 5 no room below the live area (or
+// the chain already reaches into it). Codes 1-5 leave the image unchanged.
+// A live area that could not be packed for want of room is packed once the
+// store leaves room for it (so too after a delete).
 int storePackedSave(const std::string& savPath, PackedSaveImage& image, int index,
                     std::uint32_t checksum);
 
-// Decompresses the record at index into path (replaced only when complete).
-// 0 written; 1 no record at index; 3 the file could not be created or
+// Writes the battery save at index to path (replaced only when complete):
+// the record's data decompressed, or the live area when the line is live.
+// 0 written; 1 no battery save at index; 3 the file could not be created or
 // written; 4 the record's data are damaged or decompress to more than 8192
 // bytes (no file is created).
 int extractPackedSave(const std::string& path, const PackedSaveImage& image, int index);
 
-// Removes the record at index (nothing at or past the end). Always 0.
+// The size of the save extractPackedSave would write for index.
+// 0 done; 1 no battery save at index; 4 damaged data.
+int packedSaveSize(const PackedSaveImage& image, int index, std::size_t& size);
+
+// Removes the record at index (nothing at or past the end). Deleting the
+// live area's game's newest save clears the owner and the live area, so
+// PocketNES won't bring it back. 0 done or nothing there; 5 the chain would
+// still reach into the live area afterwards; 6 the record is the only
+// configuration record, which PocketNES needs to keep the running game's save.
+// Codes 5 and 6 leave the image unchanged.
 int deletePackedRecord(PackedSaveImage& image, int index);
 
-// Sets the title of the record at index to the CP932 text (at most 31 bytes,
-// cut without splitting a double-byte character, NUL-padded). 0 done; 1 no
-// record at index.
+// Sets the title of the battery save at index to the CP932 text (at most 31
+// bytes, cut without splitting a double-byte character, NUL-padded).
+// 0 done; 1 no battery save record at index (or its header lies in the live
+// area).
 int setPackedTitle(PackedSaveImage& image, int index, std::string_view title);

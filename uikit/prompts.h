@@ -9,6 +9,9 @@
 
 class QDialog;
 
+// The button of a Yes/No question that Enter presses.
+enum class YesNoDefault { Yes, No };
+
 // One file chooser. The filter is given in the classic form
 // "NES files(*.nes)|*.nes|All files(*.*)|*.*||"; the first choice is in force.
 struct FileChooser {
@@ -27,8 +30,9 @@ public:
 
     // A message with the single button "OK".
     virtual void showMessage(const QString& text) = 0;
-    // A question with "Yes" and "No"; true for Yes.
-    virtual bool askYesNo(const QString& text) = 0;
+    // A question with "Yes" and "No"; true for Yes. preset is the default
+    // button: No where Enter must not start something that can't be undone.
+    virtual bool askYesNo(const QString& text, YesNoDefault preset = YesNoDefault::Yes) = 0;
     // A question with "OK" and "Cancel"; true for OK.
     virtual bool askOkCancel(const QString& text) = 0;
 

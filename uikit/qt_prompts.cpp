@@ -46,9 +46,10 @@ void QtPrompts::showMessage(const QString& text)
     box.exec();
 }
 
-bool QtPrompts::askYesNo(const QString& text)
+bool QtPrompts::askYesNo(const QString& text, YesNoDefault preset)
 {
     QMessageBox box(QMessageBox::Question, caption_, text, QMessageBox::Yes | QMessageBox::No, owner_);
+    box.setDefaultButton(preset == YesNoDefault::No ? QMessageBox::No : QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }
 

@@ -16,7 +16,7 @@ public:
     void setOwner(QWidget* owner) { owner_ = owner; }
 
     void showMessage(const QString& text) override;
-    bool askYesNo(const QString& text) override;
+    bool askYesNo(const QString& text, YesNoDefault preset = YesNoDefault::Yes) override;
     bool askOkCancel(const QString& text) override;
     QStringList chooseOpenFiles(const FileChooser& chooser) override;
     std::optional<QString> chooseOpenFile(const FileChooser& chooser) override;

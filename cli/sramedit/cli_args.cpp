@@ -1,5 +1,7 @@
 #include "cli_args.h"
 
+#include "packed_image.h"
+
 #include <cstddef>
 
 namespace {
@@ -42,6 +44,14 @@ bool parseIndex(const std::string& text, int& index)
     return true;
 }
 
+// The save memory of a new packed image, in KiB: 64 or 32.
+bool parseMemorySize(const std::string& text, std::size_t& bytes)
+{
+    if (text != "64" && text != "32") return false;
+    bytes = text == "64" ? PACKED_IMAGE_SIZE : PACKED_SMALL_IMAGE_SIZE;
+    return true;
+}
+
 // Places the operands after SAVE: INDEX, FILE.sav, OUT.sav or TITLE.
 bool placeOperands(const std::vector<std::string>& ops, CliArgs& args, std::string& error)
 {
@@ -80,6 +90,7 @@ bool parseCliArgs(const std::vector<std::string>& words, CliArgs& args, std::str
 
     std::vector<std::string> ops;
     bool optionsEnded = false;
+    bool sizeGiven = false;
     for (std::size_t i = 1; i < words.size(); ++i) {
         const std::string& w = words[i];
         if (optionsEnded || w.size() < 2 || w.compare(0, 2, "--") != 0) {
@@ -94,6 +105,13 @@ bool parseCliArgs(const std::vector<std::string>& words, CliArgs& args, std::str
             args.romPath = words[++i];
         } else if (w == "--packed" && shape->takesPacked) {
             args.packed = true;
+        } else if (w == "--size" && shape->takesPacked) {
+            if (i + 1 >= words.size() || !parseMemorySize(words[i + 1], args.packedSize)) {
+                error = "--size needs 64 or 32 (KiB of save memory)";
+                return false;
+            }
+            sizeGiven = true;
+            ++i;
         } else {
             error = "unknown option for " + words[0] + ": " + w;
             return false;
@@ -101,6 +119,10 @@ bool parseCliArgs(const std::vector<std::string>& words, CliArgs& args, std::str
     }
     if (ops.size() != shape->operands) {
         error = "wrong number of arguments for " + words[0];
+        return false;
+    }
+    if (sizeGiven && !args.packed) {
+        error = "--size is for a packed save: new SAVE --packed --size 64|32";
         return false;
     }
     if (shape->command == CliCommand::Append && args.romPath.empty()) {
@@ -114,7 +136,7 @@ std::string cliUsage()
 {
     return "usage:\n"
            "  sramedit-cli list SAVE\n"
-           "  sramedit-cli new SAVE [--packed]\n"
+           "  sramedit-cli new SAVE [--packed [--size 64|32]]\n"
            "  sramedit-cli load SAVE INDEX FILE.sav [--rom ROM.nes]\n"
            "  sramedit-cli append SAVE FILE.sav --rom ROM.nes\n"
            "  sramedit-cli extract SAVE INDEX OUT.sav\n"

@@ -1,6 +1,7 @@
 // The command line of sramedit-cli.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@ struct CliArgs {
     std::string romPath;   // --rom ROM.nes, empty when not given
     std::string title;     // TITLE for rename, UTF-8
     bool packed = false;   // --packed for new
+    std::size_t packedSize = 65536;  // --size 64|32 for new --packed: save memory in bytes
 };
 
 // Parses the arguments after the program name. False with a one-line reason

@@ -90,7 +90,7 @@ int runNew(const CliArgs& args)
     OpenedSave save;
     save.packed = args.packed;
     if (save.packed) {
-        blankPackedImage(*save.records);
+        newPackedImage(*save.records, args.packedSize);
     } else {
         blankSaveImage(*save.slots);
     }
@@ -149,7 +149,15 @@ int runDelete(const CliArgs& args)
     if (!openSave(args.savePath, save)) return EXIT_FAILED;
     if (save.packed) {
         if (!recordAt(*save.records, args.index)) return reportNoRecord(args.index);
-        deletePackedRecord(*save.records, args.index);
+        const int code = deletePackedRecord(*save.records, args.index);
+        if (code == 5) {
+            return reportFailure("Record " + std::to_string(args.index) +
+                                 " was not deleted: the records after it would still reach into the live area.");
+        }
+        if (code == 6) {
+            return reportFailure("Record " + std::to_string(args.index) +
+                                 " is the configuration record; PocketNES needs it to keep the running game's save.");
+        }
     } else {
         if (args.index >= SLOT_COUNT) return reportNoSlot(args.index);
         if (!slotIsUsed(*save.slots, args.index)) return reportEmptySlot(args.index);
@@ -170,7 +178,10 @@ int runRename(const CliArgs& args)
         if (!record) return reportNoRecord(args.index);
         if (record->type != RECORD_SV) return reportNotBatterySave(args.index);
         if (typed.empty()) return reportFailure("Invalid Title\nCanceled");
-        setPackedTitle(*save.records, args.index, typed);
+        if (setPackedTitle(*save.records, args.index, typed) != 0) {
+            return reportFailure("Record " + std::to_string(args.index) +
+                                 " lies in the live area; its title can't be changed.");
+        }
     } else {
         if (args.index >= SLOT_COUNT) return reportNoSlot(args.index);
         if (!slotIsUsed(*save.slots, args.index)) return reportEmptySlot(args.index);

@@ -20,7 +20,8 @@ const char* typeName(std::uint16_t type)
     switch (type) {
     case RECORD_ST: return "ST";
     case RECORD_SV: return "SV";
-    default: return "PLAIN";
+    case RECORD_PLAIN: return "CFG";
+    default: return "CHEAT";
     }
 }
 
@@ -31,6 +32,29 @@ std::string recordLine(const PackedRecordInfo& r)
     if (r.type == RECORD_SV) line = "SV:";
     line += r.title;
     return cp932ToUtf8(fitCp932Title(line, LIST_LINE_BYTES));
+}
+
+std::string hex32(std::uint32_t value)
+{
+    char text[9];
+    std::snprintf(text, sizeof text, "%08" PRIX32, value);
+    return text;
+}
+
+// What the record holds: its size, the size its save unpacks to, the ROM it
+// belongs to, and whether the live area holds that game's newest save.
+std::string recordDetails(const PackedSaveImage& image, const PackedRecordInfo& r, int index)
+{
+    std::string details = std::string("type ") + typeName(r.type) + ", ";
+    details += r.liveOnly ? "no record yet" : "record " + std::to_string(r.size) + " bytes";
+    if (r.type == RECORD_SV) {
+        std::size_t saveSize = 0;
+        details += packedSaveSize(image, index, saveSize) == 0 ? ", save " + std::to_string(saveSize) + " bytes"
+                                                               : ", save damaged";
+    }
+    if (r.type != RECORD_PLAIN) details += ", ROM checksum " + hex32(r.romChecksum);
+    if (r.live) details += ", live (the newest save is in the live area)";
+    return details;
 }
 
 void listSlots(const SaveImage& image)
@@ -47,13 +71,24 @@ void listSlots(const SaveImage& image)
 void listRecords(const PackedSaveImage& image)
 {
     const auto records = packedRecords(image);
+    std::size_t count = 0;
     std::size_t used = 0;
-    for (const PackedRecordInfo& r : records) used += r.size;
-    std::printf("PackedSaveImage: %zu records, %zu bytes used\n", records.size(), used);
+    std::size_t chainEnd = 4;
+    for (const PackedRecordInfo& r : records) {
+        if (r.liveOnly) continue;
+        ++count;
+        used += r.size;
+        chainEnd = r.offset + r.size;
+    }
+    // The chain and its 8 end bytes must stay below the live area.
+    const std::size_t limit = image.liveAreaStart();
+    const std::size_t freeBytes = chainEnd + 8 < limit ? limit - chainEnd - 8 : 0;
+    std::printf("PackedSaveImage: %zu KiB%s, %zu records, %zu bytes used, %zu bytes free\n", image.size() / 1024,
+                image.mirrored ? " (stored twice)" : "", count, used, freeBytes);
     for (std::size_t i = 0; i < records.size(); ++i) {
-        const PackedRecordInfo& r = records[i];
-        std::printf("%zu\t%s\ttype %s, compressed %" PRIu32 " bytes, ROM checksum %08" PRIX32 "\n", i,
-                    recordLine(r).c_str(), typeName(r.type), r.compressedLength, r.romChecksum);
+        const int index = static_cast<int>(i);
+        std::printf("%zu\t%s\t%s\n", i, recordLine(records[i]).c_str(),
+                    recordDetails(image, records[i], index).c_str());
     }
 }
 

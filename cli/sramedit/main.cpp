@@ -1,4 +1,4 @@
-// sramedit-cli: lists and edits a 64 KiB GBA save file from a terminal.
+// sramedit-cli: lists and edits a GBA cartridge save file from a terminal.
 #include "cli_args.h"
 #include "commands.h"
 

@@ -43,9 +43,9 @@ void FakePrompts::showMessage(const QString& text)
     calls << Call{"message", text, {}};
 }
 
-bool FakePrompts::askYesNo(const QString& text)
+bool FakePrompts::askYesNo(const QString& text, YesNoDefault preset)
 {
-    calls << Call{"yesno", text, {}};
+    calls << Call{"yesno", text, {}, preset};
     return takeOr(yesNoAnswers, false, unanswered, "yesno: " + text);
 }
 

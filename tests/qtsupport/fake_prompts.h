@@ -19,6 +19,7 @@ public:
         QString kind;   // "message", "yesno", "okcancel", "openfiles", "openfile", "savefile", "start", "about", "dialog"
         QString text;   // message text, program path, about text, or dialog caption
         FileChooser chooser;
+        YesNoDefault preset = YesNoDefault::Yes;  // of a "yesno" question
     };
 
     // Answers, taken from the front.
@@ -44,7 +45,7 @@ public:
     void clear();
 
     void showMessage(const QString& text) override;
-    bool askYesNo(const QString& text) override;
+    bool askYesNo(const QString& text, YesNoDefault preset = YesNoDefault::Yes) override;
     bool askOkCancel(const QString& text) override;
     QStringList chooseOpenFiles(const FileChooser& chooser) override;
     std::optional<QString> chooseOpenFile(const FileChooser& chooser) override;

@@ -1,6 +1,7 @@
 // The commands on single saves: Load, Append, Extract, Delete and Retitle,
 // in both image kinds, down to the bytes that "Write!" puts on disk.
 #include "editor_harness.h"
+#include "packed_test_support.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -81,7 +82,8 @@ private slots:
     void packedLoadAndAppendNeedTheRom()
     {
         EditorHarness h;
-        const std::string image = h.put("packed.sav", PackedImageBytes().add(0, "state", 8).add(1, "keep", 8).bytes());
+        const std::string image =
+            h.put("packed.sav", PackedImageBytes().add(2, "CFG", 0).add(0, "state", 8).add(1, "keep", 8).bytes());
         std::filesystem::create_directory(h.dir.file("roms"));
         const std::string sav = h.put("Hero.sav", patternBytes(2000, 3));
         const std::string smallRom = h.put("roms/small.nes", makeInesRom(16383));
@@ -98,27 +100,28 @@ private slots:
         // Cancelling the ROM chooser stores nothing.
         h.prompts.openFileAnswers << q(sav) << std::nullopt;
         h.click("appendButton");
-        QCOMPARE(h.lines(), (QStringList{"ST:state", "SV:keep"}));
+        QCOMPARE(h.lines(), (QStringList{"CFG", "ST:state", "SV:keep"}));
 
         // Load replaces the selected record whatever its type.
-        h.select(0);
+        h.select(1);
         h.prompts.openFileAnswers << q(sav) << q(rom);
         h.click("loadButton");
-        QCOMPARE(h.lines(), (QStringList{"SV:Hero", "SV:keep"}));
+        QCOMPARE(h.lines(), (QStringList{"CFG", "SV:Hero", "SV:keep"}));
         QCOMPARE(h.prompts.callsOf("openfile").last().chooser.initialFolder, q(h.dir.file("roms/")));
 
         h.prompts.openFileAnswers << q(sav) << q(rom);
         h.click("appendButton");
-        QCOMPARE(h.lines(), (QStringList{"SV:Hero", "SV:keep", "SV:Hero"}));
-        QCOMPARE(h.selectedRow(), 0);
+        QCOMPARE(h.lines(), (QStringList{"CFG", "SV:Hero", "SV:keep", "SV:Hero"}));
+        QCOMPARE(h.selectedRow(), 1);
         QCOMPARE(h.prompts.texts().size(), 1);
 
         h.click("writeButton");
         const Bytes written = readBytes(image);
         QCOMPARE(le32At(written, 0), 0x57A731D7u);
-        QCOMPARE(written[6], 1);  // RECORD_SV
-        QCOMPARE(le32At(written, 4 + 12), romChecksumOf(makeInesRom(16384, 0, 0, 9)));
-        QCOMPARE(titleAt(written, 4 + 16), std::string("Hero"));
+        QCOMPARE(written[52 + 2], 1);  // RECORD_SV
+        QCOMPARE(le32At(written, 52 + 4), 2000u);  // the save's size, as PocketNES writes it
+        QCOMPARE(le32At(written, 52 + 12), romChecksumOf(makeInesRom(16384, 0, 0, 9)));
+        QCOMPARE(titleAt(written, 52 + 16), std::string("Hero"));
         QVERIFY(h.prompts.unanswered.isEmpty());
     }
 
@@ -169,39 +172,100 @@ private slots:
     void extractFromPackedImage()
     {
         EditorHarness h;
-        QVERIFY(h.open(h.put("packed.sav", PackedImageBytes().add(0, "state", 8).add(1, "broken", 8).bytes())));
+        QVERIFY(h.open(h.put("packed.sav",
+                             PackedImageBytes().add(2, "CFG", 0).add(0, "state", 8).add(1, "broken", 8).bytes())));
         h.prompts.openFileAnswers << q(h.put("a.sav", patternBytes(2000, 4))) << q(h.put("game.nes", makeInesRom(16384)));
         h.click("appendButton");
-        QCOMPARE(h.lines(), (QStringList{"ST:state", "SV:broken", "SV:a"}));
+        QCOMPARE(h.lines(), (QStringList{"CFG", "ST:state", "SV:broken", "SV:a"}));
 
-        // Snapshots are not extracted.
+        // Snapshots and the configuration are not extracted.
+        h.click("extractButton");
+        h.select(1);
         h.click("extractButton");
         QVERIFY(h.prompts.callsOf("savefile").isEmpty());
 
-        h.select(2);
+        h.select(3);
         h.prompts.saveFileAnswers << q(h.dir.file("back.sav"));
         h.click("extractButton");
         QCOMPARE(h.prompts.callsOf("savefile")[0].chooser.initialName, QStringLiteral("a.sav"));
         QCOMPARE(readBytes(h.dir.file("back.sav")), patternBytes(2000, 4));
 
         // Data that don't unpack give a message and no file.
-        h.select(1);
+        h.select(2);
         h.prompts.saveFileAnswers << q(h.dir.file("broken.sav"));
         h.click("extractButton");
         QVERIFY(!fileExists(h.dir.file("broken.sav")));
         QVERIFY(h.prompts.texts().last().contains(QStringLiteral("damaged")));
     }
 
+    void pocketNesSaveOf32KiB()
+    {
+        // A 32 KiB memory saved twice, with a cheat list, and a game in the
+        // live area that has no record yet: opening packs it as PocketNES will.
+        EditorHarness h;
+        const Bytes zelda = patternBytes(8192, 2), played = patternBytes(8192, 3);
+        auto image = blankPacked(32768);
+        std::size_t at = putConfig(*image, 4, 0x0BADCAFE);
+        at = putCompressedRecord(*image, at, zelda, "Zelda", RECORD_SV, 0x1111);
+        at = putRecord(*image, at, 64, RECORD_CHEAT, "cheats", 0, 0x1111);
+        putEnd(*image, at);
+        setLiveArea(*image, played);
+        const Bytes half = imageBytes(*image);
+        Bytes file = half;
+        file.insert(file.end(), half.begin(), half.end());
+        const std::string path = h.put("cart.sav", file);
+        QVERIFY(h.open(path));
+        QVERIFY(h.button("appendButton")->isVisibleTo(h.dialog.get()));
+        QCOMPARE(h.lines(), (QStringList{"CFG", "SV:Zelda", "cheats", "SV:ROM 0BADCAFE"}));
+
+        // A cheat list has no title to edit and is not extracted.
+        h.select(2);
+        QCOMPARE(h.titleBox()->text(), QString());
+        h.click("extractButton");
+        QVERIFY(h.prompts.callsOf("savefile").isEmpty());
+
+        h.select(1);
+        h.prompts.saveFileAnswers << q(h.dir.file("zelda.sav")) << q(h.dir.file("played.sav"));
+        h.click("extractButton");
+        QCOMPARE(readBytes(h.dir.file("zelda.sav")), zelda);
+        h.select(3);
+        h.click("extractButton");
+        QCOMPARE(h.prompts.callsOf("savefile").last().chooser.initialName, QStringLiteral("ROM 0BADCAFE.sav"));
+        QCOMPARE(readBytes(h.dir.file("played.sav")), played);
+
+        // Written back the way it came: 32 KiB twice.
+        h.click("writeButton");
+        const Bytes written = readBytes(path);
+        QCOMPARE(written.size(), std::size_t{65536});
+        QVERIFY(std::equal(written.begin(), written.begin() + 32768, written.begin() + 32768));
+        auto back = blankPacked(32768);
+        std::copy(written.begin(), written.begin() + 32768, back->begin());
+        QCOMPARE(ownerOf(*back), 0u);
+        QCOMPARE(liveArea(*back), Bytes(8192, 0));
+        QCOMPARE(unpackRecord(*back, packedRecords(*back).at(3).offset), played);
+        QVERIFY(h.prompts.texts().isEmpty());
+        QVERIFY(h.prompts.unanswered.isEmpty());
+    }
+
     void deleteAsksFirst()
     {
         EditorHarness h;
-        QVERIFY(h.open(h.put("packed.sav", PackedImageBytes().add(0, "state", 8).add(1, "save", 8).bytes())));
-        h.prompts.okCancelAnswers << false << true;
+        QVERIFY(h.open(h.put("packed.sav",
+                             PackedImageBytes().add(2, "CFG", 0).add(3, "cheats", 8).add(0, "state", 8).add(1, "save", 8).bytes())));
+        const QString ask = QStringLiteral("Delete selected save data?");
+        h.prompts.okCancelAnswers << false << true << true << true;
         h.click("deleteButton");
-        QCOMPARE(h.lines(), (QStringList{"ST:state", "SV:save"}));
-        QTest::keyClick(h.list(), Qt::Key_Delete);  // any record type goes
-        QCOMPARE(h.lines(), QStringList{"SV:save"});
-        QCOMPARE(h.prompts.texts(), (QStringList{"Delete selected save data?", "Delete selected save data?"}));
+        QCOMPARE(h.lines(), (QStringList{"CFG", "cheats", "ST:state", "SV:save"}));
+        // PocketNES needs its configuration record: it stays, and the user is told.
+        h.click("deleteButton");
+        QCOMPARE(h.lines(), (QStringList{"CFG", "cheats", "ST:state", "SV:save"}));
+        QCOMPARE(h.prompts.texts().size(), 3);
+        QVERIFY(h.prompts.texts()[2].startsWith(QStringLiteral("This is the configuration record.")));
+        h.select(1);
+        QTest::keyClick(h.list(), Qt::Key_Delete);  // other record types go
+        QTest::keyClick(h.list(), Qt::Key_Delete);
+        QCOMPARE(h.lines(), (QStringList{"CFG", "SV:save"}));
+        QCOMPARE(h.prompts.texts(), (QStringList{ask, ask, h.prompts.texts()[2], ask, ask}));
         QCOMPARE(h.titleBox()->text(), QStringLiteral("save"));
 
         EditorHarness s;

@@ -75,6 +75,7 @@ private slots:
         const std::string path = h.dir.file("new.sav");
         QVERIFY(h.open(path, {true}));
         QCOMPARE(h.prompts.texts(), QStringList{ASK_MISSING});
+        QCOMPARE(h.prompts.callsOf("yesno")[0].preset, YesNoDefault::Yes);
         QCOMPARE(h.lines(), SEVEN_EMPTY);
         QCOMPARE(h.selectedRow(), 0);
         QCOMPARE(h.dialog->windowTitle(), QString::fromStdString(path));
@@ -150,9 +151,12 @@ private slots:
         h.click("writeButton");
         QCOMPARE(readBytes(shortFile), SaveImageBytes().bytes());
 
+        // Enter must not overwrite a file the editor did not understand.
+        QCOMPARE(h.prompts.callsOf("yesno")[0].preset, YesNoDefault::No);
+
         // A packed image with a record type no one knows is no packed image.
         EditorHarness p;
-        const std::string badType = p.put("bad.sav", PackedImageBytes().add(1, "fine", 8).add(3, "odd", 8).bytes());
+        const std::string badType = p.put("bad.sav", PackedImageBytes().add(1, "fine", 8).add(4, "odd", 8).bytes());
         QVERIFY(p.open(badType, {true}));
         QCOMPARE(p.prompts.texts(), QStringList{ASK_INVALID});
         QCOMPARE(p.lines(), SEVEN_EMPTY);

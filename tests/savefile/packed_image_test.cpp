@@ -42,7 +42,7 @@ TEST(PackedImageRead, AcceptsBlankImagesAndWholeChains)
     EXPECT_EQ(records[0].offset, 4u);
     EXPECT_EQ(records[0].type, RECORD_ST);
     EXPECT_EQ(records[0].size, 52);
-    EXPECT_EQ(records[0].compressedLength, 4u);
+    EXPECT_EQ(records[0].lengthField, 4u);
     EXPECT_EQ(records[0].romChecksum, 0x11111111u);
     EXPECT_EQ(records[0].title, "State");
     EXPECT_EQ(records[1].offset, 56u);
@@ -62,7 +62,7 @@ TEST(PackedImageRead, RejectsMissingMissizedAndForeignFiles)
     Bytes shortFile = blankBytes();
     shortFile.pop_back();
     auto typed = blankPacked();
-    putRecord(*typed, putRecord(*typed, 4, 48, RECORD_SV), 48, 3);
+    putRecord(*typed, putRecord(*typed, 4, 48, RECORD_SV), 48, 4);
     const struct {
         const char* name;
         Bytes contents;
@@ -72,16 +72,16 @@ TEST(PackedImageRead, RejectsMissingMissizedAndForeignFiles)
         {"short.sav", shortFile, 2},
         {"zeros.sav", Bytes(65536, 0), 2},  // an empty chain, but no magic
         {"kvl.sav", SaveImageBytes().bytes(), 2},  // the other layout has another magic
-        {"type3.sav", imageBytes(*typed), 2},
+        {"type4.sav", imageBytes(*typed), 2},
     };
     auto image = blankPacked();
     for (const auto& c : cases) {
         writeBytes(dir.file(c.name), c.contents);
-        image->fill(1);
+        image->bytes.fill(1);
         EXPECT_EQ(readPackedImage(dir.file(c.name), *image), c.code) << c.name;
         EXPECT_EQ(imageBytes(*image), blankBytes()) << c.name;
     }
-    image->fill(1);
+    image->bytes.fill(1);
     EXPECT_EQ(readPackedImage(dir.file("missing.sav"), *image), 1);
     EXPECT_EQ(imageBytes(*image), blankBytes());
 }
@@ -155,6 +155,14 @@ TEST(RomChecksum, SumsOneWordInEvery128Bytes)
     // A buffer shorter than the sampled words is read only as far as it goes.
     EXPECT_EQ(romChecksum(rom.data(), 20), 0xFFFFFFFFu);
 
+    // With a trainer (byte 6 bit 2) the words lie behind its 512 bytes.
+    Bytes trained(16 + 512 + 16384, 0);
+    trained[6] = 0x04;
+    trained[16] = 0xFF;  // the trainer is not sampled
+    trained[16 + 512] = 3;
+    trained[16 + 512 + 128 * 127] = 4;
+    EXPECT_EQ(romChecksum(trained.data(), trained.size()), 7u);
+
     TempDir dir;
     std::uint32_t sum = 99;
     writeBytes(dir.file("small.nes"), makeInesRom(16383));
@@ -166,6 +174,16 @@ TEST(RomChecksum, SumsOneWordInEvery128Bytes)
         writeBytes(dir.file("game.nes"), whole);
         ASSERT_EQ(romFileChecksum(dir.file("game.nes"), sum), 0) << size;
         EXPECT_EQ(sum, romChecksum(whole.data(), whole.size())) << size;
+    }
+    // Such a ROM must hold its 16384 bytes after the trainer.
+    for (std::size_t size : {16911u, 16912u, 40976u}) {
+        const Bytes rom = makeInesRom(size, 0x06, 0, static_cast<unsigned>(size));
+        writeBytes(dir.file("trainer.nes"), rom);
+        sum = 99;
+        ASSERT_EQ(romFileChecksum(dir.file("trainer.nes"), sum), size < 16912 ? 1 : 0) << size;
+        std::uint32_t expected = 0;
+        for (std::size_t k = 0; k < 128; ++k) expected += getLe32(rom.data() + 16 + 512 + 128 * k);
+        EXPECT_EQ(sum, size < 16912 ? 99u : expected) << size;
     }
 }
 

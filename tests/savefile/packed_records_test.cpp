@@ -29,27 +29,32 @@ struct SvRecord {
     std::uint32_t romChecksum;
 };
 
-// A chain of battery saves by hand: the records one after another from
-// offset 4, then the end of the chain, 00 00 00 00 FF FF FF FF.
+// A new image: the configuration record PocketNES keeps first, then the end.
+std::unique_ptr<PackedSaveImage> newPacked()
+{
+    auto image = blankPacked();
+    newPackedImage(*image, 65536);
+    return image;
+}
+
+// A chain of battery saves by hand: the configuration record, the records
+// one after another, then the end of the chain, 00 00 00 00 FF FF FF FF.
 Bytes chainOf(const std::vector<SvRecord>& records)
 {
     auto image = blankPacked();
-    std::size_t at = 4;
+    std::size_t at = putConfig(*image, 4, 0);
     for (const SvRecord& r : records) at = putCompressedRecord(*image, at, r.data, r.title, RECORD_SV, r.romChecksum);
     putEnd(*image, at);
     return imageBytes(*image);
 }
 
-Bytes decompressRecord(const PackedSaveImage& image, const PackedRecordInfo& r, int& rc)
-{
-    return lzoDecompress(image.data() + r.offset + 48, r.compressedLength, 65536, rc);
-}
-
-// An image whose chain uses exactly `used` bytes in records of type ST.
+// An image whose chain uses exactly `used` bytes: the configuration record
+// and records of type ST.
 std::unique_ptr<PackedSaveImage> imageUsing(std::size_t used)
 {
     auto image = blankPacked();
-    std::size_t at = 4;
+    std::size_t at = putConfig(*image, 4, 0);
+    used -= 48;
     while (used >= 2 * 6000) {
         at = putRecord(*image, at, 6000, RECORD_ST, "filler");
         used -= 6000;
@@ -66,27 +71,25 @@ TEST(StorePackedSave, AppendsACompressedBatterySave)
     TempDir dir;
     const Bytes save = saveData(2000, 4);
     writeBytes(dir.file("Metroid.sav"), save);
-    auto image = blankPacked();
+    auto image = newPacked();
     ASSERT_EQ(storePackedSave(dir.file("Metroid.sav"), *image, PACKED_APPEND, 0xCAFEF00D), 0);
 
-    // One RECORD_SV at offset 4: LZO1X-1 data behind its header (word 8
-    // zero, the ROM checksum, the title NUL-padded), then the end of the
-    // chain, 00 00 00 00 FF FF FF FF.
+    // One RECORD_SV after the configuration record: LZO1X-1 data behind its
+    // header (the save's size at offset 4, word 8 zero, the ROM checksum, the
+    // title NUL-padded), then the end of the chain, 00 00 00 00 FF FF FF FF.
     EXPECT_EQ(imageBytes(*image), chainOf({{save, "Metroid", 0xCAFEF00D}}));
-    int rc = 0;
-    EXPECT_EQ(decompressRecord(*image, packedRecords(*image).at(0), rc), save);
-    EXPECT_EQ(rc, LZO_E_OK);
+    EXPECT_EQ(unpackRecord(*image, packedRecords(*image).at(1).offset), save);
 
     // What it wrote reads back as a valid image.
     ASSERT_EQ(writePackedImage(dir.file("image.sav"), *image), 0);
     EXPECT_EQ(readPackedImage(dir.file("image.sav"), *blankPacked()), 0);
 
-    // Index 0 of an empty chain appends as well; so does a negative one.
-    auto other = blankPacked();
-    ASSERT_EQ(storePackedSave(dir.file("Metroid.sav"), *other, 0, 0xCAFEF00D), 0);
+    // An index just past the records appends as well; so does a negative one.
+    auto other = newPacked();
+    ASSERT_EQ(storePackedSave(dir.file("Metroid.sav"), *other, 1, 0xCAFEF00D), 0);
     EXPECT_EQ(imageBytes(*other), imageBytes(*image));
     ASSERT_EQ(storePackedSave(dir.file("Metroid.sav"), *other, -1, 1), 0);
-    EXPECT_EQ(packedRecords(*other).size(), 2u);
+    EXPECT_EQ(packedRecords(*other).size(), 3u);
 }
 
 TEST(StorePackedSave, SavesRoundTripThroughExtract)
@@ -96,9 +99,9 @@ TEST(StorePackedSave, SavesRoundTripThroughExtract)
     // that come back as exactly 2000.
     for (const Bytes& save : {saveData(8192, 1), patternBytes(8192, 2), saveData(2000, 9)}) {
         writeBytes(dir.file("game.sav"), save);
-        auto image = blankPacked();
+        auto image = newPacked();
         ASSERT_EQ(storePackedSave(dir.file("game.sav"), *image, PACKED_APPEND, 0), 0);
-        ASSERT_EQ(extractPackedSave(dir.file("back.sav"), *image, 0), 0);
+        ASSERT_EQ(extractPackedSave(dir.file("back.sav"), *image, 1), 0);
         EXPECT_EQ(readBytes(dir.file("back.sav")), save) << save.size();
     }
 }
@@ -107,48 +110,41 @@ TEST(StorePackedSave, ReplacesTheRecordAtTheIndexAndMovesTheRest)
 {
     TempDir dir;
     const Bytes a = saveData(3000, 1), b = saveData(500, 2), c = saveData(1200, 3), d = saveData(6000, 4);
-    auto image = blankPacked();
+    auto image = newPacked();
     for (const auto& [name, data] : {std::pair{"A.sav", a}, {"B.sav", b}, {"C.sav", c}}) {
         writeBytes(dir.file(name), data);
         ASSERT_EQ(storePackedSave(dir.file(name), *image, PACKED_APPEND, 7), 0);
     }
     EXPECT_EQ(imageBytes(*image), chainOf({{a, "A", 7}, {b, "B", 7}, {c, "C", 7}}));
 
-    // The first stays at offset 4, the new record follows it, and the old
+    // The first stays where it was, the new record follows it, and the old
     // third follows the new one.
     writeBytes(dir.file("D.sav"), d);
-    ASSERT_EQ(storePackedSave(dir.file("D.sav"), *image, 1, 8), 0);
+    ASSERT_EQ(storePackedSave(dir.file("D.sav"), *image, 2, 8), 0);
     EXPECT_EQ(imageBytes(*image), chainOf({{a, "A", 7}, {d, "D", 8}, {c, "C", 7}}));
 
     // Any record type is replaced; an index past the end appends.
-    auto typed = blankPacked();
-    putEnd(*typed, putRecord(*typed, 4, 64, RECORD_ST, "state"));
-    ASSERT_EQ(storePackedSave(dir.file("B.sav"), *typed, 0, 0), 0);
-    ASSERT_EQ(packedRecords(*typed).size(), 1u);
-    EXPECT_EQ(packedRecords(*typed)[0].type, RECORD_SV);
+    auto typed = newPacked();
+    putEnd(*typed, putRecord(*typed, 52, 64, RECORD_ST, "state"));
     ASSERT_EQ(storePackedSave(dir.file("B.sav"), *typed, 1, 0), 0);
-    EXPECT_EQ(packedRecords(*typed).size(), 2u);
+    ASSERT_EQ(packedRecords(*typed).size(), 2u);
+    EXPECT_EQ(packedRecords(*typed)[1].type, RECORD_SV);
+    ASSERT_EQ(storePackedSave(dir.file("B.sav"), *typed, 2, 0), 0);
+    EXPECT_EQ(packedRecords(*typed).size(), 3u);
 }
 
 TEST(StorePackedSave, RefusesWhatWouldNotFitAndLeavesTheImageAlone)
 {
     TempDir dir;
     writeBytes(dir.file("six.sav"), Bytes(6000, 0));
-    // 6000 + 93 + 60000 + 115 = 66208: more than the image holds.
-    auto full = imageUsing(60000);
+    // 6000 + 93 + 51500 + 115 = 57708: more than fits below the live area,
+    // which starts at 57344.
+    auto full = imageUsing(51500);
     const Bytes before = imageBytes(*full);
     EXPECT_EQ(storePackedSave(dir.file("six.sav"), *full, PACKED_APPEND, 0), 5);
     EXPECT_EQ(imageBytes(*full), before);
     // Replacing a record frees its size for the check.
-    EXPECT_EQ(storePackedSave(dir.file("six.sav"), *full, 0, 0), 0);
-
-    // Exactly 65536 by the estimate still fits.
-    auto edge = imageUsing(65536 - 6000 - 93 - 115);
-    const std::size_t edgeRecords = packedRecords(*edge).size();
-    EXPECT_EQ(storePackedSave(dir.file("six.sav"), *edge, PACKED_APPEND, 0), 0);
-    EXPECT_EQ(packedRecords(*edge).size(), edgeRecords + 1);
-    auto over = imageUsing(65536 - 6000 - 93 - 115 + 1);
-    EXPECT_EQ(storePackedSave(dir.file("six.sav"), *over, PACKED_APPEND, 0), 5);
+    EXPECT_EQ(storePackedSave(dir.file("six.sav"), *full, 1, 0), 0);
 
     // Bad ".sav" files and damaged chains change nothing either.
     auto image = blankPacked();
@@ -173,7 +169,7 @@ TEST(ExtractPackedSave, ReportsMissingAndDamagedRecordsWithoutAFile)
     std::size_t at = putCompressedRecord(*image, 4, save, "good");
     const std::size_t damagedAt = at;
     at = putCompressedRecord(*image, at, save, "damaged");
-    at = putCompressedRecord(*image, at, saveData(9000, 6), "too big", RECORD_ST);
+    at = putCompressedRecord(*image, at, saveData(9000, 6), "too big");
     putEnd(*image, at);
     // Overwrite the middle of the second record's data with garbage.
     for (std::size_t i = damagedAt + 60; i < damagedAt + 200; ++i) (*image)[i] = 0xFF;
@@ -185,13 +181,15 @@ TEST(ExtractPackedSave, ReportsMissingAndDamagedRecordsWithoutAFile)
     EXPECT_EQ(extractPackedSave(out, *image, 2), 4);
     EXPECT_FALSE(fileExists(out));
 
-    // A record size, or a length at offset 4, that stops short of the data
-    // is damage too.
-    for (std::size_t field : {4u, 4u + 4u}) {
+    // A record size that stops short of the data is damage too; the length
+    // at offset 4 is not looked at, as PocketNES reads the data's length
+    // from the record size.
+    for (const auto& [field, code] : {std::pair{4u, 4}, {4u + 4u, 0}}) {
         auto cut = blankPacked();
         putEnd(*cut, putCompressedRecord(*cut, 4, save, "cut"));
+        putLe32(cut->data() + 4 + 4, static_cast<std::uint32_t>(lzoCompress(save).size()));
         putLe16(cut->data() + field, static_cast<std::uint16_t>(getLe16(cut->data() + field) - 12));
-        EXPECT_EQ(extractPackedSave(out, *cut, 0), 4) << "field at " << field;
+        EXPECT_EQ(extractPackedSave(out, *cut, 0), code) << "field at " << field;
     }
 
     // An existing file survives a failed extraction untouched.
@@ -205,7 +203,7 @@ TEST(ExtractPackedSave, ReportsMissingAndDamagedRecordsWithoutAFile)
 
 TEST(ExtractPackedSave, ReadsRecordsThatStoreTheUncompressedSize)
 {
-    // Other programs put the save's own size at offset 4; the data still end
+    // PocketNES puts the save's own size at offset 4; the data still end
     // where the compressed stream ends, inside the record. This save packs
     // to 315 bytes, so the record holds a byte after the stream.
     TempDir dir;
@@ -239,10 +237,15 @@ TEST(DeletePackedRecord, ClosesTheGapAndEndsTheChain)
 {
     TempDir dir;
     writeBytes(dir.file("only.sav"), saveData(1000, 1));
-    auto image = blankPacked();
+    auto image = newPacked();
     ASSERT_EQ(storePackedSave(dir.file("only.sav"), *image, PACKED_APPEND, 0), 0);
-    EXPECT_EQ(deletePackedRecord(*image, 0), 0);
-    EXPECT_EQ(Bytes(image->begin() + 4, image->begin() + 12), (Bytes{0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(deletePackedRecord(*image, 1), 0);
+    const Bytes fresh = imageBytes(*newPacked());
+    EXPECT_EQ(Bytes(image->begin(), image->begin() + 60), Bytes(fresh.begin(), fresh.begin() + 60));
+    auto only = blankPacked();
+    putEnd(*only, putCompressedRecord(*only, 4, saveData(1000, 1), "only"));
+    EXPECT_EQ(deletePackedRecord(*only, 0), 0);
+    EXPECT_EQ(Bytes(only->begin() + 4, only->begin() + 12), (Bytes{0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}));
 
     auto three = blankPacked();
     std::size_t at = putRecord(*three, 4, 48, RECORD_ST, "one");

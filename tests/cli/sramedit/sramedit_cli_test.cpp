@@ -1,4 +1,5 @@
 #include "packed_image.h"
+#include "packed_test_support.h"
 #include "run_program.h"
 #include "save_slots.h"
 #include "test_files.h"
@@ -29,7 +30,14 @@ CliRun runOk(const std::vector<std::string>& args)
 
 Bytes bytesOf(const PackedSaveImage& image)
 {
-    return Bytes(image.begin(), image.end());
+    return imageBytes(image);
+}
+
+std::string hex32(std::uint32_t value)
+{
+    char text[9];
+    std::snprintf(text, sizeof text, "%08X", value);
+    return text;
 }
 
 Bytes compressibleSave(std::size_t size, unsigned seed)
@@ -60,7 +68,7 @@ TEST(SrameditCli, PackedWorkflowMatchesTheLibrary)
     const auto fileMatches = [&] { EXPECT_EQ(readBytes(save), bytesOf(*expected)); };
 
     runOk({"new", save, "--packed"});
-    blankPackedImage(*expected);
+    ASSERT_EQ(newPackedImage(*expected, 65536), 0);
     fileMatches();
     runOk({"append", save, dir.file("Metroid.sav"), "--rom", rom});
     ASSERT_EQ(storePackedSave(dir.file("Metroid.sav"), *expected, PACKED_APPEND, checksum), 0);
@@ -69,37 +77,38 @@ TEST(SrameditCli, PackedWorkflowMatchesTheLibrary)
     ASSERT_EQ(storePackedSave(dir.file("Zelda II.sav"), *expected, PACKED_APPEND, checksum), 0);
     fileMatches();
 
+    // Type, title, record size, and the size the save unpacks to.
     const auto records = packedRecords(*expected);
-    char hex[9];
-    std::snprintf(hex, sizeof hex, "%08X", checksum);
+    const std::size_t used = 48 + records[1].size + records[2].size;
     EXPECT_EQ(runOk({"list", save}).out,
-              "PackedSaveImage: 2 records, " + std::to_string(records[0].size + records[1].size) +
-                  " bytes used\n"
-                  "0\tSV:Metroid\ttype SV, compressed " + std::to_string(records[0].compressedLength) +
-                  " bytes, ROM checksum " + hex + "\n"
-                  "1\tSV:Zelda II\ttype SV, compressed " + std::to_string(records[1].compressedLength) +
-                  " bytes, ROM checksum " + hex + "\n");
+              "PackedSaveImage: 64 KiB, 3 records, " + std::to_string(used) + " bytes used, " +
+                  std::to_string(57344 - 4 - used - 8) + " bytes free\n"
+                  "0\tCFG\ttype CFG, record 48 bytes\n"
+                  "1\tSV:Metroid\ttype SV, record " + std::to_string(records[1].size) +
+                  " bytes, save 8192 bytes, ROM checksum " + hex32(checksum) + "\n"
+                  "2\tSV:Zelda II\ttype SV, record " + std::to_string(records[2].size) +
+                  " bytes, save 2000 bytes, ROM checksum " + hex32(checksum) + "\n");
 
-    runOk({"rename", save, "1", "ゼルダの伝説"});
-    ASSERT_EQ(setPackedTitle(*expected, 1, utf8ToCp932("ゼルダの伝説")), 0);
+    runOk({"rename", save, "2", "ゼルダの伝説"});
+    ASSERT_EQ(setPackedTitle(*expected, 2, utf8ToCp932("ゼルダの伝説")), 0);
     fileMatches();
-    EXPECT_NE(runCli({"list", save}).out.find("1\tSV:ゼルダの伝説\t"), std::string::npos);
+    EXPECT_NE(runCli({"list", save}).out.find("2\tSV:ゼルダの伝説\t"), std::string::npos);
 
-    runOk({"extract", save, "0", dir.file("back.sav")});
+    runOk({"extract", save, "1", dir.file("back.sav")});
     EXPECT_EQ(readBytes(dir.file("back.sav")), first);
     fileMatches();
 
-    runOk({"delete", save, "0"});
-    deletePackedRecord(*expected, 0);
+    runOk({"delete", save, "1"});
+    deletePackedRecord(*expected, 1);
     fileMatches();
-    runOk({"extract", save, "0", dir.file("zelda.sav")});
+    runOk({"extract", save, "1", dir.file("zelda.sav")});
     EXPECT_EQ(readBytes(dir.file("zelda.sav")), second);
 
     // load replaces the record that is there.
-    runOk({"load", save, "0", dir.file("Metroid.sav"), "--rom", rom});
-    ASSERT_EQ(storePackedSave(dir.file("Metroid.sav"), *expected, 0, checksum), 0);
+    runOk({"load", save, "1", dir.file("Metroid.sav"), "--rom", rom});
+    ASSERT_EQ(storePackedSave(dir.file("Metroid.sav"), *expected, 1, checksum), 0);
     fileMatches();
-    EXPECT_EQ(packedRecords(*expected).size(), 1u);
+    EXPECT_EQ(packedRecords(*expected).size(), 2u);
 }
 
 TEST(SrameditCli, SlotWorkflowMatchesTheLibrary)
@@ -187,9 +196,13 @@ TEST(SrameditCli, FailedCommandsLeaveTheSaveFileAlone)
         {{"append", packed, ok, "--rom", dir.file("small.nes")}, 1, "File size too small.\n"},
         {{"append", packed, ok, "--rom", dir.file("none.nes")}, 1, "File not found.\n"},
         {{"append", packed, big, "--rom", rom}, 1, "File size too big to savefile.\n"},
-        {{"load", packed, "0", ok, "--rom", rom}, 1, "No record 0 in the save file.\n"},
-        {{"delete", packed, "0"}, 1, "No record 0 in the save file.\n"},
-        {{"rename", packed, "0", "X"}, 1, "No record 0 in the save file.\n"},
+        {{"load", packed, "1", ok, "--rom", rom}, 1, "No record 1 in the save file.\n"},
+        {{"delete", packed, "1"}, 1, "No record 1 in the save file.\n"},
+        {{"rename", packed, "1", "X"}, 1, "No record 1 in the save file.\n"},
+        {{"rename", packed, "0", "X"}, 1, "Record 0 is not a battery save (SV:).\n"},
+        {{"extract", packed, "0", x}, 1, "Record 0 is not a battery save (SV:).\n"},
+        {{"delete", packed, "0"}, 1,
+         "Record 0 is the configuration record; PocketNES needs it to keep the running game's save.\n"},
         // Files that are no save file at all.
         {{"list", dir.file("junk.sav")}, 1, "Not a valid Korvalinde savefile.\n"},
         {{"list", dir.file("absent.sav")}, 1, "File not found.\n"},
@@ -200,13 +213,70 @@ TEST(SrameditCli, FailedCommandsLeaveTheSaveFileAlone)
     runOk({"append", packed, ok, "--rom", rom});
     auto image = std::make_unique<PackedSaveImage>();
     ASSERT_EQ(readPackedImage(packed, *image), 0);
-    for (std::size_t i = 4 + 48; i < 4 + 48 + 40; ++i) (*image)[i] = 0xEE;
+    for (std::size_t i = 52 + 48; i < 52 + 48 + 40; ++i) (*image)[i] = 0xEE;
     ASSERT_EQ(writePackedImage(packed, *image), 0);
     expectFailures({
-        {{"rename", packed, "0", "😀"}, 1, "Invalid Title\nCanceled\n"},
-        {{"load", packed, "0", ok}, 2, ""},
-        {{"extract", packed, "0", x}, 1, "The save data of record 0 are damaged.\n"},
+        {{"rename", packed, "1", "😀"}, 1, "Invalid Title\nCanceled\n"},
+        {{"load", packed, "1", ok}, 2, ""},
+        {{"extract", packed, "1", x}, 1, "The save data of record 1 are damaged.\n"},
     });
+}
+
+TEST(SrameditCli, PocketNesSavesOfBothSizes)
+{
+    TempDir dir;
+    const std::uint32_t game = 0x0BADCAFE;
+    const std::string small = dir.file("small.sav");
+    runOk({"new", small, "--packed", "--size", "32"});
+    auto fresh = blankPacked();
+    ASSERT_EQ(newPackedImage(*fresh, 32768), 0);
+    EXPECT_EQ(readBytes(small), imageBytes(*fresh));
+    EXPECT_EQ(runOk({"list", small}).out,
+              "PackedSaveImage: 32 KiB, 1 records, 48 bytes used, 24516 bytes free\n0\tCFG\ttype CFG, record 48 bytes\n");
+
+    // mGBA's 32 KiB file after the first session of a game: the game owns the
+    // live area and has no record yet. Listing and extracting change nothing;
+    // any written change keeps the live data packed where PocketNES would.
+    const Bytes played = patternBytes(8192, 5);
+    auto image = blankPacked(32768);
+    putEnd(*image, putConfig(*image, 4, game));
+    setLiveArea(*image, played);
+    const std::string cart = dir.file("cart.sav");
+    writeBytes(cart, imageBytes(*image));
+    const std::string listed = runOk({"list", cart}).out;
+    EXPECT_NE(listed.find("1\tSV:ROM 0BADCAFE\ttype SV, record 8280 bytes, save 8192 bytes, ROM checksum 0BADCAFE\n"),
+              std::string::npos)
+        << listed;
+    runOk({"extract", cart, "1", dir.file("played.sav")});
+    EXPECT_EQ(readBytes(dir.file("played.sav")), played);
+    EXPECT_EQ(readBytes(cart), imageBytes(*image));
+    runOk({"rename", cart, "1", "Zelda"});
+    auto written = blankPacked(32768);
+    const Bytes bytes = readBytes(cart);
+    ASSERT_EQ(bytes.size(), 32768u);
+    std::copy(bytes.begin(), bytes.end(), written->begin());
+    EXPECT_EQ(ownerOf(*written), 0u);
+    EXPECT_EQ(liveArea(*written), Bytes(8192, 0));
+    EXPECT_EQ(unpackRecord(*written, 52), played);
+    EXPECT_EQ(getLe32(written->data() + 52 + 12), game);
+
+    // No room below the live area: the live line says so and stays live
+    // until the user deletes or replaces that save.
+    auto full = blankPacked(32768);
+    const std::size_t at = putConfig(*full, 4, game);
+    putEnd(*full, putRecord(*full, at, static_cast<std::uint16_t>(24576 - 8 - 1000 - at), RECORD_ST, "state", 0, 7));
+    setLiveArea(*full, played);
+    writeBytes(cart, imageBytes(*full));
+    EXPECT_NE(runOk({"list", cart}).out.find("2\tSV:ROM 0BADCAFE\ttype SV, no record yet, save 8192 bytes, "
+                                              "ROM checksum 0BADCAFE, live (the newest save is in the live area)\n"),
+              std::string::npos);
+    runOk({"extract", cart, "2", dir.file("live.sav")});
+    EXPECT_EQ(readBytes(dir.file("live.sav")), played);
+    runOk({"delete", cart, "2"});
+    const Bytes afterDelete = readBytes(cart);
+    ASSERT_EQ(afterDelete.size(), 32768u);
+    EXPECT_EQ(getLe32(afterDelete.data() + 4 + 8), 0u);
+    EXPECT_EQ(runOk({"list", cart}).out.find("\t2"), std::string::npos);
 }
 
 TEST(SrameditCli, UsageErrorsExitWithTwo)
@@ -225,6 +295,9 @@ TEST(SrameditCli, UsageErrorsExitWithTwo)
         {"new", x, "--rom", "a.nes"},
         {"new", x, "extra"},
         {"list", x, "--packed"},
+        {"new", x, "--size", "32"},
+        {"new", x, "--packed", "--size", "48"},
+        {"new", x, "--packed", "--size"},
     };
     for (const auto& args : bad) {
         const CliRun run = runCli(args);

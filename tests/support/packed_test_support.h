@@ -13,10 +13,12 @@
 #include <memory>
 #include <string>
 
-inline std::unique_ptr<PackedSaveImage> blankPacked()
+// A blank image (magic, zeros) of the given memory size.
+inline std::unique_ptr<PackedSaveImage> blankPacked(std::size_t memorySize = 65536)
 {
     auto image = std::make_unique<PackedSaveImage>();
     blankPackedImage(*image);
+    image->memorySize = memorySize;
     return image;
 }
 
@@ -67,15 +69,22 @@ inline Bytes lzoDecompress(const unsigned char* data, std::size_t length, std::s
     return out;
 }
 
-// A record holding data compressed, as another program would store it.
+// The size of the record that holds data compressed: 48 header bytes and
+// the compressed data, rounded up to a multiple of 4.
+inline std::size_t recordSizeFor(const Bytes& data)
+{
+    return (lzoCompress(data).size() + 51) & ~std::size_t{3};
+}
+
+// A record holding data compressed, as PocketNES stores it: the uncompressed
+// size at offset 4.
 inline std::size_t putCompressedRecord(PackedSaveImage& image, std::size_t offset, const Bytes& data,
                                        const std::string& title, std::uint16_t type = RECORD_SV,
                                        std::uint32_t checksum = 0)
 {
     const Bytes packed = lzoCompress(data);
-    // 48 header bytes and the data, rounded up to a multiple of 4.
-    const auto size = static_cast<std::uint16_t>((packed.size() + 51) & ~std::size_t{3});
-    putRecord(image, offset, size, type, title, static_cast<std::uint32_t>(packed.size()), checksum);
+    const auto size = static_cast<std::uint16_t>(recordSizeFor(data));
+    putRecord(image, offset, size, type, title, static_cast<std::uint32_t>(data.size()), checksum);
     std::copy(packed.begin(), packed.end(), image.begin() + static_cast<long>(offset + 48));
     return offset + size;
 }
@@ -84,4 +93,40 @@ inline void putEnd(PackedSaveImage& image, std::size_t offset)
 {
     putLe32(image.data() + offset, 0);
     putLe32(image.data() + offset + 4, 0xFFFFFFFF);
+}
+
+// PocketNES's configuration record: 48 bytes, display settings, the owner of
+// the live area, title "CFG".
+inline std::size_t putConfig(PackedSaveImage& image, std::size_t offset, std::uint32_t owner,
+                             std::uint32_t display = 0)
+{
+    putRecord(image, offset, 48, RECORD_PLAIN, "CFG", display);
+    putLe32(image.data() + offset + 8, owner);
+    return offset + 48;
+}
+
+inline std::uint32_t ownerOf(const PackedSaveImage& image, std::size_t configOffset = 4)
+{
+    return getLe32(image.data() + configOffset + 8);
+}
+
+inline Bytes liveArea(const PackedSaveImage& image)
+{
+    return Bytes(image.end() - 8192, image.end());
+}
+
+inline void setLiveArea(PackedSaveImage& image, const Bytes& data)
+{
+    std::copy(data.begin(), data.end(), image.end() - 8192);
+}
+
+// The save a record holds, unpacked by the test itself from the record's
+// data (as long as the record size allows, as PocketNES reads it); empty
+// when it does not unpack. The padding after the stream is no error.
+inline Bytes unpackRecord(const PackedSaveImage& image, std::size_t offset)
+{
+    const std::size_t size = getLe16(image.data() + offset);
+    int rc = 0;
+    Bytes save = lzoDecompress(image.data() + offset + 48, size - 48, 8192, rc);
+    return rc == LZO_E_OK || rc == LZO_E_INPUT_NOT_CONSUMED ? save : Bytes();
 }
