@@ -64,7 +64,7 @@ void MergeToolDialog::onCreateImage()
     {
         const WaitCursor wait;
         ErrorOutputCapture capture;
-        written = writeImage(programDir_, output, list_.get(), variant.name);
+        written = writeImage(folders_.configDir, output, list_.get(), variant.name);
         writerErrors = capture.finish();
         if (written == 0 && fixHeader_) {
             errno = 0;

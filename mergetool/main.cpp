@@ -1,10 +1,13 @@
-// romweld: opens its window and ends when the window closes.
+// romweld: opens its window and ends when the window closes. Files named on
+// the command line (a file manager's "Open with") are added to the list.
 #include "merge_tool_dialog.h"
+#include "program_folders.h"
 #include "program_icon.h"
 #include "program_paths.h"
 #include "qt_prompts.h"
 
 #include <QApplication>
+#include <QFileInfo>
 
 int main(int argc, char* argv[])
 {
@@ -13,7 +16,7 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(icon);
 
     QtPrompts prompts(QStringLiteral("ROMWELD"), icon);
-    MergeToolDialog dialog(prompts, currentExecutablePath());
+    MergeToolDialog dialog(prompts, currentExecutablePath(), currentFolderEnvironment());
     prompts.setOwner(&dialog);
     // Without a usable shell variant the window has already said so and
     // closes without being shown.
@@ -21,6 +24,10 @@ int main(int argc, char* argv[])
         QCoreApplication::processEvents();
         return 0;
     }
+    QStringList files;
+    const QStringList arguments = QCoreApplication::arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i) files << QFileInfo(arguments[i]).absoluteFilePath();
+    dialog.addFiles(files);
     dialog.exec();
     return 0;
 }

@@ -4,7 +4,6 @@
 
 #include "ini_profile.h"
 #include "merge_tool_settings.h"
-#include "program_paths.h"
 #include "prompts.h"
 #include "qt_text.h"
 
@@ -23,20 +22,22 @@
 #include <QPushButton>
 #include <QUrl>
 
-MergeToolDialog::MergeToolDialog(Prompts& prompts, const std::string& executablePath, QWidget* parent,
-                                 ListFactory makeList)
+MergeToolDialog::MergeToolDialog(Prompts& prompts, const std::string& executablePath,
+                                 const FolderEnvironment& env, QWidget* parent, ListFactory makeList)
     : QDialog(parent), prompts_(prompts)
 {
     createControls();
-    setUp(executablePath, makeList);
+    setUp(executablePath, env, makeList);
 }
 
 MergeToolDialog::~MergeToolDialog() = default;
 
-void MergeToolDialog::setUp(const std::string& executablePath, const ListFactory& makeList)
+void MergeToolDialog::setUp(const std::string& executablePath, const FolderEnvironment& env,
+                            const ListFactory& makeList)
 {
-    settingsPath_ = settingsPathOf(executablePath);
-    programDir_ = programDirOf(executablePath);
+    folders_ = findRomweldFolders(executablePath, env);
+    settingsPath_ = folders_.settingsPath;
+    searchPath_ = env.searchPath;
 
     list_ = makeList ? makeList() : nullptr;
     if (!list_) {
@@ -49,9 +50,9 @@ void MergeToolDialog::setUp(const std::string& executablePath, const ListFactory
     fixHeaderBox_->setChecked(fixHeader_);
     gbaTitleField_->setEnabled(fixHeader_);
 
-    variants_ = loadShellVariants(programDir_);
+    if (!folders_.configDir.empty()) variants_ = loadShellVariants(folders_.configDir);
     if (variants_.empty()) {
-        prompts_.showMessage(QStringLiteral("Put Korvalinde files on same directory.\nAbort Program."));
+        prompts_.showMessage(noVariantMessage());
         closePosted_ = true;
         QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
         return;
@@ -59,11 +60,14 @@ void MergeToolDialog::setUp(const std::string& executablePath, const ListFactory
     for (const ShellVariant& variant : variants_) variantSelector_->addItem(fromPlatform(variant.name));
 
     // A stored name may be a prefix; the full name of the variant it picks
-    // replaces it, so the next start finds the same one.
+    // replaces it, so the next start finds the same one. This is the
+    // window's first write, so an installed romweld makes its settings
+    // folder here.
     const std::string wanted =
         iniReadString(settingsPath_, SETTINGS_CONFIG, "KVLVersion", DEFAULT_VARIANT, CONFIG_VALUE_MAX);
     variantIndex_ = chooseVariantIndex(variants_, wanted);
     const ShellVariant& chosen = variants_[static_cast<std::size_t>(variantIndex_)];
+    makeSettingsFolder(settingsPath_);
     iniWriteString(settingsPath_, SETTINGS_CONFIG, "KVLVersion", chosen.name);
     variantImageSize_ = chosen.imageSize;
 
@@ -73,6 +77,18 @@ void MergeToolDialog::setUp(const std::string& executablePath, const ListFactory
     gbaTitle_ = fromPlatform(
         iniReadString(settingsPath_, SETTINGS_CONFIG, "LastGBATitle", "Korvalinde", SETTING_VALUE_MAX));
     showFields();
+}
+
+QString MergeToolDialog::noVariantMessage() const
+{
+    QString text = QStringLiteral("Put Korvalinde files on same directory.\nAbort Program.");
+    // Installed and portable folders differ, so the user is told which ones count.
+    if (folders_.configDir.empty()) {
+        text += QStringLiteral("\n\nromweld.cfg was looked for in:\n") + fromPlatform(joinFolders(folders_.searched, "\n"));
+    } else {
+        text += QStringLiteral("\n\nNo usable shell variant in:\n") + fromPlatform(configPathOf(folders_.configDir));
+    }
+    return text;
 }
 
 bool MergeToolDialog::takeFields()
@@ -179,5 +195,10 @@ void MergeToolDialog::dropEvent(QDropEvent* event)
         if (url.isLocalFile()) paths << url.toLocalFile();
     }
     event->acceptProposedAction();
+    if (!paths.isEmpty()) onFilesDropped(paths);
+}
+
+void MergeToolDialog::addFiles(const QStringList& paths)
+{
     if (!paths.isEmpty()) onFilesDropped(paths);
 }

@@ -7,6 +7,7 @@
 // start of sramedit go through the Prompts the window was given.
 #pragma once
 
+#include "program_folders.h"
 #include "rom_list.h"
 #include "shell_config.h"
 
@@ -41,10 +42,10 @@ public:
     static constexpr int GBA_TITLE_LIMIT = 12;
 
     // Builds the controls and runs the window's set-up: settings, shell
-    // variants, initial fields. executablePath locates romweld.cfg, the
-    // shells, sramedit and the settings file.
-    MergeToolDialog(Prompts& prompts, const std::string& executablePath, QWidget* parent = nullptr,
-                    ListFactory makeList = romListCreate);
+    // variants, initial fields. executablePath and env locate romweld.cfg,
+    // the shells, sramedit and the settings file (findRomweldFolders).
+    MergeToolDialog(Prompts& prompts, const std::string& executablePath, const FolderEnvironment& env,
+                    QWidget* parent = nullptr, ListFactory makeList = romListCreate);
     ~MergeToolDialog() override;
 
     // True when set-up found no usable shell variant and asked the window to
@@ -53,8 +54,12 @@ public:
 
     RomList* romList() const { return list_.get(); }
     const std::vector<ShellVariant>& variants() const { return variants_; }
-    const std::string& programDir() const { return programDir_; }
+    const RomweldFolders& folders() const { return folders_; }
     const std::string& settingsPath() const { return settingsPath_; }
+
+    // Files named on the command line (a file manager's "Open with"): added
+    // as files dropped on the window are.
+    void addFiles(const QStringList& paths);
 
     // Runs the closing steps once, whatever closed the window.
     void done(int result) override;
@@ -69,7 +74,8 @@ protected:
 private:
     // Set-up and closing (merge_tool_dialog.cpp).
     void createControls();
-    void setUp(const std::string& executablePath, const ListFactory& makeList);
+    void setUp(const std::string& executablePath, const FolderEnvironment& env, const ListFactory& makeList);
+    QString noVariantMessage() const;
     void runClosingSteps();
     void showAbout();
 
@@ -159,8 +165,11 @@ private:
     bool fixHeader_ = false;
     int variantIndex_ = -1;
 
-    std::string programDir_;
+    // Where romweld.cfg was found (shells and extra files are taken from
+    // there), the program's own folder and the settings file.
+    RomweldFolders folders_;
     std::string settingsPath_;
+    std::string searchPath_;  // $PATH, where sramedit is looked for when it isn't beside romweld
     std::unique_ptr<RomList> list_;
     std::vector<ShellVariant> variants_;
     std::int32_t variantImageSize_ = 0;

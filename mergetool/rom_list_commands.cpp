@@ -5,6 +5,7 @@
 #include "ini_profile.h"
 #include "merge_tool_settings.h"
 #include "path_text.h"
+#include "program_folders.h"
 #include "prompts.h"
 #include "qt_text.h"
 #include "text_encoding.h"
@@ -248,10 +249,13 @@ void MergeToolDialog::onFixHeaderClicked(bool checked)
 void MergeToolDialog::onSavedataEditor()
 {
 #ifdef Q_OS_WIN
-    const QString program = fromPlatform(programDir_) + QStringLiteral("sramedit.exe");
+    const std::string name = "sramedit.exe";
 #else
-    const QString program = fromPlatform(programDir_) + QStringLiteral("sramedit");
+    const std::string name = "sramedit";
 #endif
+    // Beside romweld in a portable folder, else (installed) from PATH.
+    std::string program = findProgram(name, folders_.programDir, searchPath_);
+    if (program.empty()) program = folders_.programDir + name;
     // Nothing is reported when it can't be started.
-    prompts_.startProgram(program);
+    prompts_.startProgram(fromPlatform(program));
 }

@@ -1,6 +1,7 @@
 // sramedit: the save-data editor. One window; the program ends when it
 // closes. Command-line arguments are not read.
 #include "editor_texts.h"
+#include "program_folders.h"
 #include "program_icon.h"
 #include "program_paths.h"
 #include "qt_prompts.h"
@@ -19,7 +20,7 @@ int main(int argc, char* argv[])
     if (executable.empty()) executable = toPlatform(QCoreApplication::applicationFilePath());
 
     QtPrompts prompts(QString::fromUtf8(editor_text::MESSAGE_CAPTION), icon);
-    SaveEditorDialog dialog(prompts, executable);
+    SaveEditorDialog dialog(prompts, sramEditSettingsPath(executable, currentFolderEnvironment()));
     if (!dialog.start()) return 0;
     prompts.setOwner(&dialog);
     dialog.exec();

@@ -6,8 +6,8 @@
 #include "editor_texts.h"
 #include "failure_messages.h"
 #include "ini_profile.h"
+#include "program_folders.h"
 #include "program_icon.h"
-#include "program_paths.h"
 #include "prompts.h"
 #include "qt_text.h"
 #include "save_slots.h"
@@ -43,8 +43,8 @@ QString text(const char* s) { return QString::fromUtf8(s); }
 
 }  // namespace
 
-SaveEditorDialog::SaveEditorDialog(Prompts& prompts, const std::string& executablePath, QWidget* parent)
-    : QDialog(parent), prompts_(prompts), settingsPath_(settingsPathOf(executablePath))
+SaveEditorDialog::SaveEditorDialog(Prompts& prompts, const std::string& settingsPath, QWidget* parent)
+    : QDialog(parent), prompts_(prompts), settingsPath_(settingsPath)
 {
     blankSaveImage(image_);
     blankPackedImage(packed_);
@@ -310,5 +310,7 @@ std::string SaveEditorDialog::readSetting(const char* key) const
 void SaveEditorDialog::writeSetting(const char* key, const std::string& value) const
 {
     // A settings file that can't be written only costs the remembered folder.
+    // An installed sramedit makes its settings folder on the first write.
+    makeSettingsFolder(settingsPath_);
     iniWriteString(settingsPath_, SECTION, key, value);
 }

@@ -23,9 +23,10 @@ class SaveEditorDialog : public QDialog {
     Q_OBJECT
 
 public:
-    // executablePath gives the settings file beside the program
-    // ("…/sramedit" -> "…/sramedit.ini").
-    SaveEditorDialog(Prompts& prompts, const std::string& executablePath, QWidget* parent = nullptr);
+    // settingsPath is the program's settings file (sramEditSettingsPath:
+    // beside the program in a portable folder, else in the user's settings
+    // folder).
+    SaveEditorDialog(Prompts& prompts, const std::string& settingsPath, QWidget* parent = nullptr);
 
     // Asks for the save file and reads it, settling a missing or unreadable
     // file with the user. False when the user cancelled the first chooser:

@@ -166,7 +166,7 @@ std::string cliUsage(CliCommand command)
                "                   [--fix-header] [--gba-title TITLE] [ROM ...]\n"
                "Writes a cartridge image from the ROMs of the list file, then those given,\n"
                "in that order. Each ROM gets its title and PocketNES values from the\n"
-               "settings file (DIR/romweld.ini), as in romweld.\n"
+               "settings file (romweld.ini), as in romweld.\n"
                "  -o, --output OUT.gba  the image to write\n"
                "  --variant NAME        the shell variant (default: the settings' KVLVersion)\n"
                "  --list FILE.lst       a romweld list file\n"
@@ -188,7 +188,11 @@ std::string cliUsage(CliCommand command)
            "                   [--fix-header] [--gba-title TITLE] [ROM ...]\n"
            "       romweld-cli [--dir DIR] info ROM ...\n"
            "       romweld-cli fix-header IMAGE [--title TITLE] [--code KVL] [--maker ZQ]\n"
-           "DIR is the program folder with romweld.cfg, the shells, the extra files and\n"
-           "romweld.ini; it defaults to the folder of this program.\n"
+           "DIR is the folder with romweld.cfg, the shells, the extra files and\n"
+           "romweld.ini. Without --dir: this program's folder when romweld.cfg is there\n"
+           "(a portable folder); else the first of $XDG_DATA_HOME/romweld and each\n"
+           "$XDG_DATA_DIRS entry + /romweld that holds romweld.cfg, with the settings in\n"
+           "$XDG_CONFIG_HOME/romweld/romweld.ini (defaults ~/.local/share, /usr/local/share,\n"
+           "/usr/share and ~/.config).\n"
            "romweld-cli COMMAND --help tells more about a command.\n";
 }

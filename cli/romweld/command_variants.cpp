@@ -8,6 +8,9 @@ int runVariants(const CliRequest& request)
     ProgramFolder folder;
     std::vector<ShellVariant> table;
     if (!openProgramFolder(request.dir, folder, table)) return EXIT_FAILED;
+    // Standard output stays the plain table for scripts; which files were
+    // used goes beside it, since installed and portable folders differ.
+    printError("using " + configPathOf(folder.dir) + " and the settings file " + folder.settingsPath);
     // Variants the window would silently leave out are named, with the reason.
     for (const std::string& name : listedVariantNames(folder.dir)) {
         if (findVariant(table, name) < 0) {

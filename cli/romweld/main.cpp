@@ -2,6 +2,7 @@
 // without a desktop.
 #include "cli_args.h"
 #include "commands.h"
+#include "program_folder.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -20,7 +21,13 @@ int main(int argc, char** argv)
     }
     const CliRequest& request = parse.request;
     if (request.help) {
-        std::fputs(cliUsage(request.command).c_str(), stdout);
+        std::string help = cliUsage(request.command);
+        ProgramFolder folder;
+        std::string reason;
+        if (request.command != CliCommand::FixHeader && resolveProgramFolder(request.dir, folder, reason)) {
+            help += "\n" + describeProgramFolder(folder);
+        }
+        std::fputs(help.c_str(), stdout);
         return EXIT_DONE;
     }
     int status = EXIT_USAGE;

@@ -4,6 +4,7 @@
 
 #include "ini_profile.h"
 #include "path_text.h"
+#include "program_folders.h"
 #include "program_paths.h"
 
 #include <cerrno>
@@ -39,11 +40,29 @@ bool resolveProgramFolder(const std::optional<std::string>& dir, ProgramFolder& 
         }
         folder.dir = *dir;
         if (folder.dir.back() != '/') folder.dir += '/';
-    } else {
-        folder.dir = programDirOf(currentExecutablePath());
+        folder.settingsPath = settingsPathOf(folder.dir + "romweld");
+        folder.searched = {folder.dir};
+        folder.origin = "from --dir";
+        return true;
     }
-    folder.settingsPath = settingsPathOf(folder.dir + "romweld");
+    const RomweldFolders found =
+        findRomweldFolders(programDirOf(currentExecutablePath()) + "romweld", currentFolderEnvironment());
+    folder.dir = found.configDir;
+    folder.settingsPath = found.settingsPath;
+    folder.searched = found.searched;
+    folder.origin = found.portable ? "beside this program" : "found in the XDG data folders";
     return true;
+}
+
+std::string describeProgramFolder(const ProgramFolder& folder)
+{
+    std::string text;
+    if (folder.dir.empty()) {
+        text = "No romweld.cfg found; looked in " + joinFolders(folder.searched, ", ") + "\n";
+    } else {
+        text = "Folder in use: " + folder.dir + " (" + folder.origin + ")\n";
+    }
+    return text + "Settings file: " + (folder.settingsPath.empty() ? "none (no HOME)" : folder.settingsPath) + "\n";
 }
 
 std::vector<std::string> listedVariantNames(const std::string& programDir)
@@ -118,6 +137,10 @@ bool openProgramFolder(const std::optional<std::string>& dir, ProgramFolder& fol
     std::string reason;
     if (!resolveProgramFolder(dir, folder, reason)) {
         printError(reason);
+        return false;
+    }
+    if (folder.dir.empty()) {
+        printError("no romweld.cfg in " + joinFolders(folder.searched, ", "));
         return false;
     }
     table = loadShellVariants(folder.dir);

@@ -1,6 +1,6 @@
-// The program folder romweld-cli works from (romweld.cfg, the shells, the
-// extra files and romweld.ini), and plain-words reasons when its shell
-// configuration offers no usable variant.
+// The folder romweld-cli works from (romweld.cfg, the shells, the extra
+// files), its settings file romweld.ini, and plain-words reasons when its
+// shell configuration offers no usable variant.
 #pragma once
 
 #include "shell_config.h"
@@ -10,16 +10,21 @@
 #include <vector>
 
 struct ProgramFolder {
-    std::string dir;           // ends in '/'
-    std::string settingsPath;  // the settings file romweld keeps there
+    std::string dir;           // where romweld.cfg is, ending in '/'; empty when none was found
+    std::string settingsPath;  // the settings file romweld uses with it
+    std::vector<std::string> searched;  // where romweld.cfg was looked for
+    std::string origin;        // why this folder, in a few words
 };
 
-// With --dir, that folder; otherwise the folder of this executable. The
-// settings file is the one a program called "romweld" there uses, so the
-// window and the command line share titles and choices. False (with a
-// reason) when --dir does not name a folder.
+// With --dir, that folder and its romweld.ini. Otherwise the folders romweld
+// beside this program would use (findRomweldFolders), so the window and the
+// command line share titles and choices. False (with a reason) when --dir
+// does not name a folder.
 bool resolveProgramFolder(const std::optional<std::string>& dir, ProgramFolder& folder,
                           std::string& reason);
+
+// Which folder and settings file are in use, for --help and "variants".
+std::string describeProgramFolder(const ProgramFolder& folder);
 
 // The folder and its usable variants; false after telling the user on the
 // error output why there are none.

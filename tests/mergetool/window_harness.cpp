@@ -47,16 +47,29 @@ QString pocketOf(const RomEntry* e)
 
 WindowHarness::WindowHarness(bool withConfig)
 {
-    if (!withConfig) return;
-    writeText(dir.file("romweld.cfg"),
+    env.home = dir.file("home");
+    env.dataDirs = dir.file("system");
+    if (withConfig) writeConfig(dir.path());
+}
+
+void WindowHarness::writeConfig(const std::string& folder) const
+{
+    std::filesystem::create_directories(folder);
+    writeText(folder + "romweld.cfg",
               "[list]\nnum=3\nlist0=kvl-v01\nlist1=KVL-V02b\nlist2=pocketnes\n"
               "[kvl-v01]\nshell=kvl1.gba\n"
               "[KVL-V02b]\nshell=kvl2.gba\nfile0=font.bin,font,bin\n"
               "[pocketnes]\nshell=pnes.gba\ntype=PNES\n");
-    writeBytes(dir.file("kvl1.gba"), patternBytes(1000, 11));
-    writeBytes(dir.file("kvl2.gba"), patternBytes(2000, 12));
-    writeBytes(dir.file("font.bin"), patternBytes(101, 13));
-    writeBytes(dir.file("pnes.gba"), patternBytes(3000, 14));
+    writeBytes(folder + "kvl1.gba", patternBytes(1000, 11));
+    writeBytes(folder + "kvl2.gba", patternBytes(2000, 12));
+    writeBytes(folder + "font.bin", patternBytes(101, 13));
+    writeBytes(folder + "pnes.gba", patternBytes(3000, 14));
+}
+
+std::string WindowHarness::ini() const
+{
+    if (fileExists(dir.file("romweld.cfg"))) return dir.file("romweld.ini");
+    return dir.file("home/.config/romweld/romweld.ini");
 }
 
 std::optional<std::string> WindowHarness::setting(const char* section, const std::string& key) const
@@ -66,6 +79,7 @@ std::optional<std::string> WindowHarness::setting(const char* section, const std
 
 void WindowHarness::setSetting(const char* section, const std::string& key, const std::string& value)
 {
+    std::filesystem::create_directories(std::filesystem::path(ini()).parent_path());
     iniWriteString(ini(), section, key, value);
 }
 
@@ -96,7 +110,7 @@ QStringList WindowHarness::roms(int count, const std::string& folder)
 
 bool WindowHarness::open(MergeToolDialog::ListFactory makeList)
 {
-    dialog = std::make_unique<MergeToolDialog>(prompts, exe(), nullptr, std::move(makeList));
+    dialog = std::make_unique<MergeToolDialog>(prompts, exe(), env, nullptr, std::move(makeList));
     return showActive(dialog.get());
 }
 

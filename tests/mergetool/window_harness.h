@@ -41,12 +41,21 @@ struct WindowHarness {
     TempDir dir;
     FakePrompts prompts;
     std::unique_ptr<MergeToolDialog> dialog;
+    // HOME is home/ in the test folder, the system data folder is system/,
+    // and there is no PATH: nothing outside the test folder counts.
+    FolderEnvironment env;
 
-    // Writes the standard romweld.cfg and shells unless told not to.
+    // Writes the standard romweld.cfg and shells into the program folder
+    // unless told not to.
     explicit WindowHarness(bool withConfig = true);
 
+    // The standard romweld.cfg and shells, in folder.
+    void writeConfig(const std::string& folder) const;
+
     std::string exe() const { return dir.file("romweld"); }
-    std::string ini() const { return dir.file("romweld.ini"); }
+    // The settings file: beside the program in a portable folder, else the
+    // user's.
+    std::string ini() const;
     std::optional<std::string> setting(const char* section, const std::string& key) const;
     void setSetting(const char* section, const std::string& key, const std::string& value);
 

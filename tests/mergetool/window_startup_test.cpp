@@ -96,8 +96,11 @@ private slots:
     {
         WindowHarness h(false);
         h.setSetting("CONFIG", "FixHeaderCheckBox", "1");
-        h.dialog = std::make_unique<MergeToolDialog>(h.prompts, h.exe());
-        QCOMPARE(h.messages(), QStringList{QStringLiteral("Put Korvalinde files on same directory.\nAbort Program.")});
+        h.dialog = std::make_unique<MergeToolDialog>(h.prompts, h.exe(), h.env);
+        QCOMPARE(h.messages(), QStringList{QStringLiteral("Put Korvalinde files on same directory.\nAbort Program.\n\n"
+                                                          "romweld.cfg was looked for in:\n") +
+                                           qs(h.dir.path() + "\n" + h.dir.path() + "home/.local/share/romweld/\n" +
+                                              h.dir.path() + "system/romweld/")});
         QVERIFY(h.dialog->closePosted());
         QSignalSpy finished(h.dialog.get(), &QDialog::finished);
         QTRY_COMPARE(finished.count(), 1);

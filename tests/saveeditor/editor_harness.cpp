@@ -8,7 +8,7 @@
 #include <QTest>
 
 EditorHarness::EditorHarness()
-    : dialog(std::make_unique<SaveEditorDialog>(prompts, dir.file("sramedit")))
+    : dialog(std::make_unique<SaveEditorDialog>(prompts, dir.file("sramedit.ini")))
 {
 }
 

@@ -8,7 +8,9 @@
 
 extern char** environ;
 
-ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args)
+namespace {
+
+ProgramRun spawn(const std::string& program, const std::vector<std::string>& args, char** environment)
 {
     TempDir capture;
     const std::string outPath = capture.file("stdout");
@@ -26,7 +28,7 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
 
     ProgramRun run;
     pid_t pid = 0;
-    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
+    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environment) == 0) {
         int wstatus = 0;
         if (waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus)) run.status = WEXITSTATUS(wstatus);
     }
@@ -34,4 +36,21 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
     run.out = readText(outPath);
     run.err = readText(errPath);
     return run;
+}
+
+}  // namespace
+
+ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args)
+{
+    return spawn(program, args, environ);
+}
+
+ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::vector<std::string>& environment)
+{
+    std::vector<std::string> words = environment;
+    std::vector<char*> envp;
+    for (std::string& w : words) envp.push_back(w.data());
+    envp.push_back(nullptr);
+    return spawn(program, args, envp.data());
 }

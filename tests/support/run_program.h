@@ -11,3 +11,7 @@ struct ProgramRun {
 };
 
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args);
+
+// The same with the given environment ("NAME=value" each) instead of ours.
+ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::vector<std::string>& environment);

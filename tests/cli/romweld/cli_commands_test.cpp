@@ -10,7 +10,8 @@ TEST(CliVariants, ListsUsableVariantsAndNamesTheOthers)
     CliRun run = f.run("variants");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "kvl-v02\tKorvalinde\t1053\npn\tPocketNES\t64\n");
-    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.err, "romweld-cli: using " + f.dir.file("romweld.cfg") + " and the settings file " +
+                           f.dir.file("romweld.ini") + "\n");
 
     writeText(f.dir.file("romweld.cfg"),
               "[list]\nnum=4\nlist0=kvl-v02\nlist1=\nlist2=commas\nlist3=noshell\n"
