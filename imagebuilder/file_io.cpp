@@ -130,12 +130,26 @@ int regularFileProblem(const std::string& path)
     return kindProblem(st.st_mode);
 }
 
+bool isNonRegularFile(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
 bool isSameFile(const std::string& a, const std::string& b)
 {
     struct stat sa {};
     struct stat sb {};
     return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
            sa.st_ino == sb.st_ino;
+}
+
+int replaceFileWith(const std::string& path, const void* data, std::size_t size)
+{
+    AtomicFile out;
+    if (!out.open(path)) return out.errorNumber();
+    out.write(data, size);
+    return out.commit() ? 0 : out.errorNumber();
 }
 
 void FileCloser::operator()(std::FILE* f) const
@@ -291,6 +305,10 @@ bool AtomicFile::open(const std::string& targetPath)
     errorNumber_ = 0;
     out_.errorNumber_ = 0;
     target_ = targetPath;
+    if (targetPath.empty()) {
+        errorNumber_ = ENOENT;
+        return false;
+    }
     errorNumber_ = resolveLinks(targetPath, target_);
     if (errorNumber_ != 0) return false;
 

@@ -25,8 +25,16 @@ void reportFileError(const std::string& path, int errorNumber);
 // NOT_REGULAR_FILE for anything else.
 int regularFileProblem(const std::string& path);
 
+// True when something is at path (links followed) that is no regular file:
+// a folder, FIFO, device or socket. It can't be read as a file.
+bool isNonRegularFile(const std::string& path);
+
 // True when both paths name one existing file (links followed).
 bool isSameFile(const std::string& a, const std::string& b);
+
+// Replaces the file at path with size bytes of data, as AtomicFile does.
+// 0 when done, otherwise the reason.
+int replaceFileWith(const std::string& path, const void* data, std::size_t size);
 
 struct FileCloser {
     void operator()(std::FILE* f) const;

@@ -75,11 +75,13 @@ std::optional<std::string> unquoteKey(std::string_view t)
     return key;
 }
 
+// Whether a key written as it is would read back as another key (or none).
 bool needsQuotes(std::string_view key)
 {
     if (key.empty()) return false;
-    if (key.front() == ';' || key.front() == '"' || isBlank(key.front()) || isBlank(key.back())) return true;
+    if (key.front() == ';' || isBlank(key.front()) || isBlank(key.back())) return true;
     if (key.find_first_of("=\r\n") != std::string_view::npos) return true;
+    if (unquoteKey(key)) return true;
     // Read back as CP932 otherwise.
     return !isValidUtf8(key);
 }

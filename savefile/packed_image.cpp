@@ -44,7 +44,7 @@ void blankPackedImage(PackedSaveImage& image)
 int readPackedImage(const std::string& path, PackedSaveImage& image)
 {
     const std::int32_t size = fileSize(path);
-    if (size == 0) return failBlank(image, 1);
+    if (size == 0) return failBlank(image, isNonRegularFile(path) ? 3 : 1);
     if (static_cast<std::size_t>(size) != PACKED_IMAGE_SIZE) return failBlank(image, 2);
     InFile in(path);
     if (!in.isOpen()) return failBlank(image, 3);
@@ -54,13 +54,12 @@ int readPackedImage(const std::string& path, PackedSaveImage& image)
     return 0;
 }
 
-int writePackedImage(const std::string& path, PackedSaveImage& image)
+int writePackedImage(const std::string& path, PackedSaveImage& image, int* reason)
 {
     putLe32(image.data(), PACKED_IMAGE_MAGIC);
-    AtomicFile out;
-    if (!out.open(path)) return 1;
-    out.write(image.data(), image.size());
-    return out.commit() ? 0 : 1;
+    const int err = replaceFileWith(path, image.data(), image.size());
+    if (reason != nullptr) *reason = err;
+    return err == 0 ? 0 : 1;
 }
 
 int setPackedTitle(PackedSaveImage& image, int index, std::string_view title)

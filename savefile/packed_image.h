@@ -45,12 +45,14 @@ void blankPackedImage(PackedSaveImage& image);
 
 // 0 valid; 1 not found or empty; 2 not a valid packed image (wrong size or
 // magic, a bad record type, a chain that leaves the image, loops or has a
-// record smaller than its header); 3 can't be read. Blank on every code but 0.
+// record smaller than its header); 3 can't be read (a folder, FIFO or device
+// among them, never opened). Blank on every code but 0.
 int readPackedImage(const std::string& path, PackedSaveImage& image);
 
 // Stores the magic and writes the image (replaced only when complete).
-// 0 written; 1 the file could not be created or written.
-int writePackedImage(const std::string& path, PackedSaveImage& image);
+// 0 written; 1 the file could not be created or written (the reason in
+// *reason when given, as fileErrorText tells it).
+int writePackedImage(const std::string& path, PackedSaveImage& image, int* reason = nullptr);
 
 // Sum of the 128 little-endian words at 16 + 128 k; rom holds >= 16384 bytes.
 std::uint32_t romChecksum(const unsigned char* rom, std::size_t size);
@@ -71,8 +73,9 @@ int storePackedSave(const std::string& savPath, PackedSaveImage& image, int inde
 // Decompresses the record at index into path (replaced only when complete).
 // 0 written; 1 no record at index; 3 the file could not be created or
 // written; 4 the record's data are damaged or decompress to more than 8192
-// bytes (no file is created).
-int extractPackedSave(const std::string& path, const PackedSaveImage& image, int index);
+// bytes (no file is created). The reason for 3 goes to *reason when given.
+int extractPackedSave(const std::string& path, const PackedSaveImage& image, int index,
+                      int* reason = nullptr);
 
 // Removes the record at index (nothing at or past the end). Always 0.
 int deletePackedRecord(PackedSaveImage& image, int index);

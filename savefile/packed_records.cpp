@@ -105,7 +105,7 @@ int storePackedSave(const std::string& savPath, PackedSaveImage& image, int inde
     return 0;
 }
 
-int extractPackedSave(const std::string& path, const PackedSaveImage& image, int index)
+int extractPackedSave(const std::string& path, const PackedSaveImage& image, int index, int* reason)
 {
     const PackedChain chain = walkPackedChain(image);
     const ChainRecord* record = chainRecordAt(chain, index);
@@ -123,10 +123,9 @@ int extractPackedSave(const std::string& path, const PackedSaveImage& image, int
     // programs' longer length: the save itself is complete.
     if (rc != LZO_E_OK && rc != LZO_E_INPUT_NOT_CONSUMED) return 4;
 
-    AtomicFile out;
-    if (!out.open(path)) return 3;
-    out.write(save.data(), saveLen);
-    return out.commit() ? 0 : 3;
+    const int err = replaceFileWith(path, save.data(), saveLen);
+    if (reason != nullptr) *reason = err;
+    return err == 0 ? 0 : 3;
 }
 
 int deletePackedRecord(PackedSaveImage& image, int index)

@@ -14,6 +14,7 @@ struct CliArgs {
     std::string romPath;   // --rom ROM.nes, empty when not given
     std::string title;     // TITLE for rename, UTF-8
     bool packed = false;   // --packed for new
+    bool force = false;    // --force for extract: OUT.sav may be replaced
 };
 
 // Parses the arguments after the program name. False with a one-line reason
