@@ -316,6 +316,9 @@ bool AtomicFile::open(const std::string& targetPath)
     const bool exists = ::stat(target_.c_str(), &old) == 0;
     if (exists) {
         errorNumber_ = kindProblem(old.st_mode);
+        // A file its owner made read-only is not replaced behind their back,
+        // although the folder would allow it.
+        if (errorNumber_ == 0 && ::access(target_.c_str(), W_OK) != 0) errorNumber_ = lastError();
         if (errorNumber_ != 0) return false;
     }
 

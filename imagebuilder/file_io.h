@@ -103,7 +103,8 @@ private:
 // A symbolic link is followed (through chains of links; a link to a missing
 // file creates the file it names), so the file it points to is replaced and
 // the link stays. The replacement keeps the old file's permission bits, and
-// its owner and group where the process may set them. When the folder takes
+// its owner and group where the process may set them. A file the process may
+// not write is not replaced either (EACCES). When the folder takes
 // no new file but the file itself may be written, the data are written over
 // the file in place at commit(), every step checked, and the old contents
 // put back if a step fails.

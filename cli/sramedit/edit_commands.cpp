@@ -3,8 +3,8 @@
 // operation succeeded, so a failure leaves the file as it was.
 #include "commands.h"
 
-#include "save_session.h"
 #include "file_io.h"
+#include "save_session.h"
 #include "save_slots.h"
 #include "text_encoding.h"
 

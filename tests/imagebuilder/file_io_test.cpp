@@ -145,8 +145,10 @@ TEST(AtomicFile, RewritesInPlaceWhenOnlyTheFileIsWritable)
     EXPECT_EQ(failed, EFBIG);
     EXPECT_EQ(readText(file), now);
 
-    // Without write permission on the file too, nothing can be done.
+    // A read-only file is left alone, whether or not the folder is writable.
     ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
+    EXPECT_EQ(runUnprivileged([&] { return replaceWith(file, "x"); }), EACCES);
+    ASSERT_EQ(::chmod(folder.c_str(), 0777), 0);
     EXPECT_EQ(runUnprivileged([&] { return replaceWith(file, "x"); }), EACCES);
     EXPECT_EQ(readText(file), now);
     ::chmod(folder.c_str(), 0755);

@@ -4,15 +4,14 @@
 #include "gba_header.h"
 #include "image_records.h"
 #include "rom_list.h"
+#include "system_limits.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
 
 namespace {
@@ -249,15 +248,11 @@ TEST(ImageWriter, AFailedBuildKeepsThePreviousImageByteForByte)
     // full disk and works for root too. The signal it raises is ignored, so
     // the write itself reports the failure.
     addRom(*list, p.dir.file("b.nes"), makeInesRom(9000, 0, 0, 4), "B");
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto savedHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit lower = saved;
-    lower.rlim_cur = 6000;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &lower), 0);
-    const Written w = write(p, list.get());
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, savedHandler);
+    Written w;
+    {
+        const FileSizeLimit limit(6000);
+        w = write(p, list.get());
+    }
 
     EXPECT_EQ(w.result, 1);
     EXPECT_NE(w.err.find(p.out() + ": File too large"), std::string::npos) << w.err;

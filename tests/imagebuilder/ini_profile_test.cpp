@@ -1,18 +1,17 @@
 #include "ini_profile.h"
 
 #include "file_io.h"
+#include "system_limits.h"
 #include "text_encoding.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
-#include <csignal>
 #include <filesystem>
 #include <string>
 
@@ -183,15 +182,11 @@ TEST(IniWrite, AFailedReplaceLeavesTheOldFile)
 
     // A write that fails half-way (the file size limit stands in for a full
     // disk, and works for every user).
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto savedHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit lower = saved;
-    lower.rlim_cur = 16;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &lower), 0);
-    const int result = iniWriteString(ini, "CONFIG", "B", std::string(100, 'b'));
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, savedHandler);
+    int result = 0;
+    {
+        const FileSizeLimit limit(16);
+        result = iniWriteString(ini, "CONFIG", "B", std::string(100, 'b'));
+    }
     EXPECT_EQ(result, EFBIG);
     EXPECT_EQ(readText(ini), old);
     EXPECT_EQ(filesIn(folder), 1);
