@@ -1,13 +1,155 @@
 #include "file_io.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
+
+namespace {
+
+// The error number of the call that just failed; never 0, so a failure is
+// never taken for success.
+int lastError()
+{
+    return errno != 0 ? errno : EIO;
+}
+
+// Why a file of this kind can't be read or replaced as a file.
+int kindProblem(mode_t mode)
+{
+    if (S_ISREG(mode)) return 0;
+    if (S_ISDIR(mode)) return EISDIR;
+    return NOT_REGULAR_FILE;
+}
+
+// The folder part of a path as the system reads it, ending in '/'; empty for
+// a bare name (the current folder).
+std::string systemFolderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// Systems refuse more than 40 links in a row; so do we.
+constexpr int MAX_LINK_HOPS = 40;
+
+// The file a path finally names: every symbolic link on the way is followed,
+// a relative link from the folder it lies in. A path that names nothing (or
+// a link to a missing file) gives the path of the file to create.
+int resolveLinks(const std::string& path, std::string& resolved)
+{
+    std::string current = path;
+    for (int hop = 0; hop <= MAX_LINK_HOPS; ++hop) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0) {
+            if (errno != ENOENT) return lastError();
+            resolved = current;
+            return 0;
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            resolved = current;
+            return 0;
+        }
+        std::vector<char> buffer(st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1 : 4096);
+        const ssize_t n = ::readlink(current.c_str(), buffer.data(), buffer.size());
+        if (n < 0) return lastError();
+        if (static_cast<std::size_t>(n) >= buffer.size()) return ENAMETOOLONG;  // changed while read
+        const std::string link(buffer.data(), static_cast<std::size_t>(n));
+        current = !link.empty() && link.front() == '/' ? link : systemFolderOf(current) + link;
+    }
+    return ELOOP;
+}
+
+// Writes all of data at offset, however the system splits the writes.
+int writeAllAt(int fd, const char* data, std::size_t size, off_t offset)
+{
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fd, data, size, offset);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return lastError();
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+        offset += n;
+    }
+    return 0;
+}
+
+// Reads the whole file behind fd from its start; false when that fails.
+bool readAllFrom(int fd, std::string& data)
+{
+    data.clear();
+    char buffer[65536];
+    off_t offset = 0;
+    for (;;) {
+        const ssize_t n = ::pread(fd, buffer, sizeof buffer, offset);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) return true;
+        data.append(buffer, static_cast<std::size_t>(n));
+        offset += n;
+    }
+}
+
+// Makes the rename in folder durable too; a failure here loses nothing that
+// the rename has not already made safe on most file systems.
+void syncFolder(const std::string& folder)
+{
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
+
+std::string fileErrorText(int errorNumber)
+{
+    switch (errorNumber) {
+    case NOT_REGULAR_FILE: return "not a regular file";
+    case LINE_TOO_LONG: return "a line is too long";
+    default: return std::strerror(errorNumber);
+    }
+}
 
 void reportFileError(const std::string& path, int errorNumber)
 {
-    std::fprintf(stderr, "%s: %s\n", path.c_str(), std::strerror(errorNumber));
+    std::fprintf(stderr, "%s: %s\n", path.c_str(), fileErrorText(errorNumber).c_str());
+}
+
+int regularFileProblem(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return lastError();
+    return kindProblem(st.st_mode);
+}
+
+bool isNonRegularFile(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
+bool isSameFile(const std::string& a, const std::string& b)
+{
+    struct stat sa {};
+    struct stat sb {};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+int replaceFileWith(const std::string& path, const void* data, std::size_t size)
+{
+    AtomicFile out;
+    if (!out.open(path)) return out.errorNumber();
+    out.write(data, size);
+    return out.commit() ? 0 : out.errorNumber();
 }
 
 void FileCloser::operator()(std::FILE* f) const
@@ -15,30 +157,61 @@ void FileCloser::operator()(std::FILE* f) const
     if (f != nullptr) std::fclose(f);
 }
 
-InFile::InFile(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {}
+InFile::InFile(const std::string& path)
+{
+    // Looked at before the open, so a FIFO or device is never opened at all.
+    errorNumber_ = regularFileProblem(path);
+    if (errorNumber_ != 0) return;
+    // Should the file be swapped for a FIFO between the look and the open,
+    // the open still returns at once, and the second look refuses it.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        errorNumber_ = lastError();
+        return;
+    }
+    struct stat st {};
+    errorNumber_ = ::fstat(fd, &st) != 0 ? lastError() : kindProblem(st.st_mode);
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (errorNumber_ == 0 && (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)) {
+        errorNumber_ = lastError();
+    }
+    if (errorNumber_ == 0) {
+        file_.reset(::fdopen(fd, "rb"));
+        if (file_) return;
+        errorNumber_ = lastError();
+    }
+    ::close(fd);
+}
 
 std::size_t InFile::read(void* buffer, std::size_t n)
 {
     if (!file_ || n == 0) return 0;
-    return std::fread(buffer, 1, n, file_.get());
+    const std::size_t got = std::fread(buffer, 1, n, file_.get());
+    if (got < n && std::ferror(file_.get()) != 0 && errorNumber_ == 0) errorNumber_ = lastError();
+    return got;
 }
 
-bool InFile::readLine(std::string& line, bool* hadLineEnd)
+bool InFile::readLine(std::string& line, std::size_t maxBytes, bool* hadLineEnd)
 {
     line.clear();
     if (hadLineEnd != nullptr) *hadLineEnd = false;
-    if (!file_) return false;
+    if (!file_ || lineTooLong()) return false;
+    std::FILE* f = file_.get();
     int c = 0;
     bool any = false;
-    while ((c = std::fgetc(file_.get())) != EOF) {
+    while ((c = std::getc(f)) != EOF) {
         any = true;
         if (c == '\n') {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
             if (hadLineEnd != nullptr) *hadLineEnd = true;
             return true;
         }
+        if (line.size() == maxBytes) {
+            errorNumber_ = LINE_TOO_LONG;
+            return false;
+        }
         line.push_back(static_cast<char>(c));
     }
+    if (std::ferror(f) != 0 && errorNumber_ == 0) errorNumber_ = lastError();
     return any;
 }
 
@@ -57,16 +230,17 @@ bool OutFile::create(const std::string& path)
     close();
     errorNumber_ = 0;
     file_.reset(std::fopen(path.c_str(), "wb"));
-    if (!file_) errorNumber_ = errno != 0 ? errno : EIO;
+    if (!file_) errorNumber_ = lastError();
     return file_ != nullptr;
 }
 
 bool OutFile::openForUpdate(const std::string& path)
 {
     close();
-    errorNumber_ = 0;
+    errorNumber_ = regularFileProblem(path);
+    if (errorNumber_ != 0) return false;
     file_.reset(std::fopen(path.c_str(), "r+b"));
-    if (!file_) errorNumber_ = errno != 0 ? errno : EIO;
+    if (!file_) errorNumber_ = lastError();
     return file_ != nullptr;
 }
 
@@ -78,7 +252,7 @@ void OutFile::fail(int errorNumber)
 void OutFile::write(const void* data, std::size_t n)
 {
     if (!file_ || failed() || n == 0) return;
-    if (std::fwrite(data, 1, n, file_.get()) != n) fail(errno);
+    if (std::fwrite(data, 1, n, file_.get()) != n) fail(lastError());
 }
 
 void OutFile::writeZeros(std::size_t n)
@@ -94,15 +268,15 @@ void OutFile::writeZeros(std::size_t n)
 void OutFile::seek(long offset)
 {
     if (!file_ || failed()) return;
-    if (std::fseek(file_.get(), offset, SEEK_SET) != 0) fail(errno);
+    if (std::fseek(file_.get(), offset, SEEK_SET) != 0) fail(lastError());
 }
 
 bool OutFile::close()
 {
     if (file_) {
         std::FILE* f = file_.release();
-        if (std::fflush(f) != 0) fail(errno);
-        if (std::fclose(f) != 0) fail(errno);
+        if (std::fflush(f) != 0) fail(lastError());
+        if (std::fclose(f) != 0) fail(lastError());
     }
     return !failed();
 }
@@ -114,7 +288,11 @@ AtomicFile::~AtomicFile()
 
 void AtomicFile::discard()
 {
-    file_.reset();
+    out_.file_.reset();
+    std::free(memory_);
+    memory_ = nullptr;
+    memorySize_ = 0;
+    inPlace_ = false;
     if (!temp_.empty()) {
         ::unlink(temp_.c_str());
         temp_.clear();
@@ -125,29 +303,63 @@ bool AtomicFile::open(const std::string& targetPath)
 {
     discard();
     errorNumber_ = 0;
+    out_.errorNumber_ = 0;
     target_ = targetPath;
-    std::string pattern = targetPath + ".tmp-XXXXXX";
+    if (targetPath.empty()) {
+        errorNumber_ = ENOENT;
+        return false;
+    }
+    errorNumber_ = resolveLinks(targetPath, target_);
+    if (errorNumber_ != 0) return false;
+
+    struct stat old {};
+    const bool exists = ::stat(target_.c_str(), &old) == 0;
+    if (exists) {
+        errorNumber_ = kindProblem(old.st_mode);
+        // A file its owner made read-only is not replaced behind their back,
+        // although the folder would allow it.
+        if (errorNumber_ == 0 && ::access(target_.c_str(), W_OK) != 0) errorNumber_ = lastError();
+        if (errorNumber_ != 0) return false;
+    }
+
+    // A short name, so that a target whose name is near the file system's
+    // limit can still be replaced.
+    std::string pattern = systemFolderOf(target_) + ".rw-XXXXXX";
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0) {
-        errorNumber_ = errno != 0 ? errno : EIO;
+        errorNumber_ = lastError();
+        // A folder that takes no new file, while the file itself may be
+        // written: the data are kept in memory and written over it at commit.
+        if ((errorNumber_ == EACCES || errorNumber_ == EPERM) && exists && ::access(target_.c_str(), W_OK) == 0) {
+            out_.file_.reset(::open_memstream(&memory_, &memorySize_));
+            if (!out_.file_) {
+                errorNumber_ = lastError();
+                return false;
+            }
+            errorNumber_ = 0;
+            inPlace_ = true;
+            return true;
+        }
         return false;
     }
     temp_ = pattern;
-    // mkstemp makes the file private; give it the mode the target has, or
-    // the mode a newly created file would get.
-    struct stat st {};
+
+    // mkstemp makes the file private to its maker; the replacement gets the
+    // old file's owner, group and mode (owner and group where the system lets
+    // this process give them), or the mode a newly created file would get.
     mode_t mode = 0;
-    if (::stat(targetPath.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
+    if (exists) {
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0 && errno != EPERM) errorNumber_ = lastError();
+        mode = old.st_mode & 07777;
     } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    ::fchmod(fd, mode);
-    file_.reset(::fdopen(fd, "wb"));
-    if (!file_) {
-        errorNumber_ = errno != 0 ? errno : EIO;
+    if (errorNumber_ == 0 && ::fchmod(fd, mode) != 0) errorNumber_ = lastError();
+    if (errorNumber_ == 0) out_.file_.reset(::fdopen(fd, "wb"));
+    if (!out_.file_) {
+        if (errorNumber_ == 0) errorNumber_ = lastError();
         ::close(fd);
         discard();
         return false;
@@ -157,27 +369,69 @@ bool AtomicFile::open(const std::string& targetPath)
 
 void AtomicFile::write(const void* data, std::size_t n)
 {
-    if (!file_ || failed() || n == 0) return;
-    if (std::fwrite(data, 1, n, file_.get()) != n) errorNumber_ = errno != 0 ? errno : EIO;
+    out_.write(data, n);
 }
 
 bool AtomicFile::commit()
 {
-    if (!file_) {
+    if (!out_.file_) {
         if (errorNumber_ == 0) errorNumber_ = EBADF;
-        return false;
-    }
-    std::FILE* f = file_.release();
-    if (!failed() && std::fflush(f) != 0) errorNumber_ = errno != 0 ? errno : EIO;
-    if (!failed() && ::fsync(::fileno(f)) != 0) errorNumber_ = errno != 0 ? errno : EIO;
-    if (std::fclose(f) != 0 && !failed()) errorNumber_ = errno != 0 ? errno : EIO;
-    if (!failed() && std::rename(temp_.c_str(), target_.c_str()) != 0) {
-        errorNumber_ = errno != 0 ? errno : EIO;
-    }
-    if (failed()) {
         discard();
         return false;
     }
+    const bool done = inPlace_ ? commitInPlace() : commitTemporary();
+    if (!done && errorNumber_ == 0) errorNumber_ = out_.errorNumber() != 0 ? out_.errorNumber() : EIO;
+    discard();
+    return done;
+}
+
+bool AtomicFile::commitTemporary()
+{
+    std::FILE* f = out_.file_.get();
+    if (!out_.failed() && std::fflush(f) != 0) out_.fail(lastError());
+    if (!out_.failed() && ::fsync(::fileno(f)) != 0) out_.fail(lastError());
+    if (!out_.close()) return false;
+    if (std::rename(temp_.c_str(), target_.c_str()) != 0) {
+        errorNumber_ = lastError();
+        return false;
+    }
     temp_.clear();
+    syncFolder(systemFolderOf(target_));
     return true;
+}
+
+bool AtomicFile::commitInPlace()
+{
+    if (!out_.close()) return false;
+    const std::string_view data(memory_ != nullptr ? memory_ : "", memorySize_);
+
+    // Opened for reading too where allowed, so the old contents can be put
+    // back should the new ones fail half-way.
+    bool canRestore = true;
+    int fd = ::open(target_.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0 && errno == EACCES) {
+        canRestore = false;
+        fd = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+    }
+    if (fd < 0) {
+        errorNumber_ = lastError();
+        return false;
+    }
+    struct stat st {};
+    errorNumber_ = ::fstat(fd, &st) != 0 ? lastError() : kindProblem(st.st_mode);
+    std::string old;
+    if (errorNumber_ == 0 && canRestore) canRestore = readAllFrom(fd, old);
+
+    if (errorNumber_ == 0) errorNumber_ = writeAllAt(fd, data.data(), data.size(), 0);
+    if (errorNumber_ == 0 && ::ftruncate(fd, static_cast<off_t>(data.size())) != 0) errorNumber_ = lastError();
+    if (errorNumber_ == 0 && ::fsync(fd) != 0) errorNumber_ = lastError();
+    if (errorNumber_ != 0 && canRestore && S_ISREG(st.st_mode)) {
+        // Best effort: the old bytes are no longer than the blocks the file
+        // had, so they usually fit where the new ones did not.
+        if (writeAllAt(fd, old.data(), old.size(), 0) == 0) {
+            if (::ftruncate(fd, static_cast<off_t>(old.size())) == 0) ::fsync(fd);
+        }
+    }
+    if (::close(fd) != 0 && errorNumber_ == 0) errorNumber_ = lastError();
+    return errorNumber_ == 0;
 }

@@ -1,5 +1,6 @@
 // Files with ownership and checked writes. Every file the tools write goes
-// through OutFile or AtomicFile, so a failed write or close is never lost.
+// through OutFile or AtomicFile, so a failed write or close is never lost;
+// every file they read goes through InFile, which takes regular files only.
 #pragma once
 
 #include <cstddef>
@@ -7,29 +8,62 @@
 #include <memory>
 #include <string>
 
+// Why a file could not be used, as results carry it: the system's error
+// numbers, and these of our own (negative, so they never meet a system one).
+constexpr int NOT_REGULAR_FILE = -1;  // a FIFO, device or socket: refused, never read from
+constexpr int LINE_TOO_LONG = -2;     // a text line longer than its reader accepts
+
+// The reason in words: the system's description, or ours.
+std::string fileErrorText(int errorNumber);
+
 // Writes the error line of the tools: the path, a colon, a blank and the
-// system's description of the error, on the error output.
+// reason, on the error output.
 void reportFileError(const std::string& path, int errorNumber);
+
+// 0 when path names a regular file (links followed); otherwise why not: the
+// system's error number (ENOENT for a missing file), EISDIR for a folder,
+// NOT_REGULAR_FILE for anything else.
+int regularFileProblem(const std::string& path);
+
+// True when something is at path (links followed) that is no regular file:
+// a folder, FIFO, device or socket. It can't be read as a file.
+bool isNonRegularFile(const std::string& path);
+
+// True when both paths name one existing file (links followed).
+bool isSameFile(const std::string& a, const std::string& b);
+
+// Replaces the file at path with size bytes of data, as AtomicFile does.
+// 0 when done, otherwise the reason.
+int replaceFileWith(const std::string& path, const void* data, std::size_t size);
 
 struct FileCloser {
     void operator()(std::FILE* f) const;
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-// A file opened for binary reading.
+// A regular file opened for binary reading. Anything else is refused before
+// it is opened, and the open itself never waits, so a FIFO given in place of
+// a file can't make a reader hang.
 class InFile {
 public:
     InFile() = default;
     explicit InFile(const std::string& path);
     bool isOpen() const { return file_ != nullptr; }
+    // Why the file is not open, or why a read failed; 0 when neither.
+    int errorNumber() const { return errorNumber_; }
     // Reads up to n bytes; fewer at the end of the file or after a read error.
     std::size_t read(void* buffer, std::size_t n);
-    // Reads one line of text into line, without its LF or CR LF; false at the end.
-    bool readLine(std::string& line, bool* hadLineEnd = nullptr);
+    // Reads one line into line, without its LF (a CR before the LF stays);
+    // false at the end of the file. A line of more than maxBytes bytes is not
+    // read on: false, with lineTooLong() true, and only maxBytes + 1 bytes
+    // of it were held.
+    bool readLine(std::string& line, std::size_t maxBytes, bool* hadLineEnd = nullptr);
+    bool lineTooLong() const { return errorNumber_ == LINE_TOO_LONG; }
     bool readFailed() const;
 
 private:
     FilePtr file_;
+    int errorNumber_ = 0;
 };
 
 // A file opened for binary writing (truncated) or for update. The first
@@ -56,6 +90,7 @@ public:
     void fail(int errorNumber);
 
 private:
+    friend class AtomicFile;
     FilePtr file_;
     int errorNumber_ = 0;
 };
@@ -64,6 +99,15 @@ private:
 // go to a temporary file in the target's folder, and commit() renames it over
 // the target. Without a successful commit the target is untouched and the
 // temporary file is removed.
+//
+// A symbolic link is followed (through chains of links; a link to a missing
+// file creates the file it names), so the file it points to is replaced and
+// the link stays. The replacement keeps the old file's permission bits, and
+// its owner and group where the process may set them. A file the process may
+// not write is not replaced either (EACCES). When the folder takes
+// no new file but the file itself may be written, the data are written over
+// the file in place at commit(), every step checked, and the old contents
+// put back if a step fails.
 class AtomicFile {
 public:
     AtomicFile() = default;
@@ -74,14 +118,24 @@ public:
     bool open(const std::string& targetPath);
     void write(const void* data, std::size_t n);
     void write(const std::string& text) { write(text.data(), text.size()); }
+    // The output as an OutFile, for writers that take one.
+    OutFile& stream() { return out_; }
     bool commit();
-    bool failed() const { return errorNumber_ != 0; }
-    int errorNumber() const { return errorNumber_; }
+    bool failed() const { return errorNumber_ != 0 || out_.failed(); }
+    // Why open, a write or commit failed; 0 when nothing did.
+    int errorNumber() const { return errorNumber_ != 0 ? errorNumber_ : out_.errorNumber(); }
+    // The file that is replaced: the target with its links resolved.
+    const std::string& target() const { return target_; }
 
 private:
     void discard();
+    bool commitTemporary();
+    bool commitInPlace();
     std::string target_;
     std::string temp_;
-    FilePtr file_;
+    OutFile out_;
+    bool inPlace_ = false;
+    char* memory_ = nullptr;  // the data of an in-place write, until commit
+    std::size_t memorySize_ = 0;
     int errorNumber_ = 0;
 };

@@ -48,12 +48,10 @@ void putText(unsigned char* field, std::string_view text, std::size_t max)
 
 }  // namespace
 
-int fixGbaHeader(const std::string& imagePath, std::string_view title, std::string_view gameCode,
-                 std::string_view makerCode)
+void writeGbaHeader(OutFile& image, std::string_view title, std::string_view gameCode,
+                    std::string_view makerCode)
 {
-    OutFile image;
-    if (!image.openForUpdate(imagePath)) return 1;
-
+    image.seek(0);
     image.write(ENTRY_BRANCH.data(), ENTRY_BRANCH.size());
     image.write(GBA_BOOT_LOGO.data(), GBA_BOOT_LOGO.size());
 
@@ -66,6 +64,13 @@ int fixGbaHeader(const std::string& imagePath, std::string_view title, std::stri
     for (std::size_t i = 0; i < CHECKED_BYTES; ++i) sum += fields[i];
     fields[COMPLEMENT_AT] = static_cast<unsigned char>((0xE7u - sum) & 0xFFu);
     image.write(fields.data(), fields.size());
+}
 
+int fixGbaHeader(const std::string& imagePath, std::string_view title, std::string_view gameCode,
+                 std::string_view makerCode)
+{
+    OutFile image;
+    if (!image.openForUpdate(imagePath)) return 1;
+    writeGbaHeader(image, title, gameCode, makerCode);
     return image.close() ? 0 : 1;
 }

@@ -8,7 +8,14 @@
 // The compressed boot logo every GBA cartridge header carries at offset 4.
 extern const std::array<unsigned char, 156> GBA_BOOT_LOGO;
 
-// 0 after rewriting the header; 1 when the image can't be opened for update
+class OutFile;
+
+// Writes the 192 header bytes at the start of an open image (its length grows
+// to 192 bytes when shorter); failures are recorded in image.
+void writeGbaHeader(OutFile& image, std::string_view title, std::string_view gameCode,
+                    std::string_view makerCode);
+
+// Rewrites the header of the image file in place. 0 after rewriting the header; 1 when the image can't be opened for update
 // (nothing changes then) or a write or close fails.
 int fixGbaHeader(const std::string& imagePath, std::string_view title, std::string_view gameCode,
                  std::string_view makerCode);

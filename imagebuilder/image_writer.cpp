@@ -2,6 +2,7 @@
 
 #include "byte_order.h"
 #include "file_io.h"
+#include "gba_header.h"
 #include "ini_profile.h"
 #include "path_text.h"
 #include "record_magic.h"
@@ -14,7 +15,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <limits>
-#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -68,11 +68,16 @@ void printProgress(std::string_view a, std::string_view b, std::string_view c)
 
 // The size a record header announces for path. A missing file gives 0 (after
 // its error line): its record carries no data and the image goes on. A file
-// that exists but can't be read, or is too large for the size field, is
-// refused: its header would promise data that never follows and break the
-// chain of records.
+// that exists but can't be read (a folder, FIFO or device among them), or is
+// too large for the size field, is refused: its header would promise data
+// that never follows and break the chain of records.
 bool sourceSize(const std::string& path, std::int32_t& size)
 {
+    const int problem = regularFileProblem(path);
+    if (problem != 0 && problem != ENOENT && problem != ENOTDIR) {
+        reportFileError(path, problem);
+        return false;
+    }
     size = fileSize(path);
     if (size == 0) return true;
     if (size == std::numeric_limits<std::int32_t>::max()) {
@@ -81,7 +86,7 @@ bool sourceSize(const std::string& path, std::int32_t& size)
     }
     const InFile probe(path);
     if (!probe.isOpen()) {
-        reportFileError(path, errno != 0 ? errno : EIO);
+        reportFileError(path, probe.errorNumber());
         return false;
     }
     return true;
@@ -92,46 +97,63 @@ bool sourceSize(const std::string& path, std::int32_t& size)
 bool copyData(OutFile& image, const std::string& path, std::int32_t size, std::string_view extension)
 {
     if (size == 0) return true;
-    errno = 0;
-    if (appendFile(image, path, extension) == 0) {
-        reportFileError(path, errno != 0 ? errno : EIO);
+    int openError = 0;
+    if (appendFile(image, path, extension, &openError) == 0) {
+        reportFileError(path, openError);
         return false;
     }
     return true;
 }
 
-// True when path names the same existing file as the output path.
-bool isSameFile(const struct stat& output, const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && st.st_dev == output.st_dev && st.st_ino == output.st_ino;
-}
-
-// Creating the image truncates the output file first; when that file is the
-// configuration, the shell, an extra file or a ROM, that file would be lost.
+// Replacing the output destroys the file it names; when that file is the
+// configuration, the shell, an extra file or a ROM, that input would be lost.
 bool outputIsAnInput(const std::string& outputPath, const std::string& configPath,
                      const std::string& shellPath, const std::vector<std::string>& extraPaths,
                      const RomList* list)
 {
-    struct stat output {};
-    if (::stat(outputPath.c_str(), &output) != 0) return false;
-    if (isSameFile(output, configPath) || isSameFile(output, shellPath)) return true;
+    if (isSameFile(outputPath, configPath) || isSameFile(outputPath, shellPath)) return true;
     for (const std::string& path : extraPaths) {
-        if (isSameFile(output, path)) return true;
+        if (isSameFile(outputPath, path)) return true;
     }
     for (const RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) {
-        if (isSameFile(output, e->path)) return true;
+        if (isSameFile(outputPath, e->path)) return true;
     }
     return false;
 }
 
-// Ends a failed image: closes it (leaving what was written) and, when the
-// output itself failed, says so. Always 1.
-int abandonImage(OutFile& image, const std::string& outputPath, bool reportOutput)
+// Writes the whole image into out; false when it can't be completed (the
+// reason is on the error output, or in out when the output itself failed).
+bool writeImageBody(OutFile& image, const std::string& programDir, const IniSnapshot& config,
+                    const std::string& configPath, const std::string& section, const std::string& shellPath,
+                    const std::vector<std::string>& extraValues, const RomList* list)
 {
-    image.close();
-    if (reportOutput && image.failed()) reportFileError(outputPath, image.errorNumber());
-    return 1;
+    int openError = 0;
+    if (appendFile(image, shellPath, "bin", &openError) == 0) {
+        reportFileError(shellPath, openError);
+        return false;
+    }
+    if (image.failed()) return false;
+
+    const bool pocketNes = isPocketNesSection(config, section);
+    for (std::size_t n = 0; n < extraValues.size(); ++n) {
+        ExtraFile extra;
+        if (!splitExtraFile(extraValues[n], extra)) {
+            std::fprintf(stderr, "%s: [%s] file%zu=%s lacks its path,name,ext commas\n",
+                         configPath.c_str(), section.c_str(), n, extraValues[n].c_str());
+            return false;
+        }
+        if (writeExtraFileRecord(image, programDir + extra.path, extra.name, extra.ext, pocketNes) != 0) {
+            return false;
+        }
+        if (image.failed()) return false;
+    }
+
+    for (const RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) {
+        if (writeRomRecord(image, *e, pocketNes) != 0) return false;
+        if (image.failed()) return false;
+    }
+    writeEndRecord(image);
+    return !image.failed();
 }
 
 }  // namespace
@@ -203,7 +225,7 @@ void writeEndRecord(OutFile& image)
 }
 
 int writeImage(const std::string& programDir, const std::string& outputPath, const RomList* list,
-               std::string_view variant)
+               std::string_view variant, const GbaHeaderFields* headerFix)
 {
     const std::string section(variant.empty() ? DEFAULT_VARIANT : variant);
     const std::string configPath = configPathOf(programDir);
@@ -221,47 +243,24 @@ int writeImage(const std::string& programDir, const std::string& outputPath, con
         return 1;
     }
 
-    OutFile image;
-    if (!image.create(outputPath)) {
+    // The image grows in a temporary file beside the output and takes the
+    // output's place only when complete, so a failed build leaves the
+    // previous image as it was and no partial file.
+    AtomicFile image;
+    if (!image.open(outputPath)) {
         reportFileError(outputPath, image.errorNumber());
         return 1;
     }
-
-    // A folder opens like a file but yields no data.
-    struct stat shellStat {};
-    if (::stat(shellPath.c_str(), &shellStat) == 0 && S_ISDIR(shellStat.st_mode)) {
-        reportFileError(shellPath, EISDIR);
-        return abandonImage(image, outputPath, false);
+    const bool written = writeImageBody(image.stream(), programDir, config, configPath, section, shellPath,
+                                        extraValues, list);
+    if (written && headerFix != nullptr) {
+        writeGbaHeader(image.stream(), headerFix->title, headerFix->gameCode, headerFix->makerCode);
     }
-    errno = 0;
-    if (appendFile(image, shellPath, "bin") == 0) {
-        reportFileError(shellPath, errno != 0 ? errno : ENOENT);
-        return abandonImage(image, outputPath, false);
+    if (!written || image.failed()) {
+        if (image.failed()) reportFileError(outputPath, image.errorNumber());
+        return 1;
     }
-    if (image.failed()) return abandonImage(image, outputPath, true);
-
-    const bool pocketNes = isPocketNesSection(config, section);
-
-    for (std::size_t n = 0; n < extraValues.size(); ++n) {
-        ExtraFile extra;
-        if (!splitExtraFile(extraValues[n], extra)) {
-            std::fprintf(stderr, "%s: [%s] file%zu=%s lacks its path,name,ext commas\n",
-                         configPath.c_str(), section.c_str(), n, extraValues[n].c_str());
-            return abandonImage(image, outputPath, false);
-        }
-        if (writeExtraFileRecord(image, programDir + extra.path, extra.name, extra.ext, pocketNes) != 0) {
-            return abandonImage(image, outputPath, false);
-        }
-        if (image.failed()) return abandonImage(image, outputPath, true);
-    }
-
-    for (const RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) {
-        if (writeRomRecord(image, *e, pocketNes) != 0) return abandonImage(image, outputPath, false);
-        if (image.failed()) return abandonImage(image, outputPath, true);
-    }
-
-    writeEndRecord(image);
-    if (!image.close()) {
+    if (!image.commit()) {
         reportFileError(outputPath, image.errorNumber());
         return 1;
     }

@@ -11,14 +11,25 @@ class OutFile;
 struct RomEntry;
 struct RomList;
 
+// The texts of a GBA cartridge header that writeImage writes into the image
+// before it takes its place (see fixGbaHeader).
+struct GbaHeaderFields {
+    std::string title;
+    std::string gameCode;
+    std::string makerCode;
+};
+
 // Builds the image at outputPath from the variant's section of
-// programDir + "romweld.cfg" (read afresh) and the list. 0 when the image was
-// written to its end and closed; 1 otherwise (output not created, shell
-// missing, an extra-file value without its two commas, a failed write or
-// close, a ROM or extra file that exists but can't be read, an output that
-// is one of the inputs). A failed image is left as far as it was written.
+// programDir + "romweld.cfg" (read afresh) and the list, then, when
+// headerFix is given, rewrites its GBA header. 0 when the image was written
+// to its end; 1 otherwise (output not created, shell missing, an extra-file
+// value without its two commas, a failed write, a ROM or extra file that
+// exists but can't be read, an output that is one of the inputs), after an
+// error line. The image is built beside the output and replaces it only when
+// complete: after a failure the file at outputPath is as it was before, and
+// no partial file is left. A symbolic link at outputPath is followed.
 int writeImage(const std::string& programDir, const std::string& outputPath, const RomList* list,
-               std::string_view variant = DEFAULT_VARIANT);
+               std::string_view variant = DEFAULT_VARIANT, const GbaHeaderFields* headerFix = nullptr);
 
 // One extra file's record: header, data and (Korvalinde layout) padding.
 // 0 when written (a missing file gives an empty record, after its error

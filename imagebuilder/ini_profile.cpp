@@ -1,7 +1,6 @@
 #include "ini_profile.h"
 
 #include "file_io.h"
-#include "path_text.h"
 #include "text_encoding.h"
 
 #include <cerrno>
@@ -9,76 +8,101 @@
 
 namespace {
 
+constexpr std::string_view BYTE_ORDER_MARK = "\xEF\xBB\xBF";
+
+// A CR is a blank at the ends of a line, so a line ended by CR CR LF, or a
+// last line ending in a lone CR, means the same with or without its LF.
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
 std::string_view trim(std::string_view s)
 {
-    const std::size_t first = s.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    const std::size_t last = s.find_last_not_of(" \t");
-    return s.substr(first, last - first + 1);
+    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+std::string foldCase(std::string_view s)
+{
+    std::string folded(s);
+    for (char& c : folded) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return folded;
 }
 
 // Section name of a "[name]" line. A line with '=' is a key even when it
 // begins with '[', so file names such as "[BIOS] Game.nes" work as keys.
-std::optional<std::string> sectionName(const std::string& rawLine)
+std::optional<std::string_view> sectionName(std::string_view line)
 {
-    const std::string line = decodeLegacyText(rawLine);
     const std::string_view t = trim(line);
     if (t.size() < 2 || t.front() != '[' || t.back() != ']' || t.find('=') != std::string_view::npos) {
         return std::nullopt;
     }
-    return std::string(trim(t.substr(1, t.size() - 2)));
+    return trim(t.substr(1, t.size() - 2));
 }
 
-struct KeyLine {
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// The key a quoted key stands for; nothing when the text is not exactly a
+// quoted key (then it is an ordinary key that happens to hold quotes).
+std::optional<std::string> unquoteKey(std::string_view t)
+{
+    if (t.size() < 2 || t.front() != '"' || t.back() != '"') return std::nullopt;
     std::string key;
-    std::string value;
-};
-
-std::optional<KeyLine> keyLine(const std::string& rawLine)
-{
-    const std::string line = decodeLegacyText(rawLine);
-    const std::string_view t = trim(line);
-    if (t.empty() || t.front() == ';') return std::nullopt;
-    const std::size_t eq = t.find('=');
-    if (eq == std::string_view::npos) return std::nullopt;
-    return KeyLine{std::string(trim(t.substr(0, eq))), std::string(trim(t.substr(eq + 1)))};
-}
-
-// The header line of the first section called name and the line after its body.
-struct SectionRange {
-    std::size_t header;
-    std::size_t end;
-};
-
-std::optional<SectionRange> findSection(const std::vector<std::string>& lines, std::string_view name)
-{
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const auto s = sectionName(lines[i]);
-        if (!s || compareNoCase(*s, name) != 0) continue;
-        std::size_t end = i + 1;
-        while (end < lines.size() && !sectionName(lines[end])) ++end;
-        return SectionRange{i, end};
+    for (std::size_t i = 1; i + 1 < t.size(); ++i) {
+        const char c = t[i];
+        if (c == '"') return std::nullopt;
+        if (c != '\\') {
+            key.push_back(c);
+            continue;
+        }
+        if (i + 4 > t.size() - 1 || t[i + 1] != 'x') return std::nullopt;
+        const int hi = hexDigit(t[i + 2]);
+        const int lo = hexDigit(t[i + 3]);
+        if (hi < 0 || lo < 0) return std::nullopt;
+        key.push_back(static_cast<char>(hi * 16 + lo));
+        i += 3;
     }
-    return std::nullopt;
+    return key;
 }
 
-std::optional<std::size_t> findKey(const std::vector<std::string>& lines, const SectionRange& range,
-                                   std::string_view key)
+// Whether a key written as it is would read back as another key (or none).
+bool needsQuotes(std::string_view key)
 {
-    for (std::size_t i = range.header + 1; i < range.end; ++i) {
-        const auto k = keyLine(lines[i]);
-        if (k && compareNoCase(k->key, key) == 0) return i;
+    if (key.empty()) return false;
+    if (key.front() == ';' || isBlank(key.front()) || isBlank(key.back())) return true;
+    if (key.find_first_of("=\r\n") != std::string_view::npos) return true;
+    if (unquoteKey(key)) return true;
+    // Read back as CP932 otherwise.
+    return !isValidUtf8(key);
+}
+
+std::string quoteKey(std::string_view key)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    const bool utf8 = isValidUtf8(key);
+    std::string quoted = "\"";
+    for (const char c : key) {
+        const auto b = static_cast<unsigned char>(c);
+        if (c == '=' || c == '"' || c == '\\' || b < 0x20 || b == 0x7F || (b >= 0x80 && !utf8)) {
+            quoted += "\\x";
+            quoted.push_back(digits[b >> 4]);
+            quoted.push_back(digits[b & 0x0F]);
+        } else {
+            quoted.push_back(c);
+        }
     }
-    return std::nullopt;
-}
-
-// Cuts text to at most maxBytes bytes, never inside a UTF-8 character.
-void cutUtf8(std::string& text, std::size_t maxBytes)
-{
-    if (text.size() <= maxBytes) return;
-    std::size_t end = maxBytes;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-    text.resize(end);
+    quoted.push_back('"');
+    return quoted;
 }
 
 // A value must stay on its line.
@@ -91,40 +115,114 @@ std::string oneLine(std::string_view value)
     return out;
 }
 
+// Cuts text to at most maxBytes bytes, never inside a UTF-8 character.
+void cutUtf8(std::string& text, std::size_t maxBytes)
+{
+    if (text.size() <= maxBytes) return;
+    std::size_t end = maxBytes;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    text.resize(end);
+}
+
 }  // namespace
+
+IniSnapshot IniSnapshot::parse(std::string_view bytes)
+{
+    IniSnapshot ini;
+    if (bytes.size() > INI_FILE_MAX) {
+        ini.errorNumber_ = EFBIG;
+        return ini;
+    }
+    if (bytes.substr(0, BYTE_ORDER_MARK.size()) == BYTE_ORDER_MARK) {
+        ini.byteOrderMark_ = std::string(BYTE_ORDER_MARK);
+        bytes.remove_prefix(BYTE_ORDER_MARK.size());
+    }
+    while (!bytes.empty()) {
+        const std::size_t lf = bytes.find('\n');
+        const std::string_view text = bytes.substr(0, lf);
+        if (text.size() > INI_LINE_MAX) {
+            ini.lines_.clear();
+            ini.errorNumber_ = LINE_TOO_LONG;
+            return ini;
+        }
+        ini.lines_.push_back(Line{std::string(text), lf != std::string_view::npos});
+        bytes.remove_prefix(lf == std::string_view::npos ? bytes.size() : lf + 1);
+    }
+    ini.index();
+    return ini;
+}
 
 IniSnapshot IniSnapshot::load(const std::string& file)
 {
-    IniSnapshot ini;
-    errno = 0;
     InFile in(file);
     if (!in.isOpen()) {
-        ini.unreadable_ = errno != ENOENT && errno != ENOTDIR;
-        return ini;
+        IniSnapshot missing;
+        const int err = in.errorNumber();
+        missing.errorNumber_ = err == ENOENT || err == ENOTDIR ? 0 : err;
+        return missing;
     }
-    std::string line;
-    while (in.readLine(line)) {
-        if (ini.lines_.empty()) {
-            if (line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);  // a UTF-8 byte order mark
+    // One byte more than the limit tells a file that is too large.
+    std::string bytes;
+    char buffer[65536];
+    std::size_t got = 0;
+    while (bytes.size() <= INI_FILE_MAX && (got = in.read(buffer, sizeof buffer)) > 0) bytes.append(buffer, got);
+    if (in.errorNumber() != 0) {
+        IniSnapshot failed;
+        failed.errorNumber_ = in.errorNumber();
+        return failed;
+    }
+    return parse(bytes);
+}
+
+void IniSnapshot::index()
+{
+    // Every line is decoded once here; one conversion serves the whole file.
+    LegacyTextDecoder decoder;
+    Section* current = nullptr;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        const std::string_view raw = lines_[i].text;
+        if (const auto name = sectionName(raw)) {
+            if (current != nullptr) current->end = i;
+            const auto [it, added] = sections_.try_emplace(foldCase(decoder.decode(*name)), Section{i, i + 1, {}});
+            current = added ? &it->second : nullptr;
+            continue;
         }
-        ini.lines_.push_back(line);
+        if (current == nullptr) continue;
+        const std::string_view t = trim(raw);
+        if (t.empty() || t.front() == ';') continue;
+        const std::size_t eq = t.find('=');
+        if (eq == std::string_view::npos) continue;
+        const std::string_view keyText = trim(t.substr(0, eq));
+        std::optional<std::string> key = unquoteKey(keyText);
+        if (!key) key = decoder.decode(keyText);
+        current->keys.try_emplace(foldCase(*key), KeyEntry{i, decoder.decode(trim(t.substr(eq + 1)))});
     }
-    if (in.readFailed()) ini.unreadable_ = true;
-    InFile again(file);
-    char head[4096];
-    const std::string text(head, again.read(head, sizeof head));
-    const std::size_t lf = text.find('\n');
-    ini.crlf_ = lf != std::string::npos && lf > 0 && text[lf - 1] == '\r';
-    return ini;
+    if (current != nullptr) current->end = lines_.size();
+}
+
+const IniSnapshot::Section* IniSnapshot::findSection(std::string_view name) const
+{
+    const auto it = sections_.find(foldCase(name));
+    return it == sections_.end() ? nullptr : &it->second;
+}
+
+// The line end of the file's first ended line, kept for the lines a write
+// adds; a new file gets LF.
+std::string IniSnapshot::lineEnd() const
+{
+    for (const Line& line : lines_) {
+        if (line.ended) return !line.text.empty() && line.text.back() == '\r' ? "\r\n" : "\n";
+    }
+    return "\n";
 }
 
 std::optional<std::string> IniSnapshot::value(std::string_view section, std::string_view key) const
 {
-    const auto range = findSection(lines_, section);
-    if (!range) return std::nullopt;
-    const auto at = findKey(lines_, *range, key);
-    if (!at) return std::nullopt;
-    return keyLine(lines_[*at])->value;
+    const Section* s = findSection(section);
+    if (s == nullptr) return std::nullopt;
+    const auto it = s->keys.find(foldCase(key));
+    if (it == s->keys.end()) return std::nullopt;
+    return it->second.value;
 }
 
 std::string IniSnapshot::readString(std::string_view section, std::string_view key,
@@ -158,29 +256,42 @@ int iniWriteString(const std::string& file, std::string_view section, std::strin
                    std::string_view value)
 {
     IniSnapshot ini = IniSnapshot::load(file);
-    if (ini.unreadable_) return 1;
-    std::vector<std::string>& lines = ini.lines_;
-    const std::string line = std::string(key) + "=" + oneLine(value);
-    const auto range = findSection(lines, section);
-    if (!range) {
-        lines.push_back("[" + std::string(section) + "]");
-        lines.push_back(line);
-    } else if (const auto at = findKey(lines, *range, key)) {
-        lines[*at] = line;
+    if (ini.errorNumber_ != 0) return ini.errorNumber_;
+    using Line = IniSnapshot::Line;
+    std::vector<Line>& lines = ini.lines_;
+    const std::string end = ini.lineEnd();
+    const std::string line = (needsQuotes(key) ? quoteKey(key) : std::string(key)) + "=" + oneLine(value);
+
+    // Lines added after the last line give it the line end it lacked; with
+    // blanks and CRs counting as nothing at a line's end, it means the same.
+    const auto insertLines = [&](std::size_t at, std::vector<std::string> texts) {
+        if (at == lines.size() && !lines.empty()) lines.back().ended = true;
+        std::vector<Line> added;
+        for (std::string& t : texts) added.push_back(Line{std::move(t), true});
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), added.begin(), added.end());
+    };
+    // Added lines end the way the file's lines end.
+    const std::string cr = end == "\r\n" ? "\r" : "";
+    const IniSnapshot::Section* s = ini.findSection(section);
+    if (s == nullptr) {
+        insertLines(lines.size(), {"[" + oneLine(section) + "]" + cr, line + cr});
+    } else if (const auto it = s->keys.find(foldCase(key)); it != s->keys.end()) {
+        lines[it->second.line].text = line + cr;
     } else {
         // New keys go after the section's last line, before any blank lines.
-        std::size_t insertAt = range->end;
-        while (insertAt > range->header + 1 && trim(lines[insertAt - 1]).empty()) --insertAt;
-        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), line);
+        std::size_t at = s->end;
+        while (at > s->header + 1 && trim(lines[at - 1].text).empty()) --at;
+        insertLines(at, {line + cr});
     }
+
     AtomicFile out;
-    if (!out.open(file)) return 1;
-    const std::string end = ini.crlf_ ? "\r\n" : "\n";
-    for (const std::string& l : lines) {
-        out.write(l);
-        out.write(end);
+    if (!out.open(file)) return out.errorNumber();
+    out.write(ini.byteOrderMark_);
+    for (const Line& l : lines) {
+        out.write(l.text);
+        if (l.ended) out.write("\n", 1);
     }
-    return out.commit() ? 0 : 1;
+    return out.commit() ? 0 : out.errorNumber();
 }
 
 int leadingInt(std::string_view text)

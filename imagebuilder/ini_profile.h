@@ -8,12 +8,29 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
-// A settings file read once, for callers that look up many keys.
+// What a settings or configuration reader accepts. A settings file holds a
+// few lines per ROM, so a larger file, or a longer line, is damaged or not a
+// settings file at all: it reads as empty and is never rewritten.
+constexpr std::size_t INI_FILE_MAX = 4 * 1024 * 1024;
+constexpr std::size_t INI_LINE_MAX = 64 * 1024;
+
+// A settings file decoded and indexed once, so that any number of look-ups
+// cost no more reading. Load it once and pass it to whatever needs its values.
 class IniSnapshot {
 public:
+    // A missing file gives an empty snapshot; so does one that can't be read,
+    // with the reason in errorNumber().
     static IniSnapshot load(const std::string& file);
+    // The same for the bytes of a file.
+    static IniSnapshot parse(std::string_view bytes);
+
+    // 0 when the file was read whole (or does not exist); otherwise why it
+    // could not be (fileErrorText tells it): a system error, EFBIG for a file
+    // beyond INI_FILE_MAX, LINE_TOO_LONG for a line beyond INI_LINE_MAX.
+    int errorNumber() const { return errorNumber_; }
 
     // The value, or defaultValue when the section or key is missing; cut to
     // at most maxBytes bytes without splitting a UTF-8 character. Values that
@@ -29,9 +46,34 @@ public:
 
 private:
     friend int iniWriteString(const std::string&, std::string_view, std::string_view, std::string_view);
-    std::vector<std::string> lines_;  // as in the file, without line ends
-    bool crlf_ = false;               // the line end the file uses, kept on rewrite
-    bool unreadable_ = false;         // the file exists but could not be read whole
+
+    // A line as the file holds it: its bytes without the LF, and whether an
+    // LF ended it (only the last line may lack one). Lines nobody writes are
+    // written back exactly as read.
+    struct Line {
+        std::string text;
+        bool ended = true;
+    };
+    struct KeyEntry {
+        std::size_t line;
+        std::string value;
+    };
+    // The first section of a name (later ones of the same name are never
+    // read) and the first line of each key in it.
+    struct Section {
+        std::size_t header;
+        std::size_t end;  // the line after the section's last line
+        std::unordered_map<std::string, KeyEntry> keys;  // by the key with ASCII letters folded
+    };
+
+    void index();
+    const Section* findSection(std::string_view name) const;
+    std::string lineEnd() const;
+
+    std::string byteOrderMark_;  // kept on rewrite
+    std::vector<Line> lines_;
+    std::unordered_map<std::string, Section> sections_;  // by the name with ASCII letters folded
+    int errorNumber_ = 0;
 };
 
 // One-off reads of a settings file: the same as IniSnapshot::load(file).read...
@@ -41,9 +83,16 @@ int iniReadInt(const std::string& file, std::string_view section, std::string_vi
                int defaultValue);
 
 // Writes key=value into section, creating the file, section or key as
-// needed. 0 when written, 1 when the file could not be replaced; a file that
-// exists but cannot be read is left alone (1), since rewriting it from what
-// was read would lose its other lines.
+// needed. 0 when written; otherwise the reason as an error number
+// (fileErrorText tells it). A file that exists but can't be read whole is
+// left alone, since rewriting it from what was read would lose its other
+// lines.
+//
+// Any key reads back as itself: one that the plain form can't hold (an '=',
+// a line break, blanks at either end, a leading ';' or '"', bytes that are
+// not UTF-8) is written in quotes with such bytes as \xHH. Every other key
+// is written as it is, as it always was. A line break in a value is left
+// out, so a value never spills onto another line.
 int iniWriteString(const std::string& file, std::string_view section, std::string_view key,
                    std::string_view value);
 

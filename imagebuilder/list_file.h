@@ -1,6 +1,7 @@
 // List files: a header line, then one ROM path per line, in list order.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,10 +10,21 @@ struct RomList;
 
 constexpr std::string_view LIST_FILE_HEADER = "### ROMWELD NES List ###";
 
+// A path line longer than this makes the list file invalid; no path a
+// system accepts is longer, so such a file is damaged or no list file.
+constexpr std::size_t LIST_LINE_MAX = 4096;
+
 // Writes the header and every entry's path, each line ended by CR LF. The
-// file is replaced only when complete. 0 written; 1 the file could not be
-// created or written.
+// file is replaced only when complete. 0 written; otherwise the reason as
+// an error number (fileErrorText tells it). A path holding a line break
+// can't be written (it would read back as two paths): LIST_PATH_HAS_LINE_BREAK,
+// and nothing is written.
 int writeListFile(const std::string& path, const RomList* list);
+
+// The path of the first entry that a list file can't hold, or nothing.
+const std::string* unlistablePath(const RomList* list);
+
+constexpr int LIST_PATH_HAS_LINE_BREAK = -100;
 
 enum ListReadCode {
     LIST_READ_OK = 0,
@@ -20,9 +32,11 @@ enum ListReadCode {
     LIST_EMPTY = 2,          // "Read Error": not even a first line
     LIST_WRONG_HEADER = 3,   // "Wrong List File Error": first line not the header, case significant
     LIST_READ_FAILED = 4,    // the system failed while reading
+    LIST_LINE_TOO_LONG = 5,  // "Wrong List File Error": a line beyond LIST_LINE_MAX
 };
 
 // Reads the paths that follow the header (CR LF or LF line ends; the last
 // line may lack one; a line that is not valid UTF-8 is read as CP932).
-// paths is filled only when the result is LIST_READ_OK.
-int readListFile(const std::string& path, std::vector<std::string>& paths);
+// paths is filled only when the result is LIST_READ_OK. *errorNumber (when
+// given) tells why the file could not be opened or read.
+int readListFile(const std::string& path, std::vector<std::string>& paths, int* errorNumber = nullptr);

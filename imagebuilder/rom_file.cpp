@@ -34,9 +34,10 @@ int probeNesRom(const std::string& path, int& mapper, int& battery)
     return 0;
 }
 
-int appendFile(OutFile& image, const std::string& path, std::string_view extension)
+int appendFile(OutFile& image, const std::string& path, std::string_view extension, int* openError)
 {
     InFile file(path);
+    if (openError != nullptr) *openError = file.errorNumber();
     if (!file.isOpen()) return 0;
     std::array<unsigned char, 8> head{};
     if (compareNoCase(extension, "nes") == 0) {
@@ -55,7 +56,7 @@ int appendFile(OutFile& image, const std::string& path, std::string_view extensi
     }
     if (file.readFailed()) {
         // The copy is shorter than the file: the output must not pass as complete.
-        const int err = errno != 0 ? errno : EIO;
+        const int err = file.errorNumber() != 0 ? file.errorNumber() : EIO;
         reportFileError(path, err);
         image.fail(err);
     }
@@ -69,8 +70,8 @@ std::int32_t fileSize(const std::string& path)
         reportFileError(path, errno);
         return 0;
     }
-    if (S_ISDIR(st.st_mode)) {
-        reportFileError(path, EISDIR);
+    if (!S_ISREG(st.st_mode)) {
+        reportFileError(path, S_ISDIR(st.st_mode) ? EISDIR : NOT_REGULAR_FILE);
         return 0;
     }
     if (st.st_size > std::numeric_limits<std::int32_t>::max()) {

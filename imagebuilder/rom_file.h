@@ -15,12 +15,14 @@ int probeNesRom(const std::string& path, int& mapper, int& battery);
 // Copies the whole file to the end of image, streamed. When extension equals
 // "nes" (ASCII case ignored) and the file is an iNES file whose header byte 7
 // has any of its low four bits set, byte 7 is written as 0. 1 when the file
-// was opened and copied, 0 when it can't be opened (nothing written).
-// Write failures, and a read failure that cuts the copy short, are recorded
-// in image.
-int appendFile(OutFile& image, const std::string& path, std::string_view extension);
+// was opened and copied, 0 when it can't be opened (nothing written; the
+// reason in *openError when given). Write failures, and a read failure that
+// cuts the copy short, are recorded in image.
+int appendFile(OutFile& image, const std::string& path, std::string_view extension,
+               int* openError = nullptr);
 
 // The size of a regular file in bytes; 0 for an empty file. When the file
-// can't be found (or is not a regular file) an error line goes to the error
-// output and the result is 0. Sizes beyond 32 bits are held at INT32_MAX.
+// can't be found, or is a folder, FIFO, device or socket, an error line goes
+// to the error output and the result is 0. Sizes beyond 32 bits are held at
+// INT32_MAX.
 std::int32_t fileSize(const std::string& path);

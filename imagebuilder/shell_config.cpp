@@ -44,10 +44,8 @@ bool splitExtraFile(std::string_view value, ExtraFile& extra)
     return true;
 }
 
-namespace {
-
-std::int32_t estimateFromConfig(const IniSnapshot& config, const std::string& programDir,
-                                std::string_view section)
+std::int32_t estimateShellSize(const IniSnapshot& config, const std::string& programDir,
+                               std::string_view section)
 {
     std::int64_t total = fileSize(programDir + shellFileOf(config, section));
     if (total == 0) return 0;
@@ -64,17 +62,19 @@ std::int32_t estimateFromConfig(const IniSnapshot& config, const std::string& pr
     return static_cast<std::int32_t>(total);
 }
 
-}  // namespace
-
 std::int32_t estimateShellSize(const std::string& programDir, std::string_view section)
 {
-    return estimateFromConfig(IniSnapshot::load(configPathOf(programDir)), programDir, section);
+    return estimateShellSize(IniSnapshot::load(configPathOf(programDir)), programDir, section);
 }
 
 std::vector<ShellVariant> loadShellVariants(const std::string& programDir)
 {
+    return loadShellVariants(programDir, IniSnapshot::load(configPathOf(programDir)));
+}
+
+std::vector<ShellVariant> loadShellVariants(const std::string& programDir, const IniSnapshot& config)
+{
     std::vector<ShellVariant> table;
-    const IniSnapshot config = IniSnapshot::load(configPathOf(programDir));
     const int num = config.readInt("list", "num", 0);
     if (num <= 0 || num > MAX_VARIANT_SLOTS) return table;
     for (int i = 0; i < num; ++i) {
@@ -83,7 +83,7 @@ std::vector<ShellVariant> loadShellVariants(const std::string& programDir)
         if (name.empty()) continue;
         ShellVariant variant;
         variant.name = name;
-        variant.imageSize = estimateFromConfig(config, programDir, name);
+        variant.imageSize = estimateShellSize(config, programDir, name);
         variant.isPocketNes = isPocketNesSection(config, name) ? 1 : 0;
         if (variant.imageSize != 0) table.push_back(std::move(variant));
     }

@@ -31,12 +31,16 @@ struct ShellVariant {
 // no configuration file, "num" is not positive or too large, or no listed
 // variant has all its files.
 std::vector<ShellVariant> loadShellVariants(const std::string& programDir);
+// The same from a configuration already loaded (once per command).
+std::vector<ShellVariant> loadShellVariants(const std::string& programDir, const IniSnapshot& config);
 
 // The bytes the section's shell and extra files take in an image: the shell
 // exactly, each extra file with its 44-byte record header and padding to a
 // multiple of 4. 0 when the shell or an extra file is missing or empty, or an
 // extra-file value lacks its two commas (the writer could not use it).
 std::int32_t estimateShellSize(const std::string& programDir,
+                               std::string_view section = DEFAULT_VARIANT);
+std::int32_t estimateShellSize(const IniSnapshot& config, const std::string& programDir,
                                std::string_view section = DEFAULT_VARIANT);
 
 // The variant the window preselects for a stored "KVLVersion" value: the

@@ -5,10 +5,12 @@
 
 namespace {
 
+std::size_t openedConverters = 0;
+
 // One iconv conversion descriptor, closed when it goes out of scope.
 class Converter {
 public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) { ++openedConverters; }
     ~Converter()
     {
         if (isOpen()) iconv_close(cd_);
@@ -49,7 +51,56 @@ std::size_t utf8SequenceLength(unsigned char lead)
     return 1;
 }
 
+// CP932 lead bytes, as the code page has them (wider than the title rules).
+bool isCp932Lead(unsigned char c)
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// Drops the characters whose lead byte is 0xF0 to 0xFC from well-formed
+// CP932 text; true when one was dropped.
+bool dropExtensionCharacters(std::string& cp932)
+{
+    std::string kept;
+    kept.reserve(cp932.size());
+    bool dropped = false;
+    for (std::size_t i = 0; i < cp932.size(); ++i) {
+        const auto c = static_cast<unsigned char>(cp932[i]);
+        if (!isCp932Lead(c) || i + 1 >= cp932.size()) {
+            kept.push_back(cp932[i]);
+        } else if (c >= 0xF0) {
+            dropped = true;
+            ++i;
+        } else {
+            kept.append(cp932, i, 2);
+            ++i;
+        }
+    }
+    cp932 = std::move(kept);
+    return dropped;
+}
+
+std::string cp932ToUtf8With(Converter& conv, std::string_view cp932)
+{
+    static const char replacement[] = "\xEF\xBF\xBD";
+    std::string out;
+    if (!conv.isOpen()) return out;
+    while (!cp932.empty()) {
+        const int err = conv.convert(cp932, out);
+        if (err == 0) break;
+        out += replacement;
+        if (err == EINVAL) break;
+        cp932.remove_prefix(1);
+    }
+    return out;
+}
+
 }  // namespace
+
+class Cp932Converter : public Converter {
+public:
+    Cp932Converter() : Converter("UTF-8", "CP932") {}
+};
 
 bool isValidUtf8(std::string_view text)
 {
@@ -97,27 +148,33 @@ std::string utf8ToCp932(std::string_view utf8, bool* dropped)
         if (skip > utf8.size() || !isValidUtf8(utf8.substr(0, skip))) skip = 1;
         utf8.remove_prefix(skip);
     }
+    if (dropExtensionCharacters(out) && dropped != nullptr) *dropped = true;
     return out;
 }
 
 std::string cp932ToUtf8(std::string_view cp932)
 {
-    static const char replacement[] = "\xEF\xBF\xBD";
-    std::string out;
     Converter conv("UTF-8", "CP932");
-    if (!conv.isOpen()) return out;
-    while (!cp932.empty()) {
-        const int err = conv.convert(cp932, out);
-        if (err == 0) break;
-        out += replacement;
-        if (err == EINVAL) break;
-        cp932.remove_prefix(1);
-    }
-    return out;
+    return cp932ToUtf8With(conv, cp932);
 }
 
 std::string decodeLegacyText(std::string_view text)
 {
     if (isValidUtf8(text)) return std::string(text);
     return cp932ToUtf8(text);
+}
+
+LegacyTextDecoder::LegacyTextDecoder() = default;
+LegacyTextDecoder::~LegacyTextDecoder() = default;
+
+std::string LegacyTextDecoder::decode(std::string_view text)
+{
+    if (isValidUtf8(text)) return std::string(text);
+    if (!converter_) converter_ = std::make_unique<Cp932Converter>();
+    return cp932ToUtf8With(*converter_, text);
+}
+
+std::size_t textConverterOpenCount()
+{
+    return openedConverters;
 }

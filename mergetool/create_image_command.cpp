@@ -3,15 +3,12 @@
 #include "merge_tool_dialog.h"
 
 #include "error_output_capture.h"
-#include "gba_header.h"
 #include "image_writer.h"
 #include "pocketnes_options_dialog.h"
 #include "prompts.h"
 #include "qt_text.h"
 
 #include <QGuiApplication>
-#include <cerrno>
-#include <cstring>
 
 namespace {
 
@@ -57,29 +54,21 @@ void MergeToolDialog::onCreateImage()
     }
 
     const std::string output = toPlatform(gbaFileName_);
+    // The header is fixed before the image takes the file's place, so a
+    // failure at any step leaves the previous image as it was.
+    const GbaHeaderFields header{toPlatform(gbaTitle_), std::string(GAME_CODE), std::string(MAKER_CODE)};
     int written = 0;
-    int fixed = 0;
     std::string writerErrors;
-    int fixError = 0;
     {
         const WaitCursor wait;
         ErrorOutputCapture capture;
-        written = writeImage(folders_.configDir, output, list_.get(), variant.name);
+        written = writeImage(folders_.configDir, output, list_.get(), variant.name, fixHeader_ ? &header : nullptr);
         writerErrors = capture.finish();
-        if (written == 0 && fixHeader_) {
-            errno = 0;
-            fixed = fixGbaHeader(output, toPlatform(gbaTitle_), GAME_CODE, MAKER_CODE);
-            fixError = errno;
-        }
     }
 
     // A failed image must never pass for a finished one.
     if (written != 0) {
         prompts_.showMessage(QStringLiteral("Can't write the GBA image\n%1\n\n%2")
                                  .arg(gbaFileName_, reasonText(writerErrors, QStringLiteral("The image is incomplete."))));
-    } else if (fixed != 0) {
-        const QString reason = fixError != 0 ? QString::fromLocal8Bit(std::strerror(fixError))
-                                             : QStringLiteral("The header could not be rewritten.");
-        prompts_.showMessage(QStringLiteral("Can't fix the GBA header of\n%1\n\n%2").arg(gbaFileName_, reason));
     }
 }

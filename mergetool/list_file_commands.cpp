@@ -1,6 +1,7 @@
 // "Save List" and "Load List": the ROM list's paths in a list file and back.
 #include "merge_tool_dialog.h"
 
+#include "file_io.h"
 #include "ini_profile.h"
 #include "list_file.h"
 #include "merge_tool_settings.h"
@@ -20,6 +21,12 @@ FileChooser listFileChooser(const std::string& settingsPath)
     return chooser;
 }
 
+// "Can't Open File", then why.
+QString cantOpenText(int reason)
+{
+    return QStringLiteral("Can't Open File\n\n%1").arg(fromPlatform(fileErrorText(reason)));
+}
+
 // Both choosers open where the last list file was chosen, whether or not it
 // could be opened.
 void rememberListFolder(const std::string& settingsPath, const std::string& listPath)
@@ -36,6 +43,13 @@ void MergeToolDialog::onSaveList()
         prompts_.showMessage(QStringLiteral("No NES Roms to write"));
         return;
     }
+    // A path with a line break would read back as two paths.
+    if (const std::string* unlistable = unlistablePath(list_.get())) {
+        prompts_.showMessage(QStringLiteral("This ROM path holds a line break, which a list file can't hold:\n%1\n\n"
+                                            "Rename the file or its folder, or remove it from the list.")
+                                 .arg(fromPlatform(*unlistable)));
+        return;
+    }
     takeFields();
     FileChooser chooser = listFileChooser(settingsPath_);
     chooser.confirmOverwrite = true;
@@ -45,7 +59,8 @@ void MergeToolDialog::onSaveList()
     const std::string path = toPlatform(*chosen);
     rememberListFolder(settingsPath_, path);
     // The list file appears only when complete; an old one stays until then.
-    if (writeListFile(path, list_.get()) != 0) prompts_.showMessage(QStringLiteral("Can't Open File"));
+    const int reason = writeListFile(path, list_.get());
+    if (reason != 0) prompts_.showMessage(cantOpenText(reason));
 }
 
 void MergeToolDialog::onLoadList()
@@ -63,13 +78,15 @@ void MergeToolDialog::onLoadList()
 
     const std::string path = toPlatform(*chosen);
     std::vector<std::string> paths;
-    const int read = readListFile(path, paths);
+    int reason = 0;
+    const int read = readListFile(path, paths, &reason);
     rememberListFolder(settingsPath_, path);
     // Until the header has matched, the list and the window stay as they were.
     switch (read) {
     case LIST_READ_OK: break;
-    case LIST_CANT_OPEN: prompts_.showMessage(QStringLiteral("Can't Open File")); return;
-    case LIST_WRONG_HEADER: prompts_.showMessage(QStringLiteral("Wrong List File Error")); return;
+    case LIST_CANT_OPEN: prompts_.showMessage(cantOpenText(reason)); return;
+    case LIST_WRONG_HEADER:
+    case LIST_LINE_TOO_LONG: prompts_.showMessage(QStringLiteral("Wrong List File Error")); return;
     default: prompts_.showMessage(QStringLiteral("Read Error")); return;
     }
 

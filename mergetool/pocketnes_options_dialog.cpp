@@ -7,6 +7,7 @@
 #include "qt_text.h"
 #include "rom_list.h"
 #include "text_encoding.h"
+#include "user_settings.h"
 
 #include <QCheckBox>
 #include <QFocusEvent>
@@ -280,9 +281,9 @@ void PocketNesOptionsDialog::commitEntryOptions(int row)
 
     romEntrySetPocket(entry, title, flags, follow, slot);
     if (changed) {
-        iniWriteString(settingsPath_, SETTINGS_POCKETNES, fileNameOf(entry->path),
-                       pocketValueText(entry->pocketFlags, entry->pocketFollow, entry->pocketSlot,
-                                       cp932ToUtf8(entry->pocketTitle.value_or(std::string()))));
+        storeUserSetting(prompts_, settingsPath_, SETTINGS_POCKETNES, fileNameOf(entry->path),
+                         pocketValueText(entry->pocketFlags, entry->pocketFollow, entry->pocketSlot,
+                                         cp932ToUtf8(entry->pocketTitle.value_or(std::string()))));
     }
 }
 

@@ -10,6 +10,7 @@
 #include "qt_text.h"
 #include "text_encoding.h"
 #include "title_rules.h"
+#include "user_settings.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -192,11 +193,15 @@ void MergeToolDialog::onRomTitleCommitted()
     }
     if (!title.empty()) {
         if (dropped || filtered) prompts_.showMessage(QStringLiteral("Invalid Title \nFixed"));
+        bool remembered = true;  // one message is enough for one commit
         for (const int row : rows) {
             RomEntry* entry = romListAt(list_.get(), row);
             if (entry == nullptr) continue;
             romEntrySetTitle(entry, title, entry->mapper, entry->battery);
-            iniWriteString(settingsPath_, SETTINGS_TITLE, fileNameOf(entry->path), cp932ToUtf8(title));
+            if (remembered) {
+                remembered = storeUserSetting(prompts_, settingsPath_, SETTINGS_TITLE, fileNameOf(entry->path),
+                                              cp932ToUtf8(title));
+            }
             // Rows that show titles show the new one at once.
             if (displayMode_ == 2) romListView_->item(row)->setText(entryTitle(entry));
         }

@@ -3,29 +3,25 @@
 #include <QDir>
 #include <QFileInfo>
 
-QString writeFailureReason(const QString& path)
-{
-    if (path.isEmpty()) return QStringLiteral("No file name was given.");
-    const QFileInfo target(path);
-    if (target.isDir()) return QStringLiteral("A folder of that name is in the way.");
-    const QFileInfo folder(target.absolutePath());
-    if (!folder.isDir()) return QStringLiteral("Its folder does not exist.");
-    if (!folder.isWritable()) return QStringLiteral("Its folder cannot be written to.");
-    return QStringLiteral("The system refused the write; the disk may be full.");
-}
-
-QString imageWriteFailedText(const QString& path)
+QString imageWriteFailedText(const QString& path, const QString& reason)
 {
     return QStringLiteral("Could not write the save file\n%1\n%2\n"
                           "The file was left as it was and your changes are still open:\n"
                           "press \"Write!\" again after fixing this, or \"Cancel\" to discard them.")
-        .arg(QDir::toNativeSeparators(path), writeFailureReason(path));
+        .arg(QDir::toNativeSeparators(path), reason);
 }
 
-QString extractWriteFailedText(const QString& path)
+QString extractWriteFailedText(const QString& path, const QString& reason)
 {
     return QStringLiteral("Could not write\n%1\n%2\nThe save was not extracted.")
-        .arg(QDir::toNativeSeparators(path), writeFailureReason(path));
+        .arg(QDir::toNativeSeparators(path), reason);
+}
+
+QString extractOverOpenFileText(const QString& path)
+{
+    return QStringLiteral("%1\nis the save file you are editing; a save is never extracted over it.\n"
+                          "Choose another file name.")
+        .arg(QDir::toNativeSeparators(path));
 }
 
 QString extractDamagedText()

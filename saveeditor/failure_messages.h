@@ -1,19 +1,17 @@
 // Messages for failures that would otherwise pass in silence: the image, an
 // extracted save or a new record could not be written. Each names the file
-// and, as far as the file system can tell, the reason, so that the user
-// never believes a save is safe when it is not.
+// and the reason the write gave, so that the user never believes a save is
+// safe when it is not.
 #pragma once
 
 #include <QString>
 
-// Why a file could not be written at path: a missing or read-only folder, a
-// folder in the way, or a refused write.
-QString writeFailureReason(const QString& path);
-
-// "Write!" failed; the window stays open with the edits.
-QString imageWriteFailedText(const QString& path);
+// "Write!" failed for reason; the window stays open with the edits.
+QString imageWriteFailedText(const QString& path, const QString& reason);
 // "Extract" could not write its file.
-QString extractWriteFailedText(const QString& path);
+QString extractWriteFailedText(const QString& path, const QString& reason);
+// "Extract" was pointed at the save file being edited.
+QString extractOverOpenFileText(const QString& path);
 // "Extract" found the record's data damaged.
 QString extractDamagedText();
 // A ".sav" file was not stored: the compression library could not start.

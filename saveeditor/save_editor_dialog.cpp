@@ -5,6 +5,7 @@
 
 #include "editor_texts.h"
 #include "failure_messages.h"
+#include "file_io.h"
 #include "ini_profile.h"
 #include "program_folders.h"
 #include "program_icon.h"
@@ -268,11 +269,12 @@ void SaveEditorDialog::onWrite()
     // Enter in the title box presses "Write!" without the box losing the
     // focus; the title typed there still belongs to the image.
     if (titleBox_->hasFocus()) retitle();
-    const int code = packedMode_ ? writePackedImage(currentPath_, packed_)
-                                 : writeSaveImage(currentPath_, image_);
+    int reason = 0;
+    const int code = packedMode_ ? writePackedImage(currentPath_, packed_, &reason)
+                                 : writeSaveImage(currentPath_, image_, &reason);
     if (code != 0) {
         // The file on disk is untouched; keep the window and its edits.
-        prompts_.showMessage(imageWriteFailedText(fromPlatform(currentPath_)));
+        prompts_.showMessage(imageWriteFailedText(fromPlatform(currentPath_), fromPlatform(fileErrorText(reason))));
         return;
     }
     accept();

@@ -5,6 +5,7 @@
 
 #include "editor_texts.h"
 #include "failure_messages.h"
+#include "file_io.h"
 #include "path_text.h"
 #include "prompts.h"
 #include "qt_text.h"
@@ -149,10 +150,17 @@ void SaveEditorDialog::onExtract()
     const std::optional<QString> chosen = prompts_.chooseSaveFile(chooser);
     if (!chosen) return;
     const std::string path = toPlatform(*chosen);
+    // The file being edited holds every save; one of them never replaces it.
+    if (isSameFile(path, currentPath_)) {
+        prompts_.showMessage(extractOverOpenFileText(*chosen));
+        return;
+    }
 
-    const int code = packedMode_ ? extractPackedSave(path, packed_, line) : extractSlot(path, image_, line);
+    int reason = 0;
+    const int code = packedMode_ ? extractPackedSave(path, packed_, line, &reason)
+                                 : extractSlot(path, image_, line, &reason);
     // The user takes an extracted file for a backup: a failure must be said.
-    if (code == 3) prompts_.showMessage(extractWriteFailedText(*chosen));
+    if (code == 3) prompts_.showMessage(extractWriteFailedText(*chosen, fromPlatform(fileErrorText(reason))));
     if (code == 4) prompts_.showMessage(extractDamagedText());
 }
 

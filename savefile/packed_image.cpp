@@ -91,7 +91,7 @@ int newPackedImage(PackedSaveImage& image, std::size_t memorySize)
 int readPackedImage(const std::string& path, PackedSaveImage& image)
 {
     const std::int32_t size = fileSize(path);
-    if (size == 0) return failBlank(image, 1);
+    if (size == 0) return failBlank(image, isNonRegularFile(path) ? 3 : 1);
     const auto bytes = static_cast<std::size_t>(size);
     if (bytes != PACKED_IMAGE_SIZE && bytes != PACKED_SMALL_IMAGE_SIZE) return failBlank(image, 2);
     blankPackedImage(image);
@@ -111,14 +111,15 @@ int readPackedImage(const std::string& path, PackedSaveImage& image)
     return 0;
 }
 
-int writePackedImage(const std::string& path, PackedSaveImage& image)
+int writePackedImage(const std::string& path, PackedSaveImage& image, int* reason)
 {
     putLe32(image.data(), isPackedMagic(image.magic) ? image.magic : PACKED_IMAGE_MAGIC);
-    AtomicFile out;
-    if (!out.open(path)) return 1;
-    out.write(image.data(), image.size());
-    if (image.mirrored) out.write(image.data(), image.size());
-    return out.commit() ? 0 : 1;
+    // A 32 KiB memory that came saved twice goes back the same way.
+    std::vector<unsigned char> file(image.begin(), image.end());
+    if (image.mirrored) file.insert(file.end(), image.begin(), image.end());
+    const int err = replaceFileWith(path, file.data(), file.size());
+    if (reason != nullptr) *reason = err;
+    return err == 0 ? 0 : 1;
 }
 
 int setPackedTitle(PackedSaveImage& image, int index, std::string_view title)

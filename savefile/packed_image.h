@@ -94,7 +94,8 @@ int newPackedImage(PackedSaveImage& image, std::size_t memorySize);
 // 0 valid; 1 not found or empty; 2 not a valid packed image (a size other
 // than 65536 or 32768, wrong magic, a bad record type, a chain that leaves
 // the memory, loops or has a record smaller than its header); 3 can't be
-// read. Blank on every code but 0.
+// read (a folder, FIFO or device among them, never opened). Blank on every
+// code but 0.
 // When the configuration record names an owner and the live area fits into
 // that game's battery save below the live area, the live area is packed into
 // it (or into a new record) and the owner is cleared, as PocketNES does at
@@ -104,8 +105,9 @@ int readPackedImage(const std::string& path, PackedSaveImage& image);
 
 // Stores the image's magic and writes the memory (twice when it came
 // mirrored), replacing the file only when complete.
-// 0 written; 1 the file could not be created or written.
-int writePackedImage(const std::string& path, PackedSaveImage& image);
+// 0 written; 1 the file could not be created or written (the reason in
+// *reason when given, as fileErrorText tells it).
+int writePackedImage(const std::string& path, PackedSaveImage& image, int* reason = nullptr);
 
 // Sum of the 128 little-endian words at 16 + 128 k, behind the iNES header
 // and, when byte 6 bit 2 is set, behind the 512-byte trainer too. Words past
@@ -135,8 +137,9 @@ int storePackedSave(const std::string& savPath, PackedSaveImage& image, int inde
 // the record's data decompressed, or the live area when the line is live.
 // 0 written; 1 no battery save at index; 3 the file could not be created or
 // written; 4 the record's data are damaged or decompress to more than 8192
-// bytes (no file is created).
-int extractPackedSave(const std::string& path, const PackedSaveImage& image, int index);
+// bytes (no file is created). The reason for 3 goes to *reason when given.
+int extractPackedSave(const std::string& path, const PackedSaveImage& image, int index,
+                      int* reason = nullptr);
 
 // The size of the save extractPackedSave would write for index.
 // 0 done; 1 no battery save at index; 4 damaged data.

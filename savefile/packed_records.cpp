@@ -109,15 +109,14 @@ int storePackedSave(const std::string& savPath, PackedSaveImage& image, int inde
     return 0;
 }
 
-int extractPackedSave(const std::string& path, const PackedSaveImage& image, int index)
+int extractPackedSave(const std::string& path, const PackedSaveImage& image, int index, int* reason)
 {
     std::vector<unsigned char> save;
     const int code = saveAt(image, index, save);
     if (code != 0) return code;
-    AtomicFile out;
-    if (!out.open(path)) return 3;
-    out.write(save.data(), save.size());
-    return out.commit() ? 0 : 3;
+    const int err = replaceFileWith(path, save.data(), save.size());
+    if (reason != nullptr) *reason = err;
+    return err == 0 ? 0 : 3;
 }
 
 int packedSaveSize(const PackedSaveImage& image, int index, std::size_t& size)

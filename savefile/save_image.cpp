@@ -50,7 +50,8 @@ int blankSaveImage(SaveImage& image)
 int readSaveImage(const std::string& path, SaveImage& image)
 {
     const std::int32_t size = fileSize(path);
-    if (size == 0) return failBlank(image, 1);
+    // A folder, FIFO or device is there but can't be read: not "not found".
+    if (size == 0) return failBlank(image, isNonRegularFile(path) ? 3 : 1);
     if (static_cast<std::size_t>(size) != SAVE_IMAGE_SIZE) return failBlank(image, 2);
     InFile in(path);
     if (!in.isOpen()) return failBlank(image, 3);
@@ -61,7 +62,7 @@ int readSaveImage(const std::string& path, SaveImage& image)
     return 0;
 }
 
-int writeSaveImage(const std::string& path, SaveImage& image)
+int writeSaveImage(const std::string& path, SaveImage& image, int* reason)
 {
     putLe32(image.data(), SAVE_IMAGE_MAGIC);
     for (int s = 0; s < SLOT_COUNT; ++s) {
@@ -69,10 +70,9 @@ int writeSaveImage(const std::string& path, SaveImage& image)
     }
     putLe32(image.data() + CHECKSUM_OFFSET, saveImageChecksum(image));
 
-    AtomicFile out;
-    if (!out.open(path)) return 1;
-    out.write(image.data(), image.size());
-    return out.commit() ? 0 : 1;
+    const int err = replaceFileWith(path, image.data(), image.size());
+    if (reason != nullptr) *reason = err;
+    return err == 0 ? 0 : 1;
 }
 
 bool slotIsUsed(const SaveImage& image, int s)

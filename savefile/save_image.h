@@ -35,14 +35,16 @@ std::uint32_t saveImageChecksum(const SaveImage& image);
 // All zero, the magic, every slot SLOT_EMPTY, the checksum. Always 0.
 int blankSaveImage(SaveImage& image);
 
-// 0 valid; 1 not found or empty; 2 not a valid save image; 3 can't be read.
+// 0 valid; 1 not found or empty; 2 not a valid save image; 3 can't be read
+// (a folder, FIFO or device among them: such a file is never opened).
 // On every code but 0 the image is blank.
 int readSaveImage(const std::string& path, SaveImage& image);
 
 // Normalises the image (magic, states other than SLOT_USED become SLOT_EMPTY,
 // checksum) and writes it. The file is replaced only by a complete image.
-// 0 written; 1 the file could not be created or written.
-int writeSaveImage(const std::string& path, SaveImage& image);
+// 0 written; 1 the file could not be created or written (the reason in
+// *reason when given, as fileErrorText tells it).
+int writeSaveImage(const std::string& path, SaveImage& image, int* reason = nullptr);
 
 // True when slot s (0-6) holds a save.
 bool slotIsUsed(const SaveImage& image, int s);

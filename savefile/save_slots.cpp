@@ -55,13 +55,13 @@ int loadSlotFromFile(const std::string& path, SaveImage& image, int s)
     return 0;
 }
 
-int extractSlot(const std::string& path, const SaveImage& image, int s)
+int extractSlot(const std::string& path, const SaveImage& image, int s, int* reason)
 {
+    if (reason != nullptr) *reason = 0;
     if (!isSlotNumber(s)) return 3;
-    AtomicFile out;
-    if (!out.open(path)) return 3;
-    out.write(image.data() + slotDataOffset(s), SLOT_DATA_SIZE);
-    return out.commit() ? 0 : 3;
+    const int err = replaceFileWith(path, image.data() + slotDataOffset(s), SLOT_DATA_SIZE);
+    if (reason != nullptr) *reason = err;
+    return err == 0 ? 0 : 3;
 }
 
 int deleteSlot(SaveImage& image, int s)

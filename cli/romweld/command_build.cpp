@@ -2,7 +2,7 @@
 #include "program_folder.h"
 #include "rom_problem.h"
 
-#include "gba_header.h"
+#include "file_io.h"
 #include "image_writer.h"
 #include "ini_profile.h"
 #include "list_file.h"
@@ -112,16 +112,17 @@ int runBuild(const CliRequest& request)
     }
 
     const std::string& output = *request.output;
-    if (writeImage(folder.dir, output, list.get(), variant.name) != 0) {
-        printError(output + ": no complete image was written");
+    // The image writer refuses to replace the files the image is made of;
+    // the list file and the settings are read for it too.
+    if ((request.listFile && isSameFile(output, *request.listFile)) || isSameFile(output, folder.settingsPath)) {
+        printError(output + ": is one of the image's own input files");
         return EXIT_FAILED;
     }
-    if (request.fixHeader) {
-        const std::string_view title = request.gbaTitle ? std::string_view(*request.gbaTitle) : DEFAULT_GBA_TITLE;
-        if (fixGbaHeader(output, title, GAME_CODE, MAKER_CODE) != 0) {
-            printError(output + ": the GBA header could not be rewritten");
-            return EXIT_FAILED;
-        }
+    const GbaHeaderFields header{request.gbaTitle.value_or(std::string(DEFAULT_GBA_TITLE)), std::string(GAME_CODE),
+                                 std::string(MAKER_CODE)};
+    if (writeImage(folder.dir, output, list.get(), variant.name, request.fixHeader ? &header : nullptr) != 0) {
+        printError(output + ": no image was written; a file that was there is unchanged");
+        return EXIT_FAILED;
     }
     std::printf("%s: %lld bytes, %d ROMs, variant %s (%s)\n", output.c_str(), sizeOfFile(output),
                 static_cast<int>(list->count), variant.name.c_str(), layoutName(variant).c_str());

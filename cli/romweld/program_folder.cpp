@@ -2,6 +2,7 @@
 
 #include "commands.h"
 
+#include "file_io.h"
 #include "ini_profile.h"
 #include "path_text.h"
 #include "program_folders.h"
@@ -13,13 +14,13 @@
 
 namespace {
 
-// "missing", "empty" or "" for a file that an image can use.
+// Why a file can't go into an image ("empty" among the reasons), or "".
 std::string fileProblem(const std::string& path)
 {
+    const int problem = regularFileProblem(path);
+    if (problem != 0) return fileErrorText(problem);
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return std::strerror(errno);
-    if (S_ISDIR(st.st_mode)) return std::strerror(EISDIR);
-    if (st.st_size == 0) return "empty";
+    if (::stat(path.c_str(), &st) == 0 && st.st_size == 0) return "empty";
     return {};
 }
 
@@ -84,6 +85,9 @@ std::string explainNoVariants(const std::string& programDir)
     const std::string problem = fileProblem(configPath);
     if (!problem.empty() && problem != "empty") return configPath + ": " + problem;
     const IniSnapshot config = IniSnapshot::load(configPath);
+    if (config.errorNumber() != 0) {
+        return configPath + ": " + fileErrorText(config.errorNumber()) + "; it is not read";
+    }
     const auto num = config.value("list", "num");
     if (!num || num->empty()) {
         return configPath + ": no \"num\" in section \"list\", so no shell variant is listed";

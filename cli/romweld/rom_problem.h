@@ -3,8 +3,8 @@
 
 #include <string>
 
-// The system's reason why path can't be opened for reading as a file, or
-// empty when it can.
+// Why path can't be opened for reading as a file (the system's reason, or
+// that it is a folder or not a regular file), or empty when it can.
 std::string openProblem(const std::string& path);
 
 // openProblem, or else that the file is not an iNES ROM.

@@ -12,16 +12,17 @@ struct CommandShape {
     std::size_t operands;  // SAVE included
     bool takesRom;
     bool takesPacked;
+    bool takesForce;
 };
 
 constexpr CommandShape SHAPES[] = {
-    {"list", CliCommand::List, 1, false, false},
-    {"new", CliCommand::New, 1, false, true},
-    {"load", CliCommand::Load, 3, true, false},
-    {"append", CliCommand::Append, 2, true, false},
-    {"extract", CliCommand::Extract, 3, false, false},
-    {"delete", CliCommand::Delete, 2, false, false},
-    {"rename", CliCommand::Rename, 3, false, false},
+    {"list", CliCommand::List, 1, false, false, false},
+    {"new", CliCommand::New, 1, false, true, false},
+    {"load", CliCommand::Load, 3, true, false, false},
+    {"append", CliCommand::Append, 2, true, false, false},
+    {"extract", CliCommand::Extract, 3, false, false, true},
+    {"delete", CliCommand::Delete, 2, false, false, false},
+    {"rename", CliCommand::Rename, 3, false, false, false},
 };
 
 const CommandShape* findShape(const std::string& name)
@@ -112,6 +113,8 @@ bool parseCliArgs(const std::vector<std::string>& words, CliArgs& args, std::str
             }
             sizeGiven = true;
             ++i;
+        } else if (w == "--force" && shape->takesForce) {
+            args.force = true;
         } else {
             error = "unknown option for " + words[0] + ": " + w;
             return false;
@@ -139,8 +142,10 @@ std::string cliUsage()
            "  sramedit-cli new SAVE [--packed [--size 64|32]]\n"
            "  sramedit-cli load SAVE INDEX FILE.sav [--rom ROM.nes]\n"
            "  sramedit-cli append SAVE FILE.sav --rom ROM.nes\n"
-           "  sramedit-cli extract SAVE INDEX OUT.sav\n"
+           "  sramedit-cli extract SAVE INDEX OUT.sav [--force]\n"
            "  sramedit-cli delete SAVE INDEX\n"
            "  sramedit-cli rename SAVE INDEX TITLE\n"
-           "INDEX counts from 0, in the order that list shows.\n";
+           "INDEX counts from 0, in the order that list shows.\n"
+           "new never overwrites a file; extract replaces OUT.sav only with --force,\n"
+           "and never when OUT.sav is SAVE itself.\n";
 }

@@ -16,6 +16,7 @@ struct CliArgs {
     std::string title;     // TITLE for rename, UTF-8
     bool packed = false;   // --packed for new
     std::size_t packedSize = 65536;  // --size 64|32 for new --packed: save memory in bytes
+    bool force = false;    // --force for extract: OUT.sav may be replaced
 };
 
 // Parses the arguments after the program name. False with a one-line reason

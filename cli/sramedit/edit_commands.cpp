@@ -3,12 +3,12 @@
 // operation succeeded, so a failure leaves the file as it was.
 #include "commands.h"
 
+#include "file_io.h"
 #include "save_session.h"
 #include "save_slots.h"
 #include "text_encoding.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <optional>
 
 namespace {
@@ -57,7 +57,7 @@ std::optional<PackedRecordInfo> recordAt(const PackedSaveImage& image, int index
 // The ROM's checksum for a packed record; false after printing the reason.
 bool romChecksumOf(const std::string& romPath, std::uint32_t& checksum)
 {
-    if (reportIfMissing(romPath)) return false;
+    if (reportIfUnreadable(romPath)) return false;
     switch (romFileChecksum(romPath, checksum)) {
     case 0: return true;
     case 1: reportFailure("File size too small."); return false;
@@ -71,7 +71,7 @@ int storeRecord(const CliArgs& args, OpenedSave& save, int index)
         std::fprintf(stderr, "sramedit-cli: a packed save file needs --rom ROM.nes\n");
         return EXIT_USAGE;
     }
-    if (reportIfMissing(args.file)) return EXIT_FAILED;
+    if (reportIfUnreadable(args.file)) return EXIT_FAILED;
     std::uint32_t checksum = 0;
     if (!romChecksumOf(args.romPath, checksum)) return EXIT_FAILED;
     const int code = storePackedSave(args.file, *save.records, index, checksum);
@@ -83,8 +83,7 @@ int storeRecord(const CliArgs& args, OpenedSave& save, int index)
 
 int runNew(const CliArgs& args)
 {
-    std::error_code ec;
-    if (std::filesystem::exists(args.savePath, ec) || ec) {
+    if (pathIsTaken(args.savePath)) {
         return reportFailure(args.savePath + " already exists; new never overwrites a file.");
     }
     OpenedSave save;
@@ -107,7 +106,7 @@ int runLoad(const CliArgs& args)
         return storeRecord(args, save, args.index);
     }
     if (args.index >= SLOT_COUNT) return reportNoSlot(args.index);
-    if (reportIfMissing(args.file)) return EXIT_FAILED;
+    if (reportIfUnreadable(args.file)) return EXIT_FAILED;
     const int code = loadSlotFromFile(args.file, *save.slots, args.index);
     if (code != 0) return reportSavRead(code);
     return writeSave(args.savePath, save) ? EXIT_DONE : EXIT_FAILED;
@@ -125,21 +124,30 @@ int runAppend(const CliArgs& args)
 
 int runExtract(const CliArgs& args)
 {
+    // The save file is never the place for one of its saves; any other file
+    // that is there is replaced only when the user said so.
+    if (isSameFile(args.file, args.savePath)) {
+        return reportFailure(args.file + " is the save file itself; extract never writes over it.");
+    }
+    if (!args.force && pathIsTaken(args.file)) {
+        return reportFailure(args.file + " already exists; extract replaces a file only with --force.");
+    }
     OpenedSave save;
     if (!openSave(args.savePath, save)) return EXIT_FAILED;
     int code = 0;
+    int reason = 0;
     if (save.packed) {
         const auto record = recordAt(*save.records, args.index);
         if (!record) return reportNoRecord(args.index);
         if (record->type != RECORD_SV) return reportNotBatterySave(args.index);
-        code = extractPackedSave(args.file, *save.records, args.index);
+        code = extractPackedSave(args.file, *save.records, args.index, &reason);
         if (code == 4) return reportFailure("The save data of record " + std::to_string(args.index) + " are damaged.");
     } else {
         if (args.index >= SLOT_COUNT) return reportNoSlot(args.index);
         if (!slotIsUsed(*save.slots, args.index)) return reportEmptySlot(args.index);
-        code = extractSlot(args.file, *save.slots, args.index);
+        code = extractSlot(args.file, *save.slots, args.index, &reason);
     }
-    if (code != 0) return reportFailure("Cannot write " + args.file + ".");
+    if (code != 0) return reportFailure("Cannot write " + args.file + ": " + fileErrorText(reason) + ".");
     return EXIT_DONE;
 }
 

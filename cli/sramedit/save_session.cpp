@@ -2,13 +2,16 @@
 
 #include "commands.h"
 
+#include "file_io.h"
+
+#include <cerrno>
 #include <cstdio>
-#include <filesystem>
+#include <sys/stat.h>
 
 bool openSave(const std::string& path, OpenedSave& save)
 {
     // A missing file would otherwise be reported once by each reader.
-    if (reportIfMissing(path)) return false;
+    if (reportIfUnreadable(path)) return false;
     if (readPackedImage(path, *save.records) == 0) {
         save.packed = true;
         return true;
@@ -31,18 +34,31 @@ bool openSave(const std::string& path, OpenedSave& save)
 
 bool writeSave(const std::string& path, OpenedSave& save)
 {
-    const int code = save.packed ? writePackedImage(path, *save.records) : writeSaveImage(path, *save.slots);
+    int reason = 0;
+    const int code = save.packed ? writePackedImage(path, *save.records, &reason)
+                                 : writeSaveImage(path, *save.slots, &reason);
     if (code == 0) return true;
-    reportFailure("Cannot write " + path + "; the file is unchanged.");
+    reportFailure("Cannot write " + path + ": " + fileErrorText(reason) + "; the file is unchanged.");
     return false;
 }
 
-bool reportIfMissing(const std::string& path)
+bool reportIfUnreadable(const std::string& path)
 {
-    std::error_code ec;
-    if (std::filesystem::exists(path, ec)) return false;
-    reportFailure("File not found.");
+    const int problem = regularFileProblem(path);
+    if (problem == 0) return false;
+    if (problem == ENOENT || problem == ENOTDIR) {
+        reportFailure("File not found.");
+    } else {
+        reportFailure(path + ": " + fileErrorText(problem));
+    }
     return true;
+}
+
+bool pathIsTaken(const std::string& path)
+{
+    // A link counts, even one that leads nowhere.
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 || errno != ENOENT;
 }
 
 int reportFailure(const std::string& message)

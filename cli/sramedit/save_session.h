@@ -22,9 +22,15 @@ bool openSave(const std::string& path, OpenedSave& save);
 // and returns false when that fails.
 bool writeSave(const std::string& path, OpenedSave& save);
 
-// True when path does not exist; prints the editor's "File not found." then.
-// (The readers would also name the file in a system error line.)
-bool reportIfMissing(const std::string& path);
+// True when path is no regular file to read: prints the editor's "File not
+// found." for a missing file, else the path and the reason (a folder, FIFO or
+// device is never opened). The readers would also name the file in a system
+// error line.
+bool reportIfUnreadable(const std::string& path);
+
+// True when something is at path (a link too, even one that leads nowhere),
+// or it can't be told.
+bool pathIsTaken(const std::string& path);
 
 // Prints message on the error output; returns the failure exit status.
 int reportFailure(const std::string& message);

@@ -1,13 +1,18 @@
 #include "image_writer.h"
 
 #include "file_io.h"
+#include "gba_header.h"
 #include "image_records.h"
 #include "rom_list.h"
+#include "system_limits.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -35,13 +40,24 @@ struct Written {
 };
 
 Written write(const ProgramDir& p, const RomList* list, std::string_view variant = DEFAULT_VARIANT,
-              const std::string& output = "")
+              const std::string& output = "", const GbaHeaderFields* headerFix = nullptr)
 {
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    const int result = writeImage(p.dir.path(), output.empty() ? p.out() : output, list, variant);
+    const int result = writeImage(p.dir.path(), output.empty() ? p.out() : output, list, variant, headerFix);
     std::string out = testing::internal::GetCapturedStdout();
     return {result, out, testing::internal::GetCapturedStderr()};
+}
+
+using Names = std::vector<std::string>;
+
+// The names in a folder, sorted: a temporary file left behind shows here.
+Names namesIn(const std::string& dir)
+{
+    Names names;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 RomEntry* addRom(RomList& list, const std::string& path, const Bytes& bytes, const std::string& title)
@@ -128,12 +144,13 @@ TEST(ImageWriter, ExtraFileValues)
     EXPECT_EQ(w.out, p.dir.file("font.bin") + " F bin,x\n");
     EXPECT_EQ(readBytes(p.out()), join({p.shell, kvlRecord("F", "bin", p.font), END_RECORD}));
 
-    // Without its two commas a value stops the image after what was written.
+    // Without its two commas a value stops the image; nothing is left of it.
     ProgramDir bad("[kvl-v02]\nfile0=font.bin,F,bin\nfile1=font.bin,F\n");
     const Written failed = write(bad, list.get());
     EXPECT_EQ(failed.result, 1);
     EXPECT_NE(failed.err.find("file1=font.bin,F"), std::string::npos);
-    EXPECT_EQ(readBytes(bad.out()), join({bad.shell, kvlRecord("F", "bin", bad.font)}));
+    EXPECT_FALSE(fileExists(bad.out()));
+    EXPECT_EQ(namesIn(bad.dir.path()), (Names{"font.bin", "kvl.gba", "romweld.cfg"}));
 }
 
 TEST(ImageWriter, MissingFilesAndOutputs)
@@ -150,11 +167,12 @@ TEST(ImageWriter, MissingFilesAndOutputs)
                          ": No such file or directory\n");
     EXPECT_EQ(readBytes(p.out()), join({p.shell, kvlRecord("Gone", "bin", {}), kvlRecord("V", "nes", {}), END_RECORD}));
 
-    // A missing shell leaves an empty image.
+    // A missing shell stops the image; the one written before stays.
+    const Bytes before = readBytes(p.out());
     w = write(p, list.get(), "noshell");
     EXPECT_EQ(w.result, 1);
     EXPECT_EQ(w.err, p.dir.file("none.gba") + ": No such file or directory\n");
-    EXPECT_EQ(sizeOf(p.out()), 0);
+    EXPECT_EQ(readBytes(p.out()), before);
 
     // An output that can't be created.
     w = write(p, list.get(), DEFAULT_VARIANT, p.dir.file("no/such/out.gba"));
@@ -185,11 +203,11 @@ TEST(ImageWriter, FailuresThatWouldCorruptOrLoseData)
     EXPECT_EQ(readBytes(p.dir.file("kvl.gba")), p.shell);
     EXPECT_EQ(readText(p.dir.file("romweld.cfg")), "[kvl-v02]\n");
 
-    // A full disk is a failure, not a finished image.
+    // A device is no place for an image: it is never written to.
     if (fileExists("/dev/full")) {
         const Written w = write(p, list.get(), DEFAULT_VARIANT, "/dev/full");
         EXPECT_EQ(w.result, 1);
-        EXPECT_NE(w.err.find("/dev/full: No space left on device"), std::string::npos);
+        EXPECT_EQ(w.err, "/dev/full: not a regular file\n");
     }
 
     // A ROM that exists but can't be read would get a header promising data
@@ -199,7 +217,7 @@ TEST(ImageWriter, FailuresThatWouldCorruptOrLoseData)
         const Written w = write(p, list.get());
         EXPECT_EQ(w.result, 1);
         EXPECT_EQ(w.err, p.dir.file("a.nes") + ": Permission denied\n");
-        EXPECT_EQ(readBytes(p.out()), p.shell);
+        EXPECT_FALSE(fileExists(p.out()));
     }
 }
 
@@ -216,4 +234,55 @@ TEST(ImageWriter, RecordWritersAlone)
     ASSERT_TRUE(image.close());
     EXPECT_EQ(readBytes(dir.file("out")),
               join({kvlRecord("a name longer than thirty-one b", "bin", patternBytes(6)), END_RECORD}));
+}
+
+TEST(ImageWriter, AFailedBuildKeepsThePreviousImageByteForByte)
+{
+    ProgramDir p("[kvl-v02]\nfile0=font.bin,Font,bin\n");
+    auto list = romListCreate();
+    addRom(*list, p.dir.file("a.nes"), makeInesRom(4000, 0, 0, 3), "A");
+    ASSERT_EQ(write(p, list.get()).result, 0);
+    const Bytes previous = readBytes(p.out());
+
+    // A bigger image that fails part way: the file size limit stands in for a
+    // full disk and works for root too. The signal it raises is ignored, so
+    // the write itself reports the failure.
+    addRom(*list, p.dir.file("b.nes"), makeInesRom(9000, 0, 0, 4), "B");
+    Written w;
+    {
+        const FileSizeLimit limit(6000);
+        w = write(p, list.get());
+    }
+
+    EXPECT_EQ(w.result, 1);
+    EXPECT_NE(w.err.find(p.out() + ": File too large"), std::string::npos) << w.err;
+    EXPECT_EQ(readBytes(p.out()), previous);
+    EXPECT_EQ(namesIn(p.dir.path()), (Names{"a.nes", "b.nes", "font.bin", "kvl.gba", "out.gba", "romweld.cfg"}));
+}
+
+TEST(ImageWriter, HeaderFixBeforeTheImageTakesItsPlaceAndLinksFollowed)
+{
+    ProgramDir p("[kvl-v02]\n");
+    auto list = romListCreate();
+    addRom(*list, p.dir.file("a.nes"), makeInesRom(300), "A");
+    ASSERT_EQ(write(p, list.get()).result, 0);
+    const Bytes plain = readBytes(p.out());
+
+    // The image is reached through a chain of two relative links; the file
+    // at the end is replaced and both links stay.
+    ::mkdir(p.dir.file("cart").c_str(), 0755);
+    ASSERT_EQ(::symlink("../out.gba", p.dir.file("cart/link1").c_str()), 0);
+    ASSERT_EQ(::symlink("cart/link1", p.dir.file("link2").c_str()), 0);
+    const GbaHeaderFields fields{"Korvalinde", "KVL", "ZQ"};
+    ASSERT_EQ(write(p, list.get(), DEFAULT_VARIANT, p.dir.file("link2"), &fields).result, 0);
+
+    const std::string fixed = p.dir.file("fixed.gba");
+    writeBytes(fixed, plain);
+    ASSERT_EQ(fixGbaHeader(fixed, "Korvalinde", "KVL", "ZQ"), 0);
+    EXPECT_EQ(readBytes(p.out()), readBytes(fixed));
+    struct stat st {};
+    ASSERT_EQ(::lstat(p.dir.file("link2").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ASSERT_EQ(::lstat(p.dir.file("cart/link1").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
 }

@@ -1,15 +1,17 @@
 #include "ini_profile.h"
 
+#include "file_io.h"
+#include "system_limits.h"
+#include "text_encoding.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
-#include <csignal>
 #include <filesystem>
 #include <string>
 
@@ -172,36 +174,25 @@ TEST(IniWrite, AFailedReplaceLeavesTheOldFile)
     // A file that exists but cannot be read is not rewritten from nothing.
     ASSERT_EQ(::chmod(ini.c_str(), 0200), 0);
     if (::access(ini.c_str(), R_OK) != 0) {
-        EXPECT_EQ(iniWriteString(ini, "CONFIG", "B", "2"), 1);
+        EXPECT_EQ(iniWriteString(ini, "CONFIG", "B", "2"), EACCES);
     }
     ASSERT_EQ(::chmod(ini.c_str(), 0644), 0);
     EXPECT_EQ(readText(ini), old);
 
-    // A folder that takes no new file.
-    ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
-    if (::access(folder.c_str(), W_OK) != 0) {
-        EXPECT_EQ(iniWriteString(ini, "CONFIG", "B", "2"), 1);
-    }
-    ASSERT_EQ(::chmod(folder.c_str(), 0755), 0);
-    EXPECT_EQ(readText(ini), old);
 
     // A write that fails half-way (the file size limit stands in for a full
     // disk, and works for every user).
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto savedHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit lower = saved;
-    lower.rlim_cur = 16;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &lower), 0);
-    const int result = iniWriteString(ini, "CONFIG", "B", std::string(100, 'b'));
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, savedHandler);
-    EXPECT_EQ(result, 1);
+    int result = 0;
+    {
+        const FileSizeLimit limit(16);
+        result = iniWriteString(ini, "CONFIG", "B", std::string(100, 'b'));
+    }
+    EXPECT_EQ(result, EFBIG);
     EXPECT_EQ(readText(ini), old);
     EXPECT_EQ(filesIn(folder), 1);
 
     // A folder that doesn't exist.
-    EXPECT_EQ(iniWriteString(dir.file("nowhere/romweld.ini"), "CONFIG", "A", "1"), 1);
+    EXPECT_EQ(iniWriteString(dir.file("nowhere/romweld.ini"), "CONFIG", "A", "1"), ENOENT);
 }
 
 TEST(IniSnapshot, ReadsManyKeysFromOneLoad)
@@ -215,4 +206,110 @@ TEST(IniSnapshot, ReadsManyKeysFromOneLoad)
     EXPECT_EQ(snap.value("KVL-V02", "Shell"), std::optional<std::string>("kvl.gba"));
     EXPECT_EQ(snap.value("kvl-v02", "type"), std::nullopt);
     EXPECT_EQ(IniSnapshot::load(dir.file("none.cfg")).readInt("list", "num", -3), -3);
+}
+
+// Keys are ROM file names, and a file name may hold anything but '/'.
+TEST(IniWrite, EveryKeyReadsBackAsItselfAndOrdinaryKeysAreWrittenAsBefore)
+{
+    TempDir dir;
+    const std::string ini = dir.file("romweld.ini");
+    ASSERT_EQ(iniWriteString(ini, "CONFIG", "FixHeader", "1"), 0);
+    const struct { std::string key; std::string line; } cases[] = {
+        // Written as they always were.
+        {"Game (U) [!].nes", "Game (U) [!].nes=v"},
+        {"tab\tinside.nes", "tab\tinside.nes=v"},
+        {"100% \\x41.nes", "100% \\x41.nes=v"},
+        {"\"quoted\".nes", "\"quoted\".nes=v"},
+        {GAME_UTF8 + ".nes", GAME_UTF8 + ".nes=v"},
+        // What the plain form can't hold.
+        {"Kid=Icarus.nes", "\"Kid\\x3DIcarus.nes\"=v"},
+        {" spaced.nes ", "\" spaced.nes \"=v"},
+        {";semi.nes", "\";semi.nes\"=v"},
+        {"\"a\"", "\"\\x22a\\x22\"=v"},
+        {"cr\r.nes", "\"cr\\x0D.nes\"=v"},
+        {GAME_CP932 + ".nes", "\"\\x83Q\\x81[\\x83\\x80.nes\"=v"},  // not UTF-8: would be read as CP932
+        {"a.nes\n[CONFIG]\nFixHeader=0", "\"a.nes\\x0A[CONFIG]\\x0AFixHeader\\x3D0\"=v"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(iniWriteString(ini, "TITLE", c.key, "v"), 0) << c.line;
+        EXPECT_NE(readText(ini).find("\n" + c.line + "\n"), std::string::npos) << c.line;
+    }
+    // Each is found again, with its own value, and nothing else changed.
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        ASSERT_EQ(iniWriteString(ini, "TITLE", cases[i].key, "value " + std::to_string(i)), 0);
+    }
+    const IniSnapshot snap = IniSnapshot::load(ini);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(snap.value("TITLE", cases[i].key), "value " + std::to_string(i)) << cases[i].line;
+    }
+    EXPECT_EQ(snap.readInt("CONFIG", "FixHeader", 7), 1);
+    EXPECT_EQ(snap.value("TITLE", "Kid"), std::nullopt);
+    EXPECT_EQ(snap.value("TITLE", "spaced.nes"), std::nullopt);
+
+    // A value never spills onto another line.
+    ASSERT_EQ(iniWriteString(ini, "TITLE", "b.nes", "x\n[CONFIG]\r\nFixHeader=0"), 0);
+    EXPECT_EQ(read(ini, "TITLE", "b.nes"), "x[CONFIG]FixHeader=0");
+    EXPECT_EQ(iniReadInt(ini, "CONFIG", "FixHeader", 7), 1);
+}
+
+TEST(IniWrite, ARewriteKeepsWhatEveryOtherLineMeans)
+{
+    TempDir dir;
+    const std::string ini = dir.file("romweld.ini");
+    const std::string bom = "\xEF\xBB\xBF";
+    // CR CR LF endings and a last line that ends in a lone CR.
+    const std::string old = bom + "[a]\r\r\nk=1\r\r\n[s]\r";
+    writeText(ini, old);
+    const auto check = [&] {
+        EXPECT_EQ(read(ini, "a", "k"), "1");
+        EXPECT_EQ(read(ini, "s", "x"), "2");
+    };
+    writeText(ini, old + "\nx=2");
+    check();  // as the lines read before any rewrite
+
+    writeText(ini, old);
+    ASSERT_EQ(iniWriteString(ini, "s", "x", "2"), 0);
+    EXPECT_EQ(readText(ini), old + "\nx=2\r\n");
+    check();
+    ASSERT_EQ(iniWriteString(ini, "new", "y", "3"), 0);
+    EXPECT_EQ(readText(ini), old + "\nx=2\r\n[new]\r\ny=3\r\n");
+    check();
+    EXPECT_EQ(read(ini, "new", "y"), "3");
+}
+
+TEST(IniRead, FilesBeyondTheBoundsAreNeitherReadNorRewritten)
+{
+    TempDir dir;
+    const std::string ini = dir.file("romweld.ini");
+    const struct { std::string text; int reason; } cases[] = {
+        {"[CONFIG]\nA=1\nB=" + std::string(INI_LINE_MAX, 'b') + "\n", LINE_TOO_LONG},
+        {"[CONFIG]\nA=1\n" + std::string(INI_FILE_MAX, '\n'), EFBIG},
+    };
+    for (const auto& c : cases) {
+        writeText(ini, c.text);
+        EXPECT_EQ(IniSnapshot::load(ini).errorNumber(), c.reason);
+        EXPECT_EQ(read(ini, "CONFIG", "A"), "<default>");
+        EXPECT_EQ(iniWriteString(ini, "CONFIG", "C", "3"), c.reason);
+        EXPECT_EQ(sizeOf(ini), static_cast<std::int64_t>(c.text.size()));
+    }
+    // Just within both bounds.
+    writeText(ini, "[CONFIG]\nA=1\nB=" + std::string(INI_LINE_MAX - 2, 'b') + "\n");
+    EXPECT_EQ(read(ini, "CONFIG", "A"), "1");
+}
+
+// Decoding a line costs a conversion; a file is decoded once, with one
+// converter, however many keys are looked up in it.
+TEST(IniSnapshot, DecodesEachFileOnceWithOneConverter)
+{
+    TempDir dir;
+    const std::string ini = dir.file("romweld.ini");
+    std::string text = "[TITLE]\n";
+    for (int i = 0; i < 300; ++i) text += "g" + std::to_string(i) + ".nes=" + GAME_CP932 + "\n";
+    writeText(ini, text);
+    const std::size_t before = textConverterOpenCount();
+    const IniSnapshot snap = IniSnapshot::load(ini);
+    for (int round = 0; round < 10; ++round) {
+        for (int i = 0; i < 300; ++i) ASSERT_EQ(snap.value("title", "G" + std::to_string(i) + ".NES"), GAME_UTF8);
+    }
+    EXPECT_EQ(textConverterOpenCount() - before, 1u);
 }

@@ -4,6 +4,10 @@
 #include "test_files.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -85,20 +89,68 @@ TEST(ListFile, WriteFailureLeavesTheOldFile)
     TempDir dir;
     auto list = romListCreate();
     romListAdd(list.get(), "/a.nes");
-    EXPECT_EQ(writeListFile(dir.file("no/such/folder/a.lst"), list.get()), 1);
-    EXPECT_EQ(writeListFile(dir.file("a.lst"), nullptr), 1);
+    EXPECT_EQ(writeListFile(dir.file("no/such/folder/a.lst"), list.get()), ENOENT);
+    EXPECT_NE(writeListFile(dir.file("a.lst"), nullptr), 0);
     // The target is a folder: nothing can replace it, and it stays.
     ::mkdir(dir.file("sub").c_str(), 0755);
     writeText(dir.file("sub/x"), "x");
-    EXPECT_EQ(writeListFile(dir.file("sub"), list.get()), 1);
+    EXPECT_EQ(writeListFile(dir.file("sub"), list.get()), EISDIR);
     EXPECT_EQ(readText(dir.file("sub/x")), "x");
 
-    if (::geteuid() != 0) {  // root writes anywhere
-        const std::string ro = dir.file("ro/");
-        ::mkdir(ro.c_str(), 0755);
-        writeText(ro + "a.lst", "old");
-        ::chmod(ro.c_str(), 0555);
-        EXPECT_EQ(writeListFile(ro + "a.lst", list.get()), 1);
-        EXPECT_EQ(readText(ro + "a.lst"), "old");
+}
+
+// A line beyond 4096 bytes makes the file no list file, and the reader holds
+// no more than that line's first bytes: a large file without line ends costs
+// no memory.
+TEST(ListFile, ALineBeyondTheLimitRefusesTheFileWithoutReadingIt)
+{
+    TempDir dir;
+    const std::string lst = dir.file("a.lst");
+    Paths paths{"kept"};
+    const std::string header = "### ROMWELD NES List ###\r\n";
+    const std::string longest = "/" + std::string(LIST_LINE_MAX - 1, 'x');
+    const std::pair<std::string, int> cases[] = {
+        {header + longest + "\r\n", LIST_READ_OK},
+        {header + longest, LIST_READ_OK},
+        {header + "/a.nes\r\n" + longest + "x\r\n", LIST_LINE_TOO_LONG},
+        {header + longest + "x", LIST_LINE_TOO_LONG},
+        {std::string(LIST_LINE_MAX + 1, '#'), LIST_WRONG_HEADER},
+    };
+    for (const auto& [text, code] : cases) {
+        writeText(lst, text);
+        EXPECT_EQ(readListFile(lst, paths), code) << text.size();
     }
+    EXPECT_EQ(paths, Paths{longest});
+
+    // 64 MiB without a line end, written in pieces so the test itself stays small.
+    {
+        std::FILE* f = std::fopen(lst.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fputs(header.c_str(), f);
+        const std::string piece(1 << 20, 'y');
+        for (int i = 0; i < 64; ++i) std::fwrite(piece.data(), 1, piece.size(), f);
+        ASSERT_EQ(std::fclose(f), 0);
+    }
+    rusage before{};
+    ::getrusage(RUSAGE_SELF, &before);
+    EXPECT_EQ(readListFile(lst, paths), LIST_LINE_TOO_LONG);
+    rusage after{};
+    ::getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 8 * 1024);  // KiB
+}
+
+TEST(ListFile, APathWithALineBreakIsNeverWritten)
+{
+    TempDir dir;
+    auto list = romListCreate();
+    romListAdd(list.get(), "/roms/a.nes");
+    romListAdd(list.get(), "/roms/b\n.nes");
+    const std::string lst = dir.file("a.lst");
+    writeText(lst, "old");
+    ASSERT_NE(unlistablePath(list.get()), nullptr);
+    EXPECT_EQ(*unlistablePath(list.get()), "/roms/b\n.nes");
+    EXPECT_EQ(writeListFile(lst, list.get()), LIST_PATH_HAS_LINE_BREAK);
+    EXPECT_EQ(readText(lst), "old");
+    romListRemove(list.get(), "/roms/b\n.nes");
+    EXPECT_EQ(unlistablePath(list.get()), nullptr);
 }

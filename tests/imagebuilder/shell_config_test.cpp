@@ -1,5 +1,7 @@
 #include "shell_config.h"
 
+#include "file_io.h"
+#include "text_encoding.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
@@ -117,4 +119,33 @@ TEST(ShellConfigHelpers, ExtraFileValuesAndVariantChoice)
     EXPECT_EQ(chooseVariantIndex(table, "nothing"), 0);
     EXPECT_EQ(chooseVariantIndex(table, "PocketNES 2"), 0);
     EXPECT_EQ(chooseVariantIndex({}, "kvl"), -1);
+}
+
+// "num" at its largest with a few hundred lines of CP932 text: every variant
+// slot is looked up in a file decoded once, with one converter, so loading
+// costs no more than reading the file.
+TEST_F(ProgramFolder, AHostileConfigurationIsDecodedOnce)
+{
+    std::string text = "[list]\nnum=" + std::to_string(MAX_VARIANT_SLOTS) + "\n";
+    for (int i = 0; i < 300; ++i) text += "g" + std::to_string(i) + "=\x83\x51\x81\x5B\n";
+    text += "list65535=last\n[last]\nshell=kvl.gba\n";
+    cfg(text);
+    file("kvl.gba", 100);
+    const std::size_t before = textConverterOpenCount();
+    EXPECT_EQ(variants(), Names{"last 100"});
+    EXPECT_EQ(textConverterOpenCount() - before, 1u);
+}
+
+TEST_F(ProgramFolder, AConfigurationBeyondTheBoundsListsNothing)
+{
+    file("kvl.gba", 100);
+    cfg("[list]\nnum=1\nlist0=kvl-v02\n;" + std::string(INI_LINE_MAX, 'x') + "\n");
+    EXPECT_TRUE(load().empty());
+    const IniSnapshot loaded = IniSnapshot::load(dir.file("romweld.cfg"));
+    EXPECT_EQ(loaded.errorNumber(), LINE_TOO_LONG);
+    // A configuration loaded once serves the same look-ups.
+    cfg("[list]\nnum=1\nlist0=kvl-v02\n");
+    const IniSnapshot config = IniSnapshot::load(dir.file("romweld.cfg"));
+    ASSERT_EQ(loadShellVariants(dir.path(), config).size(), 1u);
+    EXPECT_EQ(estimateShellSize(config, dir.path()), 100);
 }

@@ -89,3 +89,20 @@ TEST(TextEncoding, DecodesInvalidCp932AndLegacyLines)
     EXPECT_EQ(decodeLegacyText(GAME_CP932), GAME_UTF8);
     EXPECT_EQ(decodeLegacyText("plain=1"), "plain=1");
 }
+
+// The title rules take the bytes 0xF0 to 0xFC as characters of their own, so
+// a character CP932 stores with such a lead byte can't be cartridge text.
+TEST(TextEncoding, DropsCharactersWhoseCp932FormTheTitleRulesWouldSplit)
+{
+    const struct { std::string utf8; std::string cp932; bool dropped; } cases[] = {
+        {"a\xE2\x85\xB0" "b", "ab", true},                // ⅰ, FA 40 (IBM extension)
+        {"\xEE\x80\x80" "c", "c", true},                  // U+E000, F0 40 (user area)
+        {"\xE2\x85\xA0\xE2\x91\xA0", "\x87\x54\x87\x40", false},  // Ⅰ ①, NEC row 13: lead 0x87 stays
+        {"\xEF\xBD\xB1", "\xB1", false},                  // ｱ, a single byte in the same range as lead bytes
+    };
+    for (const auto& c : cases) {
+        bool dropped = !c.dropped;
+        EXPECT_EQ(utf8ToCp932(c.utf8, &dropped), c.cp932) << c.utf8;
+        EXPECT_EQ(dropped, c.dropped) << c.utf8;
+    }
+}

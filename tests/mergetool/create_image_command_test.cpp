@@ -134,7 +134,7 @@ private slots:
         const QString message = messages.front();
         QVERIFY2(message.startsWith(QStringLiteral("Can't write the GBA image\n") + qs(out)), qPrintable(message));
         QVERIFY2(message.contains(qs(h.dir.file("kvl2.gba"))), qPrintable(message));
-        QCOMPARE(sizeOf(out), std::int64_t{0});  // left as the writer left it, header not fixed
+        QVERIFY(!fileExists(out));  // no partial image is left
 
         // An output folder that does not exist.
         writeBytes(h.dir.file("kvl2.gba"), patternBytes(2000, 12));

@@ -1,6 +1,9 @@
 // "Save List" and "Load List" through the window: the file written, the list
 // rebuilt from a file, and every way a list file can be refused.
+#include "system_limits.h"
 #include "window_harness.h"
+
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -78,7 +81,7 @@ private slots:
         load(h, listFile(h, "empty.lst", ""));
         load(h, h.dir.file("missing/none.lst"));
         QCOMPARE(h.messages(), (QStringList{"Wrong List File Error", "Wrong List File Error", "Read Error",
-                                            "Can't Open File"}));
+                                            "Can't Open File\n\nNo such file or directory"}));
         QCOMPARE(h.entryPaths(), std::vector<std::string>{a});
         QCOMPARE(h.label("countLabel")->text(), QStringLiteral("1 NES Roms."));
         // The folder is remembered even for a file that could not be opened.
@@ -87,7 +90,7 @@ private slots:
         // A save into a folder that does not exist.
         h.prompts.saveFileAnswers << qs(h.dir.file("nowhere/out.lst"));
         h.click("saveListButton");
-        QCOMPARE(h.messages(), QStringList{QStringLiteral("Can't Open File")});
+        QCOMPARE(h.messages(), QStringList{QStringLiteral("Can't Open File\n\nNo such file or directory")});
         QCOMPARE(h.setting("CONFIG", "ListPath"), std::optional<std::string>(h.dir.file("nowhere/")));
 
         // Cancelled choosers change nothing.
@@ -126,6 +129,32 @@ private slots:
         QCOMPARE(h.messages(), QStringList());
         QCOMPARE(h.rows(), QStringList());
         QCOMPARE(h.label("sizeLabel")->text(), sizeText(SHELL_V02_SIZE));
+    }
+
+    // Files a list file can't hold, or that are no list file, are refused
+    // with a message; none of it waits or fills the memory.
+    void unlistablePathsLongLinesAndFifos()
+    {
+        WindowHarness h;
+        const std::string a = h.rom("Alpha.nes");
+        const std::string broken = h.rom("two\nlines.nes");
+        QVERIFY(h.open());
+        h.add({qs(a), qs(broken)});
+        QCOMPARE(h.entryPaths(), (std::vector<std::string>{a, broken}));
+        h.click("saveListButton");  // no chooser is shown
+        QCOMPARE(h.prompts.callsOf("savefile").size(), 0);
+        const QStringList messages = h.messages();
+        QVERIFY2(messages.size() == 1 && messages.front().contains(QStringLiteral("line break")) &&
+                     messages.front().contains(qs(broken)),
+                 qPrintable(messages.join('|')));
+
+        const HangGuard guard(30);
+        load(h, listFile(h, "long.lst", HEADER + "\r\n" + a + "\r\n/" + std::string(5000, 'x') + "\r\n"));
+        QCOMPARE(h.messages(), QStringList{QStringLiteral("Wrong List File Error")});
+        QCOMPARE(h.entryPaths(), (std::vector<std::string>{a, broken}));
+        QVERIFY(::mkfifo(h.dir.file("fifo.lst").c_str(), 0644) == 0);
+        load(h, h.dir.file("fifo.lst"));
+        QCOMPARE(h.messages(), QStringList{QStringLiteral("Can't Open File\n\nnot a regular file")});
     }
 };
 

@@ -1,7 +1,11 @@
 // The ROM list commands driven through the window's widgets: adding by
 // chooser and by dropping, deleting, moving, sorting, the display modes,
 // the selection, title commits and the remembered values of each ROM.
+#include "system_limits.h"
 #include "window_harness.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QScrollBar>
 
@@ -226,6 +230,12 @@ private slots:
         h.commitTitle(QStringLiteral("な😀"));
         QCOMPARE(h.messages(), QStringList{QStringLiteral("Invalid Title \nFixed")});
         QCOMPARE(h.entry(2)->title, std::optional<std::string>("\x82\xc8"));
+        // So is one that CP932 keeps in its extension area (ⅰ = FA 40): a
+        // title would hold 0xFA as a character of its own and could be cut
+        // after it.
+        h.commitTitle(QStringLiteral("x").repeated(20) + QStringLiteral("ⅰ"));
+        QCOMPARE(h.messages(), QStringList{QStringLiteral("Invalid Title \nFixed")});
+        QCOMPARE(h.entry(2)->title, std::optional<std::string>(std::string(20, 'x')));
 
         // An empty title with two rows selected changes no entry.
         h.clickRow(0);
@@ -253,6 +263,25 @@ private slots:
         h.click("deleteButton");
         h.add({p[1]});
         QCOMPARE(h.entry(2)->title, std::optional<std::string>("Castle Quest"));
+
+        // A title that can't be remembered says why; the entry keeps it.
+        {
+            const std::string settings = h.ini();
+            const std::string kept = readText(settings);
+            ::unlink(settings.c_str());
+            QVERIFY(::mkfifo(settings.c_str(), 0644) == 0);
+            const HangGuard guard(30);
+            h.clickRow(0);
+            h.clickRow(2, Qt::ControlModifier);
+            h.commitTitle(QStringLiteral("Lost"));
+            QCOMPARE(h.messages(), QStringList{"Can't write the settings file\n" + qs(settings) +
+                                               "\n\nnot a regular file"});
+            QCOMPARE(h.entry(0)->title, std::optional<std::string>("Lost"));
+            QCOMPARE(h.entry(2)->title, std::optional<std::string>("Lost"));
+            ::unlink(settings.c_str());
+            writeText(settings, kept);
+        }
+        QCOMPARE(h.setting("TITLE", "00.nes"), std::optional<std::string>("カなx"));
     }
 
     void rememberedPocketValues()

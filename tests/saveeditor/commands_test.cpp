@@ -166,7 +166,16 @@ private slots:
         QCOMPARE(h.prompts.texts().size(), 1);
         QVERIFY(h.prompts.texts()[0].startsWith(QStringLiteral("Could not write\n")));
         QVERIFY(h.prompts.texts()[0].contains(q(h.dir.file("gone/out.sav"))));
-        QVERIFY(h.prompts.texts()[0].contains(QStringLiteral("folder does not exist")));
+        QVERIFY(h.prompts.texts()[0].contains(QStringLiteral("No such file or directory")));
+
+        // The file being edited is never the place for one of its saves.
+        const Bytes before = readBytes(h.dir.file("image.sav"));
+        h.prompts.clear();
+        h.prompts.saveFileAnswers << q(h.dir.file("image.sav"));
+        h.click("extractButton");
+        QCOMPARE(h.prompts.texts().size(), 1);
+        QVERIFY(h.prompts.texts()[0].contains(QStringLiteral("is the save file you are editing")));
+        QCOMPARE(readBytes(h.dir.file("image.sav")), before);
     }
 
     void extractFromPackedImage()

@@ -265,6 +265,7 @@ private slots:
         const QStringList texts = h.prompts.texts();
         QVERIFY(texts.last().startsWith(QStringLiteral("Could not write the save file\n")));
         QVERIFY(texts.last().contains(QString::fromStdString(path)));
+        QVERIFY2(texts.last().contains(QStringLiteral("File too large")), qPrintable(texts.last()));
         QCOMPARE(h.lines()[2], QStringLiteral("EMPTY"));
 
         // The edits are still there to be written.

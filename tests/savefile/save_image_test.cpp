@@ -75,9 +75,9 @@ TEST_F(SaveImageTest, ReadSortsOutMissingAndMissizedFiles)
     }
     EXPECT_EQ(read(dir.file("missing.sav")), 1);
     EXPECT_EQ(bytes(), blank);
-    // A folder has no size of its own to offer.
+    // A folder is there but is no file to read (nor to create in its place).
     std::filesystem::create_directory(dir.file("folder.sav"));
-    EXPECT_EQ(read(dir.file("folder.sav")), 1);
+    EXPECT_EQ(read(dir.file("folder.sav")), 3);
 }
 
 TEST_F(SaveImageTest, ReadValidatesMagicStatesAndChecksum)

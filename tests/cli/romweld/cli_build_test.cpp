@@ -84,7 +84,7 @@ TEST(CliBuild, RefusedInputsNameTheFileAndWriteNothing)
         {{"--variant", "nope", "-o", f.out(), f.rom("alpha.nes")}, "no variant \"nope\"", true},
         // The image can't be created where no folder is.
         {{"-o", nowhere, f.rom("alpha.nes")},
-         nowhere + ": No such file or directory\nromweld-cli: " + nowhere + ": no complete image was written\n",
+         nowhere + ": No such file or directory\nromweld-cli: " + nowhere + ": no image was written; a file that was there is unchanged\n",
          false},
     };
     for (const auto& c : cases) {
@@ -99,10 +99,21 @@ TEST(CliBuild, RefusedInputsNameTheFileAndWriteNothing)
         EXPECT_FALSE(fileExists(f.out()));
     }
 
-    // Writing over one of the ROMs would destroy it.
+    // Writing over one of the ROMs would destroy it; so would writing over
+    // the list file or the settings the image is made from.
     const CliRun run = f.run("build", {"-o", f.rom("beta.nes"), f.rom("alpha.nes"), f.rom("beta.nes")});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(readBytes(f.rom("beta.nes")), f.beta);
+    const std::string lst = f.dir.file("games.lst");
+    writeText(lst, "### ROMWELD NES List ###\r\n" + f.rom("beta.nes") + "\r\n");
+    writeText(f.dir.file("romweld.ini"), "[TITLE]\nbeta.nes=B\n");
+    for (const std::string& input : {lst, f.dir.file("romweld.ini")}) {
+        const std::string before = readText(input);
+        const CliRun refused = f.run("build", {"-o", input, "--list", lst});
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_EQ(refused.err, "romweld-cli: " + input + ": is one of the image's own input files\n");
+        EXPECT_EQ(readText(input), before);
+    }
 }
 
 TEST(CliBuild, MissingShellsAndExtraFilesAndBrokenValues)

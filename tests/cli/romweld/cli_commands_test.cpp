@@ -1,4 +1,5 @@
 #include "cli_folder.h"
+#include "system_limits.h"
 
 #include <gtest/gtest.h>
 
@@ -34,6 +35,7 @@ TEST(CliVariants, BrokenConfigurationsGiveOneClearLine)
         {"[list]\nnum=99999999999\nlist0=kvl-v02\n", "\"num\" of section \"list\" is 99999999999, more than"},
         {"[list]\nnum=2\n", "the \"list\" section names no variant"},
         {"[list]\nnum=1\nlist0=x\n[x]\nshell=gone.gba\n", "no listed shell variant has its shell and extra files"},
+        {"[list]\nnum=1\nlist0=kvl-v02\n" + std::string(70000, ';'), "a line is too long; it is not read"},
     };
     for (const auto& [config, reason] : cases) {
         writeText(cfg, config);
@@ -127,4 +129,29 @@ TEST(CliProgramFolder, WithoutDirTheProgramsOwnFolderAndSettings)
     run = runProgram(program, {"build", "-o", f.out(), f.rom("beta.nes")});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(readBytes(f.out()), join({f.pocketShell, field("beta", 32), le32(40), zeros(12), f.beta, END_RECORD}));
+}
+
+// A FIFO where a file should be is named as such at once; nothing waits.
+TEST(CliFifo, EveryInputThatIsAFifoIsRefusedAtOnce)
+{
+    CliFolder f;
+    const std::string fifo = f.rom("fifo.nes");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    const HangGuard guard(60);
+    CliRun run = f.run("info", {fifo});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "romweld-cli: " + fifo + ": not a regular file\n");
+    run = f.run("build", {"-o", f.out(), "--list", fifo});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(contains(run.err, "Can't Open File (not a regular file)")) << run.err;
+    run = f.run("build", {"-o", f.out(), fifo});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(contains(run.err, fifo + ": not a regular file")) << run.err;
+
+    const std::string cfg = f.dir.file("romweld.cfg");
+    ::unlink(cfg.c_str());
+    ASSERT_EQ(::mkfifo(cfg.c_str(), 0644), 0);
+    run = f.run("variants");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "romweld-cli: " + cfg + ": not a regular file\n");
 }

@@ -2,10 +2,14 @@
 #include "packed_test_support.h"
 #include "run_program.h"
 #include "save_slots.h"
+#include "system_limits.h"
 #include "test_files.h"
 #include "text_encoding.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <memory>
 #include <string>
@@ -312,4 +316,53 @@ TEST(SrameditCli, UsageErrorsExitWithTwo)
     runOk({"load", x, "0", dir.file("Q.sav")});
     runOk({"rename", x, "0", "--", "--X--"});
     EXPECT_NE(runCli({"list", x}).out.find("0\t--X--\n"), std::string::npos);
+}
+
+// What the user did not choose is never overwritten: extract replaces a file
+// only with --force, and never the save it reads, however it is named.
+TEST(SrameditCli, ExtractNeverOverwritesWhatTheUserDidNotChoose)
+{
+    TempDir dir;
+    const std::string save = dir.file("kvl.sav");
+    writeBytes(dir.file("Quest.sav"), patternBytes(8192, 3));
+    runOk({"new", save});
+    runOk({"load", save, "0", dir.file("Quest.sav")});
+    ASSERT_EQ(::symlink("kvl.sav", dir.file("link.sav").c_str()), 0);
+    const Bytes saveBytes = readBytes(save);
+    writeText(dir.file("old.sav"), "keep me");
+
+    const struct { std::vector<std::string> args; std::string err; } refused[] = {
+        {{"extract", save, "0", dir.file("old.sav")},
+         dir.file("old.sav") + " already exists; extract replaces a file only with --force.\n"},
+        {{"extract", save, "0", save, "--force"},
+         save + " is the save file itself; extract never writes over it.\n"},
+        {{"extract", save, "0", dir.file("link.sav"), "--force"},
+         dir.file("link.sav") + " is the save file itself; extract never writes over it.\n"},
+        {{"extract", dir.file("link.sav"), "0", save, "--force"},
+         save + " is the save file itself; extract never writes over it.\n"},
+        {{"new", dir.file("link.sav")}, dir.file("link.sav") + " already exists; new never overwrites a file.\n"},
+    };
+    for (const auto& c : refused) {
+        const CliRun run = runCli(c.args);
+        EXPECT_EQ(run.status, 1) << ::testing::PrintToString(c.args);
+        EXPECT_EQ(run.err, c.err);
+    }
+    EXPECT_EQ(readBytes(save), saveBytes);
+    EXPECT_EQ(readText(dir.file("old.sav")), "keep me");
+
+    runOk({"extract", save, "0", dir.file("old.sav"), "--force"});
+    EXPECT_EQ(readBytes(dir.file("old.sav")), patternBytes(8192, 3));
+    EXPECT_NE(runOk({"--help"}).out.find("extract SAVE INDEX OUT.sav [--force]"), std::string::npos);
+
+    // A FIFO is refused as a save and as a .sav file, at once.
+    ASSERT_EQ(::mkfifo(dir.file("fifo.sav").c_str(), 0644), 0);
+    const HangGuard guard(60);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"list", dir.file("fifo.sav")},
+          std::vector<std::string>{"load", save, "1", dir.file("fifo.sav")}}) {
+        const CliRun run = runCli(args);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, dir.file("fifo.sav") + ": not a regular file\n");
+    }
+    EXPECT_EQ(readBytes(save), saveBytes);
 }

@@ -1,0 +1,16 @@
+#include "user_settings.h"
+
+#include "file_io.h"
+#include "ini_profile.h"
+#include "prompts.h"
+#include "qt_text.h"
+
+bool storeUserSetting(Prompts& prompts, const std::string& settingsPath, std::string_view section,
+                      std::string_view key, std::string_view value)
+{
+    const int reason = iniWriteString(settingsPath, section, key, value);
+    if (reason == 0) return true;
+    prompts.showMessage(QStringLiteral("Can't write the settings file\n%1\n\n%2")
+                            .arg(fromPlatform(settingsPath), fromPlatform(fileErrorText(reason))));
+    return false;
+}

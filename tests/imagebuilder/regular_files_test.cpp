@@ -1,0 +1,86 @@
+// A FIFO (or a device) given where a file is expected is refused at once by
+// every reader: opening a FIFO for reading would wait for a writer forever.
+#include "file_io.h"
+#include "image_writer.h"
+#include "ini_profile.h"
+#include "list_file.h"
+#include "rom_file.h"
+#include "rom_list.h"
+#include "shell_config.h"
+#include "system_limits.h"
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <functional>
+
+TEST(RegularFilesOnly, EveryImageBuilderReaderRefusesAFifoAtOnce)
+{
+    TempDir dir;
+    const std::string fifo = dir.file("game.nes");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    const HangGuard guard(30);
+
+    int mapper = 0;
+    int battery = 0;
+    EXPECT_EQ(probeNesRom(fifo, mapper, battery), 1);
+
+    OutFile image;
+    ASSERT_TRUE(image.create(dir.file("out.bin")));
+    int openError = 0;
+    EXPECT_EQ(appendFile(image, fifo, "nes", &openError), 0);
+    EXPECT_EQ(openError, NOT_REGULAR_FILE);
+    EXPECT_TRUE(image.close());
+
+    std::vector<std::string> paths;
+    int reason = 0;
+    EXPECT_EQ(readListFile(fifo, paths, &reason), LIST_CANT_OPEN);
+    EXPECT_EQ(reason, NOT_REGULAR_FILE);
+
+    // A settings file that is a FIFO reads as empty and is never replaced.
+    EXPECT_EQ(IniSnapshot::load(fifo).errorNumber(), NOT_REGULAR_FILE);
+    EXPECT_EQ(iniReadString(fifo, "TITLE", "x", "default", 99), "default");
+    EXPECT_EQ(iniWriteString(fifo, "TITLE", "x", "y"), NOT_REGULAR_FILE);
+    struct stat st {};
+    ASSERT_EQ(::stat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(fileSize(fifo), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), fifo + ": not a regular file\n");
+}
+
+TEST(RegularFilesOnly, TheShellConfigurationShellAndExtraFilesToo)
+{
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.file("romweld.cfg").c_str(), 0644), 0);
+    const HangGuard guard(30);
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(loadShellVariants(dir.path()).empty());
+    EXPECT_EQ(estimateShellSize(dir.path()), 0);
+    testing::internal::GetCapturedStderr();
+
+    // A shell or an extra file that is a FIFO stops the image: its record
+    // would promise data that never come. No image is left behind.
+    ::unlink(dir.file("romweld.cfg").c_str());
+    auto list = romListCreate();
+    writeBytes(dir.file("kvl.gba"), patternBytes(300));
+    ASSERT_EQ(::mkfifo(dir.file("extra.bin").c_str(), 0644), 0);
+    ASSERT_EQ(::mkfifo(dir.file("fifo.gba").c_str(), 0644), 0);
+    const struct { std::string config; std::string fifo; } cases[] = {
+        {"[kvl-v02]\nshell=fifo.gba\n", dir.file("fifo.gba")},
+        {"[kvl-v02]\nfile0=extra.bin,Extra,bin\n", dir.file("extra.bin")},
+    };
+    for (const auto& c : cases) {
+        writeText(dir.file("romweld.cfg"), c.config);
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(writeImage(dir.path(), dir.file("out.gba"), list.get()), 1) << c.fifo;
+        testing::internal::GetCapturedStdout();
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_NE(err.find(c.fifo + ": not a regular file"), std::string::npos) << err;
+        EXPECT_FALSE(fileExists(dir.file("out.gba")));
+    }
+}

@@ -1,0 +1,93 @@
+// Saves on disk: written through links to the file they name, and read only
+// from regular files, so a FIFO in place of a save never makes a reader wait.
+#include "file_io.h"
+#include "packed_image.h"
+#include "save_image.h"
+#include "save_slots.h"
+#include "system_limits.h"
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <memory>
+
+namespace {
+
+bool isLink(const std::string& path)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+}  // namespace
+
+TEST(SaveFileSafety, SavesAndExtractedSavesAreWrittenThroughLinks)
+{
+    TempDir dir;
+    ::mkdir(dir.file("cart").c_str(), 0755);
+    auto slots = std::make_unique<SaveImage>();
+    blankSaveImage(*slots);
+    auto packed = std::make_unique<PackedSaveImage>();
+    blankPackedImage(*packed);
+    writeText(dir.file("cart/kvl.sav"), "old");
+    writeText(dir.file("cart/packed.sav"), "old");
+    ASSERT_EQ(::symlink("cart/kvl.sav", dir.file("kvl.sav").c_str()), 0);
+    ASSERT_EQ(::symlink(dir.file("cart/packed.sav").c_str(), dir.file("packed.sav").c_str()), 0);
+    ASSERT_EQ(::symlink("cart/out.sav", dir.file("out.sav").c_str()), 0);  // names a file still to come
+
+    int reason = -7;
+    ASSERT_EQ(writeSaveImage(dir.file("kvl.sav"), *slots, &reason), 0);
+    EXPECT_EQ(reason, 0);
+    ASSERT_EQ(writePackedImage(dir.file("packed.sav"), *packed), 0);
+    ASSERT_EQ(extractSlot(dir.file("out.sav"), *slots, 0), 0);
+    EXPECT_EQ(readBytes(dir.file("cart/kvl.sav")), Bytes(slots->begin(), slots->end()));
+    EXPECT_EQ(readBytes(dir.file("cart/packed.sav")), Bytes(packed->begin(), packed->end()));
+    EXPECT_EQ(sizeOf(dir.file("cart/out.sav")), 8192);
+    for (const char* link : {"kvl.sav", "packed.sav", "out.sav"}) EXPECT_TRUE(isLink(dir.file(link))) << link;
+
+    // A failed write gives its reason and leaves the file as it was.
+    const Bytes before = readBytes(dir.file("cart/kvl.sav"));
+    {
+        const FileSizeLimit limit(1000);
+        EXPECT_EQ(writeSaveImage(dir.file("kvl.sav"), *slots, &reason), 1);
+        EXPECT_EQ(extractSlot(dir.file("out.sav"), *slots, 0, &reason), 3);
+    }
+    EXPECT_EQ(reason, EFBIG);
+    EXPECT_EQ(readBytes(dir.file("cart/kvl.sav")), before);
+}
+
+TEST(SaveFileSafety, EverySaveReaderRefusesAFifoAtOnce)
+{
+    TempDir dir;
+    const std::string fifo = dir.file("fifo.sav");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    const HangGuard guard(30);
+    auto slots = std::make_unique<SaveImage>();
+    blankSaveImage(*slots);
+    auto packed = std::make_unique<PackedSaveImage>();
+    blankPackedImage(*packed);
+    const auto blankSlots = *slots;
+    const auto blankPacked = *packed;
+
+    // fileSize names the reason on the error output; nothing is read.
+    testing::internal::CaptureStderr();
+    // The editor then offers to try another file rather than to create one.
+    EXPECT_EQ(readSaveImage(fifo, *slots), 3);
+    EXPECT_EQ(readPackedImage(fifo, *packed), 3);
+    EXPECT_NE(loadSlotFromFile(fifo, *slots, 0), 0);
+    EXPECT_NE(storePackedSave(fifo, *packed, PACKED_APPEND, 0), 0);
+    std::uint32_t checksum = 0;
+    EXPECT_NE(romFileChecksum(fifo, checksum), 0);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find(fifo + ": not a regular file"), std::string::npos) << err;
+    EXPECT_EQ(*slots, blankSlots);
+    EXPECT_EQ(packed->bytes, blankPacked.bytes);
+
+    // Nor is one written to.
+    int reason = 0;
+    EXPECT_EQ(writeSaveImage(fifo, *slots, &reason), 1);
+    EXPECT_EQ(reason, NOT_REGULAR_FILE);
+}
