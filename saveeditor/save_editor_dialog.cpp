@@ -85,6 +85,7 @@ void SaveEditorDialog::buildControls()
     titleBox_ = new QLineEdit(this);
     titleBox_->setObjectName(QStringLiteral("titleBox"));
     titleBox_->setValidator(new TitleByteLimit(TITLE_BOX_BYTES, titleBox_));
+    listLabel_->setBuddy(slotList_);
     appendButton_ = makeButton(APPEND, "appendButton", 31);
     appendButton_->setVisible(false);
     appendButton_->setEnabled(false);
@@ -154,6 +155,7 @@ bool SaveEditorDialog::start()
     std::string lastChosen = readSetting(KEY_LAST_FILE);
     for (;;) {
         FileChooser chooser;
+        chooser.title = text(START_CHOOSER);
         chooser.filter = text(START_FILTER);
         chooser.initialName = fromPlatform(lastChosen);
         chooser.mustExist = false;
@@ -182,6 +184,8 @@ bool SaveEditorDialog::start()
 
     appendButton_->setVisible(packedMode_);
     appendButton_->setEnabled(packedMode_);
+    startImage_ = image_;
+    startPacked_ = packed_;
     setWindowTitle(fromPlatform(currentPath_));
     refreshSlotList();
     refreshTitleBox();
@@ -280,6 +284,21 @@ void SaveEditorDialog::onWrite()
 void SaveEditorDialog::onAbout()
 {
     prompts_.showAbout(text(ABOUT_CAPTION), text(ABOUT_TEXT));
+}
+
+bool SaveEditorDialog::hasUnwrittenChanges() const
+{
+    const bool imageChanged = packedMode_ ? packed_ != startPacked_ : image_ != startImage_;
+    return imageChanged || titleBox_->isModified();
+}
+
+void SaveEditorDialog::reject()
+{
+    if (hasUnwrittenChanges() &&
+        !prompts_.askYesNo(text(ASK_DISCARD).arg(fromPlatform(currentPath_)), DefaultAnswer::No)) {
+        return;
+    }
+    QDialog::reject();
 }
 
 void SaveEditorDialog::done(int result)

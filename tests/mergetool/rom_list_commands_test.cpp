@@ -33,7 +33,7 @@ private slots:
         QCOMPARE(h.rows(), (QStringList{qs(a), qs(b), qs(c)}));
         QCOMPARE(h.selectedRows(), std::vector<int>{0});
         QCOMPARE(h.panels(), (QStringList{"Zeta", "Filesize : 40980 Bytes\nMapper : 65\nBattery : yes", "3 NES Roms."}));
-        QCOMPARE(h.label("sizeLabel")->text(), sizeText(SHELL_V02_SIZE + (40980 + 44) + 2 * (1024 + 44)));
+        QCOMPARE(h.label("sizeLabel")->text(), sizeText(SHELL_V02_SIZE + (40980 + 44) + 2 * (1024 + 44) + END_RECORD_BYTES));
         // The folder of the last returned path, even though that one was refused.
         QCOMPARE(h.setting("CONFIG", "NesPath"), std::optional<std::string>(h.dir.file("roms/")));
 
@@ -99,7 +99,7 @@ private slots:
         h.click("deleteButton");
         QCOMPARE(h.rows(), QStringList());
         QCOMPARE(h.panels(), (QStringList{"", "", "0 NES Roms."}));
-        QCOMPARE(h.label("sizeLabel")->text(), sizeText(SHELL_V02_SIZE));
+        QCOMPARE(h.label("sizeLabel")->text(), sizeText(SHELL_V02_SIZE + END_RECORD_BYTES));
     }
 
     void movingBlocksUpAndDown()
@@ -199,11 +199,12 @@ private slots:
         h.add(p);
         QTest::mouseClick(h.radio("showRomTitle"), Qt::LeftButton);
 
-        // Enter does not commit; leaving the field does.
+        // Enter commits, as leaving the field does.
         h.clickRow(1);
         typeInto(h.field("romTitleField"), QStringLiteral("Castle Quest"));
         QTest::keyClick(h.field("romTitleField"), Qt::Key_Return);
-        QCOMPARE(h.entry(1)->title, std::optional<std::string>("01"));
+        QCOMPARE(h.entry(1)->title, std::optional<std::string>("Castle Quest"));
+        QCOMPARE(h.dialog->focusWidget(), h.field("romTitleField"));
         h.list()->setFocus();
         QCOMPARE(h.entry(1)->title, std::optional<std::string>("Castle Quest"));
         QCOMPARE(h.setting("TITLE", "01.nes"), std::optional<std::string>("Castle Quest"));
@@ -213,7 +214,11 @@ private slots:
         // Kana stay, a kanji is dropped, and so is a character CP932 lacks.
         h.clickRow(0);
         h.clickRow(2, Qt::ControlModifier);
-        h.commitTitle(QStringLiteral("カ漢な😀x"));
+        h.commitTitle(QStringLiteral("カ漢な😀x漢"));
+        QCOMPARE(h.prompts.calls.size(), 1);
+        // The message names what was removed, and why, under its own text.
+        QCOMPARE(h.prompts.calls[0].detail,
+                 QStringLiteral("Removed: 漢 😀 (the cartridge can't show these characters)"));
         QCOMPARE(h.messages(), QStringList{QStringLiteral("Invalid Title \nFixed")});
         QCOMPARE(h.field("romTitleField")->text(), QStringLiteral("カなx"));
         const std::string cp932 = "\x83\x4a\x82\xc8x";
@@ -231,8 +236,15 @@ private slots:
         h.clickRow(0);
         h.clickRow(2, Qt::ControlModifier);
         h.commitTitle(QString());
+        QCOMPARE(h.prompts.calls.value(0).detail, QStringLiteral("A title can't be empty."));
         QCOMPARE(h.messages(), QStringList{QStringLiteral("Invalid Title \nCanceled")});
         QCOMPARE(h.field("romTitleField")->text(), QString());
+        QCOMPARE(h.entry(0)->title, std::optional<std::string>(cp932));
+        // Nothing left after the removals cancels too, and says what went.
+        h.commitTitle(QStringLiteral("漢字"));
+        QCOMPARE(h.prompts.calls.value(0).detail,
+                 QStringLiteral("Removed: 漢 字 (the cartridge can't show these characters)"));
+        QCOMPARE(h.messages(), QStringList{QStringLiteral("Invalid Title \nCanceled")});
         QCOMPARE(h.entry(0)->title, std::optional<std::string>(cp932));
 
         // With one row the stored title comes back into the field.
@@ -283,7 +295,9 @@ private slots:
         h.prompts.saveFileAnswers << std::nullopt;
         h.click("browseButton");
         FileChooser chooser = h.prompts.callsOf("savefile").back().chooser;
-        QCOMPARE(chooser.initialName, QStringLiteral("*.gba"));
+        // Never a pattern that Enter would take for a name.
+        QCOMPARE(chooser.initialName, QString());
+        QCOMPARE(chooser.title, QStringLiteral("Save the GBA image as"));
         QCOMPARE(chooser.filter, QStringLiteral("GBA files(*.gba)|*.gba|All files(*,*)|*.*||"));
         QCOMPARE(chooser.defaultExtension, QStringLiteral("gba"));
         QVERIFY(chooser.confirmOverwrite);
@@ -295,11 +309,36 @@ private slots:
         QCOMPARE(h.field("gbaFileField")->text(), qs(out));
         QCOMPARE(h.setting("CONFIG", "LastGBAFile"), std::optional<std::string>(out));
 
-        // A typed folder without a file name opens on its GBA files; typing is not stored.
-        h.field("gbaFileField")->setText(qs(h.dir.file("out/")));
+        // The next chooser starts on the last image's name.
         h.prompts.saveFileAnswers << std::nullopt;
         h.click("browseButton");
-        QCOMPARE(h.prompts.callsOf("savefile").back().chooser.initialName, qs(h.dir.file("out/*.gba")));
+        QCOMPARE(h.prompts.callsOf("savefile").back().chooser.initialName, qs(out));
+
+        // A name with a wildcard is refused; the old name stays.
+        for (const char* pattern : {"out/*.gba", "out/cart?.gba"}) {
+            h.prompts.saveFileAnswers << qs(h.dir.file(pattern));
+            h.click("browseButton");
+            const QStringList messages = h.messages();
+            QVERIFY2(messages.size() == 1 && messages[0].startsWith(QStringLiteral("Invalid GBA Filename\n")),
+                     qPrintable(messages.join('|')));
+            QCOMPARE(h.field("gbaFileField")->text(), qs(out));
+            QCOMPARE(h.setting("CONFIG", "LastGBAFile"), std::optional<std::string>(out));
+        }
+
+        // A typed folder, or a typed pattern, starts with no name in that folder.
+        for (const char* typed : {"out/", "out/*.gba"}) {
+            h.field("gbaFileField")->setText(qs(h.dir.file(typed)));
+            h.prompts.saveFileAnswers << std::nullopt;
+            h.click("browseButton");
+            chooser = h.prompts.callsOf("savefile").back().chooser;
+            QCOMPARE(chooser.initialName, QString());
+            QCOMPARE(chooser.initialFolder, qs(h.dir.file("out/")));
+        }
+        // An emptied field starts in the folder of the last image.
+        h.field("gbaFileField")->clear();
+        h.prompts.saveFileAnswers << std::nullopt;
+        h.click("browseButton");
+        QCOMPARE(h.prompts.callsOf("savefile").back().chooser.initialFolder, qs(h.dir.file("out/")));
         QCOMPARE(h.setting("CONFIG", "LastGBAFile"), std::optional<std::string>(out));
 
         // Choosing a variant stores its name and its size enters the label.
@@ -308,7 +347,8 @@ private slots:
         QTest::keyClick(h.variantSelector(), Qt::Key_Down);
         QCOMPARE(h.variantSelector()->currentText(), QStringLiteral("pocketnes"));
         QCOMPARE(h.setting("CONFIG", "KVLVersion"), std::optional<std::string>("pocketnes"));
-        QCOMPARE(h.label("sizeLabel")->text(), sizeText(SHELL_POCKET_SIZE + 100 + 44));
+        // The PocketNES layout: 48-byte headers, no padding, the end record.
+        QCOMPARE(h.label("sizeLabel")->text(), sizeText(SHELL_POCKET_SIZE + 48 + 100 + END_RECORD_BYTES));
     }
 };
 

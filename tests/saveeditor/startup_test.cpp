@@ -217,7 +217,7 @@ private slots:
         for (const char* name : {"writeButton", "cancelButton", "loadButton", "deleteButton", "extractButton", "appendButton"}) {
             labels << h.button(name)->text();
         }
-        QCOMPARE(labels, (QStringList{"Write!", "Cancel", "Load", "Delete", "Extract", "Append"}));
+        QCOMPARE(labels, (QStringList{"&Write!", "&Cancel", "&Load", "&Delete", "E&xtract", "&Append"}));
 
         // The title box holds 31 bytes of cartridge text: あ takes two.
         typeText(h.titleBox(), QString(40, QLatin1Char('a')));
