@@ -70,7 +70,7 @@ void MergeToolDialog::createControls()
     romListView_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     romListView_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     romListView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    romListView_->setMinimumHeight(romListView_->fontMetrics().lineSpacing() * 10);
+    romListView_->setMinimumHeight(romRowHeight() * 10 + 2 * romListView_->frameWidth());
 
     upButton_ = makeButton(QStringLiteral("&up"), "upButton", this);
     downButton_ = makeButton(QStringLiteral("&down"), "downButton", this);

@@ -84,6 +84,7 @@ private:
 
     // Window steps shared by the commands (rom_list_panels.cpp).
     void refreshRomList();
+    int romRowHeight() const;
     void updateSizeLabels();
     void showRomInfo(const RomEntry* entry);
     const ShellVariant* currentVariant() const;

@@ -17,6 +17,9 @@
 
 namespace {
 
+// Pixels a row of the ROM list gets beyond its text.
+constexpr int ROW_PADDING = 4;
+
 // The size a row of the list needs for text, as the list's style lays it out.
 QSize rowSizeFor(const QListWidget* view, const QString& text)
 {
@@ -53,19 +56,27 @@ void MergeToolDialog::refreshRomList()
             entry->selected = 0;
         }
     }
-    // Every row gets one height, tall enough for Latin descenders and for
-    // Japanese titles alike, whichever row comes first: rows sized one by one
-    // would differ with the characters (and the fonts) each holds.
-    int rowHeight = rowSizeFor(romListView_, QStringLiteral("Agjpy ゼルダ")).height();
+    // Every row gets one height, whichever row comes first: rows sized one
+    // by one would differ with the characters (and the fonts) each holds.
+    int rowHeight = romRowHeight();
     std::vector<QSize> sizes;
     sizes.reserve(static_cast<std::size_t>(romListView_->count()));
     for (int row = 0; row < romListView_->count(); ++row) {
         sizes.push_back(rowSizeFor(romListView_, romListView_->item(row)->text()));
-        rowHeight = std::max(rowHeight, sizes.back().height());
+        rowHeight = std::max(rowHeight, sizes.back().height() + ROW_PADDING);
     }
     for (int row = 0; row < romListView_->count(); ++row) {
         romListView_->item(row)->setSizeHint(QSize(sizes[static_cast<std::size_t>(row)].width(), rowHeight));
     }
+}
+
+int MergeToolDialog::romRowHeight() const
+{
+    // Tall enough for Latin descenders and Japanese titles alike, with a
+    // little room between the rows.
+    return std::max(rowSizeFor(romListView_, QStringLiteral("Agjpy ゼルダ")).height(),
+                    romListView_->fontMetrics().lineSpacing()) +
+           ROW_PADDING;
 }
 
 const ShellVariant* MergeToolDialog::currentVariant() const

@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QToolButton>
+#include <algorithm>
 
 using namespace editor_text;
 
@@ -65,7 +66,8 @@ void SaveEditorDialog::buildControls()
     const auto makeButton = [&](const char* label, const char* name, int width) {
         auto* button = new QPushButton(text(label), this);
         button->setObjectName(QString::fromLatin1(name));
-        button->setMinimumWidth(duX(width));
+        // The classic width, but never less than the label needs.
+        button->setMinimumWidth(std::max(duX(width), button->sizeHint().width()));
         return button;
     };
     // Created in the order of keyboard focus.

@@ -29,6 +29,15 @@ QString firstBytesOf(const QString& text, int maxBytes)
     return text.left(end);
 }
 
+// True when after is before with one character put in somewhere: a key typed.
+bool isOneInsertion(const QString& before, const QString& after)
+{
+    if (after.size() != before.size() + 1) return false;
+    int same = 0;
+    while (same < before.size() && before.at(same) == after.at(same)) ++same;
+    return QStringView(after).mid(same + 1) == QStringView(before).mid(same);
+}
+
 }  // namespace
 
 QValidator::State TitleByteLimit::validate(QString& input, int& pos) const
@@ -37,7 +46,7 @@ QValidator::State TitleByteLimit::validate(QString& input, int& pos) const
         accepted_ = input;
         return Acceptable;
     }
-    if (input.size() <= accepted_.size() + 1) return Invalid;
+    if (isOneInsertion(accepted_, input)) return Invalid;
     input = firstBytesOf(input, maxBytes_);
     pos = std::min(pos, static_cast<int>(input.size()));
     accepted_ = input;

@@ -16,6 +16,6 @@ public:
 
 private:
     int maxBytes_;
-    // The last text that passed, to tell one typed character from a paste.
+    // The last text that passed, to tell one typed key from a paste.
     mutable QString accepted_;
 };

@@ -3,7 +3,9 @@
 // the selection, title commits and the remembered values of each ROM.
 #include "window_harness.h"
 
+#include <QAction>
 #include <QScrollBar>
+#include <QTreeWidget>
 
 class RomListCommandsTest : public QObject {
     Q_OBJECT
@@ -286,6 +288,92 @@ private slots:
         QVERIFY(h.open());
         h.add(paths);
         for (int i = 0; i < 3; ++i) QVERIFY2(pocketOf(h.entry(i)) == cases[i].held, cases[i].value);
+    }
+
+    void pocketNesOptionsWithoutBuilding()
+    {
+        WindowHarness h;
+        const QStringList roms = h.roms(3);
+        QVERIFY(h.open());
+        auto* action = h.list()->findChild<QAction*>(QStringLiteral("pocketOptionsAction"));
+        QVERIFY(action != nullptr);
+        QCOMPARE(h.list()->contextMenuPolicy(), Qt::ActionsContextMenu);
+        QVERIFY(h.list()->actions().contains(action));
+        QVERIFY(!action->isEnabled());  // nothing to set up in an empty list
+        h.add(roms);
+        QVERIFY(action->isEnabled());
+
+        // From the context menu, whatever the variant: the dialog opens on
+        // the selected row and stores what it stores before a build.
+        h.clickRow(1);
+        QString firstButton;
+        int startRow = -1;
+        h.prompts.dialogScripts << [&](QDialog& d) {
+            auto* rows = d.findChild<QTreeWidget*>(QStringLiteral("rowsView"));
+            startRow = rows->currentIndex().row();
+            auto* ok = d.findChild<QPushButton*>(QStringLiteral("writeButton"));
+            firstButton = ok->text();
+            if (!showActive(&d)) return int(QDialog::Rejected);
+            auto* profiling = d.findChild<QCheckBox*>(QStringLiteral("profilingBox"));
+            QTest::mouseClick(profiling, Qt::LeftButton, Qt::NoModifier, QPoint(4, profiling->height() / 2));
+            QTest::mouseClick(ok, Qt::LeftButton);
+            return d.result();
+        };
+        action->trigger();
+        QCOMPARE(h.prompts.callsOf("dialog").size(), 1);
+        QCOMPARE(startRow, 1);
+        QCOMPARE(firstButton, QStringLiteral("&OK"));  // nothing is written but the settings
+        QCOMPARE(h.setting("PocketNES", "01.nes"), std::optional<std::string>("64|0|0|01"));
+        QCOMPARE(h.entry(1)->pocketFlags, 0x40);
+
+        // A double-click opens it only while a PocketNES variant is chosen.
+        const auto doubleClick = [&h](int row) {
+            const QRect rect = h.list()->visualItemRect(h.list()->item(row));
+            QTest::mouseDClick(h.list()->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+        };
+        h.prompts.clear();
+        doubleClick(2);
+        QVERIFY(h.prompts.callsOf("dialog").isEmpty());
+        h.variantSelector()->setFocus();
+        QTest::keyClick(h.variantSelector(), Qt::Key_Down);
+        QCOMPARE(h.variantSelector()->currentText(), QStringLiteral("pocketnes"));
+        h.prompts.dialogScripts << [&](QDialog& d) {
+            startRow = d.findChild<QTreeWidget*>(QStringLiteral("rowsView"))->currentIndex().row();
+            return int(QDialog::Rejected);
+        };
+        doubleClick(2);
+        QCOMPARE(h.prompts.callsOf("dialog").size(), 1);
+        QCOMPARE(startRow, 2);
+        QVERIFY(!fileExists(h.dir.file("out.gba")));
+    }
+
+    void aTypedTitleIsCommittedWhenTheWindowCloses()
+    {
+        // Escape, the close box and "Quit" each close with a title typed and not committed.
+        const struct {
+            const char* how;
+            void (*close)(WindowHarness&);
+        } closings[] = {
+            {"Escape", [](WindowHarness& h) { QTest::keyClick(h.field("romTitleField"), Qt::Key_Escape); }},
+            {"close box", [](WindowHarness& h) { h.dialog->close(); }},
+            {"Quit", [](WindowHarness& h) { h.click("quitButton"); }},
+        };
+        for (const auto& c : closings) {
+            WindowHarness h;
+            QVERIFY(h.open());
+            h.add(h.roms(1));
+            typeInto(h.field("romTitleField"), QStringLiteral("Typed ") + c.how);
+            c.close(h);
+            QVERIFY2(!h.dialog->isVisible(), c.how);
+            QVERIFY2(h.setting("TITLE", "00.nes") == std::optional<std::string>(std::string("Typed ") + c.how), c.how);
+        }
+
+        // A title that was not touched is not written at close.
+        WindowHarness h;
+        QVERIFY(h.open());
+        h.add(h.roms(1));
+        QTest::keyClick(h.list(), Qt::Key_Escape);
+        QCOMPARE(h.setting("TITLE", "00.nes"), std::nullopt);
     }
 
     void gbaFileAndVariant()
