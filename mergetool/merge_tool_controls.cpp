@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -104,6 +105,12 @@ void MergeToolDialog::createControls()
     gbaFileField_->setObjectName(QStringLiteral("gbaFileField"));
     browseButton_ = makeButton(QStringLiteral("&."), "browseButton", this);
     browseButton_->setToolTip(QStringLiteral("Choose the GBA image file"));
+    // A small button beside the field: its text and the style's margins,
+    // not the style's usual least width of a push button.
+    const QStyle* style = browseButton_->style();
+    browseButton_->setFixedWidth(browseButton_->fontMetrics().horizontalAdvance(QStringLiteral("...")) +
+                                 2 * style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, browseButton_) +
+                                 2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, browseButton_));
 
     fixHeaderBox_ = new QCheckBox(QStringLiteral("Fix GBA &header"), this);
     fixHeaderBox_->setObjectName(QStringLiteral("fixHeaderBox"));
