@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <limits>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -47,9 +48,31 @@ void putText(unsigned char* field, std::string_view text, std::size_t max)
     }
 }
 
-std::size_t paddingFor(std::uint32_t size)
+// What a record takes besides its data, in either layout: the header before
+// the data and the zeros after it. The writer and exactImageSize both ask here.
+std::size_t recordHeaderSize(bool pocketNes)
 {
-    return (4 - size % 4) % 4;
+    return pocketNes ? POCKET_HEADER_SIZE : KVL_HEADER_SIZE;
+}
+
+std::size_t recordPadding(std::uint32_t size, bool pocketNes)
+{
+    return pocketNes ? 0 : (4 - size % 4) % 4;
+}
+
+std::int64_t recordSize(std::uint32_t size, bool pocketNes)
+{
+    return static_cast<std::int64_t>(recordHeaderSize(pocketNes)) + size + recordPadding(size, pocketNes);
+}
+
+// The size a record header announces for an existing regular file, without
+// the error line fileSize gives for a missing one: that file's record is empty.
+std::uint32_t quietFileSize(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+    if (st.st_size > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::uint32_t>(st.st_size);
 }
 
 // What follows the last dot of the whole path, folder names included, or
@@ -169,7 +192,7 @@ int writeExtraFileRecord(OutFile& image, const std::string& path, std::string_vi
         std::array<unsigned char, POCKET_HEADER_SIZE> header{};
         putText(header.data(), name, NAME_MAX);
         putLe32(header.data() + POCKET_SIZE_OFFSET, usize);
-        image.write(header.data(), header.size());
+        image.write(header.data(), recordHeaderSize(true));
         return copyData(image, path, size, extension) ? 0 : 1;
     }
     std::array<unsigned char, KVL_HEADER_SIZE> header{};
@@ -177,9 +200,9 @@ int writeExtraFileRecord(OutFile& image, const std::string& path, std::string_vi
     putText(header.data() + KVL_NAME_OFFSET, name, NAME_MAX);
     putText(header.data() + KVL_EXT_OFFSET, extension, KVL_EXT_MAX);
     putLe32(header.data() + KVL_SIZE_OFFSET, usize);
-    image.write(header.data(), header.size());
+    image.write(header.data(), recordHeaderSize(false));
     if (!copyData(image, path, size, extension)) return 1;
-    image.writeZeros(paddingFor(usize));
+    image.writeZeros(recordPadding(usize, false));
     return 0;
 }
 
@@ -203,7 +226,7 @@ int writeRomRecord(OutFile& image, const RomEntry& entry, bool pocketNes)
         putLe32(header.data() + POCKET_FLAGS_OFFSET, static_cast<std::uint32_t>(entry.pocketFlags));
         putLe32(header.data() + POCKET_FOLLOW_OFFSET, static_cast<std::uint32_t>(entry.pocketFollow));
         putLe32(header.data() + POCKET_SLOT_OFFSET, static_cast<std::uint32_t>(entry.pocketSlot));
-        image.write(header.data(), header.size());
+        image.write(header.data(), recordHeaderSize(true));
         return copyData(image, entry.path, size, extension) ? 0 : 1;
     }
     std::array<unsigned char, KVL_HEADER_SIZE> header{};
@@ -211,9 +234,9 @@ int writeRomRecord(OutFile& image, const RomEntry& entry, bool pocketNes)
     putText(header.data() + KVL_NAME_OFFSET, eucTitle, NAME_MAX);
     putText(header.data() + KVL_EXT_OFFSET, extension, KVL_EXT_MAX);
     putLe32(header.data() + KVL_SIZE_OFFSET, usize);
-    image.write(header.data(), header.size());
+    image.write(header.data(), recordHeaderSize(false));
     if (!copyData(image, entry.path, size, extension)) return 1;
-    image.writeZeros(paddingFor(usize));
+    image.writeZeros(recordPadding(usize, false));
     return 0;
 }
 
@@ -222,6 +245,23 @@ void writeEndRecord(OutFile& image)
     std::array<unsigned char, END_RECORD_SIZE> record{};
     putLe32(record.data(), END_RECORD_MAGIC);
     image.write(record.data(), record.size());
+}
+
+std::int64_t exactImageSize(const std::string& programDir, const RomList* list, std::string_view variant)
+{
+    const std::string section(variant.empty() ? DEFAULT_VARIANT : variant);
+    const IniSnapshot config = IniSnapshot::load(configPathOf(programDir));
+    const bool pocketNes = isPocketNesSection(config, section);
+    std::int64_t total = quietFileSize(programDir + shellFileOf(config, section));
+    for (const std::string& value : extraFileValuesOf(config, section)) {
+        ExtraFile extra;
+        if (!splitExtraFile(value, extra)) return total;
+        total += recordSize(quietFileSize(programDir + extra.path), pocketNes);
+    }
+    for (const RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) {
+        total += recordSize(quietFileSize(e->path), pocketNes);
+    }
+    return total + static_cast<std::int64_t>(END_RECORD_SIZE);
 }
 
 int writeImage(const std::string& programDir, const std::string& outputPath, const RomList* list,

@@ -4,6 +4,7 @@
 
 #include "shell_config.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,18 @@ struct GbaHeaderFields {
 // no partial file is left. A symbolic link at outputPath is followed.
 int writeImage(const std::string& programDir, const std::string& outputPath, const RomList* list,
                std::string_view variant = DEFAULT_VARIANT, const GbaHeaderFields* headerFix = nullptr);
+
+// A GBA cartridge addresses at most 32 MiB; a larger image runs nowhere.
+constexpr std::int64_t GBA_CARTRIDGE_MAX = 32 * 1024 * 1024;
+
+// The exact number of bytes writeImage writes for the list and the variant as
+// the files stand now: the shell, one record per extra file and per ROM with
+// the layout's header and padding, and the end record. A file that is missing
+// counts as the empty record the writer gives it; nothing is printed. When
+// the writer would fail (no shell, an extra-file value without its commas),
+// the figure counts only what it would get to write.
+std::int64_t exactImageSize(const std::string& programDir, const RomList* list,
+                            std::string_view variant = DEFAULT_VARIANT);
 
 // One extra file's record: header, data and (Korvalinde layout) padding.
 // 0 when written (a missing file gives an empty record, after its error

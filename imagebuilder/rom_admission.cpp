@@ -65,7 +65,8 @@ int admitRomFile(RomList* list, const std::string& path, const std::string& sett
     if (added != nullptr) *added = nullptr;
     int mapper = 0;
     int battery = 0;
-    if (probeNesRom(path, mapper, battery) != 0) return ADMIT_NOT_NES;
+    bool nes20 = false;
+    if (probeNesRom(path, mapper, battery, &nes20) != 0) return ADMIT_NOT_NES;
 
     RomEntry* entry = romListAdd(list, path);
     if (entry == nullptr) return ADMIT_REFUSED;
@@ -81,6 +82,7 @@ int admitRomFile(RomList* list, const std::string& path, const std::string& sett
         title = defaultRomTitle(path);
     }
     romEntrySetTitle(entry, title, mapper, battery);
+    entry->nes20 = nes20 ? 1 : 0;
 
     const std::string pocket = settings.readString("PocketNES", key, "0|0|0", SETTINGS_VALUE_MAX);
     const PocketValues values = parsePocketValue(pocket, entry->title.value_or(std::string()));

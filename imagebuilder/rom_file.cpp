@@ -22,15 +22,23 @@ constexpr std::size_t COPY_BUFFER_SIZE = 256 * 1024;
 
 }  // namespace
 
-int probeNesRom(const std::string& path, int& mapper, int& battery)
+bool isNes20Header(unsigned char byte7)
+{
+    return (byte7 & 0x0C) == 0x08;
+}
+
+int probeNesRom(const std::string& path, int& mapper, int& battery, bool* nes20)
 {
     InFile file(path);
     if (!file.isOpen()) return 1;
     std::array<unsigned char, 10> header{};
     const std::size_t got = file.read(header.data(), header.size());
     if (got < INES_MAGIC.size() || !hasInesMagic(header.data())) return 2;
+    const bool isNes20 = isNes20Header(header[7]);
     mapper = (header[7] & 0xF0) | (header[6] >> 4);
+    if (isNes20) mapper |= (header[8] & 0x0F) << 8;
     battery = (header[6] >> 1) & 1;
+    if (nes20 != nullptr) *nes20 = isNes20;
     return 0;
 }
 
@@ -43,7 +51,9 @@ int appendFile(OutFile& image, const std::string& path, std::string_view extensi
     if (compareNoCase(extension, "nes") == 0) {
         const std::size_t got = file.read(head.data(), head.size());
         if (got == head.size() && hasInesMagic(head.data()) && (head[7] & 0x0F) != 0) {
-            head[7] = 0;
+            // An NES 2.0 header's low bits mark its format; zeroing the whole
+            // byte would lose the mapper's high four bits.
+            head[7] = isNes20Header(head[7]) ? head[7] & 0xF0 : 0;
         }
         image.write(head.data(), got);
     }

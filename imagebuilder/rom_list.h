@@ -16,6 +16,7 @@ struct RomEntry {
     std::optional<std::string> title;        // Shift-JIS (CP932), <= 21 chars, <= 32 bytes
     std::int32_t mapper = 0;
     std::int32_t battery = 0;
+    std::int32_t nes20 = 0;                  // 1 when the header is in the NES 2.0 format
     std::optional<std::string> pocketTitle;  // Shift-JIS (CP932), <= 29 chars, <= 32 bytes
     std::int32_t pocketFlags = 0;
     std::int32_t pocketFollow = 0;

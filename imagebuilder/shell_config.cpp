@@ -4,6 +4,7 @@
 #include "path_text.h"
 #include "rom_file.h"
 
+#include <algorithm>
 #include <limits>
 
 std::string configPathOf(const std::string& programDir)
@@ -42,6 +43,61 @@ bool splitExtraFile(std::string_view value, ExtraFile& extra)
     extra.name = std::string(value.substr(first + 1, second - first - 1));
     extra.ext = std::string(value.substr(second + 1));
     return true;
+}
+
+const std::vector<int>& pocketNesMappers()
+{
+    static const std::vector<int> mappers = [] {
+        std::vector<int> list = {0,  1,  2,  3,  4,  5,  7,  9,  10, 11, 15, 16, 17, 18, 19, 21, 22, 23, 24, 25, 26,
+                                 32, 33, 34, 40, 42, 85, 86, 87, 88, 92, 93, 94, 97, 99, 105, 118, 119, 140, 151,
+                                 152, 158, 163, 178, 180, 184, 187, 206, 228, 232, 245, 249, 252, 254};
+        for (int m = 64; m <= 80; ++m) list.push_back(m);
+        std::sort(list.begin(), list.end());
+        return list;
+    }();
+    return mappers;
+}
+
+namespace {
+
+// "0,1,2,64-80" as the numbers it names, ascending and each once. Parts that
+// are no number or range name nothing.
+std::vector<int> parseMapperList(std::string_view text)
+{
+    std::vector<int> mappers;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t comma = text.find(',', start);
+        if (comma == std::string_view::npos) comma = text.size();
+        const std::string_view part = text.substr(start, comma - start);
+        const std::size_t dash = part.find('-');
+        const bool hasDigit = part.find_first_of("0123456789") != std::string_view::npos;
+        if (hasDigit) {
+            const int first = leadingInt(part.substr(0, dash));
+            const int last = dash == std::string_view::npos ? first : leadingInt(part.substr(dash + 1));
+            // Mapper numbers have at most 12 bits.
+            for (int m = std::max(first, 0); m <= std::min(last, 4095); ++m) mappers.push_back(m);
+        }
+        start = comma + 1;
+    }
+    std::sort(mappers.begin(), mappers.end());
+    mappers.erase(std::unique(mappers.begin(), mappers.end()), mappers.end());
+    return mappers;
+}
+
+}  // namespace
+
+std::optional<std::vector<int>> supportedMappersOf(const IniSnapshot& config, std::string_view section)
+{
+    const std::string listed = config.readString(section, "mappers", "", std::string::npos);
+    if (listed.find_first_of("0123456789") != std::string::npos) return parseMapperList(listed);
+    if (isPocketNesSection(config, section)) return pocketNesMappers();
+    return std::nullopt;
+}
+
+bool variantLacksMapper(const ShellVariant& variant, int mapper)
+{
+    return variant.mappers && !std::binary_search(variant.mappers->begin(), variant.mappers->end(), mapper);
 }
 
 std::int32_t estimateShellSize(const IniSnapshot& config, const std::string& programDir,
@@ -85,6 +141,7 @@ std::vector<ShellVariant> loadShellVariants(const std::string& programDir, const
         variant.name = name;
         variant.imageSize = estimateShellSize(config, programDir, name);
         variant.isPocketNes = isPocketNesSection(config, name) ? 1 : 0;
+        variant.mappers = supportedMappersOf(config, name);
         if (variant.imageSize != 0) table.push_back(std::move(variant));
     }
     return table;

@@ -5,6 +5,7 @@
 #include "ini_profile.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,9 @@ struct ShellVariant {
     std::int32_t imageSize = 0;   // bytes the shell and the extra files take in an image
     std::string name;             // the variant's section name, at most 99 bytes
     std::int32_t isPocketNes = 0; // 1 when the section's "type" is PNES (any case)
+    // The mappers the variant's emulator runs, ascending; nullopt when that
+    // is not known and ROMs are not checked (see supportedMappersOf).
+    std::optional<std::vector<int>> mappers;
 };
 
 // The usable variants in the order of the "list%d" keys; empty when there is
@@ -58,6 +62,21 @@ std::string configPathOf(const std::string& programDir);
 std::string shellFileOf(const IniSnapshot& config, std::string_view section);
 bool isPocketNesSection(const IniSnapshot& config, std::string_view section);
 std::vector<std::string> extraFileValuesOf(const IniSnapshot& config, std::string_view section);
+
+// The mappers PocketNES runs, ascending: what a PocketNES variant supports
+// when its section has no "mappers" key.
+const std::vector<int>& pocketNesMappers();
+
+// The mappers a variant's emulator runs: the section's "mappers" key (numbers
+// and ranges such as 64-80, separated by commas; read whole, since such a
+// list is longer than other values), else PocketNES's own list for a
+// PocketNES section. nullopt for a Korvalinde section without the key: its
+// emulator's mappers are not known, so nothing is checked.
+std::optional<std::vector<int>> supportedMappersOf(const IniSnapshot& config, std::string_view section);
+
+// True when the variant is known not to run the mapper; false when it runs
+// it or lists no mappers.
+bool variantLacksMapper(const ShellVariant& variant, int mapper);
 
 // An extra-file value "path,name,ext" split at its first two commas; the ext
 // keeps any further commas. False when the value has fewer than two commas.

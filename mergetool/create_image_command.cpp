@@ -3,12 +3,17 @@
 #include "merge_tool_dialog.h"
 
 #include "error_output_capture.h"
+#include "gba_file_name.h"
+#include "gba_header.h"
 #include "image_writer.h"
+#include "path_text.h"
 #include "pocketnes_options_dialog.h"
 #include "prompts.h"
 #include "qt_text.h"
 
 #include <QGuiApplication>
+#include <QStatusBar>
+#include <sys/stat.h>
 
 namespace {
 
@@ -31,6 +36,15 @@ QString reasonText(const std::string& errorOutput, const QString& fallback)
     return text.isEmpty() ? fallback : text;
 }
 
+long long writtenSize(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : 0;
+}
+
+// The unsupported ROMs named in the question; a longer list ends with a count.
+constexpr int MAPPER_QUESTION_NAMES = 15;
+
 }  // namespace
 
 void MergeToolDialog::onCreateImage()
@@ -45,8 +59,16 @@ void MergeToolDialog::onCreateImage()
         prompts_.showMessage(QStringLiteral("NES FileList is Empty"));
         return;
     }
-    if (variantIndex_ < 0 || static_cast<std::size_t>(variantIndex_) >= variants_.size()) return;
-    const ShellVariant& variant = variants_[static_cast<std::size_t>(variantIndex_)];
+    if (hasWildcard(gbaFileName_)) {
+        prompts_.showMessage(wildcardNameText(gbaFileName_));
+        return;
+    }
+    const ShellVariant* chosen = currentVariant();
+    if (chosen == nullptr) return;
+    const ShellVariant& variant = *chosen;
+    // The last success no longer describes what is on disk.
+    statusLine_->clearMessage();
+    if (!confirmImageSize(variant) || !confirmMappers(variant)) return;
 
     if (variant.isPocketNes == 1) {
         PocketNesOptionsDialog options(prompts_, list_.get(), settingsPath_, this);
@@ -67,8 +89,44 @@ void MergeToolDialog::onCreateImage()
     }
 
     // A failed image must never pass for a finished one.
-    if (written != 0) {
+    if (written == 0) {
+        statusLine_->showMessage(QStringLiteral("Image written: %1, %2 bytes, %3 ROMs")
+                                     .arg(fromPlatform(fileNameOf(output)))
+                                     .arg(writtenSize(output))
+                                     .arg(list_->count));
+        statusLine_->setToolTip(gbaFileName_);
+    } else {
         prompts_.showMessage(QStringLiteral("Can't write the GBA image\n%1\n\n%2")
                                  .arg(gbaFileName_, reasonText(writerErrors, QStringLiteral("The image is incomplete."))));
     }
+}
+
+bool MergeToolDialog::confirmImageSize(const ShellVariant& variant)
+{
+    const long long size = exactImageSize(folders_.configDir, list_.get(), variant.name);
+    if (size <= GBA_CARTRIDGE_MAX) return true;
+    return prompts_.askYesNo(QStringLiteral("The image would be %1 bytes, more than the 32 MiB a GBA cartridge can "
+                                            "hold; it will not run. Create it anyway?")
+                                 .arg(size),
+                             DefaultAnswer::No);
+}
+
+bool MergeToolDialog::confirmMappers(const ShellVariant& variant)
+{
+    QStringList lacking;
+    for (const RomEntry* e = list_->head; e != nullptr; e = e->next) {
+        if (variantLacksMapper(variant, e->mapper)) {
+            lacking << QStringLiteral("%1 (mapper %2)").arg(fromPlatform(fileNameOf(e->path))).arg(e->mapper);
+        }
+    }
+    if (lacking.isEmpty()) return true;
+    const int total = static_cast<int>(lacking.size());
+    if (total > MAPPER_QUESTION_NAMES) {
+        lacking = lacking.mid(0, MAPPER_QUESTION_NAMES);
+        lacking << QStringLiteral("and %1 more").arg(total - MAPPER_QUESTION_NAMES);
+    }
+    return prompts_.askYesNo(QStringLiteral("%1 does not support the mapper of these ROMs; they will show a black "
+                                            "screen:\n\n%2\n\nCreate the image anyway?")
+                                 .arg(fromPlatform(variant.name), lacking.join(QLatin1Char('\n'))),
+                             DefaultAnswer::No);
 }

@@ -11,9 +11,10 @@
 
 namespace {
 
-FileChooser listFileChooser(const std::string& settingsPath)
+FileChooser listFileChooser(const std::string& settingsPath, const QString& title)
 {
     FileChooser chooser;
+    chooser.title = title;
     chooser.filter = QStringLiteral("List files(*.lst)|*.lst|All files(*.*)|*.*||");
     chooser.defaultExtension = QStringLiteral("lst");
     chooser.initialFolder =
@@ -51,7 +52,7 @@ void MergeToolDialog::onSaveList()
         return;
     }
     takeFields();
-    FileChooser chooser = listFileChooser(settingsPath_);
+    FileChooser chooser = listFileChooser(settingsPath_, QStringLiteral("Save the ROM list"));
     chooser.confirmOverwrite = true;
     const std::optional<QString> chosen = prompts_.chooseSaveFile(chooser);
     if (!chosen || chosen->isEmpty()) return;
@@ -67,7 +68,7 @@ void MergeToolDialog::onLoadList()
 {
     if (!list_) return;
     takeFields();
-    FileChooser chooser = listFileChooser(settingsPath_);
+    FileChooser chooser = listFileChooser(settingsPath_, QStringLiteral("Load a ROM list"));
     chooser.mustExist = true;
     const std::optional<QString> chosen = prompts_.chooseOpenFile(chooser);
     if (!chosen) return;

@@ -16,13 +16,17 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
 
-// Enter is handled by the window itself (it never closes it), so no button
-// may become the default one behind the user's back.
+// Every button carries a mnemonic ("&" before its letter), so the whole
+// window works from the keyboard. Enter is handled by the window itself (it
+// never closes it), so no button may become the default one behind the
+// user's back.
 QPushButton* makeButton(const QString& text, const char* name, QWidget* parent)
 {
     auto* button = new QPushButton(text, parent);
@@ -52,8 +56,8 @@ void MergeToolDialog::createControls()
                    Qt::WindowCloseButtonHint);
     setAcceptDrops(true);
 
-    createImageButton_ = makeButton(QStringLiteral("Create Image"), "createImageButton", this);
-    quitButton_ = makeButton(QStringLiteral("Quit"), "quitButton", this);
+    createImageButton_ = makeButton(QStringLiteral("&Create Image"), "createImageButton", this);
+    quitButton_ = makeButton(QStringLiteral("&Quit"), "quitButton", this);
     countLabel_ = new QLabel(QStringLiteral("0 NES Roms."), this);
     countLabel_->setObjectName(QStringLiteral("countLabel"));
     sizeLabel_ = new QLabel(QStringLiteral("GBA file size : 0 Bytes."), this);
@@ -66,63 +70,70 @@ void MergeToolDialog::createControls()
     romListView_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     romListView_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     romListView_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    romListView_->setUniformItemSizes(true);
     romListView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    romListView_->setMinimumHeight(romListView_->fontMetrics().lineSpacing() * 10);
+    romListView_->setMinimumHeight(romRowHeight() * 10 + 2 * romListView_->frameWidth());
 
-    upButton_ = makeButton(QStringLiteral("up"), "upButton", this);
-    downButton_ = makeButton(QStringLiteral("down"), "downButton", this);
-    addButton_ = makeButton(QStringLiteral("Add"), "addButton", this);
-    deleteButton_ = makeButton(QStringLiteral("Delete"), "deleteButton", this);
+    upButton_ = makeButton(QStringLiteral("&up"), "upButton", this);
+    downButton_ = makeButton(QStringLiteral("&down"), "downButton", this);
+    addButton_ = makeButton(QStringLiteral("&Add"), "addButton", this);
+    deleteButton_ = makeButton(QStringLiteral("D&elete"), "deleteButton", this);
 
     auto* sortBox = new QGroupBox(QStringLiteral("Sort by"), this);
     auto* sortLayout = new QVBoxLayout(sortBox);
     sortKeyGroup_ = new QButtonGroup(this);
-    addRadio(sortKeyGroup_, 0, QStringLiteral("Filename"), "sortByFilename", sortLayout, sortBox);
-    addRadio(sortKeyGroup_, 1, QStringLiteral("ROM Title"), "sortByTitle", sortLayout, sortBox);
-    sortButton_ = makeButton(QStringLiteral("Sort"), "sortButton", sortBox);
+    addRadio(sortKeyGroup_, 0, QStringLiteral("&Filename"), "sortByFilename", sortLayout, sortBox);
+    addRadio(sortKeyGroup_, 1, QStringLiteral("&ROM Title"), "sortByTitle", sortLayout, sortBox);
+    sortButton_ = makeButton(QStringLiteral("&Sort"), "sortButton", sortBox);
     sortLayout->addWidget(sortButton_);
 
     auto* showsBox = new QGroupBox(QStringLiteral("NES List shows"), this);
     auto* showsLayout = new QVBoxLayout(showsBox);
     displayModeGroup_ = new QButtonGroup(this);
-    addRadio(displayModeGroup_, 0, QStringLiteral("Filename"), "showFilename", showsLayout, showsBox);
-    addRadio(displayModeGroup_, 1, QStringLiteral("Full Pathname"), "showFullPathname", showsLayout, showsBox);
-    addRadio(displayModeGroup_, 2, QStringLiteral("Rom Title"), "showRomTitle", showsLayout, showsBox);
+    addRadio(displayModeGroup_, 0, QStringLiteral("F&ilename"), "showFilename", showsLayout, showsBox);
+    addRadio(displayModeGroup_, 1, QStringLiteral("Full &Pathname"), "showFullPathname", showsLayout, showsBox);
+    addRadio(displayModeGroup_, 2, QStringLiteral("Rom &Title"), "showRomTitle", showsLayout, showsBox);
 
-    editorButton_ = makeButton(QStringLiteral("KVL Savedata Editor"), "editorButton", this);
+    editorButton_ = makeButton(QStringLiteral("&KVL Savedata Editor"), "editorButton", this);
 
-    auto* romTitleLabel = new QLabel(QStringLiteral("Rom Title (Max 21 char)"), this);
+    auto* romTitleLabel = new QLabel(QStringLiteral("R&om Title (Max 21 char)"), this);
     romTitleField_ = new QLineEdit(this);
     romTitleField_->setObjectName(QStringLiteral("romTitleField"));
     romTitleField_->setMaxLength(ROM_TITLE_LIMIT);
 
-    auto* gbaFileLabel = new QLabel(QStringLiteral("Filename for GBA rom"), this);
+    auto* gbaFileLabel = new QLabel(QStringLiteral("Filena&me for GBA rom"), this);
     gbaFileField_ = new QLineEdit(this);
     gbaFileField_->setObjectName(QStringLiteral("gbaFileField"));
-    browseButton_ = makeButton(QStringLiteral("."), "browseButton", this);
-    browseButton_->setFixedWidth(browseButton_->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 16);
+    browseButton_ = makeButton(QStringLiteral("&."), "browseButton", this);
+    browseButton_->setToolTip(QStringLiteral("Choose the GBA image file"));
+    // A small button beside the field: its text and the style's margins,
+    // not the style's usual least width of a push button.
+    const QStyle* style = browseButton_->style();
+    browseButton_->setFixedWidth(browseButton_->fontMetrics().horizontalAdvance(QStringLiteral("...")) +
+                                 2 * style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, browseButton_) +
+                                 2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, browseButton_));
 
-    fixHeaderBox_ = new QCheckBox(QStringLiteral("Fix GBA header"), this);
+    fixHeaderBox_ = new QCheckBox(QStringLiteral("Fix GBA &header"), this);
     fixHeaderBox_->setObjectName(QStringLiteral("fixHeaderBox"));
 
     infoPanel_ = new QLabel(this);
     infoPanel_->setObjectName(QStringLiteral("infoPanel"));
     infoPanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     infoPanel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    infoPanel_->setMinimumHeight(infoPanel_->fontMetrics().lineSpacing() * 3 + 8);
+    infoPanel_->setWordWrap(true);
+    // Four lines: size, mapper, battery and whether the variant runs the mapper.
+    infoPanel_->setMinimumHeight(infoPanel_->fontMetrics().lineSpacing() * 4 + 2 * infoPanel_->frameWidth() + 4);
 
-    auto* variantLabel = new QLabel(QStringLiteral("KVL Version"), this);
+    auto* variantLabel = new QLabel(QStringLiteral("KVL Versio&n"), this);
     variantSelector_ = new QComboBox(this);
     variantSelector_->setObjectName(QStringLiteral("variantSelector"));
 
-    auto* gbaTitleLabel = new QLabel(QStringLiteral("GBA Title"), this);
+    auto* gbaTitleLabel = new QLabel(QStringLiteral("&GBA Title"), this);
     gbaTitleField_ = new QLineEdit(this);
     gbaTitleField_->setObjectName(QStringLiteral("gbaTitleField"));
     gbaTitleField_->setEnabled(false);
 
-    saveListButton_ = makeButton(QStringLiteral("Save List"), "saveListButton", this);
-    loadListButton_ = makeButton(QStringLiteral("Load List"), "loadListButton", this);
+    saveListButton_ = makeButton(QStringLiteral("Sa&ve List"), "saveListButton", this);
+    loadListButton_ = makeButton(QStringLiteral("&Load List"), "loadListButton", this);
 
     // Linux desktops give a dialog no system menu to extend, so the about
     // command lives in a small menu button and in the window's context menu.
@@ -139,6 +150,29 @@ void MergeToolDialog::createControls()
     aboutButton_->setFocusPolicy(Qt::NoFocus);
     addAction(aboutAction);
     setContextMenuPolicy(Qt::ActionsContextMenu);
+
+    romTitleLabel->setBuddy(romTitleField_);
+    gbaFileLabel->setBuddy(gbaFileField_);
+    variantLabel->setBuddy(variantSelector_);
+    gbaTitleLabel->setBuddy(gbaTitleField_);
+
+    // The PocketNES options can be reviewed without building an image: from
+    // the list's context menu, and by a double-click on a ROM while a
+    // PocketNES variant is chosen.
+    pocketOptionsAction_ = new QAction(QStringLiteral("PocketNES &Options..."), romListView_);
+    pocketOptionsAction_->setObjectName(QStringLiteral("pocketOptionsAction"));
+    pocketOptionsAction_->setEnabled(false);
+    connect(pocketOptionsAction_, &QAction::triggered, this, [this] {
+        const std::vector<int> rows = selectedRows();
+        openPocketNesOptions(rows.empty() ? 0 : rows.front());
+    });
+    romListView_->addAction(pocketOptionsAction_);
+    romListView_->setContextMenuPolicy(Qt::ActionsContextMenu);
+
+    // What the last "Create Image" wrote, without a box to dismiss.
+    statusLine_ = new QStatusBar(this);
+    statusLine_->setObjectName(QStringLiteral("statusLine"));
+    statusLine_->setSizeGripEnabled(false);
 
     // Files dropped anywhere on the window belong to the ROM list, also when
     // they land on a text field.
@@ -188,15 +222,24 @@ void MergeToolDialog::createControls()
     right->addWidget(createImageButton_);
     right->addWidget(quitButton_);
 
-    auto* main = new QHBoxLayout(this);
-    main->addLayout(left, 2);
-    main->addLayout(right, 1);
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(left, 2);
+    columns->addLayout(right, 1);
+    auto* main = new QVBoxLayout(this);
+    main->addLayout(columns, 1);
+    main->addWidget(statusLine_);
 
-    // The window keeps its classic size of 319 by 183 dialog units.
+    // The window keeps the proportions of its classic 319 by 183 dialog
+    // units, measured in the current font; it never gets smaller than its
+    // controls need (the layout sets that minimum).
     const QFontMetrics metrics(font());
     const int unitX = metrics.averageCharWidth();
     const int unitY = metrics.height();
     resize(319 * unitX / 4 + 40, 183 * unitY / 8 + 40);
+    // A list that shows a handful of ROMs, beside a right column wide enough
+    // for a path worth reading.
+    romListView_->setMinimumWidth(metrics.averageCharWidth() * 36);
+    gbaFileField_->setMinimumWidth(metrics.averageCharWidth() * 20);
 
     QWidget* focusOrder[] = {
         createImageButton_, quitButton_, romListView_, upButton_, downButton_, addButton_, deleteButton_,
@@ -222,6 +265,9 @@ void MergeToolDialog::createControls()
     connect(saveListButton_, &QPushButton::clicked, this, &MergeToolDialog::onSaveList);
     connect(loadListButton_, &QPushButton::clicked, this, &MergeToolDialog::onLoadList);
     connect(variantSelector_, &QComboBox::activated, this, &MergeToolDialog::onVariantChanged);
+    connect(romListView_, &QListWidget::itemDoubleClicked, this, &MergeToolDialog::onRomDoubleClicked);
+    // Enter in the title field commits the title, as leaving the field does.
+    connect(romTitleField_, &QLineEdit::returnPressed, this, &MergeToolDialog::onRomTitleCommitted);
     // Typing stops at the limit; a longer stored title stays until it is
     // edited, so that taking the fields can tell the user about it.
     connect(gbaTitleField_, &QLineEdit::textEdited, this, [this](const QString& text) {

@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
+#include <QPalette>
 #include <QPushButton>
 #include <QUrl>
 
@@ -69,7 +70,6 @@ void MergeToolDialog::setUp(const std::string& executablePath, const FolderEnvir
     const ShellVariant& chosen = variants_[static_cast<std::size_t>(variantIndex_)];
     makeSettingsFolder(settingsPath_);
     iniWriteString(settingsPath_, SETTINGS_CONFIG, "KVLVersion", chosen.name);
-    variantImageSize_ = chosen.imageSize;
 
     updateSizeLabels();
     gbaFileName_ =
@@ -122,6 +122,14 @@ void MergeToolDialog::showFields()
     romTitleField_->setText(romTitle_);
     countLabel_->setText(countText_);
     sizeLabel_->setText(sizeText_);
+    // An image that can't run is marked where the user looks for its size.
+    sizeLabel_->setToolTip(sizeWarning_);
+    QPalette sizePalette = palette();
+    if (!sizeWarning_.isEmpty()) sizePalette.setColor(QPalette::WindowText, QColor(0xC0, 0x00, 0x00));
+    sizeLabel_->setPalette(sizePalette);
+    QFont sizeFont = font();
+    sizeFont.setBold(!sizeWarning_.isEmpty());
+    sizeLabel_->setFont(sizeFont);
     infoPanel_->setText(infoText_);
     if (QAbstractButton* mode = displayModeGroup_->button(displayMode_)) mode->setChecked(true);
     if (QAbstractButton* key = sortKeyGroup_->button(sortKey_)) key->setChecked(true);
@@ -132,6 +140,9 @@ void MergeToolDialog::done(int result)
 {
     if (!closed_) {
         closed_ = true;
+        // Escape and the close box take no focus from the title field, so a
+        // title typed there would be lost without this commit.
+        if (romTitleField_->isModified()) onRomTitleCommitted();
         runClosingSteps();
     }
     QDialog::done(result);

@@ -21,13 +21,16 @@
 #include <vector>
 
 class Prompts;
+class QAction;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
+class QStatusBar;
 class QToolButton;
 
 class MergeToolDialog : public QDialog {
@@ -61,7 +64,8 @@ public:
     // as files dropped on the window are.
     void addFiles(const QStringList& paths);
 
-    // Runs the closing steps once, whatever closed the window.
+    // Commits a ROM title typed but not yet committed, then runs the closing
+    // steps once, whatever closed the window.
     void done(int result) override;
 
 protected:
@@ -86,8 +90,10 @@ private:
 
     // Window steps shared by the commands (rom_list_panels.cpp).
     void refreshRomList();
+    int romRowHeight() const;
     void updateSizeLabels();
     void showRomInfo(const RomEntry* entry);
+    const ShellVariant* currentVariant() const;
     RomEntry* addRomFile(const QString& path, const QString& suffix);
     std::vector<int> selectedRows() const;
     int firstVisibleRow() const;
@@ -120,11 +126,15 @@ private:
     void onVariantChanged(int index);
     void onFixHeaderClicked(bool checked);
     void onSavedataEditor();
+    void onRomDoubleClicked(QListWidgetItem* item);
+    void openPocketNesOptions(int row);
 
     // List files (list_file_commands.cpp) and the image (create_image_command.cpp).
     void onSaveList();
     void onLoadList();
     void onCreateImage();
+    bool confirmImageSize(const ShellVariant& variant);
+    bool confirmMappers(const ShellVariant& variant);
 
     Prompts& prompts_;
 
@@ -152,12 +162,15 @@ private:
     QPushButton* saveListButton_ = nullptr;
     QPushButton* loadListButton_ = nullptr;
     QToolButton* aboutButton_ = nullptr;
+    QAction* pocketOptionsAction_ = nullptr;
+    QStatusBar* statusLine_ = nullptr;
 
     // The window's fields.
     QString gbaFileName_;
     QString romTitle_;
     QString countText_;
     QString sizeText_;
+    QString sizeWarning_;   // why the size is too large; empty while it fits a cartridge
     QString infoText_;
     int displayMode_ = 1;   // 0 file name, 1 full path, 2 ROM title
     int sortKey_ = 0;       // 0 file name, 1 ROM title
@@ -172,7 +185,6 @@ private:
     std::string searchPath_;  // $PATH, where sramedit is looked for when it isn't beside romweld
     std::unique_ptr<RomList> list_;
     std::vector<ShellVariant> variants_;
-    std::int32_t variantImageSize_ = 0;
 
     bool closePosted_ = false;
     bool closed_ = false;

@@ -82,9 +82,9 @@ void PocketNesOptionsDialog::createControls()
     setWindowTitle(QStringLiteral("PocketNES Options"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
-    writeButton_ = new QPushButton(QStringLiteral("Write!"), this);
+    writeButton_ = new QPushButton(QStringLiteral("&Write!"), this);
     writeButton_->setObjectName(QStringLiteral("writeButton"));
-    cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton_ = new QPushButton(QStringLiteral("&Cancel"), this);
     cancelButton_->setObjectName(QStringLiteral("cancelButton"));
     for (QPushButton* b : {writeButton_, cancelButton_}) {
         b->setAutoDefault(false);
@@ -108,25 +108,27 @@ void PocketNesOptionsDialog::createControls()
     rowsView_->setAllColumnsShowFocus(true);
     rowsView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
-    speedHack1Box_ = makeSwitch(QStringLiteral("Speed Hack 1"), "speedHack1Box", this);
-    speedHack2Box_ = makeSwitch(QStringLiteral("Speed Hack 2"), "speedHack2Box", this);
-    speedHack3Box_ = makeSwitch(QStringLiteral("Speed Hack 3"), "speedHack3Box", this);
-    noVblankWaitBox_ = makeSwitch(QStringLiteral("No VBLANK Wait"), "noVblankWaitBox", this);
-    followSpriteBox_ = makeSwitch(QStringLiteral("Screen Follows Sprite"), "followSpriteBox", this);
-    followMemoryBox_ = makeSwitch(QStringLiteral("Screen Follows Memory"), "followMemoryBox", this);
-    profilingBox_ = makeSwitch(QStringLiteral("Profiling"), "profilingBox", this);
+    speedHack1Box_ = makeSwitch(QStringLiteral("Speed Hack &1"), "speedHack1Box", this);
+    speedHack2Box_ = makeSwitch(QStringLiteral("Speed Hack &2"), "speedHack2Box", this);
+    speedHack3Box_ = makeSwitch(QStringLiteral("Speed Hack &3"), "speedHack3Box", this);
+    noVblankWaitBox_ = makeSwitch(QStringLiteral("&No VBLANK Wait"), "noVblankWaitBox", this);
+    followSpriteBox_ = makeSwitch(QStringLiteral("Screen Follows S&prite"), "followSpriteBox", this);
+    followMemoryBox_ = makeSwitch(QStringLiteral("Screen Follows &Memory"), "followMemoryBox", this);
+    profilingBox_ = makeSwitch(QStringLiteral("P&rofiling"), "profilingBox", this);
     followSpriteField_ = makeNumberField("followSpriteField", this);
     followMemoryField_ = makeNumberField("followMemoryField", this);
 
-    auto* slotLabel = new QLabel(QStringLiteral("Save Slot"), this);
+    auto* slotLabel = new QLabel(QStringLiteral("Save S&lot"), this);
     saveSlotField_ = makeNumberField("saveSlotField", this);
     saveSlotField_->setMaxLength(1);
     slotUpButton_ = makeArrow(Qt::UpArrow, "slotUpButton", this);
     slotDownButton_ = makeArrow(Qt::DownArrow, "slotDownButton", this);
 
-    auto* titleLabel = new QLabel(QStringLiteral("Rom Title (Max 29 char)"), this);
+    auto* titleLabel = new QLabel(QStringLiteral("Rom &Title (Max 29 char)"), this);
     titleField_ = new QLineEdit(this);
     titleField_->setObjectName(QStringLiteral("titleField"));
+    slotLabel->setBuddy(saveSlotField_);
+    titleLabel->setBuddy(titleField_);
 
     const int fieldWidth = fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12;
     for (QLineEdit* f : {followSpriteField_, followMemoryField_, saveSlotField_}) f->setFixedWidth(fieldWidth);
@@ -181,6 +183,12 @@ void PocketNesOptionsDialog::createControls()
     connect(titleField_, &QLineEdit::textEdited, this, &PocketNesOptionsDialog::onTitleEdited);
     saveSlotField_->installEventFilter(this);
     titleField_->installEventFilter(this);
+}
+
+void PocketNesOptionsDialog::offerWithoutWriting(int row)
+{
+    writeButton_->setText(QStringLiteral("&OK"));
+    if (QTreeWidgetItem* item = rowsView_->topLevelItem(row)) rowsView_->setCurrentItem(item);
 }
 
 void PocketNesOptionsDialog::fillRows()

@@ -32,6 +32,11 @@ public:
     PocketNesOptionsDialog(Prompts& prompts, RomList* list, std::string settingsPath,
                            QWidget* parent = nullptr);
 
+    // Opened from the main window rather than by "Create Image": it stores
+    // the same settings, but no image follows, so its first button says "OK"
+    // instead of "Write!". Starts on the given row.
+    void offerWithoutWriting(int row);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

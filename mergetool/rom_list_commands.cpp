@@ -2,13 +2,16 @@
 // titles, and choose the GBA file, the shell variant and the header fix.
 #include "merge_tool_dialog.h"
 
+#include "gba_file_name.h"
 #include "ini_profile.h"
 #include "merge_tool_settings.h"
 #include "path_text.h"
 #include "program_folders.h"
 #include "prompts.h"
 #include "qt_text.h"
+#include "pocketnes_options_dialog.h"
 #include "text_encoding.h"
+#include "title_removals.h"
 #include "title_rules.h"
 #include "user_settings.h"
 
@@ -28,6 +31,7 @@ void MergeToolDialog::onAdd()
     if (!list_) return;
     takeFields();
     FileChooser chooser;
+    chooser.title = QStringLiteral("Add NES ROMs");
     chooser.filter = NES_FILTER;
     chooser.defaultExtension = QStringLiteral("nes");
     chooser.initialFolder =
@@ -182,7 +186,8 @@ void MergeToolDialog::onRomTitleCommitted()
     // Typed text is UTF-8 on screen and CP932 in the entries; a character
     // CP932 cannot hold is dropped like one the title filter refuses.
     bool dropped = false;
-    std::string title = toCp932(romTitle_, &dropped);
+    const QString typed = romTitle_;
+    std::string title = toCp932(typed, &dropped);
     const bool filtered = filterTitle(title) != 0;
     romTitle_ = fromCp932(title);
 
@@ -192,7 +197,9 @@ void MergeToolDialog::onRomTitleCommitted()
         return;
     }
     if (!title.empty()) {
-        if (dropped || filtered) prompts_.showMessage(QStringLiteral("Invalid Title \nFixed"));
+        if (dropped || filtered) {
+            prompts_.showMessage(QStringLiteral("Invalid Title \nFixed"), invalidTitleDetail(typed, true));
+        }
         bool remembered = true;  // one message is enough for one commit
         for (const int row : rows) {
             RomEntry* entry = romListAt(list_.get(), row);
@@ -206,7 +213,7 @@ void MergeToolDialog::onRomTitleCommitted()
             if (displayMode_ == 2) romListView_->item(row)->setText(entryTitle(entry));
         }
     } else {
-        prompts_.showMessage(QStringLiteral("Invalid Title \nCanceled"));
+        prompts_.showMessage(QStringLiteral("Invalid Title \nCanceled"), invalidTitleDetail(typed, true));
         romTitle_ = rows.size() == 1 ? entryTitle(romListAt(list_.get(), rows.front())) : QString();
     }
     showFields();
@@ -215,17 +222,29 @@ void MergeToolDialog::onRomTitleCommitted()
 void MergeToolDialog::onBrowseGbaFile()
 {
     takeFields();
-    // A name without its file part opens the chooser on every GBA file of that folder.
-    std::string initial = toPlatform(gbaFileName_);
-    if (fileNamePart(initial) == initial.size()) initial += "*.gba";
-
+    // The chooser starts on the last image's name, or on no name in the last
+    // folder; never on a pattern, which Enter would accept as a file name.
     FileChooser chooser;
+    chooser.title = QStringLiteral("Save the GBA image as");
     chooser.filter = GBA_FILTER;
     chooser.defaultExtension = QStringLiteral("gba");
-    chooser.initialName = fromPlatform(initial);
     chooser.confirmOverwrite = true;
+    const std::string current = toPlatform(gbaFileName_);
+    const std::string_view name = std::string_view(current).substr(fileNamePart(current));
+    if (!name.empty() && !hasWildcard(gbaFileName_)) {
+        chooser.initialName = gbaFileName_;
+    } else {
+        const std::string folder = !current.empty() ? folderOf(current)
+                                                    : folderOf(iniReadString(settingsPath_, SETTINGS_CONFIG,
+                                                                             "LastGBAFile", "", SETTING_VALUE_MAX));
+        chooser.initialFolder = fromPlatform(folder);
+    }
     const std::optional<QString> chosen = prompts_.chooseSaveFile(chooser);
     if (!chosen) return;
+    if (hasWildcard(*chosen)) {
+        prompts_.showMessage(wildcardNameText(*chosen));
+        return;
+    }
     gbaFileName_ = *chosen;
     if (!chosen->isEmpty()) {
         iniWriteString(settingsPath_, SETTINGS_CONFIG, "LastGBAFile", toPlatform(*chosen));
@@ -241,9 +260,29 @@ void MergeToolDialog::onVariantChanged(int index)
     if (index < 0 || static_cast<std::size_t>(index) >= variants_.size()) return;
     const ShellVariant& variant = variants_[static_cast<std::size_t>(index)];
     iniWriteString(settingsPath_, SETTINGS_CONFIG, "KVLVersion", variant.name);
-    variantImageSize_ = variant.imageSize;
     updateSizeLabels();
+    // Whether the shown ROM's mapper runs depends on the variant.
+    const std::vector<int> rows = selectedRows();
+    if (rows.size() == 1) showRomInfo(romListAt(list_.get(), rows.front()));
     showFields();
+}
+
+void MergeToolDialog::onRomDoubleClicked(QListWidgetItem* item)
+{
+    const ShellVariant* variant = currentVariant();
+    if (item == nullptr || variant == nullptr || variant->isPocketNes != 1) return;
+    openPocketNesOptions(romListView_->row(item));
+}
+
+void MergeToolDialog::openPocketNesOptions(int row)
+{
+    if (!list_ || list_->count == 0) return;
+    takeFields();
+    // The same dialog as before writing a PocketNES image, storing the same
+    // settings; it only writes no image.
+    PocketNesOptionsDialog options(prompts_, list_.get(), settingsPath_, this);
+    options.offerWithoutWriting(row);
+    prompts_.runDialog(options);
 }
 
 void MergeToolDialog::onFixHeaderClicked(bool checked)

@@ -12,19 +12,24 @@ inline constexpr const char* ABOUT_CAPTION = "srameditのﾊﾞｰｼﾞｮﾝ�
 inline constexpr const char* ABOUT_TEXT = "Korvalinde Save Data Editor Ver. 0.4";
 inline constexpr const char* MESSAGE_CAPTION = "sramedit";
 
-// Controls.
-inline constexpr const char* WRITE = "Write!";
-inline constexpr const char* CANCEL = "Cancel";
-inline constexpr const char* LIST_LABEL = "Save Data List";
-inline constexpr const char* LOAD = "Load";
-inline constexpr const char* DELETE = "Delete";
-inline constexpr const char* EXTRACT = "Extract";
-inline constexpr const char* APPEND = "Append";
+// Controls; "&" marks the letter that works the control with Alt.
+inline constexpr const char* WRITE = "&Write!";
+inline constexpr const char* CANCEL = "&Cancel";
+inline constexpr const char* LIST_LABEL = "&Save Data List";
+inline constexpr const char* LOAD = "&Load";
+inline constexpr const char* DELETE = "&Delete";
+inline constexpr const char* EXTRACT = "E&xtract";
+inline constexpr const char* APPEND = "&Append";
 inline constexpr const char* EMPTY_SLOT = "EMPTY";
 inline constexpr const char* ST_PREFIX = "ST:";
 inline constexpr const char* SV_PREFIX = "SV:";
 
-// File choosers.
+// File choosers: captions, then filters.
+inline constexpr const char* START_CHOOSER = "Open save file";
+inline constexpr const char* LOAD_SAV_CHOOSER = "Choose the NES save file to load";
+inline constexpr const char* APPEND_SAV_CHOOSER = "Choose the NES save file to append";
+inline constexpr const char* ROM_CHOOSER = "Choose the game's NES ROM";
+inline constexpr const char* EXTRACT_CHOOSER = "Extract the save to";
 inline constexpr const char* START_FILTER = "GBA save files(*.sav)|*.sav|All files(*.*)|*.*||";
 inline constexpr const char* SAV_FILTER = "NES save files(*.sav)|*.sav|All files(*.*)|*.*||";
 inline constexpr const char* ROM_FILTER = "NES ROM files(*.nes)|*.nes|All files(*.*)|*.*||";
@@ -52,5 +57,7 @@ inline constexpr const char* ROM_TOO_SMALL = "File size too small.";
 inline constexpr const char* ROM_OPEN_ERROR = "file open error.";
 inline constexpr const char* TITLE_FIXED = "Invalid Title\nFixed";
 inline constexpr const char* TITLE_CANCELED = "Invalid Title\nCanceled";
+// Leaving with changes that were not written ("%1": the save file).
+inline constexpr const char* ASK_DISCARD = "Discard the changes to %1?";
 
 }  // namespace editor_text

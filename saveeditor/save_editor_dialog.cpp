@@ -28,6 +28,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QToolButton>
+#include <algorithm>
 
 using namespace editor_text;
 
@@ -66,7 +67,8 @@ void SaveEditorDialog::buildControls()
     const auto makeButton = [&](const char* label, const char* name, int width) {
         auto* button = new QPushButton(text(label), this);
         button->setObjectName(QString::fromLatin1(name));
-        button->setMinimumWidth(duX(width));
+        // The classic width, but never less than the label needs.
+        button->setMinimumWidth(std::max(duX(width), button->sizeHint().width()));
         return button;
     };
     // Created in the order of keyboard focus.
@@ -86,6 +88,7 @@ void SaveEditorDialog::buildControls()
     titleBox_ = new QLineEdit(this);
     titleBox_->setObjectName(QStringLiteral("titleBox"));
     titleBox_->setValidator(new TitleByteLimit(TITLE_BOX_BYTES, titleBox_));
+    listLabel_->setBuddy(slotList_);
     appendButton_ = makeButton(APPEND, "appendButton", 31);
     appendButton_->setVisible(false);
     appendButton_->setEnabled(false);
@@ -155,6 +158,7 @@ bool SaveEditorDialog::start()
     std::string lastChosen = readSetting(KEY_LAST_FILE);
     for (;;) {
         FileChooser chooser;
+        chooser.title = text(START_CHOOSER);
         chooser.filter = text(START_FILTER);
         chooser.initialName = fromPlatform(lastChosen);
         chooser.mustExist = false;
@@ -178,12 +182,14 @@ bool SaveEditorDialog::start()
             if (!prompts_.askYesNo(text(ASK_TRY_ANOTHER))) break;
         } else {
             // Enter must not overwrite a file the editor did not understand.
-            if (prompts_.askYesNo(text(ASK_REPLACE_INVALID), YesNoDefault::No)) break;
+            if (prompts_.askYesNo(text(ASK_REPLACE_INVALID), DefaultAnswer::No)) break;
         }
     }
 
     appendButton_->setVisible(packedMode_);
     appendButton_->setEnabled(packedMode_);
+    startImage_ = image_;
+    startPacked_ = packed_;
     setWindowTitle(fromPlatform(currentPath_));
     refreshSlotList();
     refreshTitleBox();
@@ -283,6 +289,21 @@ void SaveEditorDialog::onWrite()
 void SaveEditorDialog::onAbout()
 {
     prompts_.showAbout(text(ABOUT_CAPTION), text(ABOUT_TEXT));
+}
+
+bool SaveEditorDialog::hasUnwrittenChanges() const
+{
+    const bool imageChanged = packedMode_ ? packed_.bytes != startPacked_.bytes : image_ != startImage_;
+    return imageChanged || titleBox_->isModified();
+}
+
+void SaveEditorDialog::reject()
+{
+    if (hasUnwrittenChanges() &&
+        !prompts_.askYesNo(text(ASK_DISCARD).arg(fromPlatform(currentPath_)), DefaultAnswer::No)) {
+        return;
+    }
+    QDialog::reject();
 }
 
 void SaveEditorDialog::done(int result)

@@ -48,6 +48,14 @@ public:
     // the keyboard focus).
     void retitle();
 
+    // Cancel, Escape and the close box: asks before unwritten changes are
+    // thrown away, and closes at once when there are none.
+    void reject() override;
+
+    // True when the image in memory differs from the one read (or made
+    // blank) at start, or the title box holds a title not yet applied.
+    bool hasUnwrittenChanges() const;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void done(int result) override;
@@ -69,7 +77,7 @@ private:
     QString packedRecordTitle(int line) const;
 
     // Shows the ".sav" chooser and remembers its folder; nullopt on cancel.
-    std::optional<std::string> chooseSavFile(const std::string& folder);
+    std::optional<std::string> chooseSavFile(const std::string& folder, const char* caption);
     // Load and Append in a packed image share everything but the index.
     void storeIntoPacked(const std::string& savPath, const std::string& romFolder, int index);
     void showLoadError(int code);
@@ -84,6 +92,9 @@ private:
     std::string currentPath_;
     SaveImage image_{};
     PackedSaveImage packed_{};
+    // The images as start-up left them, to tell whether anything changed.
+    SaveImage startImage_{};
+    PackedSaveImage startPacked_{};
     bool packedMode_ = false;
 
     // Fields of the window, copied to and from the widgets.

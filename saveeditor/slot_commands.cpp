@@ -10,6 +10,7 @@
 #include "prompts.h"
 #include "qt_text.h"
 #include "save_slots.h"
+#include "title_removals.h"
 
 #include <QLineEdit>
 
@@ -36,9 +37,10 @@ std::string slotExtension(const SaveImage& image, int s)
 
 }  // namespace
 
-std::optional<std::string> SaveEditorDialog::chooseSavFile(const std::string& folder)
+std::optional<std::string> SaveEditorDialog::chooseSavFile(const std::string& folder, const char* caption)
 {
     FileChooser chooser;
+    chooser.title = text(caption);
     chooser.filter = text(SAV_FILTER);
     chooser.initialFolder = fromPlatform(folder);
     chooser.mustExist = true;
@@ -62,7 +64,7 @@ void SaveEditorDialog::onLoad()
     const std::string savFolder = readSetting(KEY_SAV_PATH);
     const std::string romFolder = readSetting(KEY_ROM_PATH);
     if (!selected_) return;
-    const std::optional<std::string> savPath = chooseSavFile(savFolder);
+    const std::optional<std::string> savPath = chooseSavFile(savFolder, LOAD_SAV_CHOOSER);
     if (!savPath) return;
     if (packedMode_) {
         storeIntoPacked(*savPath, romFolder, *selected_);
@@ -83,7 +85,7 @@ void SaveEditorDialog::onAppend()
     takeFields();
     const std::string savFolder = readSetting(KEY_SAV_PATH);
     const std::string romFolder = readSetting(KEY_ROM_PATH);
-    const std::optional<std::string> savPath = chooseSavFile(savFolder);
+    const std::optional<std::string> savPath = chooseSavFile(savFolder, APPEND_SAV_CHOOSER);
     if (!savPath) return;
     storeIntoPacked(*savPath, romFolder, PACKED_APPEND);
 }
@@ -93,6 +95,7 @@ void SaveEditorDialog::onAppend()
 void SaveEditorDialog::storeIntoPacked(const std::string& savPath, const std::string& romFolder, int index)
 {
     FileChooser chooser;
+    chooser.title = text(ROM_CHOOSER);
     chooser.filter = text(ROM_FILTER);
     chooser.initialFolder = fromPlatform(romFolder);
     chooser.mustExist = true;
@@ -144,6 +147,7 @@ void SaveEditorDialog::onExtract()
     }
 
     FileChooser chooser;
+    chooser.title = text(EXTRACT_CHOOSER);
     chooser.filter = text(EXTRACT_FILTER);
     chooser.initialName = asFileName(defaultName);
     chooser.confirmOverwrite = true;
@@ -210,17 +214,19 @@ void SaveEditorDialog::retitleSlot()
     bool dropped = false;
     const std::string typed = toCp932(titleText_, &dropped);
     const RenameResult result = renameSlot(image_, selected_, typed);
+    const QString typedTitle = titleText_;
     titleText_ = fromCp932(result.shown);
+    // The messages name what was removed, under their own text.
     switch (result.outcome) {
     case RenameOutcome::Refused:
-        prompts_.showMessage(text(TITLE_CANCELED));
+        prompts_.showMessage(text(TITLE_CANCELED), invalidTitleDetail(typedTitle, true));
         break;
     case RenameOutcome::StoredFixed:
-        prompts_.showMessage(text(TITLE_FIXED));
+        prompts_.showMessage(text(TITLE_FIXED), invalidTitleDetail(typedTitle, true));
         break;
     case RenameOutcome::Stored:
         // A character the cartridge text can't hold was dropped on the way.
-        if (dropped) prompts_.showMessage(text(TITLE_FIXED));
+        if (dropped) prompts_.showMessage(text(TITLE_FIXED), invalidTitleDetail(typedTitle, true));
         break;
     case RenameOutcome::Unchanged:
         break;
@@ -235,7 +241,7 @@ void SaveEditorDialog::retitleRecord()
     if (!selected_ || packedRecordType(*selected_) != RECORD_SV) return;
     const std::string typed = toCp932(titleText_);
     if (typed.empty()) {
-        prompts_.showMessage(text(TITLE_CANCELED));
+        prompts_.showMessage(text(TITLE_CANCELED), invalidTitleDetail(titleText_, false));
         titleText_ = packedRecordTitle(*selected_);
         return;
     }

@@ -1,6 +1,7 @@
 // The title box holds at most 31 bytes of cartridge text (CP932), however
-// many characters that is on screen: an edit that would make the title
-// longer is refused, as a full text box refuses a key.
+// many characters that is on screen. A typed character that no longer fits
+// is refused, as a full text box refuses a key; a longer paste keeps the
+// first 31 bytes' worth of whole characters.
 #pragma once
 
 #include <QValidator>
@@ -15,4 +16,6 @@ public:
 
 private:
     int maxBytes_;
+    // The last text that passed, to tell one typed key from a paste.
+    mutable QString accepted_;
 };

@@ -9,12 +9,10 @@
 
 class QDialog;
 
-// The button of a Yes/No question that Enter presses.
-enum class YesNoDefault { Yes, No };
-
 // One file chooser. The filter is given in the classic form
 // "NES files(*.nes)|*.nes|All files(*.*)|*.*||"; the first choice is in force.
 struct FileChooser {
+    QString title;              // what the chooser asks for, as its caption
     QString filter;
     QString defaultExtension;   // added to a typed name without one; empty for none
     QString initialFolder;      // may be empty
@@ -24,15 +22,21 @@ struct FileChooser {
     bool confirmOverwrite = false;  // save chooser: ask before replacing a file
 };
 
+// The answer a question offers as its default: the one Enter gives.
+enum class DefaultAnswer { Yes, No };
+
 class Prompts {
 public:
     virtual ~Prompts() = default;
 
-    // A message with the single button "OK".
-    virtual void showMessage(const QString& text) = 0;
-    // A question with "Yes" and "No"; true for Yes. preset is the default
-    // button: No where Enter must not start something that can't be undone.
-    virtual bool askYesNo(const QString& text, YesNoDefault preset = YesNoDefault::Yes) = 0;
+    // A message with the single button "OK"; a detail that is not empty is
+    // shown as a further line under the text.
+    virtual void showMessage(const QString& text, const QString& detail) = 0;
+    void showMessage(const QString& text) { showMessage(text, QString()); }
+    // A question with "Yes" and "No"; true for Yes. A question whose Yes
+    // could cost the user something offers No as its default.
+    virtual bool askYesNo(const QString& text, DefaultAnswer preset) = 0;
+    bool askYesNo(const QString& text) { return askYesNo(text, DefaultAnswer::Yes); }
     // A question with "OK" and "Cancel"; true for OK.
     virtual bool askOkCancel(const QString& text) = 0;
 

@@ -16,7 +16,11 @@ QString qtFileFilter(const QString& classicFilter)
         for (QString& p : patterns) {
             if (p == QLatin1String("*.*")) p = QStringLiteral("*");
         }
-        filters << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+        QString label = parts[i].trimmed();
+        if (label.endsWith(QLatin1Char(')')) && label.contains(QLatin1Char('('))) {
+            label = label.left(label.lastIndexOf(QLatin1Char('('))).trimmed();
+        }
+        filters << label + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
     return filters.join(QStringLiteral(";;"));
 }
@@ -26,6 +30,7 @@ namespace {
 // Sets up a file dialog the way every chooser of the tools is set up.
 void prepare(QFileDialog& dialog, const FileChooser& chooser)
 {
+    if (!chooser.title.isEmpty()) dialog.setWindowTitle(chooser.title);
     dialog.setNameFilter(qtFileFilter(chooser.filter));
     if (!chooser.defaultExtension.isEmpty()) dialog.setDefaultSuffix(chooser.defaultExtension);
     if (!chooser.initialFolder.isEmpty()) dialog.setDirectory(chooser.initialFolder);
@@ -40,16 +45,17 @@ void prepare(QFileDialog& dialog, const FileChooser& chooser)
 
 }  // namespace
 
-void QtPrompts::showMessage(const QString& text)
+void QtPrompts::showMessage(const QString& text, const QString& detail)
 {
     QMessageBox box(QMessageBox::NoIcon, caption_, text, QMessageBox::Ok, owner_);
+    if (!detail.isEmpty()) box.setInformativeText(detail);
     box.exec();
 }
 
-bool QtPrompts::askYesNo(const QString& text, YesNoDefault preset)
+bool QtPrompts::askYesNo(const QString& text, DefaultAnswer preset)
 {
     QMessageBox box(QMessageBox::Question, caption_, text, QMessageBox::Yes | QMessageBox::No, owner_);
-    box.setDefaultButton(preset == YesNoDefault::No ? QMessageBox::No : QMessageBox::Yes);
+    box.setDefaultButton(preset == DefaultAnswer::No ? QMessageBox::No : QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }
 

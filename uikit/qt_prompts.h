@@ -15,8 +15,10 @@ public:
     // The window the dialogs belong to.
     void setOwner(QWidget* owner) { owner_ = owner; }
 
-    void showMessage(const QString& text) override;
-    bool askYesNo(const QString& text, YesNoDefault preset = YesNoDefault::Yes) override;
+    using Prompts::askYesNo;
+    using Prompts::showMessage;
+    void showMessage(const QString& text, const QString& detail) override;
+    bool askYesNo(const QString& text, DefaultAnswer preset) override;
     bool askOkCancel(const QString& text) override;
     QStringList chooseOpenFiles(const FileChooser& chooser) override;
     std::optional<QString> chooseOpenFile(const FileChooser& chooser) override;
@@ -32,5 +34,7 @@ private:
 };
 
 // "NES files(*.nes)|*.nes|All files(*.*)|*.*||" in Qt's form
-// "NES files(*.nes) (*.nes);;All files(*.*) (*)". "*.*" means every file.
+// "NES files (*.nes);;All files (*)": each label shows the patterns the
+// choice really uses, once ("*.*" means every file, and a label's own
+// parenthesised patterns, such as the "(*,*)" of an old label, give way).
 QString qtFileFilter(const QString& classicFilter);

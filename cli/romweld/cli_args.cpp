@@ -27,7 +27,7 @@ constexpr std::array<ValueOption, 9> VALUE_OPTIONS = {{
     {"--dir", &CliRequest::dir, true, true, true, false},
     {"-o", &CliRequest::output, false, true, false, false},
     {"--output", &CliRequest::output, false, true, false, false},
-    {"--variant", &CliRequest::variant, false, true, false, false},
+    {"--variant", &CliRequest::variant, false, true, true, false},
     {"--list", &CliRequest::listFile, false, true, false, false},
     {"--gba-title", &CliRequest::gbaTitle, false, true, false, false},
     {"--title", &CliRequest::title, false, false, false, true},
@@ -119,6 +119,10 @@ CliParse parseCliArguments(const std::vector<std::string>& args)
             r.fixHeader = true;
             continue;
         }
+        if (arg == "--allow-oversize" && r.command == CliCommand::Build) {
+            r.allowOversize = true;
+            continue;
+        }
 
         const std::size_t eq = arg.find('=');
         const std::string name = arg.substr(0, eq);
@@ -163,21 +167,25 @@ std::string cliUsage(CliCommand command)
                "extra files take in an image, separated by tabs.\n";
     case CliCommand::Build:
         return "Usage: romweld-cli [--dir DIR] build -o OUT.gba [--variant NAME] [--list FILE.lst]\n"
-               "                   [--fix-header] [--gba-title TITLE] [ROM ...]\n"
+               "                   [--fix-header] [--gba-title TITLE] [--allow-oversize] [ROM ...]\n"
                "Writes a cartridge image from the ROMs of the list file, then those given,\n"
                "in that order. Each ROM gets its title and PocketNES values from the\n"
                "settings file (romweld.ini), as in romweld.\n"
+               "An image larger than a GBA cartridge's 32 MiB is refused; a ROM whose\n"
+               "mapper the variant's emulator lacks is named on the error output.\n"
                "  -o, --output OUT.gba  the image to write; an image already there is\n"
                "                        replaced only by a complete one (a link is\n"
                "                        followed), and never a file the image is made of\n"
                "  --variant NAME        the shell variant (default: the settings' KVLVersion)\n"
                "  --list FILE.lst       a romweld list file\n"
                "  --fix-header          rewrite the GBA cartridge header afterwards\n"
-               "  --gba-title TITLE     the header's title (default Korvalinde)\n";
+               "  --gba-title TITLE     the header's title (default Korvalinde)\n"
+               "  --allow-oversize      write an image larger than 32 MiB all the same\n";
     case CliCommand::Info:
-        return "Usage: romweld-cli [--dir DIR] info ROM ...\n"
-               "Tells for each file whether it is an iNES ROM, its mapper, battery and\n"
-               "size, and the title and PocketNES values it would get.\n";
+        return "Usage: romweld-cli [--dir DIR] info [--variant NAME] ROM ...\n"
+               "Tells for each file whether it is an iNES or NES 2.0 ROM, its mapper,\n"
+               "battery and size, and the title and PocketNES values it would get.\n"
+               "  --variant NAME        also tell whether that variant's emulator runs the mapper\n";
     case CliCommand::FixHeader:
         return "Usage: romweld-cli fix-header IMAGE [--title TITLE] [--code KVL] [--maker ZQ]\n"
                "Rewrites the first 192 bytes of IMAGE with a GBA cartridge header.\n"
@@ -187,8 +195,8 @@ std::string cliUsage(CliCommand command)
     }
     return "Usage: romweld-cli [--dir DIR] variants\n"
            "       romweld-cli [--dir DIR] build -o OUT.gba [--variant NAME] [--list FILE.lst]\n"
-           "                   [--fix-header] [--gba-title TITLE] [ROM ...]\n"
-           "       romweld-cli [--dir DIR] info ROM ...\n"
+           "                   [--fix-header] [--gba-title TITLE] [--allow-oversize] [ROM ...]\n"
+           "       romweld-cli [--dir DIR] info [--variant NAME] ROM ...\n"
            "       romweld-cli fix-header IMAGE [--title TITLE] [--code KVL] [--maker ZQ]\n"
            "DIR is the folder with romweld.cfg, the shells, the extra files and\n"
            "romweld.ini. Without --dir: this program's folder when romweld.cfg is there\n"

@@ -19,9 +19,10 @@ struct CliRequest {
     bool help = false;
     std::optional<std::string> dir;         // --dir: the program folder to use
     std::optional<std::string> output;      // build -o
-    std::optional<std::string> variant;     // build --variant
+    std::optional<std::string> variant;     // build and info --variant
     std::optional<std::string> listFile;    // build --list
     bool fixHeader = false;                 // build --fix-header
+    bool allowOversize = false;             // build --allow-oversize
     std::optional<std::string> gbaTitle;    // build --gba-title
     std::optional<std::string> title;       // fix-header --title
     std::optional<std::string> gameCode;    // fix-header --code

@@ -34,30 +34,6 @@ std::string listFileProblem(const std::string& path, int code)
     }
 }
 
-// The variant named on the command line, or the one the window preselects
-// from the settings' "KVLVersion". -1 after a message when there is none.
-int chooseVariant(const CliRequest& request, const ProgramFolder& folder,
-                  const std::vector<ShellVariant>& table)
-{
-    if (!request.variant) {
-        const std::string wanted = iniReadString(folder.settingsPath, "CONFIG", "KVLVersion",
-                                                 DEFAULT_VARIANT, CONFIG_VALUE_MAX);
-        return chooseVariantIndex(table, wanted);
-    }
-    const int index = findVariant(table, *request.variant);
-    if (index >= 0) return index;
-    for (const std::string& name : listedVariantNames(folder.dir)) {
-        if (compareNoCase(name, *request.variant) == 0) {
-            printError("variant \"" + name + "\" can't be used: " +
-                       explainUnusableVariant(folder.dir, name));
-            return -1;
-        }
-    }
-    printError("no variant \"" + *request.variant + "\" in " + folder.dir +
-               "romweld.cfg (romweld-cli variants lists them)");
-    return -1;
-}
-
 // The list file's paths, then the arguments: each admitted as the window
 // admits a file. False when a file is not a ROM (every such file is named).
 bool collectRoms(const CliRequest& request, const ProgramFolder& folder, RomList* list)
@@ -96,7 +72,7 @@ int runBuild(const CliRequest& request)
     ProgramFolder folder;
     std::vector<ShellVariant> table;
     if (!openProgramFolder(request.dir, folder, table)) return EXIT_FAILED;
-    const int index = chooseVariant(request, folder, table);
+    const int index = chooseVariant(request.variant, folder, table);
     if (index < 0) return EXIT_FAILED;
     const ShellVariant& variant = table[static_cast<std::size_t>(index)];
 
@@ -117,6 +93,19 @@ int runBuild(const CliRequest& request)
     if ((request.listFile && isSameFile(output, *request.listFile)) || isSameFile(output, folder.settingsPath)) {
         printError(output + ": is one of the image's own input files");
         return EXIT_FAILED;
+    }
+    // An image larger than a cartridge runs nowhere; the user must ask for it.
+    const std::int64_t size = exactImageSize(folder.dir, list.get(), variant.name);
+    if (size > GBA_CARTRIDGE_MAX && !request.allowOversize) {
+        printError(output + ": the image would be " + std::to_string(size) + " bytes, more than the 32 MiB (" +
+                   std::to_string(GBA_CARTRIDGE_MAX) +
+                   " bytes) a GBA cartridge can hold; it would not run (--allow-oversize writes it anyway)");
+        return EXIT_FAILED;
+    }
+    // A ROM whose mapper the emulator lacks shows a black screen; it is
+    // still written, as the user asked.
+    for (const RomEntry* e = list->head; e != nullptr; e = e->next) {
+        if (variantLacksMapper(variant, e->mapper)) printWarning(e->path + ": " + lacksMapperText(variant, e->mapper));
     }
     const GbaHeaderFields header{request.gbaTitle.value_or(std::string(DEFAULT_GBA_TITLE)), std::string(GAME_CODE),
                                  std::string(MAKER_CODE)};

@@ -18,8 +18,16 @@ long long exactSize(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : 0;
 }
 
+// Whether the variant's emulator runs the entry's mapper, as the end of its line.
+std::string mapperVerdict(const ShellVariant& variant, int mapper)
+{
+    if (!variant.mappers) return ", variant \"" + variant.name + "\" lists no mappers (not checked)";
+    if (variantLacksMapper(variant, mapper)) return ", " + lacksMapperText(variant, mapper);
+    return ", mapper supported by variant \"" + variant.name + "\"";
+}
+
 // One line for one file; false when it can't be read at all.
-bool describeRom(const std::string& path, const ProgramFolder& folder)
+bool describeRom(const std::string& path, const ProgramFolder& folder, const ShellVariant* variant)
 {
     const std::string problem = openProblem(path);
     if (!problem.empty()) {
@@ -34,11 +42,13 @@ bool describeRom(const std::string& path, const ProgramFolder& folder)
         std::printf("%s: not an iNES file, %lld bytes\n", path.c_str(), exactSize(path));
         return true;
     }
-    std::printf("%s: iNES, mapper %d, battery %s, %lld bytes, title \"%s\", PocketNES %d|%d|%d|%s\n",
-                path.c_str(), static_cast<int>(entry->mapper), entry->battery != 0 ? "yes" : "no",
-                exactSize(path), cp932ToUtf8(entry->title.value_or("")).c_str(),
+    const std::string verdict = variant != nullptr ? mapperVerdict(*variant, entry->mapper) : std::string();
+    std::printf("%s: %s, mapper %d, battery %s, %lld bytes, title \"%s\", PocketNES %d|%d|%d|%s%s\n",
+                path.c_str(), entry->nes20 != 0 ? "NES 2.0" : "iNES", static_cast<int>(entry->mapper),
+                entry->battery != 0 ? "yes" : "no", exactSize(path), cp932ToUtf8(entry->title.value_or("")).c_str(),
                 static_cast<int>(entry->pocketFlags), static_cast<int>(entry->pocketFollow),
-                static_cast<int>(entry->pocketSlot), cp932ToUtf8(entry->pocketTitle.value_or("")).c_str());
+                static_cast<int>(entry->pocketSlot), cp932ToUtf8(entry->pocketTitle.value_or("")).c_str(),
+                verdict.c_str());
     return true;
 }
 
@@ -47,14 +57,24 @@ bool describeRom(const std::string& path, const ProgramFolder& folder)
 int runInfo(const CliRequest& request)
 {
     ProgramFolder folder;
-    std::string reason;
-    if (!resolveProgramFolder(request.dir, folder, reason)) {
-        printError(reason);
-        return EXIT_FAILED;
+    // The variants are needed only to judge mappers.
+    std::vector<ShellVariant> table;
+    const ShellVariant* variant = nullptr;
+    if (request.variant) {
+        if (!openProgramFolder(request.dir, folder, table)) return EXIT_FAILED;
+        const int index = chooseVariant(request.variant, folder, table);
+        if (index < 0) return EXIT_FAILED;
+        variant = &table[static_cast<std::size_t>(index)];
+    } else {
+        std::string reason;
+        if (!resolveProgramFolder(request.dir, folder, reason)) {
+            printError(reason);
+            return EXIT_FAILED;
+        }
     }
     bool allRead = true;
     for (const std::string& path : request.files) {
-        if (!describeRom(path, folder)) allRead = false;
+        if (!describeRom(path, folder, variant)) allRead = false;
     }
     return allRead ? EXIT_DONE : EXIT_FAILED;
 }

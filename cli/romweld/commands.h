@@ -15,3 +15,5 @@ int runFixHeader(const CliRequest& request);
 
 // "romweld-cli: " and the text, on the error output.
 void printError(const std::string& text);
+// "romweld-cli: warning: " and the text, on the error output: the command goes on.
+void printWarning(const std::string& text);

@@ -154,3 +154,30 @@ bool openProgramFolder(const std::optional<std::string>& dir, ProgramFolder& fol
     }
     return true;
 }
+
+int chooseVariant(const std::optional<std::string>& wanted, const ProgramFolder& folder,
+                  const std::vector<ShellVariant>& table)
+{
+    if (!wanted) {
+        const std::string stored =
+            iniReadString(folder.settingsPath, "CONFIG", "KVLVersion", DEFAULT_VARIANT, CONFIG_VALUE_MAX);
+        return chooseVariantIndex(table, stored);
+    }
+    const int index = findVariant(table, *wanted);
+    if (index >= 0) return index;
+    for (const std::string& name : listedVariantNames(folder.dir)) {
+        if (compareNoCase(name, *wanted) == 0) {
+            printError("variant \"" + name + "\" can't be used: " + explainUnusableVariant(folder.dir, name));
+            return -1;
+        }
+    }
+    printError("no variant \"" + *wanted + "\" in " + folder.dir +
+               "romweld.cfg (romweld-cli variants lists them)");
+    return -1;
+}
+
+std::string lacksMapperText(const ShellVariant& variant, int mapper)
+{
+    return "variant \"" + variant.name + "\" does not support mapper " + std::to_string(mapper) +
+           "; the game will not run";
+}

@@ -45,3 +45,12 @@ std::string explainUnusableVariant(const std::string& programDir, const std::str
 int findVariant(const std::vector<ShellVariant>& table, const std::string& name);
 
 std::string layoutName(const ShellVariant& variant);
+
+// The variant a command works with: the one named (--variant, ASCII case
+// ignored), or without a name the one the window preselects from the
+// settings' "KVLVersion". -1 after a message when the named one is not usable.
+int chooseVariant(const std::optional<std::string>& wanted, const ProgramFolder& folder,
+                  const std::vector<ShellVariant>& table);
+
+// "variant "NAME" does not support mapper M; the game will not run".
+std::string lacksMapperText(const ShellVariant& variant, int mapper);

@@ -286,3 +286,59 @@ TEST(ImageWriter, HeaderFixBeforeTheImageTakesItsPlaceAndLinksFollowed)
     ASSERT_EQ(::lstat(p.dir.file("cart/link1").c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
 }
+
+TEST(ImageWriter, ExactSizeIsWhatTheWriterWrites)
+{
+    // Sizes with every remainder modulo 4, a missing ROM, two extra files (one
+    // of them missing) and both layouts.
+    ProgramDir p("[list]\nnum=2\nlist0=kvl\nlist1=pn\n"
+                 "[kvl]\nfile0=font.bin,Font,bin\nfile1=gone.bin,Gone,bin\n"
+                 "[pn]\ntype=PNES\nfile0=font.bin,Font,bin\nfile1=gone.bin,Gone,bin\n"
+                 "[bare]\n[short]\nfile0=font.bin,Font,bin\nfile1=font.bin\n");
+    const std::vector<std::vector<std::size_t>> lists = {
+        {}, {16}, {24593}, {17, 18, 19, 20}, {40, 1, 0}, {32768 + 16, 262144 + 16, 999},
+    };
+    for (const char* variant : {"kvl", "pn", "bare", "short", "absent"}) {
+        for (const std::vector<std::size_t>& sizes : lists) {
+            auto list = romListCreate();
+            for (std::size_t i = 0; i < sizes.size(); ++i) {
+                const std::string path = p.dir.file("rom" + std::to_string(i) + ".nes");
+                addRom(*list, path, makeInesRom(std::max<std::size_t>(sizes[i], 16), 0, 0x44), "R");
+                // A size of 0 stands for a ROM that went away after it was listed.
+                if (sizes[i] == 0) ::unlink(path.c_str());
+            }
+            SCOPED_TRACE(std::string(variant) + " with " + testing::PrintToString(sizes));
+            const std::int64_t predicted = exactImageSize(p.dir.path(), list.get(), variant);
+            ::unlink(p.out().c_str());
+            // A broken extra-file value stops the build, and nothing is written.
+            if (std::string_view(variant) == "short") {
+                EXPECT_EQ(write(p, list.get(), variant).result, 1);
+                EXPECT_FALSE(fileExists(p.out()));
+                continue;
+            }
+            write(p, list.get(), variant);
+            EXPECT_EQ(predicted, sizeOf(p.out()));
+        }
+    }
+}
+
+TEST(ImageWriter, ExactSizeOfAFullCartridge)
+{
+    // A shell of 1001 bytes and two PocketNES records that fill 32 MiB to the
+    // byte. Only the sizes matter, so the ROM files are sparse.
+    ProgramDir p("[pn]\ntype=PNES\n");
+    auto list = romListCreate();
+    const std::int64_t first = 16 * 1024 * 1024;
+    const std::int64_t second = GBA_CARTRIDGE_MAX - 1001 - 2 * 48 - 44 - first;
+    for (const auto& [name, size] : {std::pair{"a.nes", first}, std::pair{"b.nes", second}}) {
+        writeBytes(p.dir.file(name), makeInesRom(16));
+        ASSERT_EQ(::truncate(p.dir.file(name).c_str(), size), 0);
+        romListAdd(list.get(), p.dir.file(name));
+    }
+    EXPECT_EQ(exactImageSize(p.dir.path(), list.get(), "pn"), GBA_CARTRIDGE_MAX);
+    ASSERT_EQ(::truncate(p.dir.file("b.nes").c_str(), second + 1), 0);
+    EXPECT_EQ(exactImageSize(p.dir.path(), list.get(), "pn"), GBA_CARTRIDGE_MAX + 1);
+    // The Korvalinde layout pads that ROM to a multiple of 4 and takes 44-byte headers.
+    EXPECT_EQ(exactImageSize(p.dir.path(), list.get(), "kvl-v02"),
+              1001 + 44 + first + 44 + ((second + 1 + 3) / 4) * 4 + 44);
+}

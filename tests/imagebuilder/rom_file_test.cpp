@@ -89,6 +89,65 @@ TEST(ProbeNesRom, ReadsMapperAndBatteryOfNesFilesAndLeavesOthersAlone)
     EXPECT_NE(probe(dir.path()).result, 0);
 }
 
+namespace {
+
+// An NES 2.0 header (byte 7 AND 0x0C equal to 0x08) with the mapper's bits
+// 8 to 11 in the low half of byte 8.
+Bytes nes20Rom(unsigned char byte6, unsigned char byte7, unsigned char byte8)
+{
+    Bytes rom = makeInesRom(48, byte6, byte7, 9);
+    rom[8] = byte8;
+    return rom;
+}
+
+}  // namespace
+
+TEST(ProbeNesRom, Nes20HeadersGiveTheFullMapper)
+{
+    TempDir dir;
+    const struct { Bytes bytes; int mapper; bool nes20; } cases[] = {
+        {nes20Rom(0x12, 0x48, 0x00), 65, true},
+        {nes20Rom(0x52, 0xA9, 0xF3), 0x3A5, true},   // the submapper (high half of byte 8) is no mapper bit
+        {nes20Rom(0x00, 0x08, 0x0F), 0xF00, true},
+        // Only 0x08 in the two format bits marks NES 2.0; byte 8 is then no mapper bit.
+        {nes20Rom(0x12, 0x44, 0x0F), 65, false},
+        {nes20Rom(0x12, 0x4C, 0x0F), 65, false},
+        {nes20Rom(0x12, 0x40, 0x0F), 65, false},
+        // A file that ends before byte 8 has no high mapper bits.
+        {{'N', 'E', 'S', 0x1A, 1, 1, 0x10, 0x28}, 0x21, true},
+    };
+    for (const auto& c : cases) {
+        writeBytes(dir.file("game.nes"), c.bytes);
+        int mapper = -1;
+        int battery = -1;
+        bool nes20 = !c.nes20;
+        SCOPED_TRACE(testing::PrintToString(c.bytes));
+        ASSERT_EQ(probeNesRom(dir.file("game.nes"), mapper, battery, &nes20), 0);
+        EXPECT_EQ(mapper, c.mapper);
+        EXPECT_EQ(nes20, c.nes20);
+    }
+}
+
+TEST(AppendFile, Nes20HeadersKeepTheirMapperBits)
+{
+    TempDir dir;
+    const struct { unsigned char byte7; unsigned char written; } cases[] = {
+        {0x48, 0x40},  // mapper 65 stays mapper 65
+        {0x49, 0x40},
+        {0xFA, 0xF0},
+        {0x08, 0x00},  // the classic example: no mapper bits to keep
+        {0x44, 0x00},  // not NES 2.0: the whole byte goes, as before
+        {0x4C, 0x00},
+    };
+    for (const auto& c : cases) {
+        Bytes rom = nes20Rom(0x12, c.byte7, 0x01);
+        Bytes expected = rom;
+        expected[7] = c.written;
+        EXPECT_EQ(appendOne(dir, rom, "nes"), expected) << int{c.byte7};
+        EXPECT_EQ(appendOne(dir, rom, "bin"), rom) << int{c.byte7};
+    }
+}
+
 TEST(AppendFile, RepairsByteSevenOfNesFilesOnly)
 {
     TempDir dir;

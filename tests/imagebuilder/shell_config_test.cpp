@@ -113,7 +113,7 @@ TEST(ShellConfigHelpers, ExtraFileValuesAndVariantChoice)
     EXPECT_FALSE(splitExtraFile("", e));
 
     std::vector<ShellVariant> table;
-    for (const char* name : {"kvl-v02", "kvl-v03 beta", "PocketNES"}) table.push_back(ShellVariant{0, name, 0});
+    for (const char* name : {"kvl-v02", "kvl-v03 beta", "PocketNES"}) table.push_back(ShellVariant{0, name, 0, std::nullopt});
     EXPECT_EQ(chooseVariantIndex(table, "KVL-V03"), 1);
     EXPECT_EQ(chooseVariantIndex(table, "pocketnes"), 2);
     EXPECT_EQ(chooseVariantIndex(table, "nothing"), 0);
@@ -148,4 +148,49 @@ TEST_F(ProgramFolder, AConfigurationBeyondTheBoundsListsNothing)
     const IniSnapshot config = IniSnapshot::load(dir.file("romweld.cfg"));
     ASSERT_EQ(loadShellVariants(dir.path(), config).size(), 1u);
     EXPECT_EQ(estimateShellSize(config, dir.path()), 100);
+}
+
+TEST_F(ProgramFolder, MappersAVariantRuns)
+{
+    file("kvl.gba", 16);
+    cfg("[list]\nnum=4\nlist0=kvl\nlist1=pn\nlist2=own\nlist3=kvlmap\n"
+        "[kvl]\n[pn]\ntype=PNES\n"
+        "[own]\ntype=pnes\nmappers= 0, 2 ,64-66,300,x,9-7,4\n"
+        "[kvlmap]\nmappers=1\n");
+    const std::vector<ShellVariant> table = load();
+    ASSERT_EQ(table.size(), 4u);
+
+    // Korvalinde without the key: nothing is known, nothing is checked.
+    EXPECT_FALSE(table[0].mappers);
+    EXPECT_FALSE(variantLacksMapper(table[0], 4095));
+
+    // PocketNES without the key: PocketNES's own list.
+    ASSERT_TRUE(table[1].mappers);
+    EXPECT_EQ(*table[1].mappers, pocketNesMappers());
+    EXPECT_EQ(pocketNesMappers().size(), 71u);
+    for (const int m : {0, 5, 7, 11, 15, 26, 32, 42, 64, 72, 80, 85, 99, 105, 140, 163, 206, 228, 254}) {
+        EXPECT_FALSE(variantLacksMapper(table[1], m)) << m;
+    }
+    for (const int m : {6, 8, 12, 14, 20, 27, 31, 41, 43, 63, 81, 84, 89, 255, 256, 321}) {
+        EXPECT_TRUE(variantLacksMapper(table[1], m)) << m;
+    }
+
+    // The key: numbers and ranges, blanks allowed; a part that is no number names nothing.
+    EXPECT_EQ(table[2].mappers, (std::vector<int>{0, 2, 4, 64, 65, 66, 300}));
+    EXPECT_EQ(table[3].mappers, std::vector<int>{1});
+    EXPECT_TRUE(variantLacksMapper(table[3], 0));
+}
+
+TEST_F(ProgramFolder, AMapperListLongerThanOtherValuesIsReadWhole)
+{
+    file("kvl.gba", 16);
+    std::string list;
+    for (int m = 0; m < 200; m += 2) list += std::to_string(m) + ",";
+    cfg("[list]\nnum=1\nlist0=kvl\n[kvl]\nmappers=" + list + "\n");
+    const std::vector<ShellVariant> table = load();
+    ASSERT_EQ(table.size(), 1u);
+    ASSERT_TRUE(table[0].mappers);
+    EXPECT_EQ(table[0].mappers->size(), 100u);
+    EXPECT_FALSE(variantLacksMapper(table[0], 198));
+    EXPECT_TRUE(variantLacksMapper(table[0], 199));
 }

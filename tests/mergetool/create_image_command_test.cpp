@@ -6,7 +6,9 @@
 #include "gba_header.h"
 
 #include <QProcess>
+#include <QStatusBar>
 #include <QTreeWidget>
+#include <unistd.h>
 
 namespace {
 
@@ -34,6 +36,11 @@ std::function<int(QDialog&)> answerOptions(const char* button, std::function<voi
         QTest::mouseClick(dialog.findChild<QPushButton*>(QLatin1String(button)), Qt::LeftButton);
         return dialog.result();
     };
+}
+
+QString statusOf(const WindowHarness& h)
+{
+    return h.child<QStatusBar>("statusLine")->currentMessage();
 }
 
 Bytes headerOf(const std::string& path)
@@ -142,6 +149,111 @@ private slots:
         const QStringList noFolder = h.messages();
         QVERIFY2(noFolder.size() == 1 && noFolder.front().contains(QStringLiteral("No such file or directory")),
                  qPrintable(noFolder.join('|')));
+    }
+
+    void anImageLargerThanACartridgeIsMarkedAndAskedAbout()
+    {
+        WindowHarness h;
+        // A sparse ROM: only its size matters.
+        const std::string big = h.rom("Big.nes", 64);
+        const long long romSize = 32LL * 1024 * 1024 - 1000 - 2 * 44;
+        QVERIFY(::truncate(big.c_str(), romSize) == 0);
+        QVERIFY(h.open());
+        chooseVariant(h, 0);  // a 1000-byte shell, no extra files
+        h.add({qs(big)});
+        QLabel* size = h.label("sizeLabel");
+        QCOMPARE(size->text(), sizeText(33554432));
+        QCOMPARE(size->toolTip(), QString());
+
+        // Four more bytes than a cartridge holds.
+        QVERIFY(::truncate(big.c_str(), romSize + 1) == 0);
+        h.click("deleteButton");
+        h.add({qs(big)});
+        QCOMPARE(size->text(), sizeText(33554436));
+        QVERIFY(size->toolTip().contains(QStringLiteral("33554436 bytes, more than the 32 MiB")));
+        QVERIFY(size->palette().color(QPalette::WindowText) != h.dialog->palette().color(QPalette::WindowText));
+
+        const std::string out = h.dir.file("big.gba");
+        h.prompts.yesNoAnswers << false;
+        createImage(h, out);
+        QCOMPARE(h.prompts.callsOf("yesno").size(), 1);
+        const FakePrompts::Call question = h.prompts.callsOf("yesno").front();
+        QCOMPARE(question.text, QStringLiteral("The image would be 33554436 bytes, more than the 32 MiB a GBA "
+                                               "cartridge can hold; it will not run. Create it anyway?"));
+        QVERIFY(question.preset == DefaultAnswer::No);
+        QVERIFY(!fileExists(out));
+        QCOMPARE(statusOf(h), QString());
+
+        h.prompts.yesNoAnswers << true;
+        createImage(h, out);
+        QCOMPARE(sizeOf(out), std::int64_t{33554436});
+        QCOMPARE(statusOf(h), QStringLiteral("Image written: big.gba, 33554436 bytes, 1 ROMs"));
+
+        // A smaller list takes the mark away.
+        h.click("deleteButton");
+        QCOMPARE(size->toolTip(), QString());
+        QCOMPARE(size->palette().color(QPalette::WindowText), h.dialog->palette().color(QPalette::WindowText));
+    }
+
+    void mappersTheEmulatorLacksAreShownAndAskedAbout()
+    {
+        WindowHarness h;
+        const std::string six = h.rom("Six.nes", 64, 0x60);        // mapper 6
+        const std::string one = h.rom("One.nes", 64, 0x12);        // mapper 1, battery
+        const std::string nes20 = h.rom("Two.nes", 64, 0x50, 0x48);  // NES 2.0, mapper 69
+        QVERIFY(h.open());
+        h.add({qs(six), qs(one), qs(nes20)});
+        chooseVariant(h, 2);  // PocketNES, without a mapper list: PocketNES's own
+        QCOMPARE(h.panels()[1], QStringLiteral("Filesize : 64 Bytes\nMapper : 6\nBattery : no\n"
+                                               "Mapper not supported by pocketnes"));
+        h.clickRow(2);
+        QCOMPARE(h.panels()[1], QStringLiteral("Filesize : 64 Bytes\nMapper : 69 (NES 2.0)\nBattery : no"));
+        // A Korvalinde variant without a list checks nothing.
+        h.clickRow(0);
+        chooseVariant(h, 0);
+        QCOMPARE(h.panels()[1], QStringLiteral("Filesize : 64 Bytes\nMapper : 6\nBattery : no"));
+
+        chooseVariant(h, 2);
+        const std::string out = h.dir.file("pocket.gba");
+        h.prompts.yesNoAnswers << false;
+        createImage(h, out);
+        const QList<FakePrompts::Call> asked = h.prompts.callsOf("yesno");
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].text, QStringLiteral("pocketnes does not support the mapper of these ROMs; they will show a "
+                                               "black screen:\n\nSix.nes (mapper 6)\n\nCreate the image anyway?"));
+        QVERIFY(asked[0].preset == DefaultAnswer::No);
+        QVERIFY(h.prompts.callsOf("dialog").isEmpty());
+        QVERIFY(!fileExists(out));
+
+        h.prompts.yesNoAnswers << true;
+        h.prompts.dialogScripts << answerOptions("writeButton");
+        h.prompts.clear();
+        createImage(h, out);
+        QCOMPARE(h.prompts.callsOf("dialog").size(), 1);
+        QVERIFY(fileExists(out));
+        QCOMPARE(statusOf(h), QStringLiteral("Image written: pocket.gba, %1 bytes, 3 ROMs").arg(sizeOf(out)));
+    }
+
+    void wildcardNamesAndFailuresLeaveNoSuccessBehind()
+    {
+        WindowHarness h;
+        const std::string rom = h.rom("Game.nes");
+        QVERIFY(h.open());
+        h.add({qs(rom)});
+        createImage(h, h.dir.file("first.gba"));
+        QCOMPARE(statusOf(h), QStringLiteral("Image written: first.gba, %1 bytes, 1 ROMs").arg(sizeOf(h.dir.file("first.gba"))));
+
+        // A typed pattern is no file name.
+        createImage(h, h.dir.file("*.gba"));
+        const QStringList messages = h.messages();
+        QVERIFY2(messages.size() == 1 && messages[0].startsWith(QStringLiteral("Invalid GBA Filename\n")),
+                 qPrintable(messages.join('|')));
+        QVERIFY(!fileExists(h.dir.file("*.gba")));
+
+        // A failure clears the line of the last success.
+        createImage(h, h.dir.file("no/such/dir.gba"));
+        QCOMPARE(h.messages().size(), 1);
+        QCOMPARE(statusOf(h), QString());
     }
 
     void windowImageEqualsTheCommandLineImage()

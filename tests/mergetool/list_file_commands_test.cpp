@@ -128,7 +128,7 @@ private slots:
         load(h, listFile(h, "header.lst", HEADER));
         QCOMPARE(h.messages(), QStringList());
         QCOMPARE(h.rows(), QStringList());
-        QCOMPARE(h.label("sizeLabel")->text(), sizeText(SHELL_V02_SIZE));
+        QCOMPARE(h.label("sizeLabel")->text(), sizeText(SHELL_V02_SIZE + END_RECORD_BYTES));
     }
 
     // Files a list file can't hold, or that are no list file, are refused

@@ -7,7 +7,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QAction>
 #include <QScrollBar>
+#include <QTreeWidget>
 
 class RomListCommandsTest : public QObject {
     Q_OBJECT
@@ -37,7 +39,7 @@ private slots:
         QCOMPARE(h.rows(), (QStringList{qs(a), qs(b), qs(c)}));
         QCOMPARE(h.selectedRows(), std::vector<int>{0});
         QCOMPARE(h.panels(), (QStringList{"Zeta", "Filesize : 40980 Bytes\nMapper : 65\nBattery : yes", "3 NES Roms."}));
-        QCOMPARE(h.label("sizeLabel")->text(), sizeText(SHELL_V02_SIZE + (40980 + 44) + 2 * (1024 + 44)));
+        QCOMPARE(h.label("sizeLabel")->text(), sizeText(SHELL_V02_SIZE + (40980 + 44) + 2 * (1024 + 44) + END_RECORD_BYTES));
         // The folder of the last returned path, even though that one was refused.
         QCOMPARE(h.setting("CONFIG", "NesPath"), std::optional<std::string>(h.dir.file("roms/")));
 
@@ -103,7 +105,7 @@ private slots:
         h.click("deleteButton");
         QCOMPARE(h.rows(), QStringList());
         QCOMPARE(h.panels(), (QStringList{"", "", "0 NES Roms."}));
-        QCOMPARE(h.label("sizeLabel")->text(), sizeText(SHELL_V02_SIZE));
+        QCOMPARE(h.label("sizeLabel")->text(), sizeText(SHELL_V02_SIZE + END_RECORD_BYTES));
     }
 
     void movingBlocksUpAndDown()
@@ -203,11 +205,12 @@ private slots:
         h.add(p);
         QTest::mouseClick(h.radio("showRomTitle"), Qt::LeftButton);
 
-        // Enter does not commit; leaving the field does.
+        // Enter commits, as leaving the field does.
         h.clickRow(1);
         typeInto(h.field("romTitleField"), QStringLiteral("Castle Quest"));
         QTest::keyClick(h.field("romTitleField"), Qt::Key_Return);
-        QCOMPARE(h.entry(1)->title, std::optional<std::string>("01"));
+        QCOMPARE(h.entry(1)->title, std::optional<std::string>("Castle Quest"));
+        QCOMPARE(h.dialog->focusWidget(), h.field("romTitleField"));
         h.list()->setFocus();
         QCOMPARE(h.entry(1)->title, std::optional<std::string>("Castle Quest"));
         QCOMPARE(h.setting("TITLE", "01.nes"), std::optional<std::string>("Castle Quest"));
@@ -217,7 +220,11 @@ private slots:
         // Kana stay, a kanji is dropped, and so is a character CP932 lacks.
         h.clickRow(0);
         h.clickRow(2, Qt::ControlModifier);
-        h.commitTitle(QStringLiteral("カ漢な😀x"));
+        h.commitTitle(QStringLiteral("カ漢な😀x漢"));
+        QCOMPARE(h.prompts.calls.size(), 1);
+        // The message names what was removed, and why, under its own text.
+        QCOMPARE(h.prompts.calls[0].detail,
+                 QStringLiteral("Removed: 漢 😀 (the cartridge can't show these characters)"));
         QCOMPARE(h.messages(), QStringList{QStringLiteral("Invalid Title \nFixed")});
         QCOMPARE(h.field("romTitleField")->text(), QStringLiteral("カなx"));
         const std::string cp932 = "\x83\x4a\x82\xc8x";
@@ -241,8 +248,15 @@ private slots:
         h.clickRow(0);
         h.clickRow(2, Qt::ControlModifier);
         h.commitTitle(QString());
+        QCOMPARE(h.prompts.calls.value(0).detail, QStringLiteral("A title can't be empty."));
         QCOMPARE(h.messages(), QStringList{QStringLiteral("Invalid Title \nCanceled")});
         QCOMPARE(h.field("romTitleField")->text(), QString());
+        QCOMPARE(h.entry(0)->title, std::optional<std::string>(cp932));
+        // Nothing left after the removals cancels too, and says what went.
+        h.commitTitle(QStringLiteral("漢字"));
+        QCOMPARE(h.prompts.calls.value(0).detail,
+                 QStringLiteral("Removed: 漢 字 (the cartridge can't show these characters)"));
+        QCOMPARE(h.messages(), QStringList{QStringLiteral("Invalid Title \nCanceled")});
         QCOMPARE(h.entry(0)->title, std::optional<std::string>(cp932));
 
         // With one row the stored title comes back into the field.
@@ -305,6 +319,92 @@ private slots:
         for (int i = 0; i < 3; ++i) QVERIFY2(pocketOf(h.entry(i)) == cases[i].held, cases[i].value);
     }
 
+    void pocketNesOptionsWithoutBuilding()
+    {
+        WindowHarness h;
+        const QStringList roms = h.roms(3);
+        QVERIFY(h.open());
+        auto* action = h.list()->findChild<QAction*>(QStringLiteral("pocketOptionsAction"));
+        QVERIFY(action != nullptr);
+        QCOMPARE(h.list()->contextMenuPolicy(), Qt::ActionsContextMenu);
+        QVERIFY(h.list()->actions().contains(action));
+        QVERIFY(!action->isEnabled());  // nothing to set up in an empty list
+        h.add(roms);
+        QVERIFY(action->isEnabled());
+
+        // From the context menu, whatever the variant: the dialog opens on
+        // the selected row and stores what it stores before a build.
+        h.clickRow(1);
+        QString firstButton;
+        int startRow = -1;
+        h.prompts.dialogScripts << [&](QDialog& d) {
+            auto* rows = d.findChild<QTreeWidget*>(QStringLiteral("rowsView"));
+            startRow = rows->currentIndex().row();
+            auto* ok = d.findChild<QPushButton*>(QStringLiteral("writeButton"));
+            firstButton = ok->text();
+            if (!showActive(&d)) return int(QDialog::Rejected);
+            auto* profiling = d.findChild<QCheckBox*>(QStringLiteral("profilingBox"));
+            QTest::mouseClick(profiling, Qt::LeftButton, Qt::NoModifier, QPoint(4, profiling->height() / 2));
+            QTest::mouseClick(ok, Qt::LeftButton);
+            return d.result();
+        };
+        action->trigger();
+        QCOMPARE(h.prompts.callsOf("dialog").size(), 1);
+        QCOMPARE(startRow, 1);
+        QCOMPARE(firstButton, QStringLiteral("&OK"));  // nothing is written but the settings
+        QCOMPARE(h.setting("PocketNES", "01.nes"), std::optional<std::string>("64|0|0|01"));
+        QCOMPARE(h.entry(1)->pocketFlags, 0x40);
+
+        // A double-click opens it only while a PocketNES variant is chosen.
+        const auto doubleClick = [&h](int row) {
+            const QRect rect = h.list()->visualItemRect(h.list()->item(row));
+            QTest::mouseDClick(h.list()->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+        };
+        h.prompts.clear();
+        doubleClick(2);
+        QVERIFY(h.prompts.callsOf("dialog").isEmpty());
+        h.variantSelector()->setFocus();
+        QTest::keyClick(h.variantSelector(), Qt::Key_Down);
+        QCOMPARE(h.variantSelector()->currentText(), QStringLiteral("pocketnes"));
+        h.prompts.dialogScripts << [&](QDialog& d) {
+            startRow = d.findChild<QTreeWidget*>(QStringLiteral("rowsView"))->currentIndex().row();
+            return int(QDialog::Rejected);
+        };
+        doubleClick(2);
+        QCOMPARE(h.prompts.callsOf("dialog").size(), 1);
+        QCOMPARE(startRow, 2);
+        QVERIFY(!fileExists(h.dir.file("out.gba")));
+    }
+
+    void aTypedTitleIsCommittedWhenTheWindowCloses()
+    {
+        // Escape, the close box and "Quit" each close with a title typed and not committed.
+        const struct {
+            const char* how;
+            void (*close)(WindowHarness&);
+        } closings[] = {
+            {"Escape", [](WindowHarness& h) { QTest::keyClick(h.field("romTitleField"), Qt::Key_Escape); }},
+            {"close box", [](WindowHarness& h) { h.dialog->close(); }},
+            {"Quit", [](WindowHarness& h) { h.click("quitButton"); }},
+        };
+        for (const auto& c : closings) {
+            WindowHarness h;
+            QVERIFY(h.open());
+            h.add(h.roms(1));
+            typeInto(h.field("romTitleField"), QStringLiteral("Typed ") + c.how);
+            c.close(h);
+            QVERIFY2(!h.dialog->isVisible(), c.how);
+            QVERIFY2(h.setting("TITLE", "00.nes") == std::optional<std::string>(std::string("Typed ") + c.how), c.how);
+        }
+
+        // A title that was not touched is not written at close.
+        WindowHarness h;
+        QVERIFY(h.open());
+        h.add(h.roms(1));
+        QTest::keyClick(h.list(), Qt::Key_Escape);
+        QCOMPARE(h.setting("TITLE", "00.nes"), std::nullopt);
+    }
+
     void gbaFileAndVariant()
     {
         WindowHarness h;
@@ -312,7 +412,9 @@ private slots:
         h.prompts.saveFileAnswers << std::nullopt;
         h.click("browseButton");
         FileChooser chooser = h.prompts.callsOf("savefile").back().chooser;
-        QCOMPARE(chooser.initialName, QStringLiteral("*.gba"));
+        // Never a pattern that Enter would take for a name.
+        QCOMPARE(chooser.initialName, QString());
+        QCOMPARE(chooser.title, QStringLiteral("Save the GBA image as"));
         QCOMPARE(chooser.filter, QStringLiteral("GBA files(*.gba)|*.gba|All files(*,*)|*.*||"));
         QCOMPARE(chooser.defaultExtension, QStringLiteral("gba"));
         QVERIFY(chooser.confirmOverwrite);
@@ -324,11 +426,36 @@ private slots:
         QCOMPARE(h.field("gbaFileField")->text(), qs(out));
         QCOMPARE(h.setting("CONFIG", "LastGBAFile"), std::optional<std::string>(out));
 
-        // A typed folder without a file name opens on its GBA files; typing is not stored.
-        h.field("gbaFileField")->setText(qs(h.dir.file("out/")));
+        // The next chooser starts on the last image's name.
         h.prompts.saveFileAnswers << std::nullopt;
         h.click("browseButton");
-        QCOMPARE(h.prompts.callsOf("savefile").back().chooser.initialName, qs(h.dir.file("out/*.gba")));
+        QCOMPARE(h.prompts.callsOf("savefile").back().chooser.initialName, qs(out));
+
+        // A name with a wildcard is refused; the old name stays.
+        for (const char* pattern : {"out/*.gba", "out/cart?.gba"}) {
+            h.prompts.saveFileAnswers << qs(h.dir.file(pattern));
+            h.click("browseButton");
+            const QStringList messages = h.messages();
+            QVERIFY2(messages.size() == 1 && messages[0].startsWith(QStringLiteral("Invalid GBA Filename\n")),
+                     qPrintable(messages.join('|')));
+            QCOMPARE(h.field("gbaFileField")->text(), qs(out));
+            QCOMPARE(h.setting("CONFIG", "LastGBAFile"), std::optional<std::string>(out));
+        }
+
+        // A typed folder, or a typed pattern, starts with no name in that folder.
+        for (const char* typed : {"out/", "out/*.gba"}) {
+            h.field("gbaFileField")->setText(qs(h.dir.file(typed)));
+            h.prompts.saveFileAnswers << std::nullopt;
+            h.click("browseButton");
+            chooser = h.prompts.callsOf("savefile").back().chooser;
+            QCOMPARE(chooser.initialName, QString());
+            QCOMPARE(chooser.initialFolder, qs(h.dir.file("out/")));
+        }
+        // An emptied field starts in the folder of the last image.
+        h.field("gbaFileField")->clear();
+        h.prompts.saveFileAnswers << std::nullopt;
+        h.click("browseButton");
+        QCOMPARE(h.prompts.callsOf("savefile").back().chooser.initialFolder, qs(h.dir.file("out/")));
         QCOMPARE(h.setting("CONFIG", "LastGBAFile"), std::optional<std::string>(out));
 
         // Choosing a variant stores its name and its size enters the label.
@@ -337,7 +464,8 @@ private slots:
         QTest::keyClick(h.variantSelector(), Qt::Key_Down);
         QCOMPARE(h.variantSelector()->currentText(), QStringLiteral("pocketnes"));
         QCOMPARE(h.setting("CONFIG", "KVLVersion"), std::optional<std::string>("pocketnes"));
-        QCOMPARE(h.label("sizeLabel")->text(), sizeText(SHELL_POCKET_SIZE + 100 + 44));
+        // The PocketNES layout: 48-byte headers, no padding, the end record.
+        QCOMPARE(h.label("sizeLabel")->text(), sizeText(SHELL_POCKET_SIZE + 48 + 100 + END_RECORD_BYTES));
     }
 };
 

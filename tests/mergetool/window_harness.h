@@ -21,6 +21,9 @@
 #include <string>
 #include <vector>
 
+// Every image ends in a 44-byte end record.
+constexpr int END_RECORD_BYTES = 44;
+
 // Sizes of the stand-in shells the harness writes.
 constexpr int SHELL_V01_SIZE = 1000;      // "kvl-v01": shell only
 constexpr int SHELL_V02_SIZE = 2148;      // "KVL-V02b": 2000-byte shell, extra file of 101 bytes

@@ -33,7 +33,7 @@ private slots:
         QCOMPARE(selector->currentText(), QStringLiteral("KVL-V02b"));
         QCOMPARE(h.setting("CONFIG", "KVLVersion"), std::optional<std::string>("KVL-V02b"));
         QCOMPARE(h.label("countLabel")->text(), QStringLiteral("0 NES Roms."));
-        QCOMPARE(h.label("sizeLabel")->text(), sizeText(SHELL_V02_SIZE));
+        QCOMPARE(h.label("sizeLabel")->text(), sizeText(SHELL_V02_SIZE + END_RECORD_BYTES));
 
         // Closing without "FixHeaderCheckBox" leaves "FixHeader" alone.
         h.dialog->reject();
@@ -51,7 +51,7 @@ private slots:
         QCOMPARE(h.setting("CONFIG", "KVLVersion"), std::optional<std::string>("kvl-v01"));
         QCOMPARE(h.field("gbaFileField")->text(), QStringLiteral("/out/cart.gba"));
         QCOMPARE(h.field("gbaTitleField")->text(), QStringLiteral("MyCart"));
-        QCOMPARE(h.label("sizeLabel")->text(), sizeText(SHELL_V01_SIZE));
+        QCOMPARE(h.label("sizeLabel")->text(), sizeText(SHELL_V01_SIZE + END_RECORD_BYTES));
 
         // A name that matches no variant gives the first one.
         WindowHarness unknown;

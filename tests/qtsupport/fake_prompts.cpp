@@ -38,50 +38,50 @@ void FakePrompts::clear()
     unanswered.clear();
 }
 
-void FakePrompts::showMessage(const QString& text)
+void FakePrompts::showMessage(const QString& text, const QString& detail)
 {
-    calls << Call{"message", text, {}};
+    calls << Call{"message", text, {}, detail, DefaultAnswer::Yes};
 }
 
-bool FakePrompts::askYesNo(const QString& text, YesNoDefault preset)
+bool FakePrompts::askYesNo(const QString& text, DefaultAnswer preset)
 {
-    calls << Call{"yesno", text, {}, preset};
+    calls << Call{"yesno", text, {}, {}, preset};
     return takeOr(yesNoAnswers, false, unanswered, "yesno: " + text);
 }
 
 bool FakePrompts::askOkCancel(const QString& text)
 {
-    calls << Call{"okcancel", text, {}};
+    calls << Call{"okcancel", text, {}, {}, DefaultAnswer::Yes};
     return takeOr(okCancelAnswers, false, unanswered, "okcancel: " + text);
 }
 
 QStringList FakePrompts::chooseOpenFiles(const FileChooser& chooser)
 {
-    calls << Call{"openfiles", chooser.filter, chooser};
+    calls << Call{"openfiles", chooser.filter, chooser, {}, DefaultAnswer::Yes};
     return takeOr(openFilesAnswers, QStringList(), unanswered, "openfiles: " + chooser.filter);
 }
 
 std::optional<QString> FakePrompts::chooseOpenFile(const FileChooser& chooser)
 {
-    calls << Call{"openfile", chooser.filter, chooser};
+    calls << Call{"openfile", chooser.filter, chooser, {}, DefaultAnswer::Yes};
     return takeOr(openFileAnswers, std::optional<QString>(), unanswered, "openfile: " + chooser.filter);
 }
 
 std::optional<QString> FakePrompts::chooseSaveFile(const FileChooser& chooser)
 {
-    calls << Call{"savefile", chooser.filter, chooser};
+    calls << Call{"savefile", chooser.filter, chooser, {}, DefaultAnswer::Yes};
     return takeOr(saveFileAnswers, std::optional<QString>(), unanswered, "savefile: " + chooser.filter);
 }
 
 bool FakePrompts::startProgram(const QString& program)
 {
-    calls << Call{"start", program, {}};
+    calls << Call{"start", program, {}, {}, DefaultAnswer::Yes};
     return startResult;
 }
 
 int FakePrompts::runDialog(QDialog& dialog)
 {
-    calls << Call{"dialog", dialog.windowTitle(), {}};
+    calls << Call{"dialog", dialog.windowTitle(), {}, {}, DefaultAnswer::Yes};
     if (dialogScripts.isEmpty()) {
         unanswered << "dialog: " + dialog.windowTitle();
         return QDialog::Rejected;
@@ -91,5 +91,5 @@ int FakePrompts::runDialog(QDialog& dialog)
 
 void FakePrompts::showAbout(const QString& caption, const QString& text)
 {
-    calls << Call{"about", caption + "|" + text, {}};
+    calls << Call{"about", caption + "|" + text, {}, {}, DefaultAnswer::Yes};
 }

@@ -19,7 +19,8 @@ public:
         QString kind;   // "message", "yesno", "okcancel", "openfiles", "openfile", "savefile", "start", "about", "dialog"
         QString text;   // message text, program path, about text, or dialog caption
         FileChooser chooser;
-        YesNoDefault preset = YesNoDefault::Yes;  // of a "yesno" question
+        QString detail;                             // a message's further line
+        DefaultAnswer preset = DefaultAnswer::Yes;  // a Yes/No question's default
     };
 
     // Answers, taken from the front.
@@ -44,8 +45,10 @@ public:
     QList<Call> callsOf(const QString& kind) const;
     void clear();
 
-    void showMessage(const QString& text) override;
-    bool askYesNo(const QString& text, YesNoDefault preset = YesNoDefault::Yes) override;
+    using Prompts::askYesNo;
+    using Prompts::showMessage;
+    void showMessage(const QString& text, const QString& detail) override;
+    bool askYesNo(const QString& text, DefaultAnswer preset) override;
     bool askOkCancel(const QString& text) override;
     QStringList chooseOpenFiles(const FileChooser& chooser) override;
     std::optional<QString> chooseOpenFile(const FileChooser& chooser) override;

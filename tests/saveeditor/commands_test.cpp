@@ -3,6 +3,8 @@
 #include "editor_harness.h"
 #include "packed_test_support.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -302,6 +304,7 @@ private slots:
         // A kanji is dropped, and so is a character the cartridge can't hold.
         h.retitle(QStringLiteral("勇あé"));
         QCOMPARE(h.prompts.texts(), QStringList{"Invalid Title\nFixed"});
+        QCOMPARE(h.prompts.calls.last().detail, QStringLiteral("Removed: 勇 é (the cartridge can't show these characters)"));
         QCOMPARE(h.lines()[0], QStringLiteral("あ"));
         QCOMPARE(h.titleBox()->text(), QStringLiteral("あ"));
         h.retitle(QStringLiteral("Xé"));
@@ -310,6 +313,7 @@ private slots:
 
         h.retitle(QStringLiteral("勇"));
         QCOMPARE(h.prompts.texts().last(), QStringLiteral("Invalid Title\nCanceled"));
+        QCOMPARE(h.prompts.calls.last().detail, QStringLiteral("Removed: 勇 (the cartridge can't show these characters)"));
         QCOMPARE(h.titleBox()->text(), QStringLiteral("X"));
         QCOMPARE(h.lines()[0], QStringLiteral("X"));
 
@@ -352,6 +356,7 @@ private slots:
         QTest::keyClick(h.titleBox(), Qt::Key_Backspace);
         QTest::keyClick(h.titleBox(), Qt::Key_Tab);
         QCOMPARE(h.prompts.texts(), QStringList{"Invalid Title\nCanceled"});
+        QCOMPARE(h.prompts.calls.last().detail, QStringLiteral("A title can't be empty."));
         QCOMPARE(h.titleBox()->text(), QStringLiteral("セーブ漢"));
 
         // A snapshot has no title to edit.
@@ -361,6 +366,104 @@ private slots:
 
         h.click("writeButton");
         QCOMPARE(titleAt(readBytes(image), 4 + 16), std::string("\x83\x5A\x81\x5B\x83\x75\x8A\xBF"));
+    }
+
+    void leavingWithUnwrittenChangesAsksFirst()
+    {
+        // Each way out: the Cancel button, Escape and the close box.
+        const struct {
+            const char* how;
+            void (*leave)(EditorHarness&);
+        } ways[] = {
+            {"Cancel", [](EditorHarness& h) { h.click("cancelButton"); }},
+            {"Escape", [](EditorHarness& h) { QTest::keyClick(h.list(), Qt::Key_Escape); }},
+            {"close box", [](EditorHarness& h) { h.dialog->close(); }},
+        };
+        for (const auto& way : ways) {
+            EditorHarness h;
+            const Bytes old = SaveImageBytes().useSlot(2, "Old", patternBytes(8192)).bytes();
+            const std::string image = h.put("keep.sav", old);
+            QVERIFY(h.open(image));
+            QVERIFY(h.showActive());
+            h.select(2);
+            h.prompts.okCancelAnswers << true;
+            h.click("deleteButton");
+            h.prompts.clear();
+
+            // No keeps the window and the edit; Yes closes without writing.
+            h.prompts.yesNoAnswers << false;
+            way.leave(h);
+            QVERIFY2(h.dialog->isVisible(), way.how);
+            const QList<FakePrompts::Call> asked = h.prompts.callsOf("yesno");
+            QVERIFY2(asked.size() == 1, way.how);
+            QCOMPARE(asked[0].text, QStringLiteral("Discard the changes to %1?").arg(q(image)));
+            QVERIFY(asked[0].preset == DefaultAnswer::No);
+            QCOMPARE(h.lines()[2], QStringLiteral("EMPTY"));
+            h.prompts.yesNoAnswers << true;
+            way.leave(h);
+            QVERIFY2(!h.dialog->isVisible(), way.how);
+            QCOMPARE(readBytes(image), old);
+        }
+    }
+
+    void leavingWithoutChangesClosesAtOnce()
+    {
+        EditorHarness h;
+        const std::string image = h.put("keep.sav", SaveImageBytes().useSlot(0, "Old", {}).bytes());
+        QVERIFY(h.open(image));
+        QVERIFY(h.showActive());
+        // Looking around changes nothing; a new blank image is no change either.
+        h.select(0);
+        h.titleBox()->setFocus();
+        QTest::keyClick(h.titleBox(), Qt::Key_Tab);
+        h.click("cancelButton");
+        QVERIFY(!h.dialog->isVisible());
+        QVERIFY(h.prompts.callsOf("yesno").isEmpty());
+
+        EditorHarness fresh;
+        QVERIFY(fresh.open(fresh.dir.file("new.sav"), {true}));
+        QVERIFY(fresh.showActive());
+        QTest::keyClick(fresh.list(), Qt::Key_Escape);
+        QVERIFY(!fresh.dialog->isVisible());
+        QCOMPARE(fresh.prompts.callsOf("yesno").size(), 1);  // only "Create new savefile?"
+
+        // A title typed and not yet applied is a change too.
+        EditorHarness typed;
+        const std::string other = typed.put("keep.sav", SaveImageBytes().useSlot(0, "Old", {}).bytes());
+        QVERIFY(typed.open(other));
+        QVERIFY(typed.showActive());
+        typed.select(0);
+        typed.typeOver(QStringLiteral("New"));
+        typed.prompts.yesNoAnswers << false;
+        QTest::keyClick(typed.titleBox(), Qt::Key_Escape);
+        QVERIFY(typed.dialog->isVisible());
+        QCOMPARE(typed.prompts.callsOf("yesno").size(), 1);
+    }
+
+    void aLongPasteKeepsWhatFits()
+    {
+        EditorHarness h;
+        QVERIFY(h.open(h.put("keep.sav", SaveImageBytes().useSlot(0, "Old", {}).bytes())));
+        QVERIFY(h.showActive());
+        h.select(0);
+        // 29 single bytes and then あ (two bytes) fill 31; the next い would split.
+        const struct { QString pasted; QString kept; } cases[] = {
+            {QString(40, QLatin1Char('p')), QString(31, QLatin1Char('p'))},
+            {QString(29, QLatin1Char('a')) + QStringLiteral("あい"), QString(29, QLatin1Char('a')) + QStringLiteral("あ")},
+            {QString(30, QLatin1Char('a')) + QStringLiteral("あb"), QString(30, QLatin1Char('a'))},
+            {QStringLiteral("ｶﾀｶﾅ") + QString(30, QLatin1Char('z')), QStringLiteral("ｶﾀｶﾅ") + QString(27, QLatin1Char('z'))},
+        };
+        for (const auto& c : cases) {
+            QGuiApplication::clipboard()->setText(c.pasted);
+            h.titleBox()->setFocus();
+            h.titleBox()->selectAll();
+            QTest::keyClick(h.titleBox(), Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(h.titleBox()->text(), c.kept);
+        }
+        // Typing past the end is still refused one key at a time.
+        h.titleBox()->end(false);
+        typeText(h.titleBox(), QStringLiteral("q"));
+        QCOMPARE(h.titleBox()->text(), cases[3].kept);
     }
 };
 

@@ -75,7 +75,7 @@ private slots:
         const std::string path = h.dir.file("new.sav");
         QVERIFY(h.open(path, {true}));
         QCOMPARE(h.prompts.texts(), QStringList{ASK_MISSING});
-        QCOMPARE(h.prompts.callsOf("yesno")[0].preset, YesNoDefault::Yes);
+        QCOMPARE(h.prompts.callsOf("yesno")[0].preset, DefaultAnswer::Yes);
         QCOMPARE(h.lines(), SEVEN_EMPTY);
         QCOMPARE(h.selectedRow(), 0);
         QCOMPARE(h.dialog->windowTitle(), QString::fromStdString(path));
@@ -152,7 +152,7 @@ private slots:
         QCOMPARE(readBytes(shortFile), SaveImageBytes().bytes());
 
         // Enter must not overwrite a file the editor did not understand.
-        QCOMPARE(h.prompts.callsOf("yesno")[0].preset, YesNoDefault::No);
+        QCOMPARE(h.prompts.callsOf("yesno")[0].preset, DefaultAnswer::No);
 
         // A packed image with a record type no one knows is no packed image.
         EditorHarness p;
@@ -221,7 +221,7 @@ private slots:
         for (const char* name : {"writeButton", "cancelButton", "loadButton", "deleteButton", "extractButton", "appendButton"}) {
             labels << h.button(name)->text();
         }
-        QCOMPARE(labels, (QStringList{"Write!", "Cancel", "Load", "Delete", "Extract", "Append"}));
+        QCOMPARE(labels, (QStringList{"&Write!", "&Cancel", "&Load", "&Delete", "E&xtract", "&Append"}));
 
         // The title box holds 31 bytes of cartridge text: あ takes two.
         typeText(h.titleBox(), QString(40, QLatin1Char('a')));

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include <unistd.h>
+
 TEST(CliBuild, KorvalindeImageByteForByte)
 {
     CliFolder f;
@@ -180,4 +182,64 @@ TEST(CliBuild, UsageErrors)
         EXPECT_EQ(run.out, "");
     }
     EXPECT_FALSE(fileExists(f.out()));
+}
+
+TEST(CliBuild, RefusesAnImageLargerThanACartridgeUnlessAllowed)
+{
+    CliFolder f;
+    // Variant "pn": a 64-byte shell, no extra files, 48-byte records, no
+    // padding. A sparse ROM makes the image exactly 32 MiB.
+    const std::string rom = f.rom("huge.nes");
+    const long long fits = 32LL * 1024 * 1024 - 64 - 48 - 44;
+    writeBytes(rom, makeInesRom(16));
+    ASSERT_EQ(::truncate(rom.c_str(), fits), 0);
+    CliRun run = f.run("build", {"--variant", "pn", "-o", f.out(), rom});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(sizeOf(f.out()), 33554432);
+
+    ASSERT_EQ(::truncate(rom.c_str(), fits + 1), 0);
+    ::unlink(f.out().c_str());
+    run = f.run("build", {"--variant", "pn", "-o", f.out(), rom});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "romweld-cli: " + f.out() +
+                           ": the image would be 33554433 bytes, more than the 32 MiB (33554432 bytes) a GBA "
+                           "cartridge can hold; it would not run (--allow-oversize writes it anyway)\n");
+    EXPECT_FALSE(fileExists(f.out()));
+
+    run = f.run("build", {"--variant", "pn", "--allow-oversize", "-o", f.out(), rom});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(sizeOf(f.out()), 33554433);
+    // The flag belongs to build alone.
+    EXPECT_EQ(f.run("info", {"--allow-oversize", rom}).status, 2);
+}
+
+TEST(CliBuild, WarnsOfEachRomWhoseMapperTheEmulatorLacks)
+{
+    CliFolder f;
+    writeBytes(f.rom("six.nes"), makeInesRom(40, 0x60));             // mapper 6
+    Bytes nes20 = makeInesRom(40, 0x10, 0x48);                       // NES 2.0, mapper 0x141
+    nes20[8] = 0x01;
+    writeBytes(f.rom("nes20.nes"), nes20);
+    const std::vector<std::string> roms = {f.rom("alpha.nes"), f.rom("six.nes"), f.rom("beta.nes"), f.rom("nes20.nes")};
+
+    std::vector<std::string> args = {"--variant", "pn", "-o", f.out()};
+    args.insert(args.end(), roms.begin(), roms.end());
+    CliRun run = f.run("build", args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "romweld-cli: warning: " + f.rom("six.nes") +
+                           ": variant \"pn\" does not support mapper 6; the game will not run\n"
+                           "romweld-cli: warning: " + f.rom("nes20.nes") +
+                           ": variant \"pn\" does not support mapper 321; the game will not run\n");
+    EXPECT_TRUE(contains(run.out, "4 ROMs"));
+    // The NES 2.0 header keeps its mapper bits in the image.
+    const Bytes image = readBytes(f.out());
+    Bytes kept = nes20;
+    kept[7] = 0x40;
+    EXPECT_TRUE(std::search(image.begin(), image.end(), kept.begin(), kept.end()) != image.end());
+
+    // A Korvalinde variant without a mapper list checks nothing.
+    args[1] = "kvl-v02";
+    run = f.run("build", args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
 }

@@ -68,6 +68,40 @@ TEST(CliInfo, DescribesEachFile)
     EXPECT_EQ(run.err, "romweld-cli: " + f.rom("gone.nes") + ": No such file or directory\n");
 }
 
+TEST(CliInfo, NamesNes20HeadersAndJudgesMappersForAVariant)
+{
+    CliFolder f;
+    Bytes nes20 = makeInesRom(40, 0x12, 0x48);  // NES 2.0, mapper 0x241, battery
+    nes20[8] = 0x22;                            // submapper 2, mapper bits 8-11 = 2
+    writeBytes(f.rom("nes20.nes"), nes20);
+    const std::vector<std::string> roms = {f.rom("alpha.nes"), f.rom("nes20.nes")};
+
+    CliRun run = f.run("info", roms);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, f.rom("alpha.nes") + ": iNES, mapper 65, battery yes, 24593 bytes, title \"alpha\", "
+                                            "PocketNES 0|0|0|alpha\n" +
+                           f.rom("nes20.nes") + ": NES 2.0, mapper 577, battery yes, 40 bytes, title \"nes20\", "
+                                                "PocketNES 0|0|0|nes20\n");
+
+    std::vector<std::string> args = {"--variant", "PN"};
+    args.insert(args.end(), roms.begin(), roms.end());
+    run = f.run("info", args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(contains(run.out, "PocketNES 0|0|0|alpha, mapper supported by variant \"pn\"\n")) << run.out;
+    EXPECT_TRUE(contains(run.out, "PocketNES 0|0|0|nes20, variant \"pn\" does not support mapper 577; the game "
+                                  "will not run\n")) << run.out;
+
+    args[1] = "kvl-v02";
+    run = f.run("info", args);
+    EXPECT_TRUE(contains(run.out, "alpha, variant \"kvl-v02\" lists no mappers (not checked)\n")) << run.out;
+
+    args[1] = "none";
+    run = f.run("info", args);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_TRUE(contains(run.err, "no variant \"none\"")) << run.err;
+}
+
 TEST(CliFixHeader, RewritesGrowsAndRefuses)
 {
     TempDir dir;

@@ -1,0 +1,18 @@
+#include "gba_file_name.h"
+
+#include "path_text.h"
+#include "qt_text.h"
+
+bool hasWildcard(const QString& path)
+{
+    const std::string text = toPlatform(path);
+    const std::string_view name = std::string_view(text).substr(fileNamePart(text));
+    return name.find_first_of("*?") != std::string_view::npos;
+}
+
+QString wildcardNameText(const QString& path)
+{
+    return QStringLiteral("Invalid GBA Filename\n%1\n\n* and ? can't be part of the image's name; "
+                          "choose a name such as cart.gba.")
+        .arg(path);
+}

@@ -1,0 +1,121 @@
+// What the user reads in the dialogs both windows open: every file chooser
+// says what it asks for, filter labels show their patterns once, and the real
+// message boxes carry the default answer and the detail line they are given.
+#include "editor_harness.h"
+#include "window_harness.h"
+
+#include "qt_prompts.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+namespace {
+
+// The captions of the choosers the calls opened, in order.
+QStringList chooserTitles(const FakePrompts& prompts)
+{
+    QStringList titles;
+    for (const FakePrompts::Call& call : prompts.calls) {
+        if (call.kind.startsWith(QStringLiteral("open")) || call.kind == QStringLiteral("savefile")) {
+            titles << call.chooser.title;
+        }
+    }
+    return titles;
+}
+
+// Runs ask while a timer looks at the message box it opens, notes what the
+// box shows and presses its default button.
+struct SeenBox {
+    QString text;
+    QString detail;
+    QString defaultButton;
+};
+SeenBox pressDefault(const std::function<void()>& ask)
+{
+    SeenBox seen;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&seen, &poll] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(widget);
+            if (box == nullptr || !box->isVisible()) continue;
+            poll.stop();
+            seen.text = box->text();
+            seen.detail = box->informativeText();
+            QPushButton* preset = box->defaultButton();
+            if (preset == nullptr) {
+                box->reject();
+                return;
+            }
+            seen.defaultButton = preset->text().remove(QLatin1Char('&'));
+            preset->click();
+            return;
+        }
+    });
+    poll.start(10);
+    ask();
+    return seen;
+}
+
+}  // namespace
+
+class DialogsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void everyChooserSaysWhatItAsksFor()
+    {
+        WindowHarness w;
+        QVERIFY(w.open());
+        w.add({qs(w.rom("a.nes"))});
+        w.click("browseButton");
+        w.click("saveListButton");
+        w.click("loadListButton");
+        QCOMPARE(chooserTitles(w.prompts), (QStringList{"Add NES ROMs", "Save the GBA image as", "Save the ROM list",
+                                                        "Load a ROM list"}));
+
+        EditorHarness e;
+        const std::string packed = e.put("cart.sav", PackedImageBytes().add(RECORD_SV, "Game", 100).bytes());
+        const std::string sav = e.put("game.sav", patternBytes(100));
+        QVERIFY(e.open(packed));
+        e.select(0);
+        e.prompts.openFileAnswers << QString::fromStdString(sav);
+        e.click("loadButton");   // the save, then the ROM (cancelled)
+        e.click("appendButton");
+        e.click("extractButton");
+        QCOMPARE(chooserTitles(e.prompts),
+                 (QStringList{"Open save file", "Choose the NES save file to load", "Choose the game's NES ROM",
+                              "Choose the NES save file to append", "Extract the save to"}));
+    }
+
+    void filterLabelsShowTheirPatternsOnce()
+    {
+        const struct { const char* classic; const char* qt; } cases[] = {
+            {"NES files(*.nes)|*.nes|All files(*.*)|*.*||", "NES files (*.nes);;All files (*)"},
+            {"GBA files(*.gba)|*.gba|All files(*,*)|*.*||", "GBA files (*.gba);;All files (*)"},
+            {"List files|*.lst;*.txt||", "List files (*.lst *.txt)"},
+        };
+        for (const auto& c : cases) QCOMPARE(qtFileFilter(QString::fromUtf8(c.classic)), QString::fromUtf8(c.qt));
+    }
+
+    void messageBoxesCarryTheirDefaultAndDetail()
+    {
+        QtPrompts prompts(QStringLiteral("ROMWELD"), QIcon());
+        // A question whose Yes could cost something answers No to Enter.
+        bool answer = true;
+        SeenBox seen = pressDefault([&] { answer = prompts.askYesNo(QStringLiteral("Create it anyway?"), DefaultAnswer::No); });
+        QCOMPARE(seen.text, QStringLiteral("Create it anyway?"));
+        QCOMPARE(seen.defaultButton, QStringLiteral("No"));
+        QVERIFY(!answer);
+        seen = pressDefault([&] { answer = prompts.askYesNo(QStringLiteral("Create new savefile?")); });
+        QCOMPARE(seen.defaultButton, QStringLiteral("Yes"));
+        QVERIFY(answer);
+
+        seen = pressDefault([&] { prompts.showMessage(QStringLiteral("Invalid Title\nFixed"), QStringLiteral("Removed: 漢")); });
+        QCOMPARE(seen.text, QStringLiteral("Invalid Title\nFixed"));
+        QCOMPARE(seen.detail, QStringLiteral("Removed: 漢"));
+    }
+};
+
+QTEST_MAIN(DialogsTest)
+#include "dialogs_test.moc"
