@@ -1,6 +1,7 @@
 #include "list_file.h"
 
 #include "file_io.h"
+#include "ini_profile.h"
 #include "rom_list.h"
 #include "text_encoding.h"
 
@@ -19,24 +20,21 @@ std::string_view withoutCr(const std::string& line, bool hadLineEnd)
     return text;
 }
 
-}  // namespace
-
-const std::string* unlistablePath(const RomList* list)
-{
-    for (const RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) {
-        if (e->path.find_first_of("\r\n") != std::string::npos) return &e->path;
-    }
-    return nullptr;
-}
-
-int writeListFile(const std::string& path, const RomList* list)
+// The header, the lines that come before the paths, then each entry's path,
+// each line ended by CR LF; the file is replaced only when complete.
+int writeLines(const std::string& path, std::string_view header, const std::vector<std::string>& preface,
+               const RomList* list)
 {
     if (list == nullptr) return EINVAL;
     if (unlistablePath(list) != nullptr) return LIST_PATH_HAS_LINE_BREAK;
     AtomicFile file;
     if (!file.open(path)) return file.errorNumber();
-    file.write(LIST_FILE_HEADER.data(), LIST_FILE_HEADER.size());
+    file.write(header.data(), header.size());
     file.write(LINE_END.data(), LINE_END.size());
+    for (const std::string& line : preface) {
+        file.write(line);
+        file.write(LINE_END.data(), LINE_END.size());
+    }
     for (const RomEntry* e = list->head; e != nullptr; e = e->next) {
         file.write(e->path);
         file.write(LINE_END.data(), LINE_END.size());
@@ -44,7 +42,8 @@ int writeListFile(const std::string& path, const RomList* list)
     return file.commit() ? 0 : file.errorNumber();
 }
 
-int readListFile(const std::string& path, std::vector<std::string>& paths, int* errorNumber)
+// Every line after the header.
+int readLines(const std::string& path, std::string_view header, std::vector<std::string>& lines, int* errorNumber)
 {
     InFile file(path);
     const auto failure = [&](int code) {
@@ -62,7 +61,7 @@ int readListFile(const std::string& path, std::vector<std::string>& paths, int* 
         if (file.lineTooLong()) return failure(LIST_WRONG_HEADER);
         return failure(file.readFailed() ? LIST_READ_FAILED : LIST_EMPTY);
     }
-    if (withoutCr(line, ended) != LIST_FILE_HEADER) return failure(LIST_WRONG_HEADER);
+    if (withoutCr(line, ended) != header) return failure(LIST_WRONG_HEADER);
 
     std::vector<std::string> read;
     LegacyTextDecoder decoder;
@@ -74,6 +73,60 @@ int readListFile(const std::string& path, std::vector<std::string>& paths, int* 
     if (file.lineTooLong()) return failure(LIST_LINE_TOO_LONG);
     if (file.readFailed()) return failure(LIST_READ_FAILED);
 
-    paths = std::move(read);
+    lines = std::move(read);
+    return LIST_READ_OK;
+}
+
+// The window list's lines before its paths, each a key and its value.
+constexpr std::string_view SHOWS_KEY = "shows=";
+constexpr std::string_view IMAGE_KEY = "image=";
+
+bool startsWith(std::string_view text, std::string_view head)
+{
+    return text.substr(0, head.size()) == head;
+}
+
+}  // namespace
+
+const std::string* unlistablePath(const RomList* list)
+{
+    for (const RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) {
+        if (e->path.find_first_of("\r\n") != std::string::npos) return &e->path;
+    }
+    return nullptr;
+}
+
+
+int writeListFile(const std::string& path, const RomList* list)
+{
+    return writeLines(path, LIST_FILE_HEADER, {}, list);
+}
+
+int readListFile(const std::string& path, std::vector<std::string>& paths, int* errorNumber)
+{
+    return readLines(path, LIST_FILE_HEADER, paths, errorNumber);
+}
+
+int writeWindowList(const std::string& path, const RomList* list, const WindowListState& state)
+{
+    // An image name that would break its line is not kept.
+    const bool oneLine = state.imageName.find_first_of("\r\n") == std::string::npos;
+    return writeLines(path, WINDOW_LIST_HEADER,
+                      {std::string(SHOWS_KEY) + std::to_string(state.displayMode),
+                       std::string(IMAGE_KEY) + (oneLine ? state.imageName : std::string())},
+                      list);
+}
+
+int readWindowList(const std::string& path, WindowListState& state, int* errorNumber)
+{
+    std::vector<std::string> lines;
+    const int read = readLines(path, WINDOW_LIST_HEADER, lines, errorNumber);
+    if (read != LIST_READ_OK) return read;
+    if (lines.size() < 2 || !startsWith(lines[0], SHOWS_KEY) || !startsWith(lines[1], IMAGE_KEY)) {
+        return LIST_WRONG_HEADER;
+    }
+    state.displayMode = leadingInt(std::string_view(lines[0]).substr(SHOWS_KEY.size()));
+    state.imageName = lines[1].substr(IMAGE_KEY.size());
+    state.paths.assign(lines.begin() + 2, lines.end());
     return LIST_READ_OK;
 }

@@ -40,3 +40,25 @@ enum ListReadCode {
 // paths is filled only when the result is LIST_READ_OK. *errorNumber (when
 // given) tells why the file could not be opened or read.
 int readListFile(const std::string& path, std::vector<std::string>& paths, int* errorNumber = nullptr);
+
+// The list the romweld window keeps across a restart, in its settings
+// folder: its own header, then "shows=" with the display mode and "image="
+// with the image name, then the paths as in a list file. Load List does not
+// take it for a list file.
+constexpr std::string_view WINDOW_LIST_HEADER = "### ROMWELD Window List ###";
+
+struct WindowListState {
+    int displayMode = 1;
+    std::string imageName;           // UTF-8
+    std::vector<std::string> paths;  // read only; writing takes the list's
+};
+
+// Writes list's paths with the state's display mode and image name, as
+// writeListFile writes a list file (results as for it). An image name that
+// holds a line break is written empty.
+int writeWindowList(const std::string& path, const RomList* list, const WindowListState& state);
+
+// Reads what writeWindowList wrote. Results as for readListFile; a file
+// without its two value lines is LIST_WRONG_HEADER. state is filled only
+// when the result is LIST_READ_OK; the display mode is not checked.
+int readWindowList(const std::string& path, WindowListState& state, int* errorNumber = nullptr);

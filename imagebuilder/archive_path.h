@@ -1,0 +1,40 @@
+// Names of ROMs that live inside archives. A member of an archive is named
+// ARCHIVE::MEMBER wherever a ROM path is written: in the ROM list, in list
+// files and on the command line ("roms/Sets.zip::USA/Zelda.nes"). The one
+// file inside a .gz is named the same way, after the .gz file without its
+// ".gz" ("Zelda.nes.gz::Zelda.nes").
+//
+// A path may hold "::" itself. The name is split at the first "::" whose
+// left part ends in an archive extension (.zip, .7z or .gz, case ignored)
+// and whose right part is not empty, so a member name may hold "::" and so
+// may folder names, unless such a folder name itself ends in ".zip" and the
+// like ("old.zip::keep/"), which this reading can't tell from an archive.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+constexpr std::string_view ARCHIVE_MEMBER_MARK = "::";
+
+// True when path's file name ends in .zip, .7z or .gz (ASCII case ignored).
+bool isArchivePath(std::string_view path);
+
+// True for a .gz file: it holds one file, not a list of members.
+bool isGzipPath(std::string_view path);
+
+// The archive and member an entry name is made of; false when name names no
+// archive member (a plain file).
+bool splitArchiveEntry(std::string_view name, std::string& archive, std::string& member);
+bool isArchiveEntry(std::string_view name);
+
+// ARCHIVE::MEMBER.
+std::string joinArchiveEntry(std::string_view archive, std::string_view member);
+
+// The file name a ROM is known by, for its default title, its settings keys
+// and sorting: the member's own file name (after its last '/' or '\') for an
+// archive member, else the path's file name.
+std::string romFileNameOf(std::string_view name);
+
+// The name of the one file inside a .gz: the .gz file's name without its
+// ".gz". A file called just ".gz" holds "data".
+std::string gzipMemberName(std::string_view gzipPath);

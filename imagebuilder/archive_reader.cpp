@@ -1,0 +1,391 @@
+#include "archive_reader.h"
+
+#include "archive_path.h"
+#include "file_io.h"
+#include "text_encoding.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <clocale>
+#include <cstring>
+#include <fcntl.h>
+#include <locale.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unordered_set>
+#include <utility>
+
+namespace {
+
+// libarchive's reads from the archive file; also the chunk a listing reads.
+constexpr std::size_t ARCHIVE_BLOCK_SIZE = 64 * 1024;
+
+// libarchive hands member names over in the character set of the thread's
+// locale, and gives none at all for a UTF-8 name under the "C" locale that
+// romweld-cli runs in. Names are UTF-8 everywhere in these tools, so every
+// call into libarchive runs under a UTF-8 locale, whatever the process's.
+locale_t utf8Locale()
+{
+    static const locale_t locale = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+    return locale;
+}
+
+class Utf8Names {
+public:
+    Utf8Names() : previous_(utf8Locale() != nullptr ? ::uselocale(utf8Locale()) : nullptr) {}
+    ~Utf8Names()
+    {
+        if (previous_ != nullptr) ::uselocale(previous_);
+    }
+    Utf8Names(const Utf8Names&) = delete;
+    Utf8Names& operator=(const Utf8Names&) = delete;
+
+private:
+    locale_t previous_;
+};
+
+struct ArchiveFree {
+    void operator()(archive* a) const { archive_read_free(a); }
+};
+
+int lastError()
+{
+    return errno != 0 ? errno : EIO;
+}
+
+std::string libarchiveText(archive* a, const char* fallback)
+{
+    const char* text = archive_error_string(a);
+    return text != nullptr && *text != '\0' ? std::string(text) : std::string(fallback);
+}
+
+constexpr const char* DAMAGED_TEXT = "damaged archive";
+constexpr const char* ENCRYPTED_TEXT = "encrypted, and romweld reads no encrypted archives";
+constexpr const char* TOO_LARGE_TEXT = "larger than 32 MiB, more than any GBA cartridge holds";
+constexpr const char* NO_MEMBER_TEXT = "no such member in the archive";
+
+}  // namespace
+
+// What a member's header tells.
+struct MemberHeader {
+    std::string name;
+    bool regular = false;
+    bool encrypted = false;
+    bool claimsSize = false;
+    std::int64_t claimed = 0;
+};
+
+// One pass over an open archive: its members' headers in order and the data
+// of the member at hand.
+class ArchiveCursor {
+public:
+    ~ArchiveCursor() { close(); }
+
+    int open(const std::string& path)
+    {
+        close();
+        gzip_ = isGzipPath(path);
+        gzipName_ = gzip_ ? gzipMemberName(path) : std::string();
+        // Opened without waiting and taken only as a regular file, so a FIFO
+        // named like an archive can't make the reader hang.
+        fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd_ < 0) return fail(ARCHIVE_CANT_OPEN, fileErrorText(lastError()));
+        struct stat st {};
+        if (::fstat(fd_, &st) != 0) return fail(ARCHIVE_CANT_OPEN, fileErrorText(lastError()));
+        if (!S_ISREG(st.st_mode)) {
+            return fail(ARCHIVE_CANT_OPEN, fileErrorText(S_ISDIR(st.st_mode) ? EISDIR : NOT_REGULAR_FILE));
+        }
+
+        Utf8Names names;
+        archive_.reset(archive_read_new());
+        if (!archive_) return fail(ARCHIVE_CANT_OPEN, fileErrorText(ENOMEM));
+        if (gzip_) {
+            // A .gz is one compressed file: libarchive's "raw" format is that file.
+            archive_read_support_filter_gzip(archive_.get());
+            archive_read_support_format_raw(archive_.get());
+        } else {
+            archive_read_support_format_zip(archive_.get());
+            archive_read_support_format_7zip(archive_.get());
+        }
+        if (archive_read_open_fd(archive_.get(), fd_, ARCHIVE_BLOCK_SIZE) != ARCHIVE_OK) {
+            return fail(ARCHIVE_DAMAGED, libarchiveText(archive_.get(), DAMAGED_TEXT));
+        }
+        // The raw format takes any bytes at all; without the gzip filter in
+        // front they are no .gz.
+        if (gzip_ && archive_filter_code(archive_.get(), 0) != ARCHIVE_FILTER_GZIP) {
+            return fail(ARCHIVE_DAMAGED, "not a gzip file");
+        }
+        return ARCHIVE_OK;
+    }
+
+    // 1 with the next member's header, 0 at the end of the archive, -1 when
+    // the archive can't be read on (problem() and reason() tell why).
+    int next(MemberHeader& header)
+    {
+        if (!archive_ || problem_ != ARCHIVE_OK) return -1;
+        Utf8Names names;
+        archive_entry* entry = nullptr;
+        const int r = archive_read_next_header(archive_.get(), &entry);
+        if (r == ARCHIVE_EOF) return 0;
+        if (r != ARCHIVE_OK && r != ARCHIVE_WARN) {
+            fail(ARCHIVE_DAMAGED, libarchiveText(archive_.get(), DAMAGED_TEXT));
+            return -1;
+        }
+        header.name = gzip_ ? gzipName_ : nameOf(entry);
+        header.regular = archive_entry_filetype(entry) == AE_IFREG;
+        header.encrypted = archive_entry_is_encrypted(entry) != 0;
+        header.claimsSize = !gzip_ && archive_entry_size_is_set(entry) != 0;
+        header.claimed = header.claimsSize ? archive_entry_size(entry) : 0;
+        return 1;
+    }
+
+    // Bytes of the member at hand: up to n, 0 at its end, -1 on damage
+    // (reason() tells it; the archive may still go on to its next member).
+    long read(void* buffer, std::size_t n, std::string& reason)
+    {
+        Utf8Names names;
+        const la_ssize_t got = archive_read_data(archive_.get(), buffer, n);
+        if (got >= 0) return static_cast<long>(got);
+        reason = libarchiveText(archive_.get(), DAMAGED_TEXT);
+        return -1;
+    }
+
+    int problem() const { return problem_; }
+    const std::string& reason() const { return reason_; }
+
+private:
+    // Names are UTF-8 when the archive says so; an old zip made on a
+    // Japanese Windows system holds CP932 bytes without saying so.
+    static std::string nameOf(archive_entry* entry)
+    {
+        const char* name = archive_entry_pathname(entry);
+        if (name == nullptr) name = archive_entry_pathname_utf8(entry);
+        return name != nullptr ? decodeLegacyText(name) : std::string();
+    }
+
+    int fail(int problem, std::string reason)
+    {
+        problem_ = problem;
+        reason_ = std::move(reason);
+        return problem;
+    }
+
+    void close()
+    {
+        archive_.reset();
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+        problem_ = ARCHIVE_OK;
+        reason_.clear();
+    }
+
+    std::unique_ptr<archive, ArchiveFree> archive_;
+    int fd_ = -1;
+    bool gzip_ = false;
+    std::string gzipName_;
+    int problem_ = ARCHIVE_OK;
+    std::string reason_;
+};
+
+namespace {
+
+// A member name a list file can't hold on one line, or no name at all.
+bool isListableName(const std::string& name)
+{
+    return !name.empty() && name.find_first_of("\r\n") == std::string::npos;
+}
+
+// Reads the member at hand to its end, keeping its first bytes: its size
+// and any damage. Stops at ARCHIVE_MEMBER_MAX + 1 bytes.
+void readWhole(ArchiveCursor& cursor, ArchiveMember& member, std::vector<char>& buffer)
+{
+    std::int64_t total = 0;
+    for (;;) {
+        const std::size_t want = static_cast<std::size_t>(
+            std::min<std::int64_t>(static_cast<std::int64_t>(buffer.size()), ARCHIVE_MEMBER_MAX + 1 - total));
+        const long got = cursor.read(buffer.data(), want, member.reason);
+        if (got < 0) {
+            member.problem = ARCHIVE_DAMAGED;
+            return;
+        }
+        if (got == 0) break;
+        if (total < static_cast<std::int64_t>(ARCHIVE_HEAD_SIZE)) {
+            const std::size_t take = std::min<std::size_t>(ARCHIVE_HEAD_SIZE - static_cast<std::size_t>(total),
+                                                           static_cast<std::size_t>(got));
+            std::memcpy(member.head.data() + total, buffer.data(), take);
+            member.headSize = static_cast<std::size_t>(total) + take;
+        }
+        total += got;
+        if (total > ARCHIVE_MEMBER_MAX) {
+            member.problem = ARCHIVE_TOO_LARGE;
+            member.reason = TOO_LARGE_TEXT;
+            return;
+        }
+    }
+    member.size = total;
+}
+
+}  // namespace
+
+ArchiveListing listArchive(const std::string& path)
+{
+    ArchiveListing listing;
+    ArchiveCursor cursor;
+    if (cursor.open(path) != ARCHIVE_OK) {
+        listing.problem = cursor.problem();
+        listing.reason = cursor.reason();
+        return listing;
+    }
+    std::unordered_set<std::string> seen;
+    std::vector<char> buffer(ARCHIVE_BLOCK_SIZE);
+    MemberHeader header;
+    int r = 0;
+    while ((r = cursor.next(header)) == 1) {
+        if (!header.regular || !seen.insert(header.name).second) continue;
+        ArchiveMember member;
+        member.name = header.name;
+        if (!isListableName(member.name)) {
+            member.problem = ARCHIVE_DAMAGED;
+            member.reason = "a member name that holds a line break, or none";
+        } else if (header.encrypted) {
+            member.problem = ARCHIVE_ENCRYPTED;
+            member.reason = ENCRYPTED_TEXT;
+        } else if (header.claimsSize && header.claimed > ARCHIVE_MEMBER_MAX) {
+            // Refused on its word: not a byte of it is inflated.
+            member.problem = ARCHIVE_TOO_LARGE;
+            member.reason = TOO_LARGE_TEXT;
+        } else {
+            readWhole(cursor, member, buffer);
+        }
+        listing.members.push_back(std::move(member));
+    }
+    if (r < 0) {
+        listing.problem = cursor.problem();
+        listing.reason = cursor.reason();
+    }
+    return listing;
+}
+
+ArchiveMemberReader::ArchiveMemberReader() = default;
+ArchiveMemberReader::~ArchiveMemberReader() = default;
+
+int ArchiveMemberReader::fail(int problem, std::string reason)
+{
+    problem_ = problem;
+    reason_ = std::move(reason);
+    positioned_ = false;
+    return problem;
+}
+
+// Walks on to member: onwards from where the cursor stands when it reads
+// this archive already (the members of one archive are mostly read in their
+// order), and from the start when that walk fails or reaches the end, or
+// when the member was passed already: the first member of a name is the one
+// read, as in a listing.
+int ArchiveMemberReader::findMember(std::string_view member, bool& claimsSize, std::int64_t& claimed)
+{
+    positioned_ = false;
+    bool fresh = false;
+    const auto reopen = [&]() {
+        if (!cursor_) cursor_ = std::make_unique<ArchiveCursor>();
+        fresh = true;
+        passed_.clear();
+        return cursor_->open(archivePath_) == ARCHIVE_OK;
+    };
+    const bool passed = passed_.count(std::string(member)) != 0;
+    if ((!cursor_ || cursor_->problem() != ARCHIVE_OK || passed) && !reopen()) {
+        return fail(cursor_->problem(), cursor_->reason());
+    }
+    for (;;) {
+        MemberHeader header;
+        const int r = cursor_->next(header);
+        if (r <= 0) {
+            if (fresh) {
+                return r < 0 ? fail(cursor_->problem(), cursor_->reason()) : fail(ARCHIVE_NO_MEMBER, NO_MEMBER_TEXT);
+            }
+            if (!reopen()) return fail(cursor_->problem(), cursor_->reason());
+            continue;
+        }
+        if (!header.regular) continue;
+        passed_.insert(header.name);
+        if (header.name != member) continue;
+        if (header.encrypted) return fail(ARCHIVE_ENCRYPTED, ENCRYPTED_TEXT);
+        if (header.claimsSize && header.claimed > ARCHIVE_MEMBER_MAX) return fail(ARCHIVE_TOO_LARGE, TOO_LARGE_TEXT);
+        claimsSize = header.claimsSize;
+        claimed = header.claimed;
+        positioned_ = true;
+        return ARCHIVE_OK;
+    }
+}
+
+// Counts the bytes of the member the cursor stands at, up to one past the limit.
+int ArchiveMemberReader::countMember(std::int64_t& bytes)
+{
+    std::vector<char> buffer(ARCHIVE_BLOCK_SIZE);
+    bytes = 0;
+    for (;;) {
+        const std::size_t want = static_cast<std::size_t>(
+            std::min<std::int64_t>(static_cast<std::int64_t>(buffer.size()), ARCHIVE_MEMBER_MAX + 1 - bytes));
+        std::string reason;
+        const long got = cursor_->read(buffer.data(), want, reason);
+        if (got < 0) return fail(ARCHIVE_DAMAGED, reason);
+        if (got == 0) return ARCHIVE_OK;
+        bytes += got;
+        if (bytes > ARCHIVE_MEMBER_MAX) return fail(ARCHIVE_TOO_LARGE, TOO_LARGE_TEXT);
+    }
+}
+
+int ArchiveMemberReader::open(const std::string& archivePath, std::string_view member)
+{
+    if (archivePath != archivePath_) cursor_.reset();
+    archivePath_ = archivePath;
+    member_ = std::string(member);
+    problem_ = ARCHIVE_OK;
+    reason_.clear();
+    size_ = 0;
+    readSoFar_ = 0;
+
+    bool claimsSize = false;
+    std::int64_t claimed = 0;
+    if (findMember(member_, claimsSize, claimed) != ARCHIVE_OK) return problem_;
+    if (claimsSize) {
+        size_ = claimed;
+        return ARCHIVE_OK;
+    }
+    // Nothing tells the size ahead of the data: count it, then come back.
+    std::int64_t counted = 0;
+    if (countMember(counted) != ARCHIVE_OK) return problem_;
+    if (findMember(member_, claimsSize, claimed) != ARCHIVE_OK) return problem_;
+    size_ = counted;
+    return ARCHIVE_OK;
+}
+
+std::size_t ArchiveMemberReader::read(void* buffer, std::size_t n)
+{
+    if (!positioned_ || problem_ != ARCHIVE_OK || n == 0) return 0;
+    // One byte past the limit is enough to know the member is too large.
+    const std::int64_t room = ARCHIVE_MEMBER_MAX + 1 - readSoFar_;
+    auto* at = static_cast<char*>(buffer);
+    std::size_t got = 0;
+    while (got < n && static_cast<std::int64_t>(got) < room) {
+        const std::size_t want = static_cast<std::size_t>(
+            std::min<std::int64_t>(static_cast<std::int64_t>(n - got), room - static_cast<std::int64_t>(got)));
+        std::string reason;
+        const long r = cursor_->read(at + got, want, reason);
+        if (r < 0) {
+            fail(ARCHIVE_DAMAGED, reason);
+            return 0;
+        }
+        if (r == 0) break;
+        got += static_cast<std::size_t>(r);
+    }
+    readSoFar_ += static_cast<std::int64_t>(got);
+    if (readSoFar_ > ARCHIVE_MEMBER_MAX) {
+        fail(ARCHIVE_TOO_LARGE, TOO_LARGE_TEXT);
+        return 0;
+    }
+    return got;
+}

@@ -1,0 +1,96 @@
+// Reading ROMs out of .zip and .7z archives and .gz files, through
+// libarchive. Members are streamed in chunks: nothing is written to disk,
+// and a member is never held whole in memory. A member that claims, or turns
+// out, to hold more than ARCHIVE_MEMBER_MAX bytes is refused, so an archive
+// bomb can fill neither the memory nor the disk.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+// No GBA cartridge holds more, so no ROM that could go into one is larger.
+constexpr std::int64_t ARCHIVE_MEMBER_MAX = 32 * 1024 * 1024;
+
+// The bytes of each member kept by a listing, enough for an iNES header.
+constexpr std::size_t ARCHIVE_HEAD_SIZE = 16;
+
+enum ArchiveCode {
+    ARCHIVE_OK = 0,
+    ARCHIVE_CANT_OPEN = 1,   // missing, unreadable, or no regular file
+    ARCHIVE_DAMAGED = 2,     // not an archive of its kind, or broken
+    ARCHIVE_ENCRYPTED = 3,   // needs a passphrase
+    ARCHIVE_NO_MEMBER = 4,   // the archive holds no member of that name
+    ARCHIVE_TOO_LARGE = 5,   // more than ARCHIVE_MEMBER_MAX bytes
+};
+
+// One file inside an archive, as a listing saw it.
+struct ArchiveMember {
+    std::string name;        // UTF-8, as the archive names it ("USA/Zelda.nes")
+    std::int64_t size = 0;   // bytes, counted while reading it whole
+    std::array<unsigned char, ARCHIVE_HEAD_SIZE> head{};
+    std::size_t headSize = 0;  // bytes of head that the member filled
+    int problem = ARCHIVE_OK;  // why the member can't be used
+    std::string reason;        // the same in words, for a line naming the member
+};
+
+struct ArchiveListing {
+    // The file members in archive order; folders are left out, and so is a
+    // second member of a name already listed (the first is the one read).
+    std::vector<ArchiveMember> members;
+    int problem = ARCHIVE_OK;  // the archive as a whole could not be read to its end
+    std::string reason;
+};
+
+// Reads every file member of the archive at path once, to its end: its size
+// is the bytes it really holds, its damage is found, and its first bytes are
+// kept. A .gz lists its one file (see gzipMemberName). Members read before
+// the archive turned out damaged stay listed.
+ArchiveListing listArchive(const std::string& path);
+
+class ArchiveCursor;
+
+// Streams one member of an archive. Moving on to a later member of the same
+// archive continues from where the reader is, so reading the members of one
+// archive in their order reads the archive once.
+class ArchiveMemberReader {
+public:
+    ArchiveMemberReader();
+    ~ArchiveMemberReader();
+    ArchiveMemberReader(const ArchiveMemberReader&) = delete;
+    ArchiveMemberReader& operator=(const ArchiveMemberReader&) = delete;
+
+    // Finds member in the archive at archivePath and takes its size: the
+    // size the archive records, or, when it records none (a .gz), the bytes
+    // counted in a first pass. ARCHIVE_OK, or why not (reason() tells it).
+    int open(const std::string& archivePath, std::string_view member);
+
+    std::int64_t size() const { return size_; }
+
+    // Reads up to n bytes of the member; fewer at its end. After a failure,
+    // and once the member has passed ARCHIVE_MEMBER_MAX bytes, it gives 0
+    // and problem() tells why.
+    std::size_t read(void* buffer, std::size_t n);
+
+    int problem() const { return problem_; }
+    const std::string& reason() const { return reason_; }
+
+private:
+    int fail(int problem, std::string reason);
+    int findMember(std::string_view member, bool& claimsSize, std::int64_t& claimed);
+    int countMember(std::int64_t& bytes);
+    std::unique_ptr<ArchiveCursor> cursor_;
+    std::string archivePath_;
+    std::string member_;
+    std::unordered_set<std::string> passed_;  // members the cursor has gone by
+    bool positioned_ = false;  // open() found member_: its data may be read
+    std::int64_t size_ = 0;
+    std::int64_t readSoFar_ = 0;
+    int problem_ = ARCHIVE_OK;
+    std::string reason_;
+};
