@@ -225,6 +225,15 @@ std::optional<std::string> IniSnapshot::value(std::string_view section, std::str
     return it->second.value;
 }
 
+std::vector<std::pair<std::string, std::string>> IniSnapshot::keys() const
+{
+    std::vector<std::pair<std::string, std::string>> all;
+    for (const auto& [section, s] : sections_) {
+        for (const auto& entry : s.keys) all.emplace_back(section, entry.first);
+    }
+    return all;
+}
+
 std::string IniSnapshot::readString(std::string_view section, std::string_view key,
                                     std::string_view defaultValue, std::size_t maxBytes) const
 {
