@@ -33,6 +33,10 @@ int writeListFile(const std::string& path, const RomList* list)
 {
     if (list == nullptr) return EINVAL;
     if (unlistablePath(list) != nullptr) return LIST_PATH_HAS_LINE_BREAK;
+    // A path read as CP932 can come out longer than the line it was read from.
+    for (const RomEntry* e = list->head; e != nullptr; e = e->next) {
+        if (e->path.size() > LIST_LINE_MAX) return ENAMETOOLONG;
+    }
     AtomicFile file;
     if (!file.open(path)) return file.errorNumber();
     file.write(LIST_FILE_HEADER.data(), LIST_FILE_HEADER.size());
