@@ -207,11 +207,14 @@ const IniSnapshot::Section* IniSnapshot::findSection(std::string_view name) cons
 }
 
 // The line end of the file's first ended line, kept for the lines a write
-// adds; a new file gets LF.
+// adds; a new file gets LF. In a file of one unended line, that line counts:
+// a write ends it, and a second write must find the same line end.
 std::string IniSnapshot::lineEnd() const
 {
     for (const Line& line : lines_) {
-        if (line.ended) return !line.text.empty() && line.text.back() == '\r' ? "\r\n" : "\n";
+        if (line.ended || &line == &lines_.back()) {
+            return !line.text.empty() && line.text.back() == '\r' ? "\r\n" : "\n";
+        }
     }
     return "\n";
 }
