@@ -5,6 +5,7 @@
 #include "fuzz_formats.h"
 #include "fuzz_support.h"
 
+#include "byte_order.h"
 #include "packed_chain.h"
 #include "packed_image.h"
 #include "save_title.h"
@@ -82,6 +83,53 @@ std::size_t storedIndex(const PackedChain& before, int index)
     return at;
 }
 
+// Every record's bytes in chain order; a configuration record without its
+// owner field, which releasing the live area clears.
+std::vector<std::string> recordBytes(const PackedSaveImage& image)
+{
+    std::vector<std::string> records;
+    for (const ChainRecord& r : walkPackedChain(image).records) {
+        std::string bytes(image.data() + r.offset, image.data() + r.offset + r.size);
+        if (r.type == RECORD_PLAIN) bytes.replace(CONFIG_OWNER, 4, 4, '\0');
+        records.push_back(std::move(bytes));
+    }
+    return records;
+}
+
+// The records an operation on the record at index must leave as they are:
+// all others but the battery saves of a game that a configuration record
+// names, since the live area may be packed into those.
+std::vector<std::string> untouchable(const PackedSaveImage& image, int index)
+{
+    const PackedChain chain = walkPackedChain(image);
+    std::vector<std::uint32_t> owners;
+    for (const ChainRecord& r : chain.records) {
+        if (r.type == RECORD_PLAIN) owners.push_back(getLe32(image.data() + r.offset + CONFIG_OWNER));
+    }
+    const std::vector<std::string> all = recordBytes(image);
+    std::vector<std::string> kept;
+    for (std::size_t i = 0; i < chain.records.size(); ++i) {
+        const ChainRecord& r = chain.records[i];
+        const std::uint32_t game = getLe32(image.data() + r.offset + RECORD_CHECKSUM);
+        const bool packable = r.type == RECORD_SV && std::find(owners.begin(), owners.end(), game) != owners.end();
+        if (static_cast<int>(i) != index && !packable) kept.push_back(all[i]);
+    }
+    return kept;
+}
+
+// The kept records are all still there, in their order.
+bool stillThere(const std::vector<std::string>& kept, const PackedSaveImage& image)
+{
+    const std::vector<std::string> now = recordBytes(image);
+    auto at = now.begin();
+    for (const std::string& record : kept) {
+        at = std::find(at, now.end(), record);
+        if (at == now.end()) return false;
+        ++at;
+    }
+    return true;
+}
+
 void checkList(const PackedSaveImage& image)
 {
     const std::vector<PackedRecordInfo> list = packedRecords(image);
@@ -122,6 +170,7 @@ void store(PackedSaveImage& image, const Step& step)
 
     const auto before = std::make_unique<PackedSaveImage>(image);
     const PackedChain chain = walkPackedChain(image);
+    const std::vector<std::string> kept = untouchable(image, index);
     const int code = storePackedSave(sav, image, index, step.checksum);
     removeFile(sav);
     FUZZ_CHECK(code >= 0 && code <= 5);
@@ -132,6 +181,7 @@ void store(PackedSaveImage& image, const Step& step)
     FUZZ_CHECK(step.length > 0 && step.length <= PACKED_SAVE_MAX);
     const PackedChain after = walkPackedChain(image);
     FUZZ_CHECK(chainBelowLiveArea(image, after));
+    FUZZ_CHECK(stillThere(kept, image));
     // The save is there, under its checksum, and gives back what was stored.
     const std::size_t at = storedIndex(chain, index);
     const ChainRecord* stored = chainRecordAt(after, static_cast<int>(at));
@@ -147,10 +197,12 @@ void store(PackedSaveImage& image, const Step& step)
 void remove(PackedSaveImage& image, int index)
 {
     const auto before = std::make_unique<PackedSaveImage>(image);
+    const std::vector<std::string> kept = untouchable(image, index);
     const int code = deletePackedRecord(image, index);
     FUZZ_CHECK(code == 0 || code == 5 || code == 6);
     if (code != 0) FUZZ_CHECK(sameImage(image, *before));
-    if (chainIsSound(*before)) FUZZ_CHECK(chainIsSound(image));
+    FUZZ_CHECK(chainIsSound(image));
+    FUZZ_CHECK(stillThere(kept, image));
 }
 
 void retitle(PackedSaveImage& image, int index, const std::string& title)
@@ -165,6 +217,11 @@ void retitle(PackedSaveImage& image, int index, const std::string& title)
     const std::vector<PackedRecordInfo> list = packedRecords(image);
     FUZZ_CHECK(static_cast<std::size_t>(index) < list.size());
     FUZZ_CHECK(list[static_cast<std::size_t>(index)].title == fitCp932Title(title, SAVE_TITLE_MAX_BYTES));
+    // Nothing but the title field changed.
+    auto expected = std::make_unique<PackedSaveImage>(*before);
+    const std::size_t field = list[static_cast<std::size_t>(index)].offset + RECORD_TITLE;
+    std::copy(image.data() + field, image.data() + field + PACKED_TITLE_SIZE, expected->data() + field);
+    FUZZ_CHECK(sameImage(image, *expected));
 }
 
 }  // namespace
