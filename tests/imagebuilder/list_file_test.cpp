@@ -1,5 +1,6 @@
 #include "list_file.h"
 
+#include "file_io.h"
 #include "rom_list.h"
 #include "test_files.h"
 
@@ -113,12 +114,18 @@ TEST(ListFile, ALineBeyondTheLimitRefusesTheFileWithoutReadingIt)
         {header + longest + "\r\n", LIST_READ_OK},
         {header + longest, LIST_READ_OK},
         {header + "/a.nes\r\n" + longest + "x\r\n", LIST_LINE_TOO_LONG},
+        {header + longest + "x\n", LIST_LINE_TOO_LONG},
         {header + longest + "x", LIST_LINE_TOO_LONG},
         {std::string(LIST_LINE_MAX + 1, '#'), LIST_WRONG_HEADER},
     };
     for (const auto& [text, code] : cases) {
         writeText(lst, text);
-        EXPECT_EQ(readListFile(lst, paths), code) << text.size();
+        int reason = -1;
+        EXPECT_EQ(readListFile(lst, paths, &reason), code) << text.size();
+        // Every line too long says so, wherever the reader stopped in it.
+        if (code == LIST_LINE_TOO_LONG) {
+            EXPECT_EQ(reason, LINE_TOO_LONG) << text.size();
+        }
     }
     EXPECT_EQ(paths, Paths{longest});
 
