@@ -207,11 +207,14 @@ const IniSnapshot::Section* IniSnapshot::findSection(std::string_view name) cons
 }
 
 // The line end of the file's first ended line, kept for the lines a write
-// adds; a new file gets LF.
+// adds; a new file gets LF. In a file of one unended line, that line counts:
+// a write ends it, and a second write must find the same line end.
 std::string IniSnapshot::lineEnd() const
 {
     for (const Line& line : lines_) {
-        if (line.ended) return !line.text.empty() && line.text.back() == '\r' ? "\r\n" : "\n";
+        if (line.ended || &line == &lines_.back()) {
+            return !line.text.empty() && line.text.back() == '\r' ? "\r\n" : "\n";
+        }
     }
     return "\n";
 }
@@ -223,6 +226,15 @@ std::optional<std::string> IniSnapshot::value(std::string_view section, std::str
     const auto it = s->keys.find(foldCase(key));
     if (it == s->keys.end()) return std::nullopt;
     return it->second.value;
+}
+
+std::vector<std::pair<std::string, std::string>> IniSnapshot::keys() const
+{
+    std::vector<std::pair<std::string, std::string>> all;
+    for (const auto& [section, s] : sections_) {
+        for (const auto& entry : s.keys) all.emplace_back(section, entry.first);
+    }
+    return all;
 }
 
 std::string IniSnapshot::readString(std::string_view section, std::string_view key,

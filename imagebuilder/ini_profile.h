@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 // What a settings or configuration reader accepts. A settings file holds a
@@ -43,6 +44,10 @@ public:
     int readInt(std::string_view section, std::string_view key, int defaultValue) const;
 
     std::optional<std::string> value(std::string_view section, std::string_view key) const;
+
+    // Every key value() finds, as section and key with their ASCII letters
+    // folded, in no particular order.
+    std::vector<std::pair<std::string, std::string>> keys() const;
 
 private:
     friend int iniWriteString(const std::string&, std::string_view, std::string_view, std::string_view);

@@ -27,6 +27,10 @@ int writeLines(const std::string& path, std::string_view header, const std::vect
 {
     if (list == nullptr) return EINVAL;
     if (unlistablePath(list) != nullptr) return LIST_PATH_HAS_LINE_BREAK;
+    // A path read as CP932 can come out longer than the line it was read from.
+    for (const RomEntry* e = list->head; e != nullptr; e = e->next) {
+        if (e->path.size() > LIST_LINE_MAX) return ENAMETOOLONG;
+    }
     AtomicFile file;
     if (!file.open(path)) return file.errorNumber();
     file.write(header.data(), header.size());
@@ -67,7 +71,11 @@ int readLines(const std::string& path, std::string_view header, std::vector<std:
     LegacyTextDecoder decoder;
     while (file.readLine(line, LIST_LINE_MAX + 1, &ended)) {
         const std::string_view text = withoutCr(line, ended);
-        if (text.size() > LIST_LINE_MAX) return failure(LIST_LINE_TOO_LONG);
+        // A line one byte too long ends where the reader stops: still too long.
+        if (text.size() > LIST_LINE_MAX) {
+            if (errorNumber != nullptr) *errorNumber = LINE_TOO_LONG;
+            return LIST_LINE_TOO_LONG;
+        }
         read.push_back(decoder.decode(text));
     }
     if (file.lineTooLong()) return failure(LIST_LINE_TOO_LONG);

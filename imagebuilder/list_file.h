@@ -18,7 +18,8 @@ constexpr std::size_t LIST_LINE_MAX = 4096;
 // file is replaced only when complete. 0 written; otherwise the reason as
 // an error number (fileErrorText tells it). A path holding a line break
 // can't be written (it would read back as two paths): LIST_PATH_HAS_LINE_BREAK,
-// and nothing is written.
+// and nothing is written. Nor can a path longer than LIST_LINE_MAX bytes
+// (the reader would refuse the whole file): ENAMETOOLONG, nothing written.
 int writeListFile(const std::string& path, const RomList* list);
 
 // The path of the first entry that a list file can't hold, or nothing.

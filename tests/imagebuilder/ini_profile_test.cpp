@@ -143,6 +143,12 @@ TEST(IniWrite, KeepsEveryOtherLineAndTheLineEnds)
     EXPECT_EQ(iniWriteString(crlf, "CONFIG", "B", "2"), 0);
     EXPECT_EQ(iniWriteString(crlf, "TITLE", "x.nes", "X"), 0);
     EXPECT_EQ(readText(crlf), "[CONFIG]\r\nA=1\r\nB=2\r\n[TITLE]\r\nx.nes=X\r\n");
+    // A file of one line without its LF yet: its CR tells the line end, so
+    // writing the same value again changes no byte.
+    writeText(crlf, "[CONFIG]\r");
+    EXPECT_EQ(iniWriteString(crlf, "TITLE", "x.nes", "X"), 0);
+    EXPECT_EQ(iniWriteString(crlf, "TITLE", "x.nes", "X"), 0);
+    EXPECT_EQ(readText(crlf), "[CONFIG]\r\n[TITLE]\r\nx.nes=X\r\n");
     EXPECT_EQ(filesIn(dir.path()), 2);  // no temporary files left behind
 }
 

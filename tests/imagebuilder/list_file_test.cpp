@@ -1,5 +1,6 @@
 #include "list_file.h"
 
+#include "file_io.h"
 #include "rom_list.h"
 #include "test_files.h"
 
@@ -113,12 +114,18 @@ TEST(ListFile, ALineBeyondTheLimitRefusesTheFileWithoutReadingIt)
         {header + longest + "\r\n", LIST_READ_OK},
         {header + longest, LIST_READ_OK},
         {header + "/a.nes\r\n" + longest + "x\r\n", LIST_LINE_TOO_LONG},
+        {header + longest + "x\n", LIST_LINE_TOO_LONG},
         {header + longest + "x", LIST_LINE_TOO_LONG},
         {std::string(LIST_LINE_MAX + 1, '#'), LIST_WRONG_HEADER},
     };
     for (const auto& [text, code] : cases) {
         writeText(lst, text);
-        EXPECT_EQ(readListFile(lst, paths), code) << text.size();
+        int reason = -1;
+        EXPECT_EQ(readListFile(lst, paths, &reason), code) << text.size();
+        // Every line too long says so, wherever the reader stopped in it.
+        if (code == LIST_LINE_TOO_LONG) {
+            EXPECT_EQ(reason, LINE_TOO_LONG) << text.size();
+        }
     }
     EXPECT_EQ(paths, Paths{longest});
 
@@ -139,18 +146,39 @@ TEST(ListFile, ALineBeyondTheLimitRefusesTheFileWithoutReadingIt)
     EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 8 * 1024);  // KiB
 }
 
-TEST(ListFile, APathWithALineBreakIsNeverWritten)
+// Paths that would not read back as themselves are refused, and the old
+// file stays: a line break (two paths), or a path longer than a line may be
+// (the whole file would be refused). A CP932 line grows when read as UTF-8,
+// so a list that loads may hold such a path.
+TEST(ListFile, APathThatCantReadBackIsNeverWritten)
 {
     TempDir dir;
-    auto list = romListCreate();
-    romListAdd(list.get(), "/roms/a.nes");
-    romListAdd(list.get(), "/roms/b\n.nes");
     const std::string lst = dir.file("a.lst");
-    writeText(lst, "old");
-    ASSERT_NE(unlistablePath(list.get()), nullptr);
-    EXPECT_EQ(*unlistablePath(list.get()), "/roms/b\n.nes");
-    EXPECT_EQ(writeListFile(lst, list.get()), LIST_PATH_HAS_LINE_BREAK);
-    EXPECT_EQ(readText(lst), "old");
-    romListRemove(list.get(), "/roms/b\n.nes");
-    EXPECT_EQ(unlistablePath(list.get()), nullptr);
+    writeText(lst, "### ROMWELD NES List ###\r\n" + std::string(3000, '\x83') + "\r\n");
+    Paths grown;
+    ASSERT_EQ(readListFile(lst, grown), LIST_READ_OK);
+    ASSERT_GT(grown.at(0).size(), LIST_LINE_MAX);
+
+    const std::string longest = "/" + std::string(LIST_LINE_MAX - 1, 'x');
+    const std::pair<std::string, int> cases[] = {
+        {"/roms/b\n.nes", LIST_PATH_HAS_LINE_BREAK},
+        {longest + "x", ENAMETOOLONG},
+        {grown.at(0), ENAMETOOLONG},
+        {longest, 0},
+    };
+    for (const auto& [path, code] : cases) {
+        auto list = romListCreate();
+        romListAdd(list.get(), "/roms/a.nes");
+        romListAdd(list.get(), path);
+        writeText(lst, "old");
+        EXPECT_EQ(unlistablePath(list.get()) != nullptr, code == LIST_PATH_HAS_LINE_BREAK);
+        EXPECT_EQ(writeListFile(lst, list.get()), code) << path.size();
+        Paths paths;
+        if (code != 0) {
+            EXPECT_EQ(readText(lst), "old");
+        } else {
+            EXPECT_EQ(readListFile(lst, paths), LIST_READ_OK);
+            EXPECT_EQ(paths, (Paths{"/roms/a.nes", path}));
+        }
+    }
 }

@@ -1,0 +1,84 @@
+// NES ROM files: any bytes probed as a ROM, copied into an image with the
+// header repair, and summed for the packed save's ROM checksum. The copy
+// changes nothing but the iNES header of a ".nes" file, and the checksum of
+// the file agrees with the checksum of its bytes.
+#include "fuzz_formats.h"
+#include "fuzz_support.h"
+
+#include "file_io.h"
+#include "packed_image.h"
+#include "path_text.h"
+#include "rom_file.h"
+
+#include <cstring>
+
+namespace {
+
+using namespace nes_fuzz;
+
+constexpr std::size_t INES_HEADER_SIZE = 16;
+
+bool hasMagic(const std::string& rom)
+{
+    return rom.size() >= 4 && std::memcmp(rom.data(), "NES\x1A", 4) == 0;
+}
+
+void checkCopy(const std::string& path, const std::string& rom, const std::string& extension)
+{
+    const std::string out = scratchDir() + "image.gba";
+    OutFile image;
+    FUZZ_CHECK(image.create(out));
+    image.write("shell", 5);
+    int openError = -1;
+    FUZZ_CHECK(appendFile(image, path, extension, &openError) == 1 && openError == 0);
+    FUZZ_CHECK(image.close());
+    const std::string copied = fileBytes(out).substr(5);
+    FUZZ_CHECK(copied.size() == rom.size());
+    if (compareNoCase(extension, "nes") != 0 || !hasMagic(rom)) {
+        FUZZ_CHECK(copied == rom);
+    } else {
+        // Only the header may be repaired; the magic and the data stay.
+        FUZZ_CHECK(copied.compare(0, 4, rom, 0, 4) == 0);
+        FUZZ_CHECK(copied.size() <= INES_HEADER_SIZE ||
+                   copied.compare(INES_HEADER_SIZE, std::string::npos, rom, INES_HEADER_SIZE) == 0);
+    }
+}
+
+void checkChecksum(const std::string& path, const std::string& rom)
+{
+    const auto* bytes = reinterpret_cast<const unsigned char*>(rom.data());
+    const std::uint32_t ofBytes = romChecksum(bytes, rom.size());
+    const bool trainer = rom.size() > 6 && (bytes[6] & 0x04) != 0;
+    // A ROM with a trainer must hold the header, the trainer and 16384 bytes.
+    const std::size_t needed = trainer ? INES_HEADER_SIZE + ROM_TRAINER_SIZE + ROM_CHECKSUM_MIN_SIZE
+                                       : ROM_CHECKSUM_MIN_SIZE;
+    std::uint32_t ofFile = 0;
+    const int code = romFileChecksum(path, ofFile);
+    FUZZ_CHECK(code == (rom.size() < needed ? 1 : 0));
+    if (code == 0) FUZZ_CHECK(ofFile == ofBytes);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    FuzzInput in(data, size);
+    const std::uint8_t choice = in.byte();
+    const std::string extension = EXTENSIONS[choice & 7];
+    std::string rom = in.rest();
+    const std::size_t padded = PADDED_SIZES[(choice >> 3) & 7];
+    if (rom.size() < padded) rom.resize(padded, '\0');
+
+    const std::string path = scratchDir() + "game." + extension;
+    putFile(path, rom);
+    int mapper = -1;
+    int battery = -1;
+    const int probed = probeNesRom(path, mapper, battery);
+    FUZZ_CHECK(probed == (hasMagic(rom) ? 0 : 2));
+    if (probed == 0) FUZZ_CHECK(mapper >= 0 && mapper <= 4095 && (battery == 0 || battery == 1));
+
+    checkCopy(path, rom, extension);
+    checkChecksum(path, rom);
+    removeFile(path);
+    return 0;
+}

@@ -1,0 +1,266 @@
+// The packed save image: read from any bytes, then a row of the editor's
+// operations (list, extract, store at any index, delete, retitle), then
+// written and read back. What each operation promises is checked, and the
+// image must survive the round trip byte for byte.
+#include "fuzz_formats.h"
+#include "fuzz_support.h"
+
+#include "byte_order.h"
+#include "packed_chain.h"
+#include "packed_image.h"
+#include "save_title.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+using namespace packed_fuzz;
+
+struct Step {
+    std::uint8_t kind = LIST;
+    int index = 0;
+    // A store's save and file name; a retitle's title.
+    std::size_t length = 0;
+    std::uint8_t mode = 0;
+    std::uint8_t seed = 0;
+    std::uint32_t checksum = 0;
+    std::string text;
+};
+
+Step readStep(FuzzInput& in)
+{
+    Step step;
+    step.kind = in.byte() % OP_COUNT;
+    step.index = static_cast<std::int16_t>(in.word());
+    if (step.kind == STORE) {
+        step.length = in.word() % (PACKED_SAVE_MAX + 2);
+        step.mode = in.byte();
+        step.seed = in.byte();
+        step.checksum = in.dword();
+        step.text = in.text();
+    } else if (step.kind == RETITLE) {
+        step.text = in.text();
+    }
+    return step;
+}
+
+std::string imageFile(std::uint8_t layout, std::size_t liveLength, const std::string& body)
+{
+    if (layout == RAW) return body;
+    const std::size_t memory = layout == FULL ? PACKED_IMAGE_SIZE : PACKED_SMALL_IMAGE_SIZE;
+    std::string file(memory, '\0');
+    const std::size_t live = std::min({liveLength, body.size(), memory});
+    const std::size_t head = std::min(body.size() - live, memory - live);
+    std::memcpy(file.data(), body.data(), head);
+    std::memcpy(file.data() + memory - live, body.data() + body.size() - live, live);
+    if (layout == MIRRORED) file += file;
+    return file;
+}
+
+bool sameImage(const PackedSaveImage& a, const PackedSaveImage& b)
+{
+    return a.memorySize == b.memorySize && a.mirrored == b.mirrored && a.magic == b.magic &&
+           a.bytes == b.bytes;
+}
+
+bool chainIsSound(const PackedSaveImage& image)
+{
+    return walkPackedChain(image).valid;
+}
+
+// The index a store puts its record at: the one it replaces, else after the
+// last record; one further when a configuration record had to go first.
+std::size_t storedIndex(const PackedChain& before, int index)
+{
+    const ChainRecord* target = chainRecordAt(before, index);
+    std::size_t at = target != nullptr ? static_cast<std::size_t>(index) : before.records.size();
+    const auto configs = std::count_if(before.records.begin(), before.records.end(),
+                                       [](const ChainRecord& r) { return r.type == RECORD_PLAIN; });
+    const bool lostOnlyConfig = target != nullptr && target->type == RECORD_PLAIN && configs == 1;
+    if (configs == 0 || lostOnlyConfig) ++at;
+    return at;
+}
+
+// Every record's bytes in chain order; a configuration record without its
+// owner field, which releasing the live area clears.
+std::vector<std::string> recordBytes(const PackedSaveImage& image)
+{
+    std::vector<std::string> records;
+    for (const ChainRecord& r : walkPackedChain(image).records) {
+        std::string bytes(image.data() + r.offset, image.data() + r.offset + r.size);
+        if (r.type == RECORD_PLAIN) bytes.replace(CONFIG_OWNER, 4, 4, '\0');
+        records.push_back(std::move(bytes));
+    }
+    return records;
+}
+
+// The records an operation on the record at index must leave as they are:
+// all others but the battery saves of a game that a configuration record
+// names, since the live area may be packed into those.
+std::vector<std::string> untouchable(const PackedSaveImage& image, int index)
+{
+    const PackedChain chain = walkPackedChain(image);
+    std::vector<std::uint32_t> owners;
+    for (const ChainRecord& r : chain.records) {
+        if (r.type == RECORD_PLAIN) owners.push_back(getLe32(image.data() + r.offset + CONFIG_OWNER));
+    }
+    const std::vector<std::string> all = recordBytes(image);
+    std::vector<std::string> kept;
+    for (std::size_t i = 0; i < chain.records.size(); ++i) {
+        const ChainRecord& r = chain.records[i];
+        const std::uint32_t game = getLe32(image.data() + r.offset + RECORD_CHECKSUM);
+        const bool packable = r.type == RECORD_SV && std::find(owners.begin(), owners.end(), game) != owners.end();
+        if (static_cast<int>(i) != index && !packable) kept.push_back(all[i]);
+    }
+    return kept;
+}
+
+// The kept records are all still there, in their order.
+bool stillThere(const std::vector<std::string>& kept, const PackedSaveImage& image)
+{
+    const std::vector<std::string> now = recordBytes(image);
+    auto at = now.begin();
+    for (const std::string& record : kept) {
+        at = std::find(at, now.end(), record);
+        if (at == now.end()) return false;
+        ++at;
+    }
+    return true;
+}
+
+void checkList(const PackedSaveImage& image)
+{
+    const std::vector<PackedRecordInfo> list = packedRecords(image);
+    std::size_t liveLines = 0;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const PackedRecordInfo& info = list[i];
+        FUZZ_CHECK(info.offset + info.size <= image.size());
+        FUZZ_CHECK(info.title.size() <= PACKED_TITLE_SIZE);
+        if (info.live) ++liveLines;
+        FUZZ_CHECK(!info.liveOnly || (info.live && i + 1 == list.size()));
+    }
+    FUZZ_CHECK(liveLines <= 1);
+}
+
+void extract(const PackedSaveImage& image, int index)
+{
+    const std::string out = scratchDir() + "extracted.sav";
+    removeFile(out);
+    const int code = extractPackedSave(out, image, index);
+    std::size_t size = 0;
+    const int sizeCode = packedSaveSize(image, index, size);
+    FUZZ_CHECK(code == 0 || code == 1 || code == 4);
+    FUZZ_CHECK(sizeCode == code);
+    if (code == 0) {
+        FUZZ_CHECK(size <= PACKED_SAVE_MAX);
+        FUZZ_CHECK(fileBytes(out).size() == size);
+    } else {
+        FUZZ_CHECK(!fileExists(out));
+    }
+}
+
+void store(PackedSaveImage& image, const Step& step)
+{
+    const int index = step.index;
+    const std::string sav = inputDir() + fileNameFrom(step.text);
+    const std::string data = saveContents(step.length, step.mode, step.seed);
+    putFile(sav, data);
+
+    const auto before = std::make_unique<PackedSaveImage>(image);
+    const PackedChain chain = walkPackedChain(image);
+    const std::vector<std::string> kept = untouchable(image, index);
+    const int code = storePackedSave(sav, image, index, step.checksum);
+    removeFile(sav);
+    FUZZ_CHECK(code >= 0 && code <= 5);
+    if (code != 0) {
+        FUZZ_CHECK(sameImage(image, *before));
+        return;
+    }
+    FUZZ_CHECK(step.length > 0 && step.length <= PACKED_SAVE_MAX);
+    const PackedChain after = walkPackedChain(image);
+    FUZZ_CHECK(chainBelowLiveArea(image, after));
+    FUZZ_CHECK(stillThere(kept, image));
+    // The save is there, under its checksum, and gives back what was stored.
+    const std::size_t at = storedIndex(chain, index);
+    const ChainRecord* stored = chainRecordAt(after, static_cast<int>(at));
+    FUZZ_CHECK(stored != nullptr && stored->type == RECORD_SV);
+    const PackedRecordInfo info = packedRecords(image)[at];
+    FUZZ_CHECK(info.romChecksum == step.checksum && !info.live);
+    const std::string out = scratchDir() + "stored.sav";
+    FUZZ_CHECK(extractPackedSave(out, image, static_cast<int>(at)) == 0);
+    FUZZ_CHECK(fileBytes(out) == data);
+    removeFile(out);
+}
+
+void remove(PackedSaveImage& image, int index)
+{
+    const auto before = std::make_unique<PackedSaveImage>(image);
+    const std::vector<std::string> kept = untouchable(image, index);
+    const int code = deletePackedRecord(image, index);
+    FUZZ_CHECK(code == 0 || code == 5 || code == 6);
+    if (code != 0) FUZZ_CHECK(sameImage(image, *before));
+    FUZZ_CHECK(chainIsSound(image));
+    FUZZ_CHECK(stillThere(kept, image));
+}
+
+void retitle(PackedSaveImage& image, int index, const std::string& title)
+{
+    const auto before = std::make_unique<PackedSaveImage>(image);
+    const int code = setPackedTitle(image, index, title);
+    FUZZ_CHECK(code == 0 || code == 1);
+    if (code != 0) {
+        FUZZ_CHECK(sameImage(image, *before));
+        return;
+    }
+    const std::vector<PackedRecordInfo> list = packedRecords(image);
+    FUZZ_CHECK(static_cast<std::size_t>(index) < list.size());
+    FUZZ_CHECK(list[static_cast<std::size_t>(index)].title == fitCp932Title(title, SAVE_TITLE_MAX_BYTES));
+    // Nothing but the title field changed.
+    auto expected = std::make_unique<PackedSaveImage>(*before);
+    const std::size_t field = list[static_cast<std::size_t>(index)].offset + RECORD_TITLE;
+    std::copy(image.data() + field, image.data() + field + PACKED_TITLE_SIZE, expected->data() + field);
+    FUZZ_CHECK(sameImage(image, *expected));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    FuzzInput in(data, size);
+    const std::uint8_t layout = in.byte() % LAYOUT_COUNT;
+    const std::size_t liveLength = in.word();
+    std::vector<Step> steps(in.byte() % (MAX_OPS + 1));
+    for (Step& step : steps) step = readStep(in);
+    const std::string body = in.rest();
+
+    const std::string path = scratchDir() + "packed.sav";
+    putFile(path, imageFile(layout, liveLength, body));
+    auto image = std::make_unique<PackedSaveImage>();
+    const int code = readPackedImage(path, *image);
+    FUZZ_CHECK(code >= 0 && code <= 3);
+    if (code != 0) return 0;
+    FUZZ_CHECK(chainIsSound(*image));
+    checkList(*image);
+
+    for (const Step& step : steps) {
+        switch (step.kind) {
+        case LIST: checkList(*image); break;
+        case EXTRACT:
+        case SIZE: extract(*image, step.index); break;
+        case STORE: store(*image, step); break;
+        case DELETE: remove(*image, step.index); break;
+        case RETITLE: retitle(*image, step.index, step.text); break;
+        default: break;
+        }
+    }
+
+    // Written and read back, the image is the same, records and all.
+    FUZZ_CHECK(writePackedImage(path, *image) == 0);
+    auto back = std::make_unique<PackedSaveImage>();
+    FUZZ_CHECK(readPackedImage(path, *back) == 0);
+    FUZZ_CHECK(sameImage(*back, *image));
+    removeFile(path);
+    return 0;
+}
