@@ -46,7 +46,7 @@ bool writeFile(const std::string& path, std::size_t size, unsigned seed)
     OutFile out;
     if (out.create(path)) out.write(bytes.data(), bytes.size());
     if (!out.close()) {
-        reportFileError(path, out.errorNumber());
+        std::fprintf(stderr, "%s: %s\n", path.c_str(), fileErrorText(out.errorNumber()).c_str());
         return false;
     }
     return true;

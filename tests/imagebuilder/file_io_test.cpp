@@ -81,7 +81,7 @@ TEST(AtomicFile, WritesThroughLinksToTheFileTheyName)
     writeText(dir.file("real/games.lst"), "old");
     ASSERT_EQ(::symlink("real/games.lst", dir.file("games.lst").c_str()), 0);
     auto list = romListCreate();
-    romListAdd(list.get(), "/roms/a.nes");
+    romListAddSized(list.get(), "/roms/a.nes", 0);
     ASSERT_EQ(writeListFile(dir.file("games.lst"), list.get()), 0);
     EXPECT_EQ(readText(dir.file("real/games.lst")), "### ROMWELD NES List ###\r\n/roms/a.nes\r\n");
     EXPECT_TRUE(isLink(dir.file("games.lst")));

@@ -3,6 +3,7 @@
 #include "file_io.h"
 #include "gba_header.h"
 #include "image_records.h"
+#include "report.h"
 #include "rom_list.h"
 #include "system_limits.h"
 
@@ -32,21 +33,33 @@ struct ProgramDir {
     std::string out() const { return dir.file("out.gba"); }
 };
 
-// What writeImage gave and printed.
+// What writeImage gave and told its report: the record lines (out) and the
+// problems (err), each line ended as the programs print them.
 struct Written {
     int result;
     std::string out;
     std::string err;
 };
 
+std::string lines(const std::vector<std::string>& texts)
+{
+    std::string all;
+    for (const std::string& t : texts) all += t + "\n";
+    return all;
+}
+
 Written write(const ProgramDir& p, const RomList* list, std::string_view variant = DEFAULT_VARIANT,
               const std::string& output = "", const GbaHeaderFields* headerFix = nullptr)
 {
+    CollectedReport report;
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    const int result = writeImage(p.dir.path(), output.empty() ? p.out() : output, list, variant, headerFix);
-    std::string out = testing::internal::GetCapturedStdout();
-    return {result, out, testing::internal::GetCapturedStderr()};
+    const int result =
+        writeImage(p.dir.path(), output.empty() ? p.out() : output, list, variant, headerFix, report);
+    // The writer tells its caller only; it never prints.
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    return {result, lines(report.records), lines(report.problems)};
 }
 
 using Names = std::vector<std::string>;
@@ -63,7 +76,8 @@ Names namesIn(const std::string& dir)
 RomEntry* addRom(RomList& list, const std::string& path, const Bytes& bytes, const std::string& title)
 {
     writeBytes(path, bytes);
-    RomEntry* e = romListAdd(&list, path);
+    CollectedReport quiet;
+    RomEntry* e = romListAdd(&list, path, quiet);
     romEntrySetTitle(e, title, 0, 0);
     romEntrySetPocket(e, title, 0, 0, 0);
     return e;
@@ -227,9 +241,11 @@ TEST(ImageWriter, RecordWritersAlone)
     writeBytes(dir.file("x.bin"), patternBytes(6));
     OutFile image;
     ASSERT_TRUE(image.create(dir.file("out")));
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(writeExtraFileRecord(image, dir.file("x.bin"), "a name longer than thirty-one bytes", "binary", false), 0);
-    testing::internal::GetCapturedStdout();
+    CollectedReport report;
+    EXPECT_EQ(writeExtraFileRecord(image, dir.file("x.bin"), "a name longer than thirty-one bytes", "binary", false,
+                                   report),
+              0);
+    EXPECT_EQ(report.records, std::vector<std::string>{dir.file("x.bin") + " a name longer than thirty-one bytes binary"});
     writeEndRecord(image);
     ASSERT_TRUE(image.close());
     EXPECT_EQ(readBytes(dir.file("out")),
@@ -278,7 +294,8 @@ TEST(ImageWriter, HeaderFixBeforeTheImageTakesItsPlaceAndLinksFollowed)
 
     const std::string fixed = p.dir.file("fixed.gba");
     writeBytes(fixed, plain);
-    ASSERT_EQ(fixGbaHeader(fixed, "Korvalinde", "KVL", "ZQ"), 0);
+    CollectedReport report;
+    ASSERT_EQ(fixGbaHeader(fixed, "Korvalinde", "KVL", "ZQ", report), 0);
     EXPECT_EQ(readBytes(p.out()), readBytes(fixed));
     struct stat st {};
     ASSERT_EQ(::lstat(p.dir.file("link2").c_str(), &st), 0);
@@ -333,7 +350,7 @@ TEST(ImageWriter, ExactSizeOfAFullCartridge)
     for (const auto& [name, size] : {std::pair{"a.nes", first}, std::pair{"b.nes", second}}) {
         writeBytes(p.dir.file(name), makeInesRom(16));
         ASSERT_EQ(::truncate(p.dir.file(name).c_str(), size), 0);
-        romListAdd(list.get(), p.dir.file(name));
+        romListAddSized(list.get(), p.dir.file(name), size);
     }
     EXPECT_EQ(exactImageSize(p.dir.path(), list.get(), "pn"), GBA_CARTRIDGE_MAX);
     ASSERT_EQ(::truncate(p.dir.file("b.nes").c_str(), second + 1), 0);

@@ -17,9 +17,9 @@ TEST(ListFile, WritesHeaderAndPathsWithCrLfAndReadsThemBack)
 {
     TempDir dir;
     auto list = romListCreate();
-    romListAdd(list.get(), dir.file("Alpha.nes"));
-    romListAdd(list.get(), "/roms/ゼルダ.nes");
-    romListAdd(list.get(), "D:\\roms\\Beta.nes");
+    romListAddSized(list.get(), dir.file("Alpha.nes"), 0);
+    romListAddSized(list.get(), "/roms/ゼルダ.nes", 0);
+    romListAddSized(list.get(), "D:\\roms\\Beta.nes", 0);
     const std::string lst = dir.file("games.lst");
     ASSERT_EQ(writeListFile(lst, list.get()), 0);
     EXPECT_EQ(readText(lst), "### ROMWELD NES List ###\r\n" + dir.file("Alpha.nes") +
@@ -88,7 +88,7 @@ TEST(ListFile, WriteFailureLeavesTheOldFile)
 {
     TempDir dir;
     auto list = romListCreate();
-    romListAdd(list.get(), "/a.nes");
+    romListAddSized(list.get(), "/a.nes", 0);
     EXPECT_EQ(writeListFile(dir.file("no/such/folder/a.lst"), list.get()), ENOENT);
     EXPECT_NE(writeListFile(dir.file("a.lst"), nullptr), 0);
     // The target is a folder: nothing can replace it, and it stays.
@@ -143,8 +143,8 @@ TEST(ListFile, APathWithALineBreakIsNeverWritten)
 {
     TempDir dir;
     auto list = romListCreate();
-    romListAdd(list.get(), "/roms/a.nes");
-    romListAdd(list.get(), "/roms/b\n.nes");
+    romListAddSized(list.get(), "/roms/a.nes", 0);
+    romListAddSized(list.get(), "/roms/b\n.nes", 0);
     const std::string lst = dir.file("a.lst");
     writeText(lst, "old");
     ASSERT_NE(unlistablePath(list.get()), nullptr);
