@@ -164,8 +164,8 @@ RecordResult writeRecord(ImageOutput& out, const std::string& path, std::string_
                                       [&](std::int64_t copied) { return out.reachedByte(dataStart + copied); });
         if (err == ECANCELED) return RECORD_CANCELLED;
         if (err != 0) {
+            // The image fails for this reason alone; the output itself is fine.
             out.report().fileProblem(path, err);
-            out.image().fail(err);
             return RECORD_FAILED;
         }
     }
