@@ -302,6 +302,7 @@ void AtomicFile::discard()
     memory_ = nullptr;
     memorySize_ = 0;
     inPlace_ = false;
+    replaces_ = false;
     if (!temp_.empty()) {
         ::unlink(temp_.c_str());
         temp_.clear();
@@ -323,6 +324,7 @@ bool AtomicFile::open(const std::string& targetPath)
 
     struct stat old {};
     const bool exists = ::stat(target_.c_str(), &old) == 0;
+    replaces_ = exists;
     if (exists) {
         errorNumber_ = kindProblem(old.st_mode);
         // A file its owner made read-only is not replaced behind their back,
@@ -385,7 +387,7 @@ void AtomicFile::writeBack()
 {
 #ifdef __linux__
     std::FILE* f = out_.file_.get();
-    if (f == nullptr || inPlace_ || out_.failed() || std::fflush(f) != 0) return;
+    if (f == nullptr || !durable_ || inPlace_ || out_.failed() || std::fflush(f) != 0) return;
     const int fd = ::fileno(f);
     const off_t end = ::lseek(fd, 0, SEEK_CUR);
     if (fd < 0 || end <= sentTo_) return;
@@ -416,14 +418,14 @@ bool AtomicFile::commitTemporary()
 {
     std::FILE* f = out_.file_.get();
     if (!out_.failed() && std::fflush(f) != 0) out_.fail(lastError());
-    if (!out_.failed() && ::fsync(::fileno(f)) != 0) out_.fail(lastError());
+    if (durable_ && !out_.failed() && ::fsync(::fileno(f)) != 0) out_.fail(lastError());
     if (!out_.close()) return false;
     if (std::rename(temp_.c_str(), target_.c_str()) != 0) {
         errorNumber_ = lastError();
         return false;
     }
     temp_.clear();
-    syncFolder(systemFolderOf(target_));
+    if (durable_) syncFolder(systemFolderOf(target_));
     return true;
 }
 

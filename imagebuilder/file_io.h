@@ -135,11 +135,19 @@ public:
     void write(const std::string& text) { write(text.data(), text.size()); }
     // The output as an OutFile, for writers that take one.
     OutFile& stream() { return out_; }
-    // Sends what is written so far on its way to the disk, and waits until
-    // what the call before sent has arrived. A large file called on at
-    // steps as it grows reaches the disk while it is written, at the pace
-    // of the disk, instead of all of it at commit(). Failures here are left
-    // to commit(), which makes the file durable anyway.
+    // True when open() found a file to replace.
+    bool replacesAFile() const { return replaces_; }
+    // Whether commit() waits until the data are on the disk before the
+    // replacement takes the target's place (the default), so that a crash
+    // leaves the old file or the new one, never an empty one. Data that can
+    // be made again from other files may do without, when nothing is
+    // replaced.
+    void setDurable(bool durable) { durable_ = durable; }
+    // For a durable file: sends what is written so far on its way to the
+    // disk, and waits until what the call before sent has arrived. A large
+    // file called on at steps as it grows reaches the disk while it is
+    // written, at the pace of the disk, instead of all of it at commit().
+    // Failures here are left to commit(), which syncs the file anyway.
     void writeBack();
     bool commit();
     bool failed() const { return errorNumber_ != 0 || out_.failed(); }
@@ -156,6 +164,8 @@ private:
     std::string temp_;
     OutFile out_;
     bool inPlace_ = false;
+    bool replaces_ = false;
+    bool durable_ = true;
     char* memory_ = nullptr;  // the data of an in-place write, until commit
     std::size_t memorySize_ = 0;
     int errorNumber_ = 0;

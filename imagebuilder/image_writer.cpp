@@ -85,7 +85,8 @@ class ImageOutput {
 public:
     // total 0: the size is not known and no progress is reported.
     ImageOutput(OutFile& image, Report& report, std::int64_t total) : image_(image), report_(report), total_(total) {}
-    // The same for a whole image written through file.
+    // The same for a whole image written through file, sent on its way to
+    // the disk as it grows.
     ImageOutput(AtomicFile& file, Report& report, std::int64_t total)
         : image_(file.stream()), report_(report), total_(total), file_(&file)
     {
@@ -384,6 +385,11 @@ int writeImage(const std::string& programDir, const IniSnapshot& config, const s
         report.fileProblem(outputPath, image.errorNumber());
         return IMAGE_FAILED;
     }
+    // An image can be built again from its inputs, so a new one is not
+    // waited for on its way to the disk: that wait would cost more than the
+    // copy. One that replaces an earlier image is, so that a crash right
+    // after can't leave the user without either of them.
+    image.setDurable(image.replacesAFile());
     ImageOutput out(image, report, plan.size);
     const RecordResult body = writeImageBody(out, programDir, plan, list);
     if (body == RECORD_CANCELLED) return IMAGE_CANCELLED;

@@ -154,6 +154,36 @@ TEST(AtomicFile, RewritesInPlaceWhenOnlyTheFileIsWritable)
     ::chmod(folder.c_str(), 0755);
 }
 
+TEST(AtomicFile, TellsWhetherItReplacesAFileAndCommitsWithOrWithoutTheWait)
+{
+    // The image writer waits for the disk only when an earlier image is
+    // replaced; either way the file is complete and in place after commit.
+    TempDir dir;
+    writeText(dir.file("old.gba"), "old");
+    ASSERT_EQ(::symlink("nowhere.gba", dir.file("dangling").c_str()), 0);
+    const struct { std::string path; bool replaces; } cases[] = {
+        {dir.file("old.gba"), true},
+        {dir.file("new.gba"), false},
+        {dir.file("dangling"), false},  // the link names a file yet to be made
+    };
+    for (const auto& c : cases) {
+        for (const bool durable : {true, false}) {
+            SCOPED_TRACE(c.path + (durable ? " durable" : " not durable"));
+            AtomicFile out;
+            out.setDurable(durable);
+            ASSERT_TRUE(out.open(c.path));
+            EXPECT_EQ(out.replacesAFile(), c.replaces);
+            out.write(std::string(10000, 'x'));
+            out.writeBack();
+            out.write(std::string("end"));
+            ASSERT_TRUE(out.commit());
+            EXPECT_EQ(readText(c.path), std::string(10000, 'x') + "end");
+            if (!c.replaces) ::unlink(c.path == dir.file("dangling") ? dir.file("nowhere.gba").c_str() : c.path.c_str());
+        }
+    }
+    EXPECT_EQ(entriesIn(dir.path()), 2u);  // no temporary file left
+}
+
 TEST(AtomicFile, RefusesWhatIsNoRegularFile)
 {
     TempDir dir;
