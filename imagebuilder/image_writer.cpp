@@ -95,10 +95,9 @@ public:
     OutFile& image() { return image_; }
     Report& report() { return report_; }
     std::vector<char>& buffer() { return buffer_; }
-    bool cancelled() const { return cancelled_; }
 
-    // Tells the report that written bytes are done; false (and cancelled())
-    // when it asked to stop.
+    // Tells the report that written bytes are done; false when it asked to
+    // stop (then for good).
     bool reachedByte(std::int64_t written)
     {
         if (file_ != nullptr && written - sentTo_ >= WRITE_BACK_STEP) {
