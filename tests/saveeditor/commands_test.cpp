@@ -34,6 +34,14 @@ std::uint32_t romChecksumOf(const Bytes& rom)
     return sum;
 }
 
+// Each message as "text|detail".
+QStringList messagesWithDetail(const FakePrompts& prompts)
+{
+    QStringList out;
+    for (const FakePrompts::Call& call : prompts.callsOf(QStringLiteral("message"))) out << call.text + "|" + call.detail;
+    return out;
+}
+
 }  // namespace
 
 class CommandsTest : public QObject {
@@ -94,12 +102,8 @@ private slots:
         h.prompts.openFileAnswers << q(h.dir.file("fifo.sav")) << q(h.dir.file("folder.sav"));
         h.click("loadButton");
         h.click("loadButton");
-        const auto messages = h.prompts.callsOf("message");
-        QCOMPARE(messages.size(), 2);
-        QCOMPARE(messages[0].text, QStringLiteral("File read error"));
-        QCOMPARE(messages[0].detail, QStringLiteral("not a regular file"));
-        QCOMPARE(messages[1].text, QStringLiteral("File read error"));
-        QCOMPARE(messages[1].detail, QStringLiteral("Is a directory"));
+        QCOMPARE(messagesWithDetail(h.prompts),
+                 (QStringList{"File read error|not a regular file", "File read error|Is a directory"}));
         QCOMPARE(h.lines()[1], QStringLiteral("EMPTY"));
 
         // The same in a packed image, for the .sav file and for the ROM.
@@ -113,12 +117,8 @@ private slots:
         p.prompts.openFileAnswers << q(p.dir.file("fifo.sav")) << q(rom) << q(sav) << q(p.dir.file("fifo.nes"));
         p.click("appendButton");
         p.click("appendButton");
-        const auto packedMessages = p.prompts.callsOf("message");
-        QCOMPARE(packedMessages.size(), 2);
-        QCOMPARE(packedMessages[0].text, QStringLiteral("File read error"));
-        QCOMPARE(packedMessages[0].detail, QStringLiteral("not a regular file"));
-        QCOMPARE(packedMessages[1].text, QStringLiteral("file open error."));
-        QCOMPARE(packedMessages[1].detail, QStringLiteral("not a regular file"));
+        QCOMPARE(messagesWithDetail(p.prompts),
+                 (QStringList{"File read error|not a regular file", "file open error.|not a regular file"}));
         QCOMPARE(p.lines(), QStringList{"CFG"});
     }
 
