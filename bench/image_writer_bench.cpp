@@ -6,6 +6,7 @@
 //   romweld-bench [DATA_DIR] [RUNS]
 #include "file_io.h"
 #include "image_writer.h"
+#include "report.h"
 #include "rom_list.h"
 
 #include <algorithm>
@@ -46,7 +47,7 @@ bool writeFile(const std::string& path, std::size_t size, unsigned seed)
     OutFile out;
     if (out.create(path)) out.write(bytes.data(), bytes.size());
     if (!out.close()) {
-        reportFileError(path, out.errorNumber());
+        std::fprintf(stderr, "%s: %s\n", path.c_str(), fileErrorText(out.errorNumber()).c_str());
         return false;
     }
     return true;
@@ -57,21 +58,24 @@ double secondsSince(Clock::time_point start)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// writeImage with its progress lines sent away, as a window's would be.
+// Hears nothing, as a window that shows no lines.
+class QuietReport : public Report {
+public:
+    void problem(const std::string& path, const std::string& reason) override
+    {
+        std::fprintf(stderr, "%s: %s\n", path.c_str(), reason.c_str());
+    }
+    void recordStarted(const std::string&, const std::string&, const std::string&) override {}
+    bool progress(std::int64_t, std::int64_t) override { return true; }
+};
+
+// writeImage over the previous image, as a user builds again.
 double timeWriteImage(const std::string& dir, const std::string& out, const RomList* list, bool& ok)
 {
-    std::fflush(stdout);
-    const int saved = ::dup(1);
-    const int null = ::open("/dev/null", O_WRONLY);
-    ::dup2(null, 1);
+    QuietReport report;
     const auto start = Clock::now();
-    ok = writeImage(dir, out, list) == 0;
-    std::fflush(stdout);
-    const double seconds = secondsSince(start);
-    ::dup2(saved, 1);
-    ::close(saved);
-    ::close(null);
-    return seconds;
+    ok = writeImage(dir, out, list, DEFAULT_VARIANT, nullptr, report) == IMAGE_WRITTEN;
+    return secondsSince(start);
 }
 
 double timeCat(const std::vector<std::string>& inputs, const std::string& out, bool& ok)
@@ -149,7 +153,7 @@ int main(int argc, char** argv)
     for (int i = 0; i < ROM_COUNT && ok; ++i) {
         const std::string path = dir + "roms/game" + std::to_string(i) + ".nes";
         ok = writeFile(path, ROM_SIZE, 100 + static_cast<unsigned>(i));
-        RomEntry* entry = romListAdd(list.get(), path);
+        RomEntry* entry = romListAddSized(list.get(), path, static_cast<std::int64_t>(ROM_SIZE));
         if (entry == nullptr) {
             ok = false;
             break;

@@ -102,7 +102,7 @@ bool makeFile(const std::string& path, const Bytes& bytes, std::size_t markAt, s
     OutFile out;
     if (out.create(path)) out.write(bytes.data(), bytes.size());
     if (!out.close()) {
-        reportFileError(path, out.errorNumber());
+        std::fprintf(stderr, "%s: %s\n", path.c_str(), fileErrorText(out.errorNumber()).c_str());
         return false;
     }
     std::printf("made    %s (%zu bytes)\n", path.c_str(), bytes.size());

@@ -5,6 +5,7 @@
 #include "fuzz_support.h"
 
 #include "gba_header.h"
+#include "report.h"
 
 #include <algorithm>
 
@@ -41,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::string path = scratchDir() + "image.gba";
     putFile(path, image);
-    FUZZ_CHECK(fixGbaHeader(path, title, gameCode, makerCode) == 0);
+    CollectedReport report;
+    FUZZ_CHECK(fixGbaHeader(path, title, gameCode, makerCode, report) == 0 && report.problems.empty());
     const std::string fixed = fileBytes(path);
     FUZZ_CHECK(fixed.size() == std::max(image.size(), HEADER_SIZE));
     FUZZ_CHECK(fixed.compare(0, 4, "\x2E\x00\x00\xEA", 4) == 0);

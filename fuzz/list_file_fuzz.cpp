@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::string& p : paths) FUZZ_CHECK(isValidUtf8(p));
 
     std::unique_ptr<RomList> list = romListCreate();
-    for (const std::string& p : paths) romListAdd(list.get(), p);
+    for (const std::string& p : paths) romListAddSized(list.get(), p, 0);
     const std::string copy = scratchDir() + "copy.txt";
     removeFile(copy);
     const int written = writeListFile(copy, list.get());

@@ -8,6 +8,7 @@
 #include "file_io.h"
 #include "packed_image.h"
 #include "path_text.h"
+#include "report.h"
 #include "rom_file.h"
 
 #include <cstring>
@@ -29,8 +30,8 @@ void checkCopy(const std::string& path, const std::string& rom, const std::strin
     OutFile image;
     FUZZ_CHECK(image.create(out));
     image.write("shell", 5);
-    int openError = -1;
-    FUZZ_CHECK(appendFile(image, path, extension, &openError) == 1 && openError == 0);
+    CollectedReport report;
+    FUZZ_CHECK(appendFile(image, path, extension, report) == 1 && report.problems.empty());
     FUZZ_CHECK(image.close());
     const std::string copied = fileBytes(out).substr(5);
     FUZZ_CHECK(copied.size() == rom.size());

@@ -114,34 +114,40 @@ std::string fileErrorText(int errorNumber)
     switch (errorNumber) {
     case NOT_REGULAR_FILE: return "not a regular file";
     case LINE_TOO_LONG: return "a line is too long";
+    case FILE_CHANGED: return "the file changed while it was read";
     default: return std::strerror(errorNumber);
     }
 }
 
-void reportFileError(const std::string& path, int errorNumber)
+FileFacts fileFactsOf(const std::string& path)
 {
-    std::fprintf(stderr, "%s: %s\n", path.c_str(), fileErrorText(errorNumber).c_str());
+    FileFacts facts;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        facts.problem = lastError();
+        return facts;
+    }
+    facts.exists = true;
+    facts.problem = kindProblem(st.st_mode);
+    facts.size = static_cast<std::int64_t>(st.st_size);
+    facts.device = static_cast<std::uint64_t>(st.st_dev);
+    facts.inode = static_cast<std::uint64_t>(st.st_ino);
+    return facts;
+}
+
+bool sameFile(const FileFacts& a, const FileFacts& b)
+{
+    return a.exists && b.exists && a.device == b.device && a.inode == b.inode;
 }
 
 int regularFileProblem(const std::string& path)
 {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return lastError();
-    return kindProblem(st.st_mode);
-}
-
-bool isNonRegularFile(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+    return fileFactsOf(path).problem;
 }
 
 bool isSameFile(const std::string& a, const std::string& b)
 {
-    struct stat sa {};
-    struct stat sb {};
-    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
+    return sameFile(fileFactsOf(a), fileFactsOf(b));
 }
 
 int replaceFileWith(const std::string& path, const void* data, std::size_t size)
@@ -171,6 +177,7 @@ InFile::InFile(const std::string& path)
     }
     struct stat st {};
     errorNumber_ = ::fstat(fd, &st) != 0 ? lastError() : kindProblem(st.st_mode);
+    size_ = static_cast<std::int64_t>(st.st_size);
     const int flags = ::fcntl(fd, F_GETFL);
     if (errorNumber_ == 0 && (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)) {
         errorNumber_ = lastError();
@@ -288,11 +295,14 @@ AtomicFile::~AtomicFile()
 
 void AtomicFile::discard()
 {
+    sentTo_ = 0;
+    arrivedTo_ = 0;
     out_.file_.reset();
     std::free(memory_);
     memory_ = nullptr;
     memorySize_ = 0;
     inPlace_ = false;
+    replaces_ = false;
     if (!temp_.empty()) {
         ::unlink(temp_.c_str());
         temp_.clear();
@@ -314,6 +324,7 @@ bool AtomicFile::open(const std::string& targetPath)
 
     struct stat old {};
     const bool exists = ::stat(target_.c_str(), &old) == 0;
+    replaces_ = exists;
     if (exists) {
         errorNumber_ = kindProblem(old.st_mode);
         // A file its owner made read-only is not replaced behind their back,
@@ -372,6 +383,24 @@ void AtomicFile::write(const void* data, std::size_t n)
     out_.write(data, n);
 }
 
+void AtomicFile::writeBack()
+{
+#ifdef __linux__
+    std::FILE* f = out_.file_.get();
+    if (f == nullptr || !durable_ || inPlace_ || out_.failed() || std::fflush(f) != 0) return;
+    const int fd = ::fileno(f);
+    const off_t end = ::lseek(fd, 0, SEEK_CUR);
+    if (fd < 0 || end <= sentTo_) return;
+    if (arrivedTo_ < sentTo_) {
+        ::sync_file_range(fd, arrivedTo_, sentTo_ - arrivedTo_,
+                          SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+        arrivedTo_ = sentTo_;
+    }
+    ::sync_file_range(fd, sentTo_, end - sentTo_, SYNC_FILE_RANGE_WRITE);
+    sentTo_ = end;
+#endif
+}
+
 bool AtomicFile::commit()
 {
     if (!out_.file_) {
@@ -389,14 +418,14 @@ bool AtomicFile::commitTemporary()
 {
     std::FILE* f = out_.file_.get();
     if (!out_.failed() && std::fflush(f) != 0) out_.fail(lastError());
-    if (!out_.failed() && ::fsync(::fileno(f)) != 0) out_.fail(lastError());
+    if (durable_ && !out_.failed() && ::fsync(::fileno(f)) != 0) out_.fail(lastError());
     if (!out_.close()) return false;
     if (std::rename(temp_.c_str(), target_.c_str()) != 0) {
         errorNumber_ = lastError();
         return false;
     }
     temp_.clear();
-    syncFolder(systemFolderOf(target_));
+    if (durable_) syncFolder(systemFolderOf(target_));
     return true;
 }
 

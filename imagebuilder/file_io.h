@@ -3,7 +3,9 @@
 // every file they read goes through InFile, which takes regular files only.
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -12,22 +14,32 @@
 // numbers, and these of our own (negative, so they never meet a system one).
 constexpr int NOT_REGULAR_FILE = -1;  // a FIFO, device or socket: refused, never read from
 constexpr int LINE_TOO_LONG = -2;     // a text line longer than its reader accepts
+// A file that ended before the bytes its open file promised were read, or
+// grew while it was copied: what was copied is not the file.
+constexpr int FILE_CHANGED = -3;
 
 // The reason in words: the system's description, or ours.
 std::string fileErrorText(int errorNumber);
 
-// Writes the error line of the tools: the path, a colon, a blank and the
-// reason, on the error output.
-void reportFileError(const std::string& path, int errorNumber);
+// What the system tells of a file (links followed), asked once.
+struct FileFacts {
+    // 0 for a regular file; otherwise why it can't be read as one: the
+    // system's error number (ENOENT for a missing file), EISDIR for a
+    // folder, NOT_REGULAR_FILE for anything else.
+    int problem = ENOENT;
+    bool exists = false;      // something is there, of whatever kind
+    std::int64_t size = 0;    // bytes of a regular file
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+};
+FileFacts fileFactsOf(const std::string& path);
 
-// 0 when path names a regular file (links followed); otherwise why not: the
-// system's error number (ENOENT for a missing file), EISDIR for a folder,
-// NOT_REGULAR_FILE for anything else.
+// True when both name one existing file.
+bool sameFile(const FileFacts& a, const FileFacts& b);
+
+// 0 when path names a regular file (links followed); otherwise why not, as
+// FileFacts::problem tells it.
 int regularFileProblem(const std::string& path);
-
-// True when something is at path (links followed) that is no regular file:
-// a folder, FIFO, device or socket. It can't be read as a file.
-bool isNonRegularFile(const std::string& path);
 
 // True when both paths name one existing file (links followed).
 bool isSameFile(const std::string& a, const std::string& b);
@@ -51,6 +63,8 @@ public:
     bool isOpen() const { return file_ != nullptr; }
     // Why the file is not open, or why a read failed; 0 when neither.
     int errorNumber() const { return errorNumber_; }
+    // The file's size in bytes when it was opened.
+    std::int64_t size() const { return size_; }
     // Reads up to n bytes; fewer at the end of the file or after a read error.
     std::size_t read(void* buffer, std::size_t n);
     // Reads one line into line, without its LF (a CR before the LF stays);
@@ -63,6 +77,7 @@ public:
 
 private:
     FilePtr file_;
+    std::int64_t size_ = 0;
     int errorNumber_ = 0;
 };
 
@@ -120,6 +135,20 @@ public:
     void write(const std::string& text) { write(text.data(), text.size()); }
     // The output as an OutFile, for writers that take one.
     OutFile& stream() { return out_; }
+    // True when open() found a file to replace.
+    bool replacesAFile() const { return replaces_; }
+    // Whether commit() waits until the data are on the disk before the
+    // replacement takes the target's place (the default), so that a crash
+    // leaves the old file or the new one, never an empty one. Data that can
+    // be made again from other files may do without, when nothing is
+    // replaced.
+    void setDurable(bool durable) { durable_ = durable; }
+    // For a durable file: sends what is written so far on its way to the
+    // disk, and waits until what the call before sent has arrived. A large
+    // file called on at steps as it grows reaches the disk while it is
+    // written, at the pace of the disk, instead of all of it at commit().
+    // Failures here are left to commit(), which syncs the file anyway.
+    void writeBack();
     bool commit();
     bool failed() const { return errorNumber_ != 0 || out_.failed(); }
     // Why open, a write or commit failed; 0 when nothing did.
@@ -135,7 +164,12 @@ private:
     std::string temp_;
     OutFile out_;
     bool inPlace_ = false;
+    bool replaces_ = false;
+    bool durable_ = true;
     char* memory_ = nullptr;  // the data of an in-place write, until commit
     std::size_t memorySize_ = 0;
     int errorNumber_ = 0;
+    // How far writeBack() has sent the file, and how far it has waited.
+    std::int64_t sentTo_ = 0;
+    std::int64_t arrivedTo_ = 0;
 };

@@ -1,6 +1,7 @@
 #include "gba_header.h"
 
 #include "file_io.h"
+#include "report.h"
 
 #include <cstddef>
 
@@ -67,10 +68,13 @@ void writeGbaHeader(OutFile& image, std::string_view title, std::string_view gam
 }
 
 int fixGbaHeader(const std::string& imagePath, std::string_view title, std::string_view gameCode,
-                 std::string_view makerCode)
+                 std::string_view makerCode, Report& report)
 {
     OutFile image;
-    if (!image.openForUpdate(imagePath)) return 1;
-    writeGbaHeader(image, title, gameCode, makerCode);
-    return image.close() ? 0 : 1;
+    if (image.openForUpdate(imagePath)) {
+        writeGbaHeader(image, title, gameCode, makerCode);
+        if (image.close()) return 0;
+    }
+    report.fileProblem(imagePath, image.errorNumber());
+    return 1;
 }

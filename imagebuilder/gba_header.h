@@ -9,13 +9,15 @@
 extern const std::array<unsigned char, 156> GBA_BOOT_LOGO;
 
 class OutFile;
+class Report;
 
 // Writes the 192 header bytes at the start of an open image (its length grows
 // to 192 bytes when shorter); failures are recorded in image.
 void writeGbaHeader(OutFile& image, std::string_view title, std::string_view gameCode,
                     std::string_view makerCode);
 
-// Rewrites the header of the image file in place. 0 after rewriting the header; 1 when the image can't be opened for update
-// (nothing changes then) or a write or close fails.
+// Rewrites the header of the image file in place. 0 after rewriting the
+// header; 1 when the image can't be opened for update (nothing changes then)
+// or a write or close fails, after report heard why.
 int fixGbaHeader(const std::string& imagePath, std::string_view title, std::string_view gameCode,
-                 std::string_view makerCode);
+                 std::string_view makerCode, Report& report);

@@ -7,15 +7,16 @@
 #include "path_text.h"
 #include "record_magic.h"
 #include "rom_file.h"
+#include "report.h"
 #include "rom_list.h"
+#include "rom_source.h"
 #include "sjis.h"
 #include "text_encoding.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
-#include <cstdio>
 #include <limits>
-#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -65,16 +66,6 @@ std::int64_t recordSize(std::uint32_t size, bool pocketNes)
     return static_cast<std::int64_t>(recordHeaderSize(pocketNes)) + size + recordPadding(size, pocketNes);
 }
 
-// The size a record header announces for an existing regular file, without
-// the error line fileSize gives for a missing one: that file's record is empty.
-std::uint32_t quietFileSize(const std::string& path)
-{
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
-    if (st.st_size > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
-    return static_cast<std::uint32_t>(st.st_size);
-}
-
 // What follows the last dot of the whole path, folder names included, or
 // "???" without a dot.
 std::string extensionOf(std::string_view path)
@@ -84,160 +75,278 @@ std::string extensionOf(std::string_view path)
     return std::string(path.substr(dot + 1));
 }
 
-void printProgress(std::string_view a, std::string_view b, std::string_view c)
+// The image is sent on its way to the disk at steps of this many bytes as it
+// grows (AtomicFile::writeBack), so the progress shown is the disk's.
+constexpr std::int64_t WRITE_BACK_STEP = 4 * 1024 * 1024;
+
+// Where the writer stands: the image, the report, how many of the image's
+// bytes are written of how many, and the copy's working memory.
+class ImageOutput {
+public:
+    // total 0: the size is not known and no progress is reported.
+    ImageOutput(OutFile& image, Report& report, std::int64_t total) : image_(image), report_(report), total_(total) {}
+    // The same for a whole image written through file, sent on its way to
+    // the disk as it grows.
+    ImageOutput(AtomicFile& file, Report& report, std::int64_t total)
+        : image_(file.stream()), report_(report), total_(total), file_(&file)
+    {
+    }
+
+    OutFile& image() { return image_; }
+    Report& report() { return report_; }
+    std::vector<char>& buffer() { return buffer_; }
+
+    // Tells the report that written bytes are done; false when it asked to
+    // stop (then for good).
+    bool reachedByte(std::int64_t written)
+    {
+        if (file_ != nullptr && written - sentTo_ >= WRITE_BACK_STEP) {
+            file_->writeBack();
+            sentTo_ = written;
+        }
+        if (total_ <= 0 || cancelled_) return !cancelled_;
+        if (!report_.progress(written, std::max(written, total_))) cancelled_ = true;
+        return !cancelled_;
+    }
+    std::int64_t written() const { return written_; }
+    bool advance(std::int64_t bytes)
+    {
+        written_ += bytes;
+        return reachedByte(written_);
+    }
+
+private:
+    OutFile& image_;
+    Report& report_;
+    std::int64_t total_;
+    AtomicFile* file_ = nullptr;
+    std::int64_t sentTo_ = 0;
+    std::int64_t written_ = 0;
+    std::vector<char> buffer_;
+    bool cancelled_ = false;
+};
+
+// How a record ended.
+enum RecordResult { RECORD_WRITTEN = 0, RECORD_FAILED = 1, RECORD_CANCELLED = 2 };
+
+// One record: its source opened once, the header that layout and size give,
+// the data and the padding. A missing file gives 0 bytes (after the report
+// heard so): its record carries no data and the image goes on. A file that
+// exists but can't be read (a folder, FIFO or device among them), is too
+// large for the size field, or changes while it is copied is refused: its
+// header would promise data that never follow and break the chain of
+// records.
+template <typename FillHeader>
+RecordResult writeRecord(ImageOutput& out, const std::string& path, std::string_view extension, bool pocketNes,
+                         FillHeader fillHeader)
 {
-    std::printf("%s %s %s\n", std::string(a).c_str(), std::string(b).c_str(), std::string(c).c_str());
+    RomSource source(path);
+    std::int64_t size = 0;
+    if (source.isOpen()) {
+        size = source.size();
+        if (size >= std::numeric_limits<std::int32_t>::max()) {
+            out.report().fileProblem(path, EFBIG);
+            return RECORD_FAILED;
+        }
+    } else {
+        const int err = source.errorNumber();
+        out.report().fileProblem(path, err);
+        if (err != ENOENT && err != ENOTDIR) return RECORD_FAILED;
+    }
+    const auto usize = static_cast<std::uint32_t>(size);
+    std::array<unsigned char, std::max(KVL_HEADER_SIZE, POCKET_HEADER_SIZE)> header{};
+    fillHeader(header.data(), usize);
+    const std::size_t headerSize = recordHeaderSize(pocketNes);
+    out.image().write(header.data(), headerSize);
+    const std::int64_t dataStart = out.written() + static_cast<std::int64_t>(headerSize);
+    if (size > 0) {
+        const int err = copyRomSource(out.image(), source, size, extension, out.buffer(),
+                                      [&](std::int64_t copied) { return out.reachedByte(dataStart + copied); });
+        if (err == ECANCELED) return RECORD_CANCELLED;
+        if (err != 0) {
+            // The image fails for this reason alone; the output itself is fine.
+            out.report().fileProblem(path, err);
+            return RECORD_FAILED;
+        }
+    }
+    const std::size_t padding = recordPadding(usize, pocketNes);
+    out.image().writeZeros(padding);
+    return out.advance(static_cast<std::int64_t>(headerSize + padding) + size) ? RECORD_WRITTEN : RECORD_CANCELLED;
 }
 
-// The size a record header announces for path. A missing file gives 0 (after
-// its error line): its record carries no data and the image goes on. A file
-// that exists but can't be read (a folder, FIFO or device among them), or is
-// too large for the size field, is refused: its header would promise data
-// that never follows and break the chain of records.
-bool sourceSize(const std::string& path, std::int32_t& size)
+RecordResult extraFileRecord(ImageOutput& out, const std::string& path, std::string_view name,
+                             std::string_view extension, bool pocketNes)
 {
-    const int problem = regularFileProblem(path);
-    if (problem != 0 && problem != ENOENT && problem != ENOTDIR) {
-        reportFileError(path, problem);
-        return false;
-    }
-    size = fileSize(path);
-    if (size == 0) return true;
-    if (size == std::numeric_limits<std::int32_t>::max()) {
-        reportFileError(path, EFBIG);
-        return false;
-    }
-    const InFile probe(path);
-    if (!probe.isOpen()) {
-        reportFileError(path, probe.errorNumber());
-        return false;
-    }
-    return true;
+    out.report().recordStarted(path, std::string(name), std::string(extension));
+    return writeRecord(out, path, extension, pocketNes, [&](unsigned char* header, std::uint32_t size) {
+        if (pocketNes) {
+            putText(header, name, NAME_MAX);
+            putLe32(header + POCKET_SIZE_OFFSET, size);
+            return;
+        }
+        putLe32(header, FILE_RECORD_MAGIC);
+        putText(header + KVL_NAME_OFFSET, name, NAME_MAX);
+        putText(header + KVL_EXT_OFFSET, extension, KVL_EXT_MAX);
+        putLe32(header + KVL_SIZE_OFFSET, size);
+    });
 }
 
-// The data of a record. Nothing is copied for a size of 0: the header
-// promised no data, whatever the path may yield.
-bool copyData(OutFile& image, const std::string& path, std::int32_t size, std::string_view extension)
+RecordResult romRecord(ImageOutput& out, const RomEntry& entry, bool pocketNes)
 {
-    if (size == 0) return true;
-    int openError = 0;
-    if (appendFile(image, path, extension, &openError) == 0) {
-        reportFileError(path, openError);
-        return false;
+    const std::string extension = extensionOf(entry.path);
+    const std::string title = entry.title.value_or(std::string());
+    // The record line is platform text.
+    out.report().recordStarted(entry.path, cp932ToUtf8(title), extension);
+    return writeRecord(out, entry.path, extension, pocketNes, [&](unsigned char* header, std::uint32_t size) {
+        if (pocketNes) {
+            putText(header, entry.pocketTitle.value_or(std::string()), NAME_MAX);
+            putLe32(header + POCKET_SIZE_OFFSET, size);
+            putLe32(header + POCKET_FLAGS_OFFSET, static_cast<std::uint32_t>(entry.pocketFlags));
+            putLe32(header + POCKET_FOLLOW_OFFSET, static_cast<std::uint32_t>(entry.pocketFollow));
+            putLe32(header + POCKET_SLOT_OFFSET, static_cast<std::uint32_t>(entry.pocketSlot));
+            return;
+        }
+        // Korvalinde records carry EUC-JP; when the conversion can't be made
+        // the name stays empty.
+        const std::string eucTitle = sjisToEuc(title).value_or(std::string());
+        putLe32(header, FILE_RECORD_MAGIC);
+        putText(header + KVL_NAME_OFFSET, eucTitle, NAME_MAX);
+        putText(header + KVL_EXT_OFFSET, extension, KVL_EXT_MAX);
+        putLe32(header + KVL_SIZE_OFFSET, size);
+    });
+}
+
+// What the variant's section asks for, and what the files it names are now.
+struct ImagePlan {
+    std::string section;
+    std::string configPath;
+    std::string shellPath;
+    bool pocketNes = false;
+    std::vector<std::string> extraValues;
+    // The extra files of the values that split, up to the first that does not.
+    std::vector<ExtraFile> extras;
+    bool badExtraValue = false;
+    // What each input file is now: the configuration, the shell, the extra
+    // files, then the ROMs in list order.
+    std::vector<FileFacts> inputs;
+    // The bytes the writer writes (see exactImageSize).
+    std::int64_t size = 0;
+};
+
+// The size a record header announces for a file as it stands: a missing or
+// unusable file counts as empty (the writer refuses the unusable ones).
+std::uint32_t announcedSize(const FileFacts& facts)
+{
+    if (facts.problem != 0) return 0;
+    if (facts.size > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::uint32_t>(facts.size);
+}
+
+// Looks at every input once: one look serves the exact size and the check
+// that the output is none of them.
+ImagePlan planImage(const std::string& programDir, const IniSnapshot& config, const RomList* list,
+                    std::string_view variant)
+{
+    ImagePlan plan;
+    plan.section = std::string(variant.empty() ? DEFAULT_VARIANT : variant);
+    plan.configPath = configPathOf(programDir);
+    plan.shellPath = programDir + shellFileOf(config, plan.section);
+    plan.pocketNes = isPocketNesSection(config, plan.section);
+    plan.extraValues = extraFileValuesOf(config, plan.section);
+    for (const std::string& value : plan.extraValues) {
+        ExtraFile extra;
+        if (!splitExtraFile(value, extra)) {
+            plan.badExtraValue = true;
+            break;
+        }
+        plan.extras.push_back(std::move(extra));
     }
-    return true;
+
+    plan.inputs.push_back(fileFactsOf(plan.configPath));
+    plan.inputs.push_back(fileFactsOf(plan.shellPath));
+    plan.size = announcedSize(plan.inputs.back());
+    for (const ExtraFile& extra : plan.extras) {
+        plan.inputs.push_back(fileFactsOf(programDir + extra.path));
+        plan.size += recordSize(announcedSize(plan.inputs.back()), plan.pocketNes);
+    }
+    if (plan.badExtraValue) return plan;
+    for (const RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) {
+        plan.inputs.push_back(fileFactsOf(e->path));
+        plan.size += recordSize(announcedSize(plan.inputs.back()), plan.pocketNes);
+    }
+    plan.size += static_cast<std::int64_t>(END_RECORD_SIZE);
+    return plan;
 }
 
 // Replacing the output destroys the file it names; when that file is the
 // configuration, the shell, an extra file or a ROM, that input would be lost.
-bool outputIsAnInput(const std::string& outputPath, const std::string& configPath,
-                     const std::string& shellPath, const std::vector<std::string>& extraPaths,
-                     const RomList* list)
+bool outputIsAnInput(const std::string& outputPath, const ImagePlan& plan)
 {
-    if (isSameFile(outputPath, configPath) || isSameFile(outputPath, shellPath)) return true;
-    for (const std::string& path : extraPaths) {
-        if (isSameFile(outputPath, path)) return true;
-    }
-    for (const RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) {
-        if (isSameFile(outputPath, e->path)) return true;
+    const FileFacts output = fileFactsOf(outputPath);
+    if (!output.exists) return false;
+    for (const FileFacts& input : plan.inputs) {
+        if (sameFile(output, input)) return true;
     }
     return false;
 }
 
-// Writes the whole image into out; false when it can't be completed (the
-// reason is on the error output, or in out when the output itself failed).
-bool writeImageBody(OutFile& image, const std::string& programDir, const IniSnapshot& config,
-                    const std::string& configPath, const std::string& section, const std::string& shellPath,
-                    const std::vector<std::string>& extraValues, const RomList* list)
+// Writes the whole image; RECORD_FAILED when it can't be completed (the
+// reason went to the report, or is in the image when the output failed).
+RecordResult writeImageBody(ImageOutput& out, const std::string& programDir, const ImagePlan& plan,
+                            const RomList* list)
 {
-    int openError = 0;
-    if (appendFile(image, shellPath, "bin", &openError) == 0) {
-        reportFileError(shellPath, openError);
-        return false;
+    if (!out.reachedByte(0)) return RECORD_CANCELLED;
+    RomSource shell(plan.shellPath);
+    if (!shell.isOpen()) {
+        out.report().fileProblem(plan.shellPath, shell.errorNumber());
+        return RECORD_FAILED;
     }
-    if (image.failed()) return false;
+    const int err = copyRomSource(out.image(), shell, shell.size(), "bin", out.buffer(),
+                                  [&](std::int64_t copied) { return out.reachedByte(copied); });
+    if (err == ECANCELED) return RECORD_CANCELLED;
+    if (err != 0) {
+        out.report().fileProblem(plan.shellPath, err);
+        return RECORD_FAILED;
+    }
+    if (out.image().failed()) return RECORD_FAILED;
+    if (!out.advance(shell.size())) return RECORD_CANCELLED;
 
-    const bool pocketNes = isPocketNesSection(config, section);
-    for (std::size_t n = 0; n < extraValues.size(); ++n) {
-        ExtraFile extra;
-        if (!splitExtraFile(extraValues[n], extra)) {
-            std::fprintf(stderr, "%s: [%s] file%zu=%s lacks its path,name,ext commas\n",
-                         configPath.c_str(), section.c_str(), n, extraValues[n].c_str());
-            return false;
-        }
-        if (writeExtraFileRecord(image, programDir + extra.path, extra.name, extra.ext, pocketNes) != 0) {
-            return false;
-        }
-        if (image.failed()) return false;
+    for (std::size_t n = 0; n < plan.extras.size(); ++n) {
+        const ExtraFile& extra = plan.extras[n];
+        const RecordResult r = extraFileRecord(out, programDir + extra.path, extra.name, extra.ext, plan.pocketNes);
+        if (r != RECORD_WRITTEN) return r;
+        if (out.image().failed()) return RECORD_FAILED;
+    }
+    if (plan.badExtraValue) {
+        const std::size_t n = plan.extras.size();
+        out.report().problem(plan.configPath, "[" + plan.section + "] file" + std::to_string(n) + "=" +
+                                                  plan.extraValues[n] + " lacks its path,name,ext commas");
+        return RECORD_FAILED;
     }
 
     for (const RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) {
-        if (writeRomRecord(image, *e, pocketNes) != 0) return false;
-        if (image.failed()) return false;
+        const RecordResult r = romRecord(out, *e, plan.pocketNes);
+        if (r != RECORD_WRITTEN) return r;
+        if (out.image().failed()) return RECORD_FAILED;
     }
-    writeEndRecord(image);
-    return !image.failed();
+    writeEndRecord(out.image());
+    if (out.image().failed()) return RECORD_FAILED;
+    return out.advance(static_cast<std::int64_t>(END_RECORD_SIZE)) ? RECORD_WRITTEN : RECORD_CANCELLED;
 }
 
 }  // namespace
 
 int writeExtraFileRecord(OutFile& image, const std::string& path, std::string_view name,
-                         std::string_view extension, bool pocketNes)
+                         std::string_view extension, bool pocketNes, Report& report)
 {
-    printProgress(path, name, extension);
-    std::int32_t size = 0;
-    if (!sourceSize(path, size)) return 1;
-    const auto usize = static_cast<std::uint32_t>(size);
-    if (pocketNes) {
-        std::array<unsigned char, POCKET_HEADER_SIZE> header{};
-        putText(header.data(), name, NAME_MAX);
-        putLe32(header.data() + POCKET_SIZE_OFFSET, usize);
-        image.write(header.data(), recordHeaderSize(true));
-        return copyData(image, path, size, extension) ? 0 : 1;
-    }
-    std::array<unsigned char, KVL_HEADER_SIZE> header{};
-    putLe32(header.data(), FILE_RECORD_MAGIC);
-    putText(header.data() + KVL_NAME_OFFSET, name, NAME_MAX);
-    putText(header.data() + KVL_EXT_OFFSET, extension, KVL_EXT_MAX);
-    putLe32(header.data() + KVL_SIZE_OFFSET, usize);
-    image.write(header.data(), recordHeaderSize(false));
-    if (!copyData(image, path, size, extension)) return 1;
-    image.writeZeros(recordPadding(usize, false));
-    return 0;
+    ImageOutput out(image, report, 0);
+    return extraFileRecord(out, path, name, extension, pocketNes) == RECORD_WRITTEN ? 0 : 1;
 }
 
-int writeRomRecord(OutFile& image, const RomEntry& entry, bool pocketNes)
+int writeRomRecord(OutFile& image, const RomEntry& entry, bool pocketNes, Report& report)
 {
-    const std::string extension = extensionOf(entry.path);
-    const std::string title = entry.title.value_or(std::string());
-    // Korvalinde records carry EUC-JP; when the conversion can't be made the
-    // name stays empty.
-    const std::string eucTitle = sjisToEuc(title).value_or(std::string());
-    // The progress line is platform text.
-    printProgress(entry.path, cp932ToUtf8(title), extension);
-
-    std::int32_t size = 0;
-    if (!sourceSize(entry.path, size)) return 1;
-    const auto usize = static_cast<std::uint32_t>(size);
-    if (pocketNes) {
-        std::array<unsigned char, POCKET_HEADER_SIZE> header{};
-        putText(header.data(), entry.pocketTitle.value_or(std::string()), NAME_MAX);
-        putLe32(header.data() + POCKET_SIZE_OFFSET, usize);
-        putLe32(header.data() + POCKET_FLAGS_OFFSET, static_cast<std::uint32_t>(entry.pocketFlags));
-        putLe32(header.data() + POCKET_FOLLOW_OFFSET, static_cast<std::uint32_t>(entry.pocketFollow));
-        putLe32(header.data() + POCKET_SLOT_OFFSET, static_cast<std::uint32_t>(entry.pocketSlot));
-        image.write(header.data(), recordHeaderSize(true));
-        return copyData(image, entry.path, size, extension) ? 0 : 1;
-    }
-    std::array<unsigned char, KVL_HEADER_SIZE> header{};
-    putLe32(header.data(), FILE_RECORD_MAGIC);
-    putText(header.data() + KVL_NAME_OFFSET, eucTitle, NAME_MAX);
-    putText(header.data() + KVL_EXT_OFFSET, extension, KVL_EXT_MAX);
-    putLe32(header.data() + KVL_SIZE_OFFSET, usize);
-    image.write(header.data(), recordHeaderSize(false));
-    if (!copyData(image, entry.path, size, extension)) return 1;
-    image.writeZeros(recordPadding(usize, false));
-    return 0;
+    ImageOutput out(image, report, 0);
+    return romRecord(out, entry, pocketNes) == RECORD_WRITTEN ? 0 : 1;
 }
 
 void writeEndRecord(OutFile& image)
@@ -247,62 +356,59 @@ void writeEndRecord(OutFile& image)
     image.write(record.data(), record.size());
 }
 
-std::int64_t exactImageSize(const std::string& programDir, const RomList* list, std::string_view variant)
+std::int64_t exactImageSize(const std::string& programDir, const IniSnapshot& config, const RomList* list,
+                            std::string_view variant)
 {
-    const std::string section(variant.empty() ? DEFAULT_VARIANT : variant);
-    const IniSnapshot config = IniSnapshot::load(configPathOf(programDir));
-    const bool pocketNes = isPocketNesSection(config, section);
-    std::int64_t total = quietFileSize(programDir + shellFileOf(config, section));
-    for (const std::string& value : extraFileValuesOf(config, section)) {
-        ExtraFile extra;
-        if (!splitExtraFile(value, extra)) return total;
-        total += recordSize(quietFileSize(programDir + extra.path), pocketNes);
-    }
-    for (const RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) {
-        total += recordSize(quietFileSize(e->path), pocketNes);
-    }
-    return total + static_cast<std::int64_t>(END_RECORD_SIZE);
+    return planImage(programDir, config, list, variant).size;
 }
 
-int writeImage(const std::string& programDir, const std::string& outputPath, const RomList* list,
-               std::string_view variant, const GbaHeaderFields* headerFix)
+std::int64_t exactImageSize(const std::string& programDir, const RomList* list, std::string_view variant)
 {
-    const std::string section(variant.empty() ? DEFAULT_VARIANT : variant);
-    const std::string configPath = configPathOf(programDir);
-    const IniSnapshot config = IniSnapshot::load(configPath);
-    const std::string shellPath = programDir + shellFileOf(config, section);
-    const std::vector<std::string> extraValues = extraFileValuesOf(config, section);
+    return exactImageSize(programDir, IniSnapshot::load(configPathOf(programDir)), list, variant);
+}
 
-    std::vector<std::string> extraPaths;
-    for (const std::string& value : extraValues) {
-        ExtraFile extra;
-        if (splitExtraFile(value, extra)) extraPaths.push_back(programDir + extra.path);
-    }
-    if (outputIsAnInput(outputPath, configPath, shellPath, extraPaths, list)) {
-        std::fprintf(stderr, "%s: is one of the image's own input files\n", outputPath.c_str());
-        return 1;
+int writeImage(const std::string& programDir, const IniSnapshot& config, const std::string& outputPath,
+               const RomList* list, std::string_view variant, const GbaHeaderFields* headerFix, Report& report)
+{
+    const ImagePlan plan = planImage(programDir, config, list, variant);
+    if (outputIsAnInput(outputPath, plan)) {
+        report.problem(outputPath, "is one of the image's own input files");
+        return IMAGE_FAILED;
     }
 
     // The image grows in a temporary file beside the output and takes the
-    // output's place only when complete, so a failed build leaves the
-    // previous image as it was and no partial file.
+    // output's place only when complete, so a failed or stopped build leaves
+    // the previous image as it was and no partial file.
     AtomicFile image;
     if (!image.open(outputPath)) {
-        reportFileError(outputPath, image.errorNumber());
-        return 1;
+        report.fileProblem(outputPath, image.errorNumber());
+        return IMAGE_FAILED;
     }
-    const bool written = writeImageBody(image.stream(), programDir, config, configPath, section, shellPath,
-                                        extraValues, list);
-    if (written && headerFix != nullptr) {
+    // An image can be built again from its inputs, so a new one is not
+    // waited for on its way to the disk: that wait would cost more than the
+    // copy. One that replaces an earlier image is, so that a crash right
+    // after can't leave the user without either of them.
+    image.setDurable(image.replacesAFile());
+    ImageOutput out(image, report, plan.size);
+    const RecordResult body = writeImageBody(out, programDir, plan, list);
+    if (body == RECORD_CANCELLED) return IMAGE_CANCELLED;
+    if (body == RECORD_WRITTEN && headerFix != nullptr) {
         writeGbaHeader(image.stream(), headerFix->title, headerFix->gameCode, headerFix->makerCode);
     }
-    if (!written || image.failed()) {
-        if (image.failed()) reportFileError(outputPath, image.errorNumber());
-        return 1;
+    if (body != RECORD_WRITTEN || image.failed()) {
+        if (image.failed()) report.fileProblem(outputPath, image.errorNumber());
+        return IMAGE_FAILED;
     }
     if (!image.commit()) {
-        reportFileError(outputPath, image.errorNumber());
-        return 1;
+        report.fileProblem(outputPath, image.errorNumber());
+        return IMAGE_FAILED;
     }
-    return 0;
+    return IMAGE_WRITTEN;
+}
+
+int writeImage(const std::string& programDir, const std::string& outputPath, const RomList* list,
+               std::string_view variant, const GbaHeaderFields* headerFix, Report& report)
+{
+    return writeImage(programDir, IniSnapshot::load(configPathOf(programDir)), outputPath, list, variant, headerFix,
+                      report);
 }

@@ -8,7 +8,9 @@
 #include <string>
 #include <string_view>
 
+class IniSnapshot;
 class OutFile;
+class Report;
 struct RomEntry;
 struct RomList;
 
@@ -20,17 +22,32 @@ struct GbaHeaderFields {
     std::string makerCode;
 };
 
-// Builds the image at outputPath from the variant's section of
-// programDir + "romweld.cfg" (read afresh) and the list, then, when
-// headerFix is given, rewrites its GBA header. 0 when the image was written
-// to its end; 1 otherwise (output not created, shell missing, an extra-file
-// value without its two commas, a failed write, a ROM or extra file that
-// exists but can't be read, an output that is one of the inputs), after an
-// error line. The image is built beside the output and replaces it only when
-// complete: after a failure the file at outputPath is as it was before, and
-// no partial file is left. A symbolic link at outputPath is followed.
+// What writeImage gives: the image is written, or it is not (after the
+// reasons went to the report), or the report asked it to stop.
+enum ImageWriteResult {
+    IMAGE_WRITTEN = 0,
+    IMAGE_FAILED = 1,
+    IMAGE_CANCELLED = 2,
+};
+
+// Builds the image at outputPath from the variant's section of romweld.cfg
+// (config: the file programDir + "romweld.cfg" as the command loaded it) and
+// the list, then, when headerFix is given, rewrites its GBA header.
+// IMAGE_WRITTEN when the image was written to its end; IMAGE_FAILED
+// otherwise (output not created, shell missing, an extra-file value without
+// its two commas, a failed write, a ROM or extra file that exists but can't
+// be read or changes while it is copied, an output that is one of the
+// inputs), after report heard why; IMAGE_CANCELLED when report's progress
+// asked to stop. report hears each record as it begins and the bytes
+// written of the exact image size. The image is built beside the output and
+// replaces it only when complete: after a failure or a stop the file at
+// outputPath is as it was before, and no partial file is left. A symbolic
+// link at outputPath is followed.
+int writeImage(const std::string& programDir, const IniSnapshot& config, const std::string& outputPath,
+               const RomList* list, std::string_view variant, const GbaHeaderFields* headerFix, Report& report);
+// The same, reading programDir + "romweld.cfg" afresh.
 int writeImage(const std::string& programDir, const std::string& outputPath, const RomList* list,
-               std::string_view variant = DEFAULT_VARIANT, const GbaHeaderFields* headerFix = nullptr);
+               std::string_view variant, const GbaHeaderFields* headerFix, Report& report);
 
 // A GBA cartridge addresses at most 32 MiB; a larger image runs nowhere.
 constexpr std::int64_t GBA_CARTRIDGE_MAX = 32 * 1024 * 1024;
@@ -38,22 +55,26 @@ constexpr std::int64_t GBA_CARTRIDGE_MAX = 32 * 1024 * 1024;
 // The exact number of bytes writeImage writes for the list and the variant as
 // the files stand now: the shell, one record per extra file and per ROM with
 // the layout's header and padding, and the end record. A file that is missing
-// counts as the empty record the writer gives it; nothing is printed. When
+// counts as the empty record the writer gives it; nothing is reported. When
 // the writer would fail (no shell, an extra-file value without its commas),
 // the figure counts only what it would get to write.
+std::int64_t exactImageSize(const std::string& programDir, const IniSnapshot& config, const RomList* list,
+                            std::string_view variant);
+// The same, reading programDir + "romweld.cfg" afresh.
 std::int64_t exactImageSize(const std::string& programDir, const RomList* list,
                             std::string_view variant = DEFAULT_VARIANT);
 
 // One extra file's record: header, data and (Korvalinde layout) padding.
-// 0 when written (a missing file gives an empty record, after its error
-// line); 1 when the file exists but can't be read or is too large, reported
-// on the error output: the image must then not go on.
+// report hears the record begin. 0 when written (a missing file gives an
+// empty record, after report heard so); 1 when the file exists but can't be
+// read, is too large or changes while it is copied: the image must then not
+// go on.
 int writeExtraFileRecord(OutFile& image, const std::string& path, std::string_view name,
-                         std::string_view extension, bool pocketNes);
+                         std::string_view extension, bool pocketNes, Report& report);
 
 // One ROM entry's record: header, data and (Korvalinde layout) padding.
 // Results as for writeExtraFileRecord.
-int writeRomRecord(OutFile& image, const RomEntry& entry, bool pocketNes);
+int writeRomRecord(OutFile& image, const RomEntry& entry, bool pocketNes, Report& report);
 
 // The 44-byte end record.
 void writeEndRecord(OutFile& image);

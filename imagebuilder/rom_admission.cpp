@@ -59,21 +59,22 @@ std::string defaultRomTitle(std::string_view path)
     return title;
 }
 
-int admitRomFile(RomList* list, const std::string& path, const std::string& settingsPath,
-                 RomEntry** added)
+int admitRomFile(RomList* list, const std::string& path, const IniSnapshot& settings, RomEntry** added,
+                 int* openError)
 {
     if (added != nullptr) *added = nullptr;
-    int mapper = 0;
-    int battery = 0;
-    bool nes20 = false;
-    if (probeNesRom(path, mapper, battery, &nes20) != 0) return ADMIT_NOT_NES;
+    if (openError != nullptr) *openError = 0;
+    NesRomProbe probe;
+    if (probeNesRom(path, probe) != 0) {
+        if (openError != nullptr) *openError = probe.errorNumber;
+        return ADMIT_NOT_NES;
+    }
 
-    RomEntry* entry = romListAdd(list, path);
+    // The size the probe saw: the file is opened once.
+    RomEntry* entry = romListAddSized(list, path, probe.size);
     if (entry == nullptr) return ADMIT_REFUSED;
 
-    const IniSnapshot settings = IniSnapshot::load(settingsPath);
     const std::string key = fileNameOf(path);
-
     // A stored title was filtered when it was typed; it is only cut here.
     std::string title;
     if (settings.value("TITLE", key)) {
@@ -81,8 +82,8 @@ int admitRomFile(RomList* list, const std::string& path, const std::string& sett
     } else {
         title = defaultRomTitle(path);
     }
-    romEntrySetTitle(entry, title, mapper, battery);
-    entry->nes20 = nes20 ? 1 : 0;
+    romEntrySetTitle(entry, title, probe.mapper, probe.battery);
+    entry->nes20 = probe.nes20 ? 1 : 0;
 
     const std::string pocket = settings.readString("PocketNES", key, "0|0|0", SETTINGS_VALUE_MAX);
     const PocketValues values = parsePocketValue(pocket, entry->title.value_or(std::string()));

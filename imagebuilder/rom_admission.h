@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+class IniSnapshot;
 struct RomEntry;
 struct RomList;
 
@@ -34,7 +35,10 @@ enum AdmitCode {
 };
 
 // Probes path, adds it to list and sets its title ("TITLE" key, else the
-// default title) and PocketNES values ("PocketNES" key, else "0|0|0") read
-// from settingsPath. *added (when given) is the new entry or null.
-int admitRomFile(RomList* list, const std::string& path, const std::string& settingsPath,
-                 RomEntry** added = nullptr);
+// default title) and PocketNES values ("PocketNES" key, else "0|0|0") from
+// the settings, loaded once by the caller for a whole command. *added (when
+// given) is the new entry or null; *openError (when given) tells why a file
+// that is ADMIT_NOT_NES could not be opened or read, 0 when it was read and
+// is no iNES file.
+int admitRomFile(RomList* list, const std::string& path, const IniSnapshot& settings,
+                 RomEntry** added = nullptr, int* openError = nullptr);

@@ -2,12 +2,14 @@
 
 #include "file_io.h"
 #include "path_text.h"
+#include "report.h"
+#include "rom_source.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
 #include <limits>
-#include <sys/stat.h>
 
 namespace {
 
@@ -19,6 +21,18 @@ bool hasInesMagic(const unsigned char* header)
 }
 
 constexpr std::size_t COPY_BUFFER_SIZE = 256 * 1024;
+// The bytes of an iNES header the repair may change lie within these.
+constexpr std::size_t REPAIR_SPAN = 8;
+
+// Repairs byte 7 of an iNES header at the start of head (size bytes).
+void repairHeader(unsigned char* head, std::size_t size)
+{
+    if (size >= REPAIR_SPAN && hasInesMagic(head) && (head[7] & 0x0F) != 0) {
+        // An NES 2.0 header's low bits mark its format; zeroing the whole
+        // byte would lose the mapper's high four bits.
+        head[7] = isNes20Header(head[7]) ? head[7] & 0xF0 : 0;
+    }
+}
 
 }  // namespace
 
@@ -27,65 +41,89 @@ bool isNes20Header(unsigned char byte7)
     return (byte7 & 0x0C) == 0x08;
 }
 
-int probeNesRom(const std::string& path, int& mapper, int& battery, bool* nes20)
+int probeNesRom(const std::string& path, NesRomProbe& probe)
 {
-    InFile file(path);
-    if (!file.isOpen()) return 1;
+    probe = NesRomProbe{};
+    RomSource file(path);
+    if (!file.isOpen()) {
+        probe.errorNumber = file.errorNumber();
+        return 1;
+    }
+    probe.size = file.size();
     std::array<unsigned char, 10> header{};
     const std::size_t got = file.read(header.data(), header.size());
+    if (file.errorNumber() != 0) {
+        probe.errorNumber = file.errorNumber();
+        return 1;
+    }
     if (got < INES_MAGIC.size() || !hasInesMagic(header.data())) return 2;
-    const bool isNes20 = isNes20Header(header[7]);
-    mapper = (header[7] & 0xF0) | (header[6] >> 4);
-    if (isNes20) mapper |= (header[8] & 0x0F) << 8;
-    battery = (header[6] >> 1) & 1;
-    if (nes20 != nullptr) *nes20 = isNes20;
+    probe.nes20 = isNes20Header(header[7]);
+    probe.mapper = (header[7] & 0xF0) | (header[6] >> 4);
+    if (probe.nes20) probe.mapper |= (header[8] & 0x0F) << 8;
+    probe.battery = (header[6] >> 1) & 1;
     return 0;
 }
 
-int appendFile(OutFile& image, const std::string& path, std::string_view extension, int* openError)
+int probeNesRom(const std::string& path, int& mapper, int& battery, bool* nes20)
 {
-    InFile file(path);
-    if (openError != nullptr) *openError = file.errorNumber();
-    if (!file.isOpen()) return 0;
-    std::array<unsigned char, 8> head{};
-    if (compareNoCase(extension, "nes") == 0) {
-        const std::size_t got = file.read(head.data(), head.size());
-        if (got == head.size() && hasInesMagic(head.data()) && (head[7] & 0x0F) != 0) {
-            // An NES 2.0 header's low bits mark its format; zeroing the whole
-            // byte would lose the mapper's high four bits.
-            head[7] = isNes20Header(head[7]) ? head[7] & 0xF0 : 0;
-        }
-        image.write(head.data(), got);
-    }
-    std::string buffer(COPY_BUFFER_SIZE, '\0');
-    for (;;) {
-        const std::size_t got = file.read(buffer.data(), buffer.size());
+    NesRomProbe probe;
+    const int result = probeNesRom(path, probe);
+    if (result != 0) return result;
+    mapper = probe.mapper;
+    battery = probe.battery;
+    if (nes20 != nullptr) *nes20 = probe.nes20;
+    return 0;
+}
+
+int copyRomSource(OutFile& image, RomSource& source, std::int64_t bytes, std::string_view extension,
+                  std::vector<char>& buffer, const std::function<bool(std::int64_t)>& copied)
+{
+    if (buffer.size() < COPY_BUFFER_SIZE) buffer.resize(COPY_BUFFER_SIZE);
+    const bool repair = compareNoCase(extension, "nes") == 0;
+    std::int64_t done = 0;
+    // One byte more than promised is asked for at the end: getting it means
+    // the file grew, and what was copied is not the file.
+    while (done <= bytes) {
+        const auto left = static_cast<std::uint64_t>(bytes - done) + 1;
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size()));
+        const std::size_t got = source.read(buffer.data(), want);
+        if (source.errorNumber() != 0) return source.errorNumber();
+        if (static_cast<std::int64_t>(got) > bytes - done) return FILE_CHANGED;
         if (got == 0) break;
-        image.write(buffer.data(), got);
-        if (got < buffer.size()) break;
+        auto* data = reinterpret_cast<unsigned char*>(buffer.data());
+        if (repair && done == 0) repairHeader(data, got);
+        image.write(data, got);
+        done += static_cast<std::int64_t>(got);
+        if (copied && !copied(done)) return ECANCELED;
+        if (got < want) break;
     }
-    if (file.readFailed()) {
-        // The copy is shorter than the file: the output must not pass as complete.
-        const int err = file.errorNumber() != 0 ? file.errorNumber() : EIO;
-        reportFileError(path, err);
+    return done == bytes ? 0 : FILE_CHANGED;
+}
+
+int appendFile(OutFile& image, const std::string& path, std::string_view extension, Report& report)
+{
+    RomSource file(path);
+    if (!file.isOpen()) {
+        report.fileProblem(path, file.errorNumber());
+        return 0;
+    }
+    std::vector<char> buffer;
+    const int err = copyRomSource(image, file, file.size(), extension, buffer);
+    if (err != 0) {
+        // The copy is not the file: the output must not pass as complete.
+        report.fileProblem(path, err);
         image.fail(err);
     }
     return 1;
 }
 
-std::int32_t fileSize(const std::string& path)
+std::int32_t fileSize(const std::string& path, Report& report)
 {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        reportFileError(path, errno);
+    const FileFacts facts = fileFactsOf(path);
+    if (facts.problem != 0) {
+        report.fileProblem(path, facts.problem);
         return 0;
     }
-    if (!S_ISREG(st.st_mode)) {
-        reportFileError(path, S_ISDIR(st.st_mode) ? EISDIR : NOT_REGULAR_FILE);
-        return 0;
-    }
-    if (st.st_size > std::numeric_limits<std::int32_t>::max()) {
-        return std::numeric_limits<std::int32_t>::max();
-    }
-    return static_cast<std::int32_t>(st.st_size);
+    if (facts.size > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(facts.size);
 }

@@ -1,36 +1,59 @@
 // NES ROM files: recognising an iNES file, copying a file into an image with
-// the repair of a damaged iNES header, and file sizes.
+// the repair of a damaged iNES header, and file sizes. Files are read through
+// RomSource: each is opened once for a probe and once for a copy.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class OutFile;
+class Report;
+class RomSource;
 
 // True when header byte 7 marks the NES 2.0 format (byte 7 AND 0x0C is 0x08).
 // Its low bits are then the format's mark, not damage, and byte 8 holds the
 // mapper's bits 8 to 11.
 bool isNes20Header(unsigned char byte7);
 
+// What probing a file found.
+struct NesRomProbe {
+    int mapper = 0;
+    int battery = 0;
+    bool nes20 = false;        // the header is in the NES 2.0 format
+    std::int64_t size = 0;     // bytes of the file, when it could be opened
+    int errorNumber = 0;       // why it could not be opened or read (fileErrorText tells it)
+};
+
 // 0 when the file begins with "NES" 0x1A (mapper and battery filled; bytes a
-// short file lacks count as 0), 1 when it can't be opened, 2 without the magic.
-// The mapper has 12 bits for an NES 2.0 header, 8 otherwise; *nes20 (when
-// given) tells which header it was.
+// short file lacks count as 0), 1 when it can't be opened or read, 2 without
+// the magic. The mapper has 12 bits for an NES 2.0 header, 8 otherwise.
+int probeNesRom(const std::string& path, NesRomProbe& probe);
+// The same with the numbers alone; *nes20 (when given) tells which header it
+// was. Mapper and battery are left alone unless the result is 0.
 int probeNesRom(const std::string& path, int& mapper, int& battery, bool* nes20 = nullptr);
 
 // Copies the whole file to the end of image, streamed. When extension equals
 // "nes" (ASCII case ignored) and the file is an iNES file whose header byte 7
 // has any of its low four bits set, byte 7 is repaired: an NES 2.0 header
 // keeps its mapper bits (byte 7 AND 0xF0), any other is written as 0. 1 when
-// the file was opened and copied, 0 when it can't be opened (nothing written;
-// the reason in *openError when given). Write failures, and a read failure
-// that cuts the copy short, are recorded in image.
-int appendFile(OutFile& image, const std::string& path, std::string_view extension,
-               int* openError = nullptr);
+// the file was opened and copied, 0 when it can't be opened (nothing
+// written). Either failure, and a read failure that cuts the copy short, is
+// handed to report; a short copy is also recorded in image.
+int appendFile(OutFile& image, const std::string& path, std::string_view extension, Report& report);
+
+// Copies exactly bytes bytes of the open source to the end of image, with
+// the repair appendFile makes. buffer is the copy's working memory, kept by
+// the caller so that many copies share it. copied (when given) hears the
+// bytes copied so far after each part and returns false to stop. 0 when
+// done; otherwise why not: the source's read error, FILE_CHANGED, or
+// ECANCELED when copied said stop. Write failures are recorded in image.
+int copyRomSource(OutFile& image, RomSource& source, std::int64_t bytes, std::string_view extension,
+                  std::vector<char>& buffer, const std::function<bool(std::int64_t)>& copied = {});
 
 // The size of a regular file in bytes; 0 for an empty file. When the file
-// can't be found, or is a folder, FIFO, device or socket, an error line goes
-// to the error output and the result is 0. Sizes beyond 32 bits are held at
-// INT32_MAX.
-std::int32_t fileSize(const std::string& path);
+// can't be found, or is a folder, FIFO, device or socket, report hears the
+// reason and the result is 0. Sizes beyond 32 bits are held at INT32_MAX.
+std::int32_t fileSize(const std::string& path, Report& report);

@@ -1,6 +1,5 @@
 #include "rom_list.h"
 
-#include "path_text.h"
 #include "rom_file.h"
 #include "title_rules.h"
 
@@ -24,40 +23,61 @@ int romListFree(std::unique_ptr<RomList>& list)
     return 0;
 }
 
-RomEntry* romListFind(const RomList* list, std::string_view path)
-{
-    if (list == nullptr) return nullptr;
-    for (RomEntry* e = list->head; e != nullptr; e = e->next) {
-        if (compareNoCase(e->path, path) == 0) return e;
-    }
-    return nullptr;
-}
-
 namespace {
 
-std::int32_t roundedSize(std::int32_t size)
+// The key of the path index: the path with ASCII letters folded, so that
+// equal keys are exactly the paths compareNoCase finds equal.
+std::string pathKey(std::string_view path)
+{
+    std::string key(path);
+    for (char& c : key) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return key;
+}
+
+std::int32_t roundedSize(std::int64_t size)
 {
     constexpr std::int32_t largest = std::numeric_limits<std::int32_t>::max() & ~3;
     if (size > largest) return largest;
-    return (size + 3) & ~3;
+    return static_cast<std::int32_t>((size + 3) & ~std::int64_t{3});
 }
 
 }  // namespace
 
-RomEntry* romListAdd(RomList* list, const std::string& path)
+RomEntry* romListFind(const RomList* list, std::string_view path)
+{
+    if (list == nullptr) return nullptr;
+    const auto it = list->byPath.find(pathKey(path));
+    return it == list->byPath.end() ? nullptr : it->second;
+}
+
+RomEntry* romListAdd(RomList* list, const std::string& path, Report& report)
 {
     if (list == nullptr || romListFind(list, path) != nullptr) return nullptr;
+    return romListAddSized(list, path, fileSize(path, report));
+}
+
+RomEntry* romListAddSized(RomList* list, const std::string& path, std::int64_t fileBytes)
+{
+    if (list == nullptr) return nullptr;
     RomEntry* entry = nullptr;
     try {
         auto owned = std::make_unique<RomEntry>();
         owned->path = path;
-        list->entries.reserve(list->entries.size() + 1);
         entry = owned.get();
-        list->entries.push_back(std::move(owned));
+        const auto [at, added] = list->byPath.emplace(pathKey(path), entry);
+        if (!added) return nullptr;
+        try {
+            list->entries.push_back(std::move(owned));
+        } catch (const std::bad_alloc&) {
+            list->byPath.erase(at);
+            throw;
+        }
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
-    entry->size = roundedSize(fileSize(path));
+    entry->size = roundedSize(fileBytes);
     entry->prev = list->tail;
     if (list->tail != nullptr) {
         list->tail->next = entry;
@@ -78,6 +98,7 @@ int romListRemove(RomList* list, const std::string& path)
     (entry->next != nullptr ? entry->next->prev : list->tail) = entry->prev;
     list->totalSize -= entry->size;
     list->count -= 1;
+    list->byPath.erase(pathKey(path));
     auto& owned = list->entries;
     owned.erase(std::find_if(owned.begin(), owned.end(),
                              [entry](const std::unique_ptr<RomEntry>& e) { return e.get() == entry; }));
@@ -118,6 +139,25 @@ int romListMove(RomList* list, int index, int direction)
         if (entry->prev != nullptr) swapWithNext(list, entry->prev);
     } else if (entry->next != nullptr) {
         swapWithNext(list, entry);
+    }
+    return 0;
+}
+
+int romListMoveMarked(RomList* list, int direction)
+{
+    if (list == nullptr) return -1;
+    if (direction > 0) {
+        for (RomEntry* e = list->head; e != nullptr;) {
+            RomEntry* next = e->next;  // entries behind e have not moved yet
+            if (e->selected != 0 && e->prev != nullptr) swapWithNext(list, e->prev);
+            e = next;
+        }
+    } else {
+        for (RomEntry* e = list->tail; e != nullptr;) {
+            RomEntry* prev = e->prev;
+            if (e->selected != 0 && e->next != nullptr) swapWithNext(list, e);
+            e = prev;
+        }
     }
     return 0;
 }

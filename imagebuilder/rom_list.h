@@ -8,7 +8,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
+
+class Report;
 
 struct RomEntry {
     std::string path;                        // as given to romListAdd (UTF-8)
@@ -34,6 +37,10 @@ struct RomList {
     RomEntry* tail = nullptr;
     // Owns the entries; their order is given by the links alone.
     std::vector<std::unique_ptr<RomEntry>> entries;
+    // The entries by path with ASCII letters folded, so that a path already
+    // listed is found at once however long the list. Kept by romListAdd and
+    // romListRemove.
+    std::unordered_map<std::string, RomEntry*> byPath;
 };
 
 enum RomSortKey {
@@ -50,9 +57,12 @@ std::unique_ptr<RomList> romListCreate();
 // Frees the list and every entry and leaves list null: 0, or -1 for a null list.
 int romListFree(std::unique_ptr<RomList>& list);
 
-// Appends an entry for path, sized from the file. Null when list is null, an
-// entry with the same path (ASCII case ignored) is listed, or memory is short.
-RomEntry* romListAdd(RomList* list, const std::string& path);
+// Appends an entry for path, sized from the file (0 when it can't be sized,
+// and report hears why). Null when list is null, an entry with the same path
+// (ASCII case ignored) is listed, or memory is short.
+RomEntry* romListAdd(RomList* list, const std::string& path, Report& report);
+// The same for a file whose size in bytes is known already (a probe gave it).
+RomEntry* romListAddSized(RomList* list, const std::string& path, std::int64_t fileBytes);
 
 // 0 after removing the entry with that path (case ignored); -1 when none.
 int romListRemove(RomList* list, const std::string& path);
@@ -66,6 +76,12 @@ RomEntry* romListAt(const RomList* list, int index);
 // Moves the entry at index one place: towards the head when direction > 0,
 // towards the tail otherwise; it stays at that end. 0, or -1 without entry.
 int romListMove(RomList* list, int index, int direction);
+
+// Moves every entry whose selected mark is set one place, as romListMove of
+// each of their indexes would in turn: towards the head (direction > 0) from
+// the head's end, towards the tail otherwise from the tail's end. 0, or -1
+// for a null list.
+int romListMoveMarked(RomList* list, int direction);
 
 // 0 after sorting (or for an empty list); 1 for a null list or a key outside
 // 0-4; 2 when the working array can't be allocated. Not stable.

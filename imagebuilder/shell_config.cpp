@@ -2,7 +2,7 @@
 
 #include "ini_profile.h"
 #include "path_text.h"
-#include "rom_file.h"
+#include "file_io.h"
 
 #include <algorithm>
 #include <limits>
@@ -100,15 +100,28 @@ bool variantLacksMapper(const ShellVariant& variant, int mapper)
     return variant.mappers && !std::binary_search(variant.mappers->begin(), variant.mappers->end(), mapper);
 }
 
+namespace {
+
+// The size of a shell or extra file; 0 for a file the writer could not use
+// (the caller explains those when it needs to).
+std::int64_t usableSize(const std::string& path)
+{
+    const FileFacts facts = fileFactsOf(path);
+    return facts.problem == 0 ? facts.size : 0;
+}
+
+}  // namespace
+
 std::int32_t estimateShellSize(const IniSnapshot& config, const std::string& programDir,
                                std::string_view section)
 {
-    std::int64_t total = fileSize(programDir + shellFileOf(config, section));
+    std::int64_t total = usableSize(programDir + shellFileOf(config, section));
     if (total == 0) return 0;
+    if (total > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
     for (const std::string& value : extraFileValuesOf(config, section)) {
         ExtraFile extra;
         if (!splitExtraFile(value, extra)) return 0;
-        const std::int64_t size = fileSize(programDir + extra.path);
+        const std::int64_t size = usableSize(programDir + extra.path);
         if (size == 0) return 0;
         total += 44 + ((size + 3) & ~std::int64_t{3});
         if (total > std::numeric_limits<std::int32_t>::max()) {

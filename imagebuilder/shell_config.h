@@ -40,8 +40,10 @@ std::vector<ShellVariant> loadShellVariants(const std::string& programDir, const
 
 // The bytes the section's shell and extra files take in an image: the shell
 // exactly, each extra file with its 44-byte record header and padding to a
-// multiple of 4. 0 when the shell or an extra file is missing or empty, or an
-// extra-file value lacks its two commas (the writer could not use it).
+// multiple of 4. 0 when the shell or an extra file is missing, empty or no
+// regular file, or an extra-file value lacks its two commas (the writer could
+// not use it). Nothing is reported: a caller that must say why a variant is
+// not usable asks the files itself.
 std::int32_t estimateShellSize(const std::string& programDir,
                                std::string_view section = DEFAULT_VARIANT);
 std::int32_t estimateShellSize(const IniSnapshot& config, const std::string& programDir,

@@ -2,7 +2,7 @@
 // a cartridge image.
 #include "merge_tool_dialog.h"
 
-#include "error_output_capture.h"
+#include "create_image_report.h"
 #include "gba_file_name.h"
 #include "gba_header.h"
 #include "image_writer.h"
@@ -21,20 +21,15 @@ namespace {
 constexpr std::string_view GAME_CODE = "KVL";
 constexpr std::string_view MAKER_CODE = "ZQ";
 
-// The wait cursor for as long as the object lives.
-class WaitCursor {
+// The busy cursor for as long as the object lives: the window is at work,
+// yet its progress dialog's Cancel button still answers.
+class BusyCursor {
 public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::BusyCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
 };
-
-QString reasonText(const std::string& errorOutput, const QString& fallback)
-{
-    const QString text = fromPlatform(errorOutput).trimmed();
-    return text.isEmpty() ? fallback : text;
-}
 
 long long writtenSize(const std::string& path)
 {
@@ -68,6 +63,9 @@ void MergeToolDialog::onCreateImage()
     const ShellVariant& variant = *chosen;
     // The last success no longer describes what is on disk.
     statusLine_->clearMessage();
+    // romweld.cfg is read once for the command: the size asked about is the
+    // size written.
+    config_ = IniSnapshot::load(configPathOf(folders_.configDir));
     if (!confirmImageSize(variant) || !confirmMappers(variant)) return;
 
     if (variant.isPocketNes == 1) {
@@ -79,17 +77,20 @@ void MergeToolDialog::onCreateImage()
     // The header is fixed before the image takes the file's place, so a
     // failure at any step leaves the previous image as it was.
     const GbaHeaderFields header{toPlatform(gbaTitle_), std::string(GAME_CODE), std::string(MAKER_CODE)};
-    int written = 0;
-    std::string writerErrors;
+    CreateImageReport report(prompts_, QStringLiteral("Writing %1").arg(gbaFileName_));
+    int written = IMAGE_FAILED;
     {
-        const WaitCursor wait;
-        ErrorOutputCapture capture;
-        written = writeImage(folders_.configDir, output, list_.get(), variant.name, fixHeader_ ? &header : nullptr);
-        writerErrors = capture.finish();
+        const BusyCursor busy;
+        written = writeImage(folders_.configDir, config_, output, list_.get(), variant.name,
+                             fixHeader_ ? &header : nullptr, report);
+        report.finish();
     }
 
     // A failed image must never pass for a finished one.
-    if (written == 0) {
+    if (written == IMAGE_CANCELLED) {
+        statusLine_->showMessage(QStringLiteral("Cancelled: %1 was left as it was").arg(fromPlatform(fileNameOf(output))));
+        statusLine_->setToolTip(gbaFileName_);
+    } else if (written == IMAGE_WRITTEN) {
         statusLine_->showMessage(QStringLiteral("Image written: %1, %2 bytes, %3 ROMs")
                                      .arg(fromPlatform(fileNameOf(output)))
                                      .arg(writtenSize(output))
@@ -97,13 +98,13 @@ void MergeToolDialog::onCreateImage()
         statusLine_->setToolTip(gbaFileName_);
     } else {
         prompts_.showMessage(QStringLiteral("Can't write the GBA image\n%1\n\n%2")
-                                 .arg(gbaFileName_, reasonText(writerErrors, QStringLiteral("The image is incomplete."))));
+                                 .arg(gbaFileName_, report.reasons(QStringLiteral("The image is incomplete."))));
     }
 }
 
 bool MergeToolDialog::confirmImageSize(const ShellVariant& variant)
 {
-    const long long size = exactImageSize(folders_.configDir, list_.get(), variant.name);
+    const long long size = exactImageSize(folders_.configDir, config_, list_.get(), variant.name);
     if (size <= GBA_CARTRIDGE_MAX) return true;
     return prompts_.askYesNo(QStringLiteral("The image would be %1 bytes, more than the 32 MiB a GBA cartridge can "
                                             "hold; it will not run. Create it anyway?")

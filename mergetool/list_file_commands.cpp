@@ -99,7 +99,9 @@ void MergeToolDialog::onLoadList()
         return;
     }
     list_ = std::move(fresh);
-    for (const std::string& romPath : paths) addRomFile(fromPlatform(romPath), QStringLiteral("\nis not NES file."));
+    QStringList romPaths;
+    for (const std::string& romPath : paths) romPaths << fromPlatform(romPath);
+    addRomFiles(romPaths, QStringLiteral("\nis not NES file."));
 
     refreshRomList();
     selectOnly(0);

@@ -47,11 +47,16 @@ void MergeToolDialog::setUp(const std::string& executablePath, const FolderEnvir
         return;
     }
 
-    fixHeader_ = iniReadInt(settingsPath_, SETTINGS_CONFIG, "FixHeader", 0) == 1;
+    // Both files are read once for the whole set-up.
+    const IniSnapshot settings = IniSnapshot::load(settingsPath_);
+    fixHeader_ = settings.readInt(SETTINGS_CONFIG, "FixHeader", 0) == 1;
     fixHeaderBox_->setChecked(fixHeader_);
     gbaTitleField_->setEnabled(fixHeader_);
 
-    if (!folders_.configDir.empty()) variants_ = loadShellVariants(folders_.configDir);
+    if (!folders_.configDir.empty()) {
+        config_ = IniSnapshot::load(configPathOf(folders_.configDir));
+        variants_ = loadShellVariants(folders_.configDir, config_);
+    }
     if (variants_.empty()) {
         prompts_.showMessage(noVariantMessage());
         closePosted_ = true;
@@ -64,18 +69,15 @@ void MergeToolDialog::setUp(const std::string& executablePath, const FolderEnvir
     // replaces it, so the next start finds the same one. This is the
     // window's first write, so an installed romweld makes its settings
     // folder here.
-    const std::string wanted =
-        iniReadString(settingsPath_, SETTINGS_CONFIG, "KVLVersion", DEFAULT_VARIANT, CONFIG_VALUE_MAX);
+    const std::string wanted = settings.readString(SETTINGS_CONFIG, "KVLVersion", DEFAULT_VARIANT, CONFIG_VALUE_MAX);
     variantIndex_ = chooseVariantIndex(variants_, wanted);
     const ShellVariant& chosen = variants_[static_cast<std::size_t>(variantIndex_)];
     makeSettingsFolder(settingsPath_);
     iniWriteString(settingsPath_, SETTINGS_CONFIG, "KVLVersion", chosen.name);
 
     updateSizeLabels();
-    gbaFileName_ =
-        fromPlatform(iniReadString(settingsPath_, SETTINGS_CONFIG, "LastGBAFile", "", SETTING_VALUE_MAX));
-    gbaTitle_ = fromPlatform(
-        iniReadString(settingsPath_, SETTINGS_CONFIG, "LastGBATitle", "Korvalinde", SETTING_VALUE_MAX));
+    gbaFileName_ = fromPlatform(settings.readString(SETTINGS_CONFIG, "LastGBAFile", "", SETTING_VALUE_MAX));
+    gbaTitle_ = fromPlatform(settings.readString(SETTINGS_CONFIG, "LastGBATitle", "Korvalinde", SETTING_VALUE_MAX));
     showFields();
 }
 

@@ -7,6 +7,7 @@
 // start of sramedit go through the Prompts the window was given.
 #pragma once
 
+#include "ini_profile.h"
 #include "program_folders.h"
 #include "rom_list.h"
 #include "shell_config.h"
@@ -94,7 +95,10 @@ private:
     void updateSizeLabels();
     void showRomInfo(const RomEntry* entry);
     const ShellVariant* currentVariant() const;
-    RomEntry* addRomFile(const QString& path, const QString& suffix);
+    // Admits one file with the settings the command read once for all its
+    // files; a file that is no NES ROM is named with suffix.
+    RomEntry* addRomFile(const QString& path, const QString& suffix, const IniSnapshot& settings);
+    void addRomFiles(const QStringList& paths, const QString& suffix);
     std::vector<int> selectedRows() const;
     int firstVisibleRow() const;
     void scrollToFirstVisible(int row);
@@ -185,6 +189,9 @@ private:
     std::string searchPath_;  // $PATH, where sramedit is looked for when it isn't beside romweld
     std::unique_ptr<RomList> list_;
     std::vector<ShellVariant> variants_;
+    // romweld.cfg as read at start-up, and again by each "Create Image": the
+    // variants and the size labels are taken from it without reading it again.
+    IniSnapshot config_;
 
     bool closePosted_ = false;
     bool closed_ = false;

@@ -42,7 +42,7 @@ void MergeToolDialog::onAdd()
     if (paths.isEmpty()) return;
 
     const AddingState state = beforeAdding();
-    for (const QString& path : paths) addRomFile(path, QStringLiteral("\nis not NES file."));
+    addRomFiles(paths, QStringLiteral("\nis not NES file."));
     // The next "Add" opens where this one ended, even when that file was refused.
     if (!paths.back().isEmpty()) {
         iniWriteString(settingsPath_, SETTINGS_CONFIG, "NesPath", folderOf(toPlatform(paths.back())));
@@ -56,7 +56,7 @@ void MergeToolDialog::onFilesDropped(const QStringList& paths)
     if (!list_) return;
     takeFields();
     const AddingState state = beforeAdding();
-    for (const QString& path : paths) addRomFile(path, QStringLiteral("\nis not NES file"));
+    addRomFiles(paths, QStringLiteral("\nis not NES file"));
     afterAdding(state);
     showFields();
 }
@@ -74,9 +74,10 @@ void MergeToolDialog::onDelete()
     const int top = firstVisibleRow();
     const int firstSelected = rows.front();
     // Paths first: removing an entry frees it.
+    markSelectedEntries(rows);
     std::vector<std::string> paths;
-    for (const int row : rows) {
-        if (const RomEntry* entry = romListAt(list_.get(), row)) paths.push_back(entry->path);
+    for (const RomEntry* entry = list_->head; entry != nullptr; entry = entry->next) {
+        if (entry->selected != 0) paths.push_back(entry->path);
     }
     for (const std::string& path : paths) romListRemove(list_.get(), path);
 
@@ -125,11 +126,7 @@ void MergeToolDialog::moveSelectedRows(int direction)
         return;
     }
     // Each entry moves into the place its neighbour in that direction left.
-    if (up) {
-        for (const int row : rows) romListMove(list_.get(), row, 1);
-    } else {
-        for (auto row = rows.rbegin(); row != rows.rend(); ++row) romListMove(list_.get(), *row, -1);
-    }
+    romListMoveMarked(list_.get(), direction);
     refreshRomList();
     // Keep the moved entries in view: going up, one row further up when the
     // block started at or above the old top row.

@@ -9,6 +9,7 @@
 #include "rom_admission.h"
 
 #include <QAction>
+#include <QItemSelection>
 #include <QListWidget>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -42,32 +43,50 @@ void MergeToolDialog::refreshRomList()
     const QSignalBlocker blocker(romListView_);
     romListView_->clear();
     if (!list_) return;
+    // The rows are made complete before the view takes them, and the carried
+    // selection is set in one go afterwards: row by row, the view would
+    // redo its selection and layout for every row, which costs the square
+    // of the list's length.
+    std::vector<QListWidgetItem*> items;
+    std::vector<QSize> sizes;
+    std::vector<int> carried;
+    items.reserve(static_cast<std::size_t>(list_->count));
+    sizes.reserve(static_cast<std::size_t>(list_->count));
+    // Every row gets one height, whichever row comes first: rows sized one
+    // by one would differ with the characters (and the fonts) each holds.
     // The view sizes its horizontal scroll range from the widest row itself.
-    for (RomEntry* entry = list_->head; entry != nullptr; entry = entry->next) {
+    int rowHeight = romRowHeight();
+    int row = 0;
+    for (RomEntry* entry = list_->head; entry != nullptr; entry = entry->next, ++row) {
         QString text;
         switch (displayMode_) {
         case 0: text = fromPlatform(fileNameOf(entry->path)); break;
         case 1: text = fromPlatform(entry->path); break;
         default: text = entryTitle(entry); break;
         }
-        auto* item = new QListWidgetItem(text, romListView_);
+        sizes.push_back(rowSizeFor(romListView_, text));
+        rowHeight = std::max(rowHeight, sizes.back().height() + ROW_PADDING);
+        items.push_back(new QListWidgetItem(text));
         if (entry->selected != 0) {
-            item->setSelected(true);
+            carried.push_back(row);
             entry->selected = 0;
         }
     }
-    // Every row gets one height, whichever row comes first: rows sized one
-    // by one would differ with the characters (and the fonts) each holds.
-    int rowHeight = romRowHeight();
-    std::vector<QSize> sizes;
-    sizes.reserve(static_cast<std::size_t>(romListView_->count()));
-    for (int row = 0; row < romListView_->count(); ++row) {
-        sizes.push_back(rowSizeFor(romListView_, romListView_->item(row)->text()));
-        rowHeight = std::max(rowHeight, sizes.back().height() + ROW_PADDING);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        items[i]->setSizeHint(QSize(sizes[i].width(), rowHeight));
+        romListView_->addItem(items[i]);
     }
-    for (int row = 0; row < romListView_->count(); ++row) {
-        romListView_->item(row)->setSizeHint(QSize(sizes[static_cast<std::size_t>(row)].width(), rowHeight));
+    // Neighbouring rows become one range of the selection.
+    QItemSelection selection;
+    for (std::size_t i = 0; i < carried.size();) {
+        std::size_t last = i;
+        while (last + 1 < carried.size() && carried[last + 1] == carried[last] + 1) ++last;
+        selection.select(romListView_->model()->index(carried[i], 0), romListView_->model()->index(carried[last], 0));
+        i = last + 1;
     }
+    if (!selection.isEmpty()) romListView_->selectionModel()->select(selection, QItemSelectionModel::Select);
+    // A refilled list starts at its top; the commands scroll from there.
+    romListView_->scrollToTop();
 }
 
 int MergeToolDialog::romRowHeight() const
@@ -92,7 +111,7 @@ void MergeToolDialog::updateSizeLabels()
     // The size the image will have, to the byte, in the chosen variant's layout.
     const ShellVariant* variant = currentVariant();
     const long long size =
-        variant != nullptr ? exactImageSize(folders_.configDir, list_.get(), variant->name) : 0;
+        variant != nullptr ? exactImageSize(folders_.configDir, config_, list_.get(), variant->name) : 0;
     sizeText_ = QStringLiteral("GBA file size : %1 Bytes").arg(size);
     sizeWarning_.clear();
     if (size > GBA_CARTRIDGE_MAX) {
@@ -122,14 +141,21 @@ void MergeToolDialog::showRomInfo(const RomEntry* entry)
     }
 }
 
-RomEntry* MergeToolDialog::addRomFile(const QString& path, const QString& suffix)
+RomEntry* MergeToolDialog::addRomFile(const QString& path, const QString& suffix, const IniSnapshot& settings)
 {
     if (!list_) return nullptr;
     RomEntry* added = nullptr;
-    if (admitRomFile(list_.get(), toPlatform(path), settingsPath_, &added) == ADMIT_NOT_NES) {
+    if (admitRomFile(list_.get(), toPlatform(path), settings, &added) == ADMIT_NOT_NES) {
         prompts_.showMessage(path + suffix);
     }
     return added;
+}
+
+void MergeToolDialog::addRomFiles(const QStringList& paths, const QString& suffix)
+{
+    // However many files come, the settings are read once.
+    const IniSnapshot settings = IniSnapshot::load(settingsPath_);
+    for (const QString& path : paths) addRomFile(path, suffix, settings);
 }
 
 QString MergeToolDialog::entryTitle(const RomEntry* entry) const
@@ -140,9 +166,8 @@ QString MergeToolDialog::entryTitle(const RomEntry* entry) const
 std::vector<int> MergeToolDialog::selectedRows() const
 {
     std::vector<int> rows;
-    for (int row = 0; row < romListView_->count(); ++row) {
-        if (romListView_->item(row)->isSelected()) rows.push_back(row);
-    }
+    for (const QModelIndex& index : romListView_->selectionModel()->selectedIndexes()) rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
     return rows;
 }
 
@@ -170,8 +195,15 @@ void MergeToolDialog::selectOnly(int row)
 
 void MergeToolDialog::markSelectedEntries(const std::vector<int>& rows)
 {
-    for (const int row : rows) {
-        if (RomEntry* entry = romListAt(list_.get(), row)) entry->selected = 1;
+    // rows ascend: one walk along the list marks them all.
+    auto next = rows.begin();
+    int row = 0;
+    for (RomEntry* entry = list_ ? list_->head : nullptr; entry != nullptr && next != rows.end();
+         entry = entry->next, ++row) {
+        if (row == *next) {
+            entry->selected = 1;
+            ++next;
+        }
     }
 }
 

@@ -80,7 +80,7 @@ private:
     std::optional<std::string> chooseSavFile(const std::string& folder, const char* caption);
     // Load and Append in a packed image share everything but the index.
     void storeIntoPacked(const std::string& savPath, const std::string& romFolder, int index);
-    void showLoadError(int code);
+    void showLoadError(int code, int reason);
     void retitleSlot();
     void retitleRecord();
 

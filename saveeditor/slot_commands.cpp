@@ -51,11 +51,14 @@ std::optional<std::string> SaveEditorDialog::chooseSavFile(const std::string& fo
     return path;
 }
 
-void SaveEditorDialog::showLoadError(int code)
+void SaveEditorDialog::showLoadError(int code, int reason)
 {
+    // A file that is there but can't be read (no permission, a folder or a
+    // FIFO) says why under the message.
+    const QString detail = reason != 0 ? fromPlatform(fileErrorText(reason)) : QString();
     if (code == 1) prompts_.showMessage(text(FILE_NOT_FOUND));
     if (code == 2) prompts_.showMessage(text(FILE_TOO_BIG));
-    if (code == 3) prompts_.showMessage(text(FILE_READ_ERROR));
+    if (code == 3) prompts_.showMessage(text(FILE_READ_ERROR), detail);
 }
 
 void SaveEditorDialog::onLoad()
@@ -70,9 +73,10 @@ void SaveEditorDialog::onLoad()
         storeIntoPacked(*savPath, romFolder, *selected_);
         return;
     }
-    const int code = loadSlotFromFile(*savPath, image_, *selected_);
+    int reason = 0;
+    const int code = loadSlotFromFile(*savPath, image_, *selected_, &reason);
     if (code != 0) {
-        showLoadError(code);
+        showLoadError(code, reason);
         return;
     }
     refreshSlotList();
@@ -109,19 +113,21 @@ void SaveEditorDialog::storeIntoPacked(const std::string& savPath, const std::st
     writeSetting(KEY_ROM_PATH, folderOf(romPath));
 
     std::uint32_t checksum = 0;
-    const int romCode = romFileChecksum(romPath, checksum);
+    int romReason = 0;
+    const int romCode = romFileChecksum(romPath, checksum, &romReason);
     if (romCode == 1) {
         prompts_.showMessage(text(ROM_TOO_SMALL));
         return;
     }
     if (romCode != 0) {
-        prompts_.showMessage(text(ROM_OPEN_ERROR));
+        prompts_.showMessage(text(ROM_OPEN_ERROR), romReason != 0 ? fromPlatform(fileErrorText(romReason)) : QString());
         return;
     }
 
-    const int code = storePackedSave(savPath, packed_, index, checksum);
+    int reason = 0;
+    const int code = storePackedSave(savPath, packed_, index, checksum, &reason);
     if (code >= 1 && code <= 3) {
-        showLoadError(code);
+        showLoadError(code, reason);
         return;
     }
     // Nothing was stored in these two cases; the user must not believe otherwise.

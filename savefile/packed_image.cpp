@@ -5,7 +5,7 @@
 #include "packed_chain.h"
 #include "packed_codec.h"
 #include "packed_live.h"
-#include "rom_file.h"
+#include "save_input.h"
 #include "save_title.h"
 
 #include <algorithm>
@@ -88,16 +88,21 @@ int newPackedImage(PackedSaveImage& image, std::size_t memorySize)
     return 0;
 }
 
-int readPackedImage(const std::string& path, PackedSaveImage& image)
+int readPackedImage(const std::string& path, PackedSaveImage& image, int* reason)
 {
-    const std::int32_t size = fileSize(path);
-    if (size == 0) return failBlank(image, isNonRegularFile(path) ? 3 : 1);
-    const auto bytes = static_cast<std::size_t>(size);
-    if (bytes != PACKED_IMAGE_SIZE && bytes != PACKED_SMALL_IMAGE_SIZE) return failBlank(image, 2);
+    InFile in;
+    const int opened = openSaveInput(path, in, reason);
+    if (opened != SAVE_INPUT_OPEN) return failBlank(image, opened);
+    const auto bytes = static_cast<std::size_t>(in.size());
+    if (in.size() != static_cast<std::int64_t>(PACKED_IMAGE_SIZE) &&
+        in.size() != static_cast<std::int64_t>(PACKED_SMALL_IMAGE_SIZE)) {
+        return failBlank(image, 2);
+    }
     blankPackedImage(image);
-    InFile in(path);
-    if (!in.isOpen()) return failBlank(image, 3);
-    if (in.read(image.data(), bytes) != bytes) return failBlank(image, 3);
+    if (in.read(image.data(), bytes) != bytes) {
+        if (reason != nullptr) *reason = in.errorNumber() != 0 ? in.errorNumber() : FILE_CHANGED;
+        return failBlank(image, 3);
+    }
     image.memorySize = bytes;
     if (bytes == PACKED_IMAGE_SIZE && halvesMatch(image)) {
         image.memorySize = PACKED_SMALL_IMAGE_SIZE;

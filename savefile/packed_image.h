@@ -95,13 +95,14 @@ int newPackedImage(PackedSaveImage& image, std::size_t memorySize);
 // than 65536 or 32768, wrong magic, a bad record type, a chain that leaves
 // the memory, loops or has a record smaller than its header); 3 can't be
 // read (a folder, FIFO or device among them, never opened). Blank on every
-// code but 0.
+// code but 0; *reason (when given) tells why a file is missing or can't be
+// read, as fileErrorText tells it.
 // When the configuration record names an owner and the live area fits into
 // that game's battery save below the live area, the live area is packed into
 // it (or into a new record) and the owner is cleared, as PocketNES does at
 // its next start; otherwise the owner stays and the live area is the game's
 // newest save.
-int readPackedImage(const std::string& path, PackedSaveImage& image);
+int readPackedImage(const std::string& path, PackedSaveImage& image, int* reason = nullptr);
 
 // Stores the image's magic and writes the memory (twice when it came
 // mirrored), replacing the file only when complete.
@@ -116,8 +117,9 @@ std::uint32_t romChecksum(const unsigned char* rom, std::size_t size);
 
 // romChecksum of a ROM file, reading only the bytes it needs.
 // 0 done; 1 the file is smaller than 16384 bytes (16912 with a trainer) or
-// missing; 2 the file can't be opened or read.
-int romFileChecksum(const std::string& romPath, std::uint32_t& checksum);
+// missing; 2 the file can't be opened or read (a folder, FIFO or device among
+// them), with the reason in *reason when given.
+int romFileChecksum(const std::string& romPath, std::uint32_t& checksum, int* reason = nullptr);
 
 // Compresses the ".sav" file into a RECORD_SV record that replaces the record
 // at index, or goes after the last one when index is at or past the end.
@@ -127,11 +129,12 @@ int romFileChecksum(const std::string& romPath, std::uint32_t& checksum);
 // is cleared so PocketNES won't pack the live area over it.
 // 0 done; 1 not found or empty; 2 larger than 8192 bytes; 3 can't be read;
 // 4 the compression library can't start; 5 no room below the live area (or
-// the chain already reaches into it). Codes 1-5 leave the image unchanged.
+// the chain already reaches into it). Codes 1-5 leave the image unchanged;
+// *reason (when given) tells why the file is missing or can't be read.
 // A live area that could not be packed for want of room is packed once the
 // store leaves room for it (so too after a delete).
 int storePackedSave(const std::string& savPath, PackedSaveImage& image, int index,
-                    std::uint32_t checksum);
+                    std::uint32_t checksum, int* reason = nullptr);
 
 // Writes the battery save at index to path (replaced only when complete):
 // the record's data decompressed, or the live area when the line is live.

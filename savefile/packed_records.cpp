@@ -5,7 +5,7 @@
 #include "packed_chain.h"
 #include "packed_codec.h"
 #include "packed_live.h"
-#include "rom_file.h"
+#include "save_input.h"
 #include "save_title.h"
 
 #include <algorithm>
@@ -46,17 +46,21 @@ int saveAt(const PackedSaveImage& image, int index, std::vector<unsigned char>& 
 
 }  // namespace
 
-int storePackedSave(const std::string& savPath, PackedSaveImage& image, int index, std::uint32_t checksum)
+int storePackedSave(const std::string& savPath, PackedSaveImage& image, int index, std::uint32_t checksum,
+                    int* reason)
 {
-    const std::int32_t fileBytes = fileSize(savPath);
-    if (fileBytes == 0) return 1;
-    if (static_cast<std::size_t>(fileBytes) > PACKED_SAVE_MAX) return 2;
-    const auto size = static_cast<std::size_t>(fileBytes);
     std::vector<unsigned char> data(PACKED_SAVE_MAX, 0);
+    std::size_t size = 0;
     {
-        InFile in(savPath);
-        if (!in.isOpen()) return 3;
-        if (in.read(data.data(), size) != size) return 3;
+        InFile in;
+        const int opened = openSaveInput(savPath, in, reason);
+        if (opened != SAVE_INPUT_OPEN) return opened;
+        if (in.size() > static_cast<std::int64_t>(PACKED_SAVE_MAX)) return 2;
+        size = static_cast<std::size_t>(in.size());
+        if (in.read(data.data(), size) != size) {
+            if (reason != nullptr) *reason = in.errorNumber() != 0 ? in.errorNumber() : FILE_CHANGED;
+            return 3;
+        }
     }
 
     // A damaged chain, or one already reaching into the live area, has no

@@ -2,7 +2,7 @@
 
 #include "byte_order.h"
 #include "file_io.h"
-#include "rom_file.h"
+#include "save_input.h"
 
 #include <vector>
 
@@ -40,16 +40,22 @@ std::uint32_t romChecksum(const unsigned char* rom, std::size_t size)
     return sum;
 }
 
-int romFileChecksum(const std::string& romPath, std::uint32_t& checksum)
+int romFileChecksum(const std::string& romPath, std::uint32_t& checksum, int* reason)
 {
-    const auto size = static_cast<std::size_t>(fileSize(romPath));
+    InFile in;
+    const int opened = openSaveInput(romPath, in, reason);
+    // A missing file has no size, as an empty one.
+    if (opened == SAVE_INPUT_MISSING) return 1;
+    if (opened != SAVE_INPUT_OPEN) return 2;
+    const auto size = static_cast<std::size_t>(in.size());
     if (size < ROM_CHECKSUM_MIN_SIZE) return 1;
-    InFile in(romPath);
-    if (!in.isOpen()) return 2;
     // The header, the trainer if any, and the first 16384 bytes of ROM data.
     std::vector<unsigned char> head(firstWord(true) + ROM_CHECKSUM_MIN_SIZE, 0);
     const std::size_t got = in.read(head.data(), head.size());
-    if (got < ROM_CHECKSUM_MIN_SIZE || in.readFailed()) return 2;
+    if (got < ROM_CHECKSUM_MIN_SIZE || in.readFailed()) {
+        if (reason != nullptr) *reason = in.errorNumber() != 0 ? in.errorNumber() : FILE_CHANGED;
+        return 2;
+    }
     // The words then lie behind the trainer, so the file must hold them.
     if (hasTrainer(head.data(), got) && size < firstWord(true) + ROM_CHECKSUM_MIN_SIZE) return 1;
     checksum = romChecksum(head.data(), got);

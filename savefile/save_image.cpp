@@ -2,7 +2,7 @@
 
 #include "byte_order.h"
 #include "file_io.h"
-#include "rom_file.h"
+#include "save_input.h"
 
 namespace {
 
@@ -47,17 +47,19 @@ int blankSaveImage(SaveImage& image)
     return 0;
 }
 
-int readSaveImage(const std::string& path, SaveImage& image)
+int readSaveImage(const std::string& path, SaveImage& image, int* reason)
 {
-    const std::int32_t size = fileSize(path);
+    InFile in;
     // A folder, FIFO or device is there but can't be read: not "not found".
-    if (size == 0) return failBlank(image, isNonRegularFile(path) ? 3 : 1);
-    if (static_cast<std::size_t>(size) != SAVE_IMAGE_SIZE) return failBlank(image, 2);
-    InFile in(path);
-    if (!in.isOpen()) return failBlank(image, 3);
+    const int opened = openSaveInput(path, in, reason);
+    if (opened != SAVE_INPUT_OPEN) return failBlank(image, opened);
+    if (in.size() != static_cast<std::int64_t>(SAVE_IMAGE_SIZE)) return failBlank(image, 2);
     // A file that shrinks or fails while being read is a read failure, not
     // a damaged image.
-    if (in.read(image.data(), SAVE_IMAGE_SIZE) != SAVE_IMAGE_SIZE) return failBlank(image, 3);
+    if (in.read(image.data(), SAVE_IMAGE_SIZE) != SAVE_IMAGE_SIZE) {
+        if (reason != nullptr) *reason = in.errorNumber() != 0 ? in.errorNumber() : FILE_CHANGED;
+        return failBlank(image, 3);
+    }
     if (!isValidImage(image)) return failBlank(image, 2);
     return 0;
 }

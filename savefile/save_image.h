@@ -37,8 +37,9 @@ int blankSaveImage(SaveImage& image);
 
 // 0 valid; 1 not found or empty; 2 not a valid save image; 3 can't be read
 // (a folder, FIFO or device among them: such a file is never opened).
-// On every code but 0 the image is blank.
-int readSaveImage(const std::string& path, SaveImage& image);
+// On every code but 0 the image is blank. *reason (when given) tells why a
+// file is missing or can't be read, as fileErrorText tells it.
+int readSaveImage(const std::string& path, SaveImage& image, int* reason = nullptr);
 
 // Normalises the image (magic, states other than SLOT_USED become SLOT_EMPTY,
 // checksum) and writes it. The file is replaced only by a complete image.

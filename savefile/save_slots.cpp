@@ -2,7 +2,7 @@
 
 #include "byte_order.h"
 #include "file_io.h"
-#include "rom_file.h"
+#include "save_input.h"
 #include "save_title.h"
 #include "sjis.h"
 #include "title_rules.h"
@@ -33,18 +33,20 @@ void storeEucTitle(SaveImage& image, int s, std::string_view euc)
 
 }  // namespace
 
-int loadSlotFromFile(const std::string& path, SaveImage& image, int s)
+int loadSlotFromFile(const std::string& path, SaveImage& image, int s, int* reason)
 {
-    const std::int32_t size = fileSize(path);
-    if (size == 0) return 1;
-    if (static_cast<std::size_t>(size) > SLOT_DATA_SIZE) return 2;
+    InFile in;
+    const int opened = openSaveInput(path, in, reason);
+    if (opened != SAVE_INPUT_OPEN) return opened;
+    if (in.size() > static_cast<std::int64_t>(SLOT_DATA_SIZE)) return 2;
     if (!isSlotNumber(s)) return 3;
-    InFile in(path);
-    if (!in.isOpen()) return 3;
     // Read before touching the slot, so a failed read leaves it as it was.
     std::vector<unsigned char> data(SLOT_DATA_SIZE, 0);
-    const auto wanted = static_cast<std::size_t>(size);
-    if (in.read(data.data(), wanted) != wanted) return 3;
+    const auto wanted = static_cast<std::size_t>(in.size());
+    if (in.read(data.data(), wanted) != wanted) {
+        if (reason != nullptr) *reason = in.errorNumber() != 0 ? in.errorNumber() : FILE_CHANGED;
+        return 3;
+    }
 
     std::copy(data.begin(), data.end(), image.begin() + static_cast<std::ptrdiff_t>(slotDataOffset(s)));
     putLe32(image.data() + slotHeaderOffset(s), SLOT_USED);

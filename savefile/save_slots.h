@@ -10,9 +10,11 @@
 
 // Fills slot s from the ".sav" file at path (UTF-8): data, SLOT_USED, the
 // title from the file name, extension "sav", checksum.
-// 0 done; 1 not found or empty; 2 larger than 8192 bytes; 3 can't be read.
-// Codes 1-3 leave the image unchanged.
-int loadSlotFromFile(const std::string& path, SaveImage& image, int s);
+// 0 done; 1 not found or empty; 2 larger than 8192 bytes; 3 can't be read
+// (a folder, FIFO or device among them: never opened). Codes 1-3 leave the
+// image unchanged; *reason (when given) tells why the file is missing or
+// can't be read, as fileErrorText tells it.
+int loadSlotFromFile(const std::string& path, SaveImage& image, int s, int* reason = nullptr);
 
 // Writes the 8192 data bytes of slot s to path (replaced only when complete).
 // 0 written; 3 the file could not be created or written (the reason in

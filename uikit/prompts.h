@@ -5,9 +5,21 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
+#include <memory>
 #include <optional>
 
 class QDialog;
+
+// How far a long piece of work is, while it runs. It goes away with its
+// object.
+class ProgressDisplay {
+public:
+    virtual ~ProgressDisplay() = default;
+    // done of total units are done. False once the user asked to stop: the
+    // work then ends, leaving nothing half done behind.
+    virtual bool update(std::int64_t done, std::int64_t total) = 0;
+};
 
 // One file chooser. The filter is given in the classic form
 // "NES files(*.nes)|*.nes|All files(*.*)|*.*||"; the first choice is in force.
@@ -56,4 +68,9 @@ public:
     // Runs one of the program's own dialogs modally and gives its result
     // (QDialog::Accepted or QDialog::Rejected).
     virtual int runDialog(QDialog& dialog) = 0;
+
+    // A progress display with text and a "Cancel" button for work about to
+    // start. It shows itself only when the work runs longer than about half
+    // a second; until then the work goes on without it.
+    virtual std::unique_ptr<ProgressDisplay> startProgress(const QString& text) = 0;
 };

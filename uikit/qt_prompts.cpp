@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QProcess>
+#include <QProgressDialog>
+#include <algorithm>
 
 QtPrompts::QtPrompts(QString caption, QIcon icon) : caption_(std::move(caption)), icon_(std::move(icon)) {}
 
@@ -42,6 +44,36 @@ void prepare(QFileDialog& dialog, const FileChooser& chooser)
     }
     dialog.setOption(QFileDialog::ReadOnly, false);
 }
+
+// A modal progress dialog on the owner. Each new value lets the window
+// process its events (Qt does so for a modal progress dialog), so the Cancel
+// button works while the work runs on this thread.
+class QtProgressDisplay : public ProgressDisplay {
+public:
+    QtProgressDisplay(const QString& text, QWidget* owner)
+        : dialog_(text, QStringLiteral("Cancel"), 0, STEPS, owner)
+    {
+        dialog_.setObjectName(QStringLiteral("progressDialog"));
+        dialog_.setWindowModality(Qt::WindowModal);
+        dialog_.setMinimumDuration(PROGRESS_DELAY_MS);
+        dialog_.setAutoClose(false);
+        dialog_.setAutoReset(false);
+        dialog_.setValue(0);
+    }
+
+    bool update(std::int64_t done, std::int64_t total) override
+    {
+        const int step = total > 0 ? static_cast<int>(std::clamp<std::int64_t>(done * STEPS / total, 0, STEPS)) : 0;
+        if (step != dialog_.value()) dialog_.setValue(step);
+        return !dialog_.wasCanceled();
+    }
+
+private:
+    // The dialog's steps: fine enough for a smooth bar, few enough that
+    // showing each costs nothing next to the work.
+    static constexpr int STEPS = 1000;
+    QProgressDialog dialog_;
+};
 
 }  // namespace
 
@@ -106,6 +138,11 @@ bool QtPrompts::startProgram(const QString& program)
 int QtPrompts::runDialog(QDialog& dialog)
 {
     return dialog.exec();
+}
+
+std::unique_ptr<ProgressDisplay> QtPrompts::startProgress(const QString& text)
+{
+    return std::make_unique<QtProgressDisplay>(text, owner_);
 }
 
 void QtPrompts::showAbout(const QString& caption, const QString& text)

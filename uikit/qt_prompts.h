@@ -26,6 +26,7 @@ public:
     bool startProgram(const QString& program) override;
     void showAbout(const QString& caption, const QString& text) override;
     int runDialog(QDialog& dialog) override;
+    std::unique_ptr<ProgressDisplay> startProgress(const QString& text) override;
 
 private:
     QString caption_;
@@ -38,3 +39,6 @@ private:
 // choice really uses, once ("*.*" means every file, and a label's own
 // parenthesised patterns, such as the "(*,*)" of an old label, give way).
 QString qtFileFilter(const QString& classicFilter);
+
+// How long work runs before its progress dialog shows, in milliseconds.
+constexpr int PROGRESS_DELAY_MS = 500;

@@ -173,6 +173,8 @@ std::string cliUsage(CliCommand command)
                "settings file (romweld.ini), as in romweld.\n"
                "An image larger than a GBA cartridge's 32 MiB is refused; a ROM whose\n"
                "mapper the variant's emulator lacks is named on the error output.\n"
+               "While it writes, a progress bar shows on the error output when that is\n"
+               "a terminal.\n"
                "  -o, --output OUT.gba  the image to write; an image already there is\n"
                "                        replaced only by a complete one (a link is\n"
                "                        followed), and never a file the image is made of\n"

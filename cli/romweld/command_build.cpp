@@ -1,3 +1,4 @@
+#include "build_report.h"
 #include "commands.h"
 #include "program_folder.h"
 #include "rom_problem.h"
@@ -12,6 +13,7 @@
 
 #include <cstdio>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -51,8 +53,9 @@ bool collectRoms(const CliRequest& request, const ProgramFolder& folder, RomList
     bool allRoms = true;
     for (const std::string& path : paths) {
         // A path listed already (letter case ignored) is skipped, as in the window.
-        if (admitRomFile(list, path, folder.settingsPath) == ADMIT_NOT_NES) {
-            printError(path + ": " + notNesReason(path));
+        int openError = 0;
+        if (admitRomFile(list, path, folder.settings, nullptr, &openError) == ADMIT_NOT_NES) {
+            printError(path + ": " + notNesReason(openError));
             allRoms = false;
         }
     }
@@ -95,7 +98,7 @@ int runBuild(const CliRequest& request)
         return EXIT_FAILED;
     }
     // An image larger than a cartridge runs nowhere; the user must ask for it.
-    const std::int64_t size = exactImageSize(folder.dir, list.get(), variant.name);
+    const std::int64_t size = exactImageSize(folder.dir, folder.config, list.get(), variant.name);
     if (size > GBA_CARTRIDGE_MAX && !request.allowOversize) {
         printError(output + ": the image would be " + std::to_string(size) + " bytes, more than the 32 MiB (" +
                    std::to_string(GBA_CARTRIDGE_MAX) +
@@ -109,7 +112,11 @@ int runBuild(const CliRequest& request)
     }
     const GbaHeaderFields header{request.gbaTitle.value_or(std::string(DEFAULT_GBA_TITLE)), std::string(GAME_CODE),
                                  std::string(MAKER_CODE)};
-    if (writeImage(folder.dir, output, list.get(), variant.name, request.fixHeader ? &header : nullptr) != 0) {
+    BuildReport report(::isatty(STDERR_FILENO) != 0);
+    const int written = writeImage(folder.dir, folder.config, output, list.get(), variant.name,
+                                   request.fixHeader ? &header : nullptr, report);
+    report.finish();
+    if (written != IMAGE_WRITTEN) {
         printError(output + ": no image was written; a file that was there is unchanged");
         return EXIT_FAILED;
     }

@@ -2,6 +2,7 @@
 #include "rom_problem.h"
 
 #include "gba_header.h"
+#include "report.h"
 
 #include <cstdio>
 #include <sys/stat.h>
@@ -29,7 +30,8 @@ int runFixHeader(const CliRequest& request)
     const std::string title = request.title.value_or("Korvalinde");
     const std::string code = request.gameCode.value_or("KVL");
     const std::string maker = request.makerCode.value_or("ZQ");
-    if (fixGbaHeader(image, title, code, maker) != 0) {
+    PrintedReport report;
+    if (fixGbaHeader(image, title, code, maker, report) != 0) {
         printError(image + ": the GBA header could not be rewritten (the file can't be opened for writing, or a write failed)");
         return EXIT_FAILED;
     }

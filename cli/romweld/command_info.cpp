@@ -29,16 +29,17 @@ std::string mapperVerdict(const ShellVariant& variant, int mapper)
 // One line for one file; false when it can't be read at all.
 bool describeRom(const std::string& path, const ProgramFolder& folder, const ShellVariant* variant)
 {
-    const std::string problem = openProblem(path);
-    if (!problem.empty()) {
-        printError(path + ": " + problem);
-        return false;
-    }
     // Admitted into a list of its own, the file gets exactly what the
     // window would give it.
     std::unique_ptr<RomList> list = romListCreate();
     RomEntry* entry = nullptr;
-    if (!list || admitRomFile(list.get(), path, folder.settingsPath, &entry) != ADMIT_ADDED) {
+    int openError = 0;
+    const int admitted = list ? admitRomFile(list.get(), path, folder.settings, &entry, &openError) : ADMIT_REFUSED;
+    if (openError != 0) {
+        printError(path + ": " + notNesReason(openError));
+        return false;
+    }
+    if (admitted != ADMIT_ADDED) {
         std::printf("%s: not an iNES file, %lld bytes\n", path.c_str(), exactSize(path));
         return true;
     }
@@ -71,6 +72,7 @@ int runInfo(const CliRequest& request)
             printError(reason);
             return EXIT_FAILED;
         }
+        loadFolderFiles(folder);
     }
     bool allRead = true;
     for (const std::string& path : request.files) {

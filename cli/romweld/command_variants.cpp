@@ -12,9 +12,9 @@ int runVariants(const CliRequest& request)
     // used goes beside it, since installed and portable folders differ.
     printError("using " + configPathOf(folder.dir) + " and the settings file " + folder.settingsPath);
     // Variants the window would silently leave out are named, with the reason.
-    for (const std::string& name : listedVariantNames(folder.dir)) {
+    for (const std::string& name : listedVariantNames(folder.config)) {
         if (findVariant(table, name) < 0) {
-            printError("variant \"" + name + "\" left out: " + explainUnusableVariant(folder.dir, name));
+            printError("variant \"" + name + "\" left out: " + explainUnusableVariant(folder, name));
         }
     }
     for (const ShellVariant& v : table) {

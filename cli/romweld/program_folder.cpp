@@ -17,10 +17,9 @@ namespace {
 // Why a file can't go into an image ("empty" among the reasons), or "".
 std::string fileProblem(const std::string& path)
 {
-    const int problem = regularFileProblem(path);
-    if (problem != 0) return fileErrorText(problem);
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0 && st.st_size == 0) return "empty";
+    const FileFacts facts = fileFactsOf(path);
+    if (facts.problem != 0) return fileErrorText(facts.problem);
+    if (facts.size == 0) return "empty";
     return {};
 }
 
@@ -66,10 +65,15 @@ std::string describeProgramFolder(const ProgramFolder& folder)
     return text + "Settings file: " + (folder.settingsPath.empty() ? "none (no HOME)" : folder.settingsPath) + "\n";
 }
 
-std::vector<std::string> listedVariantNames(const std::string& programDir)
+void loadFolderFiles(ProgramFolder& folder)
+{
+    if (!folder.dir.empty()) folder.config = IniSnapshot::load(configPathOf(folder.dir));
+    if (!folder.settingsPath.empty()) folder.settings = IniSnapshot::load(folder.settingsPath);
+}
+
+std::vector<std::string> listedVariantNames(const IniSnapshot& config)
 {
     std::vector<std::string> names;
-    const IniSnapshot config = IniSnapshot::load(configPathOf(programDir));
     const int num = config.readInt("list", "num", 0);
     if (num <= 0 || num > MAX_VARIANT_SLOTS) return names;
     for (int i = 0; i < num; ++i) {
@@ -79,12 +83,12 @@ std::vector<std::string> listedVariantNames(const std::string& programDir)
     return names;
 }
 
-std::string explainNoVariants(const std::string& programDir)
+std::string explainNoVariants(const ProgramFolder& folder)
 {
-    const std::string configPath = configPathOf(programDir);
+    const std::string configPath = configPathOf(folder.dir);
     const std::string problem = fileProblem(configPath);
     if (!problem.empty() && problem != "empty") return configPath + ": " + problem;
-    const IniSnapshot config = IniSnapshot::load(configPath);
+    const IniSnapshot& config = folder.config;
     if (config.errorNumber() != 0) {
         return configPath + ": " + fileErrorText(config.errorNumber()) + "; it is not read";
     }
@@ -98,15 +102,16 @@ std::string explainNoVariants(const std::string& programDir)
         return configPath + ": \"num\" of section \"list\" is " + *num + ", more than " +
                std::to_string(MAX_VARIANT_SLOTS) + " variants";
     }
-    if (listedVariantNames(programDir).empty()) {
+    if (listedVariantNames(config).empty()) {
         return configPath + ": the \"list\" section names no variant (list0, list1, ...)";
     }
-    return configPath + ": no listed shell variant has its shell and extra files in " + programDir;
+    return configPath + ": no listed shell variant has its shell and extra files in " + folder.dir;
 }
 
-std::string explainUnusableVariant(const std::string& programDir, const std::string& name)
+std::string explainUnusableVariant(const ProgramFolder& folder, const std::string& name)
 {
-    const IniSnapshot config = IniSnapshot::load(configPathOf(programDir));
+    const IniSnapshot& config = folder.config;
+    const std::string& programDir = folder.dir;
     const std::string shell = shellFileOf(config, name);
     std::string problem = fileProblem(programDir + shell);
     if (!problem.empty()) return "shell " + shell + ": " + problem;
@@ -147,9 +152,10 @@ bool openProgramFolder(const std::optional<std::string>& dir, ProgramFolder& fol
         printError("no romweld.cfg in " + joinFolders(folder.searched, ", "));
         return false;
     }
-    table = loadShellVariants(folder.dir);
+    loadFolderFiles(folder);
+    table = loadShellVariants(folder.dir, folder.config);
     if (table.empty()) {
-        printError(explainNoVariants(folder.dir));
+        printError(explainNoVariants(folder));
         return false;
     }
     return true;
@@ -159,15 +165,14 @@ int chooseVariant(const std::optional<std::string>& wanted, const ProgramFolder&
                   const std::vector<ShellVariant>& table)
 {
     if (!wanted) {
-        const std::string stored =
-            iniReadString(folder.settingsPath, "CONFIG", "KVLVersion", DEFAULT_VARIANT, CONFIG_VALUE_MAX);
+        const std::string stored = folder.settings.readString("CONFIG", "KVLVersion", DEFAULT_VARIANT, CONFIG_VALUE_MAX);
         return chooseVariantIndex(table, stored);
     }
     const int index = findVariant(table, *wanted);
     if (index >= 0) return index;
-    for (const std::string& name : listedVariantNames(folder.dir)) {
+    for (const std::string& name : listedVariantNames(folder.config)) {
         if (compareNoCase(name, *wanted) == 0) {
-            printError("variant \"" + name + "\" can't be used: " + explainUnusableVariant(folder.dir, name));
+            printError("variant \"" + name + "\" can't be used: " + explainUnusableVariant(folder, name));
             return -1;
         }
     }

@@ -3,6 +3,7 @@
 // shell configuration offers no usable variant.
 #pragma once
 
+#include "ini_profile.h"
 #include "shell_config.h"
 
 #include <optional>
@@ -14,6 +15,10 @@ struct ProgramFolder {
     std::string settingsPath;  // the settings file romweld uses with it
     std::vector<std::string> searched;  // where romweld.cfg was looked for
     std::string origin;        // why this folder, in a few words
+    // romweld.cfg and the settings file, each read once for the whole
+    // command (loadFolderFiles); every look-up is made in memory.
+    IniSnapshot config;
+    IniSnapshot settings;
 };
 
 // With --dir, that folder and its romweld.ini. Otherwise the folders romweld
@@ -23,22 +28,26 @@ struct ProgramFolder {
 bool resolveProgramFolder(const std::optional<std::string>& dir, ProgramFolder& folder,
                           std::string& reason);
 
+// Reads romweld.cfg (when a folder was found) and the settings file into
+// folder, once for the command.
+void loadFolderFiles(ProgramFolder& folder);
+
 // Which folder and settings file are in use, for --help and "variants".
 std::string describeProgramFolder(const ProgramFolder& folder);
 
-// The folder and its usable variants; false after telling the user on the
-// error output why there are none.
+// The folder, its two files read (loadFolderFiles) and its usable variants;
+// false after telling the user on the error output why there are none.
 bool openProgramFolder(const std::optional<std::string>& dir, ProgramFolder& folder,
                        std::vector<ShellVariant>& table);
 
 // The section names the "list" section of romweld.cfg lists, usable or not.
-std::vector<std::string> listedVariantNames(const std::string& programDir);
+std::vector<std::string> listedVariantNames(const IniSnapshot& config);
 
-// Why loadShellVariants found nothing usable in programDir, as one line.
-std::string explainNoVariants(const std::string& programDir);
+// Why loadShellVariants found nothing usable in the folder, as one line.
+std::string explainNoVariants(const ProgramFolder& folder);
 
 // Why the listed variant name is left out of the table, as one line.
-std::string explainUnusableVariant(const std::string& programDir, const std::string& name);
+std::string explainUnusableVariant(const ProgramFolder& folder, const std::string& name);
 
 // The variant for a --variant value: the table's entry of that name (ASCII
 // case ignored), or -1.

@@ -7,5 +7,6 @@
 // that it is a folder or not a regular file), or empty when it can.
 std::string openProblem(const std::string& path);
 
-// openProblem, or else that the file is not an iNES ROM.
-std::string notNesReason(const std::string& path);
+// Why a file the admission refused is no ROM: why it could not be opened
+// (openError, as admitRomFile gives it), or else that it has no iNES header.
+std::string notNesReason(int openError);

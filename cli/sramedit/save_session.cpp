@@ -10,7 +10,7 @@
 
 bool openSave(const std::string& path, OpenedSave& save)
 {
-    // A missing file would otherwise be reported once by each reader.
+    // Why a file can't be read is said once, before either reader tries it.
     if (reportIfUnreadable(path)) return false;
     if (readPackedImage(path, *save.records) == 0) {
         save.packed = true;

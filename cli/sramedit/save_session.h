@@ -24,8 +24,7 @@ bool writeSave(const std::string& path, OpenedSave& save);
 
 // True when path is no regular file to read: prints the editor's "File not
 // found." for a missing file, else the path and the reason (a folder, FIFO or
-// device is never opened). The readers would also name the file in a system
-// error line.
+// device is never opened).
 bool reportIfUnreadable(const std::string& path);
 
 // True when something is at path (a link too, even one that leads nowhere),

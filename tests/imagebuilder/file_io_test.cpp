@@ -81,7 +81,7 @@ TEST(AtomicFile, WritesThroughLinksToTheFileTheyName)
     writeText(dir.file("real/games.lst"), "old");
     ASSERT_EQ(::symlink("real/games.lst", dir.file("games.lst").c_str()), 0);
     auto list = romListCreate();
-    romListAdd(list.get(), "/roms/a.nes");
+    romListAddSized(list.get(), "/roms/a.nes", 0);
     ASSERT_EQ(writeListFile(dir.file("games.lst"), list.get()), 0);
     EXPECT_EQ(readText(dir.file("real/games.lst")), "### ROMWELD NES List ###\r\n/roms/a.nes\r\n");
     EXPECT_TRUE(isLink(dir.file("games.lst")));
@@ -152,6 +152,36 @@ TEST(AtomicFile, RewritesInPlaceWhenOnlyTheFileIsWritable)
     EXPECT_EQ(runUnprivileged([&] { return replaceWith(file, "x"); }), EACCES);
     EXPECT_EQ(readText(file), now);
     ::chmod(folder.c_str(), 0755);
+}
+
+TEST(AtomicFile, TellsWhetherItReplacesAFileAndCommitsWithOrWithoutTheWait)
+{
+    // The image writer waits for the disk only when an earlier image is
+    // replaced; either way the file is complete and in place after commit.
+    TempDir dir;
+    writeText(dir.file("old.gba"), "old");
+    ASSERT_EQ(::symlink("nowhere.gba", dir.file("dangling").c_str()), 0);
+    const struct { std::string path; bool replaces; } cases[] = {
+        {dir.file("old.gba"), true},
+        {dir.file("new.gba"), false},
+        {dir.file("dangling"), false},  // the link names a file yet to be made
+    };
+    for (const auto& c : cases) {
+        for (const bool durable : {true, false}) {
+            SCOPED_TRACE(c.path + (durable ? " durable" : " not durable"));
+            AtomicFile out;
+            out.setDurable(durable);
+            ASSERT_TRUE(out.open(c.path));
+            EXPECT_EQ(out.replacesAFile(), c.replaces);
+            out.write(std::string(10000, 'x'));
+            out.writeBack();
+            out.write(std::string("end"));
+            ASSERT_TRUE(out.commit());
+            EXPECT_EQ(readText(c.path), std::string(10000, 'x') + "end");
+            if (!c.replaces) ::unlink(c.path == dir.file("dangling") ? dir.file("nowhere.gba").c_str() : c.path.c_str());
+        }
+    }
+    EXPECT_EQ(entriesIn(dir.path()), 2u);  // no temporary file left
 }
 
 TEST(AtomicFile, RefusesWhatIsNoRegularFile)

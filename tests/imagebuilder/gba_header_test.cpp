@@ -1,6 +1,8 @@
 #include "gba_header.h"
 
 #include "image_records.h"
+#include "report.h"
+#include "system_limits.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +23,16 @@ std::uint16_t crc16(const unsigned char* data, std::size_t n)
         }
     }
     return crc;
+}
+
+// The header fix with the reasons it gives kept aside.
+int fix(const std::string& image, std::string_view title, std::string_view code, std::string_view maker,
+        std::string* reasons = nullptr)
+{
+    CollectedReport report;
+    const int result = fixGbaHeader(image, title, code, maker, report);
+    if (reasons != nullptr) *reasons = report.problemText();
+    return result;
 }
 
 unsigned sumOf(const Bytes& b, std::size_t from, std::size_t to)
@@ -45,7 +57,7 @@ TEST(GbaHeader, RewritesTheFirst192BytesAndKeepsTheRest)
     const Bytes before = patternBytes(1000, 7);
     writeBytes(image, before);
 
-    ASSERT_EQ(fixGbaHeader(image, "Korvalinde", "KVL", "ZQ"), 0);
+    ASSERT_EQ(fix(image, "Korvalinde", "KVL", "ZQ"), 0);
     const Bytes after = readBytes(image);
     ASSERT_EQ(after.size(), before.size());
     EXPECT_EQ(Bytes(after.begin(), after.begin() + 4), (Bytes{0x2E, 0x00, 0x00, 0xEA}));
@@ -63,13 +75,13 @@ TEST(GbaHeader, CutsFieldsAndComputesTheComplement)
     const std::string image = dir.file("a.gba");
     writeBytes(image, patternBytes(192));
 
-    ASSERT_EQ(fixGbaHeader(image, "", "", ""), 0);
+    ASSERT_EQ(fix(image, "", "", ""), 0);
     Bytes b = readBytes(image);
     EXPECT_EQ(b[0xBD], 0x51);
     EXPECT_EQ(sumOf(b, 0xA0, 0xAF), 0u);
 
     // Fields keep their first bytes, with no room left for a terminator.
-    ASSERT_EQ(fixGbaHeader(image, "ABCDEFGHIJKLMNO", "ABCDE", "XYZ"), 0);
+    ASSERT_EQ(fix(image, "ABCDEFGHIJKLMNO", "ABCDE", "XYZ"), 0);
     b = readBytes(image);
     EXPECT_EQ(std::string(b.begin() + 0xA0, b.begin() + 0xB2), "ABCDEFGHIJKLABCDXY");
     EXPECT_EQ(b[0xB2], 0x96);
@@ -82,18 +94,29 @@ TEST(GbaHeader, ShortFilesGrowMissingFilesAndFailedWritesGiveOne)
     TempDir dir;
     const std::string shortImage = dir.file("short.gba");
     writeBytes(shortImage, Bytes{1, 2, 3});
-    ASSERT_EQ(fixGbaHeader(shortImage, "T", "KVL", "ZQ"), 0);
+    ASSERT_EQ(fix(shortImage, "T", "KVL", "ZQ"), 0);
     EXPECT_EQ(sizeOf(shortImage), 192);
     writeBytes(shortImage, Bytes{});
-    ASSERT_EQ(fixGbaHeader(shortImage, "T", "KVL", "ZQ"), 0);
+    ASSERT_EQ(fix(shortImage, "T", "KVL", "ZQ"), 0);
     EXPECT_EQ(sizeOf(shortImage), 192);
 
-    EXPECT_EQ(fixGbaHeader(dir.file("missing.gba"), "T", "KVL", "ZQ"), 1);
+    // Each failure hands its reason to the caller.
+    std::string reasons;
+    EXPECT_EQ(fix(dir.file("missing.gba"), "T", "KVL", "ZQ", &reasons), 1);
+    EXPECT_EQ(reasons, dir.file("missing.gba") + ": No such file or directory");
     EXPECT_FALSE(fileExists(dir.file("missing.gba")));
-    EXPECT_EQ(fixGbaHeader(dir.path(), "T", "KVL", "ZQ"), 1);
-
-    // A device that accepts the open and refuses the data, like a full disk.
+    EXPECT_EQ(fix(dir.path(), "T", "KVL", "ZQ", &reasons), 1);
+    EXPECT_EQ(reasons, dir.path() + ": Is a directory");
     if (fileExists("/dev/full")) {
-        EXPECT_EQ(fixGbaHeader("/dev/full", "T", "KVL", "ZQ"), 1);
+        EXPECT_EQ(fix("/dev/full", "T", "KVL", "ZQ", &reasons), 1);
+        EXPECT_EQ(reasons, "/dev/full: not a regular file");
     }
+
+    // A write that fails: the 192 header bytes don't fit under the limit.
+    writeBytes(shortImage, Bytes{1, 2, 3});
+    {
+        const FileSizeLimit limit(100);
+        EXPECT_EQ(fix(shortImage, "T", "KVL", "ZQ", &reasons), 1);
+    }
+    EXPECT_EQ(reasons, shortImage + ": File too large");
 }

@@ -3,6 +3,7 @@
 #include "file_io.h"
 #include "gba_header.h"
 #include "image_records.h"
+#include "report.h"
 #include "rom_list.h"
 #include "system_limits.h"
 
@@ -12,7 +13,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 
 namespace {
 
@@ -32,21 +35,33 @@ struct ProgramDir {
     std::string out() const { return dir.file("out.gba"); }
 };
 
-// What writeImage gave and printed.
+// What writeImage gave and told its report: the record lines (out) and the
+// problems (err), each line ended as the programs print them.
 struct Written {
     int result;
     std::string out;
     std::string err;
 };
 
+std::string lines(const std::vector<std::string>& texts)
+{
+    std::string all;
+    for (const std::string& t : texts) all += t + "\n";
+    return all;
+}
+
 Written write(const ProgramDir& p, const RomList* list, std::string_view variant = DEFAULT_VARIANT,
               const std::string& output = "", const GbaHeaderFields* headerFix = nullptr)
 {
+    CollectedReport report;
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    const int result = writeImage(p.dir.path(), output.empty() ? p.out() : output, list, variant, headerFix);
-    std::string out = testing::internal::GetCapturedStdout();
-    return {result, out, testing::internal::GetCapturedStderr()};
+    const int result =
+        writeImage(p.dir.path(), output.empty() ? p.out() : output, list, variant, headerFix, report);
+    // The writer tells its caller only; it never prints.
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    return {result, lines(report.records), lines(report.problems)};
 }
 
 using Names = std::vector<std::string>;
@@ -63,7 +78,8 @@ Names namesIn(const std::string& dir)
 RomEntry* addRom(RomList& list, const std::string& path, const Bytes& bytes, const std::string& title)
 {
     writeBytes(path, bytes);
-    RomEntry* e = romListAdd(&list, path);
+    CollectedReport quiet;
+    RomEntry* e = romListAdd(&list, path, quiet);
     romEntrySetTitle(e, title, 0, 0);
     romEntrySetPocket(e, title, 0, 0, 0);
     return e;
@@ -227,9 +243,11 @@ TEST(ImageWriter, RecordWritersAlone)
     writeBytes(dir.file("x.bin"), patternBytes(6));
     OutFile image;
     ASSERT_TRUE(image.create(dir.file("out")));
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(writeExtraFileRecord(image, dir.file("x.bin"), "a name longer than thirty-one bytes", "binary", false), 0);
-    testing::internal::GetCapturedStdout();
+    CollectedReport report;
+    EXPECT_EQ(writeExtraFileRecord(image, dir.file("x.bin"), "a name longer than thirty-one bytes", "binary", false,
+                                   report),
+              0);
+    EXPECT_EQ(report.records, std::vector<std::string>{dir.file("x.bin") + " a name longer than thirty-one bytes binary"});
     writeEndRecord(image);
     ASSERT_TRUE(image.close());
     EXPECT_EQ(readBytes(dir.file("out")),
@@ -278,7 +296,8 @@ TEST(ImageWriter, HeaderFixBeforeTheImageTakesItsPlaceAndLinksFollowed)
 
     const std::string fixed = p.dir.file("fixed.gba");
     writeBytes(fixed, plain);
-    ASSERT_EQ(fixGbaHeader(fixed, "Korvalinde", "KVL", "ZQ"), 0);
+    CollectedReport report;
+    ASSERT_EQ(fixGbaHeader(fixed, "Korvalinde", "KVL", "ZQ", report), 0);
     EXPECT_EQ(readBytes(p.out()), readBytes(fixed));
     struct stat st {};
     ASSERT_EQ(::lstat(p.dir.file("link2").c_str(), &st), 0);
@@ -333,7 +352,7 @@ TEST(ImageWriter, ExactSizeOfAFullCartridge)
     for (const auto& [name, size] : {std::pair{"a.nes", first}, std::pair{"b.nes", second}}) {
         writeBytes(p.dir.file(name), makeInesRom(16));
         ASSERT_EQ(::truncate(p.dir.file(name).c_str(), size), 0);
-        romListAdd(list.get(), p.dir.file(name));
+        romListAddSized(list.get(), p.dir.file(name), size);
     }
     EXPECT_EQ(exactImageSize(p.dir.path(), list.get(), "pn"), GBA_CARTRIDGE_MAX);
     ASSERT_EQ(::truncate(p.dir.file("b.nes").c_str(), second + 1), 0);
@@ -341,4 +360,108 @@ TEST(ImageWriter, ExactSizeOfAFullCartridge)
     // The Korvalinde layout pads that ROM to a multiple of 4 and takes 44-byte headers.
     EXPECT_EQ(exactImageSize(p.dir.path(), list.get(), "kvl-v02"),
               1001 + 44 + first + 44 + ((second + 1 + 3) / 4) * 4 + 44);
+}
+
+namespace {
+
+// Keeps every progress call and asks to stop once the bytes written reach
+// stopAt; onProgress (when set) runs at every call first.
+struct ProgressLog : CollectedReport {
+    std::vector<std::pair<std::int64_t, std::int64_t>> calls;
+    std::int64_t stopAt = -1;
+    std::function<void(std::int64_t)> onProgress;
+
+    bool progress(std::int64_t writtenBytes, std::int64_t totalBytes) override
+    {
+        CollectedReport::progress(writtenBytes, totalBytes);
+        calls.emplace_back(writtenBytes, totalBytes);
+        if (onProgress) onProgress(writtenBytes);
+        return stopAt < 0 || writtenBytes < stopAt;
+    }
+};
+
+}  // namespace
+
+TEST(ImageWriter, ProgressCountsEveryByteAndAStopLeavesThePreviousImage)
+{
+    ProgramDir p("[kvl-v02]\nfile0=font.bin,Font,bin\n");
+    auto list = romListCreate();
+    addRom(*list, p.dir.file("big.nes"), makeInesRom(600 * 1024 + 3, 0, 0, 5), "Big");
+    addRom(*list, p.dir.file("small.nes"), makeInesRom(100, 0, 0, 6), "Small");
+    const std::int64_t total = exactImageSize(p.dir.path(), list.get());
+
+    ProgressLog log;
+    ASSERT_EQ(writeImage(p.dir.path(), p.out(), list.get(), DEFAULT_VARIANT, nullptr, log), IMAGE_WRITTEN);
+    ASSERT_GE(log.calls.size(), 5u);  // the start, the shell, each record, parts of the big one, the end
+    EXPECT_EQ(log.calls.front(), std::make_pair(std::int64_t{0}, total));
+    EXPECT_EQ(log.calls.back(), std::make_pair(total, total));
+    for (std::size_t i = 1; i < log.calls.size(); ++i) {
+        EXPECT_GE(log.calls[i].first, log.calls[i - 1].first);
+        EXPECT_EQ(log.calls[i].second, total);
+    }
+    EXPECT_EQ(sizeOf(p.out()), total);
+    const Bytes previous = readBytes(p.out());
+
+    // A stop asked for at the start, in the shell, in the middle of the big
+    // ROM and at the very end: no problem is reported, the previous image
+    // stays byte for byte, and no partial file is left.
+    romEntrySetTitle(list->head, "Changed", 0, 0);
+    for (const std::int64_t stopAt : {std::int64_t{0}, std::int64_t{1}, total / 2, total}) {
+        SCOPED_TRACE(stopAt);
+        ProgressLog stopping;
+        stopping.stopAt = stopAt;
+        EXPECT_EQ(writeImage(p.dir.path(), p.out(), list.get(), DEFAULT_VARIANT, nullptr, stopping), IMAGE_CANCELLED);
+        EXPECT_TRUE(stopping.problems.empty());
+        EXPECT_GE(stopping.calls.back().first, stopAt);
+        EXPECT_EQ(readBytes(p.out()), previous);
+        EXPECT_EQ(namesIn(p.dir.path()), (Names{"big.nes", "font.bin", "kvl.gba", "out.gba", "romweld.cfg", "small.nes"}));
+    }
+    // Without a previous image, a stop leaves no image at all.
+    ::unlink(p.out().c_str());
+    ProgressLog stopping;
+    stopping.stopAt = total / 2;
+    EXPECT_EQ(writeImage(p.dir.path(), p.out(), list.get(), DEFAULT_VARIANT, nullptr, stopping), IMAGE_CANCELLED);
+    EXPECT_FALSE(fileExists(p.out()));
+}
+
+TEST(ImageWriter, ARomThatChangesWhileItIsCopiedStopsTheImage)
+{
+    // The header of a record announces the size the ROM had when it was
+    // opened; data that end early or go on would break the chain of records.
+    ProgramDir p("[kvl-v02]\n");
+    const std::string rom = p.dir.file("big.nes");
+    const Bytes bytes = makeInesRom(600 * 1024, 0, 0, 7);
+    auto list = romListCreate();
+    addRom(*list, rom, bytes, "Big");
+    ASSERT_EQ(write(p, list.get()).result, IMAGE_WRITTEN);
+    const Bytes previous = readBytes(p.out());
+
+    const std::int64_t dataStart = 1001 + 44;
+    const struct { const char* what; std::function<void()> change; } cases[] = {
+        {"shrinks", [&] { ASSERT_EQ(::truncate(rom.c_str(), 300 * 1024), 0); }},
+        {"grows", [&] {
+             std::FILE* f = std::fopen(rom.c_str(), "ab");
+             ASSERT_NE(f, nullptr);
+             std::fputs("more", f);
+             std::fclose(f);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeBytes(rom, bytes);
+        romEntrySetTitle(list->head, c.what, 0, 0);
+        ProgressLog log;
+        bool changed = false;
+        // Once the first part of the ROM's data is in the image.
+        log.onProgress = [&](std::int64_t written) {
+            if (!changed && written > dataStart) {
+                c.change();
+                changed = true;
+            }
+        };
+        EXPECT_EQ(writeImage(p.dir.path(), p.out(), list.get(), DEFAULT_VARIANT, nullptr, log), IMAGE_FAILED);
+        EXPECT_TRUE(changed);
+        EXPECT_EQ(log.problemText(), rom + ": the file changed while it was read");
+        EXPECT_EQ(readBytes(p.out()), previous);
+    }
 }

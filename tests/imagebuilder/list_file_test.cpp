@@ -18,9 +18,9 @@ TEST(ListFile, WritesHeaderAndPathsWithCrLfAndReadsThemBack)
 {
     TempDir dir;
     auto list = romListCreate();
-    romListAdd(list.get(), dir.file("Alpha.nes"));
-    romListAdd(list.get(), "/roms/ゼルダ.nes");
-    romListAdd(list.get(), "D:\\roms\\Beta.nes");
+    romListAddSized(list.get(), dir.file("Alpha.nes"), 0);
+    romListAddSized(list.get(), "/roms/ゼルダ.nes", 0);
+    romListAddSized(list.get(), "D:\\roms\\Beta.nes", 0);
     const std::string lst = dir.file("games.lst");
     ASSERT_EQ(writeListFile(lst, list.get()), 0);
     EXPECT_EQ(readText(lst), "### ROMWELD NES List ###\r\n" + dir.file("Alpha.nes") +
@@ -89,7 +89,7 @@ TEST(ListFile, WriteFailureLeavesTheOldFile)
 {
     TempDir dir;
     auto list = romListCreate();
-    romListAdd(list.get(), "/a.nes");
+    romListAddSized(list.get(), "/a.nes", 0);
     EXPECT_EQ(writeListFile(dir.file("no/such/folder/a.lst"), list.get()), ENOENT);
     EXPECT_NE(writeListFile(dir.file("a.lst"), nullptr), 0);
     // The target is a folder: nothing can replace it, and it stays.
@@ -168,8 +168,8 @@ TEST(ListFile, APathThatCantReadBackIsNeverWritten)
     };
     for (const auto& [path, code] : cases) {
         auto list = romListCreate();
-        romListAdd(list.get(), "/roms/a.nes");
-        romListAdd(list.get(), path);
+        romListAddSized(list.get(), "/roms/a.nes", 0);
+        romListAddSized(list.get(), path, 0);
         writeText(lst, "old");
         EXPECT_EQ(unlistablePath(list.get()) != nullptr, code == LIST_PATH_HAS_LINE_BREAK);
         EXPECT_EQ(writeListFile(lst, list.get()), code) << path.size();

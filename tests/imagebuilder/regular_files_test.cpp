@@ -4,6 +4,7 @@
 #include "image_writer.h"
 #include "ini_profile.h"
 #include "list_file.h"
+#include "report.h"
 #include "rom_file.h"
 #include "rom_list.h"
 #include "shell_config.h"
@@ -29,9 +30,8 @@ TEST(RegularFilesOnly, EveryImageBuilderReaderRefusesAFifoAtOnce)
 
     OutFile image;
     ASSERT_TRUE(image.create(dir.file("out.bin")));
-    int openError = 0;
-    EXPECT_EQ(appendFile(image, fifo, "nes", &openError), 0);
-    EXPECT_EQ(openError, NOT_REGULAR_FILE);
+    CollectedReport report;
+    EXPECT_EQ(appendFile(image, fifo, "nes", report), 0);
     EXPECT_TRUE(image.close());
 
     std::vector<std::string> paths;
@@ -47,9 +47,8 @@ TEST(RegularFilesOnly, EveryImageBuilderReaderRefusesAFifoAtOnce)
     ASSERT_EQ(::stat(fifo.c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
 
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(fileSize(fifo), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), fifo + ": not a regular file\n");
+    EXPECT_EQ(fileSize(fifo, report), 0);
+    EXPECT_EQ(report.problems, (std::vector<std::string>(2, fifo + ": not a regular file")));
 }
 
 TEST(RegularFilesOnly, TheShellConfigurationShellAndExtraFilesToo)
@@ -57,10 +56,8 @@ TEST(RegularFilesOnly, TheShellConfigurationShellAndExtraFilesToo)
     TempDir dir;
     ASSERT_EQ(::mkfifo(dir.file("romweld.cfg").c_str(), 0644), 0);
     const HangGuard guard(30);
-    testing::internal::CaptureStderr();
     EXPECT_TRUE(loadShellVariants(dir.path()).empty());
     EXPECT_EQ(estimateShellSize(dir.path()), 0);
-    testing::internal::GetCapturedStderr();
 
     // A shell or an extra file that is a FIFO stops the image: its record
     // would promise data that never come. No image is left behind.
@@ -75,12 +72,10 @@ TEST(RegularFilesOnly, TheShellConfigurationShellAndExtraFilesToo)
     };
     for (const auto& c : cases) {
         writeText(dir.file("romweld.cfg"), c.config);
-        testing::internal::CaptureStdout();
-        testing::internal::CaptureStderr();
-        EXPECT_EQ(writeImage(dir.path(), dir.file("out.gba"), list.get()), 1) << c.fifo;
-        testing::internal::GetCapturedStdout();
-        const std::string err = testing::internal::GetCapturedStderr();
-        EXPECT_NE(err.find(c.fifo + ": not a regular file"), std::string::npos) << err;
+        CollectedReport report;
+        EXPECT_EQ(writeImage(dir.path(), dir.file("out.gba"), list.get(), DEFAULT_VARIANT, nullptr, report), 1)
+            << c.fifo;
+        EXPECT_EQ(report.problemText(), c.fifo + ": not a regular file");
         EXPECT_FALSE(fileExists(dir.file("out.gba")));
     }
 }

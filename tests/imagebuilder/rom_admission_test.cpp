@@ -1,9 +1,12 @@
 #include "rom_admission.h"
 
+#include "ini_profile.h"
 #include "rom_list.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 namespace {
 
@@ -50,13 +53,13 @@ TEST(DefaultRomTitle, FileNameWithoutExtensionFilteredToCp932)
 TEST(AdmitRomFile, ProbesAddsAndTitlesFromSettings)
 {
     TempDir dir;
-    const std::string settings = dir.file("romweld.ini");
     writeBytes(dir.file("Alpha.nes"), makeInesRom(40977, 0x12, 0x40));
     writeBytes(dir.file("ゼルダ.nes"), makeInesRom(100, 0x02, 0x00));
     writeBytes(dir.file("Stored.nes"), makeInesRom(64));
-    writeText(settings,
+    writeText(dir.file("romweld.ini"),
               "[TITLE]\r\nstored.NES=ゼルダの伝説 Stored Title Too Long\r\n"
               "[PocketNES]\r\nStored.nes=3|1|9|Pocket\r\n");
+    const IniSnapshot settings = IniSnapshot::load(dir.file("romweld.ini"));
 
     auto list = romListCreate();
     RomEntry* added = nullptr;
@@ -88,7 +91,7 @@ TEST(AdmitRomFile, ProbesAddsAndTitlesFromSettings)
 TEST(AdmitRomFile, RefusesNonNesMissingAndDuplicateFiles)
 {
     TempDir dir;
-    const std::string settings = dir.file("missing.ini");
+    const IniSnapshot settings = IniSnapshot::load(dir.file("missing.ini"));
     writeBytes(dir.file("game.nes"), makeInesRom(32));
     writeBytes(dir.file("GAME.NES"), makeInesRom(48));
     writeBytes(dir.file("plain.nes"), patternBytes(64));
@@ -96,10 +99,16 @@ TEST(AdmitRomFile, RefusesNonNesMissingAndDuplicateFiles)
 
     auto list = romListCreate();
     RomEntry* added = reinterpret_cast<RomEntry*>(&dir);  // must be reset
-    EXPECT_EQ(admitRomFile(list.get(), dir.file("plain.nes"), settings, &added), ADMIT_NOT_NES);
+    int openError = -7;
+    EXPECT_EQ(admitRomFile(list.get(), dir.file("plain.nes"), settings, &added, &openError), ADMIT_NOT_NES);
     EXPECT_EQ(added, nullptr);
+    EXPECT_EQ(openError, 0);  // read, and no iNES file
     EXPECT_EQ(admitRomFile(list.get(), dir.file("lower.nes"), settings), ADMIT_NOT_NES);
-    EXPECT_EQ(admitRomFile(list.get(), dir.file("gone.nes"), settings), ADMIT_NOT_NES);
+    // Why a file could not be read goes back to the caller.
+    EXPECT_EQ(admitRomFile(list.get(), dir.file("gone.nes"), settings, nullptr, &openError), ADMIT_NOT_NES);
+    EXPECT_EQ(openError, ENOENT);
+    EXPECT_EQ(admitRomFile(list.get(), dir.path(), settings, nullptr, &openError), ADMIT_NOT_NES);
+    EXPECT_EQ(openError, EISDIR);
     EXPECT_EQ(admitRomFile(list.get(), "", settings), ADMIT_NOT_NES);
     EXPECT_EQ(list->count, 0);
 
@@ -108,5 +117,4 @@ TEST(AdmitRomFile, RefusesNonNesMissingAndDuplicateFiles)
     EXPECT_EQ(admitRomFile(list.get(), dir.file("GAME.NES"), settings, &added), ADMIT_REFUSED);
     EXPECT_EQ(added, nullptr);
     EXPECT_EQ(list->count, 1);
-    EXPECT_FALSE(fileExists(settings));  // admission only reads the settings
 }

@@ -1,10 +1,12 @@
 #include "rom_list.h"
 
 #include "path_text.h"
+#include "report.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -37,6 +39,9 @@ void expectConsistent(const RomList& list)
     std::set<const RomEntry*> owned;
     for (const auto& e : list.entries) owned.insert(e.get());
     for (const RomEntry* e : forward) EXPECT_EQ(owned.count(e), 1u);
+    // The path index holds exactly the listed entries.
+    EXPECT_EQ(list.byPath.size(), forward.size());
+    for (const RomEntry* e : forward) EXPECT_EQ(romListFind(&list, e->path), e);
     for (std::size_t i = 0; i < forward.size(); ++i) {
         EXPECT_EQ(forward[i]->size % 4, 0);
         for (std::size_t j = i + 1; j < forward.size(); ++j) {
@@ -59,7 +64,7 @@ protected:
     RomEntry* add(const std::string& name, std::size_t bytes)
     {
         writeBytes(dir.file(name), patternBytes(bytes));
-        RomEntry* e = romListAdd(list.get(), dir.file(name));
+        RomEntry* e = romListAdd(list.get(), dir.file(name), report);
         expectConsistent(*list);
         if (e == nullptr) throw std::runtime_error("not added: " + name);
         return e;
@@ -77,6 +82,7 @@ protected:
     }
 
     TempDir dir;
+    CollectedReport report;
     std::unique_ptr<RomList> list = romListCreate();
 };
 
@@ -102,30 +108,36 @@ TEST_F(ListWithFiles, AddRoundsSizesAndKeepsTotals)
         EXPECT_EQ(list->totalSize, total += f.rounded) << f.name;
     }
 
-    // A file that can't be found is listed with size 0 after its error line.
-    testing::internal::CaptureStderr();
-    RomEntry* missing = romListAdd(list.get(), dir.file("gone.nes"));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), dir.file("gone.nes") + ": No such file or directory\n");
+    // A file that can't be found is listed with size 0; the caller hears why.
+    EXPECT_TRUE(report.problems.empty());
+    RomEntry* missing = romListAdd(list.get(), dir.file("gone.nes"), report);
+    EXPECT_EQ(report.problems, std::vector<std::string>{dir.file("gone.nes") + ": No such file or directory"});
     ASSERT_NE(missing, nullptr);
     EXPECT_EQ(missing->size, 0);
     EXPECT_EQ(list->count, 7);
     EXPECT_EQ(list->tail, missing);
     expectConsistent(*list);
 
-    EXPECT_EQ(romListAdd(nullptr, dir.file("big.nes")), nullptr);
+    EXPECT_EQ(romListAdd(nullptr, dir.file("big.nes"), report), nullptr);
+    // A size already known is taken as it is.
+    RomEntry* sized = romListAddSized(list.get(), dir.file("elsewhere.nes"), 4097);
+    ASSERT_NE(sized, nullptr);
+    EXPECT_EQ(sized->size, 4100);
+    EXPECT_EQ(romListAddSized(list.get(), dir.file("ELSEWHERE.nes"), 4), nullptr);
+    expectConsistent(*list);
 }
 
 TEST_F(ListWithFiles, PathsThatDifferOnlyInAsciiCaseAreOneEntry)
 {
     writeBytes(dir.file("x"), patternBytes(10));
     RomList& l = *list;
-    ASSERT_NE(romListAdd(&l, "c:\\nes\\game.NES"), nullptr);
-    ASSERT_NE(romListAdd(&l, "/roms/\x83\x41.nes"), nullptr);
+    ASSERT_NE(romListAdd(&l, "c:\\nes\\game.NES", report), nullptr);
+    ASSERT_NE(romListAdd(&l, "/roms/\x83\x41.nes", report), nullptr);
     const Names before = pathsOf(l);
     const auto total = l.totalSize;
 
-    EXPECT_EQ(romListAdd(&l, "C:\\NES\\Game.nes"), nullptr);
-    EXPECT_EQ(romListAdd(&l, "/ROMS/\x83\x61.NES"), nullptr);
+    EXPECT_EQ(romListAdd(&l, "C:\\NES\\Game.nes", report), nullptr);
+    EXPECT_EQ(romListAdd(&l, "/ROMS/\x83\x61.NES", report), nullptr);
     EXPECT_EQ(pathsOf(l), before);
     EXPECT_EQ(l.totalSize, total);
     expectConsistent(l);
@@ -136,8 +148,8 @@ TEST_F(ListWithFiles, PathsThatDifferOnlyInAsciiCaseAreOneEntry)
     EXPECT_EQ(romListFind(nullptr, "c:\\nes\\game.NES"), nullptr);
 
     // Paths that are equal only beyond ASCII are different files.
-    EXPECT_NE(romListAdd(&l, "/roms/\xC3\x89.nes"), nullptr);
-    EXPECT_NE(romListAdd(&l, "/roms/\xC3\xA9.nes"), nullptr);
+    EXPECT_NE(romListAdd(&l, "/roms/\xC3\x89.nes", report), nullptr);
+    EXPECT_NE(romListAdd(&l, "/roms/\xC3\xA9.nes", report), nullptr);
     expectConsistent(l);
 
     EXPECT_EQ(romListRemove(&l, "C:\\Nes\\GAME.nes"), 0);
@@ -205,6 +217,33 @@ TEST_F(ListWithFiles, AtAndMoveByIndex)
     expectNames({"c", "b"});
 }
 
+TEST_F(ListWithFiles, MarkedEntriesMoveAsEachWouldInTurn)
+{
+    // Every mark pattern of six entries, both ways, against romListMove of
+    // each marked index in turn (from the head going up, from the tail going
+    // down), which is what the window's up and down did one by one.
+    for (const char* n : {"a", "b", "c", "d", "e", "f"}) add(n, 4);
+    auto reference = romListCreate();
+    for (const char* n : {"a", "b", "c", "d", "e", "f"}) romListAddSized(reference.get(), dir.file(n), 4);
+    for (int marks = 0; marks < 64; ++marks) {
+        for (const int direction : {1, -1}) {
+            SCOPED_TRACE(testing::Message() << "marks " << marks << " direction " << direction);
+            std::vector<int> rows;
+            int row = 0;
+            for (RomEntry* e = list->head; e != nullptr; e = e->next, ++row) {
+                e->selected = (marks >> row) & 1;
+                if (e->selected != 0) rows.push_back(row);
+            }
+            if (direction < 0) std::reverse(rows.begin(), rows.end());
+            for (const int r : rows) romListMove(reference.get(), r, direction);
+            EXPECT_EQ(romListMoveMarked(list.get(), direction), 0);
+            expectConsistent(*list);
+            EXPECT_EQ(pathsOf(*list), pathsOf(*reference));
+        }
+    }
+    EXPECT_EQ(romListMoveMarked(nullptr, 1), -1);
+}
+
 TEST_F(ListWithFiles, SortByEveryKeyBothWays)
 {
     add("b-long.nes", 100)->mapper = 4;
@@ -239,8 +278,8 @@ TEST_F(ListWithFiles, SortByEveryKeyBothWays)
 
     // The whole path counts, folder included, case significant.
     auto paths = romListCreate();
-    romListAdd(paths.get(), "c:\\a\\b.nes");
-    romListAdd(paths.get(), "C:\\b\\a.nes");
+    romListAdd(paths.get(), "c:\\a\\b.nes", report);
+    romListAdd(paths.get(), "C:\\b\\a.nes", report);
     EXPECT_EQ(romListSort(paths.get(), SortByPath, 1), 0);
     EXPECT_EQ(pathsOf(*paths), (Names{"C:\\b\\a.nes", "c:\\a\\b.nes"}));
 }
@@ -299,10 +338,8 @@ TEST_F(ListWithFiles, TitlesAreCopiedAndCut)
 TEST(RomListFree, ReleasesTheListOnce)
 {
     auto list = romListCreate();
-    testing::internal::CaptureStderr();
-    romListAdd(list.get(), "/nowhere/a.nes");
-    romListAdd(list.get(), "/nowhere/b.nes");
-    testing::internal::GetCapturedStderr();
+    romListAddSized(list.get(), "/nowhere/a.nes", 0);
+    romListAddSized(list.get(), "/nowhere/b.nes", 0);
     EXPECT_EQ(romListFree(list), 0);
     EXPECT_EQ(list, nullptr);
     EXPECT_EQ(romListFree(list), -1);

@@ -4,10 +4,13 @@
 #include "window_harness.h"
 
 #include "gba_header.h"
+#include "system_limits.h"
 
 #include <QProcess>
 #include <QStatusBar>
 #include <QTreeWidget>
+#include <algorithm>
+#include <filesystem>
 #include <unistd.h>
 
 namespace {
@@ -149,6 +152,78 @@ private slots:
         const QStringList noFolder = h.messages();
         QVERIFY2(noFolder.size() == 1 && noFolder.front().contains(QStringLiteral("No such file or directory")),
                  qPrintable(noFolder.join('|')));
+    }
+
+    void progressIsShownAndCancelKeepsThePreviousImage()
+    {
+        WindowHarness h;
+        const QStringList roms = {qs(h.rom("Alpha.nes", 5000)), qs(h.rom("Beta.nes", 300))};
+        QVERIFY(h.open());
+        h.add(roms);
+        const std::string out = h.dir.file("out.gba");
+        createImage(h, out);
+        QCOMPARE(h.prompts.texts(), QStringList());
+        // The display got the image's bytes, from none to all of them.
+        QCOMPARE(h.prompts.callsOf("progress").size(), 1);
+        QCOMPARE(h.prompts.callsOf("progress").front().text, QStringLiteral("Writing ") + qs(out));
+        QVERIFY(h.prompts.progressUpdates.size() >= 4);
+        QCOMPARE(h.prompts.progressUpdates.front(), qMakePair(std::int64_t{0}, sizeOf(out)));
+        QCOMPARE(h.prompts.progressUpdates.back(), qMakePair(sizeOf(out), sizeOf(out)));
+        const Bytes previous = readBytes(out);
+        const auto namesBefore = std::filesystem::directory_iterator(h.dir.path());
+        std::vector<std::string> before;
+        for (const auto& e : namesBefore) before.push_back(e.path().filename().string());
+
+        // Cancel part way: another image was on its way (a new title).
+        h.clickRow(0);
+        h.commitTitle(QStringLiteral("Changed"));
+        h.prompts.clear();
+        h.prompts.stopAtProgressUpdate = 3;
+        createImage(h, out);
+        QCOMPARE(h.prompts.progressUpdates.size(), 3);
+        QCOMPARE(h.prompts.texts(), QStringList());  // no message: the user asked for it
+        QCOMPARE(statusOf(h), QStringLiteral("Cancelled: out.gba was left as it was"));
+        QCOMPARE(readBytes(out), previous);
+        std::vector<std::string> after;
+        for (const auto& e : std::filesystem::directory_iterator(h.dir.path())) after.push_back(e.path().filename().string());
+        std::sort(before.begin(), before.end());
+        std::sort(after.begin(), after.end());
+        QCOMPARE(after, before);  // no partial file beside it
+
+        // Without an earlier image a cancel leaves none.
+        h.prompts.clear();
+        h.prompts.stopAtProgressUpdate = 1;
+        createImage(h, h.dir.file("new.gba"));
+        QVERIFY(!fileExists(h.dir.file("new.gba")));
+    }
+
+    void aFailedHeaderFixNamesTheReason()
+    {
+        // An image shorter than the 192 header bytes grows when the header is
+        // fixed; the size limit stands in for a full disk right then.
+        WindowHarness h(false);
+        writeText(h.dir.file("romweld.cfg"), "[list]\nnum=1\nlist0=tiny\n[tiny]\nshell=tiny.gba\n");
+        writeBytes(h.dir.file("tiny.gba"), patternBytes(4));
+        const std::string rom = h.rom("Game.nes", 16);
+        QVERIFY(h.open());
+        h.add({qs(rom)});
+        const std::string out = h.dir.file("tiny-out.gba");
+        const long long plainSize = 4 + 44 + 16 + 44;
+        {
+            const FileSizeLimit limit(plainSize);
+            createImage(h, out);
+        }
+        QCOMPARE(h.messages(), QStringList());
+        QCOMPARE(sizeOf(out), std::int64_t{plainSize});
+        const Bytes previous = readBytes(out);
+
+        QTest::mouseClick(h.fixHeaderBox(), Qt::LeftButton);
+        {
+            const FileSizeLimit limit(plainSize);
+            createImage(h, out);
+        }
+        QCOMPARE(h.messages(), QStringList{QStringLiteral("Can't write the GBA image\n%1\n\n%1: File too large").arg(qs(out))});
+        QCOMPARE(readBytes(out), previous);
     }
 
     void anImageLargerThanACartridgeIsMarkedAndAskedAbout()

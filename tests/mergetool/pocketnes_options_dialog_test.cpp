@@ -28,7 +28,7 @@ struct DialogHarness {
         writeBytes(path, makeInesRom(256, battery ? 0x02 : 0x00, 0, static_cast<unsigned>(name.size())));
         if (!pocketValue.empty()) iniWriteString(ini(), "PocketNES", name, pocketValue);
         RomEntry* entry = nullptr;
-        admitRomFile(list.get(), path, ini(), &entry);
+        admitRomFile(list.get(), path, IniSnapshot::load(ini()), &entry);
         return entry;
     }
 

@@ -12,6 +12,20 @@ T takeOr(QList<T>& queue, T fallback, QStringList& unanswered, const QString& wh
     return queue.takeFirst();
 }
 
+// Records each update in its prompts and asks to stop when told to.
+class FakeProgress : public ProgressDisplay {
+public:
+    explicit FakeProgress(FakePrompts& prompts) : prompts_(prompts) {}
+    bool update(std::int64_t done, std::int64_t total) override
+    {
+        prompts_.progressUpdates << qMakePair(done, total);
+        return prompts_.progressUpdates.size() != prompts_.stopAtProgressUpdate;
+    }
+
+private:
+    FakePrompts& prompts_;
+};
+
 }  // namespace
 
 QStringList FakePrompts::texts() const
@@ -36,6 +50,7 @@ void FakePrompts::clear()
 {
     calls.clear();
     unanswered.clear();
+    progressUpdates.clear();
 }
 
 void FakePrompts::showMessage(const QString& text, const QString& detail)
@@ -92,4 +107,10 @@ int FakePrompts::runDialog(QDialog& dialog)
 void FakePrompts::showAbout(const QString& caption, const QString& text)
 {
     calls << Call{"about", caption + "|" + text, {}, {}, DefaultAnswer::Yes};
+}
+
+std::unique_ptr<ProgressDisplay> FakePrompts::startProgress(const QString& text)
+{
+    calls << Call{"progress", text, {}, {}, DefaultAnswer::Yes};
+    return std::make_unique<FakeProgress>(*this);
 }

@@ -16,8 +16,9 @@
 class FakePrompts : public Prompts {
 public:
     struct Call {
-        QString kind;   // "message", "yesno", "okcancel", "openfiles", "openfile", "savefile", "start", "about", "dialog"
-        QString text;   // message text, program path, about text, or dialog caption
+        QString kind;   // "message", "yesno", "okcancel", "openfiles", "openfile", "savefile", "start", "about",
+                        // "dialog", "progress"
+        QString text;   // message text, program path, about text, dialog caption, or progress text
         FileChooser chooser;
         QString detail;                             // a message's further line
         DefaultAnswer preset = DefaultAnswer::Yes;  // a Yes/No question's default
@@ -34,10 +35,15 @@ public:
     // work its controls, and returns the result; without a script the dialog
     // counts as cancelled.
     QList<std::function<int(QDialog&)>> dialogScripts;
+    // A progress display asks to stop at its update with this number
+    // (counted from 1 over all displays); 0 never.
+    int stopAtProgressUpdate = 0;
 
     // What happened.
     QList<Call> calls;
     QStringList unanswered;
+    // Every progress update (done, total), in order.
+    QList<QPair<std::int64_t, std::int64_t>> progressUpdates;
 
     // Texts of every message box and question, in order.
     QStringList texts() const;
@@ -56,4 +62,5 @@ public:
     bool startProgram(const QString& program) override;
     void showAbout(const QString& caption, const QString& text) override;
     int runDialog(QDialog& dialog) override;
+    std::unique_ptr<ProgressDisplay> startProgress(const QString& text) override;
 };

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace {
 
@@ -31,6 +32,14 @@ std::uint32_t romChecksumOf(const Bytes& rom)
     std::uint32_t sum = 0;
     for (std::size_t k = 0; k < 128; ++k) sum += le32At(rom, 16 + 128 * k);
     return sum;
+}
+
+// Each message as "text|detail".
+QStringList messagesWithDetail(const FakePrompts& prompts)
+{
+    QStringList out;
+    for (const FakePrompts::Call& call : prompts.callsOf(QStringLiteral("message"))) out << call.text + "|" + call.detail;
+    return out;
 }
 
 }  // namespace
@@ -79,6 +88,38 @@ private slots:
         h.click("writeButton");
         QCOMPARE(readBytes(image), SaveImageBytes().useSlot(2, "Quest", patternBytes(100, 7)).bytes());
         QVERIFY(h.prompts.unanswered.isEmpty());
+    }
+
+    void savFilesThatCantBeReadSayWhy()
+    {
+        // A FIFO or a folder given for a ".sav" file is no missing file: the
+        // message says the file can't be read, and why.
+        EditorHarness h;
+        QVERIFY(::mkfifo(h.dir.file("fifo.sav").c_str(), 0644) == 0);
+        std::filesystem::create_directory(h.dir.file("folder.sav"));
+        QVERIFY(h.open(h.dir.file("image.sav"), {true}));
+        h.select(1);
+        h.prompts.openFileAnswers << q(h.dir.file("fifo.sav")) << q(h.dir.file("folder.sav"));
+        h.click("loadButton");
+        h.click("loadButton");
+        QCOMPARE(messagesWithDetail(h.prompts),
+                 (QStringList{"File read error|not a regular file", "File read error|Is a directory"}));
+        QCOMPARE(h.lines()[1], QStringLiteral("EMPTY"));
+
+        // The same in a packed image, for the .sav file and for the ROM.
+        EditorHarness p;
+        const std::string image = p.put("packed.sav", PackedImageBytes().add(2, "CFG", 0).bytes());
+        QVERIFY(::mkfifo(p.dir.file("fifo.sav").c_str(), 0644) == 0);
+        QVERIFY(::mkfifo(p.dir.file("fifo.nes").c_str(), 0644) == 0);
+        const std::string sav = p.put("Hero.sav", patternBytes(200, 3));
+        const std::string rom = p.put("game.nes", makeInesRom(16384));
+        QVERIFY(p.open(image));
+        p.prompts.openFileAnswers << q(p.dir.file("fifo.sav")) << q(rom) << q(sav) << q(p.dir.file("fifo.nes"));
+        p.click("appendButton");
+        p.click("appendButton");
+        QCOMPARE(messagesWithDetail(p.prompts),
+                 (QStringList{"File read error|not a regular file", "file open error.|not a regular file"}));
+        QCOMPARE(p.lines(), QStringList{"CFG"});
     }
 
     void packedLoadAndAppendNeedTheRom()

@@ -7,7 +7,10 @@
 #include "qt_prompts.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTimer>
 
 namespace {
@@ -114,6 +117,47 @@ private slots:
         seen = pressDefault([&] { prompts.showMessage(QStringLiteral("Invalid Title\nFixed"), QStringLiteral("Removed: 漢")); });
         QCOMPARE(seen.text, QStringLiteral("Invalid Title\nFixed"));
         QCOMPARE(seen.detail, QStringLiteral("Removed: 漢"));
+    }
+
+    void theProgressDialogShowsForLongWorkAndItsCancelStopsIt()
+    {
+        QWidget owner;
+        owner.show();
+        QtPrompts prompts(QStringLiteral("ROMWELD"), QIcon());
+        prompts.setOwner(&owner);
+        const auto dialog = [&owner] { return owner.findChild<QProgressDialog*>(QStringLiteral("progressDialog")); };
+
+        // Work that goes at a pace to be done within half a second never
+        // shows a dialog.
+        {
+            const std::unique_ptr<ProgressDisplay> display = prompts.startProgress(QStringLiteral("Writing quick.gba"));
+            for (int done = 0; done <= 20; ++done) {
+                QTest::qSleep(5);
+                QVERIFY(display->update(done, 20));
+                QVERIFY(dialog() == nullptr || !dialog()->isVisible());
+            }
+        }
+        QVERIFY(dialog() == nullptr);
+
+        // Longer work does (as soon as its pace shows it will last longer),
+        // with its text, on the window; Cancel asks the work to stop, which
+        // it learns at its next update.
+        const std::unique_ptr<ProgressDisplay> display = prompts.startProgress(QStringLiteral("Writing slow.gba"));
+        QElapsedTimer clock;
+        clock.start();
+        int done = 0;
+        while ((dialog() == nullptr || !dialog()->isVisible()) && clock.elapsed() < 5000) {
+            QTest::qSleep(20);  // the work, which processes no events of its own
+            QVERIFY(display->update(++done, 1000));
+        }
+        QVERIFY(dialog() != nullptr && dialog()->isVisible());
+        QCOMPARE(dialog()->labelText(), QStringLiteral("Writing slow.gba"));
+        QVERIFY(dialog()->isModal());
+        auto* cancel = dialog()->findChild<QPushButton*>();
+        QVERIFY(cancel != nullptr);
+        QCOMPARE(cancel->text(), QStringLiteral("Cancel"));
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        QVERIFY(!display->update(++done, 1000));
     }
 };
 

@@ -1,0 +1,176 @@
+// How fast `romweld-cli build` turns many small ROMs into one image, as a
+// user runs it, next to `cat` of the same bytes: 800 and 2000 ROMs of
+// 40 KiB, with a settings file that remembers a title and PocketNES values
+// for every ROM (4000 keys) and without one. The cost of the command beyond
+// the copy must stay near the copy itself, however long the list.
+//
+// The image is timed both as a new file and as one that replaces an earlier
+// image, since only a replacement is flushed to the disk before it takes the
+// old one's place; "safe cat" is cat doing the same (a file beside the
+// output, sync, mv).
+//   romweld-cli-bench ROMWELD_CLI [DATA_DIR] [RUNS]
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr int MAX_ROMS = 2000;
+constexpr std::size_t ROM_SIZE = 40 * 1024;
+constexpr std::size_t SHELL_SIZE = 128 * 1024;
+
+bool writeFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return static_cast<bool>(out);
+}
+
+std::string romBytes(unsigned seed)
+{
+    std::string bytes(ROM_SIZE, '\0');
+    unsigned state = seed * 2654435761u + 1u;
+    for (char& b : bytes) {
+        state = state * 1103515245u + 12345u;
+        b = static_cast<char>(state >> 16);
+    }
+    const char header[8] = {'N', 'E', 'S', 0x1A, 2, 1, 0x10, 0x00};
+    std::copy(std::begin(header), std::end(header), bytes.begin());
+    return bytes;
+}
+
+std::string romName(int i)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "game%04d.nes", i);
+    return name;
+}
+
+// Runs argv with standard output to outPath (or /dev/null) and standard
+// error to /dev/null; the seconds it took, negative when it failed.
+double timeRun(std::vector<std::string> words, const std::string& outPath = "/dev/null")
+{
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const auto start = Clock::now();
+    pid_t pid = 0;
+    int status = 0;
+    const bool ok = posix_spawnp(&pid, words[0].c_str(), &actions, nullptr, argv.data(), environ) == 0 &&
+                    waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    posix_spawn_file_actions_destroy(&actions);
+    return ok ? seconds : -1.0;
+}
+
+double median(std::vector<double> times)
+{
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: romweld-cli-bench ROMWELD_CLI [DATA_DIR] [RUNS]\n");
+        return 2;
+    }
+    const std::string cli = fs::absolute(argv[1]).string();
+    std::string dir = argc > 2 ? argv[2] : (fs::temp_directory_path() / "romweld-cli-bench").string();
+    const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
+    if (dir.back() != '/') dir += '/';
+    std::error_code ec;
+    fs::create_directories(dir + "roms", ec);
+    if (ec) {
+        std::fprintf(stderr, "%s: %s\n", dir.c_str(), ec.message().c_str());
+        return 1;
+    }
+
+    bool ok = writeFile(dir + "romweld.cfg", "[list]\nnum=1\nlist0=kvl-v02\n[kvl-v02]\nshell=kvl.gba\n") &&
+              writeFile(dir + "kvl.gba", std::string(SHELL_SIZE, '\x5A'));
+    std::string titles = "[CONFIG]\nKVLVersion=kvl-v02\n[TITLE]\n";
+    std::string pocket = "[PocketNES]\n";
+    std::vector<std::string> roms;
+    for (int i = 0; i < MAX_ROMS && ok; ++i) {
+        const std::string name = romName(i);
+        roms.push_back(dir + "roms/" + name);
+        if (!fs::exists(roms.back())) ok = writeFile(roms.back(), romBytes(static_cast<unsigned>(i)));
+        titles += name + "=Game " + std::to_string(i) + "\n";
+        pocket += name + "=0|0|" + std::to_string(i % 9) + "|Game " + std::to_string(i) + "\n";
+    }
+    const std::string settings = titles + pocket;
+    ok = ok && writeFile(dir + "settings.ini", settings);
+    if (!ok) {
+        std::fprintf(stderr, "romweld-cli-bench: can't write the files in %s\n", dir.c_str());
+        return 1;
+    }
+
+    const std::string image = dir + "image.gba";
+    const std::string catOut = dir + "cat.out";
+    const std::string safeOut = dir + "safe.out";
+    std::printf("romweld-cli build against cat, median of %d runs, in %s\n", runs, dir.c_str());
+    std::printf("%5s %-9s %12s %12s %9s %12s %9s\n", "ROMs", "settings", "new image", "replacing", "cat",
+                "safe cat", "ratio");
+    for (const int count : {800, 2000}) {
+        const std::vector<std::string> files(roms.begin(), roms.begin() + count);
+        for (const bool withSettings : {true, false}) {
+            if (withSettings) {
+                ok = writeFile(dir + "romweld.ini", settings);
+            } else {
+                fs::remove(dir + "romweld.ini", ec);
+            }
+            // 2000 ROMs of 40 KiB make more than a cartridge holds.
+            std::vector<std::string> build = {cli, "--dir", dir, "build", "--allow-oversize", "-o", image};
+            build.insert(build.end(), files.begin(), files.end());
+            std::vector<std::string> cat = {"cat", dir + "kvl.gba"};
+            cat.insert(cat.end(), files.begin(), files.end());
+            std::vector<std::string> safeCat = {
+                "sh", "-c", "cat \"$@\" > \"$0.tmp\" && sync \"$0.tmp\" && mv \"$0.tmp\" \"$0\"", safeOut,
+                dir + "kvl.gba"};
+            safeCat.insert(safeCat.end(), files.begin(), files.end());
+
+            // One round of each first, so that all read from a warm cache.
+            ok = ok && timeRun(build) >= 0 && timeRun(cat, catOut) >= 0 && timeRun(safeCat) >= 0;
+            std::vector<double> fresh, replacing, plain, safe;
+            for (int r = 0; r < runs && ok; ++r) {
+                fs::remove(image, ec);
+                fresh.push_back(timeRun(build));
+                replacing.push_back(timeRun(build));
+                plain.push_back(timeRun(cat, catOut));
+                safe.push_back(timeRun(safeCat));
+                for (const std::vector<double>* t : {&fresh, &replacing, &plain, &safe}) ok = ok && t->back() >= 0;
+            }
+            if (!ok) {
+                std::fprintf(stderr, "romweld-cli-bench: a run failed\n");
+                return 1;
+            }
+            const double m = median(plain);
+            std::printf("%5d %-9s %9.3f s  %9.3f s  %7.3f s %9.3f s  %4.2f new, %4.2f replacing (target: at most 1.50)\n",
+                        count, withSettings ? "4000 keys" : "none", median(fresh), median(replacing), m,
+                        median(safe), median(fresh) / m, median(replacing) / m);
+            std::fflush(stdout);
+        }
+    }
+    return 0;
+}
