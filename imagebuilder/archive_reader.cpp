@@ -2,6 +2,7 @@
 
 #include "archive_path.h"
 #include "file_io.h"
+#include "rom_source.h"
 #include "text_encoding.h"
 
 #include <archive.h>
@@ -11,9 +12,7 @@
 #include <cerrno>
 #include <clocale>
 #include <cstring>
-#include <fcntl.h>
 #include <locale.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_set>
 #include <utility>
@@ -51,11 +50,6 @@ struct ArchiveFree {
     void operator()(archive* a) const { archive_read_free(a); }
 };
 
-int lastError()
-{
-    return errno != 0 ? errno : EIO;
-}
-
 std::string libarchiveText(archive* a, const char* fallback)
 {
     const char* text = archive_error_string(a);
@@ -89,19 +83,21 @@ public:
         close();
         gzip_ = isGzipPath(path);
         gzipName_ = gzip_ ? gzipMemberName(path) : std::string();
-        // Opened without waiting and taken only as a regular file, so a FIFO
-        // named like an archive can't make the reader hang.
-        fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        if (fd_ < 0) return fail(ARCHIVE_CANT_OPEN, fileErrorText(lastError()));
-        struct stat st {};
-        if (::fstat(fd_, &st) != 0) return fail(ARCHIVE_CANT_OPEN, fileErrorText(lastError()));
-        if (!S_ISREG(st.st_mode)) {
-            return fail(ARCHIVE_CANT_OPEN, fileErrorText(S_ISDIR(st.st_mode) ? EISDIR : NOT_REGULAR_FILE));
+        // Taken only as a regular file, so a FIFO named like an archive
+        // can't make the reader hang.
+        FileFacts facts;
+        fd_ = openRegularFile(path, facts);
+        if (fd_ < 0) {
+            errorNumber_ = facts.problem;
+            return fail(ARCHIVE_CANT_OPEN, fileErrorText(facts.problem));
         }
 
         Utf8Names names;
         archive_.reset(archive_read_new());
-        if (!archive_) return fail(ARCHIVE_CANT_OPEN, fileErrorText(ENOMEM));
+        if (!archive_) {
+            errorNumber_ = ENOMEM;
+            return fail(ARCHIVE_CANT_OPEN, fileErrorText(ENOMEM));
+        }
         if (gzip_) {
             // A .gz is one compressed file: libarchive's "raw" format is that file.
             archive_read_support_filter_gzip(archive_.get());
@@ -155,6 +151,7 @@ public:
 
     int problem() const { return problem_; }
     const std::string& reason() const { return reason_; }
+    int errorNumber() const { return errorNumber_; }
 
 private:
     // Names are UTF-8 when the archive says so; an old zip made on a
@@ -180,6 +177,7 @@ private:
         fd_ = -1;
         problem_ = ARCHIVE_OK;
         reason_.clear();
+        errorNumber_ = 0;
     }
 
     std::unique_ptr<archive, ArchiveFree> archive_;
@@ -188,6 +186,7 @@ private:
     std::string gzipName_;
     int problem_ = ARCHIVE_OK;
     std::string reason_;
+    int errorNumber_ = 0;  // why the file could not be opened
 };
 
 namespace {
@@ -274,6 +273,7 @@ ArchiveMemberReader::~ArchiveMemberReader() = default;
 
 int ArchiveMemberReader::fail(int problem, std::string reason)
 {
+    errorNumber_ = problem == ARCHIVE_CANT_OPEN && cursor_ ? cursor_->errorNumber() : 0;
     problem_ = problem;
     reason_ = std::move(reason);
     positioned_ = false;
@@ -345,6 +345,7 @@ int ArchiveMemberReader::open(const std::string& archivePath, std::string_view m
     member_ = std::string(member);
     problem_ = ARCHIVE_OK;
     reason_.clear();
+    errorNumber_ = 0;
     size_ = 0;
     readSoFar_ = 0;
 

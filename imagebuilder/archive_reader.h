@@ -79,6 +79,9 @@ public:
 
     int problem() const { return problem_; }
     const std::string& reason() const { return reason_; }
+    // For ARCHIVE_CANT_OPEN: the system's reason (ENOENT for a missing
+    // archive, EISDIR, NOT_REGULAR_FILE); else 0.
+    int errorNumber() const { return errorNumber_; }
 
 private:
     int fail(int problem, std::string reason);
@@ -93,4 +96,5 @@ private:
     std::int64_t readSoFar_ = 0;
     int problem_ = ARCHIVE_OK;
     std::string reason_;
+    int errorNumber_ = 0;
 };

@@ -115,6 +115,7 @@ std::string fileErrorText(int errorNumber)
     case NOT_REGULAR_FILE: return "not a regular file";
     case LINE_TOO_LONG: return "a line is too long";
     case FILE_CHANGED: return "the file changed while it was read";
+    case ARCHIVE_MEMBER_UNREADABLE: return "the archive can't give this member";
     default: return std::strerror(errorNumber);
     }
 }

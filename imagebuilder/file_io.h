@@ -17,6 +17,9 @@ constexpr int LINE_TOO_LONG = -2;     // a text line longer than its reader acce
 // A file that ended before the bytes its open file promised were read, or
 // grew while it was copied: what was copied is not the file.
 constexpr int FILE_CHANGED = -3;
+// A member of an archive that the archive can't give: damaged, encrypted or
+// larger than any image holds. The archive reader tells which.
+constexpr int ARCHIVE_MEMBER_UNREADABLE = -4;
 
 // The reason in words: the system's description, or ours.
 std::string fileErrorText(int errorNumber);

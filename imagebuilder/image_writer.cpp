@@ -1,8 +1,11 @@
 #include "image_writer.h"
 
+#include "archive_path.h"
+#include "archive_reader.h"
 #include "byte_order.h"
 #include "file_io.h"
 #include "gba_header.h"
+#include "image_padding.h"
 #include "ini_profile.h"
 #include "path_text.h"
 #include "record_magic.h"
@@ -95,6 +98,9 @@ public:
     OutFile& image() { return image_; }
     Report& report() { return report_; }
     std::vector<char>& buffer() { return buffer_; }
+    // One reader serves every archive member of the image: members of one
+    // archive listed in its order are read in one pass over it.
+    ArchiveMemberReader& archives() { return archives_; }
 
     // Tells the report that written bytes are done; false when it asked to
     // stop (then for good).
@@ -123,6 +129,7 @@ private:
     std::int64_t sentTo_ = 0;
     std::int64_t written_ = 0;
     std::vector<char> buffer_;
+    ArchiveMemberReader archives_;
     bool cancelled_ = false;
 };
 
@@ -140,7 +147,7 @@ template <typename FillHeader>
 RecordResult writeRecord(ImageOutput& out, const std::string& path, std::string_view extension, bool pocketNes,
                          FillHeader fillHeader)
 {
-    RomSource source(path);
+    RomSource source(path, &out.archives());
     std::int64_t size = 0;
     if (source.isOpen()) {
         size = source.size();
@@ -150,7 +157,7 @@ RecordResult writeRecord(ImageOutput& out, const std::string& path, std::string_
         }
     } else {
         const int err = source.errorNumber();
-        out.report().fileProblem(path, err);
+        out.report().problem(path, source.reason());
         if (err != ENOENT && err != ENOTDIR) return RECORD_FAILED;
     }
     const auto usize = static_cast<std::uint32_t>(size);
@@ -165,7 +172,7 @@ RecordResult writeRecord(ImageOutput& out, const std::string& path, std::string_
         if (err == ECANCELED) return RECORD_CANCELLED;
         if (err != 0) {
             // The image fails for this reason alone; the output itself is fine.
-            out.report().fileProblem(path, err);
+            out.report().problem(path, source.reasonOf(err));
             return RECORD_FAILED;
         }
     }
@@ -242,6 +249,19 @@ std::uint32_t announcedSize(const FileFacts& facts)
     return static_cast<std::uint32_t>(facts.size);
 }
 
+// What a ROM entry's input is now. An archive member stands for its archive,
+// which a new image must not replace, with the member's size as listed:
+// finding it again would read the archive on every look.
+FileFacts romInputFacts(const RomEntry& entry)
+{
+    std::string archive;
+    std::string member;
+    if (!splitArchiveEntry(entry.path, archive, member)) return fileFactsOf(entry.path);
+    FileFacts facts = fileFactsOf(archive);
+    if (facts.problem == 0) facts.size = entry.sourceBytes;
+    return facts;
+}
+
 // Looks at every input once: one look serves the exact size and the check
 // that the output is none of them.
 ImagePlan planImage(const std::string& programDir, const IniSnapshot& config, const RomList* list,
@@ -271,7 +291,7 @@ ImagePlan planImage(const std::string& programDir, const IniSnapshot& config, co
     }
     if (plan.badExtraValue) return plan;
     for (const RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) {
-        plan.inputs.push_back(fileFactsOf(e->path));
+        plan.inputs.push_back(romInputFacts(*e));
         plan.size += recordSize(announcedSize(plan.inputs.back()), plan.pocketNes);
     }
     plan.size += static_cast<std::int64_t>(END_RECORD_SIZE);
@@ -298,14 +318,14 @@ RecordResult writeImageBody(ImageOutput& out, const std::string& programDir, con
     if (!out.reachedByte(0)) return RECORD_CANCELLED;
     RomSource shell(plan.shellPath);
     if (!shell.isOpen()) {
-        out.report().fileProblem(plan.shellPath, shell.errorNumber());
+        out.report().problem(plan.shellPath, shell.reason());
         return RECORD_FAILED;
     }
     const int err = copyRomSource(out.image(), shell, shell.size(), "bin", out.buffer(),
                                   [&](std::int64_t copied) { return out.reachedByte(copied); });
     if (err == ECANCELED) return RECORD_CANCELLED;
     if (err != 0) {
-        out.report().fileProblem(plan.shellPath, err);
+        out.report().problem(plan.shellPath, shell.reasonOf(err));
         return RECORD_FAILED;
     }
     if (out.image().failed()) return RECORD_FAILED;
@@ -332,6 +352,23 @@ RecordResult writeImageBody(ImageOutput& out, const std::string& programDir, con
     writeEndRecord(out.image());
     if (out.image().failed()) return RECORD_FAILED;
     return out.advance(static_cast<std::int64_t>(END_RECORD_SIZE)) ? RECORD_WRITTEN : RECORD_CANCELLED;
+}
+
+// Fills the image with 0xFF, the value of erased flash, from where the
+// records end up to the padded size; after the end record, so that no
+// emulator takes the padding for a record.
+RecordResult writePadding(ImageOutput& out)
+{
+    static const std::vector<unsigned char> fill(64 * 1024, IMAGE_PAD_BYTE);
+    std::int64_t left = paddedImageSize(out.written()) - out.written();
+    while (left > 0) {
+        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(fill.size())));
+        out.image().write(fill.data(), n);
+        if (out.image().failed()) return RECORD_FAILED;
+        if (!out.advance(static_cast<std::int64_t>(n))) return RECORD_CANCELLED;
+        left -= static_cast<std::int64_t>(n);
+    }
+    return RECORD_WRITTEN;
 }
 
 }  // namespace
@@ -368,7 +405,8 @@ std::int64_t exactImageSize(const std::string& programDir, const RomList* list, 
 }
 
 int writeImage(const std::string& programDir, const IniSnapshot& config, const std::string& outputPath,
-               const RomList* list, std::string_view variant, const GbaHeaderFields* headerFix, Report& report)
+               const RomList* list, std::string_view variant, const GbaHeaderFields* headerFix, Report& report,
+               bool pad)
 {
     const ImagePlan plan = planImage(programDir, config, list, variant);
     if (outputIsAnInput(outputPath, plan)) {
@@ -389,8 +427,9 @@ int writeImage(const std::string& programDir, const IniSnapshot& config, const s
     // copy. One that replaces an earlier image is, so that a crash right
     // after can't leave the user without either of them.
     image.setDurable(image.replacesAFile());
-    ImageOutput out(image, report, plan.size);
-    const RecordResult body = writeImageBody(out, programDir, plan, list);
+    ImageOutput out(image, report, pad ? paddedImageSize(plan.size) : plan.size);
+    RecordResult body = writeImageBody(out, programDir, plan, list);
+    if (body == RECORD_WRITTEN && pad) body = writePadding(out);
     if (body == RECORD_CANCELLED) return IMAGE_CANCELLED;
     if (body == RECORD_WRITTEN && headerFix != nullptr) {
         writeGbaHeader(image.stream(), headerFix->title, headerFix->gameCode, headerFix->makerCode);

@@ -32,19 +32,23 @@ enum ImageWriteResult {
 
 // Builds the image at outputPath from the variant's section of romweld.cfg
 // (config: the file programDir + "romweld.cfg" as the command loaded it) and
-// the list, then, when headerFix is given, rewrites its GBA header.
+// the list; with pad, fills it with 0xFF up to the size paddedImageSize
+// gives; then, when headerFix is given, rewrites its GBA header.
 // IMAGE_WRITTEN when the image was written to its end; IMAGE_FAILED
 // otherwise (output not created, shell missing, an extra-file value without
 // its two commas, a failed write, a ROM or extra file that exists but can't
 // be read or changes while it is copied, an output that is one of the
 // inputs), after report heard why; IMAGE_CANCELLED when report's progress
 // asked to stop. report hears each record as it begins and the bytes
-// written of the exact image size. The image is built beside the output and
+// written of the exact image size (padding included). A ROM may be an
+// archive member (ARCHIVE::MEMBER): it is streamed out of its archive with
+// the repair a plain file gets, never extracted. The image is built beside the output and
 // replaces it only when complete: after a failure or a stop the file at
 // outputPath is as it was before, and no partial file is left. A symbolic
 // link at outputPath is followed.
 int writeImage(const std::string& programDir, const IniSnapshot& config, const std::string& outputPath,
-               const RomList* list, std::string_view variant, const GbaHeaderFields* headerFix, Report& report);
+               const RomList* list, std::string_view variant, const GbaHeaderFields* headerFix, Report& report,
+               bool pad = false);
 // The same, reading programDir + "romweld.cfg" afresh.
 int writeImage(const std::string& programDir, const std::string& outputPath, const RomList* list,
                std::string_view variant, const GbaHeaderFields* headerFix, Report& report);
@@ -55,7 +59,9 @@ constexpr std::int64_t GBA_CARTRIDGE_MAX = 32 * 1024 * 1024;
 // The exact number of bytes writeImage writes for the list and the variant as
 // the files stand now: the shell, one record per extra file and per ROM with
 // the layout's header and padding, and the end record. A file that is missing
-// counts as the empty record the writer gives it; nothing is reported. When
+// counts as the empty record the writer gives it; nothing is reported. An
+// archive member counts with the size it had when it was listed (RomEntry's
+// sourceBytes), while its archive is there. No padding is counted. When
 // the writer would fail (no shell, an extra-file value without its commas),
 // the figure counts only what it would get to write.
 std::int64_t exactImageSize(const std::string& programDir, const IniSnapshot& config, const RomList* list,

@@ -1,10 +1,15 @@
 #include "rom_admission.h"
 
+#include "archive_path.h"
+#include "archive_reader.h"
+#include "file_io.h"
 #include "ini_profile.h"
 #include "path_text.h"
+#include "report.h"
 #include "rom_file.h"
 #include "rom_list.h"
 #include "text_encoding.h"
+#include "title_cleaning.h"
 #include "title_rules.h"
 
 namespace {
@@ -47,11 +52,12 @@ PocketValues parsePocketValue(std::string_view value, std::string_view entryTitl
     return result;
 }
 
-std::string defaultRomTitle(std::string_view path)
+std::string defaultRomTitle(std::string_view path, bool cleanTitles)
 {
-    std::string_view name = path.substr(fileNamePart(path));
+    std::string name = romFileNameOf(path);
     const std::size_t dot = name.rfind('.');
-    if (dot != std::string_view::npos) name = name.substr(0, dot);
+    if (dot != std::string::npos) name.resize(dot);
+    if (cleanTitles) name = cleanRomTitle(name);
     // Characters CP932 cannot hold are dropped here; the filter then drops
     // the double-byte characters a title may not carry.
     std::string title = utf8ToCp932(name);
@@ -59,28 +65,24 @@ std::string defaultRomTitle(std::string_view path)
     return title;
 }
 
-int admitRomFile(RomList* list, const std::string& path, const IniSnapshot& settings, RomEntry** added,
-                 int* openError)
-{
-    if (added != nullptr) *added = nullptr;
-    if (openError != nullptr) *openError = 0;
-    NesRomProbe probe;
-    if (probeNesRom(path, probe) != 0) {
-        if (openError != nullptr) *openError = probe.errorNumber;
-        return ADMIT_NOT_NES;
-    }
+namespace {
 
+// Adds a probed ROM with its remembered title and PocketNES values.
+RomEntry* addProbed(RomList* list, const std::string& path, const NesRomProbe& probe, const IniSnapshot& settings,
+                    bool cleanTitles)
+{
     // The size the probe saw: the file is opened once.
     RomEntry* entry = romListAddSized(list, path, probe.size);
-    if (entry == nullptr) return ADMIT_REFUSED;
+    if (entry == nullptr) return nullptr;
 
-    const std::string key = fileNameOf(path);
-    // A stored title was filtered when it was typed; it is only cut here.
+    const std::string key = romFileNameOf(path);
+    // A stored title was filtered when it was typed; it is only cut here,
+    // and never cleaned: the user may have typed it.
     std::string title;
     if (settings.value("TITLE", key)) {
         title = utf8ToCp932(settings.readString("TITLE", key, "", SETTINGS_VALUE_MAX));
     } else {
-        title = defaultRomTitle(path);
+        title = defaultRomTitle(path, cleanTitles);
     }
     romEntrySetTitle(entry, title, probe.mapper, probe.battery);
     entry->nes20 = probe.nes20 ? 1 : 0;
@@ -88,7 +90,94 @@ int admitRomFile(RomList* list, const std::string& path, const IniSnapshot& sett
     const std::string pocket = settings.readString("PocketNES", key, "0|0|0", SETTINGS_VALUE_MAX);
     const PocketValues values = parsePocketValue(pocket, entry->title.value_or(std::string()));
     romEntrySetPocket(entry, values.title, values.flags, values.follow, values.slot);
+    return entry;
+}
 
-    if (added != nullptr) *added = entry;
-    return ADMIT_ADDED;
+void admitArchive(RomList* list, const std::string& archive, const IniSnapshot& settings, bool cleanTitles,
+                  Report& report, Admission& result)
+{
+    // A member's name must lead back to this archive; a folder name such as
+    // "old.zip::keep" in the archive's path would make it lead elsewhere.
+    std::string splitArchive;
+    std::string splitMember;
+    if (!splitArchiveEntry(joinArchiveEntry(archive, "x"), splitArchive, splitMember) || splitArchive != archive) {
+        report.problem(archive, "its path holds \"::\" after an archive's name, so its members can't be named");
+        return;
+    }
+    const ArchiveListing listing = listArchive(archive);
+    int roms = 0;
+    int problems = 0;
+    int skipped = 0;
+    for (const ArchiveMember& member : listing.members) {
+        const std::string name = joinArchiveEntry(archive, member.name);
+        if (member.problem != ARCHIVE_OK) {
+            report.problem(name, member.reason);
+            ++problems;
+            continue;
+        }
+        NesRomProbe probe;
+        probe.size = member.size;
+        if (probeNesHeader(member.head.data(), member.headSize, probe) != 0) {
+            ++skipped;
+            continue;
+        }
+        ++roms;
+        RomEntry* entry = addProbed(list, name, probe, settings, cleanTitles);
+        if (entry == nullptr) continue;
+        if (result.first == nullptr) result.first = entry;
+        ++result.added;
+    }
+    if (listing.problem != ARCHIVE_OK) {
+        report.problem(archive, listing.reason);
+    } else if (roms == 0 && problems == 0) {
+        report.problem(archive, "holds no NES ROM");
+        skipped = 0;
+    }
+    result.skipped += skipped;
+    if (result.added > 0) result.code = ADMIT_ADDED;
+}
+
+}  // namespace
+
+namespace {
+
+// A ROM file or one archive member.
+Admission admitOne(RomList* list, const std::string& path, const IniSnapshot& settings, bool cleanTitles)
+{
+    Admission result;
+    NesRomProbe probe;
+    if (probeNesRom(path, probe) != 0) {
+        result.code = ADMIT_NOT_NES;
+        result.openError = probe.errorNumber;
+        result.reason = probe.errorNumber != 0 ? probe.reason : std::string();
+        return result;
+    }
+    RomEntry* entry = addProbed(list, path, probe, settings, cleanTitles);
+    if (entry == nullptr) return result;
+    result.code = ADMIT_ADDED;
+    result.first = entry;
+    result.added = 1;
+    return result;
+}
+
+}  // namespace
+
+int admitRomFile(RomList* list, const std::string& path, const IniSnapshot& settings, RomEntry** added,
+                 int* openError, bool cleanTitles)
+{
+    const Admission result = admitOne(list, path, settings, cleanTitles);
+    if (added != nullptr) *added = result.first;
+    if (openError != nullptr) *openError = result.openError;
+    return result.code;
+}
+
+Admission admitRomPath(RomList* list, const std::string& path, const IniSnapshot& settings, bool cleanTitles,
+                       Report& report)
+{
+    // A member that is an archive itself ("Sets.zip::More.zip") is read as a
+    // member: archives inside archives are not opened.
+    if (isArchiveEntry(path) || !isArchivePath(path)) return admitOne(list, path, settings, cleanTitles);
+    Admission result;
+    admitArchive(list, path, settings, cleanTitles, report, result);
+    return result;
 }

@@ -1,12 +1,14 @@
 // How a ROM file enters the list, the same for the window, list files and the
 // command line: probe it, add it, and give it its remembered title and
-// PocketNES values from the settings file (keys are the bare file name).
+// PocketNES values from the settings file (keys are the bare file name; for
+// an archive member, the member's own file name).
 #pragma once
 
 #include <string>
 #include <string_view>
 
 class IniSnapshot;
+class Report;
 struct RomEntry;
 struct RomList;
 
@@ -24,9 +26,11 @@ struct PocketValues {
 // converted to CP932); entryTitle is CP932.
 PocketValues parsePocketValue(std::string_view value, std::string_view entryTitle);
 
-// The title a ROM gets when the settings hold none: its file name without the
-// part from the last '.', in CP932, put through the title filter.
-std::string defaultRomTitle(std::string_view path);
+// The title a ROM gets when the settings hold none: its file name (an
+// archive member's own) without the part from the last '.', with its tags
+// dropped when cleanTitles is set (cleanRomTitle), in CP932, put through the
+// title filter.
+std::string defaultRomTitle(std::string_view path, bool cleanTitles = false);
 
 enum AdmitCode {
     ADMIT_ADDED = 0,
@@ -40,5 +44,32 @@ enum AdmitCode {
 // given) is the new entry or null; *openError (when given) tells why a file
 // that is ADMIT_NOT_NES could not be opened or read, 0 when it was read and
 // is no iNES file.
+// path may name an archive member (ARCHIVE::MEMBER); cleanTitles as for
+// defaultRomTitle.
 int admitRomFile(RomList* list, const std::string& path, const IniSnapshot& settings,
-                 RomEntry** added = nullptr, int* openError = nullptr);
+                 RomEntry** added = nullptr, int* openError = nullptr, bool cleanTitles = false);
+
+// What admitting a path gave.
+struct Admission {
+    // ADMIT_ADDED when at least one entry was added. ADMIT_NOT_NES for a
+    // file or member that can't be read or lacks the iNES signature (the
+    // caller tells the user; openError and reason say why, both empty when
+    // it was read and is no iNES file). ADMIT_REFUSED otherwise: already
+    // listed, or an archive whose problems went to the report.
+    int code = ADMIT_REFUSED;
+    int openError = 0;
+    std::string reason;
+    RomEntry* first = nullptr;  // the first entry added
+    int added = 0;
+    int skipped = 0;            // files inside an archive that are no NES ROMs
+};
+
+// Admits path as the list's commands do: a ROM file or one archive member
+// as admitRomFile; a .zip, .7z or .gz archive by every NES ROM in it, each
+// as its own ARCHIVE::MEMBER entry, in archive order, sized, probed and
+// titled from what one read of the archive gave. Files in it that are no
+// NES ROMs are skipped and counted. report hears each member that can't be
+// read (damaged, encrypted, larger than 32 MiB), an archive that can't be
+// read on, and an archive without any NES ROM, each on one line naming it.
+Admission admitRomPath(RomList* list, const std::string& path, const IniSnapshot& settings, bool cleanTitles,
+                       Report& report);

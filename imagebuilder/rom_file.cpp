@@ -41,27 +41,36 @@ bool isNes20Header(unsigned char byte7)
     return (byte7 & 0x0C) == 0x08;
 }
 
+int probeNesHeader(const unsigned char* bytes, std::size_t size, NesRomProbe& probe)
+{
+    std::array<unsigned char, INES_PROBE_SIZE> header{};
+    std::memcpy(header.data(), bytes, std::min(size, header.size()));
+    if (size < INES_MAGIC.size() || !hasInesMagic(header.data())) return 2;
+    probe.nes20 = isNes20Header(header[7]);
+    probe.mapper = (header[7] & 0xF0) | (header[6] >> 4);
+    if (probe.nes20) probe.mapper |= (header[8] & 0x0F) << 8;
+    probe.battery = (header[6] >> 1) & 1;
+    return 0;
+}
+
 int probeNesRom(const std::string& path, NesRomProbe& probe)
 {
     probe = NesRomProbe{};
     RomSource file(path);
     if (!file.isOpen()) {
         probe.errorNumber = file.errorNumber();
+        probe.reason = file.reason();
         return 1;
     }
     probe.size = file.size();
-    std::array<unsigned char, 10> header{};
+    std::array<unsigned char, INES_PROBE_SIZE> header{};
     const std::size_t got = file.read(header.data(), header.size());
     if (file.errorNumber() != 0) {
         probe.errorNumber = file.errorNumber();
+        probe.reason = file.reason();
         return 1;
     }
-    if (got < INES_MAGIC.size() || !hasInesMagic(header.data())) return 2;
-    probe.nes20 = isNes20Header(header[7]);
-    probe.mapper = (header[7] & 0xF0) | (header[6] >> 4);
-    if (probe.nes20) probe.mapper |= (header[8] & 0x0F) << 8;
-    probe.battery = (header[6] >> 1) & 1;
-    return 0;
+    return probeNesHeader(header.data(), got, probe);
 }
 
 int probeNesRom(const std::string& path, int& mapper, int& battery, bool* nes20)
@@ -104,14 +113,14 @@ int appendFile(OutFile& image, const std::string& path, std::string_view extensi
 {
     RomSource file(path);
     if (!file.isOpen()) {
-        report.fileProblem(path, file.errorNumber());
+        report.problem(path, file.reason());
         return 0;
     }
     std::vector<char> buffer;
     const int err = copyRomSource(image, file, file.size(), extension, buffer);
     if (err != 0) {
         // The copy is not the file: the output must not pass as complete.
-        report.fileProblem(path, err);
+        report.problem(path, file.reasonOf(err));
         image.fail(err);
     }
     return 1;

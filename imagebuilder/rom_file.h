@@ -25,11 +25,21 @@ struct NesRomProbe {
     bool nes20 = false;        // the header is in the NES 2.0 format
     std::int64_t size = 0;     // bytes of the file, when it could be opened
     int errorNumber = 0;       // why it could not be opened or read (fileErrorText tells it)
+    std::string reason;        // the same in words; an archive member's own reason
 };
+
+// The bytes an iNES probe looks at.
+constexpr std::size_t INES_PROBE_SIZE = 10;
+
+// Reads mapper, battery and the NES 2.0 mark from the first size bytes of a
+// file (bytes it lacks count as 0): 0 when they begin with "NES" 0x1A, else
+// 2 with probe's numbers untouched.
+int probeNesHeader(const unsigned char* bytes, std::size_t size, NesRomProbe& probe);
 
 // 0 when the file begins with "NES" 0x1A (mapper and battery filled; bytes a
 // short file lacks count as 0), 1 when it can't be opened or read, 2 without
 // the magic. The mapper has 12 bits for an NES 2.0 header, 8 otherwise.
+// path may name an archive member (ARCHIVE::MEMBER).
 int probeNesRom(const std::string& path, NesRomProbe& probe);
 // The same with the numbers alone; *nes20 (when given) tells which header it
 // was. Mapper and battery are left alone unless the result is 0.

@@ -78,6 +78,7 @@ RomEntry* romListAddSized(RomList* list, const std::string& path, std::int64_t f
         return nullptr;
     }
     entry->size = roundedSize(fileBytes);
+    entry->sourceBytes = fileBytes;
     entry->prev = list->tail;
     if (list->tail != nullptr) {
         list->tail->next = entry;

@@ -16,6 +16,7 @@ class Report;
 struct RomEntry {
     std::string path;                        // as given to romListAdd (UTF-8)
     std::int32_t size = 0;                   // file size rounded up to a multiple of 4
+    std::int64_t sourceBytes = 0;            // file size in bytes, as it was when added
     std::optional<std::string> title;        // Shift-JIS (CP932), <= 21 chars, <= 32 bytes
     std::int32_t mapper = 0;
     std::int32_t battery = 0;

@@ -1,28 +1,47 @@
 // The one place the bytes of an image's input files are read: a ROM, a shell
 // or an extra file is opened once, its kind, size and identity are taken
 // from the open file, and its bytes are read in order. Probing a ROM and
-// copying it into an image both read through here.
+// copying it into an image both read through here. A ROM named
+// ARCHIVE::MEMBER is read out of its archive, in chunks, never extracted.
 #pragma once
 
 #include "file_io.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+
+class ArchiveMemberReader;
+
+// Opens path for reading and fills facts from the open file. Opened without
+// waiting, so a FIFO can't make the open hang; anything but a regular file
+// (a folder, FIFO, device or socket) is refused and closed again without a
+// byte read. The descriptor, or -1 with facts.problem telling why.
+int openRegularFile(const std::string& path, FileFacts& facts);
 
 class RomSource {
 public:
-    // Opens path for reading. Anything but a regular file (a folder, FIFO,
-    // device or socket) is refused and closed again without a byte read.
-    explicit RomSource(const std::string& path);
+    // Opens path for reading, as openRegularFile does. An archive member is
+    // found in its archive; archives (when given) is the reader to find it
+    // with, so that one reader serves the members of one archive in turn.
+    explicit RomSource(const std::string& path, ArchiveMemberReader* archives = nullptr);
     ~RomSource();
     RomSource(const RomSource&) = delete;
     RomSource& operator=(const RomSource&) = delete;
 
-    bool isOpen() const { return fd_ >= 0; }
-    // Why the source is not open, or why a read failed; 0 when neither.
+    bool isOpen() const { return fd_ >= 0 || member_ != nullptr; }
+    // Why the source is not open, or why a read failed; 0 when neither. A
+    // missing archive or member is ENOENT; a member that can't be read for
+    // a reason of its archive is ARCHIVE_MEMBER_UNREADABLE.
     int errorNumber() const { return errorNumber_; }
-    // The size, device and inode of the open file, as it was when opened.
+    // The same in words; for an archive member, its archive's own reason.
+    std::string reason() const;
+    // err in words: reason() when err is this source's own error, else
+    // fileErrorText (a copy ends for reasons of its own, FILE_CHANGED).
+    std::string reasonOf(int err) const;
+    // The size, device and inode of the open file, as it was when opened. For
+    // an archive member: its archive's, with the member's size.
     const FileFacts& facts() const { return facts_; }
     std::int64_t size() const { return facts_.size; }
 
@@ -31,7 +50,12 @@ public:
     std::size_t read(void* buffer, std::size_t n);
 
 private:
+    void openMember(const std::string& archive, const std::string& member, ArchiveMemberReader* archives);
+    void memberFailed();
     int fd_ = -1;
     FileFacts facts_;
     int errorNumber_ = 0;
+    std::unique_ptr<ArchiveMemberReader> ownReader_;
+    ArchiveMemberReader* member_ = nullptr;  // the reader positioned at the member, while it reads
+    std::string memberReason_;
 };

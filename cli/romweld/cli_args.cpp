@@ -35,6 +35,27 @@ constexpr std::array<ValueOption, 9> VALUE_OPTIONS = {{
     {"--maker", &CliRequest::makerCode, false, false, false, true},
 }};
 
+// The options without a value.
+struct FlagOption {
+    std::string_view name;
+    bool CliRequest::*field;
+    bool forBuild, forInfo;
+};
+
+constexpr std::array<FlagOption, 6> FLAG_OPTIONS = {{
+    {"--fix-header", &CliRequest::fixHeader, true, false},
+    {"--allow-oversize", &CliRequest::allowOversize, true, false},
+    {"--each", &CliRequest::each, true, false},
+    {"--force", &CliRequest::force, true, false},
+    {"--pad", &CliRequest::pad, true, false},
+    {"--clean-titles", &CliRequest::cleanTitles, true, true},
+}};
+
+bool appliesTo(const FlagOption& option, CliCommand command)
+{
+    return (command == CliCommand::Build && option.forBuild) || (command == CliCommand::Info && option.forInfo);
+}
+
 bool appliesTo(const ValueOption& option, CliCommand command)
 {
     switch (command) {
@@ -73,8 +94,9 @@ std::string checkRequest(const CliRequest& r)
         if (!r.files.empty()) return "variants takes no files: " + r.files.front();
         break;
     case CliCommand::Build:
-        if (!r.output || r.output->empty()) return "build needs -o OUT.gba";
+        if (!r.output || r.output->empty()) return r.each ? "build --each needs -o FOLDER" : "build needs -o OUT.gba";
         if (r.files.empty() && !r.listFile) return "build needs ROM files or --list FILE.lst";
+        if (r.force && !r.each) return "--force only goes with --each";
         if (r.gbaTitle && !r.fixHeader) return "--gba-title only goes with --fix-header";
         break;
     case CliCommand::Info:
@@ -115,12 +137,12 @@ CliParse parseCliArguments(const std::vector<std::string>& args)
             r.help = true;
             continue;
         }
-        if (arg == "--fix-header" && r.command == CliCommand::Build) {
-            r.fixHeader = true;
-            continue;
+        const FlagOption* flag = nullptr;
+        for (const FlagOption& f : FLAG_OPTIONS) {
+            if (f.name == arg && appliesTo(f, r.command)) flag = &f;
         }
-        if (arg == "--allow-oversize" && r.command == CliCommand::Build) {
-            r.allowOversize = true;
+        if (flag != nullptr) {
+            r.*(flag->field) = true;
             continue;
         }
 
@@ -167,10 +189,14 @@ std::string cliUsage(CliCommand command)
                "extra files take in an image, separated by tabs.\n";
     case CliCommand::Build:
         return "Usage: romweld-cli [--dir DIR] build -o OUT.gba [--variant NAME] [--list FILE.lst]\n"
-               "                   [--fix-header] [--gba-title TITLE] [--allow-oversize] [ROM ...]\n"
+               "                   [--fix-header] [--gba-title TITLE] [--allow-oversize]\n"
+               "                   [--pad] [--clean-titles] [ROM ...]\n"
+               "       romweld-cli [--dir DIR] build --each -o FOLDER [--force] [same options] [ROM ...]\n"
                "Writes a cartridge image from the ROMs of the list file, then those given,\n"
                "in that order. Each ROM gets its title and PocketNES values from the\n"
-               "settings file (romweld.ini), as in romweld.\n"
+               "settings file (romweld.ini), as in romweld. A ROM may be a .zip or .7z\n"
+               "archive (each NES ROM in it is taken), a .gz file, or one member named\n"
+               "ARCHIVE::MEMBER (\"Sets.zip::USA/Zelda.nes\").\n"
                "An image larger than a GBA cartridge's 32 MiB is refused; a ROM whose\n"
                "mapper the variant's emulator lacks is named on the error output.\n"
                "While it writes, a progress bar shows on the error output when that is\n"
@@ -182,12 +208,24 @@ std::string cliUsage(CliCommand command)
                "  --list FILE.lst       a romweld list file\n"
                "  --fix-header          rewrite the GBA cartridge header afterwards\n"
                "  --gba-title TITLE     the header's title (default Korvalinde)\n"
-               "  --allow-oversize      write an image larger than 32 MiB all the same\n";
+               "  --allow-oversize      write an image larger than 32 MiB all the same\n"
+               "  --pad                 fill the image with 0xFF up to the next power of two\n"
+               "                        (never beyond 32 MiB)\n"
+               "  --clean-titles        derive titles from file names without their tags:\n"
+               "                        \"Legend of Zelda, The (USA) [!]\" -> \"The Legend of Zelda\"\n"
+               "                        (a title stored in the settings stays as it is)\n"
+               "  --each                one image per ROM, in the folder -o names, each named\n"
+               "                        after its ROM with .gba and holding the shell, the\n"
+               "                        extra files and that ROM; one line per image\n"
+               "  --force               with --each: replace images already there (else they\n"
+               "                        are refused)\n";
     case CliCommand::Info:
-        return "Usage: romweld-cli [--dir DIR] info [--variant NAME] ROM ...\n"
+        return "Usage: romweld-cli [--dir DIR] info [--variant NAME] [--clean-titles] ROM ...\n"
                "Tells for each file whether it is an iNES or NES 2.0 ROM, its mapper,\n"
                "battery and size, and the title and PocketNES values it would get.\n"
-               "  --variant NAME        also tell whether that variant's emulator runs the mapper\n";
+               "An archive tells this for each NES ROM in it.\n"
+               "  --variant NAME        also tell whether that variant's emulator runs the mapper\n"
+               "  --clean-titles        titles from file names without their tags, as build\n";
     case CliCommand::FixHeader:
         return "Usage: romweld-cli fix-header IMAGE [--title TITLE] [--code KVL] [--maker ZQ]\n"
                "Rewrites the first 192 bytes of IMAGE with a GBA cartridge header.\n"
@@ -197,8 +235,9 @@ std::string cliUsage(CliCommand command)
     }
     return "Usage: romweld-cli [--dir DIR] variants\n"
            "       romweld-cli [--dir DIR] build -o OUT.gba [--variant NAME] [--list FILE.lst]\n"
-           "                   [--fix-header] [--gba-title TITLE] [--allow-oversize] [ROM ...]\n"
-           "       romweld-cli [--dir DIR] info [--variant NAME] ROM ...\n"
+           "                   [--fix-header] [--gba-title TITLE] [--allow-oversize]\n"
+           "                   [--pad] [--clean-titles] [--each [--force]] [ROM ...]\n"
+           "       romweld-cli [--dir DIR] info [--variant NAME] [--clean-titles] ROM ...\n"
            "       romweld-cli fix-header IMAGE [--title TITLE] [--code KVL] [--maker ZQ]\n"
            "DIR is the folder with romweld.cfg, the shells, the extra files and\n"
            "romweld.ini. Without --dir: this program's folder when romweld.cfg is there\n"

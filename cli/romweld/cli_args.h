@@ -23,6 +23,10 @@ struct CliRequest {
     std::optional<std::string> listFile;    // build --list
     bool fixHeader = false;                 // build --fix-header
     bool allowOversize = false;             // build --allow-oversize
+    bool each = false;                      // build --each: one image per ROM, -o names a folder
+    bool force = false;                     // build --each --force: replace images already there
+    bool pad = false;                       // build --pad: 0xFF up to a power of two
+    bool cleanTitles = false;               // build and info --clean-titles
     std::optional<std::string> gbaTitle;    // build --gba-title
     std::optional<std::string> title;       // fix-header --title
     std::optional<std::string> gameCode;    // fix-header --code

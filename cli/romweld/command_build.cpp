@@ -7,7 +7,9 @@
 #include "image_writer.h"
 #include "ini_profile.h"
 #include "list_file.h"
+#include "archive_path.h"
 #include "path_text.h"
+#include "report.h"
 #include "rom_admission.h"
 #include "rom_list.h"
 
@@ -37,7 +39,8 @@ std::string listFileProblem(const std::string& path, int code)
 }
 
 // The list file's paths, then the arguments: each admitted as the window
-// admits a file. False when a file is not a ROM (every such file is named).
+// admits a file (an archive by each NES ROM in it). False when a file is
+// not a ROM or can't be read (every such file is named).
 bool collectRoms(const CliRequest& request, const ProgramFolder& folder, RomList* list)
 {
     std::vector<std::string> paths;
@@ -53,11 +56,13 @@ bool collectRoms(const CliRequest& request, const ProgramFolder& folder, RomList
     bool allRoms = true;
     for (const std::string& path : paths) {
         // A path listed already (letter case ignored) is skipped, as in the window.
-        int openError = 0;
-        if (admitRomFile(list, path, folder.settings, nullptr, &openError) == ADMIT_NOT_NES) {
-            printError(path + ": " + notNesReason(openError));
+        CollectedReport report;
+        const Admission admission = admitRomPath(list, path, folder.settings, request.cleanTitles, report);
+        if (admission.code == ADMIT_NOT_NES) {
+            printError(path + ": " + notNesReason(admission));
             allRoms = false;
         }
+        if (!printAdmissionFindings(path, admission, report)) allRoms = false;
     }
     return allRoms;
 }
@@ -68,7 +73,150 @@ long long sizeOfFile(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
 }
 
+// The one line that refuses an image larger than a cartridge.
+std::string oversizeText(const std::string& output, std::int64_t size)
+{
+    return output + ": the image would be " + std::to_string(size) + " bytes, more than the 32 MiB (" +
+           std::to_string(GBA_CARTRIDGE_MAX) +
+           " bytes) a GBA cartridge can hold; it would not run (--allow-oversize writes it anyway)";
+}
+
+// What every image of a build shares.
+struct BuildSetup {
+    const CliRequest& request;
+    const ProgramFolder& folder;
+    const ShellVariant& variant;
+    GbaHeaderFields header;
+};
+
+// Writes one image; false after a line saying it was not written.
+bool writeOneImage(const BuildSetup& setup, const std::string& output, const RomList* list)
+{
+    BuildReport report(::isatty(STDERR_FILENO) != 0);
+    const int written =
+        writeImage(setup.folder.dir, setup.folder.config, output, list, setup.variant.name,
+                   setup.request.fixHeader ? &setup.header : nullptr, report, setup.request.pad);
+    report.finish();
+    if (written != IMAGE_WRITTEN) {
+        printError(output + ": no image was written; a file that was there is unchanged");
+        return false;
+    }
+    return true;
+}
+
+// Besides the image writer's own inputs, the list file and the settings
+// are read for an image; writing it must not replace them either.
+bool isCommandInput(const BuildSetup& setup, const std::string& output)
+{
+    const CliRequest& request = setup.request;
+    return (request.listFile && isSameFile(output, *request.listFile)) || isSameFile(output, setup.folder.settingsPath);
+}
+
+int buildOne(const BuildSetup& setup, const RomList* list)
+{
+    const std::string& output = *setup.request.output;
+    if (isCommandInput(setup, output)) {
+        printError(output + ": is one of the image's own input files");
+        return EXIT_FAILED;
+    }
+    // An image larger than a cartridge runs nowhere; the user must ask for it.
+    const std::int64_t size = exactImageSize(setup.folder.dir, setup.folder.config, list, setup.variant.name);
+    if (size > GBA_CARTRIDGE_MAX && !setup.request.allowOversize) {
+        printError(oversizeText(output, size));
+        return EXIT_FAILED;
+    }
+    if (!writeOneImage(setup, output, list)) return EXIT_FAILED;
+    std::printf("%s: %lld bytes, %d ROMs, variant %s (%s)\n", output.c_str(), sizeOfFile(output),
+                static_cast<int>(list->count), setup.variant.name.c_str(), layoutName(setup.variant).c_str());
+    return EXIT_DONE;
+}
+
+// A list of one ROM with everything its entry carries.
+std::unique_ptr<RomList> listOfOne(const RomEntry& entry)
+{
+    std::unique_ptr<RomList> list = romListCreate();
+    RomEntry* copy = list ? romListAddSized(list.get(), entry.path, entry.sourceBytes) : nullptr;
+    if (copy == nullptr) return nullptr;
+    romEntrySetTitle(copy, entry.title.value_or(std::string()), entry.mapper, entry.battery);
+    romEntrySetPocket(copy, entry.pocketTitle.value_or(std::string()), entry.pocketFlags, entry.pocketFollow,
+                      entry.pocketSlot);
+    copy->nes20 = entry.nes20;
+    return list;
+}
+
+// One image per ROM in the folder -o names. Everything that would stop an
+// image (a name two ROMs share, an image already there without --force, an
+// image too large) is found before the first one is written, so a refused
+// run writes nothing.
+int buildEach(const BuildSetup& setup, const RomList* list)
+{
+    std::string folder = *setup.request.output;
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        printError(folder + ": not a folder; --each writes its images into an existing folder");
+        return EXIT_FAILED;
+    }
+    if (folder.back() != '/') folder += '/';
+
+    struct Planned {
+        const RomEntry* entry;
+        std::string output;
+        std::unique_ptr<RomList> list;
+    };
+    std::vector<Planned> images;
+    bool refused = false;
+    for (const RomEntry* e = list->head; e != nullptr; e = e->next) {
+        Planned image{e, folder + eachImageName(e->path), listOfOne(*e)};
+        if (!image.list) {
+            printError("out of memory");
+            return EXIT_FAILED;
+        }
+        // Names are compared as a FAT-formatted SD card would: letter case ignored.
+        for (const Planned& earlier : images) {
+            if (compareNoCase(earlier.output, image.output) == 0) {
+                printError(image.output + ": both " + earlier.entry->path + " and " + e->path +
+                           " would make this image");
+                refused = true;
+            }
+        }
+        if (isCommandInput(setup, image.output)) {
+            printError(image.output + ": is one of the image's own input files");
+            refused = true;
+        } else if (!setup.request.force && fileFactsOf(image.output).exists) {
+            printError(image.output + ": is there already (--force replaces it)");
+            refused = true;
+        }
+        const std::int64_t size =
+            exactImageSize(setup.folder.dir, setup.folder.config, image.list.get(), setup.variant.name);
+        if (size > GBA_CARTRIDGE_MAX && !setup.request.allowOversize) {
+            printError(oversizeText(image.output, size));
+            refused = true;
+        }
+        images.push_back(std::move(image));
+    }
+    if (refused) return EXIT_FAILED;
+
+    bool allWritten = true;
+    for (const Planned& image : images) {
+        if (!writeOneImage(setup, image.output, image.list.get())) {
+            allWritten = false;
+            continue;
+        }
+        std::printf("%s: %lld bytes, %s, variant %s (%s)\n", image.output.c_str(), sizeOfFile(image.output),
+                    image.entry->path.c_str(), setup.variant.name.c_str(), layoutName(setup.variant).c_str());
+    }
+    return allWritten ? EXIT_DONE : EXIT_FAILED;
+}
+
 }  // namespace
+
+std::string eachImageName(std::string_view romPath)
+{
+    std::string name = romFileNameOf(romPath);
+    const std::size_t dot = name.rfind('.');
+    if (dot != std::string::npos) name.resize(dot);
+    return name + ".gba";
+}
 
 int runBuild(const CliRequest& request)
 {
@@ -90,37 +238,13 @@ int runBuild(const CliRequest& request)
         return EXIT_FAILED;
     }
 
-    const std::string& output = *request.output;
-    // The image writer refuses to replace the files the image is made of;
-    // the list file and the settings are read for it too.
-    if ((request.listFile && isSameFile(output, *request.listFile)) || isSameFile(output, folder.settingsPath)) {
-        printError(output + ": is one of the image's own input files");
-        return EXIT_FAILED;
-    }
-    // An image larger than a cartridge runs nowhere; the user must ask for it.
-    const std::int64_t size = exactImageSize(folder.dir, folder.config, list.get(), variant.name);
-    if (size > GBA_CARTRIDGE_MAX && !request.allowOversize) {
-        printError(output + ": the image would be " + std::to_string(size) + " bytes, more than the 32 MiB (" +
-                   std::to_string(GBA_CARTRIDGE_MAX) +
-                   " bytes) a GBA cartridge can hold; it would not run (--allow-oversize writes it anyway)");
-        return EXIT_FAILED;
-    }
     // A ROM whose mapper the emulator lacks shows a black screen; it is
     // still written, as the user asked.
     for (const RomEntry* e = list->head; e != nullptr; e = e->next) {
         if (variantLacksMapper(variant, e->mapper)) printWarning(e->path + ": " + lacksMapperText(variant, e->mapper));
     }
-    const GbaHeaderFields header{request.gbaTitle.value_or(std::string(DEFAULT_GBA_TITLE)), std::string(GAME_CODE),
-                                 std::string(MAKER_CODE)};
-    BuildReport report(::isatty(STDERR_FILENO) != 0);
-    const int written = writeImage(folder.dir, folder.config, output, list.get(), variant.name,
-                                   request.fixHeader ? &header : nullptr, report);
-    report.finish();
-    if (written != IMAGE_WRITTEN) {
-        printError(output + ": no image was written; a file that was there is unchanged");
-        return EXIT_FAILED;
-    }
-    std::printf("%s: %lld bytes, %d ROMs, variant %s (%s)\n", output.c_str(), sizeOfFile(output),
-                static_cast<int>(list->count), variant.name.c_str(), layoutName(variant).c_str());
-    return EXIT_DONE;
+    const BuildSetup setup{request, folder, variant,
+                           GbaHeaderFields{request.gbaTitle.value_or(std::string(DEFAULT_GBA_TITLE)),
+                                           std::string(GAME_CODE), std::string(MAKER_CODE)}};
+    return request.each ? buildEach(setup, list.get()) : buildOne(setup, list.get());
 }

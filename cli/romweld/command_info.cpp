@@ -2,21 +2,15 @@
 #include "program_folder.h"
 #include "rom_problem.h"
 
+#include "file_io.h"
+#include "report.h"
 #include "rom_admission.h"
-#include "rom_file.h"
 #include "rom_list.h"
 #include "text_encoding.h"
 
 #include <cstdio>
-#include <sys/stat.h>
 
 namespace {
-
-long long exactSize(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : 0;
-}
 
 // Whether the variant's emulator runs the entry's mapper, as the end of its line.
 std::string mapperVerdict(const ShellVariant& variant, int mapper)
@@ -26,31 +20,35 @@ std::string mapperVerdict(const ShellVariant& variant, int mapper)
     return ", mapper supported by variant \"" + variant.name + "\"";
 }
 
-// One line for one file; false when it can't be read at all.
-bool describeRom(const std::string& path, const ProgramFolder& folder, const ShellVariant* variant)
+// One line for each ROM of a path (an archive has one for each NES ROM in
+// it); false when it can't be read at all, or an archive member can't.
+bool describeRom(const std::string& path, const ProgramFolder& folder, const ShellVariant* variant,
+                 bool cleanTitles)
 {
     // Admitted into a list of its own, the file gets exactly what the
     // window would give it.
     std::unique_ptr<RomList> list = romListCreate();
-    RomEntry* entry = nullptr;
-    int openError = 0;
-    const int admitted = list ? admitRomFile(list.get(), path, folder.settings, &entry, &openError) : ADMIT_REFUSED;
-    if (openError != 0) {
-        printError(path + ": " + notNesReason(openError));
+    if (!list) return false;
+    CollectedReport report;
+    const Admission admission = admitRomPath(list.get(), path, folder.settings, cleanTitles, report);
+    if (admission.openError != 0) {
+        printError(path + ": " + notNesReason(admission));
         return false;
     }
-    if (admitted != ADMIT_ADDED) {
-        std::printf("%s: not an iNES file, %lld bytes\n", path.c_str(), exactSize(path));
-        return true;
+    if (admission.code == ADMIT_NOT_NES) {
+        std::printf("%s: not an iNES file, %lld bytes\n", path.c_str(),
+                    static_cast<long long>(fileFactsOf(path).size));
     }
-    const std::string verdict = variant != nullptr ? mapperVerdict(*variant, entry->mapper) : std::string();
-    std::printf("%s: %s, mapper %d, battery %s, %lld bytes, title \"%s\", PocketNES %d|%d|%d|%s%s\n",
-                path.c_str(), entry->nes20 != 0 ? "NES 2.0" : "iNES", static_cast<int>(entry->mapper),
-                entry->battery != 0 ? "yes" : "no", exactSize(path), cp932ToUtf8(entry->title.value_or("")).c_str(),
-                static_cast<int>(entry->pocketFlags), static_cast<int>(entry->pocketFollow),
-                static_cast<int>(entry->pocketSlot), cp932ToUtf8(entry->pocketTitle.value_or("")).c_str(),
-                verdict.c_str());
-    return true;
+    for (const RomEntry* entry = list->head; entry != nullptr; entry = entry->next) {
+        const std::string verdict = variant != nullptr ? mapperVerdict(*variant, entry->mapper) : std::string();
+        std::printf("%s: %s, mapper %d, battery %s, %lld bytes, title \"%s\", PocketNES %d|%d|%d|%s%s\n",
+                    entry->path.c_str(), entry->nes20 != 0 ? "NES 2.0" : "iNES", static_cast<int>(entry->mapper),
+                    entry->battery != 0 ? "yes" : "no", static_cast<long long>(entry->sourceBytes),
+                    cp932ToUtf8(entry->title.value_or("")).c_str(), static_cast<int>(entry->pocketFlags),
+                    static_cast<int>(entry->pocketFollow), static_cast<int>(entry->pocketSlot),
+                    cp932ToUtf8(entry->pocketTitle.value_or("")).c_str(), verdict.c_str());
+    }
+    return printAdmissionFindings(path, admission, report);
 }
 
 }  // namespace
@@ -76,7 +74,7 @@ int runInfo(const CliRequest& request)
     }
     bool allRead = true;
     for (const std::string& path : request.files) {
-        if (!describeRom(path, folder, variant)) allRead = false;
+        if (!describeRom(path, folder, variant, request.cleanTitles)) allRead = false;
     }
     return allRead ? EXIT_DONE : EXIT_FAILED;
 }

@@ -6,12 +6,16 @@
 #include "exit_status.h"
 
 #include <string>
-
+#include <string_view>
 
 int runVariants(const CliRequest& request);
 int runBuild(const CliRequest& request);
 int runInfo(const CliRequest& request);
 int runFixHeader(const CliRequest& request);
+
+// The name of a ROM's image under build --each: the ROM's file name (an
+// archive member's own) with ".gba" in place of its extension.
+std::string eachImageName(std::string_view romPath);
 
 // "romweld-cli: " and the text, on the error output.
 void printError(const std::string& text);

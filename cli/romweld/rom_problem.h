@@ -7,6 +7,16 @@
 // that it is a folder or not a regular file), or empty when it can.
 std::string openProblem(const std::string& path);
 
-// Why a file the admission refused is no ROM: why it could not be opened
-// (openError, as admitRomFile gives it), or else that it has no iNES header.
-std::string notNesReason(int openError);
+struct Admission;
+class CollectedReport;
+
+// Why a file the admission refused is no ROM: why it could not be opened or
+// read (an archive member: its archive's reason), or else that it has no
+// iNES header.
+std::string notNesReason(const Admission& admission);
+
+// Tells what admitting path found besides its ROMs: each problem the report
+// heard (a member or archive that can't be read) as an error line, and the
+// files of an archive that are no NES ROMs, counted in one warning. False
+// when there was a problem.
+bool printAdmissionFindings(const std::string& path, const Admission& admission, const CollectedReport& report);

@@ -22,7 +22,7 @@ const Paths PATHS = {
 std::unique_ptr<RomList> listOf(const Paths& paths)
 {
     auto list = romListCreate();
-    for (const std::string& path : paths) romListAdd(list.get(), path);
+    for (const std::string& path : paths) romListAddSized(list.get(), path, 40976);
     return list;
 }
 
