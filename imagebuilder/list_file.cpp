@@ -2,6 +2,7 @@
 
 #include "file_io.h"
 #include "ini_profile.h"
+#include "path_text.h"
 #include "rom_list.h"
 #include "text_encoding.h"
 
@@ -113,6 +114,18 @@ int writeListFile(const std::string& path, const RomList* list)
 int readListFile(const std::string& path, std::vector<std::string>& paths, int* errorNumber)
 {
     return readLines(path, LIST_FILE_HEADER, paths, errorNumber);
+}
+
+std::string windowListPathFor(const std::string& settingsPath)
+{
+    constexpr std::string_view SETTINGS_EXTENSION = ".ini";
+    std::string path = settingsPath;
+    const std::size_t name = fileNamePart(path);
+    if (path.size() - name > SETTINGS_EXTENSION.size() &&
+        compareNoCase(std::string_view(path).substr(path.size() - SETTINGS_EXTENSION.size()), SETTINGS_EXTENSION) == 0) {
+        path.resize(path.size() - SETTINGS_EXTENSION.size());
+    }
+    return path + "-window.lst";
 }
 
 int writeWindowList(const std::string& path, const RomList* list, const WindowListState& state)

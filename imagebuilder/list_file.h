@@ -48,6 +48,10 @@ int readListFile(const std::string& path, std::vector<std::string>& paths, int* 
 // take it for a list file.
 constexpr std::string_view WINDOW_LIST_HEADER = "### ROMWELD Window List ###";
 
+// Where a program keeps its window list: beside its settings file, named
+// after it ("romweld.ini" -> "romweld-window.lst").
+std::string windowListPathFor(const std::string& settingsPath);
+
 struct WindowListState {
     int displayMode = 1;
     std::string imageName;           // UTF-8

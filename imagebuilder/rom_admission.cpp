@@ -181,3 +181,21 @@ Admission admitRomPath(RomList* list, const std::string& path, const IniSnapshot
     admitArchive(list, path, settings, cleanTitles, report, result);
     return result;
 }
+
+int rederiveTitles(RomList* list, const IniSnapshot& settings, bool cleanTitles)
+{
+    int changed = 0;
+    for (RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) {
+        if (settings.value("TITLE", romFileNameOf(e->path))) continue;
+        // Derived titles are filtered, and so cut as an entry keeps them.
+        const std::string before = defaultRomTitle(e->path, !cleanTitles);
+        const std::string after = defaultRomTitle(e->path, cleanTitles);
+        if (!e->title || *e->title != before || before == after) continue;
+        // A PocketNES title taken from the title follows it; one of its own stays.
+        const bool pocketFollows = e->pocketTitle && *e->pocketTitle == before;
+        romEntrySetTitle(e, after, e->mapper, e->battery);
+        if (pocketFollows) romEntrySetPocket(e, *e->title, e->pocketFlags, e->pocketFollow, e->pocketSlot);
+        ++changed;
+    }
+    return changed;
+}

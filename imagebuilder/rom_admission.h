@@ -73,3 +73,11 @@ struct Admission {
 // read on, and an archive without any NES ROM, each on one line naming it.
 Admission admitRomPath(RomList* list, const std::string& path, const IniSnapshot& settings, bool cleanTitles,
                        Report& report);
+
+// After the switch that cleans derived titles changed to cleanTitles: each
+// entry whose title is still the one its file name gave under the other
+// setting, and for which the settings hold no "TITLE", gets the one its
+// file name gives now (and so does its PocketNES title where that was the
+// same text). A title the user typed or stored is left alone. The number
+// of entries changed.
+int rederiveTitles(RomList* list, const IniSnapshot& settings, bool cleanTitles);

@@ -2,6 +2,7 @@
 // a cartridge image.
 #include "merge_tool_dialog.h"
 
+#include "archive_path.h"
 #include "create_image_report.h"
 #include "gba_file_name.h"
 #include "gba_header.h"
@@ -82,7 +83,7 @@ void MergeToolDialog::onCreateImage()
     {
         const BusyCursor busy;
         written = writeImage(folders_.configDir, config_, output, list_.get(), variant.name,
-                             fixHeader_ ? &header : nullptr, report);
+                             fixHeader_ ? &header : nullptr, report, padImage_);
         report.finish();
     }
 
@@ -117,7 +118,7 @@ bool MergeToolDialog::confirmMappers(const ShellVariant& variant)
     QStringList lacking;
     for (const RomEntry* e = list_->head; e != nullptr; e = e->next) {
         if (variantLacksMapper(variant, e->mapper)) {
-            lacking << QStringLiteral("%1 (mapper %2)").arg(fromPlatform(fileNameOf(e->path))).arg(e->mapper);
+            lacking << QStringLiteral("%1 (mapper %2)").arg(fromPlatform(romFileNameOf(e->path))).arg(e->mapper);
         }
     }
     if (lacking.isEmpty()) return true;

@@ -114,6 +114,10 @@ void MergeToolDialog::createControls()
 
     fixHeaderBox_ = new QCheckBox(QStringLiteral("Fix GBA &header"), this);
     fixHeaderBox_->setObjectName(QStringLiteral("fixHeaderBox"));
+    padImageBox_ = new QCheckBox(QStringLiteral("Pad to power of t&wo"), this);
+    padImageBox_->setObjectName(QStringLiteral("padImageBox"));
+    padImageBox_->setToolTip(QStringLiteral("Fill the image with 0xFF up to the next power of two (at most 32 MiB), "
+                                            "as some flash carts want it"));
 
     infoPanel_ = new QLabel(this);
     infoPanel_->setObjectName(QStringLiteral("infoPanel"));
@@ -167,6 +171,15 @@ void MergeToolDialog::createControls()
         openPocketNesOptions(rows.empty() ? 0 : rows.front());
     });
     romListView_->addAction(pocketOptionsAction_);
+    // Titles from today's file names without their tags; remembered, and
+    // applied to titles derived from file names only.
+    cleanTitlesAction_ = new QAction(QStringLiteral("&Clean Titles from File Names"), romListView_);
+    cleanTitlesAction_->setObjectName(QStringLiteral("cleanTitlesAction"));
+    cleanTitlesAction_->setCheckable(true);
+    cleanTitlesAction_->setToolTip(QStringLiteral("\"Legend of Zelda, The (USA) [!]\" becomes \"The Legend of "
+                                                  "Zelda\"; a title you typed stays as it is"));
+    connect(cleanTitlesAction_, &QAction::triggered, this, &MergeToolDialog::onCleanTitlesToggled);
+    romListView_->addAction(cleanTitlesAction_);
     romListView_->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     // What the last "Create Image" wrote, without a box to dismiss.
@@ -214,6 +227,7 @@ void MergeToolDialog::createControls()
     right->addWidget(gbaFileLabel);
     right->addLayout(fileRow);
     right->addWidget(fixHeaderBox_);
+    right->addWidget(padImageBox_);
     right->addWidget(gbaTitleLabel);
     right->addWidget(gbaTitleField_);
     right->addWidget(variantLabel);
@@ -245,7 +259,7 @@ void MergeToolDialog::createControls()
         createImageButton_, quitButton_, romListView_, upButton_, downButton_, addButton_, deleteButton_,
         sortKeyGroup_->button(0), sortKeyGroup_->button(1), sortButton_, displayModeGroup_->button(0),
         displayModeGroup_->button(1), displayModeGroup_->button(2), editorButton_, romTitleField_,
-        gbaFileField_, browseButton_, fixHeaderBox_, variantSelector_, gbaTitleField_, saveListButton_,
+        gbaFileField_, browseButton_, fixHeaderBox_, padImageBox_, variantSelector_, gbaTitleField_, saveListButton_,
         loadListButton_,
     };
     for (std::size_t i = 1; i < std::size(focusOrder); ++i) setTabOrder(focusOrder[i - 1], focusOrder[i]);
@@ -262,6 +276,7 @@ void MergeToolDialog::createControls()
     connect(editorButton_, &QPushButton::clicked, this, &MergeToolDialog::onSavedataEditor);
     connect(browseButton_, &QPushButton::clicked, this, &MergeToolDialog::onBrowseGbaFile);
     connect(fixHeaderBox_, &QCheckBox::clicked, this, &MergeToolDialog::onFixHeaderClicked);
+    connect(padImageBox_, &QCheckBox::clicked, this, &MergeToolDialog::onPadImageClicked);
     connect(saveListButton_, &QPushButton::clicked, this, &MergeToolDialog::onSaveList);
     connect(loadListButton_, &QPushButton::clicked, this, &MergeToolDialog::onLoadList);
     connect(variantSelector_, &QComboBox::activated, this, &MergeToolDialog::onVariantChanged);

@@ -52,6 +52,9 @@ void MergeToolDialog::setUp(const std::string& executablePath, const FolderEnvir
     fixHeader_ = settings.readInt(SETTINGS_CONFIG, "FixHeader", 0) == 1;
     fixHeaderBox_->setChecked(fixHeader_);
     gbaTitleField_->setEnabled(fixHeader_);
+    padImage_ = settings.readInt(SETTINGS_CONFIG, "PadImage", 0) == 1;
+    cleanTitles_ = settings.readInt(SETTINGS_CONFIG, "CleanTitles", 0) == 1;
+    cleanTitlesAction_->setChecked(cleanTitles_);
 
     if (!folders_.configDir.empty()) {
         config_ = IniSnapshot::load(configPathOf(folders_.configDir));
@@ -79,6 +82,7 @@ void MergeToolDialog::setUp(const std::string& executablePath, const FolderEnvir
     gbaFileName_ = fromPlatform(settings.readString(SETTINGS_CONFIG, "LastGBAFile", "", SETTING_VALUE_MAX));
     gbaTitle_ = fromPlatform(settings.readString(SETTINGS_CONFIG, "LastGBATitle", "Korvalinde", SETTING_VALUE_MAX));
     showFields();
+    restoreWindowList();
 }
 
 QString MergeToolDialog::noVariantMessage() const
@@ -96,6 +100,7 @@ QString MergeToolDialog::noVariantMessage() const
 bool MergeToolDialog::takeFields()
 {
     fixHeader_ = fixHeaderBox_->isChecked();
+    padImage_ = padImageBox_->isChecked();
     variantIndex_ = variantSelector_->currentIndex();
     gbaFileName_ = gbaFileField_->text();
     romTitle_ = romTitleField_->text();
@@ -117,6 +122,7 @@ bool MergeToolDialog::takeFields()
 void MergeToolDialog::showFields()
 {
     fixHeaderBox_->setChecked(fixHeader_);
+    padImageBox_->setChecked(padImage_);
     if (variantIndex_ >= 0 && variantIndex_ < variantSelector_->count()) {
         variantSelector_->setCurrentIndex(variantIndex_);
     }
@@ -156,6 +162,7 @@ void MergeToolDialog::runClosingSteps()
     if (iniReadInt(settingsPath_, SETTINGS_CONFIG, "FixHeaderCheckBox", 0) == 1) {
         iniWriteString(settingsPath_, SETTINGS_CONFIG, "FixHeader", fixHeaderBox_->isChecked() ? "1" : "0");
     }
+    keepWindowList();
 }
 
 void MergeToolDialog::showAbout()

@@ -9,6 +9,7 @@
 
 #include "ini_profile.h"
 #include "program_folders.h"
+#include "report.h"
 #include "rom_list.h"
 #include "shell_config.h"
 
@@ -83,6 +84,10 @@ private:
     QString noVariantMessage() const;
     void runClosingSteps();
     void showAbout();
+    // The list kept across a restart (window_list_commands.cpp).
+    std::string windowListPath() const;
+    void restoreWindowList();
+    void keepWindowList();
 
     // The fields (merge_tool_dialog.cpp). takeFields is false when a field
     // was refused; the fields before it are taken all the same.
@@ -95,10 +100,21 @@ private:
     void updateSizeLabels();
     void showRomInfo(const RomEntry* entry);
     const ShellVariant* currentVariant() const;
-    // Admits one file with the settings the command read once for all its
-    // files; a file that is no NES ROM is named with suffix.
-    RomEntry* addRomFile(const QString& path, const QString& suffix, const IniSnapshot& settings);
+    // What admitting a command's files found besides their ROMs: files or
+    // archive members that can't be read, and files inside archives that
+    // are no NES ROMs. Told in one message when the command's files are in.
+    struct AdmitFindings {
+        QStringList gone;  // restored entries whose file or archive member is no longer there
+        CollectedReport problems;
+        int skipped = 0;
+    };
+    // Admits one file (an archive: each NES ROM in it) with the settings the
+    // command read once for all its files; a file that is no NES ROM is
+    // named with suffix.
+    RomEntry* addRomFile(const QString& path, const QString& suffix, const IniSnapshot& settings,
+                         AdmitFindings& findings);
     void addRomFiles(const QStringList& paths, const QString& suffix);
+    void showAdmitFindings(const AdmitFindings& findings);
     std::vector<int> selectedRows() const;
     int firstVisibleRow() const;
     void scrollToFirstVisible(int row);
@@ -129,6 +145,8 @@ private:
     void onBrowseGbaFile();
     void onVariantChanged(int index);
     void onFixHeaderClicked(bool checked);
+    void onPadImageClicked(bool checked);
+    void onCleanTitlesToggled(bool checked);
     void onSavedataEditor();
     void onRomDoubleClicked(QListWidgetItem* item);
     void openPocketNesOptions(int row);
@@ -160,6 +178,7 @@ private:
     QLineEdit* gbaFileField_ = nullptr;
     QPushButton* browseButton_ = nullptr;
     QCheckBox* fixHeaderBox_ = nullptr;
+    QCheckBox* padImageBox_ = nullptr;
     QLabel* infoPanel_ = nullptr;
     QComboBox* variantSelector_ = nullptr;
     QLineEdit* gbaTitleField_ = nullptr;
@@ -167,6 +186,7 @@ private:
     QPushButton* loadListButton_ = nullptr;
     QToolButton* aboutButton_ = nullptr;
     QAction* pocketOptionsAction_ = nullptr;
+    QAction* cleanTitlesAction_ = nullptr;
     QStatusBar* statusLine_ = nullptr;
 
     // The window's fields.
@@ -180,6 +200,8 @@ private:
     int sortKey_ = 0;       // 0 file name, 1 ROM title
     QString gbaTitle_;
     bool fixHeader_ = false;
+    bool padImage_ = false;     // 0xFF up to a power of two
+    bool cleanTitles_ = false;  // titles from file names drop their tags
     int variantIndex_ = -1;
 
     // Where romweld.cfg was found (shells and extra files are taken from
@@ -195,4 +217,7 @@ private:
 
     bool closePosted_ = false;
     bool closed_ = false;
+    // The list kept from the last run was restored: from then on the
+    // window's list is the one to keep at close.
+    bool restored_ = false;
 };

@@ -1,5 +1,6 @@
 #include "pocketnes_options_dialog.h"
 
+#include "archive_path.h"
 #include "ini_profile.h"
 #include "merge_tool_settings.h"
 #include "path_text.h"
@@ -196,7 +197,7 @@ void PocketNesOptionsDialog::fillRows()
     rowsView_->clear();
     for (const RomEntry* e = list_ != nullptr ? list_->head : nullptr; e != nullptr; e = e->next) {
         auto* item = new QTreeWidgetItem(rowsView_);
-        item->setText(0, fromPlatform(fileNameOf(e->path)));
+        item->setText(0, fromPlatform(romFileNameOf(e->path)));
         item->setText(1, e->battery == 1 ? QString::number(e->pocketSlot) : QString());
     }
 }
@@ -289,7 +290,7 @@ void PocketNesOptionsDialog::commitEntryOptions(int row)
 
     romEntrySetPocket(entry, title, flags, follow, slot);
     if (changed) {
-        storeUserSetting(prompts_, settingsPath_, SETTINGS_POCKETNES, fileNameOf(entry->path),
+        storeUserSetting(prompts_, settingsPath_, SETTINGS_POCKETNES, romFileNameOf(entry->path),
                          pocketValueText(entry->pocketFlags, entry->pocketFollow, entry->pocketSlot,
                                          cp932ToUtf8(entry->pocketTitle.value_or(std::string()))));
     }

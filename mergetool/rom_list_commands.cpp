@@ -2,6 +2,7 @@
 // titles, and choose the GBA file, the shell variant and the header fix.
 #include "merge_tool_dialog.h"
 
+#include "archive_path.h"
 #include "gba_file_name.h"
 #include "ini_profile.h"
 #include "merge_tool_settings.h"
@@ -10,6 +11,7 @@
 #include "prompts.h"
 #include "qt_text.h"
 #include "pocketnes_options_dialog.h"
+#include "rom_admission.h"
 #include "text_encoding.h"
 #include "title_removals.h"
 #include "title_rules.h"
@@ -21,7 +23,9 @@
 
 namespace {
 
-const QString NES_FILTER = QStringLiteral("NES files(*.nes)|*.nes|All files(*.*)|*.*||");
+// ROM sets come zipped: archives are offered with the ROMs.
+const QString NES_FILTER =
+    QStringLiteral("NES files(*.nes;*.zip;*.7z;*.gz)|*.nes;*.zip;*.7z;*.gz|All files(*.*)|*.*||");
 const QString GBA_FILTER = QStringLiteral("GBA files(*.gba)|*.gba|All files(*,*)|*.*||");
 
 }  // namespace
@@ -203,7 +207,7 @@ void MergeToolDialog::onRomTitleCommitted()
             if (entry == nullptr) continue;
             romEntrySetTitle(entry, title, entry->mapper, entry->battery);
             if (remembered) {
-                remembered = storeUserSetting(prompts_, settingsPath_, SETTINGS_TITLE, fileNameOf(entry->path),
+                remembered = storeUserSetting(prompts_, settingsPath_, SETTINGS_TITLE, romFileNameOf(entry->path),
                                               cp932ToUtf8(title));
             }
             // Rows that show titles show the new one at once.
@@ -285,6 +289,35 @@ void MergeToolDialog::openPocketNesOptions(int row)
 void MergeToolDialog::onFixHeaderClicked(bool checked)
 {
     gbaTitleField_->setEnabled(checked);
+}
+
+void MergeToolDialog::onPadImageClicked(bool checked)
+{
+    if (!list_) return;
+    takeFields();
+    padImage_ = checked;
+    iniWriteString(settingsPath_, SETTINGS_CONFIG, "PadImage", checked ? "1" : "0");
+    // The size shown is the size the image will have.
+    updateSizeLabels();
+    showFields();
+}
+
+void MergeToolDialog::onCleanTitlesToggled(bool checked)
+{
+    if (!list_) return;
+    takeFields();
+    cleanTitles_ = checked;
+    iniWriteString(settingsPath_, SETTINGS_CONFIG, "CleanTitles", checked ? "1" : "0");
+    // Titles the file names gave follow the switch; typed ones stay.
+    if (rederiveTitles(list_.get(), IniSnapshot::load(settingsPath_), cleanTitles_) > 0) {
+        const std::vector<int> rows = selectedRows();
+        const int top = firstVisibleRow();
+        markSelectedEntries(rows);
+        refreshRomList();
+        scrollToFirstVisible(top);
+        if (rows.size() == 1) romTitle_ = entryTitle(romListAt(list_.get(), rows.front()));
+    }
+    showFields();
 }
 
 void MergeToolDialog::onSavedataEditor()

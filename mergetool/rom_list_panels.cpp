@@ -2,6 +2,9 @@
 // two labels, the info panel, and admitting one file into the list.
 #include "merge_tool_dialog.h"
 
+#include "archive_path.h"
+#include "file_io.h"
+#include "image_padding.h"
 #include "image_writer.h"
 #include "path_text.h"
 #include "prompts.h"
@@ -60,7 +63,7 @@ void MergeToolDialog::refreshRomList()
     for (RomEntry* entry = list_->head; entry != nullptr; entry = entry->next, ++row) {
         QString text;
         switch (displayMode_) {
-        case 0: text = fromPlatform(fileNameOf(entry->path)); break;
+        case 0: text = fromPlatform(romFileNameOf(entry->path)); break;
         case 1: text = fromPlatform(entry->path); break;
         default: text = entryTitle(entry); break;
         }
@@ -110,8 +113,8 @@ void MergeToolDialog::updateSizeLabels()
     countText_ = QStringLiteral("%1 NES Roms.").arg(list_->count);
     // The size the image will have, to the byte, in the chosen variant's layout.
     const ShellVariant* variant = currentVariant();
-    const long long size =
-        variant != nullptr ? exactImageSize(folders_.configDir, config_, list_.get(), variant->name) : 0;
+    long long size = variant != nullptr ? exactImageSize(folders_.configDir, config_, list_.get(), variant->name) : 0;
+    if (padImage_) size = paddedImageSize(size);
     sizeText_ = QStringLiteral("GBA file size : %1 Bytes").arg(size);
     sizeWarning_.clear();
     if (size > GBA_CARTRIDGE_MAX) {
@@ -141,21 +144,48 @@ void MergeToolDialog::showRomInfo(const RomEntry* entry)
     }
 }
 
-RomEntry* MergeToolDialog::addRomFile(const QString& path, const QString& suffix, const IniSnapshot& settings)
+RomEntry* MergeToolDialog::addRomFile(const QString& path, const QString& suffix, const IniSnapshot& settings,
+                                      AdmitFindings& findings)
 {
     if (!list_) return nullptr;
-    RomEntry* added = nullptr;
-    if (admitRomFile(list_.get(), toPlatform(path), settings, &added) == ADMIT_NOT_NES) {
-        prompts_.showMessage(path + suffix);
+    const Admission admitted = admitRomPath(list_.get(), toPlatform(path), settings, cleanTitles_, findings.problems);
+    findings.skipped += admitted.skipped;
+    if (admitted.code == ADMIT_NOT_NES) {
+        // A member its archive can't give says why; anything else is no NES file.
+        if (admitted.openError == ARCHIVE_MEMBER_UNREADABLE) {
+            findings.problems.problem(toPlatform(path), admitted.reason);
+        } else {
+            prompts_.showMessage(path + suffix);
+        }
     }
-    return added;
+    return admitted.first;
 }
 
 void MergeToolDialog::addRomFiles(const QStringList& paths, const QString& suffix)
 {
     // However many files come, the settings are read once.
     const IniSnapshot settings = IniSnapshot::load(settingsPath_);
-    for (const QString& path : paths) addRomFile(path, suffix, settings);
+    AdmitFindings findings;
+    for (const QString& path : paths) addRomFile(path, suffix, settings, findings);
+    showAdmitFindings(findings);
+}
+
+void MergeToolDialog::showAdmitFindings(const AdmitFindings& findings)
+{
+    QStringList parts;
+    if (!findings.gone.isEmpty()) {
+        parts << QStringLiteral("These ROMs are gone and were left out of the list:\n%1")
+                     .arg(findings.gone.join(QLatin1Char('\n')));
+    }
+    if (!findings.problems.problems.empty()) {
+        parts << QStringLiteral("These ROMs could not be read:\n%1").arg(fromPlatform(findings.problems.problemText()));
+    }
+    if (findings.skipped == 1) {
+        parts << QStringLiteral("1 file inside an archive is not an NES ROM and was skipped.");
+    } else if (findings.skipped > 1) {
+        parts << QStringLiteral("%1 files inside archives are not NES ROMs and were skipped.").arg(findings.skipped);
+    }
+    if (!parts.isEmpty()) prompts_.showMessage(parts.join(QStringLiteral("\n\n")));
 }
 
 QString MergeToolDialog::entryTitle(const RomEntry* entry) const

@@ -29,7 +29,7 @@ private slots:
 
         h.add({qs(a), qs(b), qs(text), qs(c), qs(aAgain)});
         const FileChooser chooser = h.prompts.callsOf("openfiles").front().chooser;
-        QCOMPARE(chooser.filter, QStringLiteral("NES files(*.nes)|*.nes|All files(*.*)|*.*||"));
+        QCOMPARE(chooser.filter, QStringLiteral("NES files(*.nes;*.zip;*.7z;*.gz)|*.nes;*.zip;*.7z;*.gz|All files(*.*)|*.*||"));
         QCOMPARE(chooser.defaultExtension, QStringLiteral("nes"));
         QCOMPARE(chooser.initialFolder, qs(h.dir.file("roms/")));
         QVERIFY(chooser.multiple && chooser.mustExist);
