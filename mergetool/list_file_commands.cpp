@@ -103,11 +103,5 @@ void MergeToolDialog::onLoadList()
     for (const std::string& romPath : paths) romPaths << fromPlatform(romPath);
     addRomFiles(romPaths, QStringLiteral("\nis not NES file."));
 
-    refreshRomList();
-    selectOnly(0);
-    // An empty result leaves nothing to describe.
-    romTitle_ = entryTitle(list_->head);
-    showRomInfo(list_->head);
-    updateSizeLabels();
-    showFields();
+    showReplacedList();
 }

@@ -115,6 +115,9 @@ private:
                          AdmitFindings& findings);
     void addRomFiles(const QStringList& paths, const QString& suffix);
     void showAdmitFindings(const AdmitFindings& findings);
+    // A list that replaced the last one whole: shown from its first entry,
+    // which alone is selected and described.
+    void showReplacedList();
     std::vector<int> selectedRows() const;
     int firstVisibleRow() const;
     void scrollToFirstVisible(int row);

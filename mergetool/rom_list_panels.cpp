@@ -188,6 +188,17 @@ void MergeToolDialog::showAdmitFindings(const AdmitFindings& findings)
     if (!parts.isEmpty()) prompts_.showMessage(parts.join(QStringLiteral("\n\n")));
 }
 
+void MergeToolDialog::showReplacedList()
+{
+    refreshRomList();
+    selectOnly(0);
+    // An empty list leaves nothing to describe.
+    romTitle_ = entryTitle(list_->head);
+    showRomInfo(list_->head);
+    updateSizeLabels();
+    showFields();
+}
+
 QString MergeToolDialog::entryTitle(const RomEntry* entry) const
 {
     return entry != nullptr && entry->title ? fromCp932(*entry->title) : QString();

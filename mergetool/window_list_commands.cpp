@@ -43,12 +43,7 @@ void MergeToolDialog::restoreWindowList()
             findings.problems.problem(path, admitted.openError != 0 ? admitted.reason : "not an NES ROM any more");
         }
     }
-    refreshRomList();
-    selectOnly(0);
-    romTitle_ = entryTitle(list_->head);
-    showRomInfo(list_->head);
-    updateSizeLabels();
-    showFields();
+    showReplacedList();
     showAdmitFindings(findings);
 }
 

@@ -93,11 +93,7 @@ TEST(AdmitRomPath, ADamagedMemberIsReportedAndTheOthersAreAdded)
     TempDir dir;
     const std::string zip = dir.file("Damaged.zip");
     writeArchive(zip, ArchiveKind::StoredZip, roms());
-    const Bytes bytes = readBytes(zip);
-    const Bytes marker(BETA.begin() + 2000, BETA.begin() + 2032);
-    const auto at = std::search(bytes.begin(), bytes.end(), marker.begin(), marker.end());
-    ASSERT_NE(at, bytes.end());
-    flipByteAt(zip, static_cast<std::size_t>(at - bytes.begin()));
+    damageStoredMember(zip, BETA);
 
     auto list = romListCreate();
     CollectedReport report;

@@ -2,25 +2,16 @@
 
 #include "file_io.h"
 #include "image_records.h"
+#include "peak_memory.h"
 #include "report.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
 #include <string>
-
-#if defined(__SANITIZE_ADDRESS__)
-#define ROMWELD_TEST_SANITIZED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define ROMWELD_TEST_SANITIZED 1
-#endif
-#endif
 
 namespace {
 
@@ -239,21 +230,6 @@ TEST(FileSize, SizesAndTheReasonForTheCaller)
 }
 
 namespace {
-
-long maxRssKiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-// Starts the peak-memory count afresh, where the system allows it, so that
-// memory other tests used and gave back cannot hide growth.
-void resetPeakMemory()
-{
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-}
 
 // The byte at offset i of the large test ROM (its header aside).
 unsigned char largeRomByte(std::size_t i)

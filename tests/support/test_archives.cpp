@@ -105,3 +105,13 @@ void flipByteAt(const std::string& path, std::size_t offset)
     bytes.at(offset) ^= 0xFF;
     writeBytes(path, bytes);
 }
+
+void damageStoredMember(const std::string& path, const Bytes& bytes)
+{
+    const std::size_t middle = bytes.size() / 2;
+    const Bytes zip = readBytes(path);
+    const auto at = std::search(zip.begin(), zip.end(), bytes.begin() + static_cast<long>(middle),
+                                bytes.begin() + static_cast<long>(middle) + 32);
+    if (at == zip.end()) throw std::runtime_error("member data not found in " + path);
+    flipByteAt(path, static_cast<std::size_t>(at - zip.begin()));
+}

@@ -30,3 +30,7 @@ void claimZipMemberSize(const std::string& path, std::uint32_t size);
 
 // Flips the byte at offset, as damage on a disk or in a download would.
 void flipByteAt(const std::string& path, std::size_t offset);
+
+// Damages the member of a StoredZip that holds bytes (at least 64 of them):
+// one byte in the middle of its data is flipped, so its CRC fails.
+void damageStoredMember(const std::string& path, const Bytes& bytes);
