@@ -65,3 +65,10 @@ constexpr unsigned PADDED_SIZES[] = {0, 16383, 16384, 16400, 16911, 16912, 16928
 // widenKana, then the text (taken as Shift-JIS, EUC-JP and UTF-8 in turn).
 
 // gba_header: title text, game code text, maker code text, then the image.
+
+// archive: a byte picking the archive's name from NAMES (its kind), then the
+// archive file.
+namespace archive_fuzz {
+constexpr const char* NAMES[] = {"sets.zip", "sets.7z", "game.nes.gz"};
+constexpr int NAME_COUNT = 3;
+}  // namespace archive_fuzz

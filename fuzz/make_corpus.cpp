@@ -11,6 +11,9 @@
 #include "save_image.h"
 #include "sjis.h"
 
+#include <archive.h>
+#include <archive_entry.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -413,6 +416,65 @@ void gbaSeeds()
     write(target, "empty-image", Seed().text("T\0T"s).text("K").text("Z"));
 }
 
+// ---- archives ----
+
+struct ArchiveFileSeed {
+    std::string name;
+    std::string bytes;
+};
+
+// An archive made by libarchive's writer, in memory: format "zip", "7zip"
+// or "raw" (a .gz), with the options given.
+std::string archiveBytes(const char* format, const char* options, const std::vector<ArchiveFileSeed>& files)
+{
+    std::string out(1 << 20, '\0');
+    std::size_t used = 0;
+    archive* a = archive_write_new();
+    archive_write_set_format_by_name(a, format);
+    if (std::string_view(format) == "raw") archive_write_add_filter_gzip(a);
+    if (options != nullptr) archive_write_set_options(a, options);
+    archive_write_set_passphrase(a, "secret");
+    archive_write_open_memory(a, out.data(), out.size(), &used);
+    for (const ArchiveFileSeed& f : files) {
+        archive_entry* e = archive_entry_new();
+        archive_entry_set_pathname_utf8(e, f.name.c_str());
+        archive_entry_set_filetype(e, AE_IFREG);
+        archive_entry_set_perm(e, 0644);
+        if (std::string_view(format) != "raw") archive_entry_set_size(e, static_cast<la_int64_t>(f.bytes.size()));
+        archive_write_header(a, e);
+        archive_write_data(a, f.bytes.data(), f.bytes.size());
+        archive_entry_free(e);
+    }
+    archive_write_close(a);
+    archive_write_free(a);
+    out.resize(used);
+    return out;
+}
+
+void archiveSeeds()
+{
+    const std::string target = "archive";
+    std::string rom = "NES\x1A\x02\x01\x12\x44"s + std::string(8, '\0') + saveContents(300, 1, 3);
+    const std::vector<ArchiveFileSeed> files = {
+        {"Legend of Zelda, The (USA).nes", rom}, {"USA/Metroid [!].nes", rom + "x"}, {"readme.txt", "hi\n"}};
+    const std::string zip = archiveBytes("zip", nullptr, files);
+    const std::string stored = archiveBytes("zip", "zip:compression=store", files);
+    write(target, "zip", Seed().byte(0).raw(zip));
+    write(target, "stored-zip", Seed().byte(0).raw(stored));
+    write(target, "encrypted-zip", Seed().byte(0).raw(archiveBytes("zip", "zip:encryption=zipcrypt", files)));
+    write(target, "7z", Seed().byte(1).raw(archiveBytes("7zip", nullptr, files)));
+    write(target, "gz", Seed().byte(2).raw(archiveBytes("raw", nullptr, {{"x", rom}})));
+    write(target, "cut-zip", Seed().byte(0).raw(zip.substr(0, zip.size() / 2)));
+    // The first member claims more than 32 MiB in both of its headers.
+    std::string claims = stored;
+    for (const auto& [signature, offset] : {std::pair{"PK\x03\x04"s, 22}, {"PK\x01\x02"s, 24}}) {
+        const std::size_t at = claims.find(signature);
+        if (at != std::string::npos) claims.replace(at + offset, 4, "\xF0\xFF\xFF\x7F"s);
+    }
+    write(target, "claims-huge", Seed().byte(0).raw(claims));
+    write(target, "not-an-archive", Seed().byte(1).raw(rom));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -428,6 +490,7 @@ int main(int argc, char** argv)
     shellSeeds();
     listSeeds();
     nesSeeds();
+    archiveSeeds();
     titleSeeds();
     gbaSeeds();
     return 0;
