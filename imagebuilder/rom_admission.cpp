@@ -142,11 +142,12 @@ void admitArchive(RomList* list, const std::string& archive, const IniSnapshot& 
 namespace {
 
 // A ROM file or one archive member.
-Admission admitOne(RomList* list, const std::string& path, const IniSnapshot& settings, bool cleanTitles)
+Admission admitOne(RomList* list, const std::string& path, const IniSnapshot& settings, bool cleanTitles,
+                   ArchiveMemberReader* archives = nullptr)
 {
     Admission result;
     NesRomProbe probe;
-    if (probeNesRom(path, probe) != 0) {
+    if (probeNesRom(path, probe, archives) != 0) {
         result.code = ADMIT_NOT_NES;
         result.openError = probe.errorNumber;
         result.reason = probe.errorNumber != 0 ? probe.reason : std::string();
@@ -172,11 +173,11 @@ int admitRomFile(RomList* list, const std::string& path, const IniSnapshot& sett
 }
 
 Admission admitRomPath(RomList* list, const std::string& path, const IniSnapshot& settings, bool cleanTitles,
-                       Report& report)
+                       Report& report, ArchiveMemberReader* archives)
 {
     // A member that is an archive itself ("Sets.zip::More.zip") is read as a
     // member: archives inside archives are not opened.
-    if (isArchiveEntry(path) || !isArchivePath(path)) return admitOne(list, path, settings, cleanTitles);
+    if (isArchiveEntry(path) || !isArchivePath(path)) return admitOne(list, path, settings, cleanTitles, archives);
     Admission result;
     admitArchive(list, path, settings, cleanTitles, report, result);
     return result;

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+class ArchiveMemberReader;
 class IniSnapshot;
 class Report;
 struct RomEntry;
@@ -71,8 +72,11 @@ struct Admission {
 // NES ROMs are skipped and counted. report hears each member that can't be
 // read (damaged, encrypted, larger than 32 MiB), an archive that can't be
 // read on, and an archive without any NES ROM, each on one line naming it.
+// archives (when given) finds the members named on their own; one reader
+// for a whole command reads the members of an archive, listed in their
+// order, in one pass.
 Admission admitRomPath(RomList* list, const std::string& path, const IniSnapshot& settings, bool cleanTitles,
-                       Report& report);
+                       Report& report, ArchiveMemberReader* archives = nullptr);
 
 // After the switch that cleans derived titles changed to cleanTitles: each
 // entry whose title is still the one its file name gave under the other

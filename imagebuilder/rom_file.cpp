@@ -53,10 +53,10 @@ int probeNesHeader(const unsigned char* bytes, std::size_t size, NesRomProbe& pr
     return 0;
 }
 
-int probeNesRom(const std::string& path, NesRomProbe& probe)
+int probeNesRom(const std::string& path, NesRomProbe& probe, ArchiveMemberReader* archives)
 {
     probe = NesRomProbe{};
-    RomSource file(path);
+    RomSource file(path, archives);
     if (!file.isOpen()) {
         probe.errorNumber = file.errorNumber();
         probe.reason = file.reason();

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+class ArchiveMemberReader;
 class OutFile;
 class Report;
 class RomSource;
@@ -40,7 +41,9 @@ int probeNesHeader(const unsigned char* bytes, std::size_t size, NesRomProbe& pr
 // short file lacks count as 0), 1 when it can't be opened or read, 2 without
 // the magic. The mapper has 12 bits for an NES 2.0 header, 8 otherwise.
 // path may name an archive member (ARCHIVE::MEMBER).
-int probeNesRom(const std::string& path, NesRomProbe& probe);
+// archives (when given) is the reader that finds an archive member, shared
+// by the probes of one command (see RomSource).
+int probeNesRom(const std::string& path, NesRomProbe& probe, ArchiveMemberReader* archives = nullptr);
 // The same with the numbers alone; *nes20 (when given) tells which header it
 // was. Mapper and battery are left alone unless the result is 0.
 int probeNesRom(const std::string& path, int& mapper, int& battery, bool* nes20 = nullptr);

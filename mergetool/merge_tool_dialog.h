@@ -7,6 +7,7 @@
 // start of sramedit go through the Prompts the window was given.
 #pragma once
 
+#include "archive_reader.h"
 #include "ini_profile.h"
 #include "program_folders.h"
 #include "report.h"
@@ -107,6 +108,9 @@ private:
         QStringList gone;  // restored entries whose file or archive member is no longer there
         CollectedReport problems;
         int skipped = 0;
+        // One reader for the command's archive members, so the members of
+        // one archive listed in their order are read in one pass.
+        ArchiveMemberReader archives;
     };
     // Admits one file (an archive: each NES ROM in it) with the settings the
     // command read once for all its files; a file that is no NES ROM is

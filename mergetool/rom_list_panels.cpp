@@ -148,7 +148,8 @@ RomEntry* MergeToolDialog::addRomFile(const QString& path, const QString& suffix
                                       AdmitFindings& findings)
 {
     if (!list_) return nullptr;
-    const Admission admitted = admitRomPath(list_.get(), toPlatform(path), settings, cleanTitles_, findings.problems);
+    const Admission admitted =
+        admitRomPath(list_.get(), toPlatform(path), settings, cleanTitles_, findings.problems, &findings.archives);
     findings.skipped += admitted.skipped;
     if (admitted.code == ADMIT_NOT_NES) {
         // A member its archive can't give says why; anything else is no NES file.

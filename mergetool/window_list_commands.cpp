@@ -34,7 +34,8 @@ void MergeToolDialog::restoreWindowList()
     const IniSnapshot settings = IniSnapshot::load(settingsPath_);
     AdmitFindings findings;
     for (const std::string& path : state.paths) {
-        const Admission admitted = admitRomPath(list_.get(), path, settings, cleanTitles_, findings.problems);
+        const Admission admitted =
+            admitRomPath(list_.get(), path, settings, cleanTitles_, findings.problems, &findings.archives);
         findings.skipped += admitted.skipped;
         if (admitted.code != ADMIT_NOT_NES) continue;
         if (admitted.openError == ENOENT || admitted.openError == ENOTDIR) {

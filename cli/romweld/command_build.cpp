@@ -8,6 +8,7 @@
 #include "ini_profile.h"
 #include "list_file.h"
 #include "archive_path.h"
+#include "archive_reader.h"
 #include "path_text.h"
 #include "report.h"
 #include "rom_admission.h"
@@ -54,10 +55,13 @@ bool collectRoms(const CliRequest& request, const ProgramFolder& folder, RomList
     paths.insert(paths.end(), request.files.begin(), request.files.end());
 
     bool allRoms = true;
+    // Members of one archive, listed in their order, are read in one pass.
+    ArchiveMemberReader archives;
     for (const std::string& path : paths) {
         // A path listed already (letter case ignored) is skipped, as in the window.
         CollectedReport report;
-        const Admission admission = admitRomPath(list, path, folder.settings, request.cleanTitles, report);
+        const Admission admission =
+            admitRomPath(list, path, folder.settings, request.cleanTitles, report, &archives);
         if (admission.code == ADMIT_NOT_NES) {
             printError(path + ": " + notNesReason(admission));
             allRoms = false;

@@ -1,0 +1,143 @@
+// How ROMs inside archives compare with the same ROMs as plain files: 200
+// ROMs of 40 KiB, as files, in one .zip and in one .7z (one solid block).
+// Timed: admitting them (an archive as a whole; and each member named on its
+// own, as a list file names them, with one reader for the command and with
+// a fresh reader for each member) and writing the image. Best of RUNS.
+//   romweld-archive-bench [DATA_DIR] [RUNS]
+#include "archive_reader.h"
+#include "image_writer.h"
+#include "ini_profile.h"
+#include "report.h"
+#include "rom_admission.h"
+#include "rom_list.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr int ROMS = 200;
+constexpr std::size_t ROM_SIZE = 40 * 1024;
+
+std::string romBytes(unsigned seed)
+{
+    std::string bytes(ROM_SIZE, '\0');
+    unsigned state = seed * 2654435761u + 1u;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        // Half noise, half runs: about as compressible as real ROMs.
+        state = state * 1103515245u + 12345u;
+        bytes[i] = static_cast<char>((i / 64) % 2 == 0 ? state >> 16 : i / 512);
+    }
+    const char header[8] = {'N', 'E', 'S', 0x1A, 2, 1, 0x10, 0x00};
+    std::copy(std::begin(header), std::end(header), bytes.begin());
+    return bytes;
+}
+
+std::string romName(int i)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "game%04d.nes", i);
+    return name;
+}
+
+void writeFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void writeArchive(const std::string& path, const char* format)
+{
+    archive* a = archive_write_new();
+    archive_write_set_format_by_name(a, format);
+    archive_write_open_filename(a, path.c_str());
+    for (int i = 0; i < ROMS; ++i) {
+        const std::string bytes = romBytes(static_cast<unsigned>(i));
+        archive_entry* e = archive_entry_new();
+        archive_entry_set_pathname(e, romName(i).c_str());
+        archive_entry_set_filetype(e, AE_IFREG);
+        archive_entry_set_perm(e, 0644);
+        archive_entry_set_size(e, static_cast<la_int64_t>(bytes.size()));
+        archive_write_header(a, e);
+        archive_write_data(a, bytes.data(), bytes.size());
+        archive_entry_free(e);
+    }
+    archive_write_close(a);
+    archive_write_free(a);
+}
+
+double best(int runs, const std::function<void()>& job)
+{
+    double fastest = 1e9;
+    for (int r = 0; r < runs; ++r) {
+        const auto start = Clock::now();
+        job();
+        fastest = std::min(fastest, std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    return fastest;
+}
+
+std::unique_ptr<RomList> admit(const std::vector<std::string>& paths, bool shareReader)
+{
+    auto list = romListCreate();
+    CollectedReport report;
+    ArchiveMemberReader shared;
+    for (const std::string& path : paths) {
+        admitRomPath(list.get(), path, IniSnapshot(), false, report, shareReader ? &shared : nullptr);
+    }
+    if (list->count != ROMS) std::fprintf(stderr, "only %d ROMs admitted from %s\n", list->count, paths[0].c_str());
+    return list;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string dir = (argc > 1 ? std::string(argv[1]) : std::string("bench-data")) + "/archives/";
+    const int runs = argc > 2 ? std::atoi(argv[2]) : 3;
+    fs::create_directories(dir + "roms");
+    writeFile(dir + "romweld.cfg", "[list]\nnum=1\nlist0=kvl-v02\n[kvl-v02]\nshell=kvl.gba\n");
+    writeFile(dir + "kvl.gba", std::string(128 * 1024, 'S'));
+    std::vector<std::string> files;
+    for (int i = 0; i < ROMS; ++i) {
+        files.push_back(dir + "roms/" + romName(i));
+        writeFile(files.back(), romBytes(static_cast<unsigned>(i)));
+    }
+    writeArchive(dir + "roms.zip", "zip");
+    writeArchive(dir + "roms.7z", "7zip");
+
+    std::printf("%d ROMs of %zu KiB; best of %d runs, seconds\n", ROMS, ROM_SIZE / 1024, runs);
+    std::printf("%-8s %12s %14s %16s %12s\n", "source", "admit whole", "admit members", "fresh readers", "write image");
+    const auto row = [&](const char* label, const std::string& archive) {
+        std::vector<std::string> members;
+        for (int i = 0; i < ROMS; ++i) members.push_back(archive.empty() ? files[i] : archive + "::" + romName(i));
+        const double whole = archive.empty() ? -1 : best(runs, [&] { admit({archive}, true); });
+        const double named = best(runs, [&] { admit(members, true); });
+        const double fresh = best(runs, [&] { admit(members, false); });
+        const auto list = admit(members, true);
+        const double write = best(runs, [&] {
+            CollectedReport report;
+            if (writeImage(dir, dir + "out.gba", list.get(), DEFAULT_VARIANT, nullptr, report) != IMAGE_WRITTEN) {
+                std::fprintf(stderr, "%s\n", report.problemText().c_str());
+            }
+        });
+        std::printf("%-8s %12.3f %14.3f %16.3f %12.3f\n", label, whole, named, fresh, write);
+    };
+    row("files", "");
+    row("zip", dir + "roms.zip");
+    row("7z", dir + "roms.7z");
+    return 0;
+}
