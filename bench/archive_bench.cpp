@@ -134,7 +134,8 @@ int main(int argc, char** argv)
                 std::fprintf(stderr, "%s\n", report.problemText().c_str());
             }
         });
-        std::printf("%-8s %12.3f %14.3f %16.3f %12.3f\n", label, whole, named, fresh, write);
+        const std::string wholeText = whole < 0 ? "-" : std::to_string(whole).substr(0, 6);
+        std::printf("%-8s %12s %14.4f %16.4f %12.4f\n", label, wholeText.c_str(), named, fresh, write);
     };
     row("files", "");
     row("zip", dir + "roms.zip");
