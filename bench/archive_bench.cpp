@@ -14,6 +14,8 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include "bench_roms.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -32,27 +34,6 @@ using Clock = std::chrono::steady_clock;
 constexpr int ROMS = 200;
 constexpr std::size_t ROM_SIZE = 40 * 1024;
 
-std::string romBytes(unsigned seed)
-{
-    std::string bytes(ROM_SIZE, '\0');
-    unsigned state = seed * 2654435761u + 1u;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        // Half noise, half runs: about as compressible as real ROMs.
-        state = state * 1103515245u + 12345u;
-        bytes[i] = static_cast<char>((i / 64) % 2 == 0 ? state >> 16 : i / 512);
-    }
-    const char header[8] = {'N', 'E', 'S', 0x1A, 2, 1, 0x10, 0x00};
-    std::copy(std::begin(header), std::end(header), bytes.begin());
-    return bytes;
-}
-
-std::string romName(int i)
-{
-    char name[32];
-    std::snprintf(name, sizeof name, "game%04d.nes", i);
-    return name;
-}
-
 void writeFile(const std::string& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -65,9 +46,9 @@ void writeArchive(const std::string& path, const char* format)
     archive_write_set_format_by_name(a, format);
     archive_write_open_filename(a, path.c_str());
     for (int i = 0; i < ROMS; ++i) {
-        const std::string bytes = romBytes(static_cast<unsigned>(i));
+        const std::string bytes = benchRomBytes(ROM_SIZE, static_cast<unsigned>(i), true);
         archive_entry* e = archive_entry_new();
-        archive_entry_set_pathname(e, romName(i).c_str());
+        archive_entry_set_pathname(e, benchRomName(i).c_str());
         archive_entry_set_filetype(e, AE_IFREG);
         archive_entry_set_perm(e, 0644);
         archive_entry_set_size(e, static_cast<la_int64_t>(bytes.size()));
@@ -113,8 +94,8 @@ int main(int argc, char** argv)
     writeFile(dir + "kvl.gba", std::string(128 * 1024, 'S'));
     std::vector<std::string> files;
     for (int i = 0; i < ROMS; ++i) {
-        files.push_back(dir + "roms/" + romName(i));
-        writeFile(files.back(), romBytes(static_cast<unsigned>(i)));
+        files.push_back(dir + "roms/" + benchRomName(i));
+        writeFile(files.back(), benchRomBytes(ROM_SIZE, static_cast<unsigned>(i), true));
     }
     writeArchive(dir + "roms.zip", "zip");
     writeArchive(dir + "roms.7z", "7zip");
@@ -123,7 +104,7 @@ int main(int argc, char** argv)
     std::printf("%-8s %12s %14s %16s %12s\n", "source", "admit whole", "admit members", "fresh readers", "write image");
     const auto row = [&](const char* label, const std::string& archive) {
         std::vector<std::string> members;
-        for (int i = 0; i < ROMS; ++i) members.push_back(archive.empty() ? files[i] : archive + "::" + romName(i));
+        for (int i = 0; i < ROMS; ++i) members.push_back(archive.empty() ? files[i] : archive + "::" + benchRomName(i));
         const double whole = archive.empty() ? -1 : best(runs, [&] { admit({archive}, true); });
         const double named = best(runs, [&] { admit(members, true); });
         const double fresh = best(runs, [&] { admit(members, false); });

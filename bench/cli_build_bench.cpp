@@ -9,6 +9,8 @@
 // old one's place; "safe cat" is cat doing the same (a file beside the
 // output, sync, mv).
 //   romweld-cli-bench ROMWELD_CLI [DATA_DIR] [RUNS]
+#include "bench_roms.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -39,26 +41,6 @@ bool writeFile(const std::string& path, const std::string& bytes)
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();
     return static_cast<bool>(out);
-}
-
-std::string romBytes(unsigned seed)
-{
-    std::string bytes(ROM_SIZE, '\0');
-    unsigned state = seed * 2654435761u + 1u;
-    for (char& b : bytes) {
-        state = state * 1103515245u + 12345u;
-        b = static_cast<char>(state >> 16);
-    }
-    const char header[8] = {'N', 'E', 'S', 0x1A, 2, 1, 0x10, 0x00};
-    std::copy(std::begin(header), std::end(header), bytes.begin());
-    return bytes;
-}
-
-std::string romName(int i)
-{
-    char name[32];
-    std::snprintf(name, sizeof name, "game%04d.nes", i);
-    return name;
 }
 
 // Runs argv with standard output to outPath (or /dev/null) and standard
@@ -113,9 +95,9 @@ int main(int argc, char** argv)
     std::string pocket = "[PocketNES]\n";
     std::vector<std::string> roms;
     for (int i = 0; i < MAX_ROMS && ok; ++i) {
-        const std::string name = romName(i);
+        const std::string name = benchRomName(i);
         roms.push_back(dir + "roms/" + name);
-        if (!fs::exists(roms.back())) ok = writeFile(roms.back(), romBytes(static_cast<unsigned>(i)));
+        if (!fs::exists(roms.back())) ok = writeFile(roms.back(), benchRomBytes(ROM_SIZE, static_cast<unsigned>(i)));
         titles += name + "=Game " + std::to_string(i) + "\n";
         pocket += name + "=0|0|" + std::to_string(i % 9) + "|Game " + std::to_string(i) + "\n";
     }

@@ -1,0 +1,30 @@
+// The stand-in ROMs the benchmarks make: names and contents.
+#pragma once
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+// "game0042.nes".
+inline std::string benchRomName(int i)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "game%04d.nes", i);
+    return name;
+}
+
+// An iNES ROM of size bytes that depend on seed: noise, or, when
+// compressible, runs of noise and of plain bytes in turn, which pack about as
+// well as real ROMs do.
+inline std::string benchRomBytes(std::size_t size, unsigned seed, bool compressible = false)
+{
+    std::string bytes(size, '\0');
+    unsigned state = seed * 2654435761u + 1u;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        state = state * 1103515245u + 12345u;
+        bytes[i] = static_cast<char>(!compressible || (i / 64) % 2 == 0 ? state >> 16 : i / 512);
+    }
+    const char header[8] = {'N', 'E', 'S', 0x1A, 2, 1, 0x10, 0x00};
+    std::copy(std::begin(header), std::end(header), bytes.begin());
+    return bytes;
+}
