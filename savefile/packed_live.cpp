@@ -4,7 +4,6 @@
 #include "packed_codec.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -28,8 +27,9 @@ LiveArea liveAreaOf(const PackedSaveImage& image, const PackedChain& chain)
 
 std::string liveSaveTitle(std::uint32_t owner)
 {
-    char title[16];
-    std::snprintf(title, sizeof title, "ROM %08X", static_cast<unsigned>(owner));
+    static constexpr char HEX[] = "0123456789ABCDEF";
+    std::string title = "ROM ";
+    for (int shift = 28; shift >= 0; shift -= 4) title += HEX[(owner >> shift) & 0xF];
     return title;
 }
 
