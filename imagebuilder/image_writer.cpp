@@ -69,15 +69,6 @@ std::int64_t recordSize(std::uint32_t size, bool pocketNes)
     return static_cast<std::int64_t>(recordHeaderSize(pocketNes)) + size + recordPadding(size, pocketNes);
 }
 
-// What follows the last dot of the whole path, folder names included, or
-// "???" without a dot.
-std::string extensionOf(std::string_view path)
-{
-    const std::size_t dot = path.rfind('.');
-    if (dot == std::string_view::npos) return "???";
-    return std::string(path.substr(dot + 1));
-}
-
 // The image is sent on its way to the disk at steps of this many bytes as it
 // grows (AtomicFile::writeBack), so the progress shown is the disk's.
 constexpr std::int64_t WRITE_BACK_STEP = 4 * 1024 * 1024;
@@ -200,7 +191,7 @@ RecordResult extraFileRecord(ImageOutput& out, const std::string& path, std::str
 
 RecordResult romRecord(ImageOutput& out, const RomEntry& entry, bool pocketNes)
 {
-    const std::string extension = extensionOf(entry.path);
+    const std::string extension = romExtensionOf(entry.path);
     const std::string title = entry.title.value_or(std::string());
     // The record line is platform text.
     out.report().recordStarted(entry.path, cp932ToUtf8(title), extension);

@@ -50,7 +50,21 @@ int probeNesHeader(const unsigned char* bytes, std::size_t size, NesRomProbe& pr
     probe.mapper = (header[7] & 0xF0) | (header[6] >> 4);
     if (probe.nes20) probe.mapper |= (header[8] & 0x0F) << 8;
     probe.battery = (header[6] >> 1) & 1;
+    probe.repairedMapper = probe.mapper;
+    if (size >= REPAIR_SPAN && (header[7] & 0x0F) != 0 && !probe.nes20) probe.repairedMapper = header[6] >> 4;
     return 0;
+}
+
+std::string romExtensionOf(std::string_view path)
+{
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string_view::npos) return "???";
+    return std::string(path.substr(dot + 1));
+}
+
+int mapperInImage(const std::string& path, const NesRomProbe& probe)
+{
+    return compareNoCase(romExtensionOf(path), "nes") == 0 ? probe.repairedMapper : probe.mapper;
 }
 
 int probeNesRom(const std::string& path, NesRomProbe& probe, ArchiveMemberReader* archives)

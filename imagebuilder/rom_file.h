@@ -24,6 +24,9 @@ struct NesRomProbe {
     int mapper = 0;
     int battery = 0;
     bool nes20 = false;        // the header is in the NES 2.0 format
+    // The mapper the header names once a ".nes" copy has repaired it (see
+    // appendFile): a damaged byte 7 is written as 0, so its mapper bits go.
+    int repairedMapper = 0;
     std::int64_t size = 0;     // bytes of the file, when it could be opened
     int errorNumber = 0;       // why it could not be opened or read (fileErrorText tells it)
     std::string reason;        // the same in words; an archive member's own reason
@@ -47,6 +50,15 @@ int probeNesRom(const std::string& path, NesRomProbe& probe, ArchiveMemberReader
 // The same with the numbers alone; *nes20 (when given) tells which header it
 // was. Mapper and battery are left alone unless the result is 0.
 int probeNesRom(const std::string& path, int& mapper, int& battery, bool* nes20 = nullptr);
+
+// The extension text a ROM's record carries and its copy goes by: what
+// follows the last dot of the whole path, folder names included, or "???"
+// without a dot. Only "nes" (case ignored) repairs the header.
+std::string romExtensionOf(std::string_view path);
+
+// The mapper an image gets for a probed ROM at path: after the header
+// repair for a ".nes" path, as probed for any other.
+int mapperInImage(const std::string& path, const NesRomProbe& probe);
 
 // Copies the whole file to the end of image, streamed. When extension equals
 // "nes" (ASCII case ignored) and the file is an iNES file whose header byte 7

@@ -21,6 +21,9 @@ struct RomEntry {
     std::int32_t mapper = 0;
     std::int32_t battery = 0;
     std::int32_t nes20 = 0;                  // 1 when the header is in the NES 2.0 format
+    // The mapper the image's copy of the header names (a damaged header is
+    // repaired on the way); -1: the same as mapper.
+    std::int32_t imageMapper = -1;
     std::optional<std::string> pocketTitle;  // Shift-JIS (CP932), <= 29 chars, <= 32 bytes
     std::int32_t pocketFlags = 0;
     std::int32_t pocketFollow = 0;
@@ -29,6 +32,12 @@ struct RomEntry {
     RomEntry* prev = nullptr;
     RomEntry* next = nullptr;
 };
+
+// The mapper the image will name for the entry.
+inline int romImageMapper(const RomEntry& entry)
+{
+    return entry.imageMapper >= 0 ? entry.imageMapper : entry.mapper;
+}
 
 struct RomList {
     std::int32_t count = 0;

@@ -117,8 +117,8 @@ bool MergeToolDialog::confirmMappers(const ShellVariant& variant)
 {
     QStringList lacking;
     for (const RomEntry* e = list_->head; e != nullptr; e = e->next) {
-        if (variantLacksMapper(variant, e->mapper)) {
-            lacking << QStringLiteral("%1 (mapper %2)").arg(fromPlatform(romFileNameOf(e->path))).arg(e->mapper);
+        if (variantLacksMapper(variant, romImageMapper(*e))) {
+            lacking << QStringLiteral("%1 (mapper %2)").arg(fromPlatform(romFileNameOf(e->path))).arg(romImageMapper(*e));
         }
     }
     if (lacking.isEmpty()) return true;

@@ -137,9 +137,15 @@ void MergeToolDialog::showRomInfo(const RomEntry* entry)
                     .arg(entry->mapper)
                     .arg(entry->nes20 != 0 ? QStringLiteral(" (NES 2.0)") : QString())
                     .arg(entry->battery != 0 ? QStringLiteral("yes") : QStringLiteral("no"));
+    // A damaged header is repaired on its way into the image, which changes
+    // the mapper the emulator sees.
+    const int inImage = romImageMapper(*entry);
+    if (inImage != entry->mapper) {
+        infoText_ += QStringLiteral("\nMapper %1 in the image (damaged header repaired)").arg(inImage);
+    }
     // A mapper the emulator lacks gives a black screen on the GBA.
     const ShellVariant* variant = currentVariant();
-    if (variant != nullptr && variantLacksMapper(*variant, entry->mapper)) {
+    if (variant != nullptr && variantLacksMapper(*variant, inImage)) {
         infoText_ += QStringLiteral("\nMapper not supported by %1").arg(fromPlatform(variant->name));
     }
 }

@@ -245,7 +245,8 @@ int runBuild(const CliRequest& request)
     // A ROM whose mapper the emulator lacks shows a black screen; it is
     // still written, as the user asked.
     for (const RomEntry* e = list->head; e != nullptr; e = e->next) {
-        if (variantLacksMapper(variant, e->mapper)) printWarning(e->path + ": " + lacksMapperText(variant, e->mapper));
+        const int mapper = romImageMapper(*e);
+        if (variantLacksMapper(variant, mapper)) printWarning(e->path + ": " + lacksMapperText(variant, mapper));
     }
     const BuildSetup setup{request, folder, variant,
                            GbaHeaderFields{request.gbaTitle.value_or(std::string(DEFAULT_GBA_TITLE)),

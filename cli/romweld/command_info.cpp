@@ -40,7 +40,13 @@ bool describeRom(const std::string& path, const ProgramFolder& folder, const She
                     static_cast<long long>(fileFactsOf(path).size));
     }
     for (const RomEntry* entry = list->head; entry != nullptr; entry = entry->next) {
-        const std::string verdict = variant != nullptr ? mapperVerdict(*variant, entry->mapper) : std::string();
+        const int inImage = romImageMapper(*entry);
+        std::string verdict = variant != nullptr ? mapperVerdict(*variant, inImage) : std::string();
+        // A damaged header is repaired on its way into the image, which
+        // changes the mapper the emulator sees.
+        if (inImage != entry->mapper) {
+            verdict = ", mapper " + std::to_string(inImage) + " in the image (damaged header repaired)" + verdict;
+        }
         std::printf("%s: %s, mapper %d, battery %s, %lld bytes, title \"%s\", PocketNES %d|%d|%d|%s%s\n",
                     entry->path.c_str(), entry->nes20 != 0 ? "NES 2.0" : "iNES", static_cast<int>(entry->mapper),
                     entry->battery != 0 ? "yes" : "no", static_cast<long long>(entry->sourceBytes),

@@ -60,7 +60,8 @@ private slots:
         QCOMPARE(h.messages(), QStringList{SKIPPED_ONE});
         QCOMPARE(h.entryPaths(), (std::vector<std::string>{zip + "::Legend of Zelda, The (USA).nes",
                                                             zip + "::USA/Metroid (USA) [!].nes"}));
-        QCOMPARE(h.panels(), (QStringList{"Legend of Zelda, The ", "Filesize : 24596 Bytes\nMapper : 65\nBattery : yes",
+        QCOMPARE(h.panels(), (QStringList{"Legend of Zelda, The ", "Filesize : 24596 Bytes\nMapper : 65\nBattery : yes\n"
+                                          "Mapper 1 in the image (damaged header repaired)",
                                           "2 NES Roms."}));
         QTest::mouseClick(h.radio("showFilename"), Qt::LeftButton);
         QCOMPARE(h.rows(), (QStringList{"Legend of Zelda, The (USA).nes", "Metroid (USA) [!].nes"}));

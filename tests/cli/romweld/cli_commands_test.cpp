@@ -62,7 +62,8 @@ TEST(CliInfo, DescribesEachFile)
     const CliRun run = f.run("info", {f.rom("alpha.nes"), f.rom("gone.nes"), f.rom("beta.nes"), f.rom("readme.txt")});
     EXPECT_EQ(run.status, 1);  // one file could not be read
     EXPECT_EQ(run.out,
-              f.rom("alpha.nes") + ": iNES, mapper 65, battery yes, 24593 bytes, title \"alpha\", PocketNES 0|0|0|alpha\n" +
+              f.rom("alpha.nes") + ": iNES, mapper 65, battery yes, 24593 bytes, title \"alpha\", PocketNES 0|0|0|alpha, "
+                                   "mapper 1 in the image (damaged header repaired)\n" +
               f.rom("beta.nes") + ": iNES, mapper 4, battery no, 40 bytes, title \"Better Beta\", PocketNES 4|1|2|Better Beta\n" +
               f.rom("readme.txt") + ": not an iNES file, 10 bytes\n");
     EXPECT_EQ(run.err, "romweld-cli: " + f.rom("gone.nes") + ": No such file or directory\n");
@@ -78,8 +79,9 @@ TEST(CliInfo, NamesNes20HeadersAndJudgesMappersForAVariant)
 
     CliRun run = f.run("info", roms);
     ASSERT_EQ(run.status, 0) << run.err;
+    // alpha's byte 7 (0x44) is damage, which the copy repairs: the image names mapper 1.
     EXPECT_EQ(run.out, f.rom("alpha.nes") + ": iNES, mapper 65, battery yes, 24593 bytes, title \"alpha\", "
-                                            "PocketNES 0|0|0|alpha\n" +
+                                            "PocketNES 0|0|0|alpha, mapper 1 in the image (damaged header repaired)\n" +
                            f.rom("nes20.nes") + ": NES 2.0, mapper 577, battery yes, 40 bytes, title \"nes20\", "
                                                 "PocketNES 0|0|0|nes20\n");
 
@@ -87,13 +89,14 @@ TEST(CliInfo, NamesNes20HeadersAndJudgesMappersForAVariant)
     args.insert(args.end(), roms.begin(), roms.end());
     run = f.run("info", args);
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(contains(run.out, "PocketNES 0|0|0|alpha, mapper supported by variant \"pn\"\n")) << run.out;
+    EXPECT_TRUE(contains(run.out, "PocketNES 0|0|0|alpha, mapper 1 in the image (damaged header repaired), mapper "
+                                  "supported by variant \"pn\"\n")) << run.out;
     EXPECT_TRUE(contains(run.out, "PocketNES 0|0|0|nes20, variant \"pn\" does not support mapper 577; the game "
                                   "will not run\n")) << run.out;
 
     args[1] = "kvl-v02";
     run = f.run("info", args);
-    EXPECT_TRUE(contains(run.out, "alpha, variant \"kvl-v02\" lists no mappers (not checked)\n")) << run.out;
+    EXPECT_TRUE(contains(run.out, "repaired), variant \"kvl-v02\" lists no mappers (not checked)\n")) << run.out;
 
     args[1] = "none";
     run = f.run("info", args);
