@@ -1,6 +1,7 @@
 #include "ini_profile.h"
 
 #include "file_io.h"
+#include "path_text.h"
 #include "text_encoding.h"
 
 #include <cerrno>
@@ -22,15 +23,6 @@ std::string_view trim(std::string_view s)
     while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
     while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
     return s;
-}
-
-std::string foldCase(std::string_view s)
-{
-    std::string folded(s);
-    for (char& c : folded) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return folded;
 }
 
 // Section name of a "[name]" line. A line with '=' is a key even when it
@@ -183,7 +175,7 @@ void IniSnapshot::index()
         const std::string_view raw = lines_[i].text;
         if (const auto name = sectionName(raw)) {
             if (current != nullptr) current->end = i;
-            const auto [it, added] = sections_.try_emplace(foldCase(decoder.decode(*name)), Section{i, i + 1, {}});
+            const auto [it, added] = sections_.try_emplace(foldNoCase(decoder.decode(*name)), Section{i, i + 1, {}});
             current = added ? &it->second : nullptr;
             continue;
         }
@@ -195,14 +187,14 @@ void IniSnapshot::index()
         const std::string_view keyText = trim(t.substr(0, eq));
         std::optional<std::string> key = unquoteKey(keyText);
         if (!key) key = decoder.decode(keyText);
-        current->keys.try_emplace(foldCase(*key), KeyEntry{i, decoder.decode(trim(t.substr(eq + 1)))});
+        current->keys.try_emplace(foldNoCase(*key), KeyEntry{i, decoder.decode(trim(t.substr(eq + 1)))});
     }
     if (current != nullptr) current->end = lines_.size();
 }
 
 const IniSnapshot::Section* IniSnapshot::findSection(std::string_view name) const
 {
-    const auto it = sections_.find(foldCase(name));
+    const auto it = sections_.find(foldNoCase(name));
     return it == sections_.end() ? nullptr : &it->second;
 }
 
@@ -223,7 +215,7 @@ std::optional<std::string> IniSnapshot::value(std::string_view section, std::str
 {
     const Section* s = findSection(section);
     if (s == nullptr) return std::nullopt;
-    const auto it = s->keys.find(foldCase(key));
+    const auto it = s->keys.find(foldNoCase(key));
     if (it == s->keys.end()) return std::nullopt;
     return it->second.value;
 }
@@ -287,7 +279,7 @@ int iniWriteString(const std::string& file, std::string_view section, std::strin
     const IniSnapshot::Section* s = ini.findSection(section);
     if (s == nullptr) {
         insertLines(lines.size(), {"[" + oneLine(section) + "]" + cr, line + cr});
-    } else if (const auto it = s->keys.find(foldCase(key)); it != s->keys.end()) {
+    } else if (const auto it = s->keys.find(foldNoCase(key)); it != s->keys.end()) {
         lines[it->second.line].text = line + cr;
     } else {
         // New keys go after the section's last line, before any blank lines.

@@ -35,3 +35,10 @@ int compareNoCase(std::string_view a, std::string_view b)
     }
     return static_cast<int>(b.size()) - static_cast<int>(a.size());
 }
+
+std::string foldNoCase(std::string_view text)
+{
+    std::string folded(text);
+    for (char& c : folded) c = static_cast<char>(foldAscii(static_cast<unsigned char>(c)));
+    return folded;
+}

@@ -19,3 +19,7 @@ std::string folderOf(std::string_view path);
 // 0 exactly when a and b are equal once ASCII A-Z are folded to a-z, byte by
 // byte; otherwise the sign tells nothing callers rely on.
 int compareNoCase(std::string_view a, std::string_view b);
+
+// text with ASCII A-Z folded to a-z: two texts that compareNoCase finds
+// equal fold to the same text, so it serves as a key for look-ups.
+std::string foldNoCase(std::string_view text);

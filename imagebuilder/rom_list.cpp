@@ -1,5 +1,6 @@
 #include "rom_list.h"
 
+#include "path_text.h"
 #include "rom_file.h"
 #include "title_rules.h"
 
@@ -25,17 +26,6 @@ int romListFree(std::unique_ptr<RomList>& list)
 
 namespace {
 
-// The key of the path index: the path with ASCII letters folded, so that
-// equal keys are exactly the paths compareNoCase finds equal.
-std::string pathKey(std::string_view path)
-{
-    std::string key(path);
-    for (char& c : key) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return key;
-}
-
 std::int32_t roundedSize(std::int64_t size)
 {
     constexpr std::int32_t largest = std::numeric_limits<std::int32_t>::max() & ~3;
@@ -48,7 +38,7 @@ std::int32_t roundedSize(std::int64_t size)
 RomEntry* romListFind(const RomList* list, std::string_view path)
 {
     if (list == nullptr) return nullptr;
-    const auto it = list->byPath.find(pathKey(path));
+    const auto it = list->byPath.find(foldNoCase(path));
     return it == list->byPath.end() ? nullptr : it->second;
 }
 
@@ -66,7 +56,7 @@ RomEntry* romListAddSized(RomList* list, const std::string& path, std::int64_t f
         auto owned = std::make_unique<RomEntry>();
         owned->path = path;
         entry = owned.get();
-        const auto [at, added] = list->byPath.emplace(pathKey(path), entry);
+        const auto [at, added] = list->byPath.emplace(foldNoCase(path), entry);
         if (!added) return nullptr;
         try {
             list->entries.push_back(std::move(owned));
@@ -99,7 +89,7 @@ int romListRemove(RomList* list, const std::string& path)
     (entry->next != nullptr ? entry->next->prev : list->tail) = entry->prev;
     list->totalSize -= entry->size;
     list->count -= 1;
-    list->byPath.erase(pathKey(path));
+    list->byPath.erase(foldNoCase(path));
     auto& owned = list->entries;
     owned.erase(std::find_if(owned.begin(), owned.end(),
                              [entry](const std::unique_ptr<RomEntry>& e) { return e.get() == entry; }));
