@@ -1,6 +1,7 @@
 #include "ini_profile.h"
 
 #include "file_io.h"
+#include "hex_text.h"
 #include "path_text.h"
 #include "text_encoding.h"
 
@@ -80,15 +81,12 @@ bool needsQuotes(std::string_view key)
 
 std::string quoteKey(std::string_view key)
 {
-    static const char digits[] = "0123456789ABCDEF";
     const bool utf8 = isValidUtf8(key);
     std::string quoted = "\"";
     for (const char c : key) {
         const auto b = static_cast<unsigned char>(c);
         if (c == '=' || c == '"' || c == '\\' || b < 0x20 || b == 0x7F || (b >= 0x80 && !utf8)) {
-            quoted += "\\x";
-            quoted.push_back(digits[b >> 4]);
-            quoted.push_back(digits[b & 0x0F]);
+            quoted += "\\x" + hexText(b, 2);
         } else {
             quoted.push_back(c);
         }

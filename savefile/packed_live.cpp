@@ -1,6 +1,7 @@
 #include "packed_live.h"
 
 #include "byte_order.h"
+#include "hex_text.h"
 #include "packed_codec.h"
 
 #include <algorithm>
@@ -27,10 +28,7 @@ LiveArea liveAreaOf(const PackedSaveImage& image, const PackedChain& chain)
 
 std::string liveSaveTitle(std::uint32_t owner)
 {
-    static constexpr char HEX[] = "0123456789ABCDEF";
-    std::string title = "ROM ";
-    for (int shift = 28; shift >= 0; shift -= 4) title += HEX[(owner >> shift) & 0xF];
-    return title;
+    return "ROM " + hexText(owner, 8);
 }
 
 void releaseLiveArea(PackedSaveImage& image)

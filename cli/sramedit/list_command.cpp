@@ -1,12 +1,12 @@
 // list: the layout, then one line per slot or record as the editor lists it.
 #include "commands.h"
 
+#include "hex_text.h"
 #include "save_session.h"
 #include "save_slots.h"
 #include "save_title.h"
 #include "text_encoding.h"
 
-#include <cinttypes>
 #include <cstdio>
 
 namespace {
@@ -34,13 +34,6 @@ std::string recordLine(const PackedRecordInfo& r)
     return cp932ToUtf8(fitCp932Title(line, LIST_LINE_BYTES));
 }
 
-std::string hex32(std::uint32_t value)
-{
-    char text[9];
-    std::snprintf(text, sizeof text, "%08" PRIX32, value);
-    return text;
-}
-
 // What the record holds: its size, the size its save unpacks to, the ROM it
 // belongs to, and whether the live area holds that game's newest save.
 std::string recordDetails(const PackedSaveImage& image, const PackedRecordInfo& r, int index)
@@ -52,7 +45,7 @@ std::string recordDetails(const PackedSaveImage& image, const PackedRecordInfo& 
         details += packedSaveSize(image, index, saveSize) == 0 ? ", save " + std::to_string(saveSize) + " bytes"
                                                                : ", save damaged";
     }
-    if (r.type != RECORD_PLAIN) details += ", ROM checksum " + hex32(r.romChecksum);
+    if (r.type != RECORD_PLAIN) details += ", ROM checksum " + hexText(r.romChecksum, 8);
     if (r.live) details += ", live (the newest save is in the live area)";
     return details;
 }
