@@ -151,6 +151,11 @@ bool isSameFile(const std::string& a, const std::string& b)
     return sameFile(fileFactsOf(a), fileFactsOf(b));
 }
 
+bool isFolder(const std::string& path)
+{
+    return fileFactsOf(path).problem == EISDIR;
+}
+
 int replaceFileWith(const std::string& path, const void* data, std::size_t size)
 {
     AtomicFile out;

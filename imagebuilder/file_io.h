@@ -47,6 +47,9 @@ int regularFileProblem(const std::string& path);
 // True when both paths name one existing file (links followed).
 bool isSameFile(const std::string& a, const std::string& b);
 
+// True when path names a folder (links followed).
+bool isFolder(const std::string& path);
+
 // Replaces the file at path with size bytes of data, as AtomicFile does.
 // 0 when done, otherwise the reason.
 int replaceFileWith(const std::string& path, const void* data, std::size_t size);

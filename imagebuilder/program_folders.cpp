@@ -1,5 +1,6 @@
 #include "program_folders.h"
 
+#include "file_io.h"
 #include "path_text.h"
 #include "program_paths.h"
 #include "shell_config.h"
@@ -36,24 +37,12 @@ std::string withSlash(std::string folder)
 
 bool isRegularFile(const std::string& path)
 {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    return regularFileProblem(path) == 0;
 }
 
 bool isProgramFile(const std::string& path)
 {
     return isRegularFile(path) && ::access(path.c_str(), X_OK) == 0;
-}
-
-// The same folder, also when one of the names goes through a link (/bin
-// and /usr/bin on Debian).
-bool sameFolder(const std::string& a, const std::string& b)
-{
-    if (a.empty() || b.empty()) return false;
-    struct stat sa {};
-    struct stat sb {};
-    if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 // The entries of a colon-separated list of folders that are absolute, each
@@ -109,12 +98,11 @@ bool makeSettingsFolder(const std::string& settingsPath)
 {
     const std::string folder = folderOf(settingsPath);
     if (folder.empty()) return false;
-    struct stat st {};
-    if (::stat(folder.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+    if (isFolder(folder)) return true;
     for (std::size_t slash = folder.find('/', 1); slash != std::string::npos; slash = folder.find('/', slash + 1)) {
         ::mkdir(folder.substr(0, slash).c_str(), 0700);
     }
-    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return isFolder(folder);
 }
 
 std::vector<std::string> romweldDataFolders(const FolderEnvironment& env)
@@ -163,7 +151,9 @@ RomweldFolders findRomweldFolders(const std::string& executablePath, const Folde
 std::string sramEditSettingsPath(const std::string& executablePath, const FolderEnvironment& env)
 {
     const std::string programDir = programDirOf(executablePath);
-    const bool portable = ::access(programDir.c_str(), W_OK) == 0 && !sameFolder(programDir, env.installedProgramDir);
+    // The same folder also when one of the names goes through a link (/bin
+    // and /usr/bin on Debian).
+    const bool portable = ::access(programDir.c_str(), W_OK) == 0 && !isSameFile(programDir, env.installedProgramDir);
     if (portable) return settingsPathOf(executablePath);
     return settingsFileIn(userSettingsFolder(env), executablePath);
 }

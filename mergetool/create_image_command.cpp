@@ -3,6 +3,7 @@
 #include "merge_tool_dialog.h"
 
 #include "archive_path.h"
+#include "file_io.h"
 #include "create_image_report.h"
 #include "gba_file_name.h"
 #include "gba_header.h"
@@ -14,7 +15,6 @@
 
 #include <QGuiApplication>
 #include <QStatusBar>
-#include <sys/stat.h>
 
 namespace {
 
@@ -31,12 +31,6 @@ public:
     BusyCursor(const BusyCursor&) = delete;
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
-
-long long writtenSize(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : 0;
-}
 
 // The unsupported ROMs named in the question; a longer list ends with a count.
 constexpr int MAPPER_QUESTION_NAMES = 15;
@@ -94,7 +88,7 @@ void MergeToolDialog::onCreateImage()
     } else if (written == IMAGE_WRITTEN) {
         statusLine_->showMessage(QStringLiteral("Image written: %1, %2 bytes, %3 ROMs")
                                      .arg(fromPlatform(fileNameOf(output)))
-                                     .arg(writtenSize(output))
+                                     .arg(static_cast<long long>(fileFactsOf(output).size))
                                      .arg(list_->count));
         statusLine_->setToolTip(gbaFileName_);
     } else {

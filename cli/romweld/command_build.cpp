@@ -15,7 +15,6 @@
 #include "rom_list.h"
 
 #include <cstdio>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -71,10 +70,12 @@ bool collectRoms(const CliRequest& request, const ProgramFolder& folder, RomList
     return allRoms;
 }
 
-long long sizeOfFile(const std::string& path)
+// The size of an image just written, for the line that tells it; -1 when
+// it can't be asked.
+long long writtenBytes(const std::string& path)
 {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
+    const FileFacts facts = fileFactsOf(path);
+    return facts.exists ? static_cast<long long>(facts.size) : -1;
 }
 
 // The one line that refuses an image larger than a cartridge.
@@ -130,7 +131,7 @@ int buildOne(const BuildSetup& setup, const RomList* list)
         return EXIT_FAILED;
     }
     if (!writeOneImage(setup, output, list)) return EXIT_FAILED;
-    std::printf("%s: %lld bytes, %d ROMs, variant %s (%s)\n", output.c_str(), sizeOfFile(output),
+    std::printf("%s: %lld bytes, %d ROMs, variant %s (%s)\n", output.c_str(), writtenBytes(output),
                 static_cast<int>(list->count), setup.variant.name.c_str(), layoutName(setup.variant).c_str());
     return EXIT_DONE;
 }
@@ -155,8 +156,7 @@ std::unique_ptr<RomList> listOfOne(const RomEntry& entry)
 int buildEach(const BuildSetup& setup, const RomList* list)
 {
     std::string folder = *setup.request.output;
-    struct stat st {};
-    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    if (!isFolder(folder)) {
         printError(folder + ": not a folder; --each writes its images into an existing folder");
         return EXIT_FAILED;
     }
@@ -206,7 +206,7 @@ int buildEach(const BuildSetup& setup, const RomList* list)
             allWritten = false;
             continue;
         }
-        std::printf("%s: %lld bytes, %s, variant %s (%s)\n", image.output.c_str(), sizeOfFile(image.output),
+        std::printf("%s: %lld bytes, %s, variant %s (%s)\n", image.output.c_str(), writtenBytes(image.output),
                     image.entry->path.c_str(), setup.variant.name.c_str(), layoutName(setup.variant).c_str());
     }
     return allWritten ? EXIT_DONE : EXIT_FAILED;

@@ -1,11 +1,11 @@
 #include "commands.h"
 #include "rom_problem.h"
 
+#include "file_io.h"
 #include "gba_header.h"
 #include "report.h"
 
 #include <cstdio>
-#include <sys/stat.h>
 
 namespace {
 
@@ -21,10 +21,9 @@ int runFixHeader(const CliRequest& request)
         printError(image + ": " + problem);
         return EXIT_FAILED;
     }
-    struct stat st {};
-    ::stat(image.c_str(), &st);
-    if (st.st_size < GBA_HEADER_SIZE) {
-        printError(image + ": only " + std::to_string(st.st_size) +
+    const std::int64_t size = fileFactsOf(image).size;
+    if (size < GBA_HEADER_SIZE) {
+        printError(image + ": only " + std::to_string(size) +
                    " bytes; the header fills it to 192 bytes");
     }
     const std::string title = request.title.value_or("Korvalinde");

@@ -9,8 +9,6 @@
 #include "program_paths.h"
 
 #include <cerrno>
-#include <cstring>
-#include <sys/stat.h>
 
 namespace {
 
@@ -29,13 +27,10 @@ bool resolveProgramFolder(const std::optional<std::string>& dir, ProgramFolder& 
                           std::string& reason)
 {
     if (dir) {
-        struct stat st {};
-        if (::stat(dir->c_str(), &st) != 0) {
-            reason = *dir + ": " + std::strerror(errno);
-            return false;
-        }
-        if (!S_ISDIR(st.st_mode)) {
-            reason = *dir + ": " + std::strerror(ENOTDIR);
+        const FileFacts facts = fileFactsOf(*dir);
+        if (facts.problem != EISDIR) {
+            // Anything there that is not a folder is "Not a directory".
+            reason = *dir + ": " + fileErrorText(facts.exists ? ENOTDIR : facts.problem);
             return false;
         }
         folder.dir = *dir;
