@@ -2,7 +2,6 @@
 
 #include "archive_path.h"
 #include "file_io.h"
-#include "rom_source.h"
 #include "text_encoding.h"
 
 #include <archive.h>

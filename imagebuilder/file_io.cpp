@@ -10,19 +10,24 @@
 
 namespace {
 
-// The error number of the call that just failed; never 0, so a failure is
-// never taken for success.
-int lastError()
-{
-    return errno != 0 ? errno : EIO;
-}
-
 // Why a file of this kind can't be read or replaced as a file.
 int kindProblem(mode_t mode)
 {
     if (S_ISREG(mode)) return 0;
     if (S_ISDIR(mode)) return EISDIR;
     return NOT_REGULAR_FILE;
+}
+
+// What the system's look at an existing file tells.
+FileFacts factsOf(const struct stat& st)
+{
+    FileFacts facts;
+    facts.exists = true;
+    facts.problem = kindProblem(st.st_mode);
+    facts.size = static_cast<std::int64_t>(st.st_size);
+    facts.device = static_cast<std::uint64_t>(st.st_dev);
+    facts.inode = static_cast<std::uint64_t>(st.st_ino);
+    return facts;
 }
 
 // The folder part of a path as the system reads it, ending in '/'; empty for
@@ -109,6 +114,11 @@ void syncFolder(const std::string& folder)
 
 }  // namespace
 
+int lastError()
+{
+    return errno != 0 ? errno : EIO;
+}
+
 std::string fileErrorText(int errorNumber)
 {
     switch (errorNumber) {
@@ -122,18 +132,34 @@ std::string fileErrorText(int errorNumber)
 
 FileFacts fileFactsOf(const std::string& path)
 {
-    FileFacts facts;
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
+    if (::stat(path.c_str(), &st) == 0) return factsOf(st);
+    FileFacts missing;
+    missing.problem = lastError();
+    return missing;
+}
+
+int openRegularFile(const std::string& path, FileFacts& facts)
+{
+    facts = FileFacts{};
+    // No terminal becomes ours by being named. The kind is taken from the
+    // open file itself, so nothing can be swapped in between a look and the
+    // open.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
         facts.problem = lastError();
-        return facts;
+        return -1;
     }
-    facts.exists = true;
-    facts.problem = kindProblem(st.st_mode);
-    facts.size = static_cast<std::int64_t>(st.st_size);
-    facts.device = static_cast<std::uint64_t>(st.st_dev);
-    facts.inode = static_cast<std::uint64_t>(st.st_ino);
-    return facts;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0) {
+        facts = factsOf(st);
+    } else {
+        facts.exists = true;
+        facts.problem = lastError();
+    }
+    if (facts.problem == 0) return fd;
+    ::close(fd);
+    return -1;
 }
 
 bool sameFile(const FileFacts& a, const FileFacts& b)
@@ -176,18 +202,16 @@ InFile::InFile(const std::string& path)
     if (errorNumber_ != 0) return;
     // Should the file be swapped for a FIFO between the look and the open,
     // the open still returns at once, and the second look refuses it.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    FileFacts facts;
+    const int fd = openRegularFile(path, facts);
     if (fd < 0) {
-        errorNumber_ = lastError();
+        errorNumber_ = facts.problem;
         return;
     }
-    struct stat st {};
-    errorNumber_ = ::fstat(fd, &st) != 0 ? lastError() : kindProblem(st.st_mode);
-    size_ = static_cast<std::int64_t>(st.st_size);
+    size_ = facts.size;
+    // Blocking reads from here on, as stdio expects.
     const int flags = ::fcntl(fd, F_GETFL);
-    if (errorNumber_ == 0 && (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)) {
-        errorNumber_ = lastError();
-    }
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) errorNumber_ = lastError();
     if (errorNumber_ == 0) {
         file_.reset(::fdopen(fd, "rb"));
         if (file_) return;

@@ -50,6 +50,17 @@ bool isSameFile(const std::string& a, const std::string& b);
 // True when path names a folder (links followed).
 bool isFolder(const std::string& path);
 
+// Opens path for reading and fills facts from the open file. Opened without
+// waiting, so a FIFO can't make the open hang; anything but a regular file
+// (a folder, FIFO, device or socket) is refused and closed again without a
+// byte read. The descriptor (O_NONBLOCK still set: it changes nothing for a
+// regular file), or -1 with facts.problem telling why.
+int openRegularFile(const std::string& path, FileFacts& facts);
+
+// The error number of the system call that just failed; never 0 (EIO when
+// the system left none), so a failure is never taken for success.
+int lastError();
+
 // Replaces the file at path with size bytes of data, as AtomicFile does.
 // 0 when done, otherwise the reason.
 int replaceFileWith(const std::string& path, const void* data, std::size_t size);

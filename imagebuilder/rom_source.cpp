@@ -4,51 +4,7 @@
 #include "archive_reader.h"
 
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
-
-namespace {
-
-int lastError()
-{
-    return errno != 0 ? errno : EIO;
-}
-
-}  // namespace
-
-int openRegularFile(const std::string& path, FileFacts& facts)
-{
-    facts = FileFacts{};
-    // No terminal becomes ours by being named. The kind is taken from the
-    // open file itself, so nothing can be swapped in between a look and the
-    // open. O_NONBLOCK stays set: it has no effect on the reads of a regular
-    // file, and nothing else is ever read.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        facts.problem = lastError();
-        return -1;
-    }
-    struct stat st {};
-    int problem = 0;
-    if (::fstat(fd, &st) != 0) {
-        problem = lastError();
-    } else if (S_ISDIR(st.st_mode)) {
-        problem = EISDIR;
-    } else if (!S_ISREG(st.st_mode)) {
-        problem = NOT_REGULAR_FILE;
-    }
-    facts.exists = true;
-    facts.problem = problem;
-    if (problem != 0) {
-        ::close(fd);
-        return -1;
-    }
-    facts.size = static_cast<std::int64_t>(st.st_size);
-    facts.device = static_cast<std::uint64_t>(st.st_dev);
-    facts.inode = static_cast<std::uint64_t>(st.st_ino);
-    return fd;
-}
 
 RomSource::RomSource(const std::string& path, ArchiveMemberReader* archives)
 {

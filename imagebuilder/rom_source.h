@@ -14,12 +14,6 @@
 
 class ArchiveMemberReader;
 
-// Opens path for reading and fills facts from the open file. Opened without
-// waiting, so a FIFO can't make the open hang; anything but a regular file
-// (a folder, FIFO, device or socket) is refused and closed again without a
-// byte read. The descriptor, or -1 with facts.problem telling why.
-int openRegularFile(const std::string& path, FileFacts& facts);
-
 class RomSource {
 public:
     // Opens path for reading, as openRegularFile does. An archive member is
@@ -40,9 +34,8 @@ public:
     // err in words: reason() when err is this source's own error, else
     // fileErrorText (a copy ends for reasons of its own, FILE_CHANGED).
     std::string reasonOf(int err) const;
-    // The size, device and inode of the open file, as it was when opened. For
-    // an archive member: its archive's, with the member's size.
-    const FileFacts& facts() const { return facts_; }
+    // The size of the open file as it was when opened; for an archive
+    // member, the member's size.
     std::int64_t size() const { return facts_.size; }
 
     // Reads up to n bytes; fewer only at the end of the file or after a read
