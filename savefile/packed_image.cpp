@@ -100,7 +100,7 @@ int readPackedImage(const std::string& path, PackedSaveImage& image, int* reason
     }
     blankPackedImage(image);
     if (in.read(image.data(), bytes) != bytes) {
-        if (reason != nullptr) *reason = in.errorNumber() != 0 ? in.errorNumber() : FILE_CHANGED;
+        if (reason != nullptr) *reason = shortReadReason(in);
         return failBlank(image, 3);
     }
     image.memorySize = bytes;

@@ -58,7 +58,7 @@ int storePackedSave(const std::string& savPath, PackedSaveImage& image, int inde
         if (in.size() > static_cast<std::int64_t>(PACKED_SAVE_MAX)) return 2;
         size = static_cast<std::size_t>(in.size());
         if (in.read(data.data(), size) != size) {
-            if (reason != nullptr) *reason = in.errorNumber() != 0 ? in.errorNumber() : FILE_CHANGED;
+            if (reason != nullptr) *reason = shortReadReason(in);
             return 3;
         }
     }

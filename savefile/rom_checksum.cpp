@@ -53,7 +53,7 @@ int romFileChecksum(const std::string& romPath, std::uint32_t& checksum, int* re
     std::vector<unsigned char> head(firstWord(true) + ROM_CHECKSUM_MIN_SIZE, 0);
     const std::size_t got = in.read(head.data(), head.size());
     if (got < ROM_CHECKSUM_MIN_SIZE || in.readFailed()) {
-        if (reason != nullptr) *reason = in.errorNumber() != 0 ? in.errorNumber() : FILE_CHANGED;
+        if (reason != nullptr) *reason = shortReadReason(in);
         return 2;
     }
     // The words then lie behind the trainer, so the file must hold them.

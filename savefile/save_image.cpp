@@ -57,7 +57,7 @@ int readSaveImage(const std::string& path, SaveImage& image, int* reason)
     // A file that shrinks or fails while being read is a read failure, not
     // a damaged image.
     if (in.read(image.data(), SAVE_IMAGE_SIZE) != SAVE_IMAGE_SIZE) {
-        if (reason != nullptr) *reason = in.errorNumber() != 0 ? in.errorNumber() : FILE_CHANGED;
+        if (reason != nullptr) *reason = shortReadReason(in);
         return failBlank(image, 3);
     }
     if (!isValidImage(image)) return failBlank(image, 2);

@@ -10,3 +10,8 @@ int openSaveInput(const std::string& path, InFile& in, int* reason)
     if (!in.isOpen()) return err == ENOENT || err == ENOTDIR ? SAVE_INPUT_MISSING : SAVE_INPUT_UNREADABLE;
     return in.size() == 0 ? SAVE_INPUT_MISSING : SAVE_INPUT_OPEN;
 }
+
+int shortReadReason(const InFile& in)
+{
+    return in.errorNumber() != 0 ? in.errorNumber() : FILE_CHANGED;
+}

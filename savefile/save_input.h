@@ -16,3 +16,7 @@ enum SaveInputCode {
 // Opens path into in. *reason (when given) is why the file is missing or
 // can't be read, as fileErrorText tells it; 0 for an empty file or success.
 int openSaveInput(const std::string& path, InFile& in, int* reason);
+
+// Why a read of in gave fewer bytes than asked: its read error, or
+// FILE_CHANGED when the file ended before the size it had when opened.
+int shortReadReason(const InFile& in);

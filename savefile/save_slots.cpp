@@ -44,7 +44,7 @@ int loadSlotFromFile(const std::string& path, SaveImage& image, int s, int* reas
     std::vector<unsigned char> data(SLOT_DATA_SIZE, 0);
     const auto wanted = static_cast<std::size_t>(in.size());
     if (in.read(data.data(), wanted) != wanted) {
-        if (reason != nullptr) *reason = in.errorNumber() != 0 ? in.errorNumber() : FILE_CHANGED;
+        if (reason != nullptr) *reason = shortReadReason(in);
         return 3;
     }
 
