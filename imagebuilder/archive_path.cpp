@@ -69,6 +69,14 @@ std::string romFileNameOf(std::string_view name)
     return fileNameOf(name);
 }
 
+std::string romFileStemOf(std::string_view name)
+{
+    std::string stem = romFileNameOf(name);
+    const std::size_t dot = stem.rfind('.');
+    if (dot != std::string::npos) stem.resize(dot);
+    return stem;
+}
+
 std::string gzipMemberName(std::string_view gzipPath)
 {
     std::string name = fileNameOf(gzipPath);

@@ -35,6 +35,11 @@ std::string joinArchiveEntry(std::string_view archive, std::string_view member);
 // archive member, else the path's file name.
 std::string romFileNameOf(std::string_view name);
 
+// romFileNameOf without the part from its last '.' (the whole name when it
+// has none): what a ROM's default title and an image of its own are named
+// after.
+std::string romFileStemOf(std::string_view name);
+
 // The name of the one file inside a .gz: the .gz file's name without its
 // ".gz". A file called just ".gz" holds "data".
 std::string gzipMemberName(std::string_view gzipPath);

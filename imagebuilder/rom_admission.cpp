@@ -54,9 +54,7 @@ PocketValues parsePocketValue(std::string_view value, std::string_view entryTitl
 
 std::string defaultRomTitle(std::string_view path, bool cleanTitles)
 {
-    std::string name = romFileNameOf(path);
-    const std::size_t dot = name.rfind('.');
-    if (dot != std::string::npos) name.resize(dot);
+    std::string name = romFileStemOf(path);
     if (cleanTitles) name = cleanRomTitle(name);
     // Characters CP932 cannot hold are dropped here; the filter then drops
     // the double-byte characters a title may not carry.

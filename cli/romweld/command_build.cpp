@@ -216,10 +216,7 @@ int buildEach(const BuildSetup& setup, const RomList* list)
 
 std::string eachImageName(std::string_view romPath)
 {
-    std::string name = romFileNameOf(romPath);
-    const std::size_t dot = name.rfind('.');
-    if (dot != std::string::npos) name.resize(dot);
-    return name + ".gba";
+    return romFileStemOf(romPath) + ".gba";
 }
 
 int runBuild(const CliRequest& request)
