@@ -136,13 +136,9 @@ void admitArchive(RomList* list, const std::string& archive, const IniSnapshot& 
     if (result.added > 0) result.code = ADMIT_ADDED;
 }
 
-}  // namespace
-
-namespace {
-
 // A ROM file or one archive member.
 Admission admitOne(RomList* list, const std::string& path, const IniSnapshot& settings, bool cleanTitles,
-                   ArchiveMemberReader* archives = nullptr)
+                   ArchiveMemberReader* archives)
 {
     Admission result;
     NesRomProbe probe;
@@ -161,15 +157,6 @@ Admission admitOne(RomList* list, const std::string& path, const IniSnapshot& se
 }
 
 }  // namespace
-
-int admitRomFile(RomList* list, const std::string& path, const IniSnapshot& settings, RomEntry** added,
-                 int* openError, bool cleanTitles)
-{
-    const Admission result = admitOne(list, path, settings, cleanTitles);
-    if (added != nullptr) *added = result.first;
-    if (openError != nullptr) *openError = result.openError;
-    return result.code;
-}
 
 Admission admitRomPath(RomList* list, const std::string& path, const IniSnapshot& settings, bool cleanTitles,
                        Report& report, ArchiveMemberReader* archives)

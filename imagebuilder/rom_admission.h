@@ -39,17 +39,6 @@ enum AdmitCode {
     ADMIT_REFUSED = 2,   // already listed (case ignored) or no memory: skipped silently
 };
 
-// Probes path, adds it to list and sets its title ("TITLE" key, else the
-// default title) and PocketNES values ("PocketNES" key, else "0|0|0") from
-// the settings, loaded once by the caller for a whole command. *added (when
-// given) is the new entry or null; *openError (when given) tells why a file
-// that is ADMIT_NOT_NES could not be opened or read, 0 when it was read and
-// is no iNES file.
-// path may name an archive member (ARCHIVE::MEMBER); cleanTitles as for
-// defaultRomTitle.
-int admitRomFile(RomList* list, const std::string& path, const IniSnapshot& settings,
-                 RomEntry** added = nullptr, int* openError = nullptr, bool cleanTitles = false);
-
 // What admitting a path gave.
 struct Admission {
     // ADMIT_ADDED when at least one entry was added. ADMIT_NOT_NES for a
@@ -65,8 +54,11 @@ struct Admission {
     int skipped = 0;            // files inside an archive that are no NES ROMs
 };
 
-// Admits path as the list's commands do: a ROM file or one archive member
-// as admitRomFile; a .zip, .7z or .gz archive by every NES ROM in it, each
+// Admits path as the list's commands do. A ROM file or one archive member
+// (ARCHIVE::MEMBER) is probed, added, and given its title ("TITLE" key, else
+// the default title, cleaned as cleanTitles says) and PocketNES values
+// ("PocketNES" key, else "0|0|0") from the settings, loaded once by the
+// caller for a whole command. A .zip, .7z or .gz archive by every NES ROM in it, each
 // as its own ARCHIVE::MEMBER entry, in archive order, sized, probed and
 // titled from what one read of the archive gave. Files in it that are no
 // NES ROMs are skipped and counted. report hears each member that can't be

@@ -1,6 +1,7 @@
 #include "rom_admission.h"
 
 #include "ini_profile.h"
+#include "report.h"
 #include "rom_list.h"
 #include "test_files.h"
 
@@ -50,7 +51,7 @@ TEST(DefaultRomTitle, FileNameWithoutExtensionFilteredToCp932)
     for (const auto& [path, title] : cases) EXPECT_EQ(defaultRomTitle(path), title) << path;
 }
 
-TEST(AdmitRomFile, ProbesAddsAndTitlesFromSettings)
+TEST(AdmitRomPath, ProbesAddsAndTitlesFromSettings)
 {
     TempDir dir;
     writeBytes(dir.file("Alpha.nes"), makeInesRom(40977, 0x12, 0x40));
@@ -62,8 +63,13 @@ TEST(AdmitRomFile, ProbesAddsAndTitlesFromSettings)
     const IniSnapshot settings = IniSnapshot::load(dir.file("romweld.ini"));
 
     auto list = romListCreate();
-    RomEntry* added = nullptr;
-    ASSERT_EQ(admitRomFile(list.get(), dir.file("Alpha.nes"), settings, &added), ADMIT_ADDED);
+    CollectedReport report;
+    const auto admit = [&](const std::string& name) {
+        return admitRomPath(list.get(), dir.file(name), settings, false, report);
+    };
+    Admission admission = admit("Alpha.nes");
+    ASSERT_EQ(admission.code, ADMIT_ADDED);
+    const RomEntry* added = admission.first;
     ASSERT_NE(added, nullptr);
     EXPECT_EQ(added->size, 40980);
     EXPECT_EQ(added->title, "Alpha");
@@ -72,13 +78,17 @@ TEST(AdmitRomFile, ProbesAddsAndTitlesFromSettings)
     EXPECT_EQ(added->pocketTitle, "Alpha");
     EXPECT_EQ(added->pocketFlags, 0);
 
-    ASSERT_EQ(admitRomFile(list.get(), dir.file("ゼルダ.nes"), settings, &added), ADMIT_ADDED);
+    admission = admit("ゼルダ.nes");
+    ASSERT_EQ(admission.code, ADMIT_ADDED);
+    added = admission.first;
     EXPECT_EQ(added->title, ZELDA_CP932);
     EXPECT_EQ(added->battery, 1);
 
     // A stored title is not filtered again (the kanji stay), only cut to 21
     // characters; the key is looked up with case ignored.
-    ASSERT_EQ(admitRomFile(list.get(), dir.file("Stored.nes"), settings, &added), ADMIT_ADDED);
+    admission = admit("Stored.nes");
+    ASSERT_EQ(admission.code, ADMIT_ADDED);
+    added = admission.first;
     EXPECT_EQ(added->title,
               "\x83\x5B\x83\x8B\x83\x5F\x82\xCC\x93\x60\x90\xE0 Stored Title T");
     EXPECT_EQ(added->pocketTitle, "Pocket");
@@ -88,7 +98,7 @@ TEST(AdmitRomFile, ProbesAddsAndTitlesFromSettings)
     EXPECT_EQ(list->count, 3);
 }
 
-TEST(AdmitRomFile, RefusesNonNesMissingAndDuplicateFiles)
+TEST(AdmitRomPath, RefusesNonNesMissingAndDuplicateFiles)
 {
     TempDir dir;
     const IniSnapshot settings = IniSnapshot::load(dir.file("missing.ini"));
@@ -98,23 +108,30 @@ TEST(AdmitRomFile, RefusesNonNesMissingAndDuplicateFiles)
     writeText(dir.file("lower.nes"), std::string("nes\x1A") + std::string(12, '\0'));
 
     auto list = romListCreate();
-    RomEntry* added = reinterpret_cast<RomEntry*>(&dir);  // must be reset
-    int openError = -7;
-    EXPECT_EQ(admitRomFile(list.get(), dir.file("plain.nes"), settings, &added, &openError), ADMIT_NOT_NES);
-    EXPECT_EQ(added, nullptr);
-    EXPECT_EQ(openError, 0);  // read, and no iNES file
-    EXPECT_EQ(admitRomFile(list.get(), dir.file("lower.nes"), settings), ADMIT_NOT_NES);
+    CollectedReport report;
+    const auto admit = [&](const std::string& path) {
+        return admitRomPath(list.get(), path, settings, false, report);
+    };
+    Admission admission = admit(dir.file("plain.nes"));
+    EXPECT_EQ(admission.code, ADMIT_NOT_NES);
+    EXPECT_EQ(admission.first, nullptr);
+    EXPECT_EQ(admission.openError, 0);  // read, and no iNES file
+    EXPECT_EQ(admit(dir.file("lower.nes")).code, ADMIT_NOT_NES);
     // Why a file could not be read goes back to the caller.
-    EXPECT_EQ(admitRomFile(list.get(), dir.file("gone.nes"), settings, nullptr, &openError), ADMIT_NOT_NES);
-    EXPECT_EQ(openError, ENOENT);
-    EXPECT_EQ(admitRomFile(list.get(), dir.path(), settings, nullptr, &openError), ADMIT_NOT_NES);
-    EXPECT_EQ(openError, EISDIR);
-    EXPECT_EQ(admitRomFile(list.get(), "", settings), ADMIT_NOT_NES);
+    admission = admit(dir.file("gone.nes"));
+    EXPECT_EQ(admission.code, ADMIT_NOT_NES);
+    EXPECT_EQ(admission.openError, ENOENT);
+    admission = admit(dir.path());
+    EXPECT_EQ(admission.code, ADMIT_NOT_NES);
+    EXPECT_EQ(admission.openError, EISDIR);
+    EXPECT_EQ(admit("").code, ADMIT_NOT_NES);
     EXPECT_EQ(list->count, 0);
 
-    ASSERT_EQ(admitRomFile(list.get(), dir.file("game.nes"), settings), ADMIT_ADDED);
+    ASSERT_EQ(admit(dir.file("game.nes")).code, ADMIT_ADDED);
     // A path that differs only in letter case counts as listed already.
-    EXPECT_EQ(admitRomFile(list.get(), dir.file("GAME.NES"), settings, &added), ADMIT_REFUSED);
-    EXPECT_EQ(added, nullptr);
+    admission = admit(dir.file("GAME.NES"));
+    EXPECT_EQ(admission.code, ADMIT_REFUSED);
+    EXPECT_EQ(admission.first, nullptr);
     EXPECT_EQ(list->count, 1);
+    EXPECT_TRUE(report.problems.empty());
 }

@@ -5,6 +5,7 @@
 
 #include "ini_profile.h"
 #include "qt_text.h"
+#include "report.h"
 #include "rom_admission.h"
 #include "window_harness.h"
 
@@ -27,9 +28,8 @@ struct DialogHarness {
         const std::string path = dir.file(name);
         writeBytes(path, makeInesRom(256, battery ? 0x02 : 0x00, 0, static_cast<unsigned>(name.size())));
         if (!pocketValue.empty()) iniWriteString(ini(), "PocketNES", name, pocketValue);
-        RomEntry* entry = nullptr;
-        admitRomFile(list.get(), path, IniSnapshot::load(ini()), &entry);
-        return entry;
+        CollectedReport report;
+        return admitRomPath(list.get(), path, IniSnapshot::load(ini()), false, report).first;
     }
 
     bool open()
