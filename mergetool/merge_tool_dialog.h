@@ -115,8 +115,8 @@ private:
     // Admits one file (an archive: each NES ROM in it) with the settings the
     // command read once for all its files; a file that is no NES ROM is
     // named with suffix.
-    RomEntry* addRomFile(const QString& path, const QString& suffix, const IniSnapshot& settings,
-                         AdmitFindings& findings);
+    void addRomFile(const QString& path, const QString& suffix, const IniSnapshot& settings,
+                    AdmitFindings& findings);
     void addRomFiles(const QStringList& paths, const QString& suffix);
     void showAdmitFindings(const AdmitFindings& findings);
     // A list that replaced the last one whole: shown from its first entry,

@@ -150,10 +150,10 @@ void MergeToolDialog::showRomInfo(const RomEntry* entry)
     }
 }
 
-RomEntry* MergeToolDialog::addRomFile(const QString& path, const QString& suffix, const IniSnapshot& settings,
-                                      AdmitFindings& findings)
+void MergeToolDialog::addRomFile(const QString& path, const QString& suffix, const IniSnapshot& settings,
+                                 AdmitFindings& findings)
 {
-    if (!list_) return nullptr;
+    if (!list_) return;
     const Admission admitted =
         admitRomPath(list_.get(), toPlatform(path), settings, cleanTitles_, findings.problems, &findings.archives);
     findings.skipped += admitted.skipped;
@@ -165,7 +165,6 @@ RomEntry* MergeToolDialog::addRomFile(const QString& path, const QString& suffix
             prompts_.showMessage(path + suffix);
         }
     }
-    return admitted.first;
 }
 
 void MergeToolDialog::addRomFiles(const QStringList& paths, const QString& suffix)
