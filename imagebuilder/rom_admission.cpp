@@ -146,6 +146,7 @@ Admission admitOne(RomList* list, const std::string& path, const IniSnapshot& se
         result.code = ADMIT_NOT_NES;
         result.openError = probe.errorNumber;
         result.reason = probe.errorNumber != 0 ? probe.reason : std::string();
+        result.notNesBytes = probe.size;
         return result;
     }
     RomEntry* entry = addProbed(list, path, probe, settings, cleanTitles);

@@ -4,6 +4,7 @@
 // an archive member, the member's own file name).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -49,6 +50,9 @@ struct Admission {
     int code = ADMIT_REFUSED;
     int openError = 0;
     std::string reason;
+    // ADMIT_NOT_NES for a file or member that was read: its bytes (an
+    // archive member's own, not its archive's).
+    std::int64_t notNesBytes = 0;
     RomEntry* first = nullptr;  // the first entry added
     int added = 0;
     int skipped = 0;            // files inside an archive that are no NES ROMs

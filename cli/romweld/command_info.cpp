@@ -2,7 +2,6 @@
 #include "program_folder.h"
 #include "rom_problem.h"
 
-#include "file_io.h"
 #include "report.h"
 #include "rom_admission.h"
 #include "rom_list.h"
@@ -37,7 +36,7 @@ bool describeRom(const std::string& path, const ProgramFolder& folder, const She
     }
     if (admission.code == ADMIT_NOT_NES) {
         std::printf("%s: not an iNES file, %lld bytes\n", path.c_str(),
-                    static_cast<long long>(fileFactsOf(path).size));
+                    static_cast<long long>(admission.notNesBytes));
     }
     for (const RomEntry* entry = list->head; entry != nullptr; entry = entry->next) {
         const int inImage = romImageMapper(*entry);

@@ -116,6 +116,7 @@ TEST(AdmitRomPath, RefusesNonNesMissingAndDuplicateFiles)
     EXPECT_EQ(admission.code, ADMIT_NOT_NES);
     EXPECT_EQ(admission.first, nullptr);
     EXPECT_EQ(admission.openError, 0);  // read, and no iNES file
+    EXPECT_EQ(admission.notNesBytes, 64);
     EXPECT_EQ(admit(dir.file("lower.nes")).code, ADMIT_NOT_NES);
     // Why a file could not be read goes back to the caller.
     admission = admit(dir.file("gone.nes"));

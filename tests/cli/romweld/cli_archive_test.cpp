@@ -65,6 +65,11 @@ TEST(CliArchives, ListFilesNameMembersAndTitlesComeFromTheMembersNames)
         << info.out;
     EXPECT_TRUE(contains(info.out, zip + "::sub/beta.nes: iNES, mapper 4, battery no, 40 bytes, title \"Remembered\""))
         << info.out;
+    // A member that is no ROM is told with its own size, not its archive's.
+    const CliRun text = f.run("info", {zip + "::readme.txt"});
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_EQ(text.out, zip + "::readme.txt: not an iNES file, " +
+                            std::to_string(readBytes(f.rom("readme.txt")).size()) + " bytes\n");
 }
 
 TEST(CliArchives, EachArchiveProblemIsOneLineAndNoImageIsWritten)
