@@ -222,34 +222,40 @@ bool isListableName(const std::string& name)
     return !name.empty() && name.find_first_of("\r\n") == std::string::npos;
 }
 
-// Reads the member at hand to its end, keeping its first bytes: its size
-// and any damage. Stops at ARCHIVE_MEMBER_MAX + 1 bytes.
-void readWhole(ArchiveCursor& cursor, ArchiveMember& member, std::vector<char>& buffer)
+// Reads the member at hand to its end through buffer, counting its bytes
+// in total and handing each part to take(offset, bytes); stops one byte past
+// ARCHIVE_MEMBER_MAX. ARCHIVE_OK, ARCHIVE_DAMAGED (reason tells why) or
+// ARCHIVE_TOO_LARGE.
+template <typename Take>
+int readThrough(ArchiveCursor& cursor, std::vector<char>& buffer, std::int64_t& total, std::string& reason,
+                Take take)
 {
-    std::int64_t total = 0;
+    total = 0;
     for (;;) {
         const std::size_t want = static_cast<std::size_t>(
             std::min<std::int64_t>(static_cast<std::int64_t>(buffer.size()), ARCHIVE_MEMBER_MAX + 1 - total));
-        const long got = cursor.read(buffer.data(), want, member.reason);
-        if (got < 0) {
-            member.problem = ARCHIVE_DAMAGED;
-            return;
-        }
-        if (got == 0) break;
-        if (total < static_cast<std::int64_t>(ARCHIVE_HEAD_SIZE)) {
-            const std::size_t take = std::min<std::size_t>(ARCHIVE_HEAD_SIZE - static_cast<std::size_t>(total),
-                                                           static_cast<std::size_t>(got));
-            std::memcpy(member.head.data() + total, buffer.data(), take);
-            member.headSize = static_cast<std::size_t>(total) + take;
-        }
+        const long got = cursor.read(buffer.data(), want, reason);
+        if (got < 0) return ARCHIVE_DAMAGED;
+        if (got == 0) return ARCHIVE_OK;
+        take(total, static_cast<std::size_t>(got));
         total += got;
-        if (total > ARCHIVE_MEMBER_MAX) {
-            member.problem = ARCHIVE_TOO_LARGE;
-            member.reason = TOO_LARGE_TEXT;
-            return;
-        }
+        if (total > ARCHIVE_MEMBER_MAX) return ARCHIVE_TOO_LARGE;
     }
-    member.size = total;
+}
+
+// Reads the member at hand to its end, keeping its first bytes: its size
+// and any damage.
+void readWhole(ArchiveCursor& cursor, ArchiveMember& member, std::vector<char>& buffer)
+{
+    std::int64_t total = 0;
+    member.problem = readThrough(cursor, buffer, total, member.reason, [&](std::int64_t at, std::size_t got) {
+        if (at >= static_cast<std::int64_t>(ARCHIVE_HEAD_SIZE)) return;
+        const std::size_t take = std::min(ARCHIVE_HEAD_SIZE - static_cast<std::size_t>(at), got);
+        std::memcpy(member.head.data() + at, buffer.data(), take);
+        member.headSize = static_cast<std::size_t>(at) + take;
+    });
+    if (member.problem == ARCHIVE_TOO_LARGE) member.reason = TOO_LARGE_TEXT;
+    if (member.problem == ARCHIVE_OK) member.size = total;
 }
 
 }  // namespace
@@ -350,17 +356,11 @@ int ArchiveMemberReader::findMember(std::string_view member, bool& claimsSize, s
 int ArchiveMemberReader::countMember(std::int64_t& bytes)
 {
     std::vector<char> buffer(ARCHIVE_BLOCK_SIZE);
-    bytes = 0;
-    for (;;) {
-        const std::size_t want = static_cast<std::size_t>(
-            std::min<std::int64_t>(static_cast<std::int64_t>(buffer.size()), ARCHIVE_MEMBER_MAX + 1 - bytes));
-        std::string reason;
-        const long got = cursor_->read(buffer.data(), want, reason);
-        if (got < 0) return fail(ARCHIVE_DAMAGED, reason);
-        if (got == 0) return ARCHIVE_OK;
-        bytes += got;
-        if (bytes > ARCHIVE_MEMBER_MAX) return fail(ARCHIVE_TOO_LARGE, TOO_LARGE_TEXT);
-    }
+    std::string reason;
+    const int problem = readThrough(*cursor_, buffer, bytes, reason, [](std::int64_t, std::size_t) {});
+    if (problem == ARCHIVE_DAMAGED) return fail(ARCHIVE_DAMAGED, reason);
+    if (problem == ARCHIVE_TOO_LARGE) return fail(ARCHIVE_TOO_LARGE, TOO_LARGE_TEXT);
+    return ARCHIVE_OK;
 }
 
 int ArchiveMemberReader::open(const std::string& archivePath, std::string_view member)
