@@ -1,9 +1,9 @@
 #include "file_io.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -100,6 +100,23 @@ bool readAllFrom(int fd, std::string& data)
         data.append(buffer, static_cast<std::size_t>(n));
         offset += n;
     }
+}
+
+// A file of this process's own that holds the data of an in-place write
+// until commit: in memory where the system offers such a file, else an
+// unnamed temporary file. A memory stream would not do: after a writer
+// seeks back to fix a header, it keeps only the bytes up to that header.
+FilePtr scratchFile()
+{
+#ifdef __linux__
+    const int fd = ::memfd_create("romweld-in-place", MFD_CLOEXEC);
+    if (fd >= 0) {
+        FilePtr file(::fdopen(fd, "w+b"));
+        if (!file) ::close(fd);
+        return file;
+    }
+#endif
+    return FilePtr(std::tmpfile());
 }
 
 // Makes the rename in folder durable too; a failure here loses nothing that
@@ -328,9 +345,6 @@ void AtomicFile::discard()
     sentTo_ = 0;
     arrivedTo_ = 0;
     out_.file_.reset();
-    std::free(memory_);
-    memory_ = nullptr;
-    memorySize_ = 0;
     inPlace_ = false;
     replaces_ = false;
     if (!temp_.empty()) {
@@ -370,9 +384,9 @@ bool AtomicFile::open(const std::string& targetPath)
     if (fd < 0) {
         errorNumber_ = lastError();
         // A folder that takes no new file, while the file itself may be
-        // written: the data are kept in memory and written over it at commit.
+        // written: the data are kept aside and written over it at commit.
         if ((errorNumber_ == EACCES || errorNumber_ == EPERM) && exists && ::access(target_.c_str(), W_OK) == 0) {
-            out_.file_.reset(::open_memstream(&memory_, &memorySize_));
+            out_.file_ = scratchFile();
             if (!out_.file_) {
                 errorNumber_ = lastError();
                 return false;
@@ -461,8 +475,11 @@ bool AtomicFile::commitTemporary()
 
 bool AtomicFile::commitInPlace()
 {
+    std::FILE* f = out_.file_.get();
+    std::string data;
+    if (!out_.failed() && std::fflush(f) != 0) out_.fail(lastError());
+    if (!out_.failed() && !readAllFrom(::fileno(f), data)) out_.fail(lastError());
     if (!out_.close()) return false;
-    const std::string_view data(memory_ != nullptr ? memory_ : "", memorySize_);
 
     // Opened for reading too where allowed, so the old contents can be put
     // back should the new ones fail half-way.

@@ -183,8 +183,6 @@ private:
     bool inPlace_ = false;
     bool replaces_ = false;
     bool durable_ = true;
-    char* memory_ = nullptr;  // the data of an in-place write, until commit
-    std::size_t memorySize_ = 0;
     int errorNumber_ = 0;
     // How far writeBack() has sent the file, and how far it has waited.
     std::int64_t sentTo_ = 0;

@@ -128,8 +128,23 @@ TEST(AtomicFile, RewritesInPlaceWhenOnlyTheFileIsWritable)
     const std::string old = "[CONFIG]\nLong=" + std::string(100, 'v') + "\n";
     writeText(file, old);
     ASSERT_EQ(::chown(file.c_str(), unprivilegedUser(), unprivilegedGroup()), 0);
+    const std::string image = folder + "cart.gba";
+    writeText(image, "an earlier image");
+    ASSERT_EQ(::chown(image.c_str(), unprivilegedUser(), unprivilegedGroup()), 0);
     ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
     const ino_t inode = inodeOf(file);
+
+    // A writer that goes back to fix the start (a GBA header) keeps
+    // everything it wrote after it.
+    EXPECT_EQ(runUnprivileged([&] {
+        AtomicFile out;
+        if (!out.open(image)) return 1;
+        out.write(std::string(100000, 'a'));
+        out.stream().seek(0);
+        out.write(std::string("head"));
+        return out.commit() ? 0 : 2;
+    }), 0);
+    EXPECT_EQ(readText(image), "head" + std::string(99996, 'a'));
 
     // A shorter file: the rest of the old one is cut off.
     EXPECT_EQ(runUnprivileged([&] { return iniWriteString(file, "CONFIG", "Long", "v"); }), 0);

@@ -306,6 +306,35 @@ TEST(ImageWriter, HeaderFixBeforeTheImageTakesItsPlaceAndLinksFollowed)
     EXPECT_TRUE(S_ISLNK(st.st_mode));
 }
 
+TEST(ImageWriter, AHeaderFixInPlaceKeepsTheWholeImage)
+{
+    // A flash cart's folder may take no new file while the image in it may
+    // be written: the image is then rewritten in place, and the header fix,
+    // written last at the image's start, must not cut it short.
+    ProgramDir p("[kvl-v02]\nfile0=font.bin,Font,bin\n");
+    ASSERT_EQ(::chmod(p.dir.path().c_str(), 0755), 0);
+    auto list = romListCreate();
+    addRom(*list, p.dir.file("a.nes"), makeInesRom(3000, 0, 0, 5), "A");
+    const GbaHeaderFields fields{"Korvalinde", "KVL", "ZQ"};
+    ASSERT_EQ(write(p, list.get(), DEFAULT_VARIANT, p.out(), &fields).result, 0);
+    const Bytes expected = readBytes(p.out());
+
+    const std::string cart = p.dir.file("cart/");
+    ASSERT_EQ(::mkdir(cart.c_str(), 0755), 0);
+    const std::string image = cart + "game.gba";
+    writeText(image, "an earlier image");
+    ASSERT_EQ(::chown(image.c_str(), unprivilegedUser(), unprivilegedGroup()), 0);
+    ASSERT_EQ(::chmod(cart.c_str(), 0555), 0);
+    const int result = runUnprivileged([&] {
+        CollectedReport report;
+        return writeImage(p.dir.path(), image, list.get(), DEFAULT_VARIANT, &fields, report);
+    });
+    ::chmod(cart.c_str(), 0755);
+    EXPECT_EQ(result, IMAGE_WRITTEN);
+    EXPECT_EQ(readBytes(image).size(), expected.size());
+    EXPECT_EQ(readBytes(image), expected);
+}
+
 TEST(ImageWriter, ExactSizeIsWhatTheWriterWrites)
 {
     // Sizes with every remainder modulo 4, a missing ROM, two extra files (one
