@@ -6,6 +6,7 @@
 #include "fuzz_support.h"
 
 #include "ini_profile.h"
+#include "path_text.h"
 #include "text_encoding.h"
 
 #include <algorithm>
@@ -13,15 +14,6 @@
 namespace {
 
 using namespace settings_fuzz;
-
-std::string foldCase(std::string_view s)
-{
-    std::string folded(s);
-    for (char& c : folded) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return folded;
-}
 
 bool isBlank(char c)
 {
@@ -96,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     FUZZ_CHECK(after.value(section, key) == readBack(value));
     const auto isWritten = [&](const std::pair<std::string, std::string>& k) {
-        return k.first == foldCase(section) && k.second == foldCase(key);
+        return k.first == foldNoCase(section) && k.second == foldNoCase(key);
     };
     for (const auto& k : keys) {
         if (!isWritten(k)) FUZZ_CHECK(after.value(k.first, k.second) == before.value(k.first, k.second));

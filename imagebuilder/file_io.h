@@ -1,6 +1,7 @@
 // Files with ownership and checked writes. Every file the tools write goes
 // through OutFile or AtomicFile, so a failed write or close is never lost;
-// every file they read goes through InFile, which takes regular files only.
+// every file they read is opened by openRegularFile (directly, or through
+// InFile), which takes regular files only.
 #pragma once
 
 #include <cerrno>
