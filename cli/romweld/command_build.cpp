@@ -14,6 +14,7 @@
 #include "rom_admission.h"
 #include "rom_list.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <unistd.h>
 
@@ -167,6 +168,18 @@ int buildEach(const BuildSetup& setup, const RomList* list)
         std::string output;
         std::unique_ptr<RomList> list;
     };
+    // Each image's own build knows only its one ROM: the files of all the
+    // others (an archive for its members) are looked at once, so that no
+    // image replaces one of them.
+    std::vector<FileFacts> roms;
+    for (const RomEntry* e = list->head; e != nullptr; e = e->next) {
+        std::string archive;
+        std::string member;
+        roms.push_back(fileFactsOf(splitArchiveEntry(e->path, archive, member) ? archive : e->path));
+    }
+    const auto isARom = [&roms](const FileFacts& output) {
+        return std::any_of(roms.begin(), roms.end(), [&output](const FileFacts& rom) { return sameFile(output, rom); });
+    };
     std::vector<Planned> images;
     bool refused = false;
     for (const RomEntry* e = list->head; e != nullptr; e = e->next) {
@@ -183,10 +196,11 @@ int buildEach(const BuildSetup& setup, const RomList* list)
                 refused = true;
             }
         }
-        if (isCommandInput(setup, image.output)) {
+        const FileFacts there = fileFactsOf(image.output);
+        if (isCommandInput(setup, image.output) || isARom(there)) {
             printError(image.output + ": is one of the image's own input files");
             refused = true;
-        } else if (!setup.request.force && fileFactsOf(image.output).exists) {
+        } else if (!setup.request.force && there.exists) {
             printError(image.output + ": is there already (--force replaces it)");
             refused = true;
         }

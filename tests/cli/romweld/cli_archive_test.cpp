@@ -155,6 +155,16 @@ TEST(CliEach, RefusesWhatWouldLoseAnImage)
         << run.err;
     EXPECT_FALSE(fileExists(out + "/alpha.gba"));
 
+    // Nor does --force let one ROM's image replace another ROM of the build,
+    // here through a link in the folder that bears the image's name.
+    ASSERT_EQ(::symlink(f.rom("beta.nes").c_str(), (out + "/alpha.gba").c_str()), 0);
+    run = f.run("build", {"--each", "--force", "-o", out, f.rom("alpha.nes"), f.rom("beta.nes")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "romweld-cli: " + out + "/alpha.gba: is one of the image's own input files\n");
+    EXPECT_EQ(readBytes(f.rom("beta.nes")), f.beta);
+    EXPECT_FALSE(fileExists(out + "/beta.gba"));
+    ::unlink((out + "/alpha.gba").c_str());
+
     run = f.run("build", {"--each", "-o", f.dir.file("nowhere"), f.rom("alpha.nes")});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "romweld-cli: " + f.dir.file("nowhere") +
