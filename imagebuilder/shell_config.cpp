@@ -141,15 +141,22 @@ std::vector<ShellVariant> loadShellVariants(const std::string& programDir)
     return loadShellVariants(programDir, IniSnapshot::load(configPathOf(programDir)));
 }
 
+std::vector<std::string> listedVariantNames(const IniSnapshot& config)
+{
+    std::vector<std::string> names;
+    const int num = config.readInt("list", "num", 0);
+    if (num <= 0 || num > MAX_VARIANT_SLOTS) return names;
+    for (int i = 0; i < num; ++i) {
+        std::string name = config.readString("list", "list" + std::to_string(i), "", CONFIG_VALUE_MAX);
+        if (!name.empty()) names.push_back(std::move(name));
+    }
+    return names;
+}
+
 std::vector<ShellVariant> loadShellVariants(const std::string& programDir, const IniSnapshot& config)
 {
     std::vector<ShellVariant> table;
-    const int num = config.readInt("list", "num", 0);
-    if (num <= 0 || num > MAX_VARIANT_SLOTS) return table;
-    for (int i = 0; i < num; ++i) {
-        const std::string name =
-            config.readString("list", "list" + std::to_string(i), "", CONFIG_VALUE_MAX);
-        if (name.empty()) continue;
+    for (const std::string& name : listedVariantNames(config)) {
         ShellVariant variant;
         variant.name = name;
         variant.imageSize = estimateShellSize(config, programDir, name);

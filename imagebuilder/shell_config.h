@@ -38,6 +38,10 @@ std::vector<ShellVariant> loadShellVariants(const std::string& programDir);
 // The same from a configuration already loaded (once per command).
 std::vector<ShellVariant> loadShellVariants(const std::string& programDir, const IniSnapshot& config);
 
+// The section names the "list" section names in the order of its "list%d"
+// keys, usable or not; none when "num" is not positive or too large.
+std::vector<std::string> listedVariantNames(const IniSnapshot& config);
+
 // The bytes the section's shell and extra files take in an image: the shell
 // exactly, each extra file with its 44-byte record header and padding to a
 // multiple of 4. 0 when the shell or an extra file is missing, empty or no

@@ -66,18 +66,6 @@ void loadFolderFiles(ProgramFolder& folder)
     if (!folder.settingsPath.empty()) folder.settings = IniSnapshot::load(folder.settingsPath);
 }
 
-std::vector<std::string> listedVariantNames(const IniSnapshot& config)
-{
-    std::vector<std::string> names;
-    const int num = config.readInt("list", "num", 0);
-    if (num <= 0 || num > MAX_VARIANT_SLOTS) return names;
-    for (int i = 0; i < num; ++i) {
-        std::string name = config.readString("list", "list" + std::to_string(i), "", CONFIG_VALUE_MAX);
-        if (!name.empty()) names.push_back(std::move(name));
-    }
-    return names;
-}
-
 std::string explainNoVariants(const ProgramFolder& folder)
 {
     const std::string configPath = configPathOf(folder.dir);

@@ -40,8 +40,6 @@ std::string describeProgramFolder(const ProgramFolder& folder);
 bool openProgramFolder(const std::optional<std::string>& dir, ProgramFolder& folder,
                        std::vector<ShellVariant>& table);
 
-// The section names the "list" section of romweld.cfg lists, usable or not.
-std::vector<std::string> listedVariantNames(const IniSnapshot& config);
 
 // Why loadShellVariants found nothing usable in the folder, as one line.
 std::string explainNoVariants(const ProgramFolder& folder);
