@@ -21,7 +21,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -33,12 +32,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int ROMS = 200;
 constexpr std::size_t ROM_SIZE = 40 * 1024;
-
-void writeFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 void writeArchive(const std::string& path, const char* format)
 {
@@ -90,12 +83,11 @@ int main(int argc, char** argv)
     const std::string dir = (argc > 1 ? std::string(argv[1]) : std::string("bench-data")) + "/archives/";
     const int runs = argc > 2 ? std::atoi(argv[2]) : 3;
     fs::create_directories(dir + "roms");
-    writeFile(dir + "romweld.cfg", "[list]\nnum=1\nlist0=kvl-v02\n[kvl-v02]\nshell=kvl.gba\n");
-    writeFile(dir + "kvl.gba", std::string(128 * 1024, 'S'));
+    writeBenchProgramFolder(dir);
     std::vector<std::string> files;
     for (int i = 0; i < ROMS; ++i) {
         files.push_back(dir + "roms/" + benchRomName(i));
-        writeFile(files.back(), benchRomBytes(ROM_SIZE, static_cast<unsigned>(i), true));
+        writeBenchFile(files.back(), benchRomBytes(ROM_SIZE, static_cast<unsigned>(i), true));
     }
     writeArchive(dir + "roms.zip", "zip");
     writeArchive(dir + "roms.7z", "7zip");

@@ -1,8 +1,11 @@
-// The stand-in ROMs the benchmarks make: names and contents.
+// The stand-in files the benchmarks make: ROM names and contents, and the
+// program folder they are built with.
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 // "game0042.nes".
@@ -27,4 +30,23 @@ inline std::string benchRomBytes(std::size_t size, unsigned seed, bool compressi
     const char header[8] = {'N', 'E', 'S', 0x1A, 2, 1, 0x10, 0x00};
     std::copy(std::begin(header), std::end(header), bytes.begin());
     return bytes;
+}
+
+// Writes bytes to path; false when that failed.
+inline bool writeBenchFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return static_cast<bool>(out);
+}
+
+// The shell a benchmark's program folder holds.
+constexpr std::size_t BENCH_SHELL_SIZE = 128 * 1024;
+
+// A program folder with one Korvalinde variant and a stand-in shell.
+inline bool writeBenchProgramFolder(const std::string& dir)
+{
+    return writeBenchFile(dir + "romweld.cfg", "[list]\nnum=1\nlist0=kvl-v02\n[kvl-v02]\nshell=kvl.gba\n") &&
+           writeBenchFile(dir + "kvl.gba", std::string(BENCH_SHELL_SIZE, '\x5A'));
 }

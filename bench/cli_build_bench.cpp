@@ -17,7 +17,6 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -33,15 +32,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int MAX_ROMS = 2000;
 constexpr std::size_t ROM_SIZE = 40 * 1024;
-constexpr std::size_t SHELL_SIZE = 128 * 1024;
-
-bool writeFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return static_cast<bool>(out);
-}
 
 // Runs argv with standard output to outPath (or /dev/null) and standard
 // error to /dev/null; the seconds it took, negative when it failed.
@@ -89,20 +79,21 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    bool ok = writeFile(dir + "romweld.cfg", "[list]\nnum=1\nlist0=kvl-v02\n[kvl-v02]\nshell=kvl.gba\n") &&
-              writeFile(dir + "kvl.gba", std::string(SHELL_SIZE, '\x5A'));
+    bool ok = writeBenchProgramFolder(dir);
     std::string titles = "[CONFIG]\nKVLVersion=kvl-v02\n[TITLE]\n";
     std::string pocket = "[PocketNES]\n";
     std::vector<std::string> roms;
     for (int i = 0; i < MAX_ROMS && ok; ++i) {
         const std::string name = benchRomName(i);
         roms.push_back(dir + "roms/" + name);
-        if (!fs::exists(roms.back())) ok = writeFile(roms.back(), benchRomBytes(ROM_SIZE, static_cast<unsigned>(i)));
+        if (!fs::exists(roms.back())) {
+            ok = writeBenchFile(roms.back(), benchRomBytes(ROM_SIZE, static_cast<unsigned>(i)));
+        }
         titles += name + "=Game " + std::to_string(i) + "\n";
         pocket += name + "=0|0|" + std::to_string(i % 9) + "|Game " + std::to_string(i) + "\n";
     }
     const std::string settings = titles + pocket;
-    ok = ok && writeFile(dir + "settings.ini", settings);
+    ok = ok && writeBenchFile(dir + "settings.ini", settings);
     if (!ok) {
         std::fprintf(stderr, "romweld-cli-bench: can't write the files in %s\n", dir.c_str());
         return 1;
@@ -118,7 +109,7 @@ int main(int argc, char** argv)
         const std::vector<std::string> files(roms.begin(), roms.begin() + count);
         for (const bool withSettings : {true, false}) {
             if (withSettings) {
-                ok = writeFile(dir + "romweld.ini", settings);
+                ok = writeBenchFile(dir + "romweld.ini", settings);
             } else {
                 fs::remove(dir + "romweld.ini", ec);
             }

@@ -4,6 +4,7 @@
 // well under a second; the window runs offscreen, with a settings file that
 // remembers a title and PocketNES values for every ROM.
 //   QT_QPA_PLATFORM=offscreen romweld-window-bench [DATA_DIR]
+#include "bench_roms.h"
 #include "merge_tool_dialog.h"
 #include "prompts.h"
 
@@ -15,7 +16,6 @@
 #include <QTest>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace {
@@ -49,12 +49,6 @@ public:
     std::unique_ptr<ProgressDisplay> startProgress(const QString&) override { return std::make_unique<NoProgress>(); }
 };
 
-void writeFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
 // Times one command and tells how many rows the list has and shows selected after it.
 template <typename Step>
 void timeStep(const char* name, const MergeToolDialog& window, const QListWidget* view, Step step)
@@ -87,8 +81,7 @@ int main(int argc, char** argv)
     std::string dir = argc > 1 ? argv[1] : (fs::temp_directory_path() / "romweld-window-bench").string();
     if (dir.back() != '/') dir += '/';
     fs::create_directories(dir + "roms");
-    writeFile(dir + "romweld.cfg", "[list]\nnum=1\nlist0=kvl-v02\n[kvl-v02]\nshell=kvl.gba\n");
-    writeFile(dir + "kvl.gba", std::string(128 * 1024, '\x5A'));
+    writeBenchProgramFolder(dir);
 
     BenchPrompts prompts;
     std::string settings = "[CONFIG]\nKVLVersion=kvl-v02\n[TITLE]\n";
@@ -97,17 +90,16 @@ int main(int argc, char** argv)
     std::string rom(4096, '\0');
     rom.replace(0, 8, std::string("NES\x1A\x01\x01\x10\x00", 8));
     for (int i = 0; i < ROM_COUNT; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "game%04d.nes", ROM_COUNT - 1 - i);
+        const std::string name = benchRomName(ROM_COUNT - 1 - i);
         const std::string path = dir + "roms/" + name;
-        if (!fs::exists(path)) writeFile(path, rom);
+        if (!fs::exists(path)) writeBenchFile(path, rom);
         prompts.files << QString::fromStdString(path);
-        settings += std::string(name) + "=Game " + std::to_string(i) + "\n";
-        pocket += std::string(name) + "=0|0|0|Game " + std::to_string(i) + "\n";
+        settings += name + "=Game " + std::to_string(i) + "\n";
+        pocket += name + "=0|0|0|Game " + std::to_string(i) + "\n";
         list += path + "\r\n";
     }
-    writeFile(dir + "romweld.ini", settings + pocket);
-    writeFile(dir + "games.lst", list);
+    writeBenchFile(dir + "romweld.ini", settings + pocket);
+    writeBenchFile(dir + "games.lst", list);
     prompts.listFile = QString::fromStdString(dir + "games.lst");
 
     FolderEnvironment env;
