@@ -52,6 +52,23 @@ void putText(unsigned char* field, std::string_view text, std::size_t max)
     }
 }
 
+// The header fields both kinds of record share, in each layout: a
+// Korvalinde header's magic, name, extension and size; a PocketNES header's
+// title and size.
+void putKvlHeader(unsigned char* header, std::string_view name, std::string_view extension, std::uint32_t size)
+{
+    putLe32(header, FILE_RECORD_MAGIC);
+    putText(header + KVL_NAME_OFFSET, name, NAME_MAX);
+    putText(header + KVL_EXT_OFFSET, extension, KVL_EXT_MAX);
+    putLe32(header + KVL_SIZE_OFFSET, size);
+}
+
+void putPocketHeader(unsigned char* header, std::string_view title, std::uint32_t size)
+{
+    putText(header, title, NAME_MAX);
+    putLe32(header + POCKET_SIZE_OFFSET, size);
+}
+
 // What a record takes besides its data, in either layout: the header before
 // the data and the zeros after it. The writer and exactImageSize both ask here.
 std::size_t recordHeaderSize(bool pocketNes)
@@ -178,14 +195,10 @@ RecordResult extraFileRecord(ImageOutput& out, const std::string& path, std::str
     out.report().recordStarted(path, std::string(name), std::string(extension));
     return writeRecord(out, path, extension, pocketNes, [&](unsigned char* header, std::uint32_t size) {
         if (pocketNes) {
-            putText(header, name, NAME_MAX);
-            putLe32(header + POCKET_SIZE_OFFSET, size);
-            return;
+            putPocketHeader(header, name, size);
+        } else {
+            putKvlHeader(header, name, extension, size);
         }
-        putLe32(header, FILE_RECORD_MAGIC);
-        putText(header + KVL_NAME_OFFSET, name, NAME_MAX);
-        putText(header + KVL_EXT_OFFSET, extension, KVL_EXT_MAX);
-        putLe32(header + KVL_SIZE_OFFSET, size);
     });
 }
 
@@ -197,8 +210,7 @@ RecordResult romRecord(ImageOutput& out, const RomEntry& entry, bool pocketNes)
     out.report().recordStarted(entry.path, cp932ToUtf8(title), extension);
     return writeRecord(out, entry.path, extension, pocketNes, [&](unsigned char* header, std::uint32_t size) {
         if (pocketNes) {
-            putText(header, entry.pocketTitle.value_or(std::string()), NAME_MAX);
-            putLe32(header + POCKET_SIZE_OFFSET, size);
+            putPocketHeader(header, entry.pocketTitle.value_or(std::string()), size);
             putLe32(header + POCKET_FLAGS_OFFSET, static_cast<std::uint32_t>(entry.pocketFlags));
             putLe32(header + POCKET_FOLLOW_OFFSET, static_cast<std::uint32_t>(entry.pocketFollow));
             putLe32(header + POCKET_SLOT_OFFSET, static_cast<std::uint32_t>(entry.pocketSlot));
@@ -206,11 +218,7 @@ RecordResult romRecord(ImageOutput& out, const RomEntry& entry, bool pocketNes)
         }
         // Korvalinde records carry EUC-JP; when the conversion can't be made
         // the name stays empty.
-        const std::string eucTitle = sjisToEuc(title).value_or(std::string());
-        putLe32(header, FILE_RECORD_MAGIC);
-        putText(header + KVL_NAME_OFFSET, eucTitle, NAME_MAX);
-        putText(header + KVL_EXT_OFFSET, extension, KVL_EXT_MAX);
-        putLe32(header + KVL_SIZE_OFFSET, size);
+        putKvlHeader(header, sjisToEuc(title).value_or(std::string()), extension, size);
     });
 }
 
