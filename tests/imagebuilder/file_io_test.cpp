@@ -22,12 +22,6 @@ int replaceWith(const std::string& path, const std::string& text)
     return replaceFileWith(path, text.data(), text.size());
 }
 
-bool isLink(const std::string& path)
-{
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-}
-
 ino_t inodeOf(const std::string& path)
 {
     struct stat st {};

@@ -16,12 +16,6 @@
 
 namespace {
 
-bool isLink(const std::string& path)
-{
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-}
-
 }  // namespace
 
 TEST(SaveFileSafety, SavesAndExtractedSavesAreWrittenThroughLinks)

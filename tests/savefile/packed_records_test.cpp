@@ -6,14 +6,6 @@
 
 namespace {
 
-// Save data that compresses somewhat, like real battery memory.
-Bytes saveData(std::size_t size, unsigned seed)
-{
-    Bytes data = patternBytes(size, seed);
-    for (std::size_t i = 0; i < size; i += 3) data[i] = 0;
-    return data;
-}
-
 // Save data that compress well: a block of 256 bytes repeated.
 Bytes repetitiveSave(std::size_t size, unsigned seed)
 {

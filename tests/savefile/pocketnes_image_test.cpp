@@ -13,14 +13,6 @@ namespace {
 constexpr std::uint32_t GAME = 0x0BADCAFE;   // the game in the live area
 constexpr std::uint32_t OTHER = 0x0000AAAA;  // another game
 
-// Save data that compresses somewhat, like real battery memory.
-Bytes saveData(std::size_t size, unsigned seed)
-{
-    Bytes data = patternBytes(size, seed);
-    for (std::size_t i = 0; i < size; i += 3) data[i] = 0;
-    return data;
-}
-
 std::size_t liveStart(std::size_t memory)
 {
     return memory - 8192;

@@ -38,6 +38,14 @@ inline std::size_t putRecord(PackedSaveImage& image, std::size_t offset, std::ui
     return offset + size;
 }
 
+// Save data that compresses somewhat, like real battery memory.
+inline Bytes saveData(std::size_t size, unsigned seed)
+{
+    Bytes data = patternBytes(size, seed);
+    for (std::size_t i = 0; i < size; i += 3) data[i] = 0;
+    return data;
+}
+
 inline std::unique_ptr<PackedSaveImage> packedFrom(const PackedSaveImage& image)
 {
     return std::make_unique<PackedSaveImage>(image);

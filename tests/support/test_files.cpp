@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -55,6 +56,12 @@ std::string readText(const std::string& path)
 bool fileExists(const std::string& path)
 {
     return ::access(path.c_str(), F_OK) == 0;
+}
+
+bool isLink(const std::string& path)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 std::int64_t sizeOf(const std::string& path)

@@ -29,6 +29,8 @@ void writeText(const std::string& path, const std::string& text);
 Bytes readBytes(const std::string& path);
 std::string readText(const std::string& path);
 bool fileExists(const std::string& path);
+// True when path itself is a symbolic link (whatever it leads to).
+bool isLink(const std::string& path);
 std::int64_t sizeOf(const std::string& path);
 
 // Bytes of an iNES file of the given total size (at least 16 bytes): the
