@@ -82,7 +82,7 @@ void MergeToolDialog::setUp(const std::string& executablePath, const FolderEnvir
     gbaFileName_ = fromPlatform(settings.readString(SETTINGS_CONFIG, "LastGBAFile", "", SETTING_VALUE_MAX));
     gbaTitle_ = fromPlatform(settings.readString(SETTINGS_CONFIG, "LastGBATitle", "Korvalinde", SETTING_VALUE_MAX));
     showFields();
-    restoreWindowList();
+    restoreWindowList(settings);
 }
 
 QString MergeToolDialog::noVariantMessage() const

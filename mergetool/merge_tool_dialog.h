@@ -87,7 +87,8 @@ private:
     void showAbout();
     // The list kept across a restart (window_list_commands.cpp).
     std::string windowListPath() const;
-    void restoreWindowList();
+    // settings: the settings file as set-up read it.
+    void restoreWindowList(const IniSnapshot& settings);
     void keepWindowList();
 
     // The fields (merge_tool_dialog.cpp). takeFields is false when a field

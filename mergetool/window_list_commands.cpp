@@ -19,7 +19,7 @@ std::string MergeToolDialog::windowListPath() const
     return windowListPathFor(settingsPath_);
 }
 
-void MergeToolDialog::restoreWindowList()
+void MergeToolDialog::restoreWindowList(const IniSnapshot& settings)
 {
     if (!list_ || variants_.empty()) return;
     restored_ = true;
@@ -31,7 +31,6 @@ void MergeToolDialog::restoreWindowList()
     if (state.displayMode >= 0 && state.displayMode <= 2) displayMode_ = state.displayMode;
     gbaFileName_ = fromPlatform(state.imageName);
 
-    const IniSnapshot settings = IniSnapshot::load(settingsPath_);
     AdmitFindings findings;
     for (const std::string& path : state.paths) {
         const Admission admitted =
