@@ -105,7 +105,6 @@ const std::string* unlistablePath(const RomList* list)
     return nullptr;
 }
 
-
 int writeListFile(const std::string& path, const RomList* list)
 {
     return writeLines(path, LIST_FILE_HEADER, {}, list);

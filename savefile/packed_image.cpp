@@ -9,7 +9,6 @@
 #include "save_title.h"
 
 #include <algorithm>
-#include <memory>
 
 namespace {
 
