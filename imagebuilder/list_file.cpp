@@ -117,6 +117,7 @@ int readListFile(const std::string& path, std::vector<std::string>& paths, int* 
 
 std::string windowListPathFor(const std::string& settingsPath)
 {
+    if (settingsPath.empty()) return {};
     constexpr std::string_view SETTINGS_EXTENSION = ".ini";
     std::string path = settingsPath;
     const std::size_t name = fileNamePart(path);

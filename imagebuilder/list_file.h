@@ -49,7 +49,8 @@ int readListFile(const std::string& path, std::vector<std::string>& paths, int* 
 constexpr std::string_view WINDOW_LIST_HEADER = "### ROMWELD Window List ###";
 
 // Where a program keeps its window list: beside its settings file, named
-// after it ("romweld.ini" -> "romweld-window.lst").
+// after it ("romweld.ini" -> "romweld-window.lst"); nowhere (empty) when it
+// has no settings file.
 std::string windowListPathFor(const std::string& settingsPath);
 
 struct WindowListState {

@@ -21,7 +21,9 @@ std::string MergeToolDialog::windowListPath() const
 
 void MergeToolDialog::restoreWindowList(const IniSnapshot& settings)
 {
-    if (!list_ || variants_.empty()) return;
+    // Without a settings file there is no place to keep the list: it is
+    // neither restored nor kept.
+    if (!list_ || variants_.empty() || windowListPath().empty()) return;
     restored_ = true;
     WindowListState state;
     const int read = readWindowList(windowListPath(), state);

@@ -39,6 +39,17 @@ TEST(ListFile, KeepsArchiveMembersAndOddNamesAsTheyWere)
     EXPECT_EQ(read, PATHS);
 }
 
+TEST(WindowList, IsKeptBesideTheSettingsFileOrNowhere)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"/home/u/.config/romweld/romweld.ini", "/home/u/.config/romweld/romweld-window.lst"},
+        {"/opt/romweld/ROMWELD.INI", "/opt/romweld/ROMWELD-window.lst"},
+        {"/opt/romweld.ini/romweld", "/opt/romweld.ini/romweld-window.lst"},
+        {"", ""},  // no settings file: no place for the list either
+    };
+    for (const auto& [settings, list] : cases) EXPECT_EQ(windowListPathFor(settings), list) << settings;
+}
+
 TEST(WindowList, GivesBackPathsInOrderDisplayModeAndImageName)
 {
     TempDir dir;

@@ -5,6 +5,7 @@
 
 #include "ini_profile.h"
 
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -81,6 +82,28 @@ private slots:
                                                           "No usable shell variant in:\n") +
                                            qs(system + "romweld.cfg")});
         QVERIFY(h.dialog->closePosted());
+    }
+
+    void withoutAnyHomeNothingIsKeptAnywhere()
+    {
+        // No HOME and no settings folder: the window works, and its list is
+        // kept nowhere rather than in whatever folder it was started from.
+        WindowHarness h(false);
+        h.env.home.clear();
+        h.env.configHome.clear();
+        h.writeConfig(h.dir.file("system/romweld/"));
+        const std::string rom = h.rom("Game.nes", 300);
+        struct InFolder {
+            std::filesystem::path saved = std::filesystem::current_path();
+            explicit InFolder(const std::string& folder) { std::filesystem::current_path(folder); }
+            ~InFolder() { std::filesystem::current_path(saved); }
+        } inTestFolder(h.dir.path());
+        QVERIFY(h.open());
+        QCOMPARE(h.dialog->settingsPath(), std::string());
+        h.add({qs(rom)});
+        h.dialog->reject();
+        QCOMPARE(h.messages(), QStringList());
+        QVERIFY(!fileExists(h.dir.file("-window.lst")));
     }
 
     void editorStartsBesideRomweldElseFromPath()
