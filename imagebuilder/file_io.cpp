@@ -1,5 +1,7 @@
 #include "file_io.h"
 
+#include "path_text.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -192,6 +194,16 @@ int regularFileProblem(const std::string& path)
 bool isSameFile(const std::string& a, const std::string& b)
 {
     return sameFile(fileFactsOf(a), fileFactsOf(b));
+}
+
+bool namesSameFile(const std::string& a, const std::string& b)
+{
+    if (isSameFile(a, b)) return true;
+    const auto folder = [](const std::string& path) {
+        const std::string f = folderOf(path);
+        return f.empty() ? std::string("./") : f;
+    };
+    return fileNameOf(a) == fileNameOf(b) && isSameFile(folder(a), folder(b));
 }
 
 bool isFolder(const std::string& path)

@@ -48,6 +48,10 @@ int regularFileProblem(const std::string& path);
 // True when both paths name one existing file (links followed).
 bool isSameFile(const std::string& a, const std::string& b);
 
+// True when a and b name one file whether it exists yet or not: the same
+// existing file, or the same name in the same folder.
+bool namesSameFile(const std::string& a, const std::string& b);
+
 // True when path names a folder (links followed).
 bool isFolder(const std::string& path);
 

@@ -53,6 +53,17 @@ void MergeToolDialog::onCreateImage()
         prompts_.showMessage(wildcardNameText(gbaFileName_));
         return;
     }
+    // The writer refuses the files the image is made of; romweld's own
+    // settings and kept list are not among them, and would be lost.
+    const std::string output = toPlatform(gbaFileName_);
+    const std::string windowList = windowListPath();
+    const bool isSettings = namesSameFile(output, settingsPath_);
+    if (isSettings || (!windowList.empty() && namesSameFile(output, windowList))) {
+        prompts_.showMessage(QStringLiteral("Can't write the GBA image\n%1\n\n%2")
+                                 .arg(gbaFileName_, isSettings ? QStringLiteral("It is romweld's settings file.")
+                                                               : QStringLiteral("It is where romweld keeps its list.")));
+        return;
+    }
     const ShellVariant* chosen = currentVariant();
     if (chosen == nullptr) return;
     const ShellVariant& variant = *chosen;
@@ -68,7 +79,6 @@ void MergeToolDialog::onCreateImage()
         if (prompts_.runDialog(options) != QDialog::Accepted) return;
     }
 
-    const std::string output = toPlatform(gbaFileName_);
     // The header is fixed before the image takes the file's place, so a
     // failure at any step leaves the previous image as it was.
     const GbaHeaderFields header{toPlatform(gbaTitle_), std::string(GAME_CODE), std::string(MAKER_CODE)};

@@ -115,7 +115,10 @@ bool writeOneImage(const BuildSetup& setup, const std::string& output, const Rom
 bool isCommandInput(const BuildSetup& setup, const std::string& output)
 {
     const CliRequest& request = setup.request;
-    return (request.listFile && isSameFile(output, *request.listFile)) || isSameFile(output, setup.folder.settingsPath);
+    // The settings file is refused by name too: built there, an image would
+    // later be read as romweld's settings.
+    return (request.listFile && isSameFile(output, *request.listFile)) ||
+           (!setup.folder.settingsPath.empty() && namesSameFile(output, setup.folder.settingsPath));
 }
 
 int buildOne(const BuildSetup& setup, const RomList* list)

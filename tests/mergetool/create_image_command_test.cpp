@@ -152,6 +152,20 @@ private slots:
         const QStringList noFolder = h.messages();
         QVERIFY2(noFolder.size() == 1 && noFolder.front().contains(QStringLiteral("No such file or directory")),
                  qPrintable(noFolder.join('|')));
+
+        // romweld's own settings file is never taken for an image, and keeps
+        // what it remembers; nor is its name before the file exists.
+        const std::string settings = h.dialog->settingsPath();
+        const std::string refused = QStringLiteral("Can't write the GBA image\n%1\n\nIt is romweld's settings file.")
+                                        .arg(qs(settings)).toStdString();
+        const std::string before = readText(settings);
+        createImage(h, settings);
+        QCOMPARE(h.messages(), QStringList{qs(refused)});
+        QCOMPARE(readText(settings), before);
+        std::remove(settings.c_str());
+        createImage(h, settings);
+        QCOMPARE(h.messages(), QStringList{qs(refused)});
+        QVERIFY(!fileExists(settings));
     }
 
     void progressIsShownAndCancelKeepsThePreviousImage()

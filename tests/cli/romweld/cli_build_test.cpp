@@ -116,6 +116,11 @@ TEST(CliBuild, RefusedInputsNameTheFileAndWriteNothing)
         EXPECT_EQ(refused.err, "romweld-cli: " + input + ": is one of the image's own input files\n");
         EXPECT_EQ(readText(input), before);
     }
+    // Nor does the settings file's name become an image before the file exists.
+    ::unlink(f.dir.file("romweld.ini").c_str());
+    const CliRun named = f.run("build", {"-o", f.dir.file("romweld.ini"), f.rom("beta.nes")});
+    EXPECT_EQ(named.status, 1);
+    EXPECT_FALSE(fileExists(f.dir.file("romweld.ini")));
 }
 
 TEST(CliBuild, MissingShellsAndExtraFilesAndBrokenValues)
