@@ -5,8 +5,27 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
+
+// The folder a benchmark works in, ending in '/', with its roms/ folder
+// made: the one given on the command line, or defaultName in the system's
+// temporary folder. Empty (after a line saying why) when it can't be made.
+inline std::string benchFolder(const char* given, const char* defaultName)
+{
+    namespace fs = std::filesystem;
+    std::string dir = given != nullptr ? given : (fs::temp_directory_path() / defaultName).string();
+    if (dir.back() != '/') dir += '/';
+    std::error_code ec;
+    fs::create_directories(dir + "roms", ec);
+    if (ec) {
+        std::fprintf(stderr, "%s: %s\n", dir.c_str(), ec.message().c_str());
+        return {};
+    }
+    return dir;
+}
 
 // "game0042.nes".
 inline std::string benchRomName(int i)

@@ -69,15 +69,10 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string cli = fs::absolute(argv[1]).string();
-    std::string dir = argc > 2 ? argv[2] : (fs::temp_directory_path() / "romweld-cli-bench").string();
+    const std::string dir = benchFolder(argc > 2 ? argv[2] : nullptr, "romweld-cli-bench");
     const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
-    if (dir.back() != '/') dir += '/';
+    if (dir.empty()) return 1;
     std::error_code ec;
-    fs::create_directories(dir + "roms", ec);
-    if (ec) {
-        std::fprintf(stderr, "%s: %s\n", dir.c_str(), ec.message().c_str());
-        return 1;
-    }
 
     bool ok = writeBenchProgramFolder(dir);
     std::string titles = "[CONFIG]\nKVLVersion=kvl-v02\n[TITLE]\n";

@@ -2,6 +2,7 @@
 // few hundred lines of CP932 text, a file of under 3 KB. Loading must stay
 // linear in the file's size, however many variant slots the file claims.
 //   romweld-config-bench [DATA_DIR] [RUNS]
+#include "bench_roms.h"
 #include "shell_config.h"
 
 #include <algorithm>
@@ -33,11 +34,9 @@ std::string hostileConfig()
 
 int main(int argc, char** argv)
 {
-    std::string dir = argc > 1 ? argv[1] : (fs::temp_directory_path() / "romweld-config-bench").string();
+    const std::string dir = benchFolder(argc > 1 ? argv[1] : nullptr, "romweld-config-bench");
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
-    if (dir.back() != '/') dir += '/';
-    std::error_code ec;
-    fs::create_directories(dir, ec);
+    if (dir.empty()) return 1;
     const std::string text = hostileConfig();
     {
         std::ofstream out(dir + std::string(CONFIG_FILE_NAME), std::ios::binary | std::ios::trunc);

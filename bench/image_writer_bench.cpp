@@ -4,6 +4,7 @@
 // flushes it to the disk and renames it into place, so a "safe cat" that
 // does the same is timed too.
 //   romweld-bench [DATA_DIR] [RUNS]
+#include "bench_roms.h"
 #include "file_io.h"
 #include "image_writer.h"
 #include "report.h"
@@ -130,15 +131,9 @@ Summary summarise(std::vector<double> times)
 
 int main(int argc, char** argv)
 {
-    std::string dir = argc > 1 ? argv[1] : (fs::temp_directory_path() / "romweld-bench").string();
+    const std::string dir = benchFolder(argc > 1 ? argv[1] : nullptr, "romweld-bench");
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 9;
-    if (dir.back() != '/') dir += '/';
-    std::error_code ec;
-    fs::create_directories(dir + "roms", ec);
-    if (ec) {
-        std::fprintf(stderr, "%s: %s\n", dir.c_str(), ec.message().c_str());
-        return 1;
-    }
+    if (dir.empty()) return 1;
 
     // The same files for both: the shell, then the ROMs in list order.
     std::vector<std::string> inputs{dir + "kvl.gba"};

@@ -78,9 +78,8 @@ void selectRows(QListWidget* view, const std::vector<int>& rows)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    std::string dir = argc > 1 ? argv[1] : (fs::temp_directory_path() / "romweld-window-bench").string();
-    if (dir.back() != '/') dir += '/';
-    fs::create_directories(dir + "roms");
+    const std::string dir = benchFolder(argc > 1 ? argv[1] : nullptr, "romweld-window-bench");
+    if (dir.empty()) return 1;
     writeBenchProgramFolder(dir);
 
     BenchPrompts prompts;
