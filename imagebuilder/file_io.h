@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <sys/types.h>
 
 // Why a file could not be used, as results carry it: the system's error
 // numbers, and these of our own (negative, so they never meet a system one).
@@ -21,6 +22,11 @@ constexpr int FILE_CHANGED = -3;
 // A member of an archive that the archive can't give: damaged, encrypted or
 // larger than any image holds. The archive reader tells which.
 constexpr int ARCHIVE_MEMBER_UNREADABLE = -4;
+// Another process is writing the file and did not finish in time.
+constexpr int FILE_BUSY = -5;
+// The old contents of a file to be rewritten in place could not be kept
+// aside, so it was left as it was.
+constexpr int NO_COPY_KEPT = -6;
 
 // The reason in words: the system's description, or ours.
 std::string fileErrorText(int errorNumber);
@@ -35,11 +41,20 @@ struct FileFacts {
     std::int64_t size = 0;    // bytes of a regular file
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
+    std::int64_t modifiedNs = 0;  // last change of the contents, in ns since 1970
 };
 FileFacts fileFactsOf(const std::string& path);
 
 // True when both name one existing file.
 bool sameFile(const FileFacts& a, const FileFacts& b);
+
+// True when b is a's file as it was: the same file, size and time of change.
+bool sameFileUnchanged(const FileFacts& a, const FileFacts& b);
+
+// The file a path finally names, every symbolic link on the way followed; a
+// path that names nothing (or a link to a missing file) gives the path of
+// the file to create. 0, or why not (ELOOP for a loop of links).
+int resolveFileLinks(const std::string& path, std::string& resolved);
 
 // 0 when path names a regular file (links followed); otherwise why not, as
 // FileFacts::problem tells it.
@@ -66,9 +81,51 @@ int openRegularFile(const std::string& path, FileFacts& facts);
 // the system left none), so a failure is never taken for success.
 int lastError();
 
+// How a finished file takes its place: over whatever file is there, or only
+// where nothing is, which the system itself checks as the name is made
+// (EEXIST otherwise; a link, even one that leads nowhere, counts as taken).
+enum class WriteMode { Replace, CreateNew };
+
 // Replaces the file at path with size bytes of data, as AtomicFile does.
 // 0 when done, otherwise the reason.
-int replaceFileWith(const std::string& path, const void* data, std::size_t size);
+int replaceFileWith(const std::string& path, const void* data, std::size_t size,
+                    WriteMode mode = WriteMode::Replace);
+
+// Files rewritten in place: when a folder takes no new file but the file in
+// it may be written, a copy of the file's old contents is kept in this
+// folder first ($XDG_STATE_HOME/romweld/, else ~/.local/state/romweld/,
+// else the system's temporary folder), ending in '/'.
+std::string rewriteCopyFolder();
+// The copy a rewrite in place of target keeps: one per file, replaced by the
+// next rewrite of that file.
+std::string rewriteCopyPathFor(const std::string& target);
+// Whoever tells the user of such a rewrite: called after each one that
+// succeeded, with the file and where its old contents are. The programs set
+// one at start; without one, nobody is told.
+using RewriteNotice = void (*)(const std::string& file, const std::string& copy);
+void setRewriteNotice(RewriteNotice notice);
+// The words for it, for every program alike.
+std::string rewriteNoticeText(const std::string& file, const std::string& copy);
+
+// Called by each program at start: a named temporary file is removed when
+// SIGINT, SIGTERM or SIGHUP ends the program (then the signal does what it
+// would have done), and SIGPIPE is ignored, so a reader that went away
+// costs a line of output, never a file being written. A signal the program
+// was started to ignore stays ignored.
+void installTemporaryFileCleanup();
+
+// The steps of a write that a test may stop at, to see what a kill there
+// leaves. The hook is called at each step; at UnnamedTemporary a false
+// answer makes the write act as if the system had no unnamed files.
+enum class FileStep { UnnamedTemporary, TemporaryWritten, TemporaryNamed, InPlaceCopied, InPlaceWritten };
+using FileStepHook = bool (*)(FileStep);
+void setFileStepHook(FileStepHook hook);
+
+// Removes the temporary files this module names (".rw-" and six letters or
+// digits) in folder that no process holds and that were last changed a
+// minute ago or earlier: what killed writers left. Every write does this in
+// its own folder. The number removed.
+int removeStaleTemporaries(const std::string& folder);
 
 struct FileCloser {
     void operator()(std::FILE* f) const;
@@ -133,9 +190,13 @@ private:
 };
 
 // A replacement for a file that becomes visible only when complete: the data
-// go to a temporary file in the target's folder, and commit() renames it over
-// the target. Without a successful commit the target is untouched and the
-// temporary file is removed.
+// go to a temporary file in the target's folder, and commit() puts it in the
+// target's place. Without a successful commit the target is untouched and the
+// temporary file is gone. The temporary file has no name where the system
+// allows (O_TMPFILE): a killed writer then leaves nothing behind. Else it
+// is named ".rw-XXXXXX", locked while its writer lives, removed on SIGINT,
+// SIGTERM and SIGHUP (installTemporaryFileCleanup), and removed by a later
+// write into the folder when a kill left it.
 //
 // A symbolic link is followed (through chains of links; a link to a missing
 // file creates the file it names), so the file it points to is replaced and
@@ -143,8 +204,10 @@ private:
 // its owner and group where the process may set them. A file the process may
 // not write is not replaced either (EACCES). When the folder takes
 // no new file but the file itself may be written, the data are written over
-// the file in place at commit(), every step checked, and the old contents
-// put back if a step fails.
+// the file in place at commit(): a copy of the old contents is kept first
+// (rewriteCopyPathFor), SIGINT, SIGTERM and SIGHUP wait until the file is
+// whole again, every step is checked, the old contents are put back if a
+// step fails, and the rewrite notice tells the user.
 class AtomicFile {
 public:
     AtomicFile() = default;
@@ -152,7 +215,9 @@ public:
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
-    bool open(const std::string& targetPath);
+    // With WriteMode::CreateNew, links are not followed and the file is made
+    // only where no file is, at commit (EEXIST from open or commit otherwise).
+    bool open(const std::string& targetPath, WriteMode mode = WriteMode::Replace);
     void write(const void* data, std::size_t n);
     void write(const std::string& text) { write(text.data(), text.size()); }
     // The output as an OutFile, for writers that take one.
@@ -180,11 +245,19 @@ public:
 
 private:
     void discard();
+    bool openTemporary(const std::string& folder, mode_t mode);
     bool commitTemporary();
+    bool putInPlace();
     bool commitInPlace();
     std::string target_;
-    std::string temp_;
+    std::string temp_;  // the temporary file's name; empty while it has none
     OutFile out_;
+    // A second descriptor of the temporary file: it holds the file's lock
+    // (telling other writers it is no leftover) until the file is in place,
+    // and names an unnamed file when it is linked into the folder.
+    int held_ = -1;
+    WriteMode mode_ = WriteMode::Replace;
+    bool inPlaceAllowed_ = true;  // false for the copy an in-place rewrite keeps
     bool inPlace_ = false;
     bool replaces_ = false;
     bool durable_ = true;

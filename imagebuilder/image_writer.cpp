@@ -290,6 +290,7 @@ ImagePlan planImage(const std::string& programDir, const IniSnapshot& config, co
     }
     if (plan.badExtraValue) return plan;
     for (const RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) {
+        if (!e->unreadable.empty()) continue;  // kept in the list, left out of the image
         plan.inputs.push_back(romInputFacts(*e));
         plan.size += recordSize(announcedSize(plan.inputs.back()), plan.pocketNes);
     }
@@ -344,6 +345,7 @@ RecordResult writeImageBody(ImageOutput& out, const std::string& programDir, con
     }
 
     for (const RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) {
+        if (!e->unreadable.empty()) continue;
         const RecordResult r = romRecord(out, *e, plan.pocketNes);
         if (r != RECORD_WRITTEN) return r;
         if (out.image().failed()) return RECORD_FAILED;

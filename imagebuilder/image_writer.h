@@ -45,7 +45,8 @@ enum ImageWriteResult {
 // the repair a plain file gets, never extracted. The image is built beside the output and
 // replaces it only when complete: after a failure or a stop the file at
 // outputPath is as it was before, and no partial file is left. A symbolic
-// link at outputPath is followed.
+// link at outputPath is followed. Entries marked unreadable
+// (RomEntry::unreadable) are left out.
 int writeImage(const std::string& programDir, const IniSnapshot& config, const std::string& outputPath,
                const RomList* list, std::string_view variant, const GbaHeaderFields* headerFix, Report& report,
                bool pad = false);
@@ -61,7 +62,8 @@ constexpr std::int64_t GBA_CARTRIDGE_MAX = 32 * 1024 * 1024;
 // the layout's header and padding, and the end record. A file that is missing
 // counts as the empty record the writer gives it; nothing is reported. An
 // archive member counts with the size it had when it was listed (RomEntry's
-// sourceBytes), while its archive is there. No padding is counted. When
+// sourceBytes), while its archive is there. Entries marked unreadable are
+// left out, as the writer leaves them out. No padding is counted. When
 // the writer would fail (no shell, an extra-file value without its commas),
 // the figure counts only what it would get to write.
 std::int64_t exactImageSize(const std::string& programDir, const IniSnapshot& config, const RomList* list,

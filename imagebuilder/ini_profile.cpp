@@ -1,6 +1,7 @@
 #include "ini_profile.h"
 
 #include "file_io.h"
+#include "file_lock.h"
 #include "hex_text.h"
 #include "path_text.h"
 #include "text_encoding.h"
@@ -257,6 +258,10 @@ int iniReadInt(const std::string& file, std::string_view section, std::string_vi
 int iniWriteString(const std::string& file, std::string_view section, std::string_view key,
                    std::string_view value)
 {
+    // Another program writing the file between this read and this write
+    // would lose its change.
+    FileLock lock;
+    if (const int busy = lock.acquire(file); busy != 0) return busy;
     IniSnapshot ini = IniSnapshot::load(file);
     if (ini.errorNumber_ != 0) return ini.errorNumber_;
     using Line = IniSnapshot::Line;

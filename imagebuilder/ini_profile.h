@@ -91,7 +91,9 @@ int iniReadInt(const std::string& file, std::string_view section, std::string_vi
 // needed. 0 when written; otherwise the reason as an error number
 // (fileErrorText tells it). A file that exists but can't be read whole is
 // left alone, since rewriting it from what was read would lose its other
-// lines.
+// lines. The file is locked from the read to the write (FileLock), so two
+// programs writing settings at once both keep their values; FILE_BUSY when
+// the other one takes too long.
 //
 // Any key reads back as itself: one that the plain form can't hold (an '=',
 // a line break, blanks at either end, a leading ';' or '"', bytes that are

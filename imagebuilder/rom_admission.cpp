@@ -159,6 +159,31 @@ Admission admitOne(RomList* list, const std::string& path, const IniSnapshot& se
 
 }  // namespace
 
+RomEntry* admitUnreadable(RomList* list, const std::string& path, const IniSnapshot& settings, bool cleanTitles,
+                          const std::string& reason)
+{
+    RomEntry* entry = addProbed(list, path, NesRomProbe{}, settings, cleanTitles);
+    if (entry != nullptr) entry->unreadable = reason.empty() ? std::string("can't be read") : reason;
+    return entry;
+}
+
+bool readmitRomEntry(RomList* list, RomEntry* entry, ArchiveMemberReader* archives)
+{
+    if (entry == nullptr) return false;
+    NesRomProbe probe;
+    if (probeNesRom(entry->path, probe, archives) != 0) {
+        entry->unreadable = probe.errorNumber != 0 ? probe.reason : std::string("not an NES ROM any more");
+        return false;
+    }
+    romListResize(list, entry, probe.size);
+    entry->mapper = probe.mapper;
+    entry->battery = probe.battery;
+    entry->nes20 = probe.nes20 ? 1 : 0;
+    entry->imageMapper = mapperInImage(entry->path, probe);
+    entry->unreadable.clear();
+    return true;
+}
+
 Admission admitRomPath(RomList* list, const std::string& path, const IniSnapshot& settings, bool cleanTitles,
                        Report& report, ArchiveMemberReader* archives)
 {

@@ -74,6 +74,18 @@ struct Admission {
 Admission admitRomPath(RomList* list, const std::string& path, const IniSnapshot& settings, bool cleanTitles,
                        Report& report, ArchiveMemberReader* archives = nullptr);
 
+// Keeps path in the list although it can't be read now (the window's kept
+// list, whose ROMs may lie on a card not mounted yet): an entry with the
+// title and PocketNES values the settings give, no size, and reason in
+// RomEntry::unreadable. Null when the path is listed already.
+RomEntry* admitUnreadable(RomList* list, const std::string& path, const IniSnapshot& settings, bool cleanTitles,
+                          const std::string& reason);
+
+// Reads such an entry's file again: true when it is readable now (it gets
+// its size, mapper and battery, and is an entry like any other), false
+// with the reason renewed otherwise.
+bool readmitRomEntry(RomList* list, RomEntry* entry, ArchiveMemberReader* archives = nullptr);
+
 // After the switch that cleans derived titles changed to cleanTitles: each
 // entry whose title is still the one its file name gave under the other
 // setting, and for which the settings hold no "TITLE", gets the one its

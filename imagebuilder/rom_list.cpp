@@ -81,6 +81,15 @@ RomEntry* romListAddSized(RomList* list, const std::string& path, std::int64_t f
     return entry;
 }
 
+void romListResize(RomList* list, RomEntry* entry, std::int64_t fileBytes)
+{
+    if (list == nullptr || entry == nullptr) return;
+    list->totalSize -= entry->size;
+    entry->size = roundedSize(fileBytes);
+    entry->sourceBytes = fileBytes;
+    list->totalSize += entry->size;
+}
+
 int romListRemove(RomList* list, const std::string& path)
 {
     RomEntry* entry = romListFind(list, path);

@@ -29,6 +29,11 @@ struct RomEntry {
     std::int32_t pocketFollow = 0;
     std::int32_t pocketSlot = 0;
     std::int32_t selected = 0;               // carries a window selection across a redraw
+    // Why the ROM can't be read, for an entry kept although its file (or
+    // archive member) could not be read when it was listed, such as a ROM on
+    // a card not mounted yet; empty for every other entry. Such an entry is
+    // left out of the image and its size until it can be read again.
+    std::string unreadable;
     RomEntry* prev = nullptr;
     RomEntry* next = nullptr;
 };
@@ -73,6 +78,9 @@ int romListFree(std::unique_ptr<RomList>& list);
 RomEntry* romListAdd(RomList* list, const std::string& path, Report& report);
 // The same for a file whose size in bytes is known already (a probe gave it).
 RomEntry* romListAddSized(RomList* list, const std::string& path, std::int64_t fileBytes);
+
+// Gives an entry of the list the size of a file of fileBytes bytes.
+void romListResize(RomList* list, RomEntry* entry, std::int64_t fileBytes);
 
 // 0 after removing the entry with that path (case ignored); -1 when none.
 int romListRemove(RomList* list, const std::string& path);

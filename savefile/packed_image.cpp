@@ -115,13 +115,13 @@ int readPackedImage(const std::string& path, PackedSaveImage& image, int* reason
     return 0;
 }
 
-int writePackedImage(const std::string& path, PackedSaveImage& image, int* reason)
+int writePackedImage(const std::string& path, PackedSaveImage& image, int* reason, WriteMode mode)
 {
     putLe32(image.data(), isPackedMagic(image.magic) ? image.magic : PACKED_IMAGE_MAGIC);
     // A 32 KiB memory that came saved twice goes back the same way.
     std::vector<unsigned char> file(image.begin(), image.end());
     if (image.mirrored) file.insert(file.end(), image.begin(), image.end());
-    const int err = replaceFileWith(path, file.data(), file.size());
+    const int err = replaceFileWith(path, file.data(), file.size(), mode);
     if (reason != nullptr) *reason = err;
     return err == 0 ? 0 : 1;
 }

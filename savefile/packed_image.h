@@ -5,6 +5,8 @@
 // ran last.
 #pragma once
 
+#include "file_io.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -107,8 +109,10 @@ int readPackedImage(const std::string& path, PackedSaveImage& image, int* reason
 // Stores the image's magic and writes the memory (twice when it came
 // mirrored), replacing the file only when complete.
 // 0 written; 1 the file could not be created or written (the reason in
-// *reason when given, as fileErrorText tells it).
-int writePackedImage(const std::string& path, PackedSaveImage& image, int* reason = nullptr);
+// *reason when given, as fileErrorText tells it). With WriteMode::CreateNew
+// only where no file is (EEXIST).
+int writePackedImage(const std::string& path, PackedSaveImage& image, int* reason = nullptr,
+                     WriteMode mode = WriteMode::Replace);
 
 // Sum of the 128 little-endian words at 16 + 128 k, behind the iNES header
 // and, when byte 6 bit 2 is set, behind the 512-byte trainer too. Words past
@@ -142,7 +146,7 @@ int storePackedSave(const std::string& savPath, PackedSaveImage& image, int inde
 // written; 4 the record's data are damaged or decompress to more than 8192
 // bytes (no file is created). The reason for 3 goes to *reason when given.
 int extractPackedSave(const std::string& path, const PackedSaveImage& image, int index,
-                      int* reason = nullptr);
+                      int* reason = nullptr, WriteMode mode = WriteMode::Replace);
 
 // The size of the save extractPackedSave would write for index.
 // 0 done; 1 no battery save at index; 4 damaged data.

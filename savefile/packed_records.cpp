@@ -113,12 +113,13 @@ int storePackedSave(const std::string& savPath, PackedSaveImage& image, int inde
     return 0;
 }
 
-int extractPackedSave(const std::string& path, const PackedSaveImage& image, int index, int* reason)
+int extractPackedSave(const std::string& path, const PackedSaveImage& image, int index, int* reason,
+                      WriteMode mode)
 {
     std::vector<unsigned char> save;
     const int code = saveAt(image, index, save);
     if (code != 0) return code;
-    const int err = replaceFileWith(path, save.data(), save.size());
+    const int err = replaceFileWith(path, save.data(), save.size(), mode);
     if (reason != nullptr) *reason = err;
     return err == 0 ? 0 : 3;
 }

@@ -64,7 +64,7 @@ int readSaveImage(const std::string& path, SaveImage& image, int* reason)
     return 0;
 }
 
-int writeSaveImage(const std::string& path, SaveImage& image, int* reason)
+int writeSaveImage(const std::string& path, SaveImage& image, int* reason, WriteMode mode)
 {
     putLe32(image.data(), SAVE_IMAGE_MAGIC);
     for (int s = 0; s < SLOT_COUNT; ++s) {
@@ -72,7 +72,7 @@ int writeSaveImage(const std::string& path, SaveImage& image, int* reason)
     }
     putLe32(image.data() + CHECKSUM_OFFSET, saveImageChecksum(image));
 
-    const int err = replaceFileWith(path, image.data(), image.size());
+    const int err = replaceFileWith(path, image.data(), image.size(), mode);
     if (reason != nullptr) *reason = err;
     return err == 0 ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 // fixed 8 KiB slots, a slot table with a magic and an XOR checksum.
 #pragma once
 
+#include "file_io.h"
 #include "record_magic.h"
 
 #include <array>
@@ -44,8 +45,10 @@ int readSaveImage(const std::string& path, SaveImage& image, int* reason = nullp
 // Normalises the image (magic, states other than SLOT_USED become SLOT_EMPTY,
 // checksum) and writes it. The file is replaced only by a complete image.
 // 0 written; 1 the file could not be created or written (the reason in
-// *reason when given, as fileErrorText tells it).
-int writeSaveImage(const std::string& path, SaveImage& image, int* reason = nullptr);
+// *reason when given, as fileErrorText tells it). With WriteMode::CreateNew
+// only where no file is (EEXIST).
+int writeSaveImage(const std::string& path, SaveImage& image, int* reason = nullptr,
+                   WriteMode mode = WriteMode::Replace);
 
 // True when slot s (0-6) holds a save.
 bool slotIsUsed(const SaveImage& image, int s);

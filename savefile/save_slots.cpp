@@ -57,11 +57,11 @@ int loadSlotFromFile(const std::string& path, SaveImage& image, int s, int* reas
     return 0;
 }
 
-int extractSlot(const std::string& path, const SaveImage& image, int s, int* reason)
+int extractSlot(const std::string& path, const SaveImage& image, int s, int* reason, WriteMode mode)
 {
     if (reason != nullptr) *reason = 0;
     if (!isSlotNumber(s)) return 3;
-    const int err = replaceFileWith(path, image.data() + slotDataOffset(s), SLOT_DATA_SIZE);
+    const int err = replaceFileWith(path, image.data() + slotDataOffset(s), SLOT_DATA_SIZE, mode);
     if (reason != nullptr) *reason = err;
     return err == 0 ? 0 : 3;
 }

@@ -19,7 +19,8 @@ int loadSlotFromFile(const std::string& path, SaveImage& image, int s, int* reas
 // Writes the 8192 data bytes of slot s to path (replaced only when complete).
 // 0 written; 3 the file could not be created or written (the reason in
 // *reason when given).
-int extractSlot(const std::string& path, const SaveImage& image, int s, int* reason = nullptr);
+int extractSlot(const std::string& path, const SaveImage& image, int s, int* reason = nullptr,
+                WriteMode mode = WriteMode::Replace);
 
 // Clears slot s: zero data and header, SLOT_EMPTY, checksum. Always 0.
 int deleteSlot(SaveImage& image, int s);

@@ -2,6 +2,7 @@
 // without a desktop.
 #include "cli_args.h"
 #include "commands.h"
+#include "file_io.h"
 #include "program_folder.h"
 
 #include <cerrno>
@@ -10,8 +11,22 @@
 #include <string>
 #include <vector>
 
+namespace {
+
+// An image rewritten in place is said on the error output, where it can't
+// spoil what a script reads.
+void tellRewrite(const std::string& file, const std::string& copy)
+{
+    printError(rewriteNoticeText(file, copy));
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
+    // A closed standard output costs the lines, never the image being built.
+    installTemporaryFileCleanup();
+    setRewriteNotice(tellRewrite);
     const std::vector<std::string> args(argv + 1, argv + argc);
     const CliParse parse = parseCliArguments(args);
     if (!parse.ok) {

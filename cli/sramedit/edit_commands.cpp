@@ -8,6 +8,7 @@
 #include "save_slots.h"
 #include "text_encoding.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <optional>
 
@@ -83,9 +84,7 @@ int storeRecord(const CliArgs& args, OpenedSave& save, int index)
 
 int runNew(const CliArgs& args)
 {
-    if (pathIsTaken(args.savePath)) {
-        return reportFailure(args.savePath + " already exists; new never overwrites a file.");
-    }
+    if (pathIsTaken(args.savePath)) return reportTaken(args.savePath, "new");
     OpenedSave save;
     save.packed = args.packed;
     if (save.packed) {
@@ -93,7 +92,8 @@ int runNew(const CliArgs& args)
     } else {
         blankSaveImage(*save.slots);
     }
-    return writeSave(args.savePath, save) ? EXIT_DONE : EXIT_FAILED;
+    // A file made meanwhile is refused as the name is made, too.
+    return writeSave(args.savePath, save, WriteMode::CreateNew) ? EXIT_DONE : EXIT_FAILED;
 }
 
 int runLoad(const CliArgs& args)
@@ -129,9 +129,9 @@ int runExtract(const CliArgs& args)
     if (isSameFile(args.file, args.savePath)) {
         return reportFailure(args.file + " is the save file itself; extract never writes over it.");
     }
-    if (!args.force && pathIsTaken(args.file)) {
-        return reportFailure(args.file + " already exists; extract replaces a file only with --force.");
-    }
+    if (!args.force && pathIsTaken(args.file)) return reportTaken(args.file, "extract");
+    // Without --force, a file made meanwhile is refused as the name is made.
+    const WriteMode mode = args.force ? WriteMode::Replace : WriteMode::CreateNew;
     OpenedSave save;
     if (!openSave(args.savePath, save)) return EXIT_FAILED;
     int code = 0;
@@ -140,13 +140,14 @@ int runExtract(const CliArgs& args)
         const auto record = recordAt(*save.records, args.index);
         if (!record) return reportNoRecord(args.index);
         if (record->type != RECORD_SV) return reportNotBatterySave(args.index);
-        code = extractPackedSave(args.file, *save.records, args.index, &reason);
+        code = extractPackedSave(args.file, *save.records, args.index, &reason, mode);
         if (code == 4) return reportFailure("The save data of record " + std::to_string(args.index) + " are damaged.");
     } else {
         if (args.index >= SLOT_COUNT) return reportNoSlot(args.index);
         if (!slotIsUsed(*save.slots, args.index)) return reportEmptySlot(args.index);
-        code = extractSlot(args.file, *save.slots, args.index, &reason);
+        code = extractSlot(args.file, *save.slots, args.index, &reason, mode);
     }
+    if (code != 0 && reason == EEXIST && !args.force) return reportTaken(args.file, "extract");
     if (code != 0) return reportFailure("Cannot write " + args.file + ": " + fileErrorText(reason) + ".");
     return EXIT_DONE;
 }

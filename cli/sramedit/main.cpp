@@ -1,13 +1,27 @@
 // sramedit-cli: lists and edits a GBA cartridge save file from a terminal.
 #include "cli_args.h"
 #include "commands.h"
+#include "file_io.h"
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+namespace {
+
+// A save rewritten in place is said on the error output, where it can't
+// spoil what a script reads.
+void tellRewrite(const std::string& file, const std::string& copy)
+{
+    std::fprintf(stderr, "sramedit-cli: %s\n", rewriteNoticeText(file, copy).c_str());
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
+    installTemporaryFileCleanup();
+    setRewriteNotice(tellRewrite);
     const std::vector<std::string> words(argv + 1, argv + argc);
     CliArgs args;
     std::string error;

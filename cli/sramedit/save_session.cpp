@@ -10,6 +10,10 @@
 
 bool openSave(const std::string& path, OpenedSave& save)
 {
+    if (const int busy = save.lock.acquire(path); busy != 0) {
+        reportFailure(path + ": " + fileErrorText(busy));
+        return false;
+    }
     // Why a file can't be read is said once, before either reader tries it.
     if (reportIfUnreadable(path)) return false;
     if (readPackedImage(path, *save.records) == 0) {
@@ -32,12 +36,16 @@ bool openSave(const std::string& path, OpenedSave& save)
     }
 }
 
-bool writeSave(const std::string& path, OpenedSave& save)
+bool writeSave(const std::string& path, OpenedSave& save, WriteMode mode)
 {
     int reason = 0;
-    const int code = save.packed ? writePackedImage(path, *save.records, &reason)
-                                 : writeSaveImage(path, *save.slots, &reason);
+    const int code = save.packed ? writePackedImage(path, *save.records, &reason, mode)
+                                 : writeSaveImage(path, *save.slots, &reason, mode);
     if (code == 0) return true;
+    if (reason == EEXIST && mode == WriteMode::CreateNew) {
+        reportTaken(path, "new");
+        return false;
+    }
     reportFailure("Cannot write " + path + ": " + fileErrorText(reason) + "; the file is unchanged.");
     return false;
 }
@@ -59,6 +67,12 @@ bool pathIsTaken(const std::string& path)
     // A link counts, even one that leads nowhere.
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0 || errno != ENOENT;
+}
+
+int reportTaken(const std::string& path, const std::string& command)
+{
+    if (command == "new") return reportFailure(path + " already exists; new never overwrites a file.");
+    return reportFailure(path + " already exists; " + command + " replaces a file only with --force.");
 }
 
 int reportFailure(const std::string& message)
