@@ -53,6 +53,9 @@ constexpr ProgramFile PROGRAM_FILES[] = {
 
 // list_file: the list file.
 
+// window_list: a display mode byte and an image name text for a second
+// write, then the kept file.
+
 // nes_rom: a byte whose low 3 bits pick an extension from EXTENSIONS and
 // whose next 3 bits a size from PADDED_SIZES (the ROM is zero-padded up to
 // it; 0 leaves it as it is), then the ROM.

@@ -341,6 +341,28 @@ void listSeeds()
     for (const std::string& f : files) write(target, "list-" + std::to_string(n++), Seed().raw(f));
 }
 
+void windowListSeeds()
+{
+    const std::string target = "window_list";
+    const std::string header = "### ROMWELD Window List ###";
+    const std::string files[] = {
+        header + "\r\nshows=0\r\nimage=/out/All (USA).gba\r\n/roms/Zelda.nes\r\n/roms/Sets.zip::USA/Metroid.nes\r\n",
+        header + "\nshows=2\nimage=\n/roms/a.nes",
+        header + "\r\nshows=1\r\nimage=\x83\x5B\x83\x8B\x83\x5F.gba\r\nC:\\roms\\a.nes\r\n",
+        header + "\r\nshows=-7\r\nimage=with\rcr.gba\r\n\r\n/roms/A.NES\r\n/roms/a.nes\r\n",
+        header + "\r\nshows=1\r\nimage=" + std::string(4090, 'n') + "\r\n",
+        header + "\r\nshows=1\r\nimage=" + std::string(4091, 'n') + "\r\n",
+        header + "\r\nimage=\r\nshows=1\r\n",
+        "### ROMWELD NES List ###\r\n/roms/a.nes\r\n",
+        "",
+    };
+    int n = 0;
+    for (const std::string& f : files) {
+        write(target, "kept-" + std::to_string(n), Seed().byte(static_cast<unsigned>(n)).text(n % 3 == 0 ? "cart.gba" : "\xE3\x82\xBC.gba").raw(f));
+        ++n;
+    }
+}
+
 // ---- NES ROMs ----
 
 void nesSeeds()
@@ -489,6 +511,7 @@ int main(int argc, char** argv)
     settingsSeeds();
     shellSeeds();
     listSeeds();
+    windowListSeeds();
     nesSeeds();
     archiveSeeds();
     titleSeeds();

@@ -257,10 +257,11 @@ int linkUnnamed(int fd, const std::string& path)
     return lastError();
 }
 
-// Moves a named file to path only where no file is. The system checks the
-// name as it moves the file where it can (a rename that replaces nothing,
-// else a link); a file system with neither gets a look and a rename.
-int moveWithoutReplacing(const std::string& from, const std::string& to)
+}  // namespace
+
+// A rename that replaces nothing, else a link; a file system with neither
+// gets a look and a rename.
+int renameWithoutReplacing(const std::string& from, const std::string& to)
 {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
     if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return lastError();
@@ -273,6 +274,8 @@ int moveWithoutReplacing(const std::string& from, const std::string& to)
     if (::lstat(to.c_str(), &st) == 0) return EEXIST;
     return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : lastError();
 }
+
+namespace {
 
 // A short fingerprint of a path, so that copies of files of one name from
 // different folders don't meet.
@@ -794,7 +797,7 @@ bool AtomicFile::putInPlace()
         reachStep(FileStep::TemporaryNamed);
     }
     if (mode_ == WriteMode::CreateNew) {
-        errorNumber_ = moveWithoutReplacing(temp_, target_);
+        errorNumber_ = renameWithoutReplacing(temp_, target_);
     } else if (std::rename(temp_.c_str(), target_.c_str()) != 0) {
         errorNumber_ = lastError();
     }

@@ -91,6 +91,11 @@ enum class WriteMode { Replace, CreateNew };
 int replaceFileWith(const std::string& path, const void* data, std::size_t size,
                     WriteMode mode = WriteMode::Replace);
 
+// Moves the file at from to to, only where nothing is at to (EEXIST
+// otherwise): the system checks the name as it moves the file where it can.
+// 0, or why not.
+int renameWithoutReplacing(const std::string& from, const std::string& to);
+
 // Files rewritten in place: when a folder takes no new file but the file in
 // it may be written, a copy of the file's old contents is kept in this
 // folder first ($XDG_STATE_HOME/romweld/, else ~/.local/state/romweld/,

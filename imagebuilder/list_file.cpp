@@ -89,6 +89,7 @@ int readLines(const std::string& path, std::string_view header, std::vector<std:
 // The window list's lines before its paths, each a key and its value.
 constexpr std::string_view SHOWS_KEY = "shows=";
 constexpr std::string_view IMAGE_KEY = "image=";
+static_assert(WINDOW_LIST_IMAGE_MAX + IMAGE_KEY.size() == LIST_LINE_MAX);
 
 bool startsWith(std::string_view text, std::string_view head)
 {
@@ -130,8 +131,11 @@ std::string windowListPathFor(const std::string& settingsPath)
 
 int writeWindowList(const std::string& path, const RomList* list, const WindowListState& state)
 {
-    // An image name that would break its line is not kept.
-    const bool oneLine = state.imageName.find_first_of("\r\n") == std::string::npos;
+    // The reader would refuse the whole list for it.
+    if (state.imageName.size() > WINDOW_LIST_IMAGE_MAX) return ENAMETOOLONG;
+    // An image name that would break its line (or hold a NUL, which no file
+    // name holds) is not kept.
+    const bool oneLine = state.imageName.find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos;
     return writeLines(path, WINDOW_LIST_HEADER,
                       {std::string(SHOWS_KEY) + std::to_string(state.displayMode),
                        std::string(IMAGE_KEY) + (oneLine ? state.imageName : std::string())},

@@ -59,9 +59,14 @@ struct WindowListState {
     std::vector<std::string> paths;  // read only; writing takes the list's
 };
 
+// The longest image name the window list keeps: its line, "image=" and the
+// name, is held to LIST_LINE_MAX like every other line.
+constexpr std::size_t WINDOW_LIST_IMAGE_MAX = LIST_LINE_MAX - 6;
+
 // Writes list's paths with the state's display mode and image name, as
 // writeListFile writes a list file (results as for it). An image name that
-// holds a line break is written empty.
+// holds a line break or a NUL is written empty; one longer than WINDOW_LIST_IMAGE_MAX
+// bytes can't be read back: ENAMETOOLONG, and nothing is written.
 int writeWindowList(const std::string& path, const RomList* list, const WindowListState& state);
 
 // Reads what writeWindowList wrote. Results as for readListFile; a file

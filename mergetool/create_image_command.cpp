@@ -11,6 +11,7 @@
 #include "path_text.h"
 #include "pocketnes_options_dialog.h"
 #include "prompts.h"
+#include "rom_admission.h"
 #include "qt_text.h"
 
 #include <QGuiApplication>
@@ -31,9 +32,6 @@ public:
     BusyCursor(const BusyCursor&) = delete;
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
-
-// The unsupported ROMs named in the question; a longer list ends with a count.
-constexpr int MAPPER_QUESTION_NAMES = 15;
 
 }  // namespace
 
@@ -66,6 +64,7 @@ void MergeToolDialog::onCreateImage()
     }
     const ShellVariant* chosen = currentVariant();
     if (chosen == nullptr) return;
+    if (!leaveOutUnreadableRoms()) return;
     const ShellVariant& variant = *chosen;
     // The last success no longer describes what is on disk.
     statusLine_->clearMessage();
@@ -99,12 +98,46 @@ void MergeToolDialog::onCreateImage()
         statusLine_->showMessage(QStringLiteral("Image written: %1, %2 bytes, %3 ROMs")
                                      .arg(fromPlatform(fileNameOf(output)))
                                      .arg(static_cast<long long>(fileFactsOf(output).size))
-                                     .arg(list_->count));
+                                     .arg(list_->count - unreadableCount()));
         statusLine_->setToolTip(gbaFileName_);
     } else {
         prompts_.showMessage(QStringLiteral("Can't write the GBA image\n%1\n\n%2")
                                  .arg(gbaFileName_, report.reasons(QStringLiteral("The image is incomplete."))));
     }
+}
+
+bool MergeToolDialog::leaveOutUnreadableRoms()
+{
+    // ROMs that could not be read at start may be back (a card mounted
+    // since); those still unreadable are left out, and said so once.
+    QStringList left;
+    bool back = false;
+    ArchiveMemberReader archives;
+    for (RomEntry* e = list_->head; e != nullptr; e = e->next) {
+        if (e->unreadable.empty()) continue;
+        if (readmitRomEntry(list_.get(), e, &archives)) {
+            back = true;
+        } else {
+            left << fromPlatform(e->path);
+        }
+    }
+    if (back) {
+        afterAdding(beforeAdding());
+        showFields();
+    }
+    if (left.isEmpty()) return true;
+    const bool anyLeft = left.size() < list_->count;
+    prompts_.showMessage(QStringLiteral("These ROMs can't be read and are left out of the image:\n%1%2")
+                             .arg(namesWithCount(left),
+                                  anyLeft ? QString() : QStringLiteral("\n\nNo ROM is left to make an image of.")));
+    return anyLeft;
+}
+
+int MergeToolDialog::unreadableCount() const
+{
+    int count = 0;
+    for (const RomEntry* e = list_ ? list_->head : nullptr; e != nullptr; e = e->next) count += e->unreadable.empty() ? 0 : 1;
+    return count;
 }
 
 bool MergeToolDialog::confirmImageSize(const ShellVariant& variant)
@@ -121,18 +154,13 @@ bool MergeToolDialog::confirmMappers(const ShellVariant& variant)
 {
     QStringList lacking;
     for (const RomEntry* e = list_->head; e != nullptr; e = e->next) {
-        if (variantLacksMapper(variant, romImageMapper(*e))) {
+        if (e->unreadable.empty() && variantLacksMapper(variant, romImageMapper(*e))) {
             lacking << QStringLiteral("%1 (mapper %2)").arg(fromPlatform(romFileNameOf(e->path))).arg(romImageMapper(*e));
         }
     }
     if (lacking.isEmpty()) return true;
-    const int total = static_cast<int>(lacking.size());
-    if (total > MAPPER_QUESTION_NAMES) {
-        lacking = lacking.mid(0, MAPPER_QUESTION_NAMES);
-        lacking << QStringLiteral("and %1 more").arg(total - MAPPER_QUESTION_NAMES);
-    }
     return prompts_.askYesNo(QStringLiteral("%1 does not support the mapper of these ROMs; they will show a black "
                                             "screen:\n\n%2\n\nCreate the image anyway?")
-                                 .arg(fromPlatform(variant.name), lacking.join(QLatin1Char('\n'))),
+                                 .arg(fromPlatform(variant.name), namesWithCount(lacking)),
                              DefaultAnswer::No);
 }

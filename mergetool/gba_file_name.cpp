@@ -1,5 +1,6 @@
 #include "gba_file_name.h"
 
+#include "list_file.h"
 #include "path_text.h"
 #include "qt_text.h"
 
@@ -15,4 +16,22 @@ QString wildcardNameText(const QString& path)
     return QStringLiteral("Invalid GBA Filename\n%1\n\n* and ? can't be part of the image's name; "
                           "choose a name such as cart.gba.")
         .arg(path);
+}
+
+bool isTooLongToKeep(const QString& path)
+{
+    return toPlatform(path).size() > WINDOW_LIST_IMAGE_MAX;
+}
+
+QString tooLongNameText(const QString& path)
+{
+    return QStringLiteral("Invalid GBA Filename\n%1...\n\nThe name is longer than the %2 bytes romweld can keep; "
+                          "choose a shorter one.")
+        .arg(path.left(80))
+        .arg(WINDOW_LIST_IMAGE_MAX);
+}
+
+QValidator::State KeptNameLimit::validate(QString& input, int&) const
+{
+    return isTooLongToKeep(input) ? Invalid : Acceptable;
 }

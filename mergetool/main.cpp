@@ -1,10 +1,12 @@
 // romweld: opens its window and ends when the window closes. Files named on
 // the command line (a file manager's "Open with") are added to the list.
+#include "file_io.h"
 #include "merge_tool_dialog.h"
 #include "program_folders.h"
 #include "program_icon.h"
 #include "program_paths.h"
 #include "qt_prompts.h"
+#include "rewrite_notices.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -15,7 +17,10 @@ int main(int argc, char* argv[])
     const QIcon icon = programIcon();
     QApplication::setWindowIcon(icon);
 
+    // Ctrl-C or a closed terminal leaves no half-written file behind.
+    installTemporaryFileCleanup();
     QtPrompts prompts(QStringLiteral("ROMWELD"), icon);
+    tellRewritesThrough(prompts);
     MergeToolDialog dialog(prompts, currentExecutablePath(), currentFolderEnvironment());
     prompts.setOwner(&dialog);
     // Without a usable shell variant the window has already said so and

@@ -1,6 +1,8 @@
 // The controls of the romweld window, their layout, focus order and wiring.
 #include "merge_tool_dialog.h"
 
+#include "gba_file_name.h"
+
 #include <QAbstractItemView>
 #include <QAction>
 #include <QButtonGroup>
@@ -103,6 +105,8 @@ void MergeToolDialog::createControls()
     auto* gbaFileLabel = new QLabel(QStringLiteral("Filena&me for GBA rom"), this);
     gbaFileField_ = new QLineEdit(this);
     gbaFileField_->setObjectName(QStringLiteral("gbaFileField"));
+    // A name the kept list could not hold is refused as it is typed.
+    gbaFileField_->setValidator(new KeptNameLimit(gbaFileField_));
     browseButton_ = makeButton(QStringLiteral("&."), "browseButton", this);
     browseButton_->setToolTip(QStringLiteral("Choose the GBA image file"));
     // A small button beside the field: its text and the style's margins,

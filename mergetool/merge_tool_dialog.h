@@ -8,7 +8,9 @@
 #pragma once
 
 #include "archive_reader.h"
+#include "file_io.h"
 #include "ini_profile.h"
+#include "list_file.h"
 #include "program_folders.h"
 #include "report.h"
 #include "rom_list.h"
@@ -89,6 +91,9 @@ private:
     std::string windowListPath() const;
     // settings: the settings file as set-up read it.
     void restoreWindowList(const IniSnapshot& settings);
+    // A kept list that can't be read (readWindowList gave read, why) is
+    // moved aside and the user told where.
+    void setAsideUnreadableList(int read, int why);
     void keepWindowList();
 
     // The fields (merge_tool_dialog.cpp). takeFields is false when a field
@@ -106,7 +111,7 @@ private:
     // archive members that can't be read, and files inside archives that
     // are no NES ROMs. Told in one message when the command's files are in.
     struct AdmitFindings {
-        QStringList gone;  // restored entries whose file or archive member is no longer there
+        QStringList unreadable;  // restored entries whose file or archive member can't be read now
         CollectedReport problems;
         int skipped = 0;
         // One reader for the command's archive members, so the members of
@@ -163,6 +168,10 @@ private:
     void onSaveList();
     void onLoadList();
     void onCreateImage();
+    // Reads the entries that could not be read again; false when none is
+    // left to build (the user was told).
+    bool leaveOutUnreadableRoms();
+    int unreadableCount() const;
     bool confirmImageSize(const ShellVariant& variant);
     bool confirmMappers(const ShellVariant& variant);
 
@@ -228,4 +237,7 @@ private:
     // The list kept from the last run was restored: from then on the
     // window's list is the one to keep at close.
     bool restored_ = false;
+    // The kept list as this window read it, and the file as it was then.
+    WindowListState restoredState_;
+    FileFacts keptFacts_;
 };

@@ -242,8 +242,8 @@ void MergeToolDialog::onBrowseGbaFile()
     }
     const std::optional<QString> chosen = prompts_.chooseSaveFile(chooser);
     if (!chosen) return;
-    if (hasWildcard(*chosen)) {
-        prompts_.showMessage(wildcardNameText(*chosen));
+    if (hasWildcard(*chosen) || isTooLongToKeep(*chosen)) {
+        prompts_.showMessage(hasWildcard(*chosen) ? wildcardNameText(*chosen) : tooLongNameText(*chosen));
         return;
     }
     gbaFileName_ = *chosen;

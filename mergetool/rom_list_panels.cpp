@@ -70,6 +70,11 @@ void MergeToolDialog::refreshRomList()
         sizes.push_back(rowSizeFor(romListView_, text));
         rowHeight = std::max(rowHeight, sizes.back().height() + ROW_PADDING);
         items.push_back(new QListWidgetItem(text));
+        // A ROM that can't be read stays listed, greyed, with the reason.
+        if (!entry->unreadable.empty()) {
+            items.back()->setForeground(romListView_->palette().brush(QPalette::Disabled, QPalette::Text));
+            items.back()->setToolTip(fromPlatform(entry->unreadable));
+        }
         if (entry->selected != 0) {
             carried.push_back(row);
             entry->selected = 0;
@@ -132,6 +137,11 @@ void MergeToolDialog::showRomInfo(const RomEntry* entry)
         infoText_.clear();
         return;
     }
+    if (!entry->unreadable.empty()) {
+        infoText_ = QStringLiteral("Can't be read: %1\nLeft out of the image until it can be read.")
+                        .arg(fromPlatform(entry->unreadable));
+        return;
+    }
     infoText_ = QStringLiteral("Filesize : %1 Bytes\nMapper : %2%3\nBattery : %4")
                     .arg(entry->size)
                     .arg(entry->mapper)
@@ -179,9 +189,10 @@ void MergeToolDialog::addRomFiles(const QStringList& paths, const QString& suffi
 void MergeToolDialog::showAdmitFindings(const AdmitFindings& findings)
 {
     QStringList parts;
-    if (!findings.gone.isEmpty()) {
-        parts << QStringLiteral("These ROMs are gone and were left out of the list:\n%1")
-                     .arg(findings.gone.join(QLatin1Char('\n')));
+    if (!findings.unreadable.isEmpty()) {
+        parts << QStringLiteral("These ROMs can't be read now. They stay in the list, greyed, and are left out of "
+                                "the image until they can be read:\n%1")
+                     .arg(namesWithCount(findings.unreadable));
     }
     if (!findings.problems.problems.empty()) {
         parts << QStringLiteral("These ROMs could not be read:\n%1").arg(fromPlatform(findings.problems.problemText()));

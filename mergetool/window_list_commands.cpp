@@ -1,9 +1,13 @@
 // The list that survives a restart: at close the window keeps its ROM list
 // in order, its display mode and the image name in a file beside its
-// settings, and at start it takes them back.
+// settings, and at start it takes them back. Nothing in it is lost that the
+// user did not remove: a ROM that can't be read at start (a card not mounted
+// yet) stays in the list, and a kept file that can't be read is moved aside
+// instead of being overwritten.
 #include "merge_tool_dialog.h"
 
 #include "file_io.h"
+#include "file_lock.h"
 #include "list_file.h"
 #include "program_folders.h"
 #include "prompts.h"
@@ -13,6 +17,25 @@
 #include <QLineEdit>
 
 #include <cerrno>
+
+namespace {
+
+// Names of a kept file that could not be read, tried in turn.
+constexpr int ASIDE_NAMES = 100;
+
+std::vector<std::string> listedPaths(const RomList* list)
+{
+    std::vector<std::string> paths;
+    for (const RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) paths.push_back(e->path);
+    return paths;
+}
+
+bool sameState(const WindowListState& a, const WindowListState& b)
+{
+    return a.displayMode == b.displayMode && a.imageName == b.imageName && a.paths == b.paths;
+}
+
+}  // namespace
 
 std::string MergeToolDialog::windowListPath() const
 {
@@ -24,12 +47,23 @@ void MergeToolDialog::restoreWindowList(const IniSnapshot& settings)
     // Without a settings file there is no place to keep the list: it is
     // neither restored nor kept.
     if (!list_ || variants_.empty() || windowListPath().empty()) return;
-    restored_ = true;
+    // Looked at before the read: a change made after it is seen at close.
+    keptFacts_ = fileFactsOf(windowListPath());
     WindowListState state;
-    const int read = readWindowList(windowListPath(), state);
-    // Nothing kept yet (the first start), or a file that is no such list:
-    // the window starts empty, and its list replaces the file at close.
-    if (read != LIST_READ_OK) return;
+    int why = 0;
+    const int read = readWindowList(windowListPath(), state, &why);
+    if (read != LIST_READ_OK) {
+        // Nothing kept yet (the first start): the window's list makes the
+        // file at close. Anything else is not overwritten unread.
+        if (read == LIST_CANT_OPEN && why == ENOENT) {
+            restored_ = true;
+        } else {
+            setAsideUnreadableList(read, why);
+        }
+        return;
+    }
+    restored_ = true;
+    restoredState_ = state;
     if (state.displayMode >= 0 && state.displayMode <= 2) displayMode_ = state.displayMode;
     gbaFileName_ = fromPlatform(state.imageName);
 
@@ -39,23 +73,57 @@ void MergeToolDialog::restoreWindowList(const IniSnapshot& settings)
             admitRomPath(list_.get(), path, settings, cleanTitles_, findings.problems, &findings.archives);
         findings.skipped += admitted.skipped;
         if (admitted.code != ADMIT_NOT_NES) continue;
-        if (admitted.openError == ENOENT || admitted.openError == ENOTDIR) {
-            findings.gone << fromPlatform(path);
-        } else {
-            findings.problems.problem(path, admitted.openError != 0 ? admitted.reason : "not an NES ROM any more");
+        const std::string reason = admitted.openError != 0 ? admitted.reason : "not an NES ROM any more";
+        if (admitUnreadable(list_.get(), path, settings, cleanTitles_, reason) != nullptr) {
+            findings.unreadable << fromPlatform(path);
         }
     }
     showReplacedList();
     showAdmitFindings(findings);
 }
 
+void MergeToolDialog::setAsideUnreadableList(int read, int why)
+{
+    const std::string path = windowListPath();
+    const QString reason = why != 0             ? fromPlatform(fileErrorText(why))
+                           : read == LIST_EMPTY ? QStringLiteral("it is empty")
+                                                : QStringLiteral("it is no list romweld keeps");
+    std::string aside;
+    int moved = ENOENT;
+    for (int n = 1; n <= ASIDE_NAMES && moved != 0; ++n) {
+        aside = path + ".unreadable" + (n > 1 ? "-" + std::to_string(n) : std::string());
+        moved = renameWithoutReplacing(path, aside);
+        if (moved != EEXIST) break;
+    }
+    if (moved == 0) {
+        restored_ = true;
+        keptFacts_ = fileFactsOf(path);
+        prompts_.showMessage(QStringLiteral("The ROM list kept from the last run can't be read (%1).\n"
+                                            "It was moved to %2, and this run starts with an empty list.")
+                                 .arg(reason, fromPlatform(aside)));
+    } else {
+        prompts_.showMessage(QStringLiteral("The ROM list kept from the last run can't be read (%1):\n%2\n\n"
+                                            "It is left as it is, and this run's list will not be kept.")
+                                 .arg(reason, fromPlatform(path)));
+    }
+}
+
 void MergeToolDialog::keepWindowList()
 {
     // A window that never took the last list back must not replace it.
     if (!restored_ || !list_) return;
-    const WindowListState state{displayMode_, toPlatform(gbaFileField_->text()), {}};
+    const WindowListState state{displayMode_, toPlatform(gbaFileField_->text()), listedPaths(list_.get())};
+    // Unchanged: a list another romweld kept meanwhile stays.
+    if (sameState(state, restoredState_)) return;
     makeSettingsFolder(settingsPath_);
-    const int reason = writeWindowList(windowListPath(), list_.get(), state);
+    FileLock lock;
+    int reason = lock.acquire(windowListPath());
+    if (reason == 0 && !sameFileUnchanged(keptFacts_, fileFactsOf(windowListPath())) &&
+        !prompts_.askYesNo(QStringLiteral("Another romweld window kept its ROM list since this one started.\n"
+                                          "Keep this window's list for the next start instead?"))) {
+        return;
+    }
+    if (reason == 0) reason = writeWindowList(windowListPath(), list_.get(), state);
     if (reason == 0) return;
     const QString why = reason == LIST_PATH_HAS_LINE_BREAK
                             ? QStringLiteral("A ROM path holds a line break:\n%1")

@@ -57,6 +57,10 @@ inline constexpr const char* ROM_TOO_SMALL = "File size too small.";
 inline constexpr const char* ROM_OPEN_ERROR = "file open error.";
 inline constexpr const char* TITLE_FIXED = "Invalid Title\nFixed";
 inline constexpr const char* TITLE_CANCELED = "Invalid Title\nCanceled";
+// "Write!" over a file another program changed since it was read (Yes / No,
+// No the default; "%1": the save file).
+inline constexpr const char* ASK_REPLACE_CHANGED =
+    "%1 was changed by another program since it was opened here.\nReplace it with what this window holds?";
 // Leaving with changes that were not written ("%1": the save file).
 inline constexpr const char* ASK_DISCARD = "Discard the changes to %1?";
 

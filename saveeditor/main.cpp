@@ -1,11 +1,13 @@
 // sramedit: the save-data editor. One window; the program ends when it
 // closes. Command-line arguments are not read.
 #include "editor_texts.h"
+#include "file_io.h"
 #include "program_folders.h"
 #include "program_icon.h"
 #include "program_paths.h"
 #include "qt_prompts.h"
 #include "qt_text.h"
+#include "rewrite_notices.h"
 #include "save_editor_dialog.h"
 
 #include <QApplication>
@@ -19,7 +21,10 @@ int main(int argc, char* argv[])
     std::string executable = currentExecutablePath();
     if (executable.empty()) executable = toPlatform(QCoreApplication::applicationFilePath());
 
+    // Ctrl-C or a closed terminal leaves no half-written file behind.
+    installTemporaryFileCleanup();
     QtPrompts prompts(QString::fromUtf8(editor_text::MESSAGE_CAPTION), icon);
+    tellRewritesThrough(prompts);
     SaveEditorDialog dialog(prompts, sramEditSettingsPath(executable, currentFolderEnvironment()));
     if (!dialog.start()) return 0;
     prompts.setOwner(&dialog);

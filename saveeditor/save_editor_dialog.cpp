@@ -6,6 +6,7 @@
 #include "editor_texts.h"
 #include "failure_messages.h"
 #include "file_io.h"
+#include "file_lock.h"
 #include "ini_profile.h"
 #include "program_folders.h"
 #include "program_icon.h"
@@ -190,6 +191,7 @@ bool SaveEditorDialog::start()
     appendButton_->setEnabled(packedMode_);
     startImage_ = image_;
     startPacked_ = packed_;
+    openedFacts_ = fileFactsOf(currentPath_);
     setWindowTitle(fromPlatform(currentPath_));
     refreshSlotList();
     refreshTitleBox();
@@ -275,6 +277,17 @@ void SaveEditorDialog::onWrite()
     // Enter in the title box presses "Write!" without the box losing the
     // focus; the title typed there still belongs to the image.
     if (titleBox_->hasFocus()) retitle();
+    // Held until the new file is in place, so no other writer comes between
+    // the look and the write.
+    FileLock lock;
+    if (const int busy = lock.acquire(currentPath_); busy != 0) {
+        prompts_.showMessage(imageWriteFailedText(fromPlatform(currentPath_), fromPlatform(fileErrorText(busy))));
+        return;
+    }
+    if (!sameFileUnchanged(openedFacts_, fileFactsOf(currentPath_)) &&
+        !prompts_.askYesNo(text(ASK_REPLACE_CHANGED).arg(fromPlatform(currentPath_)), DefaultAnswer::No)) {
+        return;
+    }
     int reason = 0;
     const int code = packedMode_ ? writePackedImage(currentPath_, packed_, &reason)
                                  : writeSaveImage(currentPath_, image_, &reason);

@@ -3,6 +3,7 @@
 // saves in memory, and writes the whole image back with "Write!".
 #pragma once
 
+#include "file_io.h"
 #include "packed_image.h"
 #include "save_image.h"
 
@@ -95,6 +96,9 @@ private:
     // The images as start-up left them, to tell whether anything changed.
     SaveImage startImage_{};
     PackedSaveImage startPacked_{};
+    // The save file as it was when it was read, so that "Write!" sees a
+    // change another program made since.
+    FileFacts openedFacts_{};
     bool packedMode_ = false;
 
     // Fields of the window, copied to and from the widgets.

@@ -11,3 +11,9 @@ QString fromCp932(const std::string& bytes)
 {
     return QString::fromStdString(cp932ToUtf8(bytes));
 }
+
+QString namesWithCount(const QStringList& names, int shown)
+{
+    if (names.size() <= shown) return names.join(QLatin1Char('\n'));
+    return names.mid(0, shown).join(QLatin1Char('\n')) + QStringLiteral("\nand %1 more").arg(names.size() - shown);
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <string>
 
 // A path or settings value as the cores hold it: UTF-8 bytes.
@@ -13,3 +14,7 @@ inline QString fromPlatform(const std::string& text) { return QString::fromStdSt
 // reported through *dropped.
 std::string toCp932(const QString& text, bool* dropped = nullptr);
 QString fromCp932(const std::string& bytes);
+
+// Names for a message, one a line: the first shown, then "and N more", so a
+// long list can't make a message taller than the screen.
+QString namesWithCount(const QStringList& names, int shown = 15);

@@ -147,5 +147,6 @@ std::string cliUsage()
            "  sramedit-cli rename SAVE INDEX TITLE\n"
            "INDEX counts from 0, in the order that list shows.\n"
            "new never overwrites a file; extract replaces OUT.sav only with --force,\n"
-           "and never when OUT.sav is SAVE itself.\n";
+           "and never when OUT.sav is SAVE itself.\n"
+           "Commands on one SAVE take turns: another waits up to 2 seconds, then fails.\n";
 }

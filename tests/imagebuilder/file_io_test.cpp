@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
@@ -116,6 +117,10 @@ TEST(AtomicFile, RewritesInPlaceWhenOnlyTheFileIsWritable)
 {
     TempDir dir;
     ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    // Where the old contents are kept first.
+    ASSERT_EQ(::mkdir(dir.file("state").c_str(), 0777), 0);
+    ASSERT_EQ(::chmod(dir.file("state").c_str(), 0777), 0);
+    ASSERT_EQ(::setenv("XDG_STATE_HOME", dir.file("state").c_str(), 1), 0);
     const std::string folder = dir.file("locked/");
     ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
     const std::string file = folder + "romweld.ini";
@@ -161,6 +166,7 @@ TEST(AtomicFile, RewritesInPlaceWhenOnlyTheFileIsWritable)
     EXPECT_EQ(runUnprivileged([&] { return replaceWith(file, "x"); }), EACCES);
     EXPECT_EQ(readText(file), now);
     ::chmod(folder.c_str(), 0755);
+    ::unsetenv("XDG_STATE_HOME");
 }
 
 TEST(AtomicFile, TellsWhetherItReplacesAFileAndCommitsWithOrWithoutTheWait)

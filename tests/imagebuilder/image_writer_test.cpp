@@ -2,8 +2,10 @@
 
 #include "file_io.h"
 #include "gba_header.h"
+#include "ini_profile.h"
 #include "image_records.h"
 #include "report.h"
+#include "rom_admission.h"
 #include "rom_list.h"
 #include "system_limits.h"
 
@@ -202,6 +204,37 @@ TEST(ImageWriter, MissingFilesAndOutputs)
     EXPECT_EQ(readBytes(p.out()), join({p.shell, END_RECORD}));
 }
 
+// An entry kept although its ROM can't be read (a card not mounted yet) is
+// no record and no byte of the size, until its file is back.
+TEST(ImageWriter, EntriesKeptUnreadableAreLeftOutUntilReadAgain)
+{
+    ProgramDir p("[kvl-v02]\n");
+    auto list = romListCreate();
+    const Bytes a = makeInesRom(40, 0x10, 0, 1);
+    addRom(*list, p.dir.file("a.nes"), a, "A");
+    const std::string card = p.dir.file("card/b.nes");
+    RomEntry* b = admitUnreadable(list.get(), card, IniSnapshot{}, false, "No such file or directory");
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->unreadable, "No such file or directory");
+    EXPECT_EQ(admitUnreadable(list.get(), card, IniSnapshot{}, false, ""), nullptr);  // listed already
+    EXPECT_FALSE(readmitRomEntry(list.get(), b));
+    const Bytes without = join({p.shell, kvlRecord("A", "nes", a), END_RECORD});
+    EXPECT_EQ(exactImageSize(p.dir.path(), list.get(), DEFAULT_VARIANT), static_cast<std::int64_t>(without.size()));
+    Written w = write(p, list.get());
+    EXPECT_EQ(w.err, "");
+    EXPECT_EQ(readBytes(p.out()), without);
+
+    ASSERT_EQ(::mkdir(p.dir.file("card").c_str(), 0755), 0);
+    const Bytes back = makeInesRom(64, 0x20, 0, 2);
+    writeBytes(card, back);
+    ASSERT_TRUE(readmitRomEntry(list.get(), b));
+    EXPECT_EQ(b->unreadable, "");
+    EXPECT_EQ(b->mapper, 2);
+    EXPECT_EQ(list->totalSize, 40 + 64);
+    w = write(p, list.get());
+    EXPECT_EQ(readBytes(p.out()), join({p.shell, kvlRecord("A", "nes", a), kvlRecord("b", "nes", back), END_RECORD}));
+}
+
 TEST(ImageWriter, FailuresThatWouldCorruptOrLoseData)
 {
     ProgramDir p("[kvl-v02]\n");
@@ -325,11 +358,17 @@ TEST(ImageWriter, AHeaderFixInPlaceKeepsTheWholeImage)
     writeText(image, "an earlier image");
     ASSERT_EQ(::chown(image.c_str(), unprivilegedUser(), unprivilegedGroup()), 0);
     ASSERT_EQ(::chmod(cart.c_str(), 0555), 0);
+    // The earlier image is kept there first.
+    ASSERT_EQ(::mkdir(p.dir.file("state").c_str(), 0777), 0);
+    ASSERT_EQ(::chmod(p.dir.file("state").c_str(), 0777), 0);
+    ASSERT_EQ(::setenv("XDG_STATE_HOME", p.dir.file("state").c_str(), 1), 0);
     const int result = runUnprivileged([&] {
         CollectedReport report;
         return writeImage(p.dir.path(), image, list.get(), DEFAULT_VARIANT, &fields, report);
     });
     ::chmod(cart.c_str(), 0755);
+    EXPECT_EQ(readText(rewriteCopyPathFor(image)), "an earlier image");
+    ::unsetenv("XDG_STATE_HOME");
     EXPECT_EQ(result, IMAGE_WRITTEN);
     EXPECT_EQ(readBytes(image).size(), expected.size());
     EXPECT_EQ(readBytes(image), expected);

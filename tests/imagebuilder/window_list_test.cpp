@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 using Paths = std::vector<std::string>;
 
 namespace {
@@ -72,6 +74,16 @@ TEST(WindowList, GivesBackPathsInOrderDisplayModeAndImageName)
     WindowListState state;
     ASSERT_EQ(readWindowList(file, state), LIST_READ_OK);
     EXPECT_EQ(state.imageName, "");
+    EXPECT_TRUE(state.paths.empty());
+
+    // The longest name the reader takes is kept; one byte more is refused
+    // and the kept file stays as it was.
+    const std::string longest(WINDOW_LIST_IMAGE_MAX, 'n');
+    ASSERT_EQ(writeWindowList(file, empty.get(), {1, longest, {}}), 0);
+    ASSERT_EQ(readWindowList(file, state), LIST_READ_OK);
+    EXPECT_EQ(state.imageName, longest);
+    EXPECT_EQ(writeWindowList(file, list.get(), {1, longest + "n", {}}), ENAMETOOLONG);
+    ASSERT_EQ(readWindowList(file, state), LIST_READ_OK);
     EXPECT_TRUE(state.paths.empty());
 }
 

@@ -1,6 +1,8 @@
 // The commands on single saves: Load, Append, Extract, Delete and Retitle,
 // in both image kinds, down to the bytes that "Write!" puts on disk.
 #include "editor_harness.h"
+#include "file_io.h"
+#include "file_lock.h"
 #include "packed_test_support.h"
 
 #include <QClipboard>
@@ -479,6 +481,37 @@ private slots:
         QTest::keyClick(typed.titleBox(), Qt::Key_Escape);
         QVERIFY(typed.dialog->isVisible());
         QCOMPARE(typed.prompts.callsOf("yesno").size(), 1);
+    }
+
+    void writeAsksBeforeReplacingAFileChangedSinceItWasOpened()
+    {
+        EditorHarness h;
+        const Bytes mine = SaveImageBytes().useSlot(0, "Mine", {}).bytes();
+        const std::string image = h.put("cart.sav", mine);
+        QVERIFY(h.open(image));
+        const Bytes theirs = SaveImageBytes().useSlot(1, "Theirs", {}).bytes();
+        QCOMPARE(replaceFileWith(image, theirs.data(), theirs.size()), 0);
+        h.prompts.yesNoAnswers << false;
+        h.click("writeButton");
+        const QList<FakePrompts::Call> asked = h.prompts.callsOf("yesno");
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].text, q(image) + QStringLiteral(" was changed by another program since it was opened "
+                                                           "here.\nReplace it with what this window holds?"));
+        QCOMPARE(asked[0].preset, DefaultAnswer::No);
+        QCOMPARE(readBytes(image), theirs);
+        QCOMPARE(h.dialog->result(), int(QDialog::Rejected));
+
+        // While another program writes it, "Write!" says so and waits for the user.
+        FileLock other;
+        QCOMPARE(other.acquire(image), 0);
+        h.click("writeButton");
+        QCOMPARE(messagesWithDetail(h.prompts).size(), 1);
+        QVERIFY(messagesWithDetail(h.prompts)[0].contains(QStringLiteral("another program is writing this file")));
+        other.release();
+        h.prompts.yesNoAnswers << true;
+        h.click("writeButton");
+        QCOMPARE(readBytes(image), mine);
+        QCOMPARE(h.dialog->result(), int(QDialog::Accepted));
     }
 
     void aLongPasteKeepsWhatFits()

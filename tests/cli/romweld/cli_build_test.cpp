@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 TEST(CliBuild, KorvalindeImageByteForByte)
@@ -253,4 +255,32 @@ TEST(CliBuild, WarnsOfEachRomWhoseMapperTheEmulatorLacks)
     run = f.run("build", args);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
+}
+
+// A reader that went away (`romweld-cli build ... | head -1`) costs the
+// lines, not the image.
+TEST(CliBuild, AClosedStandardOutputCostsTheLinesNotTheImage)
+{
+    CliFolder f;
+    const std::string errPath = f.dir.file("err.txt");
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    ::close(pipeEnds[0]);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(pipeEnds[1], 1);
+        ::dup2(::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+        const std::string dir = f.path(), out = f.out(), alpha = f.rom("alpha.nes");
+        ::execl(ROMWELD_CLI_PATH, ROMWELD_CLI_PATH, "--dir", dir.c_str(), "build", "-o", out.c_str(), alpha.c_str(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(pipeEnds[1]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_TRUE(contains(readText(errPath), "standard output: Broken pipe")) << readText(errPath);
+    EXPECT_EQ(readBytes(f.out()), join({f.shell, kvlRecord("Font", "bin", f.font),
+                                        kvlRecord("alpha", "nes", repaired(f.alpha)), END_RECORD}));
 }

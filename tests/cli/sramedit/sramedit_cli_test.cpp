@@ -1,3 +1,4 @@
+#include "file_lock.h"
 #include "packed_image.h"
 #include "packed_test_support.h"
 #include "run_program.h"
@@ -365,4 +366,32 @@ TEST(SrameditCli, ExtractNeverOverwritesWhatTheUserDidNotChoose)
         EXPECT_EQ(run.err, dir.file("fifo.sav") + ": not a regular file\n");
     }
     EXPECT_EQ(readBytes(save), saveBytes);
+}
+
+// Writers of one save wait for each other: none loses the other's record.
+TEST(SrameditCli, WritersOfOneSaveTakeTurns)
+{
+    TempDir dir;
+    const std::string save = dir.file("cart.sav");
+    const std::string rom = dir.file("game.nes");
+    writeBytes(rom, makeInesRom(40976, 0x12, 0, 5));
+    runOk({"new", save, "--packed"});
+    std::string script;
+    for (int i = 0; i < 4; ++i) {
+        const std::string sav = dir.file("Game" + std::to_string(i) + ".sav");
+        writeBytes(sav, compressibleSave(3000, static_cast<unsigned>(i)));
+        script += "'" SRAMEDIT_CLI "' append '" + save + "' '" + sav + "' --rom '" + rom + "' & ";
+    }
+    ASSERT_EQ(runProgram("/bin/sh", {"-c", script + "wait"}).status, 0);
+    const std::string listed = runOk({"list", save}).out;
+    for (int i = 0; i < 4; ++i) EXPECT_NE(listed.find("Game" + std::to_string(i)), std::string::npos) << listed;
+
+    // One that can't get its turn in time says so and changes nothing.
+    const Bytes before = readBytes(save);
+    FileLock other;
+    ASSERT_EQ(other.acquire(save), 0);
+    const CliRun run = runCli({"delete", save, "1"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, save + ": another program is writing this file; try again when it is done\n");
+    EXPECT_EQ(readBytes(save), before);
 }
