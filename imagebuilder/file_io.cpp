@@ -633,9 +633,9 @@ bool AtomicFile::open(const std::string& targetPath, WriteMode mode)
 
     struct stat old {};
     const bool exists = mode == WriteMode::Replace ? ::stat(target_.c_str(), &old) == 0
-                                                   : ::lstat(target_.c_str(), &old) == 0 || errno != ENOENT;
-    if (exists && mode == WriteMode::CreateNew) {
-        errorNumber_ = EEXIST;
+                                                   : ::lstat(target_.c_str(), &old) == 0;
+    if (mode == WriteMode::CreateNew && (exists || errno != ENOENT)) {
+        errorNumber_ = exists ? EEXIST : lastError();
         return false;
     }
     replaces_ = exists;

@@ -3,7 +3,9 @@
 #include "commands.h"
 #include "file_io.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -29,5 +31,12 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "sramedit-cli: %s\n%s", error.c_str(), cliUsage().c_str());
         return EXIT_USAGE;
     }
-    return runCommand(args);
+    const int status = runCommand(args);
+    // With SIGPIPE ignored, a reader that went away shows here: what a
+    // script reads must not be lost silently.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        std::fprintf(stderr, "sramedit-cli: standard output: %s\n", std::strerror(errno));
+        return EXIT_FAILED;
+    }
+    return status;
 }
