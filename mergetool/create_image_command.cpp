@@ -11,8 +11,8 @@
 #include "path_text.h"
 #include "pocketnes_options_dialog.h"
 #include "prompts.h"
-#include "rom_admission.h"
 #include "qt_text.h"
+#include "rom_admission.h"
 
 #include <QGuiApplication>
 #include <QStatusBar>
