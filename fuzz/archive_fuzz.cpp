@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Admission admitted = admitRomPath(list.get(), path, IniSnapshot(), true, report);
     FUZZ_CHECK(admitted.added == list->count);
     FUZZ_CHECK(admitted.code == (list->count > 0 ? ADMIT_ADDED : ADMIT_REFUSED));
-    // Member names that differ only in letter case are one entry.
+    // Each NES ROM listed well is one entry at most.
     FUZZ_CHECK(list->count <= goodRoms);
     for (const RomEntry* e = list->head; e != nullptr; e = e->next) {
         FUZZ_CHECK(e->sourceBytes >= 0 && e->sourceBytes <= ARCHIVE_MEMBER_MAX);
