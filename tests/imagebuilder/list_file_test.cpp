@@ -72,8 +72,8 @@ TEST(ListFile, TheReaderGoesLineByLineAndTellsLinesThatNameNoPath)
 {
     TempDir dir;
     const std::string lst = dir.file("a.lst");
-    writeText(lst, "### ROMWELD NES List ###\r\n/a.nes\r\n\r\n/b\0x.nes\r\n" + std::string(LIST_LINE_MAX + 1, 'y') +
-                       "\r\n/c.nes");
+    writeText(lst, "### ROMWELD NES List ###\r\n/a.nes\r\n\r\n" + std::string("/b\0x.nes\r\n", 10) +
+                       std::string(LIST_LINE_MAX + 1, 'y') + "\r\n/c.nes");
     ListFileReader reader(lst);
     ASSERT_EQ(reader.readHeader(LIST_FILE_HEADER), LIST_READ_OK);
     std::string path;

@@ -79,7 +79,7 @@ TEST(CliBuild, RefusedInputsNameTheFileAndWriteNothing)
     } cases[] = {
         {{"-o", f.out(), f.rom("alpha.nes"), f.rom("readme.txt"), f.rom("gone.nes")},
          "romweld-cli: " + f.rom("readme.txt") + ": not an NES ROM (no iNES header)\n" + "romweld-cli: " +
-             f.rom("gone.nes") + ": No such file or directory\n",
+             f.rom("gone.nes") + ": not found\n",
          false},
         {{"-o", f.out(), "--list", f.dir.file("bad.lst")}, f.dir.file("bad.lst") + ": Wrong List File Error", true},
         {{"-o", f.out(), "--list", f.dir.file("none.lst")}, "none.lst: Can't Open File (No such file or directory)",
