@@ -69,7 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (checkedSplit(joined, left, right)) {
         FUZZ_CHECK(!joinedThere);
         // The archive that is there is the one the name leads back to.
-        if (archiveThere && isArchivePath(archive)) FUZZ_CHECK(left == archive && right == member);
+        if (archiveThere && isArchivePath(archive) && !member.empty()) {
+            FUZZ_CHECK(left == archive && right == member);
+        }
         FUZZ_CHECK(romIdentityOf(joined).rfind(archiveThere && left == archive ? "member:" : "", 0) == 0);
     } else if (!joinedThere && !member.empty() && isArchivePath(archive)) {
         // Only a file of the whole name keeps a member name from splitting.
