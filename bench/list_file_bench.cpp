@@ -1,7 +1,8 @@
 // What hostile list files cost `romweld-cli build --list`, as a user runs
 // it: the seconds and the peak memory of the command, and the lines of its
-// error output. A list of 20 MB of blank lines and one ROM, and a list of
-// 100 MB of short lines that name no file.
+// error output. A list of 20 MB of blank lines and one ROM, one of 100 MB
+// of short lines that name no file, and one of 100 MB of lines that name
+// the same ROM.
 //   romweld-list-bench ROMWELD_CLI [DATA_DIR]
 #include "bench_roms.h"
 
@@ -93,10 +94,13 @@ int main(int argc, char** argv)
     std::ofstream(blank, std::ios::app) << rom << "\r\n";
     const std::string missing = dir + "missing.lst";
     writeList(missing, 100'000'000, [&](std::size_t i) { return dir + "x" + std::to_string(i) + "\n"; });
+    const std::string same = dir + "same.lst";
+    writeList(same, 100'000'000, [&](std::size_t) { return rom + "\n"; });
 
     std::printf("%-36s %10s %12s %12s\n", "list", "seconds", "peak MiB", "error lines");
     for (const auto& [label, list] : {std::pair{"20 MB of blank lines and one ROM", blank},
-                                      {"100 MB of lines naming no file", missing}}) {
+                                      {"100 MB of lines naming no file", missing},
+                                      {"100 MB of lines naming one ROM", same}}) {
         const Run run = runBuild(cli, dir, list);
         std::printf("%-36s %10.2f %12.1f %12ld\n", label, run.seconds, static_cast<double>(run.peakKiB) / 1024.0,
                     run.errorLines);
