@@ -278,6 +278,17 @@ TEST(CliBuild, ListProblemsAreOneSummaryAndBlankLinesNameNothing)
                            "romweld-cli: " + lst + ":3: the line holds a NUL byte, so it names no file\n";
     for (int i = 0; i < 13; ++i) expected += "romweld-cli: " + f.rom("gone" + std::to_string(i) + ".nes") + ": not found\n";
     EXPECT_EQ(run.err, expected + "romweld-cli: ... and 87 more problems\n");
+
+    // A list of nothing but problems is not read past the thousandth.
+    text = "### ROMWELD NES List ###\n";
+    for (int i = 0; i < 1200; ++i) text += "gone" + std::to_string(i) + "\n";
+    writeText(lst, text);
+    run = f.run("build", {"-o", f.out(), "--list", lst});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(contains(run.err, "romweld-cli: " + lst + ": stopped after 1000 problems; the lines after line 1001 "
+                                  "were not read\n" + "romweld-cli: gone0: not found\n"))
+        << run.err;
+    EXPECT_TRUE(contains(run.err, "romweld-cli: ... and 985 more problems\n")) << run.err;
 }
 
 // Two files whose names differ only in letter case are two ROMs, with a
