@@ -22,9 +22,11 @@ namespace {
 using namespace archive_fuzz;
 
 // A member streamed as an image would read it: its bytes, or a problem.
-void checkStream(const std::string& path, const ArchiveMember& member)
+// reader (when given) is shared with other members.
+void checkStream(const std::string& path, const ArchiveMember& member, ArchiveMemberReader* shared = nullptr)
 {
-    ArchiveMemberReader reader;
+    ArchiveMemberReader own;
+    ArchiveMemberReader& reader = shared != nullptr ? *shared : own;
     if (reader.open(path, member.name) != ARCHIVE_OK) {
         FUZZ_CHECK(!reader.reason().empty());
         return;
@@ -82,6 +84,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(splitArchiveEntry(joinArchiveEntry(path, member.name), archive, inside));
         FUZZ_CHECK(archive == path && inside == member.name);
         checkStream(path, member);
+    }
+
+    // Announced and read in reverse order, the members kept on the way are
+    // the same as those streamed one by one.
+    ArchiveMemberReader announced;
+    for (const ArchiveMember& member : listing.members) {
+        if (member.problem == ARCHIVE_OK) announced.expect(path, member.name);
+    }
+    for (auto it = listing.members.rbegin(); it != listing.members.rend(); ++it) {
+        if (it->problem == ARCHIVE_OK) checkStream(path, *it, &announced);
     }
 
     auto list = romListCreate();

@@ -531,6 +531,8 @@ std::size_t ArchiveMemberReader::read(void* buffer, std::size_t n)
     if (fromMemory_) {
         const std::size_t left = memory_.size() - static_cast<std::size_t>(readSoFar_);
         const std::size_t got = std::min(n, left);
+        // An empty member kept has no bytes at all to copy from.
+        if (got == 0) return 0;
         std::memcpy(buffer, memory_.data() + readSoFar_, got);
         readSoFar_ += static_cast<std::int64_t>(got);
         return got;
