@@ -208,7 +208,7 @@ std::string cliUsage(CliCommand command)
                "                        any variant\n"
                "  --variant NAME        the shell variant (default: the settings' KVLVersion)\n"
                "  --list FILE.lst       a romweld list file (blank lines are skipped; what\n"
-               "                        can't be used is named in one summary of 15 lines)\n"
+               "                        can't be used is named in one summary)\n"
                "  --fix-header          rewrite the GBA cartridge header afterwards\n"
                "  --gba-title TITLE     the header's title (default Korvalinde)\n"
                "  --allow-oversize      write an image larger than 32 MiB all the same\n"
