@@ -22,9 +22,11 @@ namespace {
 using namespace archive_fuzz;
 
 // A member streamed as an image would read it: its bytes, or a problem.
-void checkStream(const std::string& path, const ArchiveMember& member)
+// reader (when given) is shared with other members.
+void checkStream(const std::string& path, const ArchiveMember& member, ArchiveMemberReader* shared = nullptr)
 {
-    ArchiveMemberReader reader;
+    ArchiveMemberReader own;
+    ArchiveMemberReader& reader = shared != nullptr ? *shared : own;
     if (reader.open(path, member.name) != ARCHIVE_OK) {
         FUZZ_CHECK(!reader.reason().empty());
         return;
@@ -84,12 +86,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         checkStream(path, member);
     }
 
+    // Announced and read in reverse order, the members kept on the way are
+    // the same as those streamed one by one.
+    ArchiveMemberReader announced;
+    for (const ArchiveMember& member : listing.members) {
+        if (member.problem == ARCHIVE_OK) announced.expect(path, member.name);
+    }
+    for (auto it = listing.members.rbegin(); it != listing.members.rend(); ++it) {
+        if (it->problem == ARCHIVE_OK) checkStream(path, *it, &announced);
+    }
+
     auto list = romListCreate();
     CollectedReport report;
     const Admission admitted = admitRomPath(list.get(), path, IniSnapshot(), true, report);
     FUZZ_CHECK(admitted.added == list->count);
     FUZZ_CHECK(admitted.code == (list->count > 0 ? ADMIT_ADDED : ADMIT_REFUSED));
-    // Member names that differ only in letter case are one entry.
+    // Each NES ROM listed well is one entry at most.
     FUZZ_CHECK(list->count <= goodRoms);
     for (const RomEntry* e = list->head; e != nullptr; e = e->next) {
         FUZZ_CHECK(e->sourceBytes >= 0 && e->sourceBytes <= ARCHIVE_MEMBER_MAX);

@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::string> paths = {"untouched"};
     int err = -1;
     const int code = readListFile(path, paths, &err);
-    FUZZ_CHECK(code >= LIST_READ_OK && code <= LIST_LINE_TOO_LONG);
+    FUZZ_CHECK(code >= LIST_READ_OK && code <= LIST_LINE_HAS_NUL);
     FUZZ_CHECK(code != LIST_CANT_OPEN && code != LIST_READ_FAILED);
     // Only a line too long is a reason; the file itself was read.
     FUZZ_CHECK(err == 0 || err == LINE_TOO_LONG);
@@ -41,7 +41,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(paths.size() == 1 && paths[0] == "untouched");
         return 0;
     }
-    for (const std::string& p : paths) FUZZ_CHECK(isValidUtf8(p));
+    // Every path is a whole line: never empty, never cut at a NUL.
+    for (const std::string& p : paths) {
+        FUZZ_CHECK(isValidUtf8(p) && !p.empty() && p.find('\0') == std::string::npos);
+    }
 
     std::unique_ptr<RomList> list = romListCreate();
     for (const std::string& p : paths) romListAddSized(list.get(), p, 0);

@@ -497,6 +497,33 @@ void archiveSeeds()
     write(target, "not-an-archive", Seed().byte(1).raw(rom));
 }
 
+// ---- archive member names ----
+
+void archiveNameSeeds()
+{
+    const std::string target = "archive_name";
+    struct Name {
+        const char* seed;
+        unsigned flags;  // extension in bits 0-2; archive, folder, file below in bits 3-5
+        std::string archive;
+        std::string member;
+    };
+    const Name names[] = {
+        {"member", 0 | 8, "Sets", "USA/Zelda (USA).nes"},
+        {"member-with-marks", 1 | 8, "Sets", "a.zip::b/c::d.nes"},
+        {"missing-archive", 0, "Sets", "Zelda.nes"},
+        {"real-folder", 0 | 16 | 32, "old", "keep/Zelda.nes"},
+        {"real-folder-and-archive", 3 | 8 | 16 | 32, "old", "keep/Zelda.nes"},
+        {"control-characters", 2 | 8, "Sets", "\x1B[31mred\tgame.nes"},
+        {"hidden", 0 | 8, "Sets", ".nes"},
+        {"no-extension", 4 | 8, "Sets", "Zelda.nes"},
+        {"archive-name-with-marks", 6 | 8, "x.zip::y", "Zelda.nes"},
+    };
+    for (const Name& n : names) {
+        write(target, n.seed, Seed().byte(n.flags).text(n.archive).text("keep").text("Zelda.nes").raw(n.member));
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -514,6 +541,7 @@ int main(int argc, char** argv)
     windowListSeeds();
     nesSeeds();
     archiveSeeds();
+    archiveNameSeeds();
     titleSeeds();
     gbaSeeds();
     return 0;

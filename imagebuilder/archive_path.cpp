@@ -1,5 +1,6 @@
 #include "archive_path.h"
 
+#include "file_io.h"
 #include "path_text.h"
 
 #include <array>
@@ -33,17 +34,27 @@ bool isGzipPath(std::string_view path)
 
 bool splitArchiveEntry(std::string_view name, std::string& archive, std::string& member)
 {
+    if (name.find(ARCHIVE_MEMBER_MARK) == std::string_view::npos) return false;
+    // A file or folder that is there by the whole name is that file.
+    const std::string whole(name);
+    if (fileFactsOf(whole).exists) return false;
+    std::size_t chosen = std::string_view::npos;
     for (std::size_t mark = name.find(ARCHIVE_MEMBER_MARK); mark != std::string_view::npos;
          mark = name.find(ARCHIVE_MEMBER_MARK, mark + 1)) {
         const std::string_view left = name.substr(0, mark);
         const std::string_view right = name.substr(mark + ARCHIVE_MEMBER_MARK.size());
-        if (!right.empty() && isArchivePath(left)) {
-            archive = std::string(left);
-            member = std::string(right);
-            return true;
+        if (right.empty() || !isArchivePath(left)) continue;
+        // The first split whose archive is there wins; without any, the first.
+        if (fileFactsOf(std::string(left)).problem == 0) {
+            chosen = mark;
+            break;
         }
+        if (chosen == std::string_view::npos) chosen = mark;
     }
-    return false;
+    if (chosen == std::string_view::npos) return false;
+    archive = std::string(name.substr(0, chosen));
+    member = std::string(name.substr(chosen + ARCHIVE_MEMBER_MARK.size()));
+    return true;
 }
 
 bool isArchiveEntry(std::string_view name)

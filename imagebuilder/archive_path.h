@@ -4,11 +4,13 @@
 // file inside a .gz is named the same way, after the .gz file without its
 // ".gz" ("Zelda.nes.gz::Zelda.nes").
 //
-// A path may hold "::" itself. The name is split at the first "::" whose
-// left part ends in an archive extension (.zip, .7z or .gz, case ignored)
-// and whose right part is not empty, so a member name may hold "::" and so
-// may folder names, unless such a folder name itself ends in ".zip" and the
-// like ("old.zip::keep/"), which this reading can't tell from an archive.
+// A path may hold "::" itself. The name is split at a "::" whose left part
+// ends in an archive extension (.zip, .7z or .gz, case ignored) and whose
+// right part is not empty: the first such "::" whose left part is a file
+// that is there, else the first of them. So a member name may hold "::",
+// and so may folder names. What is there wins over that reading: a file or
+// folder whose whole name holds "x.zip::" ("old.zip::keep/Zelda.nes") is
+// that file, not a member.
 #pragma once
 
 #include <string>
@@ -23,7 +25,7 @@ bool isArchivePath(std::string_view path);
 bool isGzipPath(std::string_view path);
 
 // The archive and member an entry name is made of; false when name names no
-// archive member (a plain file).
+// archive member (a plain file). Looks at the files the name may mean.
 bool splitArchiveEntry(std::string_view name, std::string& archive, std::string& member);
 bool isArchiveEntry(std::string_view name);
 

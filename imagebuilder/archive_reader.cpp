@@ -122,7 +122,7 @@ public:
     {
         if (!archive_ || problem_ != ARCHIVE_OK) return -1;
         Utf8Names names;
-        drainSolidMember();
+        drainMember();
         archive_entry* entry = nullptr;
         const int r = archive_read_next_header(archive_.get(), &entry);
         if (r == ARCHIVE_EOF) return 0;
@@ -135,9 +135,13 @@ public:
         header.encrypted = archive_entry_is_encrypted(entry) != 0;
         header.claimsSize = !gzip_ && archive_entry_size_is_set(entry) != 0;
         header.claimed = header.claimsSize ? archive_entry_size(entry) : 0;
-        // Whatever of this member is not read is drained before the next
-        // one, unless it claims more than any member may hold.
-        drainable_ = !header.encrypted && (!header.claimsSize || header.claimed <= ARCHIVE_MEMBER_MAX);
+        // Whatever of this member is not read is read through before the
+        // next one, as a listing reads it, so that a damaged archive is
+        // taken apart the same way whoever reads it. A member of a solid
+        // 7z is read through however large it is (see drainMember); one
+        // of a zip only while it claims no more than any member may hold.
+        drainable_ = !header.encrypted && (archive_format(archive_.get()) == ARCHIVE_FORMAT_7ZIP ||
+                                           !header.claimsSize || header.claimed <= ARCHIVE_MEMBER_MAX);
         return 1;
     }
 
@@ -175,17 +179,22 @@ private:
         return problem;
     }
 
-    // libarchive 3.6 skips the rest of a member of a solid 7z block wrongly
-    // now and then ("Truncated 7-Zip file body" at the next member, after
-    // eight skipped members of 40 KiB); read through, it never fails. The
-    // bytes are decompressed either way, so reading them costs no more.
-    void drainSolidMember()
+    // Reads the rest of the member at hand, keeping nothing. libarchive 3.6
+    // skips the rest of a member of a solid 7z block wrongly now and then
+    // ("Truncated 7-Zip file body" at the next member, after eight skipped
+    // members of 40 KiB, or after one member over 32 MiB); read through, it
+    // never fails, so such a member is read through to its end however
+    // large it is: its bytes are decompressed either way. Any other member
+    // is read through up to one byte past the limit, and libarchive skips
+    // what is left of a larger one.
+    void drainMember()
     {
-        if (!drainable_ || archive_format(archive_.get()) != ARCHIVE_FORMAT_7ZIP) return;
+        if (!drainable_) return;
         drainable_ = false;
+        const bool solid = archive_format(archive_.get()) == ARCHIVE_FORMAT_7ZIP;
         if (drain_.empty()) drain_.resize(ARCHIVE_BLOCK_SIZE);
         std::int64_t left = ARCHIVE_MEMBER_MAX + 1;
-        while (left > 0) {
+        while (solid || left > 0) {
             const la_ssize_t got = archive_read_data(archive_.get(), drain_.data(), drain_.size());
             if (got <= 0) return;
             left -= got;
@@ -267,6 +276,7 @@ ArchiveListing listArchive(const std::string& path)
     if (cursor.open(path) != ARCHIVE_OK) {
         listing.problem = cursor.problem();
         listing.reason = cursor.reason();
+        listing.errorNumber = cursor.errorNumber();
         return listing;
     }
     std::unordered_set<std::string> seen;
@@ -311,11 +321,65 @@ int ArchiveMemberReader::fail(int problem, std::string reason)
     return problem;
 }
 
+void ArchiveMemberReader::expect(const std::string& archivePath, std::string_view member)
+{
+    expected_[archivePath].insert(std::string(member));
+}
+
+bool ArchiveMemberReader::isExpected(const std::string& name) const
+{
+    const auto it = expected_.find(archivePath_);
+    return it != expected_.end() && it->second.count(name) != 0;
+}
+
+// The member the cursor stands at is one announced: its bytes are kept while
+// they fit what may be kept. A member that does not fit, or turns out
+// damaged, is not kept: opening it later reads the archive again and finds
+// the same.
+void ArchiveMemberReader::keepPassed(const std::string& name, bool claimsSize, std::int64_t claimed)
+{
+    auto& keptHere = kept_[archivePath_];
+    if (keptHere.count(name) != 0) return;
+    const std::int64_t room = std::min(ARCHIVE_KEEP_MAX - keptBytes_, ARCHIVE_MEMBER_MAX);
+    if (room <= 0 || (claimsSize && claimed > room)) return;
+    std::vector<char> bytes;
+    std::vector<char> buffer(ARCHIVE_BLOCK_SIZE);
+    std::int64_t total = 0;
+    std::string reason;
+    for (;;) {
+        const long got = cursor_->read(buffer.data(), buffer.size(), reason);
+        if (got < 0) return;
+        if (got == 0) break;
+        total += got;
+        if (total > room) return;
+        bytes.insert(bytes.end(), buffer.begin(), buffer.begin() + got);
+    }
+    keptBytes_ += total;
+    keptHere.emplace(name, std::move(bytes));
+}
+
+// Before the reader leaves its archive for another one: the announced
+// members still ahead are read and kept, so that the archive is read once.
+void ArchiveMemberReader::finishArchive()
+{
+    const auto wanted = expected_.find(archivePath_);
+    if (!cursor_ || cursor_->problem() != ARCHIVE_OK || wanted == expected_.end()) return;
+    std::size_t ahead = 0;
+    for (const std::string& name : wanted->second) ahead += passed_.count(name) == 0 ? 1 : 0;
+    MemberHeader header;
+    while (ahead > 0 && cursor_->next(header) == 1) {
+        if (!header.regular || !passed_.insert(header.name).second) continue;
+        if (wanted->second.count(header.name) == 0) continue;
+        --ahead;
+        if (!header.encrypted) keepPassed(header.name, header.claimsSize, header.claimed);
+    }
+}
+
 // Walks on to member: onwards from where the cursor stands when it reads
 // this archive already (the members of one archive are mostly read in their
 // order), and from the start when that walk fails or reaches the end, or
 // when the member was passed already: the first member of a name is the one
-// read, as in a listing.
+// read, as in a listing. Announced members passed on the way are kept.
 int ArchiveMemberReader::findMember(std::string_view member, bool& claimsSize, std::int64_t& claimed)
 {
     positioned_ = false;
@@ -341,8 +405,13 @@ int ArchiveMemberReader::findMember(std::string_view member, bool& claimsSize, s
             continue;
         }
         if (!header.regular) continue;
-        passed_.insert(header.name);
-        if (header.name != member) continue;
+        const bool first = passed_.insert(header.name).second;
+        if (header.name != member) {
+            if (first && !header.encrypted && isExpected(header.name)) {
+                keepPassed(header.name, header.claimsSize, header.claimed);
+            }
+            continue;
+        }
         if (header.encrypted) return fail(ARCHIVE_ENCRYPTED, ENCRYPTED_TEXT);
         if (header.claimsSize && header.claimed > ARCHIVE_MEMBER_MAX) return fail(ARCHIVE_TOO_LARGE, TOO_LARGE_TEXT);
         claimsSize = header.claimsSize;
@@ -365,14 +434,39 @@ int ArchiveMemberReader::countMember(std::int64_t& bytes)
 
 int ArchiveMemberReader::open(const std::string& archivePath, std::string_view member)
 {
-    if (archivePath != archivePath_) cursor_.reset();
-    archivePath_ = archivePath;
     member_ = std::string(member);
     problem_ = ARCHIVE_OK;
     reason_.clear();
     errorNumber_ = 0;
     size_ = 0;
     readSoFar_ = 0;
+    positioned_ = false;
+    fromMemory_ = false;
+    memory_.clear();
+    memory_.shrink_to_fit();
+
+    const auto wanted = expected_.find(archivePath);
+    if (wanted != expected_.end()) wanted->second.erase(member_);
+    // A member kept on the way to another is read from memory.
+    const auto keptHere = kept_.find(archivePath);
+    if (keptHere != kept_.end()) {
+        const auto kept = keptHere->second.find(member_);
+        if (kept != keptHere->second.end()) {
+            memory_ = std::move(kept->second);
+            keptHere->second.erase(kept);
+            keptBytes_ -= static_cast<std::int64_t>(memory_.size());
+            size_ = static_cast<std::int64_t>(memory_.size());
+            fromMemory_ = true;
+            positioned_ = true;
+            return ARCHIVE_OK;
+        }
+    }
+    if (archivePath != archivePath_) {
+        finishArchive();
+        cursor_.reset();
+        passed_.clear();
+    }
+    archivePath_ = archivePath;
 
     bool claimsSize = false;
     std::int64_t claimed = 0;
@@ -389,9 +483,60 @@ int ArchiveMemberReader::open(const std::string& archivePath, std::string_view m
     return ARCHIVE_OK;
 }
 
+const ArchiveMemberReader::Listed& ArchiveMemberReader::listed(const std::string& archivePath)
+{
+    auto it = listings_.find(archivePath);
+    if (it == listings_.end()) {
+        Listed made;
+        made.listing = listArchive(archivePath);
+        for (std::size_t i = 0; i < made.listing.members.size(); ++i) {
+            made.byName.emplace(made.listing.members[i].name, i);
+        }
+        it = listings_.emplace(archivePath, std::move(made)).first;
+    }
+    return it->second;
+}
+
+const ArchiveListing& ArchiveMemberReader::listingOf(const std::string& archivePath)
+{
+    return listed(archivePath).listing;
+}
+
+int ArchiveMemberReader::peek(const std::string& archivePath, std::string_view member, const ArchiveMember** found)
+{
+    problem_ = ARCHIVE_OK;
+    reason_.clear();
+    errorNumber_ = 0;
+    *found = nullptr;
+    const Listed& listed = this->listed(archivePath);
+    const auto at = listed.byName.find(std::string(member));
+    if (at == listed.byName.end()) {
+        // A member after the point where the archive broke can't be told
+        // from one that is not there: the archive's own problem is told.
+        if (listed.listing.problem == ARCHIVE_OK) return fail(ARCHIVE_NO_MEMBER, NO_MEMBER_TEXT);
+        problem_ = listed.listing.problem;
+        reason_ = listed.listing.reason;
+        errorNumber_ = listed.listing.errorNumber;
+        return problem_;
+    }
+    const ArchiveMember& entry = listed.listing.members[at->second];
+    if (entry.problem != ARCHIVE_OK) return fail(entry.problem, entry.reason);
+    *found = &entry;
+    return ARCHIVE_OK;
+}
+
 std::size_t ArchiveMemberReader::read(void* buffer, std::size_t n)
 {
     if (!positioned_ || problem_ != ARCHIVE_OK || n == 0) return 0;
+    if (fromMemory_) {
+        const std::size_t left = memory_.size() - static_cast<std::size_t>(readSoFar_);
+        const std::size_t got = std::min(n, left);
+        // An empty member kept has no bytes at all to copy from.
+        if (got == 0) return 0;
+        std::memcpy(buffer, memory_.data() + readSoFar_, got);
+        readSoFar_ += static_cast<std::int64_t>(got);
+        return got;
+    }
     // One byte past the limit is enough to know the member is too large.
     const std::int64_t room = ARCHIVE_MEMBER_MAX + 1 - readSoFar_;
     auto* at = static_cast<char*>(buffer);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -45,7 +46,13 @@ struct ArchiveListing {
     std::vector<ArchiveMember> members;
     int problem = ARCHIVE_OK;  // the archive as a whole could not be read to its end
     std::string reason;
+    int errorNumber = 0;       // for ARCHIVE_CANT_OPEN: the system's reason
 };
+
+// An image holds at most this many bytes of ROMs: the most a reader keeps
+// of members it passed on its way to another, to hand them out later
+// without reading the archive again.
+constexpr std::int64_t ARCHIVE_KEEP_MAX = 32 * 1024 * 1024;
 
 // Reads every file member of the archive at path once, to its end: its size
 // is the bytes it really holds, its damage is found, and its first bytes are
@@ -57,13 +64,28 @@ class ArchiveCursor;
 
 // Streams one member of an archive. Moving on to a later member of the same
 // archive continues from where the reader is, so reading the members of one
-// archive in their order reads the archive once.
+// archive in their order reads the archive once. Members announced with
+// expect() are kept in memory (up to ARCHIVE_KEEP_MAX bytes in all) when
+// the reader passes them on its way to another member, or leaves their
+// archive for another one, so a build reads each archive once whatever the
+// order of its list.
 class ArchiveMemberReader {
 public:
     ArchiveMemberReader();
     ~ArchiveMemberReader();
     ArchiveMemberReader(const ArchiveMemberReader&) = delete;
     ArchiveMemberReader& operator=(const ArchiveMemberReader&) = delete;
+
+    // Announces that member of the archive at archivePath will be opened.
+    void expect(const std::string& archivePath, std::string_view member);
+
+    // What a listing of the archive (listArchive, made once per archive and
+    // kept) saw of member: ARCHIVE_OK with its size and first bytes in
+    // *found, or why not (reason() and errorNumber() tell it). Probing many
+    // members of one archive reads it once, in its order.
+    int peek(const std::string& archivePath, std::string_view member, const ArchiveMember** found);
+    // The listing peek() looks in, made at the first call for the archive.
+    const ArchiveListing& listingOf(const std::string& archivePath);
 
     // Finds member in the archive at archivePath and takes its size: the
     // size the archive records, or, when it records none (a .gz), the bytes
@@ -87,8 +109,11 @@ private:
     int fail(int problem, std::string reason);
     int findMember(std::string_view member, bool& claimsSize, std::int64_t& claimed);
     int countMember(std::int64_t& bytes);
+    bool isExpected(const std::string& name) const;
+    void keepPassed(const std::string& name, bool claimsSize, std::int64_t claimed);
+    void finishArchive();
     std::unique_ptr<ArchiveCursor> cursor_;
-    std::string archivePath_;
+    std::string archivePath_;  // the archive the cursor reads
     std::string member_;
     std::unordered_set<std::string> passed_;  // members the cursor has gone by
     bool positioned_ = false;  // open() found member_: its data may be read
@@ -97,4 +122,19 @@ private:
     int problem_ = ARCHIVE_OK;
     std::string reason_;
     int errorNumber_ = 0;
+    // Members announced and not yet opened, by archive path; and the bytes
+    // of those kept, by archive path and member name.
+    std::unordered_map<std::string, std::unordered_set<std::string>> expected_;
+    std::unordered_map<std::string, std::unordered_map<std::string, std::vector<char>>> kept_;
+    std::int64_t keptBytes_ = 0;
+    // The member open() took from the kept ones, read from memory.
+    std::vector<char> memory_;
+    bool fromMemory_ = false;
+    // Listings made for peek(), by archive path, with their members by name.
+    struct Listed {
+        ArchiveListing listing;
+        std::unordered_map<std::string, std::size_t> byName;
+    };
+    const Listed& listed(const std::string& archivePath);
+    std::unordered_map<std::string, Listed> listings_;
 };

@@ -97,9 +97,9 @@ public:
     // total 0: the size is not known and no progress is reported.
     ImageOutput(OutFile& image, Report& report, std::int64_t total) : image_(image), report_(report), total_(total) {}
     // The same for a whole image written through file, sent on its way to
-    // the disk as it grows.
-    ImageOutput(AtomicFile& file, Report& report, std::int64_t total)
-        : image_(file.stream()), report_(report), total_(total), file_(&file)
+    // the disk as it grows; archives (when given) reads its archive members.
+    ImageOutput(AtomicFile& file, Report& report, std::int64_t total, ArchiveMemberReader* archives)
+        : image_(file.stream()), report_(report), total_(total), file_(&file), shared_(archives)
     {
     }
 
@@ -108,7 +108,7 @@ public:
     std::vector<char>& buffer() { return buffer_; }
     // One reader serves every archive member of the image: members of one
     // archive listed in its order are read in one pass over it.
-    ArchiveMemberReader& archives() { return archives_; }
+    ArchiveMemberReader& archives() { return shared_ != nullptr ? *shared_ : archives_; }
 
     // Tells the report that written bytes are done; false when it asked to
     // stop (then for good).
@@ -138,6 +138,7 @@ private:
     std::int64_t written_ = 0;
     std::vector<char> buffer_;
     ArchiveMemberReader archives_;
+    ArchiveMemberReader* shared_ = nullptr;
     bool cancelled_ = false;
 };
 
@@ -344,6 +345,13 @@ RecordResult writeImageBody(ImageOutput& out, const std::string& programDir, con
         return RECORD_FAILED;
     }
 
+    // Every archive member of the list is announced, so that each archive
+    // is read once, in its own order, whatever the order of the list.
+    for (const RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) {
+        std::string archive;
+        std::string member;
+        if (splitArchiveEntry(e->path, archive, member)) out.archives().expect(archive, member);
+    }
     for (const RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) {
         if (!e->unreadable.empty()) continue;
         const RecordResult r = romRecord(out, *e, plan.pocketNes);
@@ -407,7 +415,7 @@ std::int64_t exactImageSize(const std::string& programDir, const RomList* list, 
 
 int writeImage(const std::string& programDir, const IniSnapshot& config, const std::string& outputPath,
                const RomList* list, std::string_view variant, const GbaHeaderFields* headerFix, Report& report,
-               bool pad)
+               bool pad, ArchiveMemberReader* archives)
 {
     const ImagePlan plan = planImage(programDir, config, list, variant);
     if (outputIsAnInput(outputPath, plan)) {
@@ -428,7 +436,7 @@ int writeImage(const std::string& programDir, const IniSnapshot& config, const s
     // copy. One that replaces an earlier image is, so that a crash right
     // after can't leave the user without either of them.
     image.setDurable(image.replacesAFile());
-    ImageOutput out(image, report, pad ? paddedImageSize(plan.size) : plan.size);
+    ImageOutput out(image, report, pad ? paddedImageSize(plan.size) : plan.size, archives);
     RecordResult body = writeImageBody(out, programDir, plan, list);
     if (body == RECORD_WRITTEN && pad) body = writePadding(out);
     if (body == RECORD_CANCELLED) return IMAGE_CANCELLED;

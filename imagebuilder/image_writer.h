@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+class ArchiveMemberReader;
 class IniSnapshot;
 class OutFile;
 class Report;
@@ -46,10 +47,13 @@ enum ImageWriteResult {
 // replaces it only when complete: after a failure or a stop the file at
 // outputPath is as it was before, and no partial file is left. A symbolic
 // link at outputPath is followed. Entries marked unreadable
-// (RomEntry::unreadable) are left out.
+// (RomEntry::unreadable) are left out. archives (when given) reads the archive
+// members, so that images built one after another share its passes over
+// their archives (announce their members to it first: see
+// ArchiveMemberReader::expect); each archive is read once either way.
 int writeImage(const std::string& programDir, const IniSnapshot& config, const std::string& outputPath,
                const RomList* list, std::string_view variant, const GbaHeaderFields* headerFix, Report& report,
-               bool pad = false);
+               bool pad = false, ArchiveMemberReader* archives = nullptr);
 // The same, reading programDir + "romweld.cfg" afresh.
 int writeImage(const std::string& programDir, const std::string& outputPath, const RomList* list,
                std::string_view variant, const GbaHeaderFields* headerFix, Report& report);

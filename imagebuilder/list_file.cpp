@@ -6,7 +6,9 @@
 #include "rom_list.h"
 #include "text_encoding.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -47,43 +49,30 @@ int writeLines(const std::string& path, std::string_view header, const std::vect
     return file.commit() ? 0 : file.errorNumber();
 }
 
-// Every line after the header.
+// The bytes a list file is read by.
+constexpr std::size_t LIST_READ_CHUNK = 64 * 1024;
+
+// Every path line after the header, each line valid.
 int readLines(const std::string& path, std::string_view header, std::vector<std::string>& lines, int* errorNumber)
 {
-    InFile file(path);
-    const auto failure = [&](int code) {
-        if (errorNumber != nullptr) *errorNumber = file.errorNumber();
-        return code;
-    };
-    if (errorNumber != nullptr) *errorNumber = 0;
-    if (!file.isOpen()) return failure(LIST_CANT_OPEN);
-
-    // The header and each path line are bounded, so a file without line
-    // ends is refused without being read into memory.
-    std::string line;
-    bool ended = false;
-    if (!file.readLine(line, LIST_LINE_MAX + 1, &ended)) {
-        if (file.lineTooLong()) return failure(LIST_WRONG_HEADER);
-        return failure(file.readFailed() ? LIST_READ_FAILED : LIST_EMPTY);
-    }
-    if (withoutCr(line, ended) != header) return failure(LIST_WRONG_HEADER);
-
+    ListFileReader reader(path);
+    int code = reader.readHeader(header);
     std::vector<std::string> read;
-    LegacyTextDecoder decoder;
-    while (file.readLine(line, LIST_LINE_MAX + 1, &ended)) {
-        const std::string_view text = withoutCr(line, ended);
-        // A line one byte too long ends where the reader stops: still too long.
-        if (text.size() > LIST_LINE_MAX) {
-            if (errorNumber != nullptr) *errorNumber = LINE_TOO_LONG;
-            return LIST_LINE_TOO_LONG;
+    std::string line;
+    while (code == LIST_READ_OK) {
+        const int kind = reader.next(line);
+        if (kind == LIST_LINE_END) break;
+        if (kind == LIST_LINE_PATH) {
+            read.push_back(std::move(line));
+        } else {
+            code = kind == LIST_LINE_FAILED ? LIST_READ_FAILED : reader.invalidReason();
         }
-        read.push_back(decoder.decode(text));
     }
-    if (file.lineTooLong()) return failure(LIST_LINE_TOO_LONG);
-    if (file.readFailed()) return failure(LIST_READ_FAILED);
-
-    lines = std::move(read);
-    return LIST_READ_OK;
+    if (errorNumber != nullptr) {
+        *errorNumber = code == LIST_LINE_TOO_LONG ? LINE_TOO_LONG : reader.errorNumber();
+    }
+    if (code == LIST_READ_OK) lines = std::move(read);
+    return code;
 }
 
 // The window list's lines before its paths, each a key and its value.
@@ -98,10 +87,92 @@ bool startsWith(std::string_view text, std::string_view head)
 
 }  // namespace
 
+ListFileReader::ListFileReader(const std::string& path) : file_(path)
+{
+    if (!file_.isOpen()) errorNumber_ = file_.errorNumber();
+}
+
+// The next line as the file holds it, without its LF; at most
+// LIST_LINE_MAX + 1 bytes of it are kept (room for a CR after the longest
+// path), and tooLong tells a line longer than that. False at the end of the
+// file or after a read failure.
+bool ListFileReader::rawLine(std::string& line, bool& tooLong)
+{
+    line.clear();
+    tooLong = false;
+    ended_ = false;
+    bool any = false;
+    for (;;) {
+        if (at_ == end_) {
+            if (buffer_.empty()) buffer_.resize(LIST_READ_CHUNK);
+            at_ = 0;
+            end_ = file_.read(buffer_.data(), buffer_.size());
+            if (end_ == 0) {
+                if (file_.errorNumber() != 0) errorNumber_ = file_.errorNumber();
+                return any && errorNumber_ == 0;
+            }
+        }
+        any = true;
+        const char* start = buffer_.data() + at_;
+        const auto* lf = static_cast<const char*>(std::memchr(start, '\n', end_ - at_));
+        const std::size_t n = lf != nullptr ? static_cast<std::size_t>(lf - start) : end_ - at_;
+        const std::size_t room = LIST_LINE_MAX + 1 - std::min(line.size(), LIST_LINE_MAX + 1);
+        if (n > room) tooLong = true;
+        if (!tooLong) line.append(start, n);
+        at_ += n;
+        if (lf != nullptr) {
+            ++at_;
+            ended_ = true;
+            return true;
+        }
+    }
+}
+
+int ListFileReader::readHeader(std::string_view header)
+{
+    if (!file_.isOpen()) return LIST_CANT_OPEN;
+    std::string line;
+    bool tooLong = false;
+    if (!rawLine(line, tooLong)) return errorNumber_ != 0 ? LIST_READ_FAILED : LIST_EMPTY;
+    line_ = 1;
+    return !tooLong && withoutCr(line, ended_) == header ? LIST_READ_OK : LIST_WRONG_HEADER;
+}
+
+int ListFileReader::next(std::string& path)
+{
+    std::string line;
+    bool tooLong = false;
+    for (;;) {
+        if (!rawLine(line, tooLong)) return errorNumber_ != 0 ? LIST_LINE_FAILED : LIST_LINE_END;
+        ++line_;
+        const std::string_view text = withoutCr(line, ended_);
+        // A line one byte too long ends where the reader stopped: still too long.
+        if (tooLong || text.size() > LIST_LINE_MAX) {
+            invalid_ = LIST_LINE_TOO_LONG;
+            return LIST_LINE_INVALID;
+        }
+        if (text.empty()) continue;
+        // A NUL would end the path wherever the system reads it.
+        if (text.find('\0') != std::string_view::npos) {
+            invalid_ = LIST_LINE_HAS_NUL;
+            return LIST_LINE_INVALID;
+        }
+        path = decoder_.decode(text);
+        return LIST_LINE_PATH;
+    }
+}
+
+std::string listLineProblemText(int invalidReason)
+{
+    if (invalidReason == LIST_LINE_HAS_NUL) return "the line holds a NUL byte, so it names no file";
+    return "the line is longer than " + std::to_string(LIST_LINE_MAX) + " bytes, so it names no file";
+}
+
 const std::string* unlistablePath(const RomList* list)
 {
     for (const RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) {
-        if (e->path.find_first_of("\r\n") != std::string::npos) return &e->path;
+        // A NUL would make its line name nothing when read back.
+        if (e->path.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) return &e->path;
     }
     return nullptr;
 }

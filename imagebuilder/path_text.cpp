@@ -1,5 +1,7 @@
 #include "path_text.h"
 
+#include "hex_text.h"
+
 std::size_t fileNamePart(std::string_view path)
 {
     const std::size_t sep = path.find_last_of("/\\");
@@ -41,4 +43,36 @@ std::string foldNoCase(std::string_view text)
     std::string folded(text);
     for (char& c : folded) c = static_cast<char>(foldAscii(static_cast<unsigned char>(c)));
     return folded;
+}
+
+namespace {
+
+bool isControl(char c)
+{
+    const auto b = static_cast<unsigned char>(c);
+    return b < 0x20 || b == 0x7F;
+}
+
+}  // namespace
+
+bool hasControlCharacter(std::string_view text)
+{
+    for (const char c : text) {
+        if (isControl(c)) return true;
+    }
+    return false;
+}
+
+std::string printableText(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        if (!isControl(c)) {
+            out.push_back(c);
+            continue;
+        }
+        out += "\\x" + hexText(static_cast<unsigned char>(c), 2);
+    }
+    return out;
 }

@@ -23,3 +23,11 @@ int compareNoCase(std::string_view a, std::string_view b);
 // text with ASCII A-Z folded to a-z: two texts that compareNoCase finds
 // equal fold to the same text, so it serves as a key for look-ups.
 std::string foldNoCase(std::string_view text);
+
+// True when text holds a control character (a byte below 0x20, or 0x7F),
+// which a file name may hold but a terminal line must not show raw.
+bool hasControlCharacter(std::string_view text);
+
+// text with each control character written as \xHH, for a terminal: a name
+// holding ESC or TAB can't change what the terminal shows.
+std::string printableText(std::string_view text);

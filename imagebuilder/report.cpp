@@ -1,6 +1,7 @@
 #include "report.h"
 
 #include "file_io.h"
+#include "path_text.h"
 
 #include <cstdio>
 
@@ -11,12 +12,14 @@ void Report::fileProblem(const std::string& path, int errorNumber)
 
 void PrintedReport::problem(const std::string& path, const std::string& reason)
 {
-    std::fprintf(stderr, "%s: %s\n", path.c_str(), reason.c_str());
+    // A file name may hold control characters; none reaches a terminal raw.
+    std::fprintf(stderr, "%s: %s\n", printableText(path).c_str(), printableText(reason).c_str());
 }
 
 void PrintedReport::recordStarted(const std::string& source, const std::string& name, const std::string& extension)
 {
-    std::printf("%s %s %s\n", source.c_str(), name.c_str(), extension.c_str());
+    std::printf("%s %s %s\n", printableText(source).c_str(), printableText(name).c_str(),
+                printableText(extension).c_str());
 }
 
 bool PrintedReport::progress(std::int64_t, std::int64_t)

@@ -29,7 +29,8 @@ public:
 };
 
 // What the programs print: each problem as "path: reason" on the error
-// output, each record as "source name extension" on the standard output.
+// output, each record as "source name extension" on the standard output,
+// with control characters written as \xHH (printableText).
 class PrintedReport : public Report {
 public:
     void problem(const std::string& path, const std::string& reason) override;

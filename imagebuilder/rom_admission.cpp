@@ -12,6 +12,8 @@
 #include "title_cleaning.h"
 #include "title_rules.h"
 
+#include <cerrno>
+
 namespace {
 
 // Settings values are read to at most this many bytes, like every path-sized
@@ -92,8 +94,13 @@ RomEntry* addProbed(RomList* list, const std::string& path, const NesRomProbe& p
     return entry;
 }
 
+void noteCaseTwin(const RomList* list, const RomEntry* entry, Admission& result)
+{
+    if (const RomEntry* twin = romListCaseTwin(list, entry)) result.caseTwins.emplace_back(entry->path, twin->path);
+}
+
 void admitArchive(RomList* list, const std::string& archive, const IniSnapshot& settings, bool cleanTitles,
-                  Report& report, Admission& result)
+                  Report& report, ArchiveMemberReader* archives, Admission& result)
 {
     // A member's name must lead back to this archive; a folder name such as
     // "old.zip::keep" in the archive's path would make it lead elsewhere.
@@ -103,7 +110,9 @@ void admitArchive(RomList* list, const std::string& archive, const IniSnapshot& 
         report.problem(archive, "its path holds \"::\" after an archive's name, so its members can't be named");
         return;
     }
-    const ArchiveListing listing = listArchive(archive);
+    // One listing of an archive serves every time the command names it.
+    ArchiveMemberReader own;
+    const ArchiveListing& listing = (archives != nullptr ? *archives : own).listingOf(archive);
     int roms = 0;
     int problems = 0;
     int skipped = 0;
@@ -125,6 +134,7 @@ void admitArchive(RomList* list, const std::string& archive, const IniSnapshot& 
         if (entry == nullptr) continue;
         if (result.first == nullptr) result.first = entry;
         ++result.added;
+        noteCaseTwin(list, entry, result);
     }
     if (listing.problem != ARCHIVE_OK) {
         report.problem(archive, listing.reason);
@@ -141,6 +151,9 @@ Admission admitOne(RomList* list, const std::string& path, const IniSnapshot& se
                    ArchiveMemberReader* archives)
 {
     Admission result;
+    // A ROM listed already is not read again: a list naming one file a
+    // million times costs a million looks, not a million reads.
+    if (romListFind(list, path) != nullptr) return result;
     NesRomProbe probe;
     if (probeNesRom(path, probe, archives) != 0) {
         result.code = ADMIT_NOT_NES;
@@ -154,6 +167,7 @@ Admission admitOne(RomList* list, const std::string& path, const IniSnapshot& se
     result.code = ADMIT_ADDED;
     result.first = entry;
     result.added = 1;
+    noteCaseTwin(list, entry, result);
     return result;
 }
 
@@ -191,8 +205,24 @@ Admission admitRomPath(RomList* list, const std::string& path, const IniSnapshot
     // member: archives inside archives are not opened.
     if (isArchiveEntry(path) || !isArchivePath(path)) return admitOne(list, path, settings, cleanTitles, archives);
     Admission result;
-    admitArchive(list, path, settings, cleanTitles, report, result);
+    admitArchive(list, path, settings, cleanTitles, report, archives, result);
     return result;
+}
+
+std::string admissionProblemText(const Admission& admission)
+{
+    if (admission.openError == 0) return "not an NES ROM (no iNES header)";
+    // The system's own words for a missing file; an archive's words for a
+    // missing member say more.
+    const bool missing = admission.openError == ENOENT || admission.openError == ENOTDIR;
+    if (missing && admission.reason == fileErrorText(admission.openError)) return "not found";
+    return admission.reason;
+}
+
+std::string caseTwinText(const std::string& path, const std::string& listed)
+{
+    return path + ": its name differs from " + listed +
+           " only in letter case; on a FAT-formatted memory card the two would be one file";
 }
 
 int rederiveTitles(RomList* list, const IniSnapshot& settings, bool cleanTitles)

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 class ArchiveMemberReader;
 class IniSnapshot;
@@ -37,7 +39,7 @@ std::string defaultRomTitle(std::string_view path, bool cleanTitles = false);
 enum AdmitCode {
     ADMIT_ADDED = 0,
     ADMIT_NOT_NES = 1,   // can't be opened or lacks the iNES signature: the caller tells the user
-    ADMIT_REFUSED = 2,   // already listed (case ignored) or no memory: skipped silently
+    ADMIT_REFUSED = 2,   // already listed (the same file) or no memory: skipped silently
 };
 
 // What admitting a path gave.
@@ -56,7 +58,20 @@ struct Admission {
     RomEntry* first = nullptr;  // the first entry added
     int added = 0;
     int skipped = 0;            // files inside an archive that are no NES ROMs
+    // Entries added whose path differs from a listed one's only in letter
+    // case: the added path and the listed one (caseTwinText tells it).
+    std::vector<std::pair<std::string, std::string>> caseTwins;
 };
+
+// Why an ADMIT_NOT_NES path was refused, in words: "not found" for a file
+// or archive that is not there, "not an NES ROM (no iNES header)" for one
+// that was read, else the reason it could not be read (an archive member:
+// its archive's reason).
+std::string admissionProblemText(const Admission& admission);
+
+// The warning for two paths that differ only in letter case: two files
+// here, but one on a FAT-formatted memory card.
+std::string caseTwinText(const std::string& path, const std::string& listed);
 
 // Admits path as the list's commands do. A ROM file or one archive member
 // (ARCHIVE::MEMBER) is probed, added, and given its title ("TITLE" key, else

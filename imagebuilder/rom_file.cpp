@@ -1,5 +1,7 @@
 #include "rom_file.h"
 
+#include "archive_path.h"
+#include "archive_reader.h"
 #include "file_io.h"
 #include "path_text.h"
 #include "report.h"
@@ -67,9 +69,36 @@ int mapperInImage(const std::string& path, const NesRomProbe& probe)
     return compareNoCase(romExtensionOf(path), "nes") == 0 ? probe.repairedMapper : probe.mapper;
 }
 
+namespace {
+
+// An archive member is probed from what a listing of its archive saw: one
+// read of the archive serves every member of it, in whatever order they
+// are probed, and a member the archive says is too large is refused before
+// its header is looked at.
+int probeArchiveMember(const std::string& archive, const std::string& member, NesRomProbe& probe,
+                       ArchiveMemberReader* archives)
+{
+    ArchiveMemberReader own;
+    ArchiveMemberReader& reader = archives != nullptr ? *archives : own;
+    const ArchiveMember* found = nullptr;
+    const int problem = reader.peek(archive, member, &found);
+    if (problem != ARCHIVE_OK) {
+        probe.errorNumber = archiveMemberErrorNumber(problem, reader.errorNumber());
+        probe.reason = reader.reason();
+        return 1;
+    }
+    probe.size = found->size;
+    return probeNesHeader(found->head.data(), found->headSize, probe);
+}
+
+}  // namespace
+
 int probeNesRom(const std::string& path, NesRomProbe& probe, ArchiveMemberReader* archives)
 {
     probe = NesRomProbe{};
+    std::string archive;
+    std::string member;
+    if (splitArchiveEntry(path, archive, member)) return probeArchiveMember(archive, member, probe, archives);
     RomSource file(path, archives);
     if (!file.isOpen()) {
         probe.errorNumber = file.errorNumber();

@@ -1,5 +1,7 @@
 #include "rom_list.h"
 
+#include "archive_path.h"
+#include "file_io.h"
 #include "path_text.h"
 #include "rom_file.h"
 #include "title_rules.h"
@@ -35,11 +37,31 @@ std::int32_t roundedSize(std::int64_t size)
 
 }  // namespace
 
-RomEntry* romListFind(const RomList* list, std::string_view path)
+std::string romIdentityOf(const std::string& path)
+{
+    std::string archive;
+    std::string member;
+    const bool inArchive = splitArchiveEntry(path, archive, member);
+    const FileFacts facts = fileFactsOf(inArchive ? archive : path);
+    if (!facts.exists) return "path:" + path;
+    std::string key = std::to_string(facts.device) + ":" + std::to_string(facts.inode);
+    return inArchive ? "member:" + key + ":" + member : "file:" + key;
+}
+
+RomEntry* romListFind(const RomList* list, const std::string& path)
 {
     if (list == nullptr) return nullptr;
-    const auto it = list->byPath.find(foldNoCase(path));
-    return it == list->byPath.end() ? nullptr : it->second;
+    const auto exact = list->byPath.find(path);
+    if (exact != list->byPath.end()) return exact->second;
+    const auto same = list->byIdentity.find(romIdentityOf(path));
+    return same == list->byIdentity.end() ? nullptr : same->second;
+}
+
+const RomEntry* romListCaseTwin(const RomList* list, const RomEntry* entry)
+{
+    if (list == nullptr || entry == nullptr) return nullptr;
+    const auto it = list->byFoldedPath.find(foldNoCase(entry->path));
+    return it != list->byFoldedPath.end() && it->second != entry ? it->second : nullptr;
 }
 
 RomEntry* romListAdd(RomList* list, const std::string& path, Report& report)
@@ -50,18 +72,24 @@ RomEntry* romListAdd(RomList* list, const std::string& path, Report& report)
 
 RomEntry* romListAddSized(RomList* list, const std::string& path, std::int64_t fileBytes)
 {
-    if (list == nullptr) return nullptr;
+    if (list == nullptr || list->byPath.count(path) != 0) return nullptr;
     RomEntry* entry = nullptr;
     try {
         auto owned = std::make_unique<RomEntry>();
         owned->path = path;
+        owned->identity = romIdentityOf(path);
         entry = owned.get();
-        const auto [at, added] = list->byPath.emplace(foldNoCase(path), entry);
-        if (!added) return nullptr;
+        if (list->byIdentity.count(entry->identity) != 0) return nullptr;
+        list->entries.push_back(std::move(owned));
         try {
-            list->entries.push_back(std::move(owned));
+            list->byIdentity.emplace(entry->identity, entry);
+            list->byPath.emplace(path, entry);
+            list->byFoldedPath.emplace(foldNoCase(path), entry);
         } catch (const std::bad_alloc&) {
-            list->byPath.erase(at);
+            // Nothing of the entry stays: the list is as it was.
+            list->byIdentity.erase(entry->identity);
+            list->byPath.erase(path);
+            list->entries.pop_back();
             throw;
         }
     } catch (const std::bad_alloc&) {
@@ -98,7 +126,10 @@ int romListRemove(RomList* list, const std::string& path)
     (entry->next != nullptr ? entry->next->prev : list->tail) = entry->prev;
     list->totalSize -= entry->size;
     list->count -= 1;
-    list->byPath.erase(foldNoCase(path));
+    list->byIdentity.erase(entry->identity);
+    list->byPath.erase(entry->path);
+    const auto folded = list->byFoldedPath.find(foldNoCase(entry->path));
+    if (folded != list->byFoldedPath.end() && folded->second == entry) list->byFoldedPath.erase(folded);
     auto& owned = list->entries;
     owned.erase(std::find_if(owned.begin(), owned.end(),
                              [entry](const std::unique_ptr<RomEntry>& e) { return e.get() == entry; }));

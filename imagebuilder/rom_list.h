@@ -34,6 +34,7 @@ struct RomEntry {
     // a card not mounted yet; empty for every other entry. Such an entry is
     // left out of the image and its size until it can be read again.
     std::string unreadable;
+    std::string identity;                    // romIdentityOf(path) when added
     RomEntry* prev = nullptr;
     RomEntry* next = nullptr;
 };
@@ -52,11 +53,21 @@ struct RomList {
     RomEntry* tail = nullptr;
     // Owns the entries; their order is given by the links alone.
     std::vector<std::unique_ptr<RomEntry>> entries;
-    // The entries by path with ASCII letters folded, so that a path already
-    // listed is found at once however long the list. Kept by romListAdd and
-    // romListRemove.
+    // The entries by the file they are (romIdentityOf) and by path, so that
+    // a ROM already listed is found at once however long the list; and by
+    // path with ASCII letters folded, to tell names that only letter case
+    // tells apart. Kept by romListAdd and romListRemove.
+    std::unordered_map<std::string, RomEntry*> byIdentity;
     std::unordered_map<std::string, RomEntry*> byPath;
+    std::unordered_map<std::string, RomEntry*> byFoldedPath;
 };
+
+// What makes two paths one ROM: the file itself (its device and inode, so
+// that links and a second spelling of one path are one ROM, and two files
+// whose names differ only in letter case are two); for an archive member,
+// its archive's identity and the member's name; for a path that names
+// nothing, the path itself.
+std::string romIdentityOf(const std::string& path);
 
 enum RomSortKey {
     SortByPath = 0,
@@ -73,8 +84,8 @@ std::unique_ptr<RomList> romListCreate();
 int romListFree(std::unique_ptr<RomList>& list);
 
 // Appends an entry for path, sized from the file (0 when it can't be sized,
-// and report hears why). Null when list is null, an entry with the same path
-// (ASCII case ignored) is listed, or memory is short.
+// and report hears why). Null when list is null, the path or the same file
+// (romIdentityOf) is listed already, or memory is short.
 RomEntry* romListAdd(RomList* list, const std::string& path, Report& report);
 // The same for a file whose size in bytes is known already (a probe gave it).
 RomEntry* romListAddSized(RomList* list, const std::string& path, std::int64_t fileBytes);
@@ -82,11 +93,17 @@ RomEntry* romListAddSized(RomList* list, const std::string& path, std::int64_t f
 // Gives an entry of the list the size of a file of fileBytes bytes.
 void romListResize(RomList* list, RomEntry* entry, std::int64_t fileBytes);
 
-// 0 after removing the entry with that path (case ignored); -1 when none.
+// 0 after removing the entry romListFind finds; -1 when none.
 int romListRemove(RomList* list, const std::string& path);
 
-// The first entry whose path equals path with ASCII case ignored, or null.
-RomEntry* romListFind(const RomList* list, std::string_view path);
+// The entry listed under exactly this path, else the entry of the file the
+// path names now (romIdentityOf), or null.
+RomEntry* romListFind(const RomList* list, const std::string& path);
+
+// A listed entry other than entry whose path differs from entry's only in
+// ASCII letter case (two such files would be one on a FAT-formatted memory
+// card), or null.
+const RomEntry* romListCaseTwin(const RomList* list, const RomEntry* entry);
 
 // The entry at the zero-based index, or null.
 RomEntry* romListAt(const RomList* list, int index);

@@ -40,17 +40,17 @@ void RomSource::openMember(const std::string& archive, const std::string& member
     facts_.size = archives->size();
 }
 
+int archiveMemberErrorNumber(int archiveProblem, int systemError)
+{
+    if (archiveProblem == ARCHIVE_CANT_OPEN) return systemError;
+    // Like a file that is gone: the member is not there to read.
+    if (archiveProblem == ARCHIVE_NO_MEMBER) return ENOENT;
+    return ARCHIVE_MEMBER_UNREADABLE;
+}
+
 void RomSource::memberFailed()
 {
-    const int problem = member_->problem();
-    if (problem == ARCHIVE_CANT_OPEN) {
-        errorNumber_ = member_->errorNumber();
-    } else if (problem == ARCHIVE_NO_MEMBER) {
-        // Like a file that is gone: the member is not there to read.
-        errorNumber_ = ENOENT;
-    } else {
-        errorNumber_ = ARCHIVE_MEMBER_UNREADABLE;
-    }
+    errorNumber_ = archiveMemberErrorNumber(member_->problem(), member_->errorNumber());
     memberReason_ = member_->reason();
     facts_.problem = errorNumber_;
     member_ = nullptr;

@@ -14,6 +14,12 @@
 
 class ArchiveMemberReader;
 
+// The error number a RomSource gives for an archive member that can't be
+// read: the system's reason when its archive can't be opened (ENOENT for a
+// missing one), ENOENT for a member the archive lacks, else
+// ARCHIVE_MEMBER_UNREADABLE.
+int archiveMemberErrorNumber(int archiveProblem, int systemError);
+
 class RomSource {
 public:
     // Opens path for reading, as openRegularFile does. An archive member is

@@ -153,6 +153,19 @@ std::vector<std::string> listedVariantNames(const IniSnapshot& config)
     return names;
 }
 
+std::vector<VariantFile> variantFilesOf(const std::string& programDir, const IniSnapshot& config)
+{
+    std::vector<VariantFile> files{{configPathOf(programDir), {}, false}};
+    for (const std::string& name : listedVariantNames(config)) {
+        files.push_back({programDir + shellFileOf(config, name), name, true});
+        for (const std::string& value : extraFileValuesOf(config, name)) {
+            ExtraFile extra;
+            if (splitExtraFile(value, extra)) files.push_back({programDir + extra.path, name, false});
+        }
+    }
+    return files;
+}
+
 std::vector<ShellVariant> loadShellVariants(const std::string& programDir, const IniSnapshot& config)
 {
     std::vector<ShellVariant> table;

@@ -53,6 +53,19 @@ std::int32_t estimateShellSize(const std::string& programDir,
 std::int32_t estimateShellSize(const IniSnapshot& config, const std::string& programDir,
                                std::string_view section = DEFAULT_VARIANT);
 
+// A file an image of some variant is made of: romweld.cfg itself (variant
+// empty), a variant's shell, or one of its extra files.
+struct VariantFile {
+    std::string path;     // programDir + the name romweld.cfg gives
+    std::string variant;  // the section that names it
+    bool shell = false;
+};
+
+// romweld.cfg, then the shell and the extra files of every listed variant,
+// usable or not: the files no image may replace, whichever variant it is
+// built with.
+std::vector<VariantFile> variantFilesOf(const std::string& programDir, const IniSnapshot& config);
+
 // The variant the window preselects for a stored "KVLVersion" value: the
 // first whose name begins with wanted, ASCII case ignored, else 0.
 // -1 for an empty table.

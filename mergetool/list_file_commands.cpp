@@ -2,10 +2,13 @@
 #include "merge_tool_dialog.h"
 
 #include "file_io.h"
+#include "archive_reader.h"
 #include "ini_profile.h"
+#include "list_admission.h"
 #include "list_file.h"
 #include "merge_tool_settings.h"
 #include "path_text.h"
+#include "problem_summary.h"
 #include "prompts.h"
 #include "qt_text.h"
 
@@ -78,16 +81,14 @@ void MergeToolDialog::onLoadList()
     }
 
     const std::string path = toPlatform(*chosen);
-    std::vector<std::string> paths;
-    int reason = 0;
-    const int read = readListFile(path, paths, &reason);
+    ListFileReader reader(path);
+    const int read = reader.readHeader(LIST_FILE_HEADER);
     rememberListFolder(settingsPath_, path);
     // Until the header has matched, the list and the window stay as they were.
     switch (read) {
     case LIST_READ_OK: break;
-    case LIST_CANT_OPEN: prompts_.showMessage(cantOpenText(reason)); return;
-    case LIST_WRONG_HEADER:
-    case LIST_LINE_TOO_LONG: prompts_.showMessage(QStringLiteral("Wrong List File Error")); return;
+    case LIST_CANT_OPEN: prompts_.showMessage(cantOpenText(reader.errorNumber())); return;
+    case LIST_WRONG_HEADER: prompts_.showMessage(QStringLiteral("Wrong List File Error")); return;
     default: prompts_.showMessage(QStringLiteral("Read Error")); return;
     }
 
@@ -99,9 +100,27 @@ void MergeToolDialog::onLoadList()
         return;
     }
     list_ = std::move(fresh);
-    QStringList romPaths;
-    for (const std::string& romPath : paths) romPaths << fromPlatform(romPath);
-    addRomFiles(romPaths, QStringLiteral("\nis not NES file."));
-
+    // The lines are read and admitted one at a time; what could not be
+    // added is told once, whatever the number.
+    const IniSnapshot settings = IniSnapshot::load(settingsPath_);
+    ProblemSummary problems;
+    ArchiveMemberReader archives;
+    const ListAdmission admitted =
+        admitListPaths(reader, path, list_.get(), settings, cleanTitles_, problems, &archives);
     showReplacedList();
+    showListFindings(path, admitted, problems);
+}
+
+void MergeToolDialog::showListFindings(const std::string& listPath, const ListAdmission& admitted,
+                                       const ProblemSummary& problems)
+{
+    QStringList parts;
+    if (!problems.empty()) {
+        parts << QStringLiteral("These files of the list could not be added (%1 in all):\n%2")
+                     .arg(problems.count())
+                     .arg(fromPlatform(problems.text()));
+    }
+    if (admitted.stop != LIST_READ_ALL) parts << fromPlatform(listPath + ": " + listStopText(admitted));
+    parts << admitNotes(admitted.skipped, admitted.caseTwins);
+    if (!parts.isEmpty()) prompts_.showMessage(parts.join(QStringLiteral("\n\n")));
 }

@@ -23,9 +23,13 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+struct ListAdmission;
+
 class Prompts;
+class ProblemSummary;
 class QAction;
 class QButtonGroup;
 class QCheckBox;
@@ -117,6 +121,9 @@ private:
         // One reader for the command's archive members, so the members of
         // one archive listed in their order are read in one pass.
         ArchiveMemberReader archives;
+        // Added paths that differ from a listed one's only in letter case,
+        // with the listed one.
+        std::vector<std::pair<std::string, std::string>> caseTwins;
     };
     // Admits one file (an archive: each NES ROM in it) with the settings the
     // command read once for all its files; a file that is no NES ROM is
@@ -125,6 +132,12 @@ private:
                     AdmitFindings& findings);
     void addRomFiles(const QStringList& paths, const QString& suffix);
     void showAdmitFindings(const AdmitFindings& findings);
+    // The parts of a findings message that tell skipped files inside
+    // archives and names that differ only in letter case.
+    static QStringList admitNotes(int skipped, const std::vector<std::pair<std::string, std::string>>& caseTwins);
+    // Load List's one message: what could not be added, and why the list
+    // was not read to its end.
+    void showListFindings(const std::string& listPath, const ListAdmission& admitted, const ProblemSummary& problems);
     // A list that replaced the last one whole: shown from its first entry,
     // which alone is selected and described.
     void showReplacedList();

@@ -167,6 +167,7 @@ void MergeToolDialog::addRomFile(const QString& path, const QString& suffix, con
     const Admission admitted =
         admitRomPath(list_.get(), toPlatform(path), settings, cleanTitles_, findings.problems, &findings.archives);
     findings.skipped += admitted.skipped;
+    findings.caseTwins.insert(findings.caseTwins.end(), admitted.caseTwins.begin(), admitted.caseTwins.end());
     if (admitted.code == ADMIT_NOT_NES) {
         // A member its archive can't give says why; anything else is no NES file.
         if (admitted.openError == ARCHIVE_MEMBER_UNREADABLE) {
@@ -197,12 +198,22 @@ void MergeToolDialog::showAdmitFindings(const AdmitFindings& findings)
     if (!findings.problems.problems.empty()) {
         parts << QStringLiteral("These ROMs could not be read:\n%1").arg(fromPlatform(findings.problems.problemText()));
     }
-    if (findings.skipped == 1) {
-        parts << QStringLiteral("1 file inside an archive is not an NES ROM and was skipped.");
-    } else if (findings.skipped > 1) {
-        parts << QStringLiteral("%1 files inside archives are not NES ROMs and were skipped.").arg(findings.skipped);
-    }
+    parts << admitNotes(findings.skipped, findings.caseTwins);
     if (!parts.isEmpty()) prompts_.showMessage(parts.join(QStringLiteral("\n\n")));
+}
+
+QStringList MergeToolDialog::admitNotes(int skipped, const std::vector<std::pair<std::string, std::string>>& caseTwins)
+{
+    QStringList parts;
+    if (skipped == 1) {
+        parts << QStringLiteral("1 file inside an archive is not an NES ROM and was skipped.");
+    } else if (skipped > 1) {
+        parts << QStringLiteral("%1 files inside archives are not NES ROMs and were skipped.").arg(skipped);
+    }
+    QStringList twins;
+    for (const auto& [added, listed] : caseTwins) twins << fromPlatform(caseTwinText(added, listed));
+    if (!twins.isEmpty()) parts << twins.join(QLatin1Char('\n'));
+    return parts;
 }
 
 void MergeToolDialog::showReplacedList()

@@ -1,15 +1,18 @@
 #include "build_report.h"
 #include "commands.h"
+#include "guarded_files.h"
 #include "program_folder.h"
 #include "rom_problem.h"
 
 #include "file_io.h"
 #include "image_writer.h"
 #include "ini_profile.h"
+#include "list_admission.h"
 #include "list_file.h"
 #include "archive_path.h"
 #include "archive_reader.h"
 #include "path_text.h"
+#include "problem_summary.h"
 #include "report.h"
 #include "rom_admission.h"
 #include "rom_list.h"
@@ -41,34 +44,39 @@ std::string listFileProblem(const std::string& path, int code)
 
 // The list file's paths, then the arguments: each admitted as the window
 // admits a file (an archive by each NES ROM in it). False when a file is
-// not a ROM or can't be read (every such file is named).
+// not a ROM or can't be read: such files are named in one summary, the
+// first few by name and then how many more.
 bool collectRoms(const CliRequest& request, const ProgramFolder& folder, RomList* list)
 {
-    std::vector<std::string> paths;
-    if (request.listFile) {
-        const int code = readListFile(*request.listFile, paths);
-        if (code != LIST_READ_OK) {
-            printError(*request.listFile + ": " + listFileProblem(*request.listFile, code));
-            return false;
-        }
-    }
-    paths.insert(paths.end(), request.files.begin(), request.files.end());
-
-    bool allRoms = true;
+    ProblemSummary problems;
     // Members of one archive, listed in their order, are read in one pass.
     ArchiveMemberReader archives;
-    for (const std::string& path : paths) {
-        // A path listed already (letter case ignored) is skipped, as in the window.
-        CollectedReport report;
-        const Admission admission =
-            admitRomPath(list, path, folder.settings, request.cleanTitles, report, &archives);
-        if (admission.code == ADMIT_NOT_NES) {
-            printError(path + ": " + notNesReason(admission));
-            allRoms = false;
+    bool readWhole = true;
+    if (request.listFile) {
+        const std::string& listPath = *request.listFile;
+        ListFileReader reader(listPath);
+        const int code = reader.readHeader(LIST_FILE_HEADER);
+        if (code != LIST_READ_OK) {
+            printError(listPath + ": " + listFileProblem(listPath, code));
+            return false;
         }
-        if (!printAdmissionFindings(path, admission, report)) allRoms = false;
+        const ListAdmission admitted =
+            admitListPaths(reader, listPath, list, folder.settings, request.cleanTitles, problems, &archives);
+        printAdmissionWarnings(listPath, admitted.skipped, admitted.caseTwins);
+        if (admitted.stop != LIST_READ_ALL) {
+            printError(listPath + ": " + listStopText(admitted));
+            readWhole = false;
+        }
     }
-    return allRoms;
+    for (const std::string& path : request.files) {
+        // A ROM listed already (the same file) is skipped, as in the window.
+        const Admission admission =
+            admitRomPath(list, path, folder.settings, request.cleanTitles, problems, &archives);
+        if (admission.code == ADMIT_NOT_NES) problems.problem(path, admissionProblemText(admission));
+        printAdmissionWarnings(path, admission.skipped, admission.caseTwins);
+    }
+    for (const std::string& line : problems.lines()) printError(line);
+    return readWhole && problems.empty();
 }
 
 // The size of an image just written, for the line that tells it; -1 when
@@ -93,15 +101,17 @@ struct BuildSetup {
     const ProgramFolder& folder;
     const ShellVariant& variant;
     GbaHeaderFields header;
+    GuardedFiles guarded;
 };
 
 // Writes one image; false after a line saying it was not written.
-bool writeOneImage(const BuildSetup& setup, const std::string& output, const RomList* list)
+bool writeOneImage(const BuildSetup& setup, const std::string& output, const RomList* list,
+                   ArchiveMemberReader* archives = nullptr)
 {
     BuildReport report(::isatty(STDERR_FILENO) != 0);
     const int written =
         writeImage(setup.folder.dir, setup.folder.config, output, list, setup.variant.name,
-                   setup.request.fixHeader ? &setup.header : nullptr, report, setup.request.pad);
+                   setup.request.fixHeader ? &setup.header : nullptr, report, setup.request.pad, archives);
     report.finish();
     if (written != IMAGE_WRITTEN) {
         printError(output + ": no image was written; a file that was there is unchanged");
@@ -110,22 +120,12 @@ bool writeOneImage(const BuildSetup& setup, const std::string& output, const Rom
     return true;
 }
 
-// Besides the image writer's own inputs, the list file and the settings
-// are read for an image; writing it must not replace them either.
-bool isCommandInput(const BuildSetup& setup, const std::string& output)
-{
-    const CliRequest& request = setup.request;
-    // The settings file is refused by name too: built there, an image would
-    // later be read as romweld's settings.
-    return (request.listFile && isSameFile(output, *request.listFile)) ||
-           (!setup.folder.settingsPath.empty() && namesSameFile(output, setup.folder.settingsPath));
-}
-
 int buildOne(const BuildSetup& setup, const RomList* list)
 {
     const std::string& output = *setup.request.output;
-    if (isCommandInput(setup, output)) {
-        printError(output + ": is one of the image's own input files");
+    const std::string refused = setup.guarded.refusal(output);
+    if (!refused.empty()) {
+        printError(output + ": " + refused);
         return EXIT_FAILED;
     }
     // An image larger than a cartridge runs nowhere; the user must ask for it.
@@ -135,7 +135,7 @@ int buildOne(const BuildSetup& setup, const RomList* list)
         return EXIT_FAILED;
     }
     if (!writeOneImage(setup, output, list)) return EXIT_FAILED;
-    std::printf("%s: %lld bytes, %d ROMs, variant %s (%s)\n", output.c_str(), writtenBytes(output),
+    std::printf("%s: %lld bytes, %d ROMs, variant %s (%s)\n", printableText(output).c_str(), writtenBytes(output),
                 static_cast<int>(list->count), setup.variant.name.c_str(), layoutName(setup.variant).c_str());
     return EXIT_DONE;
 }
@@ -171,18 +171,6 @@ int buildEach(const BuildSetup& setup, const RomList* list)
         std::string output;
         std::unique_ptr<RomList> list;
     };
-    // Each image's own build knows only its one ROM: the files of all the
-    // others (an archive for its members) are looked at once, so that no
-    // image replaces one of them.
-    std::vector<FileFacts> roms;
-    for (const RomEntry* e = list->head; e != nullptr; e = e->next) {
-        std::string archive;
-        std::string member;
-        roms.push_back(fileFactsOf(splitArchiveEntry(e->path, archive, member) ? archive : e->path));
-    }
-    const auto isARom = [&roms](const FileFacts& output) {
-        return std::any_of(roms.begin(), roms.end(), [&output](const FileFacts& rom) { return sameFile(output, rom); });
-    };
     std::vector<Planned> images;
     bool refused = false;
     for (const RomEntry* e = list->head; e != nullptr; e = e->next) {
@@ -190,6 +178,12 @@ int buildEach(const BuildSetup& setup, const RomList* list)
         if (!image.list) {
             printError("out of memory");
             return EXIT_FAILED;
+        }
+        const std::string unnamed = eachImageNameProblem(e->path);
+        if (!unnamed.empty()) {
+            printError(e->path + ": " + unnamed);
+            refused = true;
+            continue;
         }
         // Names are compared as a FAT-formatted SD card would: letter case ignored.
         for (const Planned& earlier : images) {
@@ -199,11 +193,13 @@ int buildEach(const BuildSetup& setup, const RomList* list)
                 refused = true;
             }
         }
-        const FileFacts there = fileFactsOf(image.output);
-        if (isCommandInput(setup, image.output) || isARom(there)) {
-            printError(image.output + ": is one of the image's own input files");
+        // Each image's own build knows only its one ROM and its variant:
+        // the other ROMs and every variant's files are guarded here.
+        const std::string guarded = setup.guarded.refusal(image.output);
+        if (!guarded.empty()) {
+            printError(image.output + ": " + guarded);
             refused = true;
-        } else if (!setup.request.force && there.exists) {
+        } else if (!setup.request.force && fileFactsOf(image.output).exists) {
             printError(image.output + ": is there already (--force replaces it)");
             refused = true;
         }
@@ -217,14 +213,23 @@ int buildEach(const BuildSetup& setup, const RomList* list)
     }
     if (refused) return EXIT_FAILED;
 
+    // One reader for all the images, told of every member ahead: each
+    // archive is read once, whatever the order of the ROMs.
+    ArchiveMemberReader archives;
+    for (const Planned& image : images) {
+        std::string archive;
+        std::string member;
+        if (splitArchiveEntry(image.entry->path, archive, member)) archives.expect(archive, member);
+    }
     bool allWritten = true;
     for (const Planned& image : images) {
-        if (!writeOneImage(setup, image.output, image.list.get())) {
+        if (!writeOneImage(setup, image.output, image.list.get(), &archives)) {
             allWritten = false;
             continue;
         }
-        std::printf("%s: %lld bytes, %s, variant %s (%s)\n", image.output.c_str(), writtenBytes(image.output),
-                    image.entry->path.c_str(), setup.variant.name.c_str(), layoutName(setup.variant).c_str());
+        std::printf("%s: %lld bytes, %s, variant %s (%s)\n", printableText(image.output).c_str(),
+                    writtenBytes(image.output), printableText(image.entry->path).c_str(), setup.variant.name.c_str(),
+                    layoutName(setup.variant).c_str());
     }
     return allWritten ? EXIT_DONE : EXIT_FAILED;
 }
@@ -234,6 +239,17 @@ int buildEach(const BuildSetup& setup, const RomList* list)
 std::string eachImageName(std::string_view romPath)
 {
     return romFileStemOf(romPath) + ".gba";
+}
+
+std::string eachImageNameProblem(std::string_view romPath)
+{
+    const std::string stem = romFileStemOf(romPath);
+    if (hasControlCharacter(stem)) return "its name holds control characters, which no image name may hold";
+    // ".nes" would give ".gba", a file that file managers and card menus hide.
+    if (stem.empty() || stem.front() == '.') {
+        return "its name would make the hidden image name \"" + eachImageName(romPath) + "\"";
+    }
+    return {};
 }
 
 int runBuild(const CliRequest& request)
@@ -264,6 +280,7 @@ int runBuild(const CliRequest& request)
     }
     const BuildSetup setup{request, folder, variant,
                            GbaHeaderFields{request.gbaTitle.value_or(std::string(DEFAULT_GBA_TITLE)),
-                                           std::string(GAME_CODE), std::string(MAKER_CODE)}};
+                                           std::string(GAME_CODE), std::string(MAKER_CODE)},
+                           GuardedFiles(folder, request.listFile, list.get())};
     return request.each ? buildEach(setup, list.get()) : buildOne(setup, list.get());
 }

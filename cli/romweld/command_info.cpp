@@ -2,6 +2,7 @@
 #include "program_folder.h"
 #include "rom_problem.h"
 
+#include "path_text.h"
 #include "report.h"
 #include "rom_admission.h"
 #include "rom_list.h"
@@ -31,11 +32,11 @@ bool describeRom(const std::string& path, const ProgramFolder& folder, const She
     CollectedReport report;
     const Admission admission = admitRomPath(list.get(), path, folder.settings, cleanTitles, report);
     if (admission.openError != 0) {
-        printError(path + ": " + notNesReason(admission));
+        printError(path + ": " + admissionProblemText(admission));
         return false;
     }
     if (admission.code == ADMIT_NOT_NES) {
-        std::printf("%s: not an iNES file, %lld bytes\n", path.c_str(),
+        std::printf("%s: not an iNES file, %lld bytes\n", printableText(path).c_str(),
                     static_cast<long long>(admission.notNesBytes));
     }
     for (const RomEntry* entry = list->head; entry != nullptr; entry = entry->next) {
@@ -47,7 +48,7 @@ bool describeRom(const std::string& path, const ProgramFolder& folder, const She
             verdict = ", mapper " + std::to_string(inImage) + " in the image (damaged header repaired)" + verdict;
         }
         std::printf("%s: %s, mapper %d, battery %s, %lld bytes, title \"%s\", PocketNES %d|%d|%d|%s%s\n",
-                    entry->path.c_str(), entry->nes20 != 0 ? "NES 2.0" : "iNES", static_cast<int>(entry->mapper),
+                    printableText(entry->path).c_str(), entry->nes20 != 0 ? "NES 2.0" : "iNES", static_cast<int>(entry->mapper),
                     entry->battery != 0 ? "yes" : "no", static_cast<long long>(entry->sourceBytes),
                     cp932ToUtf8(entry->title.value_or("")).c_str(), static_cast<int>(entry->pocketFlags),
                     static_cast<int>(entry->pocketFollow), static_cast<int>(entry->pocketSlot),

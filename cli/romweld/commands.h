@@ -16,6 +16,9 @@ int runFixHeader(const CliRequest& request);
 // The name of a ROM's image under build --each: the ROM's file name (an
 // archive member's own) with ".gba" in place of its extension.
 std::string eachImageName(std::string_view romPath);
+// Why that name can't be an image's under build --each (it holds control
+// characters, or would be hidden: ".nes" gives ".gba"), or empty.
+std::string eachImageNameProblem(std::string_view romPath);
 
 // "romweld-cli: " and the text, on the error output.
 void printError(const std::string& text);

@@ -63,7 +63,14 @@ std::string describeProgramFolder(const ProgramFolder& folder)
 void loadFolderFiles(ProgramFolder& folder)
 {
     if (!folder.dir.empty()) folder.config = IniSnapshot::load(configPathOf(folder.dir));
-    if (!folder.settingsPath.empty()) folder.settings = IniSnapshot::load(folder.settingsPath);
+    if (folder.settingsPath.empty()) return;
+    folder.settings = IniSnapshot::load(folder.settingsPath);
+    // A settings file that can't be read gives no titles and no variant:
+    // the command goes on as without one, but not in silence.
+    if (folder.settings.errorNumber() != 0) {
+        printWarning(folder.settingsPath + ": " + fileErrorText(folder.settings.errorNumber()) +
+                     "; romweld-cli goes on without the titles, options and variant it keeps");
+    }
 }
 
 std::string explainNoVariants(const ProgramFolder& folder)

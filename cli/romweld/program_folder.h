@@ -29,7 +29,8 @@ bool resolveProgramFolder(const std::optional<std::string>& dir, ProgramFolder& 
                           std::string& reason);
 
 // Reads romweld.cfg (when a folder was found) and the settings file into
-// folder, once for the command.
+// folder, once for the command. A settings file that is there but can't be
+// read (too large, a line too long, no regular file) is named in a warning.
 void loadFolderFiles(ProgramFolder& folder);
 
 // Which folder and settings file are in use, for --help and "variants".

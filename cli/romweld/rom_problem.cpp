@@ -12,18 +12,20 @@ std::string openProblem(const std::string& path)
     return file.isOpen() ? std::string() : fileErrorText(file.errorNumber());
 }
 
-std::string notNesReason(const Admission& admission)
+void printAdmissionWarnings(const std::string& path, int skipped,
+                            const std::vector<std::pair<std::string, std::string>>& caseTwins)
 {
-    return admission.openError != 0 ? admission.reason : "not an NES ROM (no iNES header)";
+    if (skipped > 0) {
+        printWarning(path + ": " + std::to_string(skipped) +
+                     (skipped == 1 ? " file in it is not an NES ROM and was skipped"
+                                   : " files in it are not NES ROMs and were skipped"));
+    }
+    for (const auto& [added, listed] : caseTwins) printWarning(caseTwinText(added, listed));
 }
 
 bool printAdmissionFindings(const std::string& path, const Admission& admission, const CollectedReport& report)
 {
     for (const std::string& line : report.problems) printError(line);
-    if (admission.skipped > 0) {
-        printWarning(path + ": " + std::to_string(admission.skipped) +
-                     (admission.skipped == 1 ? " file in it is not an NES ROM and was skipped"
-                                             : " files in it are not NES ROMs and were skipped"));
-    }
+    printAdmissionWarnings(path, admission.skipped, admission.caseTwins);
     return report.problems.empty();
 }

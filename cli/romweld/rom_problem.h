@@ -2,6 +2,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 // Why path can't be opened for reading as a file (the system's reason, or
 // that it is a folder or not a regular file), or empty when it can.
@@ -10,13 +12,13 @@ std::string openProblem(const std::string& path);
 struct Admission;
 class CollectedReport;
 
-// Why a file the admission refused is no ROM: why it could not be opened or
-// read (an archive member: its archive's reason), or else that it has no
-// iNES header.
-std::string notNesReason(const Admission& admission);
+// The warnings admitting path may give: the files of an archive that are
+// no NES ROMs (skipped), counted in one line naming path, and a line for
+// each name that differs from a listed one's only in letter case.
+void printAdmissionWarnings(const std::string& path, int skipped,
+                            const std::vector<std::pair<std::string, std::string>>& caseTwins);
 
 // Tells what admitting path found besides its ROMs: each problem the report
-// heard (a member or archive that can't be read) as an error line, and the
-// files of an archive that are no NES ROMs, counted in one warning. False
-// when there was a problem.
+// heard (a member or archive that can't be read) as an error line, then
+// its warnings (printAdmissionWarnings). False when there was a problem.
 bool printAdmissionFindings(const std::string& path, const Admission& admission, const CollectedReport& report);

@@ -316,3 +316,58 @@ TEST(ArchiveMemberReader, FindsEveryMemberOfASolid7zWithAFreshReader)
         EXPECT_EQ(streamMember(reader, 4096), file.bytes) << file.name << ": " << reader.reason();
     }
 }
+
+// Members announced ahead and read in any order, from two archives in turn,
+// each read whole at once: those passed on the way are kept, and those of
+// an archive left for another are read before it is left. Past what may be
+// kept, the reader still gives every member, reading its archive again.
+TEST(ArchiveMemberReader, AnnouncedMembersComeInAnyOrderFromOnePass)
+{
+    TempDir dir;
+    std::vector<ArchiveFile> files;
+    for (unsigned i = 0; i < 6; ++i) files.push_back({"rom" + std::to_string(i) + ".nes", makeInesRom(40960, 0, 0, i)});
+    const std::string solid = dir.file("solid.7z");
+    const std::string zip = dir.file("sets.zip");
+    writeArchive(solid, ArchiveKind::SevenZip, files);
+    writeArchive(zip, ArchiveKind::Zip, files);
+    ArchiveMemberReader reader;
+    const std::vector<std::pair<std::string, unsigned>> order = {{solid, 5}, {zip, 3}, {solid, 1}, {zip, 0},
+                                                                 {solid, 4}, {zip, 5}, {solid, 0}, {zip, 2}};
+    for (const auto& [archive, i] : order) reader.expect(archive, files[i].name);
+    for (const auto& [archive, i] : order) {
+        ASSERT_EQ(reader.open(archive, files[i].name), ARCHIVE_OK) << files[i].name << ": " << reader.reason();
+        EXPECT_EQ(reader.size(), static_cast<std::int64_t>(files[i].bytes.size()));
+        EXPECT_EQ(streamMember(reader, 4096), files[i].bytes) << archive << " " << files[i].name;
+    }
+
+    // Members larger than what may be kept: read again, and still right.
+    const std::string large = dir.file("large.7z");
+    writeArchive(large, ArchiveKind::SevenZip,
+                 {{"a.bin", makeInesRom(64, 0, 0, 1), ARCHIVE_KEEP_MAX / 2}, {"b.bin", makeInesRom(64, 0, 0, 2), ARCHIVE_KEEP_MAX / 2},
+                  {"c.nes", files[0].bytes}});
+    ArchiveMemberReader bounded;
+    for (const char* name : {"c.nes", "b.bin", "a.bin"}) bounded.expect(large, name);
+    for (const char* name : {"c.nes", "b.bin", "a.bin"}) {
+        ASSERT_EQ(bounded.open(large, name), ARCHIVE_OK) << name << ": " << bounded.reason();
+        EXPECT_EQ(streamMember(bounded, 1 << 16).size(), std::string(name) == "c.nes" ? files[0].bytes.size()
+                                                                                       : 64 + ARCHIVE_KEEP_MAX / 2)
+            << name;
+    }
+}
+
+// A member over 32 MiB in a solid 7z is read through, without being kept,
+// and the member after it reads, listed and streamed.
+TEST(ArchiveMemberReader, AMemberOver32MiBInASolid7zIsPassedAndTheNextOneReads)
+{
+    TempDir dir;
+    const std::string path = dir.file("big.7z");
+    writeArchive(path, ArchiveKind::SevenZip, {{"huge.bin", {}, ARCHIVE_MEMBER_MAX + 1}, {"after.nes", ROM_A}});
+    const ArchiveListing listing = listArchive(path);
+    ASSERT_EQ(listing.problem, ARCHIVE_OK) << listing.reason;
+    ASSERT_EQ(listing.members.size(), 2u);
+    EXPECT_EQ(listing.members[0].problem, ARCHIVE_TOO_LARGE);
+    EXPECT_EQ(listing.members[1].problem, ARCHIVE_OK) << listing.members[1].reason;
+    ArchiveMemberReader reader;
+    ASSERT_EQ(reader.open(path, "after.nes"), ARCHIVE_OK) << reader.reason();
+    EXPECT_EQ(streamMember(reader, 1 << 16), ROM_A);
+}

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <tuple>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -43,9 +44,10 @@ TEST(ListFile, ReadsLfEndsMissingLastEndBlankLinesAndCp932Lines)
     const std::string lst = dir.file("a.lst");
     Paths paths;
 
-    writeText(lst, "### ROMWELD NES List ###\n/a.nes\n\n/b.nes");
+    // Empty lines name nothing: the one an editor leaves at the end neither.
+    writeText(lst, "### ROMWELD NES List ###\n/a.nes\n\n\r\n/b.nes\r\n\r\n");
     ASSERT_EQ(readListFile(lst, paths), LIST_READ_OK);
-    EXPECT_EQ(paths, (Paths{"/a.nes", "", "/b.nes"}));
+    EXPECT_EQ(paths, (Paths{"/a.nes", "/b.nes"}));
 
     writeText(lst, "### ROMWELD NES List ###");  // header only, no line end
     ASSERT_EQ(readListFile(lst, paths), LIST_READ_OK);
@@ -61,6 +63,33 @@ TEST(ListFile, ReadsLfEndsMissingLastEndBlankLinesAndCp932Lines)
     writeText(lst, "### ROMWELD NES List ###\r\n" + longPath + "\r\n/next.nes\r\n");
     ASSERT_EQ(readListFile(lst, paths), LIST_READ_OK);
     EXPECT_EQ(paths, (Paths{longPath, "/next.nes"}));
+}
+
+// A line that names no path (a NUL in it, or beyond the limit) is told
+// with its number, and the lines after it are read on; a line without
+// line ends costs the memory of the limit alone.
+TEST(ListFile, TheReaderGoesLineByLineAndTellsLinesThatNameNoPath)
+{
+    TempDir dir;
+    const std::string lst = dir.file("a.lst");
+    writeText(lst, "### ROMWELD NES List ###\r\n/a.nes\r\n\r\n" + std::string("/b\0x.nes\r\n", 10) +
+                       std::string(LIST_LINE_MAX + 1, 'y') + "\r\n/c.nes");
+    ListFileReader reader(lst);
+    ASSERT_EQ(reader.readHeader(LIST_FILE_HEADER), LIST_READ_OK);
+    std::string path;
+    const std::tuple<int, long long, std::string, int> expected[] = {
+        {LIST_LINE_PATH, 2, "/a.nes", 0},       {LIST_LINE_INVALID, 4, "/a.nes", LIST_LINE_HAS_NUL},
+        {LIST_LINE_INVALID, 5, "/a.nes", LIST_LINE_TOO_LONG}, {LIST_LINE_PATH, 6, "/c.nes", LIST_LINE_TOO_LONG},
+        {LIST_LINE_END, 6, "/c.nes", LIST_LINE_TOO_LONG},
+    };
+    for (const auto& [kind, line, text, reason] : expected) {
+        EXPECT_EQ(reader.next(path), kind) << line;
+        EXPECT_EQ(reader.lineNumber(), line);
+        EXPECT_EQ(path, text);
+        EXPECT_EQ(reader.invalidReason(), reason) << line;
+    }
+    Paths paths;
+    EXPECT_EQ(readListFile(lst, paths), LIST_LINE_HAS_NUL);
 }
 
 TEST(ListFile, RefusesMissingEmptyAndForeignFilesWithoutTouchingPaths)

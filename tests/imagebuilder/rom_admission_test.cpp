@@ -129,10 +129,19 @@ TEST(AdmitRomPath, RefusesNonNesMissingAndDuplicateFiles)
     EXPECT_EQ(list->count, 0);
 
     ASSERT_EQ(admit(dir.file("game.nes")).code, ADMIT_ADDED);
-    // A path that differs only in letter case counts as listed already.
-    admission = admit(dir.file("GAME.NES"));
+    // The same file again is listed already; a file whose name differs only
+    // in letter case is another ROM, told as a twin.
+    admission = admit(dir.path() + "./game.nes");
     EXPECT_EQ(admission.code, ADMIT_REFUSED);
     EXPECT_EQ(admission.first, nullptr);
-    EXPECT_EQ(list->count, 1);
+    admission = admit(dir.file("GAME.NES"));
+    EXPECT_EQ(admission.code, ADMIT_ADDED);
+    EXPECT_EQ(admission.caseTwins, (std::vector<std::pair<std::string, std::string>>{
+                                       {dir.file("GAME.NES"), dir.file("game.nes")}}));
+    EXPECT_EQ(list->count, 2);
     EXPECT_TRUE(report.problems.empty());
+    // The reasons a refused path is told with.
+    EXPECT_EQ(admissionProblemText(admit(dir.file("gone.nes"))), "not found");
+    EXPECT_EQ(admissionProblemText(admit(dir.file("plain.nes"))), "not an NES ROM (no iNES header)");
+    EXPECT_EQ(admissionProblemText(admit(dir.path())), "Is a directory");
 }

@@ -10,7 +10,7 @@
 namespace {
 
 const std::string HEADER = "### ROMWELD NES List ###";
-const QString NOT_NES = QStringLiteral("\nis not NES file.");
+const QString NOT_ADDED = QStringLiteral("These files of the list could not be added (%1 in all):\n");
 
 void load(WindowHarness& h, const std::string& listPath)
 {
@@ -110,16 +110,26 @@ private slots:
         writeBytes(upper, readBytes(a));
         QVERIFY(h.open());
 
-        // LF line ends, a last line without one, a blank line, a missing file
-        // and the same path in other letters.
-        load(h, listFile(h, "mixed.lst", HEADER + "\n" + a + "\n\n" + gone + "\n" + upper + "\r\n" + b));
-        QCOMPARE(h.messages(), (QStringList{NOT_NES, qs(gone) + NOT_NES}));
-        QCOMPARE(h.entryPaths(), (std::vector<std::string>{a, b}));
+        // LF line ends, a last line without one, a blank line (it names
+        // nothing), a missing file, a file named like a listed one in other
+        // letters (a file of its own) and one named twice: one message.
+        load(h, listFile(h, "mixed.lst", HEADER + "\n" + a + "\n\n" + gone + "\n" + upper + "\r\n" + b + "\n" + a));
+        QCOMPARE(h.messages(), QStringList{NOT_ADDED.arg(1) + qs(gone) + ": not found\n\n" + qs(upper) +
+                                           ": its name differs from " + qs(a) +
+                                           " only in letter case; on a FAT-formatted memory card the two would be "
+                                           "one file"});
+        QCOMPARE(h.entryPaths(), (std::vector<std::string>{a, upper, b}));
         QCOMPARE(h.selectedRows(), std::vector<int>{0});
 
-        // Lines that all fail still replace the list.
-        load(h, listFile(h, "bad.lst", HEADER + "\r\n" + gone + "\r\n"));
-        QCOMPARE(h.messages(), QStringList{qs(gone) + NOT_NES});
+        // Lines that all fail still replace the list; however many, they
+        // are one message naming the first 15 with their reasons.
+        std::string text = HEADER + "\r\n" + h.dir.file("roms/readme.txt") + "\r\n";
+        writeText(h.dir.file("roms/readme.txt"), "not a ROM");
+        for (int i = 0; i < 20; ++i) text += h.dir.file("gone" + std::to_string(i) + ".nes") + "\r\n";
+        load(h, listFile(h, "bad.lst", text));
+        QString expected = NOT_ADDED.arg(21) + qs(h.dir.file("roms/readme.txt")) + ": not an NES ROM (no iNES header)";
+        for (int i = 0; i < 14; ++i) expected += "\n" + qs(h.dir.file("gone" + std::to_string(i) + ".nes")) + ": not found";
+        QCOMPARE(h.messages(), QStringList{expected + "\n... and 6 more problems"});
         QCOMPARE(h.rows(), QStringList());
         QCOMPARE(h.panels(), (QStringList{"", "", "0 NES Roms."}));
 
@@ -148,10 +158,13 @@ private slots:
                      messages.front().contains(qs(broken)),
                  qPrintable(messages.join('|')));
 
+        // A line too long names no file; the others load.
         const HangGuard guard(30);
-        load(h, listFile(h, "long.lst", HEADER + "\r\n" + a + "\r\n/" + std::string(5000, 'x') + "\r\n"));
-        QCOMPARE(h.messages(), QStringList{QStringLiteral("Wrong List File Error")});
-        QCOMPARE(h.entryPaths(), (std::vector<std::string>{a, broken}));
+        const std::string longList = listFile(h, "long.lst", HEADER + "\r\n" + a + "\r\n/" + std::string(5000, 'x') + "\r\n");
+        load(h, longList);
+        QCOMPARE(h.messages(), QStringList{NOT_ADDED.arg(1) + qs(longList) +
+                                           ":3: the line is longer than 4096 bytes, so it names no file"});
+        QCOMPARE(h.entryPaths(), (std::vector<std::string>{a}));
         QVERIFY(::mkfifo(h.dir.file("fifo.lst").c_str(), 0644) == 0);
         load(h, h.dir.file("fifo.lst"));
         QCOMPARE(h.messages(), QStringList{QStringLiteral("Can't Open File\n\nnot a regular file")});

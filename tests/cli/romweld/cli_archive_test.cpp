@@ -1,7 +1,12 @@
 #include "cli_folder.h"
+#include "open_counter.h"
 #include "test_archives.h"
 
+#include "archive_reader.h"
+
 #include <gtest/gtest.h>
+
+#include <map>
 
 namespace {
 
@@ -165,6 +170,16 @@ TEST(CliEach, RefusesWhatWouldLoseAnImage)
     EXPECT_FALSE(fileExists(out + "/beta.gba"));
     ::unlink((out + "/alpha.gba").c_str());
 
+    // Nor does an image replace a file of any variant: here a ROM named
+    // after the PocketNES shell, built with the Korvalinde variant.
+    writeBytes(f.rom("pn.nes"), f.beta);
+    run = f.run("build", {"--each", "--force", "-o", f.path(), f.rom("pn.nes"), f.rom("beta.nes")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "romweld-cli: " + f.dir.file("pn.gba") +
+                           ": is the shell of variant \"pn\", which no image may replace\n");
+    EXPECT_EQ(readBytes(f.dir.file("pn.gba")), f.pocketShell);
+    EXPECT_FALSE(fileExists(f.dir.file("beta.gba")));
+
     run = f.run("build", {"--each", "-o", f.dir.file("nowhere"), f.rom("alpha.nes")});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "romweld-cli: " + f.dir.file("nowhere") +
@@ -213,4 +228,83 @@ TEST(CliCleanTitles, DropsTheTagsOfDerivedTitlesButNeverOfStoredOnes)
     run = f.run("build", {"--variant", "pn", "--clean-titles", "-o", f.out(), roms[0]});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(readBytes(f.out()), join({f.pocketShell, pocketRecord("The Legend of Zelda", f.beta), END_RECORD}));
+}
+
+// Members named in any order, two archives in turn: each archive is opened
+// once to probe its members and once to build, and the image is the one
+// the same ROMs as files give.
+TEST(CliArchives, EachArchiveIsReadOnceWhateverTheOrderOfTheList)
+{
+    CliFolder f;
+    std::vector<ArchiveFile> members;
+    std::vector<std::string> plain;
+    for (int i = 0; i < 12; ++i) {
+        const std::string name = "game" + std::to_string(i) + ".nes";
+        members.push_back({name, makeInesRom(300 + static_cast<std::size_t>(i), 0, 0, static_cast<unsigned>(i))});
+        writeBytes(f.rom(name), members.back().bytes);
+    }
+    const std::string sevenZip = f.dir.file("sets.7z");
+    const std::string zip = f.dir.file("sets.zip");
+    writeArchive(sevenZip, ArchiveKind::SevenZip, members);
+    writeArchive(zip, ArchiveKind::Zip, members);
+    std::string list = "### ROMWELD NES List ###\r\n";
+    for (int i = 11; i >= 0; --i) {
+        const std::string name = "game" + std::to_string(i) + ".nes";
+        list += (i % 2 == 0 ? sevenZip : zip) + "::" + name + "\r\n";
+        plain.push_back(f.rom(name));
+    }
+    writeText(f.dir.file("games.lst"), list);
+    OpenCounter counter({f.path()});
+    ASSERT_TRUE(counter.watching());
+    const CliRun run = f.run("build", {"-o", f.out(), "--list", f.dir.file("games.lst")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::map<std::string, int> opened = counter.take();
+    EXPECT_EQ(opened[sevenZip], 2);
+    EXPECT_EQ(opened[zip], 2);
+
+    std::vector<std::string> args = {"-o", f.dir.file("plain.gba")};
+    args.insert(args.end(), plain.begin(), plain.end());
+    ASSERT_EQ(f.run("build", args).status, 0);
+    EXPECT_EQ(readBytes(f.out()), readBytes(f.dir.file("plain.gba")));
+}
+
+// A member over 32 MiB in a solid 7z is read through, so the ROM after it
+// is read; a member whose archive says it is over 32 MiB is refused, header
+// or not; names with control characters are shown escaped, and neither
+// they nor ".nes" make an image name; a real folder whose name holds
+// "x.zip::" holds plain files.
+TEST(CliArchives, LargeMembersOddNamesAndFoldersNamedLikeMembers)
+{
+    CliFolder f;
+    const std::string big = f.dir.file("big.7z");
+    writeArchive(big, ArchiveKind::SevenZip, {{"huge.bin", {}, ARCHIVE_MEMBER_MAX + 1}, {"alpha.nes", f.alpha}});
+    CliRun run = f.run("build", {"-o", f.out(), big + "::alpha.nes"});
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    const std::string claims = f.dir.file("claims.zip");
+    writeArchive(claims, ArchiveKind::StoredZip, {{"alpha.nes", f.alpha}});
+    claimZipMemberSize(claims, 40 * 1024 * 1024);
+    run = f.run("info", {claims + "::alpha.nes"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "romweld-cli: " + claims + "::alpha.nes: larger than 32 MiB, more than any GBA cartridge holds\n");
+
+    const std::string odd = f.dir.file("odd.zip");
+    writeArchive(odd, ArchiveKind::Zip, {{"\x1B[2Jred\tgame.nes", f.beta}, {".nes", f.beta}});
+    run = f.run("info", {odd});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(contains(run.out, odd + "::\\x1B[2Jred\\x09game.nes: iNES")) << run.out;
+    const std::string out = f.dir.file("each");
+    ::mkdir(out.c_str(), 0755);
+    run = f.run("build", {"--each", "-o", out, odd});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "romweld-cli: " + odd + "::\\x1B[2Jred\\x09game.nes: its name holds control characters, which "
+                       "no image name may hold\nromweld-cli: " + odd + "::.nes: its name would make the hidden image "
+                       "name \".gba\"\n");
+
+    const std::string folder = f.dir.file("old.zip::keep");
+    ::mkdir(folder.c_str(), 0755);
+    writeBytes(folder + "/beta.nes", f.beta);
+    run = f.run("info", {folder + "/beta.nes"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(contains(run.out, folder + "/beta.nes: iNES, mapper 4")) << run.out;
 }

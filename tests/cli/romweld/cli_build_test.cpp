@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -80,7 +81,7 @@ TEST(CliBuild, RefusedInputsNameTheFileAndWriteNothing)
     } cases[] = {
         {{"-o", f.out(), f.rom("alpha.nes"), f.rom("readme.txt"), f.rom("gone.nes")},
          "romweld-cli: " + f.rom("readme.txt") + ": not an NES ROM (no iNES header)\n" + "romweld-cli: " +
-             f.rom("gone.nes") + ": No such file or directory\n",
+             f.rom("gone.nes") + ": not found\n",
          false},
         {{"-o", f.out(), "--list", f.dir.file("bad.lst")}, f.dir.file("bad.lst") + ": Wrong List File Error", true},
         {{"-o", f.out(), "--list", f.dir.file("none.lst")}, "none.lst: Can't Open File (No such file or directory)",
@@ -283,4 +284,70 @@ TEST(CliBuild, AClosedStandardOutputCostsTheLinesNotTheImage)
     EXPECT_TRUE(contains(readText(errPath), "standard output: Broken pipe")) << readText(errPath);
     EXPECT_EQ(readBytes(f.out()), join({f.shell, kvlRecord("Font", "bin", f.font),
                                         kvlRecord("alpha", "nes", repaired(f.alpha)), END_RECORD}));
+}
+
+// A list as editors and scripts leave it: blank lines, and a hundred lines
+// that name nothing usable, told as one summary of the first 15 with their
+// reasons and a count of the rest; a NUL byte makes its line name nothing.
+TEST(CliBuild, ListProblemsAreOneSummaryAndBlankLinesNameNothing)
+{
+    CliFolder f;
+    const std::string lst = f.dir.file("games.lst");
+    writeText(lst, "### ROMWELD NES List ###\r\n" + f.rom("beta.nes") + "\r\n\r\n\n");
+    CliRun run = f.run("build", {"-o", f.out(), "--list", lst});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+
+    std::string text = "### ROMWELD NES List ###\r\n" + f.rom("readme.txt") + "\r\n" + f.rom("beta.nes") +
+                       std::string("\0x.nes\r\n", 8);
+    for (int i = 0; i < 100; ++i) text += f.rom("gone" + std::to_string(i) + ".nes") + "\r\n";
+    writeText(lst, text);
+    run = f.run("build", {"-o", f.out(), "--list", lst});
+    EXPECT_EQ(run.status, 1);
+    std::string expected = "romweld-cli: " + f.rom("readme.txt") + ": not an NES ROM (no iNES header)\n" +
+                           "romweld-cli: " + lst + ":3: the line holds a NUL byte, so it names no file\n";
+    for (int i = 0; i < 13; ++i) expected += "romweld-cli: " + f.rom("gone" + std::to_string(i) + ".nes") + ": not found\n";
+    EXPECT_EQ(run.err, expected + "romweld-cli: ... and 87 more problems\n");
+
+    // A list of nothing but problems is not read past the thousandth.
+    text = "### ROMWELD NES List ###\n";
+    for (int i = 0; i < 1200; ++i) text += "gone" + std::to_string(i) + "\n";
+    writeText(lst, text);
+    run = f.run("build", {"-o", f.out(), "--list", lst});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(contains(run.err, "romweld-cli: " + lst + ": stopped after 1000 problems; the lines after line 1001 "
+                                  "were not read\n" + "romweld-cli: gone0: not found\n"))
+        << run.err;
+    EXPECT_TRUE(contains(run.err, "romweld-cli: ... and 985 more problems\n")) << run.err;
+}
+
+// Two files whose names differ only in letter case are two ROMs, with a
+// warning; one file named twice (through a link) is one.
+TEST(CliBuild, NamesThatDifferOnlyInCaseAreTwoRomsAndAWarning)
+{
+    CliFolder f;
+    writeBytes(f.rom("Beta.nes"), f.beta);
+    ASSERT_EQ(::symlink(f.rom("alpha.nes").c_str(), f.rom("link.nes").c_str()), 0);
+    const CliRun run = f.run("build", {"-o", f.out(), f.rom("beta.nes"), f.rom("Beta.nes"), f.rom("alpha.nes"),
+                                       f.rom("link.nes")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(contains(run.out, "3 ROMs")) << run.out;
+    EXPECT_EQ(run.err, "romweld-cli: warning: " + f.rom("Beta.nes") + ": its name differs from " + f.rom("beta.nes") +
+                           " only in letter case; on a FAT-formatted memory card the two would be one file\n");
+}
+
+// A settings file that can't be read is said to be so, in one line.
+TEST(CliBuild, SettingsThatCantBeReadAreNamedNotIgnored)
+{
+    CliFolder f;
+    const std::string ini = f.dir.file("romweld.ini");
+    const std::string tail = "; romweld-cli goes on without the titles, options and variant it keeps\n";
+    writeText(ini, "[TITLE]\nbeta.nes=" + std::string(70000, 'b') + "\n");
+    CliRun run = f.run("build", {"-o", f.out(), f.rom("beta.nes")});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "romweld-cli: warning: " + ini + ": a line is too long" + tail);
+    ::unlink(ini.c_str());
+    ASSERT_EQ(::mkfifo(ini.c_str(), 0644), 0);
+    run = f.run("info", {f.rom("beta.nes")});
+    EXPECT_EQ(run.err, "romweld-cli: warning: " + ini + ": not a regular file" + tail);
 }

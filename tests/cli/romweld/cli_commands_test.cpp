@@ -66,7 +66,7 @@ TEST(CliInfo, DescribesEachFile)
                                    "mapper 1 in the image (damaged header repaired)\n" +
               f.rom("beta.nes") + ": iNES, mapper 4, battery no, 40 bytes, title \"Better Beta\", PocketNES 4|1|2|Better Beta\n" +
               f.rom("readme.txt") + ": not an iNES file, 10 bytes\n");
-    EXPECT_EQ(run.err, "romweld-cli: " + f.rom("gone.nes") + ": No such file or directory\n");
+    EXPECT_EQ(run.err, "romweld-cli: " + f.rom("gone.nes") + ": not found\n");
 }
 
 TEST(CliInfo, NamesNes20HeadersAndJudgesMappersForAVariant)

@@ -87,7 +87,7 @@ TEST(CliReport, AMissingFileIsNamedOnce)
     // Neither does a ROM that is not there: one line, from the command line.
     run = f.run("build", {"--variant", "pn", "-o", f.out(), f.rom("beta.nes"), f.rom("gone.nes")});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "romweld-cli: " + f.rom("gone.nes") + ": No such file or directory\n");
+    EXPECT_EQ(run.err, "romweld-cli: " + f.rom("gone.nes") + ": not found\n");
     run = f.run("variants");
     EXPECT_EQ(run.err, "romweld-cli: using " + f.dir.file("romweld.cfg") + " and the settings file " +
                            f.dir.file("romweld.ini") +

@@ -1,0 +1,57 @@
+#include "list_admission.h"
+
+#include "file_io.h"
+#include "list_file.h"
+#include "problem_summary.h"
+#include "rom_admission.h"
+
+ListAdmission admitListPaths(ListFileReader& reader, const std::string& listPath, RomList* list,
+                             const IniSnapshot& settings, bool cleanTitles, ProblemSummary& problems,
+                             ArchiveMemberReader* archives)
+{
+    ListAdmission result;
+    std::string path;
+    for (long long paths = 0;; ++paths) {
+        if (problems.count() >= LIST_PROBLEMS_MAX) {
+            result.stop = LIST_STOPPED_PROBLEMS;
+            break;
+        }
+        if (paths == LIST_PATHS_MAX) {
+            result.stop = LIST_STOPPED_PATHS;
+            break;
+        }
+        const int kind = reader.next(path);
+        result.lastLine = reader.lineNumber();
+        if (kind == LIST_LINE_END) break;
+        if (kind == LIST_LINE_FAILED) {
+            result.stop = LIST_STOPPED_READ_FAILED;
+            result.errorNumber = reader.errorNumber();
+            break;
+        }
+        if (kind == LIST_LINE_INVALID) {
+            problems.problem(listPath + ":" + std::to_string(reader.lineNumber()),
+                             listLineProblemText(reader.invalidReason()));
+            continue;
+        }
+        const Admission admitted = admitRomPath(list, path, settings, cleanTitles, problems, archives);
+        if (admitted.code == ADMIT_NOT_NES) problems.problem(path, admissionProblemText(admitted));
+        result.added += admitted.added;
+        result.skipped += admitted.skipped;
+        result.caseTwins.insert(result.caseTwins.end(), admitted.caseTwins.begin(), admitted.caseTwins.end());
+    }
+    return result;
+}
+
+std::string listStopText(const ListAdmission& admission)
+{
+    const std::string rest = "; the lines after line " + std::to_string(admission.lastLine) + " were not read";
+    switch (admission.stop) {
+    case LIST_STOPPED_PATHS:
+        return "names more ROMs than a 32 MiB image has room for" + rest;
+    case LIST_STOPPED_PROBLEMS:
+        return "stopped after " + std::to_string(LIST_PROBLEMS_MAX) + " problems" + rest;
+    case LIST_STOPPED_READ_FAILED:
+        return fileErrorText(admission.errorNumber) + rest;
+    default: return {};
+    }
+}
