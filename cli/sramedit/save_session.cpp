@@ -3,6 +3,7 @@
 #include "commands.h"
 
 #include "file_io.h"
+#include "packed_lines.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -12,9 +13,14 @@ bool openSave(const std::string& path, OpenedSave& save)
 {
     // Why a file can't be read is said once, before either reader tries it.
     if (reportIfUnreadable(path)) return false;
-    if (readPackedImage(path, *save.records) == 0) {
+    const int packedCode = readPackedImage(path, *save.records, nullptr, save.memory);
+    if (packedCode == 0) {
         save.packed = true;
         return true;
+    }
+    if (packedCode == 4) {
+        reportFailure(memoryUnknownLine(path, save.memoryOption));
+        return false;
     }
     save.packed = false;
     switch (readSaveImage(path, *save.slots)) {

@@ -9,6 +9,9 @@
 #include <string>
 
 struct OpenedSave {
+    // What the user said of the packed memory, and the option that said it.
+    PackedMemory memory = PackedMemory::FromFile;
+    const char* memoryOption = "--memory";
     bool packed = false;  // which of the two images is live
     std::unique_ptr<SaveImage> slots = std::make_unique<SaveImage>();
     std::unique_ptr<PackedSaveImage> records = std::make_unique<PackedSaveImage>();
