@@ -27,6 +27,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <algorithm>
@@ -115,9 +116,8 @@ void SaveEditorDialog::buildControls()
     slotList_->setColumnCount(COLUMN_COUNT);
     slotList_->setHeaderLabels({text(COLUMN_NUMBER), text(COLUMN_SAVE), text(COLUMN_TYPE), text(COLUMN_SIZE),
                                 text(COLUMN_MARK)});
-    slotList_->header()->setStretchLastSection(false);
     slotList_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    slotList_->header()->setSectionResizeMode(COLUMN_LINE_AT, QHeaderView::Stretch);
+    slotList_->header()->setStretchLastSection(true);
     slotList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     slotList_->setMinimumSize(duX(119), duY(62));
     roomLabel_ = new QLabel(this);
@@ -253,6 +253,7 @@ bool SaveEditorDialog::start()
     setWindowTitle(fromPlatform(currentPath_));
     refreshSlotList();
     refreshTitleBox();
+    if (packedMode_) widenForColumns();
     // PocketNES would drop this save at its next start: say so while the
     // user can still make room.
     if (packedMode_) {
@@ -261,6 +262,25 @@ bool SaveEditorDialog::start()
         }
     }
     return true;
+}
+
+// The packed list's columns are shown whole: the list is made wide enough
+// for the records it opened with, and the window with it.
+void SaveEditorDialog::widenForColumns()
+{
+    const QFontMetrics metrics(slotList_->font());
+    const int padding = 2 * metrics.averageCharWidth();
+    int wanted = 0;
+    for (int column = 0; column < COLUMN_COUNT; ++column) {
+        int widest = slotList_->header()->sectionSizeHint(column);
+        for (int row = 0; row < slotList_->topLevelItemCount(); ++row) {
+            widest = std::max(widest, metrics.horizontalAdvance(slotList_->topLevelItem(row)->text(column)) + padding);
+        }
+        wanted += widest;
+    }
+    wanted += 2 * slotList_->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    slotList_->setMinimumWidth(std::max(slotList_->minimumWidth(), wanted));
+    resize(sizeHint().expandedTo(size()));
 }
 
 void SaveEditorDialog::takeFields()

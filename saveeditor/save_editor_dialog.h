@@ -79,6 +79,7 @@ private:
     void refreshSlotList();
     void refreshTitleBox();
     void showPackedLines();
+    void widenForColumns();
 
     // The line selected in the slot list, if any.
     std::optional<int> selectedLine() const;
