@@ -395,7 +395,10 @@ void SaveEditorDialog::onAbout()
 
 bool SaveEditorDialog::hasUnwrittenChanges() const
 {
-    const bool imageChanged = packedMode_ ? packed_.bytes != startPacked_.bytes : image_ != startImage_;
+    // A packed image may change its layout alone (the memory it is for).
+    const bool packedChanged = packed_.bytes != startPacked_.bytes || packed_.memorySize != startPacked_.memorySize ||
+                               packed_.mirrored != startPacked_.mirrored || packed_.eitherSize != startPacked_.eitherSize;
+    const bool imageChanged = packedMode_ ? packedChanged : image_ != startImage_;
     return imageChanged || titleBox_->isModified();
 }
 

@@ -106,18 +106,21 @@ int readPackedImage(const std::string& path, PackedSaveImage& image, int* reason
     image.memorySize = bytes;
     image.magic = getLe32(image.data());
     if (!isPackedMagic(image.magic)) return failBlank(image, 2);
-    if (bytes == PACKED_IMAGE_SIZE && memory != PackedMemory::Large) {
-        if (memory == PackedMemory::Small || halvesMatch(image)) {
-            keepLowerHalf(image);
-        } else {
+    if (bytes == PACKED_IMAGE_SIZE) {
+        // What the file tells wins; the caller's word settles only what it
+        // leaves open.
+        MemoryReading reading = MemoryReading::Small;
+        if (!halvesMatch(image)) {
             if (!walkPackedChain(image).valid) return failBlank(image, 2);
-            switch (tellPackedMemory(image)) {
-            case MemoryReading::Small: keepLowerHalf(image); break;
-            case MemoryReading::Large: break;
-            case MemoryReading::Either: image.eitherSize = true; break;
-            case MemoryReading::Unknown: return failBlank(image, 4);
-            }
+            reading = tellPackedMemory(image);
         }
+        if (reading == MemoryReading::Unknown || reading == MemoryReading::Either) {
+            if (memory == PackedMemory::Small) reading = MemoryReading::Small;
+            if (memory == PackedMemory::Large) reading = MemoryReading::Large;
+        }
+        if (reading == MemoryReading::Unknown) return failBlank(image, 4);
+        if (reading == MemoryReading::Small) keepLowerHalf(image);
+        image.eitherSize = reading == MemoryReading::Either;
     }
     if (!walkPackedChain(image).valid) return failBlank(image, 2);
     packLiveArea(image);

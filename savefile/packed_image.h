@@ -34,11 +34,12 @@ constexpr int PACKED_APPEND = 65535;
 constexpr std::size_t ROM_CHECKSUM_MIN_SIZE = 16384;
 constexpr std::size_t ROM_TRAINER_SIZE = 512;
 
-// What the caller knows of the save memory a 65536-byte file holds.
+// What the caller says of the save memory a 65536-byte file holds, for the
+// files that can't tell it themselves.
 enum class PackedMemory {
-    FromFile,  // tell it from the file (readPackedImage gives 4 when it can't)
+    FromFile,  // nothing (readPackedImage gives 4 when the file can't tell)
     Small,     // a 32 KiB memory: the file's first half, written back twice
-    Large,     // a 64 KiB memory
+    Large,     // a 64 KiB memory (and no longer kept to the 32 KiB room)
 };
 
 enum : std::uint16_t {
@@ -128,13 +129,14 @@ int newPackedImage(PackedSaveImage& image, std::size_t memorySize, bool mirrored
 // file whose memory size can't be told (read it again with Small or Large).
 // Blank on every code but 0; *reason (when given) tells why a file is missing
 // or can't be read, as fileErrorText tells it.
-// A 32768-byte file is a 32 KiB memory whatever memory says. A 65536-byte
-// file whose halves are equal is a 32 KiB memory saved twice. When they
-// differ, the file is a 32 KiB memory with a stale upper half when 0x8000
-// holds a magic (an old mirror) or the owner's data are in 0x6000-0x7FFF
-// while 0xE000-0xFFFF is blank; a 64 KiB memory when the chain passes 0x6000
-// or the owner's data are at 0xE000 while 0x6000-0x7FFF is blank; eitherSize
-// when both readings give the same records and no live save.
+// A 32768-byte file is a 32 KiB memory. A 65536-byte file whose halves are
+// equal is a 32 KiB memory saved twice. When they differ, the file is a
+// 32 KiB memory with a stale upper half when 0x8000 holds a magic (an old
+// mirror) or the owner's data are in 0x6000-0x7FFF while 0xE000-0xFFFF is
+// blank; a 64 KiB memory when the chain passes 0x6000 or the owner's data are
+// at 0xE000 while 0x6000-0x7FFF is blank; eitherSize when both readings give
+// the same records and no live save. memory settles only the files that
+// can't tell (code 4 without it) and those of either size.
 // When the configuration record names an owner and the live area fits into
 // that game's battery save below the live area, the live area is packed into
 // it (or into a new record) and the owner is cleared, as PocketNES does at

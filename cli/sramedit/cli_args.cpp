@@ -142,7 +142,8 @@ bool parseCliArgs(const std::vector<std::string>& words, CliArgs& args, std::str
         } else if ((w == "--memory" || w == "--from-memory") && shape->takesMemory &&
                    (w == "--memory" || shape->command == CliCommand::Copy)) {
             PackedMemory& memory = w == "--memory" ? args.memory : args.fromMemory;
-            if (!valueOf(i, "--memory needs 32 or 64 (KiB of save memory)",
+            const std::string need = w + " needs 32 or 64 (KiB of save memory)";
+            if (!valueOf(i, need.c_str(),
                          [&](const std::string& v) { return parseMemory(v, memory); })) {
                 return false;
             }
@@ -190,7 +191,7 @@ std::string cliUsage()
            "and 32 and 64 KiB carts all read; --size 64 makes a 64 KiB memory (64 KiB\n"
            "carts only), --size 32 a 32 KiB file.\n"
            "--memory says which memory a 64 KiB packed save holds (of TO for copy,\n"
-           "--from-memory of FROM) when the file can't tell.\n"
+           "--from-memory of FROM) when the file can't tell it.\n"
            "append replaces the game's battery save that PocketNES restores, if any;\n"
            "copy replaces the game's record of the same type in TO, if any; prune\n"
            "removes the older battery saves PocketNES never restores.\n"
