@@ -57,7 +57,8 @@ TEST(PackedHosts, TellsWhichMemoryA64KiBFileHolds)
     auto bigChain = memoryWith(65536, 0, {});
     putEnd(*bigChain, putRecord(*bigChain, 52 + recordSizeFor(stored()), 0x6000, RECORD_ST, "state"));
     Bytes untold = fileOf(*small, zeros);
-    std::copy(played().begin(), played().begin() + 100, untold.end() - 8192);
+    const Bytes other = patternBytes(100, 5);
+    std::copy(other.begin(), other.end(), untold.end() - 8192);
 
     enum Reading { Small, Large, Either, Untold };
     const struct {
