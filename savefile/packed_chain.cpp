@@ -28,13 +28,6 @@ PackedChain walkPackedChain(const PackedSaveImage& image)
     }
 }
 
-std::size_t chainUsedBytes(const PackedChain& chain)
-{
-    std::size_t used = 0;
-    for (const ChainRecord& r : chain.records) used += r.size;
-    return used;
-}
-
 void putChainEnd(PackedSaveImage& image, std::size_t offset)
 {
     static const unsigned char endBytes[PACKED_CHAIN_END_SIZE] = {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF};

@@ -43,9 +43,6 @@ struct PackedChain {
 
 PackedChain walkPackedChain(const PackedSaveImage& image);
 
-// The sum of the sizes of the records.
-std::size_t chainUsedBytes(const PackedChain& chain);
-
 // Writes the end of the chain at offset: as many of its 8 bytes as fit.
 void putChainEnd(PackedSaveImage& image, std::size_t offset);
 
