@@ -11,12 +11,17 @@
 //   memory saved twice); the last liveLength bytes of the body go to the top
 //   of the memory (the live area), the rest to its start.
 //   layout RAW: the body is the whole file, of any size.
+//   The layout byte's top bit answers when the file can't tell its memory:
+//   set for 64 KiB.
 // Each op: kind byte, index word (as a signed 16-bit number), then for a
 // store: length word, mode byte, seed byte, checksum dword, file name text;
-// for a retitle: title text.
+// for a retitle: title text. A convert takes the index's lowest bit: set
+// for 64 KiB. A copy copies the record at index of the image as it was read
+// into the image as it is.
 namespace packed_fuzz {
 enum Layout : std::uint8_t { FULL, SMALL, MIRRORED, RAW, LAYOUT_COUNT };
-enum Op : std::uint8_t { LIST, EXTRACT, STORE, DELETE, RETITLE, SIZE, OP_COUNT };
+constexpr std::uint8_t ANSWER_LARGE = 0x80;
+enum Op : std::uint8_t { LIST, EXTRACT, STORE, DELETE, RETITLE, SIZE, PRUNE, CONVERT, COPY, OP_COUNT };
 constexpr int MAX_OPS = 8;
 }  // namespace packed_fuzz
 

@@ -204,6 +204,22 @@ void packedSeeds()
         for (std::size_t i = 0; i < 64; ++i) (*data)[PACKED_CHAIN_START + 48 + 48 + i] = static_cast<unsigned char>(0xF1 + i);
         write(target, "damaged-lzo-data", packedSeed(FULL, *data, everyOp, 8));
     }
+    // 64 KiB files whose halves differ: mGBA's 32 KiB memory over the upper
+    // half the tool left, a 64 KiB cart's memory, and one that can't tell.
+    {
+        auto image = chainOf(PACKED_IMAGE_SIZE, {configRecord(game), savRecord(save, game, "Zelda")});
+        Seed ops;
+        ops.raw(indexOp(COPY, 1).bytes()).raw(indexOp(PRUNE, 0).bytes()).raw(indexOp(CONVERT, 1).bytes());
+        const auto raw = [&](const char* name, std::size_t liveAt, bool both) {
+            std::string file(image->begin(), image->begin() + PACKED_IMAGE_SIZE);
+            std::copy(live.begin(), live.end(), file.begin() + static_cast<long>(liveAt));
+            if (both) std::copy(save.begin(), save.end(), file.begin() + 0xE000);
+            write(target, name, Seed().byte(RAW | ANSWER_LARGE).word(0).byte(3).raw(ops.bytes()).raw(file));
+        };
+        raw("mgba-stale-upper-half", 0x6000, false);
+        raw("cart-64k-live", 0xE000, false);
+        raw("memory-untold", 0x6000, true);
+    }
     write(target, "raw-wrong-size", Seed().byte(RAW).word(0).byte(0).raw("\xD7\x31\xA7\x57" + std::string(96, '\0')));
     write(target, "raw-empty", Seed().byte(RAW).word(0).byte(0));
 }

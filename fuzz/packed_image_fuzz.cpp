@@ -8,6 +8,7 @@
 #include "byte_order.h"
 #include "packed_chain.h"
 #include "packed_image.h"
+#include "packed_transfer.h"
 #include "save_title.h"
 
 #include <algorithm>
@@ -68,6 +69,15 @@ bool sameImage(const PackedSaveImage& a, const PackedSaveImage& b)
 bool chainIsSound(const PackedSaveImage& image)
 {
     return walkPackedChain(image).valid;
+}
+
+// The record a store replaces: the one at index, else the game's battery
+// save PocketNES restores; past the records when neither is there.
+int storeTarget(const PackedSaveImage& image, int index, std::uint32_t checksum)
+{
+    if (chainRecordAt(walkPackedChain(image), index) != nullptr) return index;
+    const std::optional<std::size_t> live = packedLiveRecord(image, RECORD_SV, checksum);
+    return live ? static_cast<int>(*live) : PACKED_APPEND;
 }
 
 // The index a store puts its record at: the one it replaces, else after the
@@ -170,24 +180,30 @@ void store(PackedSaveImage& image, const Step& step)
 
     const auto before = std::make_unique<PackedSaveImage>(image);
     const PackedChain chain = walkPackedChain(image);
-    const std::vector<std::string> kept = untouchable(image, index);
-    const int code = storePackedSave(sav, image, index, step.checksum);
+    const int target = storeTarget(image, index, step.checksum);
+    const std::vector<std::string> kept = untouchable(image, target);
+    PackedRoom room;
+    const int code = storePackedSave(sav, image, index, step.checksum, nullptr, &room);
     removeFile(sav);
-    FUZZ_CHECK(code >= 0 && code <= 5);
+    FUZZ_CHECK(code >= 0 && code <= 6);
     if (code != 0) {
         FUZZ_CHECK(sameImage(image, *before));
+        FUZZ_CHECK(code != 5 || room.needed > room.available || !chainBelowLiveArea(image, chain));
+        const std::optional<std::size_t> live = packedLiveRecord(image, RECORD_SV, step.checksum);
+        FUZZ_CHECK(code != 6 || (live && *live != static_cast<std::size_t>(target)));
         return;
     }
     FUZZ_CHECK(step.length > 0 && step.length <= PACKED_SAVE_MAX);
     const PackedChain after = walkPackedChain(image);
     FUZZ_CHECK(chainBelowLiveArea(image, after));
     FUZZ_CHECK(stillThere(kept, image));
-    // The save is there, under its checksum, and gives back what was stored.
-    const std::size_t at = storedIndex(chain, index);
+    // The save is there, under its checksum, it is the one PocketNES
+    // restores, and it gives back what was stored.
+    const std::size_t at = storedIndex(chain, target);
     const ChainRecord* stored = chainRecordAt(after, static_cast<int>(at));
     FUZZ_CHECK(stored != nullptr && stored->type == RECORD_SV);
     const PackedRecordInfo info = packedRecords(image)[at];
-    FUZZ_CHECK(info.romChecksum == step.checksum && !info.live);
+    FUZZ_CHECK(info.romChecksum == step.checksum && !info.live && !info.hiddenBy);
     const std::string out = scratchDir() + "stored.sav";
     FUZZ_CHECK(extractPackedSave(out, image, static_cast<int>(at)) == 0);
     FUZZ_CHECK(fileBytes(out) == data);
@@ -224,12 +240,83 @@ void retitle(PackedSaveImage& image, int index, const std::string& title)
     FUZZ_CHECK(sameImage(image, *expected));
 }
 
+void prune(PackedSaveImage& image)
+{
+    const auto before = std::make_unique<PackedSaveImage>(image);
+    std::size_t older = 0;
+    for (const PackedRecordInfo& info : packedRecords(image)) older += info.hiddenBy ? 1 : 0;
+    std::size_t removed = 0;
+    std::size_t freed = 0;
+    const int code = prunePackedRecords(image, removed, freed);
+    FUZZ_CHECK(code == 0 || code == 5);
+    if (code != 0) {
+        FUZZ_CHECK(sameImage(image, *before));
+        return;
+    }
+    FUZZ_CHECK(removed == older);
+    FUZZ_CHECK(chainIsSound(image));
+    for (const PackedRecordInfo& info : packedRecords(image)) FUZZ_CHECK(!info.hiddenBy);
+}
+
+void convert(PackedSaveImage& image, int index)
+{
+    const auto before = std::make_unique<PackedSaveImage>(image);
+    const std::vector<std::string> records = recordBytes(image);
+    const std::size_t memory = (index & 1) != 0 ? PACKED_IMAGE_SIZE : PACKED_SMALL_IMAGE_SIZE;
+    std::size_t missing = 0;
+    const int code = convertPackedImage(image, memory, &missing);
+    FUZZ_CHECK(code == 0 || code == 5);
+    if (code != 0) {
+        FUZZ_CHECK(sameImage(image, *before) && missing > 0);
+        return;
+    }
+    FUZZ_CHECK(image.size() == memory && chainIsSound(image));
+    FUZZ_CHECK(stillThere(untouchable(*before, -1), image));
+}
+
+void copy(const PackedSaveImage& from, PackedSaveImage& image, int index)
+{
+    const auto before = std::make_unique<PackedSaveImage>(image);
+    const std::vector<PackedRecordInfo> lines = packedRecords(from);
+    std::size_t at = 0;
+    const int code = copyPackedRecord(from, index, image, nullptr, &at);
+    FUZZ_CHECK(code == 0 || code == 1 || code == 4 || code == 5);
+    if (code != 0) {
+        FUZZ_CHECK(sameImage(image, *before));
+        return;
+    }
+    // Copied byte for byte (a live line as the record its live area makes).
+    const PackedRecordInfo& line = lines[static_cast<std::size_t>(index)];
+    const std::vector<PackedRecordInfo> now = packedRecords(image);
+    FUZZ_CHECK(at < now.size() && now[at].type == line.type && now[at].romChecksum == line.romChecksum);
+    if (!line.live) {
+        FUZZ_CHECK(std::equal(from.data() + line.offset, from.data() + line.offset + line.size,
+                              image.data() + now[at].offset));
+    }
+    FUZZ_CHECK(chainBelowLiveArea(image, walkPackedChain(image)));
+}
+
+// Written and read back as the file tells it, the image is the same: the
+// tool never leaves a file whose other half or other reading could be
+// taken for it.
+void roundTrip(const std::string& path, const PackedSaveImage& image)
+{
+    auto written = std::make_unique<PackedSaveImage>(image);
+    FUZZ_CHECK(writePackedImage(path, *written) == 0);
+    auto back = std::make_unique<PackedSaveImage>();
+    FUZZ_CHECK(readPackedImage(path, *back) == 0);
+    FUZZ_CHECK(back->memorySize == written->memorySize && back->mirrored == written->mirrored);
+    back->eitherSize = written->eitherSize;
+    FUZZ_CHECK(sameImage(*back, *written));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     FuzzInput in(data, size);
-    const std::uint8_t layout = in.byte() % LAYOUT_COUNT;
+    const std::uint8_t layoutByte = in.byte();
+    const std::uint8_t layout = layoutByte % LAYOUT_COUNT;
     const std::size_t liveLength = in.word();
     std::vector<Step> steps(in.byte() % (MAX_OPS + 1));
     for (Step& step : steps) step = readStep(in);
@@ -238,11 +325,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string path = scratchDir() + "packed.sav";
     putFile(path, imageFile(layout, liveLength, body));
     auto image = std::make_unique<PackedSaveImage>();
-    const int code = readPackedImage(path, *image);
-    FUZZ_CHECK(code >= 0 && code <= 3);
+    int code = readPackedImage(path, *image);
+    FUZZ_CHECK(code >= 0 && code <= 4);
+    if (code == 4) {
+        code = readPackedImage(path, *image, nullptr,
+                               (layoutByte & ANSWER_LARGE) != 0 ? PackedMemory::Large : PackedMemory::Small);
+        FUZZ_CHECK(code == 0 || code == 2);
+    }
     if (code != 0) return 0;
     FUZZ_CHECK(chainIsSound(*image));
     checkList(*image);
+    const auto asRead = std::make_unique<PackedSaveImage>(*image);
 
     for (const Step& step : steps) {
         switch (step.kind) {
@@ -252,15 +345,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case STORE: store(*image, step); break;
         case DELETE: remove(*image, step.index); break;
         case RETITLE: retitle(*image, step.index, step.text); break;
+        case PRUNE: prune(*image); break;
+        case CONVERT: convert(*image, step.index); break;
+        case COPY: copy(*asRead, *image, step.index); break;
         default: break;
         }
     }
-
-    // Written and read back, the image is the same, records and all.
-    FUZZ_CHECK(writePackedImage(path, *image) == 0);
-    auto back = std::make_unique<PackedSaveImage>();
-    FUZZ_CHECK(readPackedImage(path, *back) == 0);
-    FUZZ_CHECK(sameImage(*back, *image));
+    roundTrip(path, *image);
     removeFile(path);
     return 0;
 }

@@ -24,6 +24,45 @@ inline constexpr const char* EMPTY_SLOT = "EMPTY";
 inline constexpr const char* ST_PREFIX = "ST:";
 inline constexpr const char* SV_PREFIX = "SV:";
 
+// The packed record list: its columns, what they show, and the line beneath.
+inline constexpr const char* COLUMN_NUMBER = "#";
+inline constexpr const char* COLUMN_SAVE = "Save Data";
+inline constexpr const char* COLUMN_TYPE = "Type";
+inline constexpr const char* COLUMN_SIZE = "Size";
+inline constexpr const char* COLUMN_MARK = "PocketNES";
+inline constexpr const char* TYPE_NAMES[] = {"ST", "SV", "CFG", "CHEAT"};
+inline constexpr const char* RECORD_BYTES = "%1 bytes";
+inline constexpr const char* NO_RECORD_YET = "no record yet";
+inline constexpr const char* MARK_LIVE = "live: the newest save is in the live area";
+inline constexpr const char* MARK_OLDER = "older, PocketNES restores record %1";
+// "%1": the memory, then the records, the bytes used and the bytes free.
+inline constexpr const char* ROOM_LINE = "%1, %2 records, %3 bytes used, %4 bytes free";
+inline constexpr const char* MEMORY_KIB = "%1 KiB";
+inline constexpr const char* MEMORY_TWICE = "%1 KiB (stored twice)";
+inline constexpr const char* MEMORY_EITHER = "64 KiB, read alike as 32 KiB (records kept within 32 KiB)";
+
+// The packed list's own commands, in its context menu.
+inline constexpr const char* COPY_TO = "C&opy to...";
+inline constexpr const char* SAVE_AS_SIZE = "Save as &32/64 KiB...";
+inline constexpr const char* REMOVE_OLDER = "&Remove Older Records";
+inline constexpr const char* COPY_CHOOSER = "Copy the record into the save file";
+inline constexpr const char* SAVE_AS_CHOOSER = "Save the save file as";
+
+// Which save memory a packed save is for (answers 32 KiB, 64 KiB, Cancel).
+inline constexpr const char* ANSWER_32 = "32 KiB";
+inline constexpr const char* ANSWER_64 = "64 KiB";
+inline constexpr const char* ASK_MEMORY =
+    "%1\nholds a PocketNES save, but the file can't tell whether it was used with 32 KiB or with 64 KiB "
+    "of save memory.\n32 KiB: mGBA, and carts with 32 KiB of save memory.\n64 KiB: carts with 64 KiB.\n"
+    "Which save memory is it used with?";
+inline constexpr const char* ASK_MEMORY_FOR_ROOM =
+    "%1\nreads alike with 32 KiB and with 64 KiB of save memory, so its records are kept within the "
+    "room of 32 KiB, which is full.\n32 KiB: mGBA, and carts with 32 KiB of save memory.\n"
+    "64 KiB: carts with 64 KiB only.\nWhich save memory is it used with?";
+inline constexpr const char* ASK_SAVE_AS_SIZE =
+    "Lay the save file out for which save memory?\n"
+    "32 KiB: mGBA, and carts with 32 or 64 KiB (a 64 KiB file holds it twice).\n64 KiB: carts with 64 KiB only.";
+
 // File choosers: captions, then filters.
 inline constexpr const char* START_CHOOSER = "Open save file";
 inline constexpr const char* LOAD_SAV_CHOOSER = "Choose the NES save file to load";

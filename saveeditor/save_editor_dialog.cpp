@@ -21,14 +21,16 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <algorithm>
 
 using namespace editor_text;
@@ -42,7 +44,31 @@ constexpr int TITLE_BOX_BYTES = 31;
 // A line of the packed record list shows at most this many bytes.
 constexpr int LIST_LINE_BYTES = 32;
 
+// The list's columns; only the line's shows for a slot image.
+enum Column { COLUMN_NUMBER_AT, COLUMN_LINE_AT, COLUMN_TYPE_AT, COLUMN_SIZE_AT, COLUMN_MARK_AT, COLUMN_COUNT };
+static_assert(COLUMN_LINE_AT == SaveEditorDialog::LINE_COLUMN);
+
 QString text(const char* s) { return QString::fromUtf8(s); }
+
+QString memoryText(const PackedSaveImage& image)
+{
+    if (image.eitherSize) return text(MEMORY_EITHER);
+    return text(image.mirrored ? MEMORY_TWICE : MEMORY_KIB).arg(image.size() / 1024);
+}
+
+// The facts of one record beside its line: number, type, size, and whether
+// PocketNES uses it.
+QStringList recordColumns(int number, const PackedRecordInfo& record, const QString& line)
+{
+    QStringList columns(COLUMN_COUNT);
+    columns[COLUMN_NUMBER_AT] = QString::number(number);
+    columns[COLUMN_LINE_AT] = line;
+    columns[COLUMN_TYPE_AT] = text(TYPE_NAMES[std::min<std::size_t>(record.type, RECORD_CHEAT)]);
+    columns[COLUMN_SIZE_AT] = record.liveOnly ? text(NO_RECORD_YET) : text(RECORD_BYTES).arg(record.size);
+    if (record.live) columns[COLUMN_MARK_AT] = text(MARK_LIVE);
+    if (record.hiddenBy) columns[COLUMN_MARK_AT] = text(MARK_OLDER).arg(*record.hiddenBy);
+    return columns;
+}
 
 }  // namespace
 
@@ -80,12 +106,24 @@ void SaveEditorDialog::buildControls()
     loadButton_ = makeButton(LOAD, "loadButton", 31);
     deleteButton_ = makeButton(DELETE, "deleteButton", 31);
     extractButton_ = makeButton(EXTRACT, "extractButton", 31);
-    slotList_ = new QListWidget(this);
+    slotList_ = new QTreeWidget(this);
     slotList_->setObjectName(QStringLiteral("slotList"));
     slotList_->setSelectionMode(QAbstractItemView::SingleSelection);
     slotList_->setSortingEnabled(false);
+    slotList_->setRootIsDecorated(false);
+    slotList_->setItemsExpandable(false);
+    slotList_->setUniformRowHeights(true);
+    slotList_->setAllColumnsShowFocus(true);
+    slotList_->setColumnCount(COLUMN_COUNT);
+    slotList_->setHeaderLabels({text(COLUMN_NUMBER), text(COLUMN_SAVE), text(COLUMN_TYPE), text(COLUMN_SIZE),
+                                text(COLUMN_MARK)});
+    slotList_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    slotList_->header()->setStretchLastSection(true);
     slotList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     slotList_->setMinimumSize(duX(119), duY(62));
+    roomLabel_ = new QLabel(this);
+    roomLabel_->setObjectName(QStringLiteral("roomLabel"));
+    roomLabel_->setVisible(false);
     titleBox_ = new QLineEdit(this);
     titleBox_->setObjectName(QStringLiteral("titleBox"));
     titleBox_->setValidator(new TitleByteLimit(TITLE_BOX_BYTES, titleBox_));
@@ -115,6 +153,19 @@ void SaveEditorDialog::buildControls()
     addAction(aboutAction);
     setContextMenuPolicy(Qt::ActionsContextMenu);
 
+    // The packed list's own commands, in its context menu (packed mode only).
+    const auto listAction = [&](const char* label, const char* name, void (SaveEditorDialog::*run)()) {
+        auto* action = new QAction(text(label), slotList_);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, run);
+        slotList_->addAction(action);
+        return action;
+    };
+    copyAction_ = listAction(COPY_TO, "copyToAction", &SaveEditorDialog::onCopyTo);
+    saveAsAction_ = listAction(SAVE_AS_SIZE, "saveAsSizeAction", &SaveEditorDialog::onSaveAsSize);
+    removeOlderAction_ = listAction(REMOVE_OLDER, "removeOlderAction", &SaveEditorDialog::onRemoveOlder);
+    slotList_->setContextMenuPolicy(Qt::NoContextMenu);
+
     auto* grid = new QGridLayout;
     grid->addWidget(listLabel_, 0, 0);
     grid->addWidget(aboutButton_, 0, 1, Qt::AlignRight);
@@ -124,7 +175,8 @@ void SaveEditorDialog::buildControls()
     grid->addWidget(appendButton_, 3, 1);
     grid->setRowStretch(4, 1);
     grid->addWidget(deleteButton_, 5, 1);
-    grid->addWidget(titleBox_, 6, 0);
+    grid->addWidget(roomLabel_, 6, 0);
+    grid->addWidget(titleBox_, 7, 0);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(writeButton_);
     bottom->addStretch(1);
@@ -147,7 +199,7 @@ void SaveEditorDialog::buildControls()
     connect(deleteButton_, &QPushButton::clicked, this, &SaveEditorDialog::onDelete);
     connect(extractButton_, &QPushButton::clicked, this, &SaveEditorDialog::onExtract);
     connect(appendButton_, &QPushButton::clicked, this, &SaveEditorDialog::onAppend);
-    connect(slotList_, &QListWidget::itemSelectionChanged, this, &SaveEditorDialog::refreshTitleBox);
+    connect(slotList_, &QTreeWidget::itemSelectionChanged, this, &SaveEditorDialog::refreshTitleBox);
     titleBox_->installEventFilter(this);
     slotList_->installEventFilter(this);
 
@@ -169,10 +221,12 @@ bool SaveEditorDialog::start()
         lastChosen = currentPath_;
         if (!currentPath_.empty()) writeSetting(KEY_LAST_FILE, currentPath_);
 
-        if (readPackedImage(currentPath_, packed_) == 0) {
+        const int packedCode = readPackedAsking(currentPath_, packed_, nullptr);
+        if (packedCode == 0) {
             packedMode_ = true;
             break;
         }
+        if (packedCode == 4) continue;  // the user would not say which memory: choose again
         packedMode_ = false;
         const int code = readSaveImage(currentPath_, image_);
         if (code == 0) break;
@@ -189,13 +243,46 @@ bool SaveEditorDialog::start()
 
     appendButton_->setVisible(packedMode_);
     appendButton_->setEnabled(packedMode_);
+    slotList_->setHeaderHidden(!packedMode_);
+    for (int column = 0; column < COLUMN_COUNT; ++column) {
+        slotList_->setColumnHidden(column, !packedMode_ && column != COLUMN_LINE_AT);
+    }
+    roomLabel_->setVisible(packedMode_);
+    slotList_->setContextMenuPolicy(packedMode_ ? Qt::ActionsContextMenu : Qt::NoContextMenu);
     startImage_ = image_;
     startPacked_ = packed_;
     openedFacts_ = fileFactsOf(currentPath_);
     setWindowTitle(fromPlatform(currentPath_));
     refreshSlotList();
     refreshTitleBox();
+    if (packedMode_) widenForColumns();
+    // PocketNES would drop this save at its next start: say so while the
+    // user can still make room.
+    if (packedMode_) {
+        if (const auto risk = packedSaveAtRisk(packed_)) {
+            prompts_.showMessage(saveAtRiskText(fromCp932(risk->title), risk->bytesToFree));
+        }
+    }
     return true;
+}
+
+// The packed list's columns are shown whole: the list is made wide enough
+// for the records it opened with, and the window with it.
+void SaveEditorDialog::widenForColumns()
+{
+    const QFontMetrics metrics(slotList_->font());
+    const int padding = 2 * metrics.averageCharWidth();
+    int wanted = 0;
+    for (int column = 0; column < COLUMN_COUNT; ++column) {
+        int widest = slotList_->header()->sectionSizeHint(column);
+        for (int row = 0; row < slotList_->topLevelItemCount(); ++row) {
+            widest = std::max(widest, metrics.horizontalAdvance(slotList_->topLevelItem(row)->text(column)) + padding);
+        }
+        wanted += widest;
+    }
+    wanted += 2 * slotList_->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    slotList_->setMinimumWidth(std::max(slotList_->minimumWidth(), wanted));
+    resize(sizeHint().expandedTo(size()));
 }
 
 void SaveEditorDialog::takeFields()
@@ -212,9 +299,9 @@ void SaveEditorDialog::showFields()
 
 std::optional<int> SaveEditorDialog::selectedLine() const
 {
-    const QList<QListWidgetItem*> items = slotList_->selectedItems();
+    const QList<QTreeWidgetItem*> items = slotList_->selectedItems();
     if (items.isEmpty()) return std::nullopt;
-    return slotList_->row(items.front());
+    return slotList_->indexOfTopLevelItem(items.front());
 }
 
 std::optional<std::uint16_t> SaveEditorDialog::packedRecordType(int line) const
@@ -240,22 +327,37 @@ void SaveEditorDialog::refreshSlotList()
     const QSignalBlocker quiet(slotList_);
     slotList_->clear();
     if (packedMode_) {
-        for (const PackedRecordInfo& record : packedRecords(packed_)) {
-            std::string line = record.type == RECORD_ST   ? ST_PREFIX
-                               : record.type == RECORD_SV ? SV_PREFIX
-                                                          : "";
-            line += record.title;
-            cutTitle(&line, LIST_LINE_BYTES);  // never ends inside a double-byte character
-            slotList_->addItem(fromCp932(line));
-        }
+        showPackedLines();
     } else {
         for (int s = 0; s < SLOT_COUNT; ++s) {
-            slotList_->addItem(slotIsUsed(image_, s) ? fromCp932(slotDisplayTitle(image_, s))
-                                                     : text(EMPTY_SLOT));
+            QStringList columns(COLUMN_COUNT);
+            columns[COLUMN_LINE_AT] = slotIsUsed(image_, s) ? fromCp932(slotDisplayTitle(image_, s)) : text(EMPTY_SLOT);
+            slotList_->addTopLevelItem(new QTreeWidgetItem(columns));
         }
     }
     const int line = remembered.value_or(0);
-    if (line < slotList_->count()) slotList_->setCurrentRow(line);
+    if (line < slotList_->topLevelItemCount()) slotList_->setCurrentItem(slotList_->topLevelItem(line));
+}
+
+void SaveEditorDialog::showPackedLines()
+{
+    const std::vector<PackedRecordInfo> records = packedRecords(packed_);
+    std::size_t used = 0;
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const PackedRecordInfo& record = records[i];
+        std::string line = record.type == RECORD_ST   ? ST_PREFIX
+                           : record.type == RECORD_SV ? SV_PREFIX
+                                                      : "";
+        line += record.title;
+        cutTitle(&line, LIST_LINE_BYTES);  // never ends inside a double-byte character
+        slotList_->addTopLevelItem(new QTreeWidgetItem(recordColumns(static_cast<int>(i), record, fromCp932(line))));
+        if (!record.liveOnly) {
+            used += record.size;
+            ++count;
+        }
+    }
+    roomLabel_->setText(text(ROOM_LINE).arg(memoryText(packed_)).arg(count).arg(used).arg(packedFreeBytes(packed_)));
 }
 
 void SaveEditorDialog::refreshTitleBox()
@@ -274,8 +376,8 @@ void SaveEditorDialog::refreshTitleBox()
 
 void SaveEditorDialog::onWrite()
 {
-    // Enter in the title box presses "Write!" without the box losing the
-    // focus; the title typed there still belongs to the image.
+    // Alt+W presses "Write!" without the title box losing the focus; the
+    // title typed there still belongs to the image.
     if (titleBox_->hasFocus()) retitle();
     // Held until the new file is in place, so no other writer comes between
     // the look and the write.
@@ -306,7 +408,10 @@ void SaveEditorDialog::onAbout()
 
 bool SaveEditorDialog::hasUnwrittenChanges() const
 {
-    const bool imageChanged = packedMode_ ? packed_.bytes != startPacked_.bytes : image_ != startImage_;
+    // A packed image may change its layout alone (the memory it is for).
+    const bool packedChanged = packed_.bytes != startPacked_.bytes || packed_.memorySize != startPacked_.memorySize ||
+                               packed_.mirrored != startPacked_.mirrored || packed_.eitherSize != startPacked_.eitherSize;
+    const bool imageChanged = packedMode_ ? packedChanged : image_ != startImage_;
     return imageChanged || titleBox_->isModified();
 }
 
@@ -327,6 +432,16 @@ void SaveEditorDialog::done(int result)
 
 bool SaveEditorDialog::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == titleBox_ && event->type() == QEvent::KeyPress) {
+        // Enter applies the title and moves on to the list; it never
+        // presses "Write!", which would write and close.
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            retitle();
+            slotList_->setFocus(Qt::OtherFocusReason);
+            return true;
+        }
+    }
     if (watched == titleBox_ && event->type() == QEvent::FocusOut) {
         // A context menu of the box takes the focus only for a moment.
         const auto reason = static_cast<QFocusEvent*>(event)->reason();

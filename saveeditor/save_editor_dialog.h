@@ -14,16 +14,21 @@
 #include <string>
 
 class Prompts;
+class QAction;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPushButton;
 class QToolButton;
+class QTreeWidget;
 
 class SaveEditorDialog : public QDialog {
     Q_OBJECT
 
 public:
+    // The list's column holding each line's text (the slot title, or the
+    // record's type prefix and title); packed saves show the others too.
+    static constexpr int LINE_COLUMN = 1;
+
     // settingsPath is the program's settings file (sramEditSettingsPath:
     // beside the program in a portable folder, else in the user's settings
     // folder).
@@ -45,6 +50,10 @@ public:
     void onExtract();
     void onDelete();
     void onAbout();
+    // The packed list's context menu.
+    void onCopyTo();
+    void onSaveAsSize();
+    void onRemoveOlder();
     // Applies the title box's text to the selected line (when the box loses
     // the keyboard focus).
     void retitle();
@@ -70,6 +79,8 @@ private:
 
     void refreshSlotList();
     void refreshTitleBox();
+    void showPackedLines();
+    void widenForColumns();
 
     // The line selected in the slot list, if any.
     std::optional<int> selectedLine() const;
@@ -82,6 +93,13 @@ private:
     // Load and Append in a packed image share everything but the index.
     void storeIntoPacked(const std::string& savPath, const std::string& romFolder, int index);
     void showLoadError(int code, int reason);
+    // Reads a packed save, asking which memory it holds when the file can't
+    // tell; 4 when the user cancelled that question.
+    int readPackedAsking(const std::string& path, PackedSaveImage& image, int* reason);
+    // A store or copy into image (the file path) found no room, but a 64 KiB
+    // memory would have it: asks which memory the file is for. True when it
+    // is 64 KiB and the store may be tried again.
+    bool settleMemoryForRoom(PackedSaveImage& image, const std::string& path, const PackedRoom& room);
     void retitleSlot();
     void retitleRecord();
 
@@ -115,8 +133,12 @@ private:
     QPushButton* loadButton_ = nullptr;
     QPushButton* deleteButton_ = nullptr;
     QPushButton* extractButton_ = nullptr;
-    QListWidget* slotList_ = nullptr;
+    QTreeWidget* slotList_ = nullptr;
+    QLabel* roomLabel_ = nullptr;  // packed mode: the bytes used and free
     QLineEdit* titleBox_ = nullptr;
     QPushButton* appendButton_ = nullptr;
     QToolButton* aboutButton_ = nullptr;
+    QAction* copyAction_ = nullptr;
+    QAction* saveAsAction_ = nullptr;
+    QAction* removeOlderAction_ = nullptr;
 };

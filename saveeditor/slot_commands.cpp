@@ -12,7 +12,9 @@
 #include "save_slots.h"
 #include "title_removals.h"
 
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QTreeWidget>
 
 using namespace editor_text;
 
@@ -125,15 +127,27 @@ void SaveEditorDialog::storeIntoPacked(const std::string& savPath, const std::st
     }
 
     int reason = 0;
-    const int code = storePackedSave(savPath, packed_, index, checksum, &reason);
+    PackedRoom room;
+    // The game's battery save PocketNES restores, which a store must not doubt.
+    const std::optional<std::size_t> live = packedLiveRecord(packed_, RECORD_SV, checksum);
+    int code = storePackedSave(savPath, packed_, index, checksum, &reason, &room);
+    if (code == 5 && settleMemoryForRoom(packed_, currentPath_, room)) {
+        code = storePackedSave(savPath, packed_, index, checksum, &reason, &room);
+    }
     if (code >= 1 && code <= 3) {
         showLoadError(code, reason);
         return;
     }
-    // Nothing was stored in these two cases; the user must not believe otherwise.
+    // Nothing was stored in these cases; the user must not believe otherwise.
     if (code == 4) prompts_.showMessage(compressionFailedText(fromPlatform(savPath)));
-    if (code == 5) prompts_.showMessage(noRoomText(fromPlatform(savPath)));
+    if (code == 5) {
+        prompts_.showMessage(noRoomText(fromPlatform(currentPath_), QFileInfo(fromPlatform(savPath)).fileName(),
+                                        room.needed, room.available));
+    }
+    if (code == 6) prompts_.showMessage(secondRecordText(live.value_or(0)));
     refreshSlotList();
+    // An append that replaced the game's battery save shows where it went.
+    if (code == 0 && index == PACKED_APPEND && live) slotList_->setCurrentItem(slotList_->topLevelItem(static_cast<int>(*live)));
     refreshTitleBox();
 }
 

@@ -28,13 +28,6 @@ PackedChain walkPackedChain(const PackedSaveImage& image)
     }
 }
 
-std::size_t chainUsedBytes(const PackedChain& chain)
-{
-    std::size_t used = 0;
-    for (const ChainRecord& r : chain.records) used += r.size;
-    return used;
-}
-
 void putChainEnd(PackedSaveImage& image, std::size_t offset)
 {
     static const unsigned char endBytes[PACKED_CHAIN_END_SIZE] = {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF};
@@ -51,7 +44,29 @@ const ChainRecord* chainRecordAt(const PackedChain& chain, int index)
 
 bool chainBelowLiveArea(const PackedSaveImage& image, const PackedChain& chain)
 {
-    return chain.valid && chain.end + 2 <= image.liveAreaStart();
+    return chain.valid && chain.end + 2 <= image.chainLimit();
+}
+
+std::size_t chainFreeBytes(const PackedSaveImage& image, const PackedChain& chain)
+{
+    const std::size_t used = chain.end + PACKED_CHAIN_END_SIZE;
+    return chain.valid && used <= image.chainLimit() ? image.chainLimit() - used : 0;
+}
+
+std::size_t packedFreeBytes(const PackedSaveImage& image)
+{
+    return chainFreeBytes(image, walkPackedChain(image));
+}
+
+bool packedRoomNeedsMemory(const PackedSaveImage& image, const PackedRoom& room)
+{
+    constexpr std::size_t moreAsLarge = PACKED_IMAGE_SIZE - PACKED_SMALL_IMAGE_SIZE;
+    return image.eitherSize && room.needed <= room.available + moreAsLarge;
+}
+
+bool isPackedMagic(std::uint32_t word)
+{
+    return word == PACKED_IMAGE_MAGIC || word == PACKED_IMAGE_MAGIC_2;
 }
 
 bool spliceRecord(PackedSaveImage& image, const PackedChain& chain, int index, bool replace,
@@ -65,7 +80,7 @@ bool spliceRecord(PackedSaveImage& image, const PackedChain& chain, int index, b
     const std::size_t tailSize = chain.end - tailStart;
     // PocketNES grows its chain only while the end stays clear of the live
     // area; a record there would be overwritten by the next game's save.
-    if (at + record.size() + tailSize + PACKED_CHAIN_END_SIZE > image.liveAreaStart()) return false;
+    if (at + record.size() + tailSize + PACKED_CHAIN_END_SIZE > image.chainLimit()) return false;
     std::memmove(image.data() + at + record.size(), image.data() + tailStart, tailSize);
     std::memcpy(image.data() + at, record.data(), record.size());
     putChainEnd(image, at + record.size() + tailSize);

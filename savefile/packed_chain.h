@@ -22,8 +22,12 @@ constexpr std::size_t RECORD_WORD_8 = 8;
 constexpr std::size_t RECORD_CHECKSUM = 12;
 constexpr std::size_t RECORD_TITLE = 16;
 // The configuration record keeps the live area's owner where the others
-// keep their word 8.
+// keep their word 8, and its display and misc settings where the others
+// keep their length.
 constexpr std::size_t CONFIG_OWNER = 8;
+constexpr std::size_t CONFIG_DISPLAY = 4;
+constexpr std::size_t CONFIG_MISC = 5;
+constexpr unsigned char CONFIG_DISPLAY_DEFAULT = 0x03;
 
 struct ChainRecord {
     std::size_t offset = 0;
@@ -39,9 +43,6 @@ struct PackedChain {
 
 PackedChain walkPackedChain(const PackedSaveImage& image);
 
-// The sum of the sizes of the records.
-std::size_t chainUsedBytes(const PackedChain& chain);
-
 // Writes the end of the chain at offset: as many of its 8 bytes as fit.
 void putChainEnd(PackedSaveImage& image, std::size_t offset);
 
@@ -51,6 +52,13 @@ const ChainRecord* chainRecordAt(const PackedChain& chain, int index);
 // A whole chain whose records and zero size all lie below the live area.
 bool chainBelowLiveArea(const PackedSaveImage& image, const PackedChain& chain);
 
+// The bytes records may still take below the chain limit, the chain's 8 end
+// bytes kept; 0 for a damaged chain or one that reaches past the limit.
+std::size_t chainFreeBytes(const PackedSaveImage& image, const PackedChain& chain);
+
+// Either of the two words PocketNES takes as the magic.
+bool isPackedMagic(std::uint32_t word);
+
 // Puts record (header, data and padding) at index: in place of the record
 // there when replace is set, else before it; at the end of the chain when
 // index is past the records. The records behind it move, the end of the chain
@@ -58,6 +66,11 @@ bool chainBelowLiveArea(const PackedSaveImage& image, const PackedChain& chain);
 // already reaches into the live area, or would with its 8 end bytes.
 bool spliceRecord(PackedSaveImage& image, const PackedChain& chain, int index, bool replace,
                   const std::vector<unsigned char>& record);
+
+// For each record of the chain: when it is a battery save that a later one
+// of the same game hides, the index of that later one (PocketNES restores a
+// game's last battery save).
+std::vector<std::optional<std::size_t>> hiddenBattery(const PackedSaveImage& image, const PackedChain& chain);
 
 // Index of the first configuration record.
 std::optional<std::size_t> configRecordIndex(const PackedChain& chain);

@@ -75,5 +75,10 @@ std::vector<unsigned char> newConfigRecord()
     RecordHeader header;
     header.type = RECORD_PLAIN;
     header.title = titleField("CFG");
-    return makeRecord(header, {});
+    std::vector<unsigned char> record = makeRecord(header, {});
+    // What PocketNES itself puts there: with a display byte of 0 it would
+    // start unscaled.
+    record[CONFIG_DISPLAY] = CONFIG_DISPLAY_DEFAULT;
+    record[CONFIG_MISC] = 0;
+    return record;
 }

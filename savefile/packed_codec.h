@@ -36,6 +36,6 @@ bool compressSave(const unsigned char* data, std::size_t size, std::vector<unsig
 bool decompressRecord(const PackedSaveImage& image, std::size_t offset, std::size_t recordSize,
                       std::vector<unsigned char>& out);
 
-// The configuration record PocketNES makes: 48 bytes, display settings 0,
-// owner 0, title "CFG".
+// The configuration record PocketNES makes: 48 bytes, display byte 0x03
+// ("Scaled BG and OBJ", gamma 0), misc byte 0, owner 0, title "CFG".
 std::vector<unsigned char> newConfigRecord();

@@ -5,6 +5,7 @@
 #include "packed_chain.h"
 #include "packed_codec.h"
 #include "packed_live.h"
+#include "packed_memory.h"
 #include "save_input.h"
 #include "save_title.h"
 
@@ -16,11 +17,6 @@ int failBlank(PackedSaveImage& image, int code)
 {
     blankPackedImage(image);
     return code;
-}
-
-bool isPackedMagic(std::uint32_t word)
-{
-    return word == PACKED_IMAGE_MAGIC || word == PACKED_IMAGE_MAGIC_2;
 }
 
 // A 32 KiB save chip shows its contents again at 0x8000, so a 64 KiB copy
@@ -37,6 +33,7 @@ std::vector<PackedRecordInfo> packedRecords(const PackedSaveImage& image)
 {
     const PackedChain chain = walkPackedChain(image);
     const LiveArea live = liveAreaOf(image, chain);
+    const std::vector<std::optional<std::size_t>> hidden = hiddenBattery(image, chain);
     std::vector<PackedRecordInfo> list;
     for (std::size_t i = 0; i < chain.records.size(); ++i) {
         const ChainRecord& r = chain.records[i];
@@ -49,6 +46,7 @@ std::vector<PackedRecordInfo> packedRecords(const PackedSaveImage& image)
         info.romChecksum = getLe32(header + RECORD_CHECKSUM);
         info.title = titleFieldText(header + RECORD_TITLE, PACKED_TITLE_SIZE);
         info.live = live.ownerRecord == i;
+        info.hiddenBy = hidden[i];
         list.push_back(std::move(info));
     }
     if (live.owner != 0 && !live.ownerRecord) {
@@ -69,15 +67,18 @@ void blankPackedImage(PackedSaveImage& image)
     image.bytes.fill(0);
     image.memorySize = PACKED_IMAGE_SIZE;
     image.mirrored = false;
+    image.eitherSize = false;
     image.magic = PACKED_IMAGE_MAGIC;
     putLe32(image.data(), PACKED_IMAGE_MAGIC);
 }
 
-int newPackedImage(PackedSaveImage& image, std::size_t memorySize)
+int newPackedImage(PackedSaveImage& image, std::size_t memorySize, bool mirrored)
 {
     blankPackedImage(image);
     if (memorySize != PACKED_IMAGE_SIZE && memorySize != PACKED_SMALL_IMAGE_SIZE) return 1;
+    if (mirrored && memorySize != PACKED_SMALL_IMAGE_SIZE) return 1;
     image.memorySize = memorySize;
+    image.mirrored = mirrored;
     // Without a configuration record PocketNES restores a stored save but
     // never takes the game as the live area's owner, so what is played in
     // that first session would never be packed.
@@ -87,7 +88,7 @@ int newPackedImage(PackedSaveImage& image, std::size_t memorySize)
     return 0;
 }
 
-int readPackedImage(const std::string& path, PackedSaveImage& image, int* reason)
+int readPackedImage(const std::string& path, PackedSaveImage& image, int* reason, PackedMemory memory)
 {
     InFile in;
     const int opened = openSaveInput(path, in, reason);
@@ -103,13 +104,24 @@ int readPackedImage(const std::string& path, PackedSaveImage& image, int* reason
         return failBlank(image, 3);
     }
     image.memorySize = bytes;
-    if (bytes == PACKED_IMAGE_SIZE && halvesMatch(image)) {
-        image.memorySize = PACKED_SMALL_IMAGE_SIZE;
-        image.mirrored = true;
-        std::fill(image.bytes.begin() + PACKED_SMALL_IMAGE_SIZE, image.bytes.end(), 0);
-    }
     image.magic = getLe32(image.data());
     if (!isPackedMagic(image.magic)) return failBlank(image, 2);
+    if (bytes == PACKED_IMAGE_SIZE) {
+        // What the file tells wins; the caller's word settles only what it
+        // leaves open.
+        MemoryReading reading = MemoryReading::Small;
+        if (!halvesMatch(image)) {
+            if (!walkPackedChain(image).valid) return failBlank(image, 2);
+            reading = tellPackedMemory(image);
+        }
+        if (reading == MemoryReading::Unknown || reading == MemoryReading::Either) {
+            if (memory == PackedMemory::Small) reading = MemoryReading::Small;
+            if (memory == PackedMemory::Large) reading = MemoryReading::Large;
+        }
+        if (reading == MemoryReading::Unknown) return failBlank(image, 4);
+        if (reading == MemoryReading::Small) keepLowerHalf(image);
+        image.eitherSize = reading == MemoryReading::Either;
+    }
     if (!walkPackedChain(image).valid) return failBlank(image, 2);
     packLiveArea(image);
     return 0;
@@ -118,7 +130,17 @@ int readPackedImage(const std::string& path, PackedSaveImage& image, int* reason
 int writePackedImage(const std::string& path, PackedSaveImage& image, int* reason, WriteMode mode)
 {
     putLe32(image.data(), isPackedMagic(image.magic) ? image.magic : PACKED_IMAGE_MAGIC);
-    // A 32 KiB memory that came saved twice goes back the same way.
+    if (image.memorySize == PACKED_IMAGE_SIZE) {
+        // Free memory at 0x8000 holding a magic would make the file read as a
+        // 32 KiB memory with a stale upper half.
+        unsigned char* upper = image.data() + PACKED_SMALL_IMAGE_SIZE;
+        const PackedChain chain = walkPackedChain(image);
+        if (isPackedMagic(getLe32(upper)) && chain.end + PACKED_CHAIN_END_SIZE <= PACKED_SMALL_IMAGE_SIZE) {
+            putLe32(upper, 0);
+        }
+    }
+    // A 32 KiB memory in a 64 KiB file goes there twice, so that no stale
+    // upper half is left and a 64 KiB cart sees the mirror and uses 32 KiB too.
     std::vector<unsigned char> file(image.begin(), image.end());
     if (image.mirrored) file.insert(file.end(), image.begin(), image.end());
     const int err = replaceFileWith(path, file.data(), file.size(), mode);
@@ -132,7 +154,7 @@ int setPackedTitle(PackedSaveImage& image, int index, std::string_view title)
     const ChainRecord* record = chainRecordAt(chain, index);
     if (record == nullptr || record->type != RECORD_SV) return 1;
     // The live area is the running game's memory, not a place for titles.
-    if (record->offset + PACKED_RECORD_HEADER_SIZE > image.liveAreaStart()) return 1;
+    if (record->offset + PACKED_RECORD_HEADER_SIZE > image.chainLimit()) return 1;
     storeTitleField(image.data() + record->offset + RECORD_TITLE, PACKED_TITLE_SIZE,
                     fitCp932Title(title, SAVE_TITLE_MAX_BYTES));
     return 0;

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,8 @@
 constexpr std::size_t PACKED_IMAGE_SIZE = 65536;
 // The smaller save memory some flash carts (and mGBA) have.
 constexpr std::size_t PACKED_SMALL_IMAGE_SIZE = 32768;
+// Where the live area of a 32 KiB memory begins.
+constexpr std::size_t PACKED_SMALL_LIVE_START = 0x6000;
 // Both words are taken as the magic; a blank image gets the first.
 constexpr std::uint32_t PACKED_IMAGE_MAGIC = 0x57A731D7;
 constexpr std::uint32_t PACKED_IMAGE_MAGIC_2 = 0x57A731D8;
@@ -32,6 +35,14 @@ constexpr int PACKED_APPEND = 65535;
 // trainer (byte 6 bit 2 of its header) the trainer's 512 bytes more.
 constexpr std::size_t ROM_CHECKSUM_MIN_SIZE = 16384;
 constexpr std::size_t ROM_TRAINER_SIZE = 512;
+
+// What the caller says of the save memory a 65536-byte file holds, for the
+// files that can't tell it themselves.
+enum class PackedMemory {
+    FromFile,  // nothing (readPackedImage gives 4 when the file can't tell)
+    Small,     // a 32 KiB memory: the file's first half, written back twice
+    Large,     // a 64 KiB memory (and no longer kept to the 32 KiB room)
+};
 
 enum : std::uint16_t {
     RECORD_ST = 0,     // save state
@@ -49,6 +60,11 @@ struct PackedSaveImage {
     bool mirrored = false;
     // The magic the file had, written back at offset 0.
     std::uint32_t magic = PACKED_IMAGE_MAGIC;
+    // A 65536-byte file whose halves differ but which a 32 KiB and a 64 KiB
+    // memory read alike (no game's save waits in a live area and the records
+    // end below 0x6000): kept as a 64 KiB memory, but its records stay below
+    // the 32 KiB live area so that both kinds of host keep reading it so.
+    bool eitherSize = false;
 
     unsigned char* data() { return bytes.data(); }
     const unsigned char* data() const { return bytes.data(); }
@@ -59,8 +75,11 @@ struct PackedSaveImage {
     const unsigned char* end() const { return bytes.data() + memorySize; }
     unsigned char& operator[](std::size_t i) { return bytes[i]; }
     unsigned char operator[](std::size_t i) const { return bytes[i]; }
-    // The chain must end (with its 8 end bytes) at or below this offset.
     std::size_t liveAreaStart() const { return memorySize - PACKED_LIVE_AREA_SIZE; }
+    // The chain must end (with its 8 end bytes) at or below this offset.
+    std::size_t chainLimit() const { return eitherSize ? PACKED_SMALL_LIVE_START : liveAreaStart(); }
+    // The size of the file the image is written as.
+    std::size_t fileSize() const { return mirrored ? 2 * memorySize : memorySize; }
 };
 
 // One line of the editor's list: a record of the chain, or the live area of
@@ -79,6 +98,16 @@ struct PackedRecordInfo {
     bool live = false;
     // No record in the chain: the line stands for the live area alone.
     bool liveOnly = false;
+    // An older battery save: PocketNES restores a game's last battery save,
+    // the record at this index, so this one is never used.
+    std::optional<std::size_t> hiddenBy;
+};
+
+// Why a store or copy found no room: the bytes the chain had to grow by and
+// the bytes free below the live area.
+struct PackedRoom {
+    std::size_t needed = 0;
+    std::size_t available = 0;
 };
 
 // The records of a valid chain in order (stops safely on a damaged one),
@@ -89,25 +118,39 @@ std::vector<PackedRecordInfo> packedRecords(const PackedSaveImage& image);
 void blankPackedImage(PackedSaveImage& image);
 
 // A new image ready for PocketNES: the magic, a configuration record (owner
-// 0, title "CFG") at offset 4 and the end of the chain. memorySize is 65536
-// or 32768. 0 done; 1 another size (the image is then blank).
-int newPackedImage(PackedSaveImage& image, std::size_t memorySize);
+// 0, PocketNES's own display settings, title "CFG") at offset 4 and the end
+// of the chain. memorySize is 65536 or 32768; a 32 KiB memory may be written
+// twice into a 65536-byte file (mirrored), which every host reads alike.
+// 0 done; 1 another size, or a mirrored 64 KiB memory (the image is then blank).
+int newPackedImage(PackedSaveImage& image, std::size_t memorySize, bool mirrored = false);
 
 // 0 valid; 1 not found or empty; 2 not a valid packed image (a size other
 // than 65536 or 32768, wrong magic, a bad record type, a chain that leaves
 // the memory, loops or has a record smaller than its header); 3 can't be
-// read (a folder, FIFO or device among them, never opened). Blank on every
-// code but 0; *reason (when given) tells why a file is missing or can't be
-// read, as fileErrorText tells it.
+// read (a folder, FIFO or device among them, never opened); 4 a 65536-byte
+// file whose memory size can't be told (read it again with Small or Large).
+// Blank on every code but 0; *reason (when given) tells why a file is missing
+// or can't be read, as fileErrorText tells it.
+// A 32768-byte file is a 32 KiB memory. A 65536-byte file whose halves are
+// equal is a 32 KiB memory saved twice. When they differ, the file is a
+// 32 KiB memory with a stale upper half when 0x8000 holds a magic (an old
+// mirror) or the owner's data are in 0x6000-0x7FFF while 0xE000-0xFFFF is
+// blank; a 64 KiB memory when the chain passes 0x6000 or the owner's data are
+// at 0xE000 while 0x6000-0x7FFF is blank; eitherSize when both readings give
+// the same records and no live save. memory settles only the files that
+// can't tell (code 4 without it) and those of either size.
 // When the configuration record names an owner and the live area fits into
 // that game's battery save below the live area, the live area is packed into
 // it (or into a new record) and the owner is cleared, as PocketNES does at
 // its next start; otherwise the owner stays and the live area is the game's
 // newest save.
-int readPackedImage(const std::string& path, PackedSaveImage& image, int* reason = nullptr);
+int readPackedImage(const std::string& path, PackedSaveImage& image, int* reason = nullptr,
+                    PackedMemory memory = PackedMemory::FromFile);
 
-// Stores the image's magic and writes the memory (twice when it came
-// mirrored), replacing the file only when complete.
+// Stores the image's magic and writes the memory (twice when it is
+// mirrored), replacing the file only when complete. A 64 KiB memory never
+// keeps a magic at 0x8000 outside its records, which would read as an old
+// mirror of a 32 KiB memory.
 // 0 written; 1 the file could not be created or written (the reason in
 // *reason when given, as fileErrorText tells it). With WriteMode::CreateNew
 // only where no file is (EEXIST).
@@ -126,19 +169,52 @@ std::uint32_t romChecksum(const unsigned char* rom, std::size_t size);
 int romFileChecksum(const std::string& romPath, std::uint32_t& checksum, int* reason = nullptr);
 
 // Compresses the ".sav" file into a RECORD_SV record that replaces the record
-// at index, or goes after the last one when index is at or past the end.
+// at index. At or past the end it replaces the game's battery save PocketNES
+// restores (packedLiveRecord), or goes after the last record when the game
+// has none: a game keeps one battery save.
 // The chain keeps a configuration record (one is put first when there is
 // none, the replaced one when the store replaced it). When the store replaces
 // the live area's game's save, or becomes that game's newest one, the owner
 // is cleared so PocketNES won't pack the live area over it.
 // 0 done; 1 not found or empty; 2 larger than 8192 bytes; 3 can't be read;
-// 4 the compression library can't start; 5 no room below the live area (or
-// the chain already reaches into it). Codes 1-5 leave the image unchanged;
-// *reason (when given) tells why the file is missing or can't be read.
-// A live area that could not be packed for want of room is packed once the
-// store leaves room for it (so too after a delete).
+// 4 the compression library can't start; 5 the record, compressed, and the
+// chain's end don't fit below the live area (or the chain already reaches
+// into it), with the bytes in *room when given; 6 the game has a battery save
+// at another index that PocketNES would restore instead (packedLiveRecord
+// names it): storing here would leave it two. Codes 1-6 leave the image
+// unchanged; *reason (when given) tells why the file is missing or can't be
+// read. A live area that could not be packed for want of room is packed once
+// the store leaves room for it (so too after a delete).
 int storePackedSave(const std::string& savPath, PackedSaveImage& image, int index,
-                    std::uint32_t checksum, int* reason = nullptr);
+                    std::uint32_t checksum, int* reason = nullptr, PackedRoom* room = nullptr);
+
+// A store or copy into an image of either size found no room, but a 64 KiB
+// memory would have it: only the user can say which memory the file is for.
+bool packedRoomNeedsMemory(const PackedSaveImage& image, const PackedRoom& room);
+
+// The record of type for the game PocketNES uses: the last one in the chain
+// with that ROM checksum.
+std::optional<std::size_t> packedLiveRecord(const PackedSaveImage& image, std::uint16_t type,
+                                            std::uint32_t checksum);
+
+// The bytes a record may still take: up to the chain limit, less the chain's
+// 8 end bytes; 0 for a damaged chain or one that reaches into the live area.
+std::size_t packedFreeBytes(const PackedSaveImage& image);
+
+// Removes every older battery save (PackedRecordInfo::hiddenBy).
+// 0 done, with the count and the bytes freed in removed and freed (0 when
+// there was none); 5 the chain would still reach into the live area (the
+// image unchanged).
+int prunePackedRecords(PackedSaveImage& image, std::size_t& removed, std::size_t& freed);
+
+// A game whose newest save is only in the live area and that PocketNES can't
+// pack at its next start for want of room: it drops the save then.
+struct PackedSaveAtRisk {
+    std::uint32_t game = 0;
+    std::string title;  // CP932: the game's record's title, or "ROM 1A2B3C4D"
+    std::size_t bytesToFree = 0;
+};
+std::optional<PackedSaveAtRisk> packedSaveAtRisk(const PackedSaveImage& image);
 
 // Writes the battery save at index to path (replaced only when complete):
 // the record's data decompressed, or the live area when the line is live.

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 struct LiveArea {
     std::uint32_t owner = 0;  // romChecksum of the game in the live area; 0 none
@@ -30,8 +31,16 @@ std::string liveSaveTitle(std::uint32_t owner);
 
 // Owner 0 and, when no record reaches into it, a live area of zeros (what
 // PocketNES leaves after packing it): at its next start PocketNES packs
-// nothing, and a game without a save starts on blank memory.
+// nothing, and a game without a save starts on blank memory. An image of
+// either size has two places that may be the live area: both are cleared.
 void releaseLiveArea(PackedSaveImage& image);
+
+// The battery save PocketNES would make of the live area: the owner's last
+// record's header (title, checksum, word 8) over the live data compressed, or
+// a new header titled by liveSaveTitle. False without an owner or when the
+// library can't compress.
+bool makeLiveRecord(const PackedSaveImage& image, const PackedChain& chain, const LiveArea& live,
+                    std::vector<unsigned char>& record);
 
 // Does in memory what PocketNES does at its next start: packs the live area
 // into its owner's last battery save (in place, keeping the title) or into a

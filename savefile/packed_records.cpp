@@ -5,6 +5,7 @@
 #include "packed_chain.h"
 #include "packed_codec.h"
 #include "packed_live.h"
+#include "packed_place.h"
 #include "save_input.h"
 #include "save_title.h"
 
@@ -14,14 +15,6 @@
 #include <vector>
 
 namespace {
-
-// The margin the room check keeps for the compressor's growth and the record
-// header: a save of n bytes may take n + n / 64 + 115 bytes below the live
-// area.
-bool fitsByEstimate(const PackedSaveImage& image, std::size_t saveSize, std::size_t used, std::size_t replaced)
-{
-    return saveSize + saveSize / 64 + used - replaced + 115 <= image.liveAreaStart();
-}
 
 std::size_t configRecordCount(const PackedChain& chain)
 {
@@ -46,53 +39,39 @@ int saveAt(const PackedSaveImage& image, int index, std::vector<unsigned char>& 
 
 }  // namespace
 
-int storePackedSave(const std::string& savPath, PackedSaveImage& image, int index, std::uint32_t checksum,
-                    int* reason)
+int placePackedRecord(PackedSaveImage& image, int index, const std::vector<unsigned char>& record,
+                      PackedRoom* room, std::size_t* at)
 {
-    std::vector<unsigned char> data(PACKED_SAVE_MAX, 0);
-    std::size_t size = 0;
-    {
-        InFile in;
-        const int opened = openSaveInput(savPath, in, reason);
-        if (opened != SAVE_INPUT_OPEN) return opened;
-        if (in.size() > static_cast<std::int64_t>(PACKED_SAVE_MAX)) return 2;
-        size = static_cast<std::size_t>(in.size());
-        if (in.read(data.data(), size) != size) {
-            if (reason != nullptr) *reason = shortReadReason(in);
-            return 3;
-        }
-    }
+    const PackedChain chain = walkPackedChain(image);
+    const ChainRecord* target = chainRecordAt(chain, index);
+    // PocketNES needs a configuration record to keep the running game's
+    // save: the replaced one goes first again, or a new one when there is none.
+    const std::size_t configs = configRecordCount(chain);
+    const bool replacesConfig = target != nullptr && target->type == RECORD_PLAIN;
+    const bool needsConfig = configs == 0 || (replacesConfig && configs == 1);
+    const std::vector<unsigned char> config =
+        replacesConfig ? std::vector<unsigned char>(image.data() + target->offset,
+                                                    image.data() + target->offset + target->size)
+                       : newConfigRecord();
 
     // A damaged chain, or one already reaching into the live area, has no
     // place where a record could safely go.
-    const PackedChain chain = walkPackedChain(image);
-    if (!chainBelowLiveArea(image, chain)) return 5;
-    const ChainRecord* target = chainRecordAt(chain, index);
-    const std::size_t replaced = target != nullptr ? target->size : 0;
-    if (!fitsByEstimate(image, size, chainUsedBytes(chain), replaced)) return 5;
-
-    std::vector<unsigned char> packed;
-    if (!compressSave(data.data(), size, packed)) return 4;
-    RecordHeader header;
-    // PocketNES writes the uncompressed size here and reads the data's length
-    // from the record size; the editor does the same.
-    header.lengthField = static_cast<std::uint32_t>(size);
-    header.checksum = checksum;
-    header.title = titleField(fitCp932Title(titleStemOfPath(savPath), SAVE_TITLE_MAX_BYTES));
+    const std::size_t grows = record.size() + (needsConfig ? config.size() : 0);
+    const std::size_t shrinks = target != nullptr ? target->size : 0;
+    const PackedRoom needs{grows > shrinks ? grows - shrinks : 0, chainFreeBytes(image, chain)};
+    const auto noRoom = [&] {
+        if (room != nullptr) *room = needs;
+        return 5;
+    };
+    if (!chainBelowLiveArea(image, chain) || grows > needs.available + shrinks) return noRoom();
 
     // The work is done on a copy: several steps must all succeed.
     auto work = std::make_unique<PackedSaveImage>(image);
-    if (!spliceRecord(*work, chain, index, true, makeRecord(header, packed))) return 5;
+    if (!spliceRecord(*work, chain, index, true, record)) return noRoom();
     std::size_t newIndex = target != nullptr ? static_cast<std::size_t>(index) : chain.records.size();
-
-    // PocketNES needs a configuration record to keep the running game's save.
     PackedChain after = walkPackedChain(*work);
     if (!configRecordIndex(after)) {
-        const std::vector<unsigned char> config =
-            target != nullptr && target->type == RECORD_PLAIN
-                ? std::vector<unsigned char>(image.data() + target->offset, image.data() + target->offset + target->size)
-                : newConfigRecord();
-        if (!spliceRecord(*work, after, 0, false, config)) return 5;
+        if (!spliceRecord(*work, after, 0, false, config)) return noRoom();
         after = walkPackedChain(*work);
         ++newIndex;
     }
@@ -110,7 +89,45 @@ int storePackedSave(const std::string& savPath, PackedSaveImage& image, int inde
     // so it is kept only while PocketNES could not pack it either.
     packLiveArea(*work);
     image = *work;
+    if (at != nullptr) *at = newIndex;
     return 0;
+}
+
+int storePackedSave(const std::string& savPath, PackedSaveImage& image, int index, std::uint32_t checksum,
+                    int* reason, PackedRoom* room)
+{
+    std::vector<unsigned char> data(PACKED_SAVE_MAX, 0);
+    std::size_t size = 0;
+    {
+        InFile in;
+        const int opened = openSaveInput(savPath, in, reason);
+        if (opened != SAVE_INPUT_OPEN) return opened;
+        if (in.size() > static_cast<std::int64_t>(PACKED_SAVE_MAX)) return 2;
+        size = static_cast<std::size_t>(in.size());
+        if (in.read(data.data(), size) != size) {
+            if (reason != nullptr) *reason = shortReadReason(in);
+            return 3;
+        }
+    }
+
+    // A game keeps one battery save: the one PocketNES restores is replaced,
+    // and no other record may become a second one.
+    const std::optional<std::size_t> live = packedLiveRecord(image, RECORD_SV, checksum);
+    if (chainRecordAt(walkPackedChain(image), index) != nullptr) {
+        if (live && *live != static_cast<std::size_t>(index)) return 6;
+    } else if (live) {
+        index = static_cast<int>(*live);
+    }
+
+    std::vector<unsigned char> packed;
+    if (!compressSave(data.data(), size, packed)) return 4;
+    RecordHeader header;
+    // PocketNES writes the uncompressed size here and reads the data's length
+    // from the record size; the editor does the same.
+    header.lengthField = static_cast<std::uint32_t>(size);
+    header.checksum = checksum;
+    header.title = titleField(fitCp932Title(titleStemOfPath(savPath), SAVE_TITLE_MAX_BYTES));
+    return placePackedRecord(image, index, makeRecord(header, packed), room);
 }
 
 int extractPackedSave(const std::string& path, const PackedSaveImage& image, int index, int* reason,
@@ -151,7 +168,7 @@ int deletePackedRecord(PackedSaveImage& image, int index)
     const std::size_t newEnd = record->offset + tailSize;
     // Never write into the live area: a chain that reaches into it may only
     // shrink out of it.
-    if (newEnd + PACKED_CHAIN_END_SIZE > image.liveAreaStart()) return 5;
+    if (newEnd + PACKED_CHAIN_END_SIZE > image.chainLimit()) return 5;
     std::memmove(image.data() + record->offset, image.data() + tailStart, tailSize);
     putChainEnd(image, newEnd);
     if (live.ownerRecord == static_cast<std::size_t>(index)) releaseLiveArea(image);

@@ -51,6 +51,10 @@ public:
     bool askYesNo(const QString& text) { return askYesNo(text, DefaultAnswer::Yes); }
     // A question with "OK" and "Cancel"; true for OK.
     virtual bool askOkCancel(const QString& text) = 0;
+    // A question with a button for each answer, then "Cancel": the index of
+    // the answer chosen, nullopt for Cancel (or the close box). preset is the
+    // index of the answer Enter gives.
+    virtual std::optional<int> askChoice(const QString& text, const QStringList& answers, int preset) = 0;
 
     // Open chooser for several files: the chosen paths, empty when cancelled.
     virtual QStringList chooseOpenFiles(const FileChooser& chooser) = 0;

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <algorithm>
 
 QtPrompts::QtPrompts(QString caption, QIcon icon) : caption_(std::move(caption)), icon_(std::move(icon)) {}
@@ -95,6 +96,17 @@ bool QtPrompts::askOkCancel(const QString& text)
 {
     QMessageBox box(QMessageBox::Question, caption_, text, QMessageBox::Ok | QMessageBox::Cancel, owner_);
     return box.exec() == QMessageBox::Ok;
+}
+
+std::optional<int> QtPrompts::askChoice(const QString& text, const QStringList& answers, int preset)
+{
+    QMessageBox box(QMessageBox::Question, caption_, text, QMessageBox::Cancel, owner_);
+    QList<QAbstractButton*> buttons;
+    for (const QString& answer : answers) buttons << box.addButton(answer, QMessageBox::AcceptRole);
+    if (preset >= 0 && preset < buttons.size()) box.setDefaultButton(static_cast<QPushButton*>(buttons[preset]));
+    box.exec();
+    const int chosen = static_cast<int>(buttons.indexOf(box.clickedButton()));
+    return chosen >= 0 ? std::optional<int>(chosen) : std::nullopt;
 }
 
 QStringList QtPrompts::chooseOpenFiles(const FileChooser& chooser)

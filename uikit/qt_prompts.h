@@ -20,6 +20,7 @@ public:
     void showMessage(const QString& text, const QString& detail) override;
     bool askYesNo(const QString& text, DefaultAnswer preset) override;
     bool askOkCancel(const QString& text) override;
+    std::optional<int> askChoice(const QString& text, const QStringList& answers, int preset) override;
     QStringList chooseOpenFiles(const FileChooser& chooser) override;
     std::optional<QString> chooseOpenFile(const FileChooser& chooser) override;
     std::optional<QString> chooseSaveFile(const FileChooser& chooser) override;

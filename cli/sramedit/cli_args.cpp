@@ -13,16 +13,20 @@ struct CommandShape {
     bool takesRom;
     bool takesPacked;
     bool takesForce;
+    bool takesMemory;  // it reads a packed save: --memory (and for copy --from-memory)
 };
 
 constexpr CommandShape SHAPES[] = {
-    {"list", CliCommand::List, 1, false, false, false},
-    {"new", CliCommand::New, 1, false, true, false},
-    {"load", CliCommand::Load, 3, true, false, false},
-    {"append", CliCommand::Append, 2, true, false, false},
-    {"extract", CliCommand::Extract, 3, false, false, true},
-    {"delete", CliCommand::Delete, 2, false, false, false},
-    {"rename", CliCommand::Rename, 3, false, false, false},
+    {"list", CliCommand::List, 1, false, false, false, true},
+    {"new", CliCommand::New, 1, false, true, false, false},
+    {"load", CliCommand::Load, 3, true, false, false, true},
+    {"append", CliCommand::Append, 2, true, false, false, true},
+    {"extract", CliCommand::Extract, 3, false, false, true, true},
+    {"delete", CliCommand::Delete, 2, false, false, false, true},
+    {"rename", CliCommand::Rename, 3, false, false, false, true},
+    {"copy", CliCommand::Copy, 3, false, false, false, true},
+    {"convert", CliCommand::Convert, 1, false, false, false, true},
+    {"prune", CliCommand::Prune, 1, false, false, false, true},
 };
 
 const CommandShape* findShape(const std::string& name)
@@ -45,11 +49,19 @@ bool parseIndex(const std::string& text, int& index)
     return true;
 }
 
-// The save memory of a new packed image, in KiB: 64 or 32.
+// A save memory in KiB: 64 or 32.
 bool parseMemorySize(const std::string& text, std::size_t& bytes)
 {
     if (text != "64" && text != "32") return false;
     bytes = text == "64" ? PACKED_IMAGE_SIZE : PACKED_SMALL_IMAGE_SIZE;
+    return true;
+}
+
+bool parseMemory(const std::string& text, PackedMemory& memory)
+{
+    std::size_t bytes = 0;
+    if (!parseMemorySize(text, bytes)) return false;
+    memory = bytes == PACKED_IMAGE_SIZE ? PackedMemory::Large : PackedMemory::Small;
     return true;
 }
 
@@ -58,13 +70,16 @@ bool placeOperands(const std::vector<std::string>& ops, CliArgs& args, std::stri
 {
     args.savePath = ops[0];
     const bool indexed = args.command == CliCommand::Load || args.command == CliCommand::Extract ||
-                         args.command == CliCommand::Delete || args.command == CliCommand::Rename;
+                         args.command == CliCommand::Delete || args.command == CliCommand::Rename ||
+                         args.command == CliCommand::Copy;
     if (indexed && !parseIndex(ops[1], args.index)) {
         error = "INDEX must be a number from 0 on: " + ops[1];
         return false;
     }
     if (args.command == CliCommand::Append) args.file = ops[1];
-    if (args.command == CliCommand::Load || args.command == CliCommand::Extract) args.file = ops[2];
+    if (args.command == CliCommand::Load || args.command == CliCommand::Extract || args.command == CliCommand::Copy) {
+        args.file = ops[2];
+    }
     if (args.command == CliCommand::Rename) args.title = ops[2];
     return true;
 }
@@ -89,12 +104,25 @@ bool parseCliArgs(const std::vector<std::string>& words, CliArgs& args, std::str
     }
     args.command = shape->command;
 
+    const bool takesSize = shape->takesPacked || shape->command == CliCommand::Convert;
+    // An option's value: the next word, which must fit parse.
+    const auto valueOf = [&](std::size_t& i, const char* need, auto parse) {
+        if (i + 1 >= words.size() || !parse(words[i + 1])) {
+            error = need;
+            return false;
+        }
+        ++i;
+        return true;
+    };
     std::vector<std::string> ops;
     bool optionsEnded = false;
-    bool sizeGiven = false;
     for (std::size_t i = 1; i < words.size(); ++i) {
         const std::string& w = words[i];
-        if (optionsEnded || w.size() < 2 || w.compare(0, 2, "--") != 0) {
+        if (w == "-o" && !optionsEnded && shape->command == CliCommand::Convert) {
+            if (!valueOf(i, "-o needs a file name", [&](const std::string& v) { args.output = v; return !v.empty(); })) {
+                return false;
+            }
+        } else if (optionsEnded || w.size() < 2 || w.compare(0, 2, "--") != 0) {
             ops.push_back(w);
         } else if (w == "--") {
             optionsEnded = true;
@@ -106,13 +134,19 @@ bool parseCliArgs(const std::vector<std::string>& words, CliArgs& args, std::str
             args.romPath = words[++i];
         } else if (w == "--packed" && shape->takesPacked) {
             args.packed = true;
-        } else if (w == "--size" && shape->takesPacked) {
-            if (i + 1 >= words.size() || !parseMemorySize(words[i + 1], args.packedSize)) {
-                error = "--size needs 64 or 32 (KiB of save memory)";
+        } else if (w == "--size" && takesSize) {
+            if (!valueOf(i, "--size needs 64 or 32 (KiB of save memory)",
+                         [&](const std::string& v) { return parseMemorySize(v, args.packedSize); })) {
                 return false;
             }
-            sizeGiven = true;
-            ++i;
+        } else if ((w == "--memory" || w == "--from-memory") && shape->takesMemory &&
+                   (w == "--memory" || shape->command == CliCommand::Copy)) {
+            PackedMemory& memory = w == "--memory" ? args.memory : args.fromMemory;
+            const std::string need = w + " needs 32 or 64 (KiB of save memory)";
+            if (!valueOf(i, need.c_str(),
+                         [&](const std::string& v) { return parseMemory(v, memory); })) {
+                return false;
+            }
         } else if (w == "--force" && shape->takesForce) {
             args.force = true;
         } else {
@@ -124,8 +158,12 @@ bool parseCliArgs(const std::vector<std::string>& words, CliArgs& args, std::str
         error = "wrong number of arguments for " + words[0];
         return false;
     }
-    if (sizeGiven && !args.packed) {
+    if (args.packedSize != 0 && shape->command == CliCommand::New && !args.packed) {
         error = "--size is for a packed save: new SAVE --packed --size 64|32";
+        return false;
+    }
+    if (args.packedSize == 0 && shape->command == CliCommand::Convert) {
+        error = "convert needs --size 32|64";
         return false;
     }
     if (shape->command == CliCommand::Append && args.romPath.empty()) {
@@ -138,15 +176,26 @@ bool parseCliArgs(const std::vector<std::string>& words, CliArgs& args, std::str
 std::string cliUsage()
 {
     return "usage:\n"
-           "  sramedit-cli list SAVE\n"
+           "  sramedit-cli list SAVE [--memory 32|64]\n"
            "  sramedit-cli new SAVE [--packed [--size 64|32]]\n"
-           "  sramedit-cli load SAVE INDEX FILE.sav [--rom ROM.nes]\n"
-           "  sramedit-cli append SAVE FILE.sav --rom ROM.nes\n"
-           "  sramedit-cli extract SAVE INDEX OUT.sav [--force]\n"
-           "  sramedit-cli delete SAVE INDEX\n"
-           "  sramedit-cli rename SAVE INDEX TITLE\n"
+           "  sramedit-cli load SAVE INDEX FILE.sav [--rom ROM.nes] [--memory 32|64]\n"
+           "  sramedit-cli append SAVE FILE.sav --rom ROM.nes [--memory 32|64]\n"
+           "  sramedit-cli extract SAVE INDEX OUT.sav [--force] [--memory 32|64]\n"
+           "  sramedit-cli delete SAVE INDEX [--memory 32|64]\n"
+           "  sramedit-cli rename SAVE INDEX TITLE [--memory 32|64]\n"
+           "  sramedit-cli copy FROM INDEX TO [--memory 32|64] [--from-memory 32|64]\n"
+           "  sramedit-cli convert SAVE --size 32|64 [-o OUT] [--memory 32|64]\n"
+           "  sramedit-cli prune SAVE [--memory 32|64]\n"
            "INDEX counts from 0, in the order that list shows.\n"
-           "new never overwrites a file; extract replaces OUT.sav only with --force,\n"
-           "and never when OUT.sav is SAVE itself.\n"
+           "new --packed makes a 64 KiB file holding a 32 KiB memory twice, which mGBA\n"
+           "and 32 and 64 KiB carts all read; --size 64 makes a 64 KiB memory (64 KiB\n"
+           "carts only), --size 32 a 32 KiB file.\n"
+           "--memory says which memory a 64 KiB packed save holds (of TO for copy,\n"
+           "--from-memory of FROM) when the file can't tell it.\n"
+           "append replaces the game's battery save that PocketNES restores, if any;\n"
+           "copy replaces the game's record of the same type in TO, if any; prune\n"
+           "removes the older battery saves PocketNES never restores.\n"
+           "new and convert -o never overwrite a file; extract replaces OUT.sav only\n"
+           "with --force, and never when OUT.sav is SAVE itself.\n"
            "Commands on one SAVE take turns: another waits up to 2 seconds, then fails.\n";
 }

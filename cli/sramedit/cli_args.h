@@ -1,22 +1,31 @@
 // The command line of sramedit-cli.
 #pragma once
 
+#include "packed_image.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
 
-enum class CliCommand { List, New, Load, Append, Extract, Delete, Rename, Help };
+enum class CliCommand { List, New, Load, Append, Extract, Delete, Rename, Copy, Convert, Prune, Help };
 
 struct CliArgs {
     CliCommand command = CliCommand::Help;
-    std::string savePath;  // SAVE
+    std::string savePath;  // SAVE (FROM for copy)
     int index = -1;        // INDEX, zero-based like the editor's list
-    std::string file;      // FILE.sav to read, or OUT.sav to write
+    std::string file;      // FILE.sav to read, OUT.sav to write, or TO for copy
     std::string romPath;   // --rom ROM.nes, empty when not given
     std::string title;     // TITLE for rename, UTF-8
     bool packed = false;   // --packed for new
-    std::size_t packedSize = 65536;  // --size 64|32 for new --packed: save memory in bytes
+    // --size 64|32 for new --packed and convert: save memory in bytes; 0 when
+    // not given.
+    std::size_t packedSize = 0;
     bool force = false;    // --force for extract: OUT.sav may be replaced
+    // --memory 32|64: the memory the packed save holds (TO for copy), when
+    // the file can't tell; --from-memory the same for copy's FROM.
+    PackedMemory memory = PackedMemory::FromFile;
+    PackedMemory fromMemory = PackedMemory::FromFile;
+    std::string output;    // -o OUT for convert, empty when not given
 };
 
 // Parses the arguments after the program name. False with a one-line reason

@@ -5,7 +5,7 @@
 
 #include "cli_args.h"
 #include "exit_status.h"
-
+#include "save_session.h"
 
 int runList(const CliArgs& args);
 int runNew(const CliArgs& args);
@@ -14,6 +14,12 @@ int runAppend(const CliArgs& args);
 int runExtract(const CliArgs& args);
 int runDelete(const CliArgs& args);
 int runRename(const CliArgs& args);
+int runCopy(const CliArgs& args);
+int runConvert(const CliArgs& args);
+int runPrune(const CliArgs& args);
+
+// Opens SAVE with the memory --memory gave; false after printing why not.
+bool openFor(const CliArgs& args, OpenedSave& save);
 
 // Calls the function for args.command.
 int runCommand(const CliArgs& args);

@@ -4,6 +4,7 @@
 #include "commands.h"
 
 #include "file_io.h"
+#include "packed_lines.h"
 #include "save_session.h"
 #include "save_slots.h"
 #include "text_encoding.h"
@@ -14,15 +15,15 @@
 
 namespace {
 
-// The editor's messages for the codes of loading a ".sav" file.
+// The editor's messages for the codes of loading a ".sav" file (5 and 6 are
+// told by the packed store itself).
 int reportSavRead(int code)
 {
     switch (code) {
     case 1: return reportFailure("File not found.");
     case 2: return reportFailure("File size too big to savefile.");
     case 3: return reportFailure("File read error");
-    case 4: return reportFailure("The compression library could not start.");
-    default: return reportFailure("Not enough room in the save file for this save.");
+    default: return reportFailure(compressionFailedLine());
     }
 }
 
@@ -35,11 +36,6 @@ int reportNoSlot(int index)
 int reportEmptySlot(int index)
 {
     return reportFailure("Slot " + std::to_string(index) + " is empty.");
-}
-
-int reportNoRecord(int index)
-{
-    return reportFailure("No record " + std::to_string(index) + " in the save file.");
 }
 
 int reportNotBatterySave(int index)
@@ -75,12 +71,25 @@ int storeRecord(const CliArgs& args, OpenedSave& save, int index)
     if (reportIfUnreadable(args.file)) return EXIT_FAILED;
     std::uint32_t checksum = 0;
     if (!romChecksumOf(args.romPath, checksum)) return EXIT_FAILED;
-    const int code = storePackedSave(args.file, *save.records, index, checksum);
+    // The game's battery save that PocketNES restores, which an append replaces.
+    const std::optional<std::size_t> live = packedLiveRecord(*save.records, RECORD_SV, checksum);
+    PackedRoom room;
+    const int code = storePackedSave(args.file, *save.records, index, checksum, nullptr, &room);
+    if (code == 5) return reportFailure(noRoomLine(args.savePath, args.file, *save.records, room));
+    if (code == 6) return reportFailure(secondRecordLine(live.value_or(0)));
     if (code != 0) return reportSavRead(code);
-    return writeSave(args.savePath, save) ? EXIT_DONE : EXIT_FAILED;
+    if (!writeSave(args.savePath, save)) return EXIT_FAILED;
+    if (index == PACKED_APPEND && live) reportNotice(appendReplacedLine(*live));
+    return EXIT_DONE;
 }
 
 }  // namespace
+
+bool openFor(const CliArgs& args, OpenedSave& save)
+{
+    save.memory = args.memory;
+    return openSave(args.savePath, save);
+}
 
 int runNew(const CliArgs& args)
 {
@@ -88,7 +97,13 @@ int runNew(const CliArgs& args)
     OpenedSave save;
     save.packed = args.packed;
     if (save.packed) {
-        newPackedImage(*save.records, args.packedSize);
+        // Without --size: a 32 KiB memory twice in a 64 KiB file, which mGBA,
+        // 32 KiB and 64 KiB carts all read alike.
+        if (args.packedSize == 0) {
+            newPackedImage(*save.records, PACKED_SMALL_IMAGE_SIZE, true);
+        } else {
+            newPackedImage(*save.records, args.packedSize);
+        }
     } else {
         blankSaveImage(*save.slots);
     }
@@ -99,7 +114,7 @@ int runNew(const CliArgs& args)
 int runLoad(const CliArgs& args)
 {
     OpenedSave save;
-    if (!openSave(args.savePath, save)) return EXIT_FAILED;
+    if (!openFor(args, save)) return EXIT_FAILED;
     if (save.packed) {
         // Like the editor, load replaces a record that is there; append adds one.
         if (!recordAt(*save.records, args.index)) return reportNoRecord(args.index);
@@ -115,7 +130,7 @@ int runLoad(const CliArgs& args)
 int runAppend(const CliArgs& args)
 {
     OpenedSave save;
-    if (!openSave(args.savePath, save)) return EXIT_FAILED;
+    if (!openFor(args, save)) return EXIT_FAILED;
     if (!save.packed) {
         return reportFailure("append works on a packed save file only; use load SAVE INDEX FILE.sav for a slot.");
     }
@@ -133,7 +148,7 @@ int runExtract(const CliArgs& args)
     // Without --force, a file made meanwhile is refused as the name is made.
     const WriteMode mode = args.force ? WriteMode::Replace : WriteMode::CreateNew;
     OpenedSave save;
-    if (!openSave(args.savePath, save)) return EXIT_FAILED;
+    if (!openFor(args, save)) return EXIT_FAILED;
     int code = 0;
     int reason = 0;
     if (save.packed) {
@@ -155,7 +170,7 @@ int runExtract(const CliArgs& args)
 int runDelete(const CliArgs& args)
 {
     OpenedSave save;
-    if (!openSave(args.savePath, save)) return EXIT_FAILED;
+    if (!openFor(args, save)) return EXIT_FAILED;
     if (save.packed) {
         if (!recordAt(*save.records, args.index)) return reportNoRecord(args.index);
         const int code = deletePackedRecord(*save.records, args.index);
@@ -178,7 +193,7 @@ int runDelete(const CliArgs& args)
 int runRename(const CliArgs& args)
 {
     OpenedSave save;
-    if (!openSave(args.savePath, save)) return EXIT_FAILED;
+    if (!openFor(args, save)) return EXIT_FAILED;
     // A character that CP932 cannot hold is dropped, like a disallowed one.
     bool dropped = false;
     const std::string typed = utf8ToCp932(args.title, &dropped);
@@ -213,6 +228,9 @@ int runCommand(const CliArgs& args)
     case CliCommand::Extract: return runExtract(args);
     case CliCommand::Delete: return runDelete(args);
     case CliCommand::Rename: return runRename(args);
+    case CliCommand::Copy: return runCopy(args);
+    case CliCommand::Convert: return runConvert(args);
+    case CliCommand::Prune: return runPrune(args);
     case CliCommand::Help: break;
     }
     std::fputs(cliUsage().c_str(), stdout);

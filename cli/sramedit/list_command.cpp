@@ -2,6 +2,7 @@
 #include "commands.h"
 
 #include "hex_text.h"
+#include "packed_lines.h"
 #include "save_session.h"
 #include "save_slots.h"
 #include "save_title.h"
@@ -47,6 +48,7 @@ std::string recordDetails(const PackedSaveImage& image, const PackedRecordInfo& 
     }
     if (r.type != RECORD_PLAIN) details += ", ROM checksum " + hexText(r.romChecksum, 8);
     if (r.live) details += ", live (the newest save is in the live area)";
+    if (r.hiddenBy) details += ", " + olderMark(*r.hiddenBy);
     return details;
 }
 
@@ -66,18 +68,13 @@ void listRecords(const PackedSaveImage& image)
     const auto records = packedRecords(image);
     std::size_t count = 0;
     std::size_t used = 0;
-    std::size_t chainEnd = 4;
     for (const PackedRecordInfo& r : records) {
         if (r.liveOnly) continue;
         ++count;
         used += r.size;
-        chainEnd = r.offset + r.size;
     }
-    // The chain and its 8 end bytes must stay below the live area.
-    const std::size_t limit = image.liveAreaStart();
-    const std::size_t freeBytes = chainEnd + 8 < limit ? limit - chainEnd - 8 : 0;
-    std::printf("PackedSaveImage: %zu KiB%s, %zu records, %zu bytes used, %zu bytes free\n", image.size() / 1024,
-                image.mirrored ? " (stored twice)" : "", count, used, freeBytes);
+    std::printf("PackedSaveImage: %s, %zu records, %zu bytes used, %zu bytes free\n",
+                memoryDescription(image).c_str(), count, used, packedFreeBytes(image));
     for (std::size_t i = 0; i < records.size(); ++i) {
         const int index = static_cast<int>(i);
         std::printf("%zu\t%s\t%s\n", i, recordLine(records[i]).c_str(),
@@ -90,9 +87,10 @@ void listRecords(const PackedSaveImage& image)
 int runList(const CliArgs& args)
 {
     OpenedSave save;
-    if (!openSave(args.savePath, save)) return EXIT_FAILED;
+    if (!openFor(args, save)) return EXIT_FAILED;
     if (save.packed) {
         listRecords(*save.records);
+        if (const auto risk = packedSaveAtRisk(*save.records)) reportFailure(saveAtRiskLine(args.savePath, *risk));
     } else {
         listSlots(*save.slots);
     }

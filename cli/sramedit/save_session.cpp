@@ -3,6 +3,7 @@
 #include "commands.h"
 
 #include "file_io.h"
+#include "packed_lines.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -16,9 +17,14 @@ bool openSave(const std::string& path, OpenedSave& save)
     }
     // Why a file can't be read is said once, before either reader tries it.
     if (reportIfUnreadable(path)) return false;
-    if (readPackedImage(path, *save.records) == 0) {
+    const int packedCode = readPackedImage(path, *save.records, nullptr, save.memory);
+    if (packedCode == 0) {
         save.packed = true;
         return true;
+    }
+    if (packedCode == 4) {
+        reportFailure(memoryUnknownLine(path, save.memoryOption));
+        return false;
     }
     save.packed = false;
     switch (readSaveImage(path, *save.slots)) {
@@ -36,14 +42,14 @@ bool openSave(const std::string& path, OpenedSave& save)
     }
 }
 
-bool writeSave(const std::string& path, OpenedSave& save, WriteMode mode)
+bool writeSave(const std::string& path, OpenedSave& save, WriteMode mode, const std::string& command)
 {
     int reason = 0;
     const int code = save.packed ? writePackedImage(path, *save.records, &reason, mode)
                                  : writeSaveImage(path, *save.slots, &reason, mode);
     if (code == 0) return true;
     if (reason == EEXIST && mode == WriteMode::CreateNew) {
-        reportTaken(path, "new");
+        reportTaken(path, command);
         return false;
     }
     reportFailure("Cannot write " + path + ": " + fileErrorText(reason) + "; the file is unchanged.");
@@ -71,7 +77,9 @@ bool pathIsTaken(const std::string& path)
 
 int reportTaken(const std::string& path, const std::string& command)
 {
-    if (command == "new") return reportFailure(path + " already exists; new never overwrites a file.");
+    if (command == "new" || command == "convert -o") {
+        return reportFailure(path + " already exists; " + command + " never overwrites a file.");
+    }
     return reportFailure(path + " already exists; " + command + " replaces a file only with --force.");
 }
 

@@ -10,6 +10,9 @@
 #include <string>
 
 struct OpenedSave {
+    // What the user said of the packed memory, and the option that said it.
+    PackedMemory memory = PackedMemory::FromFile;
+    const char* memoryOption = "--memory";
     bool packed = false;  // which of the two images is live
     std::unique_ptr<SaveImage> slots = std::make_unique<SaveImage>();
     std::unique_ptr<PackedSaveImage> records = std::make_unique<PackedSaveImage>();
@@ -26,7 +29,10 @@ bool openSave(const std::string& path, OpenedSave& save);
 // Writes the live image to path (replaced only when complete; with
 // WriteMode::CreateNew made only where no file is). Prints a line and
 // returns false when that fails.
-bool writeSave(const std::string& path, OpenedSave& save, WriteMode mode = WriteMode::Replace);
+// With WriteMode::CreateNew a name taken meanwhile is refused as command's
+// refusal ("new", "convert -o").
+bool writeSave(const std::string& path, OpenedSave& save, WriteMode mode = WriteMode::Replace,
+               const std::string& command = "new");
 
 // Prints that path exists and what command does about that; returns the
 // failure exit status.

@@ -32,7 +32,7 @@ QStringList FakePrompts::texts() const
 {
     QStringList out;
     for (const Call& c : calls) {
-        if (c.kind == "message" || c.kind == "yesno" || c.kind == "okcancel") out << c.text;
+        if (c.kind == "message" || c.kind == "yesno" || c.kind == "okcancel" || c.kind == "choice") out << c.text;
     }
     return out;
 }
@@ -49,6 +49,7 @@ QList<FakePrompts::Call> FakePrompts::callsOf(const QString& kind) const
 void FakePrompts::clear()
 {
     calls.clear();
+    choices.clear();
     unanswered.clear();
     progressUpdates.clear();
 }
@@ -68,6 +69,13 @@ bool FakePrompts::askOkCancel(const QString& text)
 {
     calls << Call{"okcancel", text, {}, {}, DefaultAnswer::Yes};
     return takeOr(okCancelAnswers, false, unanswered, "okcancel: " + text);
+}
+
+std::optional<int> FakePrompts::askChoice(const QString& text, const QStringList& answers, int preset)
+{
+    calls << Call{"choice", text, {}, {}, DefaultAnswer::Yes};
+    choices << qMakePair(answers, preset);
+    return takeOr(choiceAnswers, std::optional<int>(), unanswered, "choice: " + text);
 }
 
 QStringList FakePrompts::chooseOpenFiles(const FileChooser& chooser)

@@ -16,8 +16,8 @@
 class FakePrompts : public Prompts {
 public:
     struct Call {
-        QString kind;   // "message", "yesno", "okcancel", "openfiles", "openfile", "savefile", "start", "about",
-                        // "dialog", "progress"
+        QString kind;   // "message", "yesno", "okcancel", "choice", "openfiles", "openfile", "savefile", "start",
+                        // "about", "dialog", "progress"
         QString text;   // message text, program path, about text, dialog caption, or progress text
         FileChooser chooser;
         QString detail;                             // a message's further line
@@ -27,6 +27,7 @@ public:
     // Answers, taken from the front.
     QList<bool> yesNoAnswers;
     QList<bool> okCancelAnswers;
+    QList<std::optional<int>> choiceAnswers;
     QList<QStringList> openFilesAnswers;
     QList<std::optional<QString>> openFileAnswers;
     QList<std::optional<QString>> saveFileAnswers;
@@ -41,11 +42,13 @@ public:
 
     // What happened.
     QList<Call> calls;
+    // The answers each choice offered and the index of its default, in order.
+    QList<QPair<QStringList, int>> choices;
     QStringList unanswered;
     // Every progress update (done, total), in order.
     QList<QPair<std::int64_t, std::int64_t>> progressUpdates;
 
-    // Texts of every message box and question, in order.
+    // Texts of every message box and question (choices too), in order.
     QStringList texts() const;
     // Calls of one kind.
     QList<Call> callsOf(const QString& kind) const;
@@ -56,6 +59,7 @@ public:
     void showMessage(const QString& text, const QString& detail) override;
     bool askYesNo(const QString& text, DefaultAnswer preset) override;
     bool askOkCancel(const QString& text) override;
+    std::optional<int> askChoice(const QString& text, const QStringList& answers, int preset) override;
     QStringList chooseOpenFiles(const FileChooser& chooser) override;
     std::optional<QString> chooseOpenFile(const FileChooser& chooser) override;
     std::optional<QString> chooseSaveFile(const FileChooser& chooser) override;

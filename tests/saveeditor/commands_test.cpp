@@ -8,7 +8,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QTreeWidget>
 #include <QPushButton>
 #include <QTest>
 #include <filesystem>
@@ -154,9 +154,12 @@ private slots:
         QCOMPARE(h.lines(), (QStringList{"CFG", "SV:Hero", "SV:keep"}));
         QCOMPARE(h.prompts.callsOf("openfile").last().chooser.initialFolder, q(h.dir.file("roms/")));
 
+        // Appending for a game that has a battery save replaces it: PocketNES
+        // would restore only the last one.
+        h.select(2);
         h.prompts.openFileAnswers << q(sav) << q(rom);
         h.click("appendButton");
-        QCOMPARE(h.lines(), (QStringList{"CFG", "SV:Hero", "SV:keep", "SV:Hero"}));
+        QCOMPARE(h.lines(), (QStringList{"CFG", "SV:Hero", "SV:keep"}));
         QCOMPARE(h.selectedRow(), 1);
         QCOMPARE(h.prompts.texts().size(), 1);
 
@@ -374,12 +377,21 @@ private slots:
         QCOMPARE(h.lines()[3], QStringLiteral("EMPTY"));
         QVERIFY(h.prompts.texts().isEmpty());
 
-        // Enter presses "Write!"; the title typed before it is kept.
-        h.select(0);
-        h.typeOver(QStringLiteral("あい"));
-        QTest::keyClick(h.titleBox(), Qt::Key_Return);
-        QVERIFY(!h.dialog->isVisible());
-        QCOMPARE(titleAt(readBytes(image), 4 + 4), std::string("\xA4\xA2\xA4\xA4"));
+        // Enter (either key) applies the title and moves on to the list; it
+        // never writes or closes.
+        const Bytes onDisk = readBytes(image);
+        for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
+            h.select(0);
+            h.typeOver(key == Qt::Key_Return ? QStringLiteral("あい") : QStringLiteral("Go"));
+            QTest::keyClick(h.titleBox(), key);
+            QVERIFY(h.dialog->isVisible());
+            QVERIFY(h.list()->hasFocus());
+            QCOMPARE(h.lines()[0], key == Qt::Key_Return ? QStringLiteral("あい") : QStringLiteral("Go"));
+        }
+        QCOMPARE(readBytes(image), onDisk);
+        QVERIFY(h.prompts.texts().isEmpty());
+        h.click("writeButton");
+        QCOMPARE(titleAt(readBytes(image), 4 + 4), std::string("Go"));
         QVERIFY(h.prompts.unanswered.isEmpty());
     }
 

@@ -3,7 +3,7 @@
 #include "ini_profile.h"
 
 #include <QLineEdit>
-#include <QListWidget>
+#include <QTreeWidget>
 #include <QPushButton>
 #include <QTest>
 
@@ -47,9 +47,9 @@ void EditorHarness::click(const char* name) const
     QTest::mouseClick(button(name), Qt::LeftButton);
 }
 
-QListWidget* EditorHarness::list() const
+QTreeWidget* EditorHarness::list() const
 {
-    return dialog->findChild<QListWidget*>(QStringLiteral("slotList"));
+    return dialog->findChild<QTreeWidget*>(QStringLiteral("slotList"));
 }
 
 QLineEdit* EditorHarness::titleBox() const
@@ -60,19 +60,21 @@ QLineEdit* EditorHarness::titleBox() const
 QStringList EditorHarness::lines() const
 {
     QStringList out;
-    for (int i = 0; i < list()->count(); ++i) out << list()->item(i)->text();
+    for (int i = 0; i < list()->topLevelItemCount(); ++i) {
+        out << list()->topLevelItem(i)->text(SaveEditorDialog::LINE_COLUMN);
+    }
     return out;
 }
 
 int EditorHarness::selectedRow() const
 {
-    const QList<QListWidgetItem*> items = list()->selectedItems();
-    return items.isEmpty() ? -1 : list()->row(items.front());
+    const QList<QTreeWidgetItem*> items = list()->selectedItems();
+    return items.isEmpty() ? -1 : list()->indexOfTopLevelItem(items.front());
 }
 
 void EditorHarness::select(int row)
 {
-    list()->setCurrentRow(row);
+    list()->setCurrentItem(list()->topLevelItem(row));
 }
 
 void EditorHarness::typeOver(const QString& text)

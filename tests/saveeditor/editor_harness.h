@@ -16,7 +16,7 @@
 #include <string>
 
 class QLineEdit;
-class QListWidget;
+class QTreeWidget;
 class QPushButton;
 class QWidget;
 
@@ -38,7 +38,7 @@ struct EditorHarness {
 
     QPushButton* button(const char* name) const;
     void click(const char* name) const;  // a left click on the button
-    QListWidget* list() const;
+    QTreeWidget* list() const;
     QLineEdit* titleBox() const;
     QStringList lines() const;
     int selectedRow() const;   // -1 without a selection

@@ -4,7 +4,7 @@
 
 #include <QAction>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QTreeWidget>
 #include <QPushButton>
 #include <QTest>
 #include <csignal>

@@ -34,7 +34,7 @@ std::unique_ptr<PackedSaveImage> newPacked()
 Bytes chainOf(const std::vector<SvRecord>& records)
 {
     auto image = blankPacked();
-    std::size_t at = putConfig(*image, 4, 0);
+    std::size_t at = putConfig(*image, 4, 0, 0x03);
     for (const SvRecord& r : records) at = putCompressedRecord(*image, at, r.data, r.title, RECORD_SV, r.romChecksum);
     putEnd(*image, at);
     return imageBytes(*image);
@@ -103,17 +103,18 @@ TEST(StorePackedSave, ReplacesTheRecordAtTheIndexAndMovesTheRest)
     TempDir dir;
     const Bytes a = saveData(3000, 1), b = saveData(500, 2), c = saveData(1200, 3), d = saveData(6000, 4);
     auto image = newPacked();
+    std::uint32_t game = 7;
     for (const auto& [name, data] : {std::pair{"A.sav", a}, {"B.sav", b}, {"C.sav", c}}) {
         writeBytes(dir.file(name), data);
-        ASSERT_EQ(storePackedSave(dir.file(name), *image, PACKED_APPEND, 7), 0);
+        ASSERT_EQ(storePackedSave(dir.file(name), *image, PACKED_APPEND, game++), 0);
     }
-    EXPECT_EQ(imageBytes(*image), chainOf({{a, "A", 7}, {b, "B", 7}, {c, "C", 7}}));
+    EXPECT_EQ(imageBytes(*image), chainOf({{a, "A", 7}, {b, "B", 8}, {c, "C", 9}}));
 
     // The first stays where it was, the new record follows it, and the old
     // third follows the new one.
     writeBytes(dir.file("D.sav"), d);
-    ASSERT_EQ(storePackedSave(dir.file("D.sav"), *image, 2, 8), 0);
-    EXPECT_EQ(imageBytes(*image), chainOf({{a, "A", 7}, {d, "D", 8}, {c, "C", 7}}));
+    ASSERT_EQ(storePackedSave(dir.file("D.sav"), *image, 2, 10), 0);
+    EXPECT_EQ(imageBytes(*image), chainOf({{a, "A", 7}, {d, "D", 10}, {c, "C", 9}}));
 
     // Any record type is replaced; an index past the end appends.
     auto typed = newPacked();
@@ -121,7 +122,7 @@ TEST(StorePackedSave, ReplacesTheRecordAtTheIndexAndMovesTheRest)
     ASSERT_EQ(storePackedSave(dir.file("B.sav"), *typed, 1, 0), 0);
     ASSERT_EQ(packedRecords(*typed).size(), 2u);
     EXPECT_EQ(packedRecords(*typed)[1].type, RECORD_SV);
-    ASSERT_EQ(storePackedSave(dir.file("B.sav"), *typed, 2, 0), 0);
+    ASSERT_EQ(storePackedSave(dir.file("B.sav"), *typed, 2, 1), 0);
     EXPECT_EQ(packedRecords(*typed).size(), 3u);
 }
 
@@ -129,14 +130,25 @@ TEST(StorePackedSave, RefusesWhatWouldNotFitAndLeavesTheImageAlone)
 {
     TempDir dir;
     writeBytes(dir.file("six.sav"), Bytes(6000, 0));
-    // 6000 + 93 + 51500 + 115 = 57708: more than fits below the live area,
-    // which starts at 57344.
-    auto full = imageUsing(51500);
-    const Bytes before = imageBytes(*full);
-    EXPECT_EQ(storePackedSave(dir.file("six.sav"), *full, PACKED_APPEND, 0), 5);
-    EXPECT_EQ(imageBytes(*full), before);
-    // Replacing a record frees its size for the check.
-    EXPECT_EQ(storePackedSave(dir.file("six.sav"), *full, 1, 0), 0);
+    // The room is what the record really takes, compressed: here 6000 bytes
+    // that do not compress. The chain's 8 end bytes stay below the live area
+    // at 57344.
+    const Bytes noise = patternBytes(6000, 3);
+    writeBytes(dir.file("noise.sav"), noise);
+    const std::size_t record = recordSizeFor(noise);
+    for (std::size_t tooMany : {0u, 4u}) {
+        auto full = imageUsing(57344 - 4 - 8 - record + tooMany);
+        const Bytes before = imageBytes(*full);
+        PackedRoom room;
+        EXPECT_EQ(storePackedSave(dir.file("noise.sav"), *full, PACKED_APPEND, 0, nullptr, &room), tooMany ? 5 : 0);
+        if (tooMany != 0) {
+            EXPECT_EQ(imageBytes(*full), before);
+            EXPECT_EQ(room.needed, record);
+            EXPECT_EQ(room.available, record - tooMany);
+            // Replacing a record frees its size for the check.
+            EXPECT_EQ(storePackedSave(dir.file("noise.sav"), *full, 1, 0), 0);
+        }
+    }
 
     // Bad ".sav" files and damaged chains change nothing either.
     auto image = blankPacked();

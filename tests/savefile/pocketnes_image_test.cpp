@@ -114,7 +114,8 @@ TEST(PocketNesImage, ReadsBothSizesAndWritesThemBackAsTheyCame)
         EXPECT_EQ(readBytes(dir.file("back.sav")), file);
     }
 
-    // Halves that differ in one byte are a 64 KiB memory.
+    // An upper half that starts with the magic but differs is an old mirror:
+    // the memory is the first half, written back twice.
     auto image = blankPacked(32768);
     putEnd(*image, putConfig(*image, 4, 0));
     Bytes almost = fileBytesOf(*image, true);
@@ -122,8 +123,8 @@ TEST(PocketNesImage, ReadsBothSizesAndWritesThemBackAsTheyCame)
     int code = -1;
     auto read = readBack(dir.file("almost.sav"), almost, code);
     ASSERT_EQ(code, 0);
-    EXPECT_EQ(read->size(), 65536u);
-    EXPECT_FALSE(read->mirrored);
+    EXPECT_EQ(read->size(), 32768u);
+    EXPECT_TRUE(read->mirrored);
 
     // Other sizes, and a chain that leaves a 32 KiB memory, are no packed image.
     Bytes head = imageBytes(*image);
@@ -318,20 +319,21 @@ TEST(PocketNesImage, LiveAreaOfAGameWithoutARecord)
 TEST(PocketNesImage, TheChainStaysBelowTheLiveArea)
 {
     TempDir dir;
-    writeBytes(dir.file("six.sav"), Bytes(6000, 0));
+    // An 8 KiB save that packs small: the store takes only what it packs to.
+    const Bytes save = saveData(8192, 5);
+    writeBytes(dir.file("eight.sav"), save);
+    const std::size_t saveRecord = recordSizeFor(save);
     const Bytes liveSave = patternBytes(8192, 9);
     const std::size_t liveRecord = recordSizeFor(liveSave);
     for (std::size_t memory : {65536u, 32768u}) {
         SCOPED_TRACE(memory);
         const std::size_t limit = liveStart(memory);
-        // A store: a save of n bytes may take n + n / 64 + 115 bytes below the
-        // live area: 6000 + 93 + 115 = 6208.
         for (std::size_t extra : {0u, 4u}) {
             auto image = blankPacked(memory);
             const std::size_t at = putConfig(*image, 4, 0);
-            putEnd(*image, putRecord(*image, at, static_cast<std::uint16_t>(limit - 6208 - 48 + extra), RECORD_ST));
+            putEnd(*image, putRecord(*image, at, static_cast<std::uint16_t>(limit - 8 - saveRecord - at + extra), RECORD_ST));
             const Bytes before = imageBytes(*image);
-            EXPECT_EQ(storePackedSave(dir.file("six.sav"), *image, PACKED_APPEND, 1), extra == 0 ? 0 : 5);
+            EXPECT_EQ(storePackedSave(dir.file("eight.sav"), *image, PACKED_APPEND, 1), extra == 0 ? 0 : 5);
             if (extra != 0) { EXPECT_EQ(imageBytes(*image), before); }
             EXPECT_LE(chainEnd(*image) + 8, limit);
         }
@@ -467,19 +469,22 @@ TEST(PocketNesImage, StoresKeepAConfigurationRecordFirst)
 TEST(PocketNesImage, NewImagesAreReadyForPocketNes)
 {
     TempDir dir;
-    for (std::size_t memory : {65536u, 32768u}) {
+    for (const auto& [memory, twice] : {std::pair{65536u, false}, {32768u, false}, {32768u, true}}) {
         auto image = blankPacked();
-        ASSERT_EQ(newPackedImage(*image, memory), 0);
+        ASSERT_EQ(newPackedImage(*image, memory, twice), 0);
         Bytes expected(memory, 0);
-        const Bytes head = {0xD7, 0x31, 0xA7, 0x57, 0x30, 0x00, 0x02, 0x00};  // magic; size 48, type 2
+        // Magic; size 48, type 2, PocketNES's own display byte 0x03 and misc byte 0.
+        const Bytes head = {0xD7, 0x31, 0xA7, 0x57, 0x30, 0x00, 0x02, 0x00, 0x03, 0x00};
         std::copy(head.begin(), head.end(), expected.begin());
         std::copy_n("CFG", 3, expected.begin() + 4 + 16);
         std::fill(expected.begin() + 56, expected.begin() + 60, 0xFF);  // the end of the chain at 52
         EXPECT_EQ(imageBytes(*image), expected) << memory;
         ASSERT_EQ(writePackedImage(dir.file("new.sav"), *image), 0);
+        if (twice) expected.insert(expected.end(), expected.begin(), expected.end());
         EXPECT_EQ(readBytes(dir.file("new.sav")), expected);
     }
     auto image = blankPacked();
+    EXPECT_EQ(newPackedImage(*image, 65536, true), 1);
     EXPECT_EQ(newPackedImage(*image, 49152), 1);
     EXPECT_EQ(image->size(), 65536u);
 }

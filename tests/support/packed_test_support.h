@@ -138,3 +138,25 @@ inline Bytes unpackRecord(const PackedSaveImage& image, std::size_t offset)
     Bytes save = lzoDecompress(image.data() + offset + 48, size - 48, 8192, rc);
     return rc == LZO_E_OK || rc == LZO_E_INPUT_NOT_CONSUMED ? save : Bytes();
 }
+
+// What PocketNES gives game at its next start, worked out by hand from the
+// bytes: the live area when the configuration record names game as its
+// owner (PocketNES packs it first), else the last battery save of game in
+// the chain, unpacked; empty when there is none.
+inline Bytes pocketNesRestores(const PackedSaveImage& image, std::uint32_t game)
+{
+    std::size_t offset = 4;
+    std::size_t last = 0;
+    bool ownerSeen = false;
+    while (offset + 48 <= image.size() && getLe16(image.data() + offset) != 0) {
+        const std::uint16_t type = getLe16(image.data() + offset + 2);
+        const std::uint32_t checksum = getLe32(image.data() + offset + 12);
+        if (type == RECORD_PLAIN && !ownerSeen) {
+            ownerSeen = true;
+            if (getLe32(image.data() + offset + 8) == game) return liveArea(image);
+        }
+        if (type == RECORD_SV && checksum == game) last = offset;
+        offset += getLe16(image.data() + offset);
+    }
+    return last != 0 ? unpackRecord(image, last) : Bytes();
+}

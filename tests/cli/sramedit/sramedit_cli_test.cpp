@@ -33,9 +33,12 @@ CliRun runOk(const std::vector<std::string>& args)
     return run;
 }
 
+// The file the library writes for image: a mirrored memory twice.
 Bytes bytesOf(const PackedSaveImage& image)
 {
-    return imageBytes(image);
+    Bytes bytes = imageBytes(image);
+    if (image.mirrored) bytes.insert(bytes.end(), bytes.begin(), bytes.end());
+    return bytes;
 }
 
 std::string hex32(std::uint32_t value)
@@ -60,10 +63,12 @@ TEST(SrameditCli, PackedWorkflowMatchesTheLibrary)
 {
     TempDir dir;
     const std::string save = dir.file("cart.sav");
-    const std::string rom = dir.file("game.nes");
-    const Bytes romBytes = makeInesRom(40976, 0x12, 0, 5);
+    const std::string rom = dir.file("game.nes"), rom2 = dir.file("game2.nes");
+    const Bytes romBytes = makeInesRom(40976, 0x12, 0, 5), rom2Bytes = makeInesRom(40976, 0x12, 0, 6);
     writeBytes(rom, romBytes);
+    writeBytes(rom2, rom2Bytes);
     const std::uint32_t checksum = romChecksum(romBytes.data(), romBytes.size());
+    const std::uint32_t checksum2 = romChecksum(rom2Bytes.data(), rom2Bytes.size());
     const Bytes first = compressibleSave(8192, 1);
     const Bytes second = compressibleSave(2000, 2);
     writeBytes(dir.file("Metroid.sav"), first);
@@ -72,27 +77,28 @@ TEST(SrameditCli, PackedWorkflowMatchesTheLibrary)
     auto expected = std::make_unique<PackedSaveImage>();
     const auto fileMatches = [&] { EXPECT_EQ(readBytes(save), bytesOf(*expected)); };
 
+    // By default a 32 KiB memory twice, which every host reads alike.
     runOk({"new", save, "--packed"});
-    ASSERT_EQ(newPackedImage(*expected, 65536), 0);
+    ASSERT_EQ(newPackedImage(*expected, 32768, true), 0);
     fileMatches();
     runOk({"append", save, dir.file("Metroid.sav"), "--rom", rom});
     ASSERT_EQ(storePackedSave(dir.file("Metroid.sav"), *expected, PACKED_APPEND, checksum), 0);
     fileMatches();
-    runOk({"append", save, "--rom", rom, dir.file("Zelda II.sav")});
-    ASSERT_EQ(storePackedSave(dir.file("Zelda II.sav"), *expected, PACKED_APPEND, checksum), 0);
+    EXPECT_EQ(runOk({"append", save, "--rom", rom2, dir.file("Zelda II.sav")}).out, "");
+    ASSERT_EQ(storePackedSave(dir.file("Zelda II.sav"), *expected, PACKED_APPEND, checksum2), 0);
     fileMatches();
 
     // Type, title, record size, and the size the save unpacks to.
     const auto records = packedRecords(*expected);
     const std::size_t used = 48 + records[1].size + records[2].size;
     EXPECT_EQ(runOk({"list", save}).out,
-              "PackedSaveImage: 64 KiB, 3 records, " + std::to_string(used) + " bytes used, " +
-                  std::to_string(57344 - 4 - used - 8) + " bytes free\n"
+              "PackedSaveImage: 32 KiB (stored twice), 3 records, " + std::to_string(used) + " bytes used, " +
+                  std::to_string(24576 - 4 - used - 8) + " bytes free\n"
                   "0\tCFG\ttype CFG, record 48 bytes\n"
                   "1\tSV:Metroid\ttype SV, record " + std::to_string(records[1].size) +
                   " bytes, save 8192 bytes, ROM checksum " + hex32(checksum) + "\n"
                   "2\tSV:Zelda II\ttype SV, record " + std::to_string(records[2].size) +
-                  " bytes, save 2000 bytes, ROM checksum " + hex32(checksum) + "\n");
+                  " bytes, save 2000 bytes, ROM checksum " + hex32(checksum2) + "\n");
 
     runOk({"rename", save, "2", "ゼルダの伝説"});
     ASSERT_EQ(setPackedTitle(*expected, 2, utf8ToCp932("ゼルダの伝説")), 0);
@@ -373,12 +379,13 @@ TEST(SrameditCli, WritersOfOneSaveTakeTurns)
 {
     TempDir dir;
     const std::string save = dir.file("cart.sav");
-    const std::string rom = dir.file("game.nes");
-    writeBytes(rom, makeInesRom(40976, 0x12, 0, 5));
     runOk({"new", save, "--packed"});
     std::string script;
+    // Four games, since a second save of one game replaces its first.
     for (int i = 0; i < 4; ++i) {
         const std::string sav = dir.file("Game" + std::to_string(i) + ".sav");
+        const std::string rom = dir.file("game" + std::to_string(i) + ".nes");
+        writeBytes(rom, makeInesRom(40976, 0x12, 0, static_cast<unsigned>(5 + i)));
         writeBytes(sav, compressibleSave(3000, static_cast<unsigned>(i)));
         script += "'" SRAMEDIT_CLI "' append '" + save + "' '" + sav + "' --rom '" + rom + "' & ";
     }
@@ -394,4 +401,122 @@ TEST(SrameditCli, WritersOfOneSaveTakeTurns)
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, save + ": another program is writing this file; try again when it is done\n");
     EXPECT_EQ(readBytes(save), before);
+}
+
+// The journeys of a save between the tool and the hosts: each file is what
+// a host leaves, and each result is checked against what PocketNES restores.
+TEST(SrameditCli, SavesSurviveEveryHost)
+{
+    TempDir dir;
+    const std::string rom = dir.file("game.nes"), rom2 = dir.file("other.nes");
+    const Bytes romBytes = makeInesRom(40976, 0x12, 0, 5);
+    writeBytes(rom, romBytes);
+    writeBytes(rom2, makeInesRom(40976, 0x12, 0, 6));
+    const std::uint32_t game = romChecksum(romBytes.data(), romBytes.size());
+    const Bytes u = compressibleSave(8192, 1), played = patternBytes(8192, 2);
+    writeBytes(dir.file("U.sav"), u);
+    const auto lowerHalf = [](const Bytes& file) {
+        auto image = blankPacked(32768);
+        std::copy(file.begin(), file.begin() + 32768, image->begin());
+        return image;
+    };
+
+    // The old default, a 64 KiB file, played in mGBA: PocketNES wrote its
+    // 32 KiB memory (owner set, the session at 0x6000) over the first half.
+    const std::string old = dir.file("old.sav");
+    runOk({"new", old, "--packed", "--size", "64"});
+    runOk({"append", old, dir.file("U.sav"), "--rom", rom});
+    Bytes file = readBytes(old);
+    putLe32(file.data() + 4 + 8, game);
+    std::copy(played.begin(), played.end(), file.begin() + 0x6000);
+    writeBytes(old, file);
+    EXPECT_EQ(runOk({"list", old}).out.substr(0, 42), "PackedSaveImage: 32 KiB (stored twice), 2 ");
+    runOk({"extract", old, "1", dir.file("played.sav")});
+    EXPECT_EQ(readBytes(dir.file("played.sav")), played);
+    runOk({"rename", old, "1", "Zelda"});
+    file = readBytes(old);
+    ASSERT_EQ(file.size(), 65536u);
+    EXPECT_TRUE(std::equal(file.begin(), file.begin() + 32768, file.begin() + 32768));
+    EXPECT_EQ(pocketNesRestores(*lowerHalf(file), game), played);
+
+    // The game already has a save: append replaces it, a load elsewhere is refused.
+    EXPECT_EQ(runOk({"append", old, dir.file("U.sav"), "--rom", rom}).out,
+              "Replaced record 1, the battery save PocketNES restores for this game.\n");
+    EXPECT_EQ(pocketNesRestores(*lowerHalf(readBytes(old)), game), u);
+    runOk({"append", old, dir.file("U.sav"), "--rom", rom2});
+    const CliRun refused = runCli({"load", old, "2", dir.file("U.sav"), "--rom", rom});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "Not stored: this game's battery save is record 1, the one PocketNES restores; "
+                           "load into record 1 instead.\n");
+
+    // A file that can't tell its memory is refused until the user says.
+    Bytes untold = readBytes(old);
+    putLe32(untold.data() + 4 + 8, game);
+    std::copy(played.begin(), played.end(), untold.begin() + 0x6000);
+    std::fill(untold.begin() + 0x8000, untold.end(), 0);
+    const Bytes other = patternBytes(8192, 3);
+    std::copy(other.begin(), other.end(), untold.end() - 8192);
+    writeBytes(dir.file("untold.sav"), untold);
+    const CliRun asked = runCli({"list", dir.file("untold.sav")});
+    EXPECT_EQ(asked.status, 1);
+    EXPECT_EQ(asked.err, dir.file("untold.sav") + ": can't tell whether it holds a 32 KiB or a 64 KiB save memory;"
+                                                 " give --memory 32|64.\n");
+    EXPECT_EQ(runOk({"list", dir.file("untold.sav"), "--memory", "64"}).out.substr(0, 24), "PackedSaveImage: 64 KiB,");
+}
+
+TEST(SrameditCli, OlderRecordsRoomCopyAndConvert)
+{
+    TempDir dir;
+    const std::uint32_t game = 0x0BADCAFE, owner = 0x77;
+    const Bytes kept = compressibleSave(8192, 3), live = patternBytes(8192, 4);
+    // PocketNES's blank battery save, then a second one of the same game; and
+    // the owner's session in the live area, which it can't pack: 500 bytes free.
+    auto image = blankPacked(32768);
+    std::size_t at = putConfig(*image, 4, owner, 3);
+    at = putCompressedRecord(*image, at, Bytes(4096, 0), "Zelda", RECORD_SV, game);
+    at = putCompressedRecord(*image, at, kept, "Zelda", RECORD_SV, game);
+    at = putRecord(*image, at, static_cast<std::uint16_t>(0x6000 - 8 - 500 - at), RECORD_ST, "state", 0, owner);
+    putEnd(*image, at);
+    setLiveArea(*image, live);
+    const std::string cart = dir.file("cart.sav");
+    writeBytes(cart, imageBytes(*image));
+    const auto imageOf = [](const std::string& path, std::size_t memory) {
+        auto read = blankPacked(memory);
+        const Bytes bytes = readBytes(path);
+        std::copy(bytes.begin(), bytes.begin() + static_cast<long>(memory), read->begin());
+        return read;
+    };
+
+    const CliRun listed = runOk({"list", cart});
+    EXPECT_NE(listed.out.find("1\tSV:Zelda\ttype SV, record 92 bytes, save 4096 bytes, ROM checksum 0BADCAFE, "
+                              "older, PocketNES restores record 2\n"),
+              std::string::npos);
+    EXPECT_EQ(listed.err, cart + ": the newest save of ROM 00000077 is only in the live area and there is no room to "
+                                 "pack it; PocketNES will drop it at its next start. Free " +
+                              std::to_string(recordSizeFor(live) - 500) + " bytes (delete or prune records).\n");
+
+    // The room is what the record really takes.
+    const Bytes big = patternBytes(2000, 5);
+    writeBytes(dir.file("big.sav"), big);
+    writeBytes(dir.file("game.nes"), makeInesRom(16384, 0, 0, 7));
+    const CliRun full = runCli({"append", cart, dir.file("big.sav"), "--rom", dir.file("game.nes")});
+    EXPECT_EQ(full.err, "Not enough room in " + cart + " for " + dir.file("big.sav") + ": it needs " +
+                            std::to_string(recordSizeFor(big)) + " more bytes, 500 are free.\n");
+
+    EXPECT_EQ(runOk({"prune", cart}).out, "Removed 1 older battery saves, freed 92 bytes.\n");
+    EXPECT_EQ(pocketNesRestores(*imageOf(cart, 32768), game), kept);
+
+    // As a 64 KiB memory there is room: the session is packed at once.
+    runOk({"convert", cart, "--size", "64", "-o", dir.file("big64.sav")});
+    EXPECT_EQ(readBytes(dir.file("big64.sav")).size(), 65536u);
+    EXPECT_EQ(pocketNesRestores(*imageOf(dir.file("big64.sav"), 65536), owner), live);
+    EXPECT_EQ(runOk({"list", dir.file("big64.sav")}).err, "");
+
+    // Copied into another save, byte for byte, for the same game.
+    const std::string to = dir.file("to.sav");
+    runOk({"new", to, "--packed"});
+    EXPECT_EQ(runOk({"copy", dir.file("big64.sav"), "3", to}).out, "Copied record 3 to " + to + " as record 1.\n");
+    EXPECT_EQ(pocketNesRestores(*imageOf(to, 32768), owner), live);
+    const CliRun config = runCli({"copy", dir.file("big64.sav"), "0", to});
+    EXPECT_EQ(config.err, "Record 0 is the configuration record; it belongs to its own save file.\n");
 }

@@ -1,0 +1,169 @@
+// The commands of a packed save alone: which memory a file holds, "Copy
+// to...", "Save as 32/64 KiB..." and "Remove Older Records".
+#include "save_editor_dialog.h"
+
+#include "editor_texts.h"
+#include "failure_messages.h"
+#include "file_io.h"
+#include "file_lock.h"
+#include "packed_transfer.h"
+#include "prompts.h"
+#include "qt_text.h"
+
+#include <memory>
+
+using namespace editor_text;
+
+namespace {
+
+QString text(const char* s) { return QString::fromUtf8(s); }
+
+const QStringList& memoryAnswers()
+{
+    static const QStringList answers{text(ANSWER_32), text(ANSWER_64)};
+    return answers;
+}
+
+}  // namespace
+
+int SaveEditorDialog::readPackedAsking(const std::string& path, PackedSaveImage& image, int* reason)
+{
+    const int code = readPackedImage(path, image, reason);
+    if (code != 4) return code;
+    // mGBA's files and 64 KiB carts' files can look alike: don't guess.
+    const std::optional<int> answer =
+        prompts_.askChoice(text(ASK_MEMORY).arg(fromPlatform(path)), memoryAnswers(), 0);
+    if (!answer) return 4;
+    return readPackedImage(path, image, reason, *answer == 0 ? PackedMemory::Small : PackedMemory::Large);
+}
+
+bool SaveEditorDialog::settleMemoryForRoom(PackedSaveImage& image, const std::string& path, const PackedRoom& room)
+{
+    if (!packedRoomNeedsMemory(image, room)) return false;
+    const std::optional<int> answer =
+        prompts_.askChoice(text(ASK_MEMORY_FOR_ROOM).arg(fromPlatform(path)), memoryAnswers(), 0);
+    if (!answer) return false;
+    if (*answer == 1) {
+        image.eitherSize = false;
+        return true;
+    }
+    // A 32 KiB memory: written twice from now on, its room as it was.
+    convertPackedImage(image, PACKED_SMALL_IMAGE_SIZE);
+    return false;
+}
+
+void SaveEditorDialog::onCopyTo()
+{
+    takeFields();
+    if (!packedMode_ || !selected_) return;
+    const int line = *selected_;
+    const std::optional<std::uint16_t> type = packedRecordType(line);
+    if (!type || *type == RECORD_PLAIN) return;  // the configuration belongs to its own file
+
+    FileChooser chooser;
+    chooser.title = text(COPY_CHOOSER);
+    chooser.filter = text(START_FILTER);
+    chooser.mustExist = true;
+    const std::optional<QString> chosen = prompts_.chooseOpenFile(chooser);
+    if (!chosen) return;
+    const std::string path = toPlatform(*chosen);
+    if (isSameFile(path, currentPath_)) {
+        prompts_.showMessage(copyIntoOpenFileText());
+        return;
+    }
+
+    // The other file is read, changed and written back: held for all of it,
+    // so no other writer's change to it is lost.
+    FileLock lock;
+    if (const int busy = lock.acquire(path); busy != 0) {
+        prompts_.showMessage(copyWriteFailedText(*chosen, fromPlatform(fileErrorText(busy))));
+        return;
+    }
+    auto target = std::make_unique<PackedSaveImage>();
+    int reason = 0;
+    const int read = readPackedAsking(path, *target, &reason);
+    if (read == 4) return;
+    if (read == 3) {
+        prompts_.showMessage(text(FILE_READ_ERROR), reason != 0 ? fromPlatform(fileErrorText(reason)) : QString());
+        return;
+    }
+    if (read != 0) {
+        prompts_.showMessage(notPackedText(*chosen));
+        return;
+    }
+    const std::vector<PackedRecordInfo> records = packedRecords(packed_);
+    const PackedRecordInfo& record = records[static_cast<std::size_t>(line)];
+    const bool replaces = packedLiveRecord(*target, record.type, record.romChecksum).has_value();
+    PackedRoom room;
+    std::size_t at = 0;
+    int code = copyPackedRecord(packed_, line, *target, &room, &at);
+    if (code == 5 && settleMemoryForRoom(*target, path, room)) code = copyPackedRecord(packed_, line, *target, &room, &at);
+    if (code == 4) prompts_.showMessage(compressionFailedText(*chosen));
+    if (code == 5) {
+        prompts_.showMessage(noRoomText(*chosen, packedRecordTitle(line), room.needed,
+                                        room.available));
+    }
+    if (code != 0) return;
+    if (writePackedImage(path, *target, &reason) != 0) {
+        prompts_.showMessage(copyWriteFailedText(*chosen, fromPlatform(fileErrorText(reason))));
+        return;
+    }
+    prompts_.showMessage(copiedText(*chosen, at, replaces));
+}
+
+void SaveEditorDialog::onSaveAsSize()
+{
+    takeFields();
+    if (!packedMode_) return;
+    // The other size is the likely wish.
+    const int current = packed_.size() == PACKED_IMAGE_SIZE && !packed_.eitherSize ? 1 : 0;
+    const std::optional<int> answer = prompts_.askChoice(text(ASK_SAVE_AS_SIZE), memoryAnswers(), 1 - current);
+    if (!answer) return;
+    const std::size_t memory = *answer == 0 ? PACKED_SMALL_IMAGE_SIZE : PACKED_IMAGE_SIZE;
+    const QString memoryName = memoryAnswers()[*answer];
+
+    FileChooser chooser;
+    chooser.title = text(SAVE_AS_CHOOSER);
+    chooser.filter = text(START_FILTER);
+    chooser.initialName = fromPlatform(currentPath_);
+    chooser.confirmOverwrite = true;
+    const std::optional<QString> chosen = prompts_.chooseSaveFile(chooser);
+    if (!chosen) return;
+    const std::string path = toPlatform(*chosen);
+
+    auto converted = std::make_unique<PackedSaveImage>(packed_);
+    std::size_t missing = 0;
+    if (convertPackedImage(*converted, memory, &missing) != 0) {
+        prompts_.showMessage(convertMissingText(missing));
+        return;
+    }
+    // The open file is written by "Write!", as every other change to it.
+    if (isSameFile(path, currentPath_)) {
+        packed_ = *converted;
+        refreshSlotList();
+        refreshTitleBox();
+        prompts_.showMessage(convertedInPlaceText(memoryName));
+        return;
+    }
+    int reason = 0;
+    if (writePackedImage(path, *converted, &reason) != 0) {
+        prompts_.showMessage(copyWriteFailedText(*chosen, fromPlatform(fileErrorText(reason))));
+        return;
+    }
+    prompts_.showMessage(savedAsText(*chosen, memoryName));
+}
+
+void SaveEditorDialog::onRemoveOlder()
+{
+    takeFields();
+    if (!packedMode_) return;
+    std::size_t removed = 0;
+    std::size_t freed = 0;
+    if (prunePackedRecords(packed_, removed, freed) != 0) {
+        prompts_.showMessage(pruneRefusedText());
+        return;
+    }
+    refreshSlotList();
+    refreshTitleBox();
+    prompts_.showMessage(prunedText(removed, freed));
+}
