@@ -20,3 +20,11 @@ std::string notNesReason(const Admission& admission);
 // files of an archive that are no NES ROMs, counted in one warning. False
 // when there was a problem.
 bool printAdmissionFindings(const std::string& path, const Admission& admission, const CollectedReport& report);
+
+struct RomList;
+
+// Tells each ROM of list that is shorter or longer than its iNES header
+// says. A bad dump is an error line, or a warning with allowBadDumps; an
+// overdump a warning, unless trimOverdumps writes only what its header
+// promises. False when a bad dump refuses the image.
+bool printDumpChecks(const RomList* list, bool allowBadDumps, bool trimOverdumps);
