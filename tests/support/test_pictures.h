@@ -1,18 +1,20 @@
-// Picture files made for the tests and the fuzz seeds: the same pixels as a
-// PNG, BMP or JPEG (through libstb's writer), or as a GIF written here (the
-// writer makes none).
+// Picture files made for the tests and the fuzz seeds.
 #pragma once
 
 #include <string>
 #include <vector>
 
-enum class PictureKind { Png, Bmp, Jpeg, Gif };
+enum class PictureKind { Png, Bmp, Jpeg };
 
-// The file bytes of a width x height picture of rgba (4 bytes a pixel, row
-// by row). A BMP and a JPEG drop the alpha; a GIF takes at most 4 colours,
-// the first 4 it meets (others become the first), and no alpha.
+// A width x height picture of rgba (4 bytes a pixel) as a file of kind,
+// through libstb's writer; a BMP and a JPEG drop the alpha.
 std::string pictureBytes(PictureKind kind, int width, int height, const std::vector<unsigned char>& rgba);
 
 // A width x height picture of one colour.
 std::vector<unsigned char> solidRgba(int width, int height, unsigned char r, unsigned char g, unsigned char b,
                                      unsigned char a = 255);
+
+// A GIF of one pixel of the colour 200, 100, 48 (libstb writes no GIF).
+const std::string ONE_PIXEL_GIF("GIF89a\x01\x00\x01\x00\x80\x00\x00\xC8\x64\x30\x00\x00\x00"
+                                ",\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;",
+                                35);
