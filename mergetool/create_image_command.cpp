@@ -87,6 +87,7 @@ void MergeToolDialog::onCreateImage()
     // The picture is read again, so the splash screen written is the
     // picture as it is now; one that can't be read writes nothing.
     if (variant.isPocketNes == 1 && !readSplash()) {
+        updateSizeLabels();
         showFields();
         prompts_.showMessage(QStringLiteral("Can't write the GBA image\n%1\n\n%2").arg(gbaFileName_, splashProblem_));
         return;
