@@ -12,20 +12,6 @@ namespace {
 
 constexpr int SPLASH = 76800;
 
-void chooseVariant(WindowHarness& h, int index)
-{
-    QComboBox* selector = h.variantSelector();
-    selector->setFocus();
-    while (selector->currentIndex() < index) QTest::keyClick(selector, Qt::Key_Down);
-    while (selector->currentIndex() > index) QTest::keyClick(selector, Qt::Key_Up);
-}
-
-void createImage(WindowHarness& h, const std::string& output)
-{
-    h.field("gbaFileField")->setText(qs(output));
-    h.click("createImageButton");
-}
-
 }  // namespace
 
 class SplashWindowTest : public QObject {
@@ -42,7 +28,7 @@ private slots:
         QCOMPARE(h.label("splashPreview")->text(), QStringLiteral("Splash screen:\nPocketNES only"));
         QVERIFY(!h.button("splashButton")->isEnabled());
 
-        chooseVariant(h, 2);
+        h.chooseVariant(2);
         h.prompts.openFileAnswers << qs(picture) << qs(h.dir.file("notes.png"));
         h.click("splashButton");
         // What the cartridge shows: red, from its 15-bit pixels.
@@ -69,13 +55,13 @@ private slots:
         writeBytes(h.dir.file("over.nes"), makePromisingRom(1, 0, 100));
         writeBytes(h.dir.file("short.nes"), makePromisingRom(1, 1, -16));
         QVERIFY(h.open());
-        chooseVariant(h, 2);
+        h.chooseVariant(2);
         h.add({qs(h.dir.file("over.nes")), qs(h.dir.file("short.nes"))});
         QVERIFY(h.panels()[1].endsWith(QStringLiteral("\noverdump: 100 bytes beyond what its header says")));
 
         const std::string out = h.dir.file("out.gba");
         h.prompts.yesNoAnswers << false;
-        createImage(h, out);
+        h.createImage(out);
         const QList<FakePrompts::Call> asked = h.prompts.callsOf("yesno");
         QCOMPARE(asked.size(), 1);
         QCOMPARE(asked[0].text, QStringLiteral(
@@ -95,7 +81,7 @@ private slots:
         h.click("deleteButton");
         h.prompts.clear();
         h.prompts.dialogScripts << [](QDialog&) { return int(QDialog::Accepted); };
-        createImage(h, out);
+        h.createImage(out);
         QCOMPARE(h.prompts.callsOf("yesno").size(), 0);
         QCOMPARE(sizeOf(out), std::int64_t{SHELL_POCKET_SIZE + 48 + 16400 + END_RECORD_BYTES});
     }
@@ -112,13 +98,13 @@ private slots:
         const QStringList roms = {qs(h.rom("Alpha.nes", 777)), qs(h.dir.file("over.nes"))};
         QVERIFY(h.open());
         h.add(roms);
-        chooseVariant(h, 2);
+        h.chooseVariant(2);
         h.prompts.openFileAnswers << qs(picture);
         h.click("splashButton");
         QTest::mouseClick(h.child<QCheckBox>("trimOverdumpsBox"), Qt::LeftButton);
         h.prompts.dialogScripts << [](QDialog&) { return int(QDialog::Accepted); };
         const std::string windowImage = h.dir.file("window.gba");
-        createImage(h, windowImage);
+        h.createImage(windowImage);
         QCOMPARE(h.messages(), QStringList());
 
         const std::string cliImage = h.dir.file("cli.gba");
