@@ -144,8 +144,9 @@ void MergeToolDialog::createControls()
     infoPanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     infoPanel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     infoPanel_->setWordWrap(true);
-    // Four lines: size, mapper, battery and whether the variant runs the mapper.
-    infoPanel_->setMinimumHeight(infoPanel_->fontMetrics().lineSpacing() * 4 + 2 * infoPanel_->frameWidth() + 4);
+    // Size, mapper, battery, whether the variant runs the mapper, and a
+    // dump check that may take two lines and a third for its trim.
+    infoPanel_->setMinimumHeight(infoPanel_->fontMetrics().lineSpacing() * 7 + 2 * infoPanel_->frameWidth() + 4);
 
     auto* variantLabel = new QLabel(QStringLiteral("KVL Versio&n"), this);
     variantSelector_ = new QComboBox(this);

@@ -67,13 +67,13 @@ void MergeToolDialog::showSplashPreview()
     if (!pocketNes) {
         // Korvalinde's layout has no place for a picture; a chosen one waits
         // for a PocketNES variant.
-        splashPreview_->setText(QStringLiteral("Splash screen:\nPocketNES only"));
+        splashPreview_->setText(QStringLiteral("PocketNES only"));
         splashPreview_->setToolTip(variant != nullptr ? fromPlatform(splashNeedsPocketNesText(variant->name)) : QString());
     } else if (splashPath_.isEmpty()) {
         splashPreview_->setText(QStringLiteral("No splash screen"));
         splashPreview_->setToolTip(QString());
     } else if (!splashProblem_.isEmpty()) {
-        splashPreview_->setText(QStringLiteral("Splash screen:\ncan't be read"));
+        splashPreview_->setText(QStringLiteral("Can't be read"));
         splashPreview_->setToolTip(splashProblem_);
     } else {
         splashPreview_->setPixmap(splashThumbnail_);
