@@ -46,7 +46,9 @@ inline std::string benchRomBytes(std::size_t size, unsigned seed, bool compressi
         state = state * 1103515245u + 12345u;
         bytes[i] = static_cast<char>(!compressible || (i / 64) % 2 == 0 ? state >> 16 : i / 512);
     }
-    const char header[8] = {'N', 'E', 'S', 0x1A, 2, 1, 0x10, 0x00};
+    // No PRG or CHR count: the header promises no size, so the sizes the
+    // benchmarks choose are no bad dumps or overdumps.
+    const char header[8] = {'N', 'E', 'S', 0x1A, 0, 0, 0x10, 0x00};
     std::copy(std::begin(header), std::end(header), bytes.begin());
     return bytes;
 }

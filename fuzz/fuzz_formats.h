@@ -80,3 +80,10 @@ namespace archive_fuzz {
 constexpr const char* NAMES[] = {"sets.zip", "sets.7z", "game.nes.gz"};
 constexpr int NAME_COUNT = 3;
 }  // namespace archive_fuzz
+
+// splash: the picture file (PNG, JPEG, BMP or GIF, or anything else).
+namespace splash_fuzz {
+// A lower pixel limit than the programs' keeps each run short; the checks
+// are the same at any size.
+constexpr std::int64_t MAX_PIXELS = 1 << 20;
+}  // namespace splash_fuzz

@@ -10,6 +10,7 @@
 #include "packed_image.h"
 #include "save_image.h"
 #include "sjis.h"
+#include "test_pictures.h"
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -540,6 +541,34 @@ void archiveNameSeeds()
     }
 }
 
+// ---- splash screens ----
+
+void splashSeeds()
+{
+    const std::string target = "splash";
+    // A picture of four colours in four bands, with a transparent corner.
+    std::vector<unsigned char> rgba;
+    for (int y = 0; y < 6; ++y) {
+        for (int x = 0; x < 9; ++x) {
+            const unsigned char band = static_cast<unsigned char>(x / 3 * 100);
+            rgba.insert(rgba.end(), {band, static_cast<unsigned char>(255 - band), 40,
+                                     static_cast<unsigned char>(x + y == 0 ? 0 : 255)});
+        }
+    }
+    const std::string png = pictureBytes(PictureKind::Png, 9, 6, rgba);
+    write(target, "png", Seed().raw(png));
+    write(target, "bmp", Seed().raw(pictureBytes(PictureKind::Bmp, 9, 6, rgba)));
+    write(target, "jpeg", Seed().raw(pictureBytes(PictureKind::Jpeg, 9, 6, rgba)));
+    write(target, "gif", Seed().raw(ONE_PIXEL_GIF));
+    write(target, "tall-png", Seed().raw(pictureBytes(PictureKind::Png, 1, 40, solidRgba(1, 40, 200, 10, 90))));
+    write(target, "cut-png", Seed().raw(png.substr(0, png.size() / 2)));
+    // The header claims 5000 x 5000 pixels: refused before it is decoded.
+    std::string huge = png;
+    huge.replace(16, 8, "\x00\x00\x13\x88\x00\x00\x13\x88"s);
+    write(target, "claims-huge", Seed().raw(huge));
+    write(target, "not-a-picture", Seed().raw("NES\x1A not a picture"));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -560,5 +589,6 @@ int main(int argc, char** argv)
     archiveNameSeeds();
     titleSeeds();
     gbaSeeds();
+    splashSeeds();
     return 0;
 }

@@ -1,7 +1,8 @@
 // NES ROM files: any bytes probed as a ROM, copied into an image with the
-// header repair, and summed for the packed save's ROM checksum. The copy
-// changes nothing but the iNES header of a ".nes" file, and the checksum of
-// the file agrees with the checksum of its bytes.
+// header repair (whole, and trimmed to what the header promises), and summed
+// for the packed save's ROM checksum. The copy changes nothing but the iNES
+// header of a ".nes" file, a trimmed copy is the whole copy cut at the
+// promise, and the checksum of the file agrees with the checksum of its bytes.
 #include "fuzz_formats.h"
 #include "fuzz_support.h"
 
@@ -9,9 +10,13 @@
 #include "packed_image.h"
 #include "path_text.h"
 #include "report.h"
+#include "rom_dump_check.h"
 #include "rom_file.h"
+#include "rom_source.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -22,6 +27,25 @@ constexpr std::size_t INES_HEADER_SIZE = 16;
 bool hasMagic(const std::string& rom)
 {
     return rom.size() >= 4 && std::memcmp(rom.data(), "NES\x1A", 4) == 0;
+}
+
+// The copy the image writer makes with overdumps trimmed: the header is
+// read ahead to size the record, then the copy stops at the promise.
+std::string trimmedCopy(const std::string& path, const std::string& extension, std::int64_t& promised)
+{
+    const std::string out = scratchDir() + "trimmed.gba";
+    OutFile image;
+    FUZZ_CHECK(image.create(out));
+    RomSource source(path);
+    FUZZ_CHECK(source.isOpen());
+    unsigned char head[INES_PROBE_SIZE];
+    const std::size_t got = source.peek(head, sizeof head);
+    promised = inesPromisedBytes(head, got);
+    std::vector<char> buffer;
+    const std::int64_t keep = romBytesInImage(source.size(), promised, true);
+    FUZZ_CHECK(copyRomSource(image, source, source.size(), extension, buffer, {}, keep) == 0);
+    FUZZ_CHECK(image.close());
+    return fileBytes(out);
 }
 
 void checkCopy(const std::string& path, const std::string& rom, const std::string& extension)
@@ -43,6 +67,11 @@ void checkCopy(const std::string& path, const std::string& rom, const std::strin
         FUZZ_CHECK(copied.size() <= INES_HEADER_SIZE ||
                    copied.compare(INES_HEADER_SIZE, std::string::npos, rom, INES_HEADER_SIZE) == 0);
     }
+    std::int64_t promised = 0;
+    const std::string trimmed = trimmedCopy(path, extension, promised);
+    FUZZ_CHECK(promised == 0 || hasMagic(rom));
+    const std::size_t kept = promised > 0 ? std::min(rom.size(), static_cast<std::size_t>(promised)) : rom.size();
+    FUZZ_CHECK(trimmed == copied.substr(0, kept));
 }
 
 void checkChecksum(const std::string& path, const std::string& rom)

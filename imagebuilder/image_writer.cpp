@@ -9,11 +9,13 @@
 #include "ini_profile.h"
 #include "path_text.h"
 #include "record_magic.h"
+#include "rom_dump_check.h"
 #include "rom_file.h"
 #include "report.h"
 #include "rom_list.h"
 #include "rom_source.h"
 #include "sjis.h"
+#include "splash_screen.h"
 #include "text_encoding.h"
 
 #include <algorithm>
@@ -152,32 +154,46 @@ enum RecordResult { RECORD_WRITTEN = 0, RECORD_FAILED = 1, RECORD_CANCELLED = 2 
 // large for the size field, or changes while it is copied is refused: its
 // header would promise data that never follow and break the chain of
 // records.
+// With trimOverdump, a file longer than its iNES header promises is
+// written only as far as the promise, read from the header it copies.
 template <typename FillHeader>
 RecordResult writeRecord(ImageOutput& out, const std::string& path, std::string_view extension, bool pocketNes,
-                         FillHeader fillHeader)
+                         bool trimOverdump, FillHeader fillHeader)
 {
     RomSource source(path, &out.archives());
     std::int64_t size = 0;
+    std::int64_t dataBytes = 0;
     if (source.isOpen()) {
         size = source.size();
         if (size >= std::numeric_limits<std::int32_t>::max()) {
             out.report().fileProblem(path, EFBIG);
             return RECORD_FAILED;
         }
+        dataBytes = size;
+        if (trimOverdump && size > 0) {
+            std::array<unsigned char, INES_PROBE_SIZE> head{};
+            const std::size_t got = source.peek(head.data(), head.size());
+            if (source.errorNumber() != 0) {
+                out.report().problem(path, source.reason());
+                return RECORD_FAILED;
+            }
+            dataBytes = romBytesInImage(size, inesPromisedBytes(head.data(), got), true);
+        }
     } else {
         const int err = source.errorNumber();
         out.report().problem(path, source.reason());
         if (err != ENOENT && err != ENOTDIR) return RECORD_FAILED;
     }
-    const auto usize = static_cast<std::uint32_t>(size);
+    const auto usize = static_cast<std::uint32_t>(dataBytes);
     std::array<unsigned char, std::max(KVL_HEADER_SIZE, POCKET_HEADER_SIZE)> header{};
     fillHeader(header.data(), usize);
     const std::size_t headerSize = recordHeaderSize(pocketNes);
     out.image().write(header.data(), headerSize);
     const std::int64_t dataStart = out.written() + static_cast<std::int64_t>(headerSize);
     if (size > 0) {
-        const int err = copyRomSource(out.image(), source, size, extension, out.buffer(),
-                                      [&](std::int64_t copied) { return out.reachedByte(dataStart + copied); });
+        const int err = copyRomSource(
+            out.image(), source, size, extension, out.buffer(),
+            [&](std::int64_t copied) { return out.reachedByte(dataStart + copied); }, dataBytes);
         if (err == ECANCELED) return RECORD_CANCELLED;
         if (err != 0) {
             // The image fails for this reason alone; the output itself is fine.
@@ -187,14 +203,15 @@ RecordResult writeRecord(ImageOutput& out, const std::string& path, std::string_
     }
     const std::size_t padding = recordPadding(usize, pocketNes);
     out.image().writeZeros(padding);
-    return out.advance(static_cast<std::int64_t>(headerSize + padding) + size) ? RECORD_WRITTEN : RECORD_CANCELLED;
+    return out.advance(static_cast<std::int64_t>(headerSize + padding) + dataBytes) ? RECORD_WRITTEN
+                                                                                    : RECORD_CANCELLED;
 }
 
 RecordResult extraFileRecord(ImageOutput& out, const std::string& path, std::string_view name,
                              std::string_view extension, bool pocketNes)
 {
     out.report().recordStarted(path, std::string(name), std::string(extension));
-    return writeRecord(out, path, extension, pocketNes, [&](unsigned char* header, std::uint32_t size) {
+    return writeRecord(out, path, extension, pocketNes, false, [&](unsigned char* header, std::uint32_t size) {
         if (pocketNes) {
             putPocketHeader(header, name, size);
         } else {
@@ -203,13 +220,13 @@ RecordResult extraFileRecord(ImageOutput& out, const std::string& path, std::str
     });
 }
 
-RecordResult romRecord(ImageOutput& out, const RomEntry& entry, bool pocketNes)
+RecordResult romRecord(ImageOutput& out, const RomEntry& entry, bool pocketNes, bool trimOverdump)
 {
     const std::string extension = romExtensionOf(entry.path);
     const std::string title = entry.title.value_or(std::string());
     // The record line is platform text.
     out.report().recordStarted(entry.path, cp932ToUtf8(title), extension);
-    return writeRecord(out, entry.path, extension, pocketNes, [&](unsigned char* header, std::uint32_t size) {
+    const auto fillHeader = [&](unsigned char* header, std::uint32_t size) {
         if (pocketNes) {
             putPocketHeader(header, entry.pocketTitle.value_or(std::string()), size);
             putLe32(header + POCKET_FLAGS_OFFSET, static_cast<std::uint32_t>(entry.pocketFlags));
@@ -220,7 +237,8 @@ RecordResult romRecord(ImageOutput& out, const RomEntry& entry, bool pocketNes)
         // Korvalinde records carry EUC-JP; when the conversion can't be made
         // the name stays empty.
         putKvlHeader(header, sjisToEuc(title).value_or(std::string()), extension, size);
-    });
+    };
+    return writeRecord(out, entry.path, extension, pocketNes, trimOverdump, fillHeader);
 }
 
 // What the variant's section asks for, and what the files it names are now.
@@ -229,6 +247,9 @@ struct ImagePlan {
     std::string configPath;
     std::string shellPath;
     bool pocketNes = false;
+    // The splash screen to write after the shell (PocketNES layout only).
+    const std::vector<unsigned char>* splash = nullptr;
+    bool trimOverdumps = false;
     std::vector<std::string> extraValues;
     // The extra files of the values that split, up to the first that does not.
     std::vector<ExtraFile> extras;
@@ -265,13 +286,15 @@ FileFacts romInputFacts(const RomEntry& entry)
 // Looks at every input once: one look serves the exact size and the check
 // that the output is none of them.
 ImagePlan planImage(const std::string& programDir, const IniSnapshot& config, const RomList* list,
-                    std::string_view variant)
+                    std::string_view variant, const ImageExtras& extras)
 {
     ImagePlan plan;
     plan.section = std::string(variant.empty() ? DEFAULT_VARIANT : variant);
     plan.configPath = configPathOf(programDir);
     plan.shellPath = programDir + shellFileOf(config, plan.section);
     plan.pocketNes = isPocketNesSection(config, plan.section);
+    plan.splash = extras.splash;
+    plan.trimOverdumps = extras.trimOverdumps;
     plan.extraValues = extraFileValuesOf(config, plan.section);
     for (const std::string& value : plan.extraValues) {
         ExtraFile extra;
@@ -285,6 +308,7 @@ ImagePlan planImage(const std::string& programDir, const IniSnapshot& config, co
     plan.inputs.push_back(fileFactsOf(plan.configPath));
     plan.inputs.push_back(fileFactsOf(plan.shellPath));
     plan.size = announcedSize(plan.inputs.back());
+    if (plan.splash != nullptr && plan.pocketNes) plan.size += static_cast<std::int64_t>(SPLASH_BYTES);
     for (const ExtraFile& extra : plan.extras) {
         plan.inputs.push_back(fileFactsOf(programDir + extra.path));
         plan.size += recordSize(announcedSize(plan.inputs.back()), plan.pocketNes);
@@ -293,7 +317,9 @@ ImagePlan planImage(const std::string& programDir, const IniSnapshot& config, co
     for (const RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) {
         if (!e->unreadable.empty()) continue;  // kept in the list, left out of the image
         plan.inputs.push_back(romInputFacts(*e));
-        plan.size += recordSize(announcedSize(plan.inputs.back()), plan.pocketNes);
+        const std::int64_t bytes = romBytesInImage(announcedSize(plan.inputs.back()), e->promisedBytes,
+                                                   plan.trimOverdumps);
+        plan.size += recordSize(static_cast<std::uint32_t>(bytes), plan.pocketNes);
     }
     plan.size += static_cast<std::int64_t>(END_RECORD_SIZE);
     return plan;
@@ -331,6 +357,12 @@ RecordResult writeImageBody(ImageOutput& out, const std::string& programDir, con
     }
     if (out.image().failed()) return RECORD_FAILED;
     if (!out.advance(shell.size())) return RECORD_CANCELLED;
+    // PocketNES finds its splash screen right after its own program.
+    if (plan.splash != nullptr) {
+        out.image().write(plan.splash->data(), plan.splash->size());
+        if (out.image().failed()) return RECORD_FAILED;
+        if (!out.advance(static_cast<std::int64_t>(plan.splash->size()))) return RECORD_CANCELLED;
+    }
 
     for (std::size_t n = 0; n < plan.extras.size(); ++n) {
         const ExtraFile& extra = plan.extras[n];
@@ -354,7 +386,7 @@ RecordResult writeImageBody(ImageOutput& out, const std::string& programDir, con
     }
     for (const RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) {
         if (!e->unreadable.empty()) continue;
-        const RecordResult r = romRecord(out, *e, plan.pocketNes);
+        const RecordResult r = romRecord(out, *e, plan.pocketNes, plan.trimOverdumps);
         if (r != RECORD_WRITTEN) return r;
         if (out.image().failed()) return RECORD_FAILED;
     }
@@ -392,7 +424,7 @@ int writeExtraFileRecord(OutFile& image, const std::string& path, std::string_vi
 int writeRomRecord(OutFile& image, const RomEntry& entry, bool pocketNes, Report& report)
 {
     ImageOutput out(image, report, 0);
-    return romRecord(out, entry, pocketNes) == RECORD_WRITTEN ? 0 : 1;
+    return romRecord(out, entry, pocketNes, false) == RECORD_WRITTEN ? 0 : 1;
 }
 
 void writeEndRecord(OutFile& image)
@@ -403,9 +435,9 @@ void writeEndRecord(OutFile& image)
 }
 
 std::int64_t exactImageSize(const std::string& programDir, const IniSnapshot& config, const RomList* list,
-                            std::string_view variant)
+                            std::string_view variant, const ImageExtras& extras)
 {
-    return planImage(programDir, config, list, variant).size;
+    return planImage(programDir, config, list, variant, extras).size;
 }
 
 std::int64_t exactImageSize(const std::string& programDir, const RomList* list, std::string_view variant)
@@ -415,9 +447,15 @@ std::int64_t exactImageSize(const std::string& programDir, const RomList* list, 
 
 int writeImage(const std::string& programDir, const IniSnapshot& config, const std::string& outputPath,
                const RomList* list, std::string_view variant, const GbaHeaderFields* headerFix, Report& report,
-               bool pad, ArchiveMemberReader* archives)
+               bool pad, const ImageExtras& extras, ArchiveMemberReader* archives)
 {
-    const ImagePlan plan = planImage(programDir, config, list, variant);
+    const ImagePlan plan = planImage(programDir, config, list, variant, extras);
+    // Korvalinde would take a splash screen for the first record.
+    if (plan.splash != nullptr && (!plan.pocketNes || plan.splash->size() != SPLASH_BYTES)) {
+        report.problem(outputPath, plan.pocketNes ? "a splash screen is " + std::to_string(SPLASH_BYTES) + " bytes"
+                                                  : splashNeedsPocketNesText(plan.section));
+        return IMAGE_FAILED;
+    }
     if (outputIsAnInput(outputPath, plan)) {
         report.problem(outputPath, "is one of the image's own input files");
         return IMAGE_FAILED;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class ArchiveMemberReader;
 class IniSnapshot;
@@ -23,6 +24,18 @@ struct GbaHeaderFields {
     std::string makerCode;
 };
 
+// What an image may carry besides its shell, extra files and records, and
+// how its ROMs are written.
+struct ImageExtras {
+    // A PocketNES splash screen (SPLASH_BYTES, see splash_screen.h), written
+    // right after the shell, where PocketNES looks for it; null for none. A
+    // Korvalinde layout has no place for one: writeImage refuses it.
+    const std::vector<unsigned char>* splash = nullptr;
+    // A ROM longer than its iNES header promises is written only as far as
+    // the promise (rom_dump_check.h), and its record's size field says so.
+    bool trimOverdumps = false;
+};
+
 // What writeImage gives: the image is written, or it is not (after the
 // reasons went to the report), or the report asked it to stop.
 enum ImageWriteResult {
@@ -34,7 +47,8 @@ enum ImageWriteResult {
 // Builds the image at outputPath from the variant's section of romweld.cfg
 // (config: the file programDir + "romweld.cfg" as the command loaded it) and
 // the list; with pad, fills it with 0xFF up to the size paddedImageSize
-// gives; then, when headerFix is given, rewrites its GBA header.
+// gives; then, when headerFix is given, rewrites its GBA header. extras
+// adds a splash screen and trims overdumps.
 // IMAGE_WRITTEN when the image was written to its end; IMAGE_FAILED
 // otherwise (output not created, shell missing, an extra-file value without
 // its two commas, a failed write, a ROM or extra file that exists but can't
@@ -53,7 +67,7 @@ enum ImageWriteResult {
 // ArchiveMemberReader::expect); each archive is read once either way.
 int writeImage(const std::string& programDir, const IniSnapshot& config, const std::string& outputPath,
                const RomList* list, std::string_view variant, const GbaHeaderFields* headerFix, Report& report,
-               bool pad = false, ArchiveMemberReader* archives = nullptr);
+               bool pad = false, const ImageExtras& extras = {}, ArchiveMemberReader* archives = nullptr);
 // The same, reading programDir + "romweld.cfg" afresh.
 int writeImage(const std::string& programDir, const std::string& outputPath, const RomList* list,
                std::string_view variant, const GbaHeaderFields* headerFix, Report& report);
@@ -69,9 +83,10 @@ constexpr std::int64_t GBA_CARTRIDGE_MAX = 32 * 1024 * 1024;
 // sourceBytes), while its archive is there. Entries marked unreadable are
 // left out, as the writer leaves them out. No padding is counted. When
 // the writer would fail (no shell, an extra-file value without its commas),
-// the figure counts only what it would get to write.
+// the figure counts only what it would get to write. A splash screen
+// (PocketNES only) and trimmed overdumps count as extras says.
 std::int64_t exactImageSize(const std::string& programDir, const IniSnapshot& config, const RomList* list,
-                            std::string_view variant);
+                            std::string_view variant, const ImageExtras& extras = {});
 // The same, reading programDir + "romweld.cfg" afresh.
 std::int64_t exactImageSize(const std::string& programDir, const RomList* list,
                             std::string_view variant = DEFAULT_VARIANT);

@@ -87,6 +87,7 @@ RomEntry* addProbed(RomList* list, const std::string& path, const NesRomProbe& p
     romEntrySetTitle(entry, title, probe.mapper, probe.battery);
     entry->nes20 = probe.nes20 ? 1 : 0;
     entry->imageMapper = mapperInImage(path, probe);
+    entry->promisedBytes = probe.promisedBytes;
 
     const std::string pocket = settings.readString("PocketNES", key, "0|0|0", SETTINGS_VALUE_MAX);
     const PocketValues values = parsePocketValue(pocket, entry->title.value_or(std::string()));

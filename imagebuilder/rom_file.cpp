@@ -5,6 +5,7 @@
 #include "file_io.h"
 #include "path_text.h"
 #include "report.h"
+#include "rom_dump_check.h"
 #include "rom_source.h"
 
 #include <algorithm>
@@ -54,6 +55,7 @@ int probeNesHeader(const unsigned char* bytes, std::size_t size, NesRomProbe& pr
     probe.battery = (header[6] >> 1) & 1;
     probe.repairedMapper = probe.mapper;
     if (size >= REPAIR_SPAN && (header[7] & 0x0F) != 0 && !probe.nes20) probe.repairedMapper = header[6] >> 4;
+    probe.promisedBytes = inesPromisedBytes(header.data(), std::min(size, header.size()));
     return 0;
 }
 
@@ -128,19 +130,22 @@ int probeNesRom(const std::string& path, int& mapper, int& battery, bool* nes20)
 }
 
 int copyRomSource(OutFile& image, RomSource& source, std::int64_t bytes, std::string_view extension,
-                  std::vector<char>& buffer, const std::function<bool(std::int64_t)>& copied)
+                  std::vector<char>& buffer, const std::function<bool(std::int64_t)>& copied, std::int64_t keep)
 {
     if (buffer.size() < COPY_BUFFER_SIZE) buffer.resize(COPY_BUFFER_SIZE);
     const bool repair = compareNoCase(extension, "nes") == 0;
+    const std::int64_t upTo = keep >= 0 && keep < bytes ? keep : bytes;
+    const bool whole = upTo == bytes;
     std::int64_t done = 0;
-    // One byte more than promised is asked for at the end: getting it means
-    // the file grew, and what was copied is not the file.
-    while (done <= bytes) {
-        const auto left = static_cast<std::uint64_t>(bytes - done) + 1;
+    // Copying a whole file, one byte more than promised is asked for at the
+    // end: getting it means the file grew, and what was copied is not the file.
+    while (done <= upTo) {
+        const auto left = static_cast<std::uint64_t>(upTo - done) + (whole ? 1 : 0);
+        if (left == 0) break;
         const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size()));
         const std::size_t got = source.read(buffer.data(), want);
         if (source.errorNumber() != 0) return source.errorNumber();
-        if (static_cast<std::int64_t>(got) > bytes - done) return FILE_CHANGED;
+        if (static_cast<std::int64_t>(got) > upTo - done) return FILE_CHANGED;
         if (got == 0) break;
         auto* data = reinterpret_cast<unsigned char*>(buffer.data());
         if (repair && done == 0) repairHeader(data, got);
@@ -149,7 +154,7 @@ int copyRomSource(OutFile& image, RomSource& source, std::int64_t bytes, std::st
         if (copied && !copied(done)) return ECANCELED;
         if (got < want) break;
     }
-    return done == bytes ? 0 : FILE_CHANGED;
+    return done == upTo ? 0 : FILE_CHANGED;
 }
 
 int appendFile(OutFile& image, const std::string& path, std::string_view extension, Report& report)

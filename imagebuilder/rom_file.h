@@ -27,17 +27,19 @@ struct NesRomProbe {
     // The mapper the header names once a ".nes" copy has repaired it (see
     // appendFile): a damaged byte 7 is written as 0, so its mapper bits go.
     int repairedMapper = 0;
+    // The bytes the header promises (inesPromisedBytes); 0 when it promises none.
+    std::int64_t promisedBytes = 0;
     std::int64_t size = 0;     // bytes of the file, when it could be opened
     int errorNumber = 0;       // why it could not be opened or read (fileErrorText tells it)
     std::string reason;        // the same in words; an archive member's own reason
 };
 
-// The bytes an iNES probe looks at.
-constexpr std::size_t INES_PROBE_SIZE = 10;
+// The bytes an iNES probe looks at: the whole header.
+constexpr std::size_t INES_PROBE_SIZE = 16;
 
-// Reads mapper, battery and the NES 2.0 mark from the first size bytes of a
-// file (bytes it lacks count as 0): 0 when they begin with "NES" 0x1A, else
-// 2 with probe's numbers untouched.
+// Reads mapper, battery, the NES 2.0 mark and the promised size from the
+// first size bytes of a file (bytes it lacks count as 0): 0 when they begin
+// with "NES" 0x1A, else 2 with probe's numbers untouched.
 int probeNesHeader(const unsigned char* bytes, std::size_t size, NesRomProbe& probe);
 
 // 0 when the file begins with "NES" 0x1A (mapper and battery filled; bytes a
@@ -72,11 +74,14 @@ int appendFile(OutFile& image, const std::string& path, std::string_view extensi
 // Copies exactly bytes bytes of the open source to the end of image, with
 // the repair appendFile makes. buffer is the copy's working memory, kept by
 // the caller so that many copies share it. copied (when given) hears the
-// bytes copied so far after each part and returns false to stop. 0 when
-// done; otherwise why not: the source's read error, FILE_CHANGED, or
-// ECANCELED when copied said stop. Write failures are recorded in image.
+// bytes copied so far after each part and returns false to stop. keep (when
+// 0 or more and less than bytes) copies only the first keep bytes of the
+// source and reads no further. 0 when done; otherwise why not: the source's
+// read error, FILE_CHANGED, or ECANCELED when copied said stop. Write
+// failures are recorded in image.
 int copyRomSource(OutFile& image, RomSource& source, std::int64_t bytes, std::string_view extension,
-                  std::vector<char>& buffer, const std::function<bool(std::int64_t)>& copied = {});
+                  std::vector<char>& buffer, const std::function<bool(std::int64_t)>& copied = {},
+                  std::int64_t keep = -1);
 
 // The size of a regular file in bytes; 0 for an empty file. When the file
 // can't be found, or is a folder, FIFO, device or socket, report hears the

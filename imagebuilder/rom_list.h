@@ -24,6 +24,7 @@ struct RomEntry {
     // The mapper the image's copy of the header names (a damaged header is
     // repaired on the way); -1: the same as mapper.
     std::int32_t imageMapper = -1;
+    std::int64_t promisedBytes = 0;          // what the iNES header promises (rom_dump_check.h); 0: nothing
     std::optional<std::string> pocketTitle;  // Shift-JIS (CP932), <= 29 chars, <= 32 bytes
     std::int32_t pocketFlags = 0;
     std::int32_t pocketFollow = 0;

@@ -3,7 +3,9 @@
 #include "archive_path.h"
 #include "archive_reader.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <unistd.h>
 
 RomSource::RomSource(const std::string& path, ArchiveMemberReader* archives)
@@ -71,7 +73,28 @@ RomSource::~RomSource()
     if (fd_ >= 0) ::close(fd_);
 }
 
+std::size_t RomSource::peek(void* buffer, std::size_t n)
+{
+    aheadSize_ = readSource(ahead_.data(), std::min(n, ahead_.size()));
+    aheadAt_ = 0;
+    std::memcpy(buffer, ahead_.data(), aheadSize_);
+    return aheadSize_;
+}
+
 std::size_t RomSource::read(void* buffer, std::size_t n)
+{
+    auto* at = static_cast<unsigned char*>(buffer);
+    std::size_t given = 0;
+    if (aheadAt_ < aheadSize_) {
+        given = std::min(n, aheadSize_ - aheadAt_);
+        std::memcpy(at, ahead_.data() + aheadAt_, given);
+        aheadAt_ += given;
+        if (given == n) return given;
+    }
+    return given + readSource(at + given, n - given);
+}
+
+std::size_t RomSource::readSource(void* buffer, std::size_t n)
 {
     if (member_ != nullptr) {
         const std::size_t got = member_->read(buffer, n);

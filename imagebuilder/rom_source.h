@@ -7,6 +7,7 @@
 
 #include "file_io.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -47,8 +48,13 @@ public:
     // Reads up to n bytes; fewer only at the end of the file or after a read
     // error (errorNumber() then tells it).
     std::size_t read(void* buffer, std::size_t n);
+    // Before the first read: reads the first n bytes (at most 16, an iNES
+    // header) into buffer, and read() gives them again. A writer can size a
+    // record from the header before it copies the file.
+    std::size_t peek(void* buffer, std::size_t n);
 
 private:
+    std::size_t readSource(void* buffer, std::size_t n);
     void openMember(const std::string& archive, const std::string& member, ArchiveMemberReader* archives);
     void memberFailed();
     int fd_ = -1;
@@ -57,4 +63,7 @@ private:
     std::unique_ptr<ArchiveMemberReader> ownReader_;
     ArchiveMemberReader* member_ = nullptr;  // the reader positioned at the member, while it reads
     std::string memberReason_;
+    std::array<unsigned char, 16> ahead_{};  // what peek read, for read to give
+    std::size_t aheadSize_ = 0;
+    std::size_t aheadAt_ = 0;
 };

@@ -13,6 +13,8 @@
 #include "prompts.h"
 #include "qt_text.h"
 #include "rom_admission.h"
+#include "rom_dump_check.h"
+#include "splash_screen.h"
 
 #include <QGuiApplication>
 #include <QStatusBar>
@@ -71,7 +73,15 @@ void MergeToolDialog::onCreateImage()
     // romweld.cfg is read once for the command: the size asked about is the
     // size written.
     config_ = IniSnapshot::load(configPathOf(folders_.configDir));
-    if (!confirmImageSize(variant) || !confirmMappers(variant)) return;
+    // The picture is read again, so the splash screen written is the
+    // picture as it is now; one that can't be read writes nothing.
+    if (variant.isPocketNes == 1 && !readSplash()) {
+        updateSizeLabels();
+        showFields();
+        prompts_.showMessage(QStringLiteral("Can't write the GBA image\n%1\n\n%2").arg(gbaFileName_, splashProblem_));
+        return;
+    }
+    if (!confirmImageSize(variant) || !confirmMappers(variant) || !confirmDumps()) return;
 
     if (variant.isPocketNes == 1) {
         PocketNesOptionsDialog options(prompts_, list_.get(), settingsPath_, this);
@@ -86,7 +96,8 @@ void MergeToolDialog::onCreateImage()
     {
         const BusyCursor busy;
         written = writeImage(folders_.configDir, config_, output, list_.get(), variant.name,
-                             fixHeader_ ? &header : nullptr, report, padImage_);
+                             fixHeader_ ? &header : nullptr, report, padImage_,
+                             ImageExtras{splashForImage(), trimOverdumps_});
         report.finish();
     }
 
@@ -142,12 +153,40 @@ int MergeToolDialog::unreadableCount() const
 
 bool MergeToolDialog::confirmImageSize(const ShellVariant& variant)
 {
-    const long long size = exactImageSize(folders_.configDir, config_, list_.get(), variant.name);
+    const long long size = exactImageSize(folders_.configDir, config_, list_.get(), variant.name,
+                                          ImageExtras{splashForImage(), trimOverdumps_});
     if (size <= GBA_CARTRIDGE_MAX) return true;
     return prompts_.askYesNo(QStringLiteral("The image would be %1 bytes, more than the 32 MiB a GBA cartridge can "
                                             "hold; it will not run. Create it anyway?")
                                  .arg(size),
                              DefaultAnswer::No);
+}
+
+bool MergeToolDialog::confirmDumps()
+{
+    QStringList bad;
+    QStringList over;
+    for (const RomEntry* e = list_->head; e != nullptr; e = e->next) {
+        const DumpCheck check = checkRomDump(*e);
+        const QString line = fromPlatform(romFileNameOf(e->path) + ": " + dumpCheckText(check));
+        if (check.verdict == DUMP_BAD) bad << line;
+        if (check.verdict == DUMP_OVER && !trimOverdumps_) over << line;
+    }
+    if (bad.isEmpty() && over.isEmpty()) return true;
+    QStringList parts;
+    if (!bad.isEmpty()) {
+        parts << QStringLiteral("These ROMs are shorter than their headers say; their records would be broken:\n\n") +
+                     namesWithCount(bad);
+    }
+    if (!over.isEmpty()) {
+        parts << QStringLiteral("These ROMs hold bytes beyond what their headers say; they are written as they are "
+                                "(\"Trim overdumps to size\" leaves those bytes out):\n\n") +
+                     namesWithCount(over);
+    }
+    // A broken record is refused unless the user says otherwise.
+    const bool broken = !bad.isEmpty();
+    parts << (broken ? QStringLiteral("Create the image anyway?") : QStringLiteral("Create the image?"));
+    return prompts_.askYesNo(parts.join(QStringLiteral("\n\n")), broken ? DefaultAnswer::No : DefaultAnswer::Yes);
 }
 
 bool MergeToolDialog::confirmMappers(const ShellVariant& variant)

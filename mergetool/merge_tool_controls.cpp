@@ -116,20 +116,41 @@ void MergeToolDialog::createControls()
                                  2 * style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, browseButton_) +
                                  2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, browseButton_));
 
-    fixHeaderBox_ = new QCheckBox(QStringLiteral("Fix GBA &header"), this);
+    fixHeaderBox_ = new QCheckBox(QStringLiteral("Fi&x GBA header"), this);
     fixHeaderBox_->setObjectName(QStringLiteral("fixHeaderBox"));
     padImageBox_ = new QCheckBox(QStringLiteral("Pad to power of t&wo"), this);
     padImageBox_->setObjectName(QStringLiteral("padImageBox"));
     padImageBox_->setToolTip(QStringLiteral("Fill the image with 0xFF up to the next power of two (at most 32 MiB), "
                                             "as some flash carts want it"));
+    trimOverdumpsBox_ = new QCheckBox(QStringLiteral("Trim overdumps to si&ze"), this);
+    trimOverdumpsBox_->setObjectName(QStringLiteral("trimOverdumpsBox"));
+    trimOverdumpsBox_->setToolTip(QStringLiteral("Write of a ROM longer than its iNES header says only the bytes "
+                                                 "the header promises"));
+
+    // PocketNES's splash screen: a preview of what the cartridge shows, in
+    // the screen's 3:2 proportions, and the buttons that choose and clear it.
+    splashPreview_ = new QLabel(this);
+    splashPreview_->setObjectName(QStringLiteral("splashPreview"));
+    splashPreview_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    splashPreview_->setAlignment(Qt::AlignCenter);
+    splashPreview_->setWordWrap(true);
+    const int previewHeight = splashPreview_->fontMetrics().lineSpacing() * 4 + 2 * splashPreview_->frameWidth();
+    splashPreview_->setFixedSize(previewHeight * 3 / 2, previewHeight);
+    splashButton_ = makeButton(QStringLiteral("Splas&h screen..."), "splashButton", this);
+    splashButton_->setToolTip(QStringLiteral("A picture PocketNES shows while it starts"));
+    clearSplashButton_ = new QToolButton(this);
+    clearSplashButton_->setObjectName(QStringLiteral("clearSplashButton"));
+    clearSplashButton_->setText(QStringLiteral("Clear"));
+    clearSplashButton_->setToolTip(QStringLiteral("No splash screen"));
 
     infoPanel_ = new QLabel(this);
     infoPanel_->setObjectName(QStringLiteral("infoPanel"));
     infoPanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     infoPanel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     infoPanel_->setWordWrap(true);
-    // Four lines: size, mapper, battery and whether the variant runs the mapper.
-    infoPanel_->setMinimumHeight(infoPanel_->fontMetrics().lineSpacing() * 4 + 2 * infoPanel_->frameWidth() + 4);
+    // Size, mapper, battery, whether the variant runs the mapper, and a
+    // dump check that may take two lines and a third for its trim.
+    infoPanel_->setMinimumHeight(infoPanel_->fontMetrics().lineSpacing() * 7 + 2 * infoPanel_->frameWidth() + 4);
 
     auto* variantLabel = new QLabel(QStringLiteral("KVL Versio&n"), this);
     variantSelector_ = new QComboBox(this);
@@ -203,9 +224,17 @@ void MergeToolDialog::createControls()
     labels->addWidget(sizeLabel_);
     auto* listButtons = new QHBoxLayout;
     for (QPushButton* b : {upButton_, downButton_, addButton_, deleteButton_}) listButtons->addWidget(b);
+    auto* splashButtons = new QHBoxLayout;
+    splashButtons->addWidget(splashButton_, 1);
+    splashButtons->addWidget(clearSplashButton_);
+    auto* splashColumn = new QVBoxLayout;
+    splashColumn->addWidget(splashPreview_, 0, Qt::AlignHCenter);
+    splashColumn->addLayout(splashButtons);
+    splashColumn->addStretch(1);
     auto* groups = new QHBoxLayout;
     groups->addWidget(sortBox);
     groups->addWidget(showsBox);
+    groups->addLayout(splashColumn);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(saveListButton_);
     bottom->addWidget(loadListButton_);
@@ -232,6 +261,7 @@ void MergeToolDialog::createControls()
     right->addLayout(fileRow);
     right->addWidget(fixHeaderBox_);
     right->addWidget(padImageBox_);
+    right->addWidget(trimOverdumpsBox_);
     right->addWidget(gbaTitleLabel);
     right->addWidget(gbaTitleField_);
     right->addWidget(variantLabel);
@@ -262,9 +292,9 @@ void MergeToolDialog::createControls()
     QWidget* focusOrder[] = {
         createImageButton_, quitButton_, romListView_, upButton_, downButton_, addButton_, deleteButton_,
         sortKeyGroup_->button(0), sortKeyGroup_->button(1), sortButton_, displayModeGroup_->button(0),
-        displayModeGroup_->button(1), displayModeGroup_->button(2), editorButton_, romTitleField_,
-        gbaFileField_, browseButton_, fixHeaderBox_, padImageBox_, variantSelector_, gbaTitleField_, saveListButton_,
-        loadListButton_,
+        displayModeGroup_->button(1), displayModeGroup_->button(2), splashButton_, clearSplashButton_, editorButton_,
+        romTitleField_, gbaFileField_, browseButton_, fixHeaderBox_, padImageBox_, trimOverdumpsBox_,
+        variantSelector_, gbaTitleField_, saveListButton_, loadListButton_,
     };
     for (std::size_t i = 1; i < std::size(focusOrder); ++i) setTabOrder(focusOrder[i - 1], focusOrder[i]);
 
@@ -281,6 +311,9 @@ void MergeToolDialog::createControls()
     connect(browseButton_, &QPushButton::clicked, this, &MergeToolDialog::onBrowseGbaFile);
     connect(fixHeaderBox_, &QCheckBox::clicked, this, &MergeToolDialog::onFixHeaderClicked);
     connect(padImageBox_, &QCheckBox::clicked, this, &MergeToolDialog::onPadImageClicked);
+    connect(trimOverdumpsBox_, &QCheckBox::clicked, this, &MergeToolDialog::onTrimOverdumpsClicked);
+    connect(splashButton_, &QPushButton::clicked, this, &MergeToolDialog::onChooseSplash);
+    connect(clearSplashButton_, &QToolButton::clicked, this, &MergeToolDialog::onClearSplash);
     connect(saveListButton_, &QPushButton::clicked, this, &MergeToolDialog::onSaveList);
     connect(loadListButton_, &QPushButton::clicked, this, &MergeToolDialog::onLoadList);
     connect(variantSelector_, &QComboBox::activated, this, &MergeToolDialog::onVariantChanged);

@@ -53,6 +53,9 @@ void MergeToolDialog::setUp(const std::string& executablePath, const FolderEnvir
     fixHeaderBox_->setChecked(fixHeader_);
     gbaTitleField_->setEnabled(fixHeader_);
     padImage_ = settings.readInt(SETTINGS_CONFIG, "PadImage", 0) == 1;
+    trimOverdumps_ = settings.readInt(SETTINGS_CONFIG, "TrimOverdumps", 0) == 1;
+    splashPath_ = fromPlatform(settings.readString(SETTINGS_CONFIG, "SplashScreen", "", SETTING_VALUE_MAX));
+    readSplash();
     cleanTitles_ = settings.readInt(SETTINGS_CONFIG, "CleanTitles", 0) == 1;
     cleanTitlesAction_->setChecked(cleanTitles_);
 
@@ -101,6 +104,7 @@ bool MergeToolDialog::takeFields()
 {
     fixHeader_ = fixHeaderBox_->isChecked();
     padImage_ = padImageBox_->isChecked();
+    trimOverdumps_ = trimOverdumpsBox_->isChecked();
     variantIndex_ = variantSelector_->currentIndex();
     gbaFileName_ = gbaFileField_->text();
     romTitle_ = romTitleField_->text();
@@ -123,6 +127,8 @@ void MergeToolDialog::showFields()
 {
     fixHeaderBox_->setChecked(fixHeader_);
     padImageBox_->setChecked(padImage_);
+    trimOverdumpsBox_->setChecked(trimOverdumps_);
+    showSplashPreview();
     if (variantIndex_ >= 0 && variantIndex_ < variantSelector_->count()) {
         variantSelector_->setCurrentIndex(variantIndex_);
     }

@@ -17,6 +17,7 @@
 #include "shell_config.h"
 
 #include <QDialog>
+#include <QPixmap>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -172,6 +173,7 @@ private:
     void onVariantChanged(int index);
     void onFixHeaderClicked(bool checked);
     void onPadImageClicked(bool checked);
+    void onTrimOverdumpsClicked(bool checked);
     void onCleanTitlesToggled(bool checked);
     void onSavedataEditor();
     void onRomDoubleClicked(QListWidgetItem* item);
@@ -187,6 +189,17 @@ private:
     int unreadableCount() const;
     bool confirmImageSize(const ShellVariant& variant);
     bool confirmMappers(const ShellVariant& variant);
+    bool confirmDumps();
+
+    // The splash screen of PocketNES images (splash_commands.cpp).
+    void onChooseSplash();
+    void onClearSplash();
+    // Reads the picture at splashPath_ into the splash fields and the
+    // preview; false when it can't be read (splashProblem_ says why).
+    bool readSplash();
+    // The splash the image gets with the chosen variant: null for none.
+    const std::vector<unsigned char>* splashForImage() const;
+    void showSplashPreview();
 
     Prompts& prompts_;
 
@@ -209,6 +222,10 @@ private:
     QPushButton* browseButton_ = nullptr;
     QCheckBox* fixHeaderBox_ = nullptr;
     QCheckBox* padImageBox_ = nullptr;
+    QCheckBox* trimOverdumpsBox_ = nullptr;
+    QLabel* splashPreview_ = nullptr;
+    QPushButton* splashButton_ = nullptr;
+    QToolButton* clearSplashButton_ = nullptr;
     QLabel* infoPanel_ = nullptr;
     QComboBox* variantSelector_ = nullptr;
     QLineEdit* gbaTitleField_ = nullptr;
@@ -231,6 +248,13 @@ private:
     QString gbaTitle_;
     bool fixHeader_ = false;
     bool padImage_ = false;     // 0xFF up to a power of two
+    bool trimOverdumps_ = false;  // ROMs written only as far as their headers promise
+    // The picture chosen for PocketNES's splash screen (empty: none), the
+    // splash screen it gives, and why it gives none when it can't be read.
+    QString splashPath_;
+    std::vector<unsigned char> splash_;
+    QString splashProblem_;
+    QPixmap splashThumbnail_;  // splash_ as the preview shows it
     bool cleanTitles_ = false;  // titles from file names drop their tags
     int variantIndex_ = -1;
 

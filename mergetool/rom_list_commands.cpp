@@ -302,6 +302,20 @@ void MergeToolDialog::onPadImageClicked(bool checked)
     showFields();
 }
 
+void MergeToolDialog::onTrimOverdumpsClicked(bool checked)
+{
+    if (!list_) return;
+    takeFields();
+    trimOverdumps_ = checked;
+    iniWriteString(settingsPath_, SETTINGS_CONFIG, "TrimOverdumps", checked ? "1" : "0");
+    // The size shown is the size the image will have, and the panel tells
+    // what a trimmed ROM keeps.
+    updateSizeLabels();
+    const std::vector<int> rows = selectedRows();
+    if (rows.size() == 1) showRomInfo(romListAt(list_.get(), rows.front()));
+    showFields();
+}
+
 void MergeToolDialog::onCleanTitlesToggled(bool checked)
 {
     if (!list_) return;

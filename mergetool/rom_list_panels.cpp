@@ -10,6 +10,7 @@
 #include "prompts.h"
 #include "qt_text.h"
 #include "rom_admission.h"
+#include "rom_dump_check.h"
 
 #include <QAction>
 #include <QItemSelection>
@@ -118,7 +119,9 @@ void MergeToolDialog::updateSizeLabels()
     countText_ = QStringLiteral("%1 NES Roms.").arg(list_->count);
     // The size the image will have, to the byte, in the chosen variant's layout.
     const ShellVariant* variant = currentVariant();
-    long long size = variant != nullptr ? exactImageSize(folders_.configDir, config_, list_.get(), variant->name) : 0;
+    const ImageExtras extras{splashForImage(), trimOverdumps_};
+    long long size =
+        variant != nullptr ? exactImageSize(folders_.configDir, config_, list_.get(), variant->name, extras) : 0;
     if (padImage_) size = paddedImageSize(size);
     sizeText_ = QStringLiteral("GBA file size : %1 Bytes").arg(size);
     sizeWarning_.clear();
@@ -157,6 +160,12 @@ void MergeToolDialog::showRomInfo(const RomEntry* entry)
     const ShellVariant* variant = currentVariant();
     if (variant != nullptr && variantLacksMapper(*variant, inImage)) {
         infoText_ += QStringLiteral("\nMapper not supported by %1").arg(fromPlatform(variant->name));
+    }
+    // The ROM against what its own header promises.
+    const DumpCheck dump = checkRomDump(*entry);
+    if (dump.verdict != DUMP_AS_PROMISED) infoText_ += QLatin1Char('\n') + fromPlatform(dumpCheckText(dump));
+    if (dump.verdict == DUMP_OVER && trimOverdumps_) {
+        infoText_ += QStringLiteral("\nTrimmed to %1 bytes in the image").arg(entry->promisedBytes);
     }
 }
 

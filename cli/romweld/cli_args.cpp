@@ -23,13 +23,14 @@ struct ValueOption {
     bool forVariants, forBuild, forInfo, forFixHeader;
 };
 
-constexpr std::array<ValueOption, 9> VALUE_OPTIONS = {{
+constexpr std::array<ValueOption, 10> VALUE_OPTIONS = {{
     {"--dir", &CliRequest::dir, true, true, true, false},
     {"-o", &CliRequest::output, false, true, false, false},
     {"--output", &CliRequest::output, false, true, false, false},
     {"--variant", &CliRequest::variant, false, true, true, false},
     {"--list", &CliRequest::listFile, false, true, false, false},
     {"--gba-title", &CliRequest::gbaTitle, false, true, false, false},
+    {"--splash", &CliRequest::splash, false, true, false, false},
     {"--title", &CliRequest::title, false, false, false, true},
     {"--code", &CliRequest::gameCode, false, false, false, true},
     {"--maker", &CliRequest::makerCode, false, false, false, true},
@@ -42,13 +43,15 @@ struct FlagOption {
     bool forBuild, forInfo;
 };
 
-constexpr std::array<FlagOption, 6> FLAG_OPTIONS = {{
+constexpr std::array<FlagOption, 8> FLAG_OPTIONS = {{
     {"--fix-header", &CliRequest::fixHeader, true, false},
     {"--allow-oversize", &CliRequest::allowOversize, true, false},
     {"--each", &CliRequest::each, true, false},
     {"--force", &CliRequest::force, true, false},
     {"--pad", &CliRequest::pad, true, false},
     {"--clean-titles", &CliRequest::cleanTitles, true, true},
+    {"--allow-bad-dumps", &CliRequest::allowBadDumps, true, false},
+    {"--trim-overdumps", &CliRequest::trimOverdumps, true, false},
 }};
 
 bool appliesTo(const FlagOption& option, CliCommand command)
@@ -98,6 +101,7 @@ std::string checkRequest(const CliRequest& r)
         if (r.files.empty() && !r.listFile) return "build needs ROM files or --list FILE.lst";
         if (r.force && !r.each) return "--force only goes with --each";
         if (r.gbaTitle && !r.fixHeader) return "--gba-title only goes with --fix-header";
+        if (r.splash && r.splash->empty()) return "--splash needs a picture file";
         break;
     case CliCommand::Info:
         if (r.files.empty()) return "info needs at least one ROM file";
@@ -190,7 +194,8 @@ std::string cliUsage(CliCommand command)
     case CliCommand::Build:
         return "Usage: romweld-cli [--dir DIR] build -o OUT.gba [--variant NAME] [--list FILE.lst]\n"
                "                   [--fix-header] [--gba-title TITLE] [--allow-oversize]\n"
-               "                   [--pad] [--clean-titles] [ROM ...]\n"
+               "                   [--pad] [--clean-titles] [--splash PICTURE]\n"
+               "                   [--trim-overdumps] [--allow-bad-dumps] [ROM ...]\n"
                "       romweld-cli [--dir DIR] build --each -o FOLDER [--force] [same options] [ROM ...]\n"
                "Writes a cartridge image from the ROMs of the list file, then those given,\n"
                "in that order. Each ROM gets its title and PocketNES values from the\n"
@@ -199,6 +204,8 @@ std::string cliUsage(CliCommand command)
                "ARCHIVE::MEMBER (\"Sets.zip::USA/Zelda.nes\").\n"
                "An image larger than a GBA cartridge's 32 MiB is refused; a ROM whose\n"
                "mapper the variant's emulator lacks is named on the error output.\n"
+               "A ROM shorter than its iNES header says (a bad dump) is refused; one\n"
+               "longer than its header says (an overdump) is named in a warning.\n"
                "While it writes, a progress bar shows on the error output when that is\n"
                "a terminal.\n"
                "  -o, --output OUT.gba  the image to write; an image already there is\n"
@@ -217,6 +224,11 @@ std::string cliUsage(CliCommand command)
                "  --clean-titles        derive titles from file names without their tags:\n"
                "                        \"Legend of Zelda, The (USA) [!]\" -> \"The Legend of Zelda\"\n"
                "                        (a title stored in the settings stays as it is)\n"
+               "  --splash PICTURE      a PNG, JPEG, BMP or GIF shown while PocketNES starts\n"
+               "                        (PocketNES variants only): scaled to fit 240 x 160,\n"
+               "                        centred on black, 76800 bytes after the shell\n"
+               "  --trim-overdumps      write only the bytes each ROM's header promises\n"
+               "  --allow-bad-dumps     write ROMs shorter than their headers say all the same\n"
                "  --each                one image per ROM, in the folder -o names, each named\n"
                "                        after its ROM with .gba and holding the shell, the\n"
                "                        extra files and that ROM; one line per image (a ROM\n"
@@ -227,7 +239,9 @@ std::string cliUsage(CliCommand command)
     case CliCommand::Info:
         return "Usage: romweld-cli [--dir DIR] info [--variant NAME] [--clean-titles] ROM ...\n"
                "Tells for each file whether it is an iNES or NES 2.0 ROM, its mapper,\n"
-               "battery and size, and the title and PocketNES values it would get.\n"
+               "battery and size, and the title and PocketNES values it would get; a\n"
+               "ROM shorter or longer than its header says is marked a bad dump or an\n"
+               "overdump.\n"
                "An archive tells this for each NES ROM in it.\n"
                "  --variant NAME        also tell whether that variant's emulator runs the mapper\n"
                "  --clean-titles        titles from file names without their tags, as build\n";
@@ -241,7 +255,8 @@ std::string cliUsage(CliCommand command)
     return "Usage: romweld-cli [--dir DIR] variants\n"
            "       romweld-cli [--dir DIR] build -o OUT.gba [--variant NAME] [--list FILE.lst]\n"
            "                   [--fix-header] [--gba-title TITLE] [--allow-oversize]\n"
-           "                   [--pad] [--clean-titles] [--each [--force]] [ROM ...]\n"
+           "                   [--pad] [--clean-titles] [--splash PICTURE] [--trim-overdumps]\n"
+           "                   [--allow-bad-dumps] [--each [--force]] [ROM ...]\n"
            "       romweld-cli [--dir DIR] info [--variant NAME] [--clean-titles] ROM ...\n"
            "       romweld-cli fix-header IMAGE [--title TITLE] [--code KVL] [--maker ZQ]\n"
            "DIR is the folder with romweld.cfg, the shells, the extra files and\n"

@@ -27,6 +27,9 @@ struct CliRequest {
     bool force = false;                     // build --each --force: replace images already there
     bool pad = false;                       // build --pad: 0xFF up to a power of two
     bool cleanTitles = false;               // build and info --clean-titles
+    bool allowBadDumps = false;             // build --allow-bad-dumps: write ROMs shorter than their headers say
+    bool trimOverdumps = false;             // build --trim-overdumps: write only what each header promises
+    std::optional<std::string> splash;      // build --splash: a picture for PocketNES's splash screen
     std::optional<std::string> gbaTitle;    // build --gba-title
     std::optional<std::string> title;       // fix-header --title
     std::optional<std::string> gameCode;    // fix-header --code

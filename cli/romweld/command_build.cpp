@@ -16,6 +16,7 @@
 #include "report.h"
 #include "rom_admission.h"
 #include "rom_list.h"
+#include "splash_screen.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -102,6 +103,7 @@ struct BuildSetup {
     const ShellVariant& variant;
     GbaHeaderFields header;
     GuardedFiles guarded;
+    ImageExtras extras;
 };
 
 // Writes one image; false after a line saying it was not written.
@@ -111,7 +113,8 @@ bool writeOneImage(const BuildSetup& setup, const std::string& output, const Rom
     BuildReport report(::isatty(STDERR_FILENO) != 0);
     const int written =
         writeImage(setup.folder.dir, setup.folder.config, output, list, setup.variant.name,
-                   setup.request.fixHeader ? &setup.header : nullptr, report, setup.request.pad, archives);
+                   setup.request.fixHeader ? &setup.header : nullptr, report, setup.request.pad, setup.extras,
+                   archives);
     report.finish();
     if (written != IMAGE_WRITTEN) {
         printError(output + ": no image was written; a file that was there is unchanged");
@@ -129,14 +132,16 @@ int buildOne(const BuildSetup& setup, const RomList* list)
         return EXIT_FAILED;
     }
     // An image larger than a cartridge runs nowhere; the user must ask for it.
-    const std::int64_t size = exactImageSize(setup.folder.dir, setup.folder.config, list, setup.variant.name);
+    const std::int64_t size =
+        exactImageSize(setup.folder.dir, setup.folder.config, list, setup.variant.name, setup.extras);
     if (size > GBA_CARTRIDGE_MAX && !setup.request.allowOversize) {
         printError(oversizeText(output, size));
         return EXIT_FAILED;
     }
     if (!writeOneImage(setup, output, list)) return EXIT_FAILED;
-    std::printf("%s: %lld bytes, %d ROMs, variant %s (%s)\n", printableText(output).c_str(), writtenBytes(output),
-                static_cast<int>(list->count), setup.variant.name.c_str(), layoutName(setup.variant).c_str());
+    std::printf("%s: %lld bytes, %d ROMs, variant %s (%s)%s\n", printableText(output).c_str(), writtenBytes(output),
+                static_cast<int>(list->count), setup.variant.name.c_str(), layoutName(setup.variant).c_str(),
+                setup.extras.splash != nullptr ? ", splash screen" : "");
     return EXIT_DONE;
 }
 
@@ -150,6 +155,7 @@ std::unique_ptr<RomList> listOfOne(const RomEntry& entry)
     romEntrySetPocket(copy, entry.pocketTitle.value_or(std::string()), entry.pocketFlags, entry.pocketFollow,
                       entry.pocketSlot);
     copy->nes20 = entry.nes20;
+    copy->promisedBytes = entry.promisedBytes;
     return list;
 }
 
@@ -203,8 +209,8 @@ int buildEach(const BuildSetup& setup, const RomList* list)
             printError(image.output + ": is there already (--force replaces it)");
             refused = true;
         }
-        const std::int64_t size =
-            exactImageSize(setup.folder.dir, setup.folder.config, image.list.get(), setup.variant.name);
+        const std::int64_t size = exactImageSize(setup.folder.dir, setup.folder.config, image.list.get(),
+                                                 setup.variant.name, setup.extras);
         if (size > GBA_CARTRIDGE_MAX && !setup.request.allowOversize) {
             printError(oversizeText(image.output, size));
             refused = true;
@@ -260,6 +266,19 @@ int runBuild(const CliRequest& request)
     const int index = chooseVariant(request.variant, folder, table);
     if (index < 0) return EXIT_FAILED;
     const ShellVariant& variant = table[static_cast<std::size_t>(index)];
+    // The picture is read before any ROM, and refused with one line.
+    SplashLoad splash;
+    if (request.splash) {
+        if (variant.isPocketNes != 1) {
+            printError(splashNeedsPocketNesText(variant.name));
+            return EXIT_FAILED;
+        }
+        splash = loadSplashScreen(*request.splash);
+        if (splash.code != SPLASH_OK) {
+            printError(splashProblemText(*request.splash, splash));
+            return EXIT_FAILED;
+        }
+    }
 
     std::unique_ptr<RomList> list = romListCreate();
     if (!list) {
@@ -278,9 +297,11 @@ int runBuild(const CliRequest& request)
         const int mapper = romImageMapper(*e);
         if (variantLacksMapper(variant, mapper)) printWarning(e->path + ": " + lacksMapperText(variant, mapper));
     }
+    if (!printDumpChecks(list.get(), request.allowBadDumps, request.trimOverdumps)) return EXIT_FAILED;
     const BuildSetup setup{request, folder, variant,
                            GbaHeaderFields{request.gbaTitle.value_or(std::string(DEFAULT_GBA_TITLE)),
                                            std::string(GAME_CODE), std::string(MAKER_CODE)},
-                           GuardedFiles(folder, request.listFile, list.get())};
+                           GuardedFiles(folder, request.listFile, list.get(), request.splash),
+                           ImageExtras{request.splash ? &splash.bytes : nullptr, request.trimOverdumps}};
     return request.each ? buildEach(setup, list.get()) : buildOne(setup, list.get());
 }

@@ -5,6 +5,7 @@
 #include "path_text.h"
 #include "report.h"
 #include "rom_admission.h"
+#include "rom_dump_check.h"
 #include "rom_list.h"
 #include "text_encoding.h"
 
@@ -47,6 +48,8 @@ bool describeRom(const std::string& path, const ProgramFolder& folder, const She
         if (inImage != entry->mapper) {
             verdict = ", mapper " + std::to_string(inImage) + " in the image (damaged header repaired)" + verdict;
         }
+        const std::string dump = dumpCheckText(checkRomDump(*entry));
+        if (!dump.empty()) verdict += ", " + dump;
         std::printf("%s: %s, mapper %d, battery %s, %lld bytes, title \"%s\", PocketNES %d|%d|%d|%s%s\n",
                     printableText(entry->path).c_str(), entry->nes20 != 0 ? "NES 2.0" : "iNES", static_cast<int>(entry->mapper),
                     entry->battery != 0 ? "yes" : "no", static_cast<long long>(entry->sourceBytes),

@@ -35,13 +35,14 @@ std::string variantFileText(const VariantFile& file)
 }  // namespace
 
 GuardedFiles::GuardedFiles(const ProgramFolder& folder, const std::optional<std::string>& listFile,
-                           const RomList* list)
+                           const RomList* list, const std::optional<std::string>& splash)
 {
     for (const VariantFile& file : variantFilesOf(folder.dir, folder.config)) {
         add(file.path, variantFileText(file), true);
     }
     if (!folder.settingsPath.empty()) add(folder.settingsPath, INPUT_TEXT, true);
     if (listFile) add(*listFile, INPUT_TEXT, false);
+    if (splash) add(*splash, INPUT_TEXT, false);
     for (const RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) {
         std::string archive;
         std::string member;

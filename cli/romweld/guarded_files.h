@@ -14,7 +14,8 @@ struct RomList;
 
 class GuardedFiles {
 public:
-    GuardedFiles(const ProgramFolder& folder, const std::optional<std::string>& listFile, const RomList* list);
+    GuardedFiles(const ProgramFolder& folder, const std::optional<std::string>& listFile, const RomList* list,
+                 const std::optional<std::string>& splash = std::nullopt);
 
     // Why an image must not be written at output, as the rest of the line
     // that begins with "output: "; empty when it may be.

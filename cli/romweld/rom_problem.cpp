@@ -5,6 +5,8 @@
 #include "file_io.h"
 #include "report.h"
 #include "rom_admission.h"
+#include "rom_dump_check.h"
+#include "rom_list.h"
 
 std::string openProblem(const std::string& path)
 {
@@ -28,4 +30,22 @@ bool printAdmissionFindings(const std::string& path, const Admission& admission,
     for (const std::string& line : report.problems) printError(line);
     printAdmissionWarnings(path, admission.skipped, admission.caseTwins);
     return report.problems.empty();
+}
+
+bool printDumpChecks(const RomList* list, bool allowBadDumps, bool trimOverdumps)
+{
+    bool refused = false;
+    for (const RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) {
+        const DumpCheck check = checkRomDump(*e);
+        const std::string line = e->path + ": " + dumpCheckText(check);
+        if (check.verdict == DUMP_BAD && allowBadDumps) {
+            printWarning(line);
+        } else if (check.verdict == DUMP_BAD) {
+            printError(line + "; its record would be broken (--allow-bad-dumps writes it anyway)");
+            refused = true;
+        } else if (check.verdict == DUMP_OVER && !trimOverdumps) {
+            printWarning(line + " (--trim-overdumps writes only what the header promises)");
+        }
+    }
+    return !refused;
 }

@@ -22,3 +22,11 @@ void printAdmissionWarnings(const std::string& path, int skipped,
 // heard (a member or archive that can't be read) as an error line, then
 // its warnings (printAdmissionWarnings). False when there was a problem.
 bool printAdmissionFindings(const std::string& path, const Admission& admission, const CollectedReport& report);
+
+struct RomList;
+
+// Tells each ROM of list that is shorter or longer than its iNES header
+// says. A bad dump is an error line, or a warning with allowBadDumps; an
+// overdump a warning, unless trimOverdumps writes only what its header
+// promises. False when a bad dump refuses the image.
+bool printDumpChecks(const RomList* list, bool allowBadDumps, bool trimOverdumps);

@@ -15,21 +15,6 @@
 
 namespace {
 
-// Chooses the variant at index as the user does: by keys on the selector.
-void chooseVariant(WindowHarness& h, int index)
-{
-    QComboBox* selector = h.variantSelector();
-    selector->setFocus();
-    while (selector->currentIndex() < index) QTest::keyClick(selector, Qt::Key_Down);
-    while (selector->currentIndex() > index) QTest::keyClick(selector, Qt::Key_Up);
-}
-
-void createImage(WindowHarness& h, const std::string& output)
-{
-    h.field("gbaFileField")->setText(qs(output));
-    h.click("createImageButton");
-}
-
 // Shows the options dialog, lets edit work its controls, then presses the button.
 std::function<int(QDialog&)> answerOptions(const char* button, std::function<void(QDialog&)> edit = {})
 {
@@ -63,9 +48,9 @@ private slots:
     {
         WindowHarness h;
         QVERIFY(h.open());
-        createImage(h, "");
+        h.createImage("");
         QCOMPARE(h.messages(), QStringList{QStringLiteral("Set GBA Filename ")});
-        createImage(h, h.dir.file("out.gba"));
+        h.createImage(h.dir.file("out.gba"));
         QCOMPARE(h.messages(), QStringList{QStringLiteral("NES FileList is Empty")});
         QVERIFY(!fileExists(h.dir.file("out.gba")));
     }
@@ -76,10 +61,10 @@ private slots:
         const std::string rom = h.rom("Game.nes", 300);
         QVERIFY(h.open());
         h.add({qs(rom)});
-        chooseVariant(h, 0);
+        h.chooseVariant(0);
 
         const std::string plain = h.dir.file("plain.gba");
-        createImage(h, plain);
+        h.createImage(plain);
         QVERIFY(h.prompts.callsOf("dialog").isEmpty());
         QCOMPARE(headerOf(plain), headerOf(h.dir.file("kvl1.gba")));
         QCOMPARE(sizeOf(plain), std::int64_t{1000 + 44 + 300 + 44});
@@ -87,7 +72,7 @@ private slots:
         QTest::mouseClick(h.fixHeaderBox(), Qt::LeftButton);
         h.field("gbaTitleField")->setText(QStringLiteral("MYCART"));
         const std::string fixedPath = h.dir.file("fixed.gba");
-        createImage(h, fixedPath);
+        h.createImage(fixedPath);
         // The branch, the boot logo, the title, "KVL", "ZQ", 0x96 and the checksum over 0xA0 to 0xBC.
         Bytes expected = {0x2E, 0x00, 0x00, 0xEA};
         expected.insert(expected.end(), GBA_BOOT_LOGO.begin(), GBA_BOOT_LOGO.end());
@@ -108,12 +93,12 @@ private slots:
         const std::string rom = h.rom("Game.nes", 300, 0x02);
         QVERIFY(h.open());
         h.add({qs(rom)});
-        chooseVariant(h, 2);
+        h.chooseVariant(2);
 
         // Cancelled: the dialog was shown, and no image is written.
         const std::string out = h.dir.file("pocket.gba");
         h.prompts.dialogScripts << answerOptions("cancelButton");
-        createImage(h, out);
+        h.createImage(out);
         QCOMPARE(h.prompts.callsOf("dialog").size(), 1);
         QCOMPARE(h.prompts.callsOf("dialog").front().text, QStringLiteral("PocketNES Options"));
         QVERIFY(!fileExists(out));
@@ -121,7 +106,7 @@ private slots:
         h.prompts.dialogScripts << answerOptions("writeButton", [](QDialog& d) {
             QTest::mouseClick(d.findChild<QCheckBox*>(QStringLiteral("speedHack3Box")), Qt::LeftButton);
         });
-        createImage(h, out);
+        h.createImage(out);
         QCOMPARE(h.dialog->romList()->head->pocketFlags, 0x04);
         QCOMPARE(sizeOf(out), std::int64_t{3000 + 48 + 300 + 44});
         QCOMPARE(h.messages(), QStringList());
@@ -138,7 +123,7 @@ private slots:
         // The shell went away after start-up.
         std::remove(h.dir.file("kvl2.gba").c_str());
         const std::string out = h.dir.file("broken.gba");
-        createImage(h, out);
+        h.createImage(out);
         const QStringList messages = h.messages();
         QCOMPARE(messages.size(), 1);
         const QString message = messages.front();
@@ -148,7 +133,7 @@ private slots:
 
         // An output folder that does not exist.
         writeBytes(h.dir.file("kvl2.gba"), patternBytes(2000, 12));
-        createImage(h, h.dir.file("no/such/dir.gba"));
+        h.createImage(h.dir.file("no/such/dir.gba"));
         const QStringList noFolder = h.messages();
         QVERIFY2(noFolder.size() == 1 && noFolder.front().contains(QStringLiteral("No such file or directory")),
                  qPrintable(noFolder.join('|')));
@@ -159,11 +144,11 @@ private slots:
         const std::string refused = QStringLiteral("Can't write the GBA image\n%1\n\nIt is romweld's settings file.")
                                         .arg(qs(settings)).toStdString();
         const std::string before = readText(settings);
-        createImage(h, settings);
+        h.createImage(settings);
         QCOMPARE(h.messages(), QStringList{qs(refused)});
         QCOMPARE(readText(settings), before);
         std::remove(settings.c_str());
-        createImage(h, settings);
+        h.createImage(settings);
         QCOMPARE(h.messages(), QStringList{qs(refused)});
         QVERIFY(!fileExists(settings));
     }
@@ -175,7 +160,7 @@ private slots:
         QVERIFY(h.open());
         h.add(roms);
         const std::string out = h.dir.file("out.gba");
-        createImage(h, out);
+        h.createImage(out);
         QCOMPARE(h.prompts.texts(), QStringList());
         // The display got the image's bytes, from none to all of them.
         QCOMPARE(h.prompts.callsOf("progress").size(), 1);
@@ -193,7 +178,7 @@ private slots:
         h.commitTitle(QStringLiteral("Changed"));
         h.prompts.clear();
         h.prompts.stopAtProgressUpdate = 3;
-        createImage(h, out);
+        h.createImage(out);
         QCOMPARE(h.prompts.progressUpdates.size(), 3);
         QCOMPARE(h.prompts.texts(), QStringList());  // no message: the user asked for it
         QCOMPARE(statusOf(h), QStringLiteral("Cancelled: out.gba was left as it was"));
@@ -207,7 +192,7 @@ private slots:
         // Without an earlier image a cancel leaves none.
         h.prompts.clear();
         h.prompts.stopAtProgressUpdate = 1;
-        createImage(h, h.dir.file("new.gba"));
+        h.createImage(h.dir.file("new.gba"));
         QVERIFY(!fileExists(h.dir.file("new.gba")));
     }
 
@@ -225,7 +210,7 @@ private slots:
         const long long plainSize = 4 + 44 + 16 + 44;
         {
             const FileSizeLimit limit(plainSize);
-            createImage(h, out);
+            h.createImage(out);
         }
         QCOMPARE(h.messages(), QStringList());
         QCOMPARE(sizeOf(out), std::int64_t{plainSize});
@@ -234,7 +219,7 @@ private slots:
         QTest::mouseClick(h.fixHeaderBox(), Qt::LeftButton);
         {
             const FileSizeLimit limit(plainSize);
-            createImage(h, out);
+            h.createImage(out);
         }
         QCOMPARE(h.messages(), QStringList{QStringLiteral("Can't write the GBA image\n%1\n\n%1: File too large").arg(qs(out))});
         QCOMPARE(readBytes(out), previous);
@@ -248,7 +233,7 @@ private slots:
         const long long romSize = 32LL * 1024 * 1024 - 1000 - 2 * 44;
         QVERIFY(::truncate(big.c_str(), romSize) == 0);
         QVERIFY(h.open());
-        chooseVariant(h, 0);  // a 1000-byte shell, no extra files
+        h.chooseVariant(0);  // a 1000-byte shell, no extra files
         h.add({qs(big)});
         QLabel* size = h.label("sizeLabel");
         QCOMPARE(size->text(), sizeText(33554432));
@@ -264,7 +249,7 @@ private slots:
 
         const std::string out = h.dir.file("big.gba");
         h.prompts.yesNoAnswers << false;
-        createImage(h, out);
+        h.createImage(out);
         QCOMPARE(h.prompts.callsOf("yesno").size(), 1);
         const FakePrompts::Call question = h.prompts.callsOf("yesno").front();
         QCOMPARE(question.text, QStringLiteral("The image would be 33554436 bytes, more than the 32 MiB a GBA "
@@ -274,7 +259,7 @@ private slots:
         QCOMPARE(statusOf(h), QString());
 
         h.prompts.yesNoAnswers << true;
-        createImage(h, out);
+        h.createImage(out);
         QCOMPARE(sizeOf(out), std::int64_t{33554436});
         QCOMPARE(statusOf(h), QStringLiteral("Image written: big.gba, 33554436 bytes, 1 ROMs"));
 
@@ -292,20 +277,20 @@ private slots:
         const std::string nes20 = h.rom("Two.nes", 64, 0x50, 0x48);  // NES 2.0, mapper 69
         QVERIFY(h.open());
         h.add({qs(six), qs(one), qs(nes20)});
-        chooseVariant(h, 2);  // PocketNES, without a mapper list: PocketNES's own
+        h.chooseVariant(2);  // PocketNES, without a mapper list: PocketNES's own
         QCOMPARE(h.panels()[1], QStringLiteral("Filesize : 64 Bytes\nMapper : 6\nBattery : no\n"
                                                "Mapper not supported by pocketnes"));
         h.clickRow(2);
         QCOMPARE(h.panels()[1], QStringLiteral("Filesize : 64 Bytes\nMapper : 69 (NES 2.0)\nBattery : no"));
         // A Korvalinde variant without a list checks nothing.
         h.clickRow(0);
-        chooseVariant(h, 0);
+        h.chooseVariant(0);
         QCOMPARE(h.panels()[1], QStringLiteral("Filesize : 64 Bytes\nMapper : 6\nBattery : no"));
 
-        chooseVariant(h, 2);
+        h.chooseVariant(2);
         const std::string out = h.dir.file("pocket.gba");
         h.prompts.yesNoAnswers << false;
-        createImage(h, out);
+        h.createImage(out);
         const QList<FakePrompts::Call> asked = h.prompts.callsOf("yesno");
         QCOMPARE(asked.size(), 1);
         QCOMPARE(asked[0].text, QStringLiteral("pocketnes does not support the mapper of these ROMs; they will show a "
@@ -317,7 +302,7 @@ private slots:
         h.prompts.yesNoAnswers << true;
         h.prompts.dialogScripts << answerOptions("writeButton");
         h.prompts.clear();
-        createImage(h, out);
+        h.createImage(out);
         QCOMPARE(h.prompts.callsOf("dialog").size(), 1);
         QVERIFY(fileExists(out));
         QCOMPARE(statusOf(h), QStringLiteral("Image written: pocket.gba, %1 bytes, 3 ROMs").arg(sizeOf(out)));
@@ -329,18 +314,18 @@ private slots:
         const std::string rom = h.rom("Game.nes");
         QVERIFY(h.open());
         h.add({qs(rom)});
-        createImage(h, h.dir.file("first.gba"));
+        h.createImage(h.dir.file("first.gba"));
         QCOMPARE(statusOf(h), QStringLiteral("Image written: first.gba, %1 bytes, 1 ROMs").arg(sizeOf(h.dir.file("first.gba"))));
 
         // A typed pattern is no file name.
-        createImage(h, h.dir.file("*.gba"));
+        h.createImage(h.dir.file("*.gba"));
         const QStringList messages = h.messages();
         QVERIFY2(messages.size() == 1 && messages[0].startsWith(QStringLiteral("Invalid GBA Filename\n")),
                  qPrintable(messages.join('|')));
         QVERIFY(!fileExists(h.dir.file("*.gba")));
 
         // A failure clears the line of the last success.
-        createImage(h, h.dir.file("no/such/dir.gba"));
+        h.createImage(h.dir.file("no/such/dir.gba"));
         QCOMPARE(h.messages().size(), 1);
         QCOMPARE(statusOf(h), QString());
     }
@@ -357,7 +342,7 @@ private slots:
             QVERIFY(h.open());
             h.add(roms);
             h.commitTitle(QStringLiteral("タイトル One"));
-            chooseVariant(h, variant);
+            h.chooseVariant(variant);
             QTest::mouseClick(h.fixHeaderBox(), Qt::LeftButton);
             h.field("gbaTitleField")->setText(QStringLiteral("WELDED"));
             h.prompts.dialogScripts << answerOptions("writeButton", [](QDialog& d) {
@@ -369,7 +354,7 @@ private slots:
                 typeInto(d.findChild<QLineEdit*>(QStringLiteral("saveSlotField")), QStringLiteral("5"));
             });
             const std::string windowImage = h.dir.file("window.gba");
-            createImage(h, windowImage);
+            h.createImage(windowImage);
             QCOMPARE(h.messages(), QStringList());
 
             const std::string cliImage = h.dir.file("cli.gba");

@@ -120,6 +120,20 @@ void WindowHarness::add(const QStringList& paths)
     click("addButton");
 }
 
+void WindowHarness::chooseVariant(int index)
+{
+    QComboBox* selector = variantSelector();
+    selector->setFocus();
+    while (selector->currentIndex() < index) QTest::keyClick(selector, Qt::Key_Down);
+    while (selector->currentIndex() > index) QTest::keyClick(selector, Qt::Key_Up);
+}
+
+void WindowHarness::createImage(const std::string& output)
+{
+    field("gbaFileField")->setText(qs(output));
+    click("createImageButton");
+}
+
 void WindowHarness::drop(const QStringList& paths)
 {
     QList<QUrl> urls;

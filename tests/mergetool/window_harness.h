@@ -91,6 +91,10 @@ struct WindowHarness {
 
     // "Add" with the chooser answering paths.
     void add(const QStringList& paths);
+    // Chooses the variant at index as the user does: by keys on the selector.
+    void chooseVariant(int index);
+    // Types the output name and presses "Create Image".
+    void createImage(const std::string& output);
     // Files dropped on the window.
     void drop(const QStringList& paths);
 

@@ -82,6 +82,16 @@ Bytes patternBytes(std::size_t size, unsigned seed)
     return bytes;
 }
 
+Bytes makePromisingRom(unsigned char prgBanks, unsigned char chrBanks, long difference, unsigned char byte6,
+                       unsigned seed)
+{
+    const long promised = 16 + ((byte6 & 0x04) != 0 ? 512 : 0) + prgBanks * 16384L + chrBanks * 8192L;
+    Bytes rom = makeInesRom(static_cast<std::size_t>(promised + difference), byte6, 0, seed);
+    rom[4] = prgBanks;
+    rom[5] = chrBanks;
+    return rom;
+}
+
 Bytes makeInesRom(std::size_t size, unsigned char byte6, unsigned char byte7, unsigned seed)
 {
     Bytes rom = patternBytes(size < 16 ? 16 : size, seed);
@@ -89,8 +99,8 @@ Bytes makeInesRom(std::size_t size, unsigned char byte6, unsigned char byte7, un
     rom[1] = 'E';
     rom[2] = 'S';
     rom[3] = 0x1A;
-    rom[4] = 1;
-    rom[5] = 1;
+    rom[4] = 0;
+    rom[5] = 0;
     rom[6] = byte6;
     rom[7] = byte7;
     for (std::size_t i = 8; i < 16; ++i) rom[i] = 0;

@@ -1,0 +1,84 @@
+// The splash screen of a PocketNES image: a picture PocketNES shows while it
+// starts. PocketNES looks at the data right after its own program; when no
+// iNES header follows a record header there, it takes those bytes for a
+// picture of 240 x 160 pixels of 16 bits each (little-endian; red in bits
+// 0-4, green in 5-9, blue in 10-14, bit 15 unused), row by row from the top
+// left, and the ROM records begin right after it.
+//
+// Any PNG, JPEG, BMP or GIF (its first frame) becomes such a picture here:
+// scaled to fit the screen with its proportions kept, centred on black, and
+// each colour rounded to its nearest 5-bit value, without dithering. The
+// command line and the window both build their splash screens here, so that
+// both write the same bytes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+constexpr int SPLASH_WIDTH = 240;
+constexpr int SPLASH_HEIGHT = 160;
+constexpr std::size_t SPLASH_BYTES = std::size_t{SPLASH_WIDTH} * SPLASH_HEIGHT * 2;
+
+// Pictures beyond these are refused before they are decoded, so a small file
+// that claims a huge picture can't take the memory: 64 MiB of file, 16384
+// pixels a side, 16,777,216 pixels (a 12-megapixel photo fits).
+constexpr std::int64_t PICTURE_FILE_MAX = 64 * 1024 * 1024;
+constexpr int PICTURE_SIDE_MAX = 16384;
+constexpr std::int64_t PICTURE_PIXELS_MAX = 16777216;
+
+// A decoded picture: red, green, blue and alpha bytes, row by row.
+struct RgbaPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgba;
+};
+
+enum SplashCode {
+    SPLASH_OK = 0,
+    SPLASH_CANT_READ = 1,       // the file can't be opened or read
+    SPLASH_NOT_A_PICTURE = 2,   // no PNG, JPEG, BMP or GIF
+    SPLASH_TOO_LARGE = 3,       // beyond the limits above
+    SPLASH_DAMAGED = 4,         // the decoder gave up on it
+};
+
+// What reading a picture as a splash screen gave.
+struct SplashLoad {
+    int code = SPLASH_OK;
+    std::string reason;                // why not, in words
+    std::vector<unsigned char> bytes;  // SPLASH_BYTES of splash screen when SPLASH_OK
+};
+
+// Decodes a PNG, JPEG, BMP or GIF held in memory into picture. SPLASH_OK, or
+// why not (reason says it in words). A picture of more than maxPixels pixels
+// is refused from its header, before it is decoded.
+int decodePicture(const unsigned char* data, std::size_t size, RgbaPicture& picture, std::string& reason,
+                  std::int64_t maxPixels = PICTURE_PIXELS_MAX);
+
+// The 16-bit pixel of a colour, each 8-bit part rounded to 5 bits.
+std::uint16_t splashPixel(unsigned red, unsigned green, unsigned blue);
+
+// The splash screen of a picture: scaled to fit 240 x 160 with its
+// proportions kept (up or down; each screen pixel is the average of the
+// picture's area it covers), centred on black, transparent parts over black.
+// An empty picture gives a black screen.
+std::vector<unsigned char> splashFromPicture(const RgbaPicture& picture);
+
+// Decodes and converts a picture held in memory.
+SplashLoad splashFromBytes(const unsigned char* data, std::size_t size,
+                           std::int64_t maxPixels = PICTURE_PIXELS_MAX);
+// Reads the picture file at path (a regular file of at most
+// PICTURE_FILE_MAX bytes) and converts it.
+SplashLoad loadSplashScreen(const std::string& path);
+
+// The colour a splash screen shows at x, y, widened back to 8 bits a part
+// (rgb: red, green, blue), for a preview of what the GBA shows.
+void splashPixelRgb(const std::vector<unsigned char>& splash, int x, int y, unsigned char rgb[3]);
+
+// The lines the programs show, the same for the window and the command line.
+// A picture that can't be used: "PATH: can't be used as a splash screen: REASON".
+std::string splashProblemText(const std::string& path, const SplashLoad& load);
+// A splash screen asked of a variant whose layout has no place for one.
+std::string splashNeedsPocketNesText(std::string_view variant);
