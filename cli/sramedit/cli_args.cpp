@@ -145,6 +145,7 @@ std::string cliUsage()
            "  sramedit-cli extract SAVE INDEX OUT.sav [--force]\n"
            "  sramedit-cli delete SAVE INDEX\n"
            "  sramedit-cli rename SAVE INDEX TITLE\n"
+           "  sramedit-cli --version\n"
            "INDEX counts from 0, in the order that list shows.\n"
            "new never overwrites a file; extract replaces OUT.sav only with --force,\n"
            "and never when OUT.sav is SAVE itself.\n";
