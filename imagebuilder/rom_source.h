@@ -41,6 +41,9 @@ public:
     // Reads up to n bytes; fewer only at the end of the file or after a read
     // error (errorNumber() then tells it).
     std::size_t read(void* buffer, std::size_t n);
+    // The open regular file, whose bytes a copy may hand to the kernel; -1
+    // for an archive member.
+    int fileDescriptor() const { return member_ != nullptr ? -1 : fd_; }
 
 private:
     void openMember(const std::string& archive, const std::string& member, ArchiveMemberReader* archives);
