@@ -104,8 +104,8 @@ int copyRomSource(OutFile& image, RomSource& source, std::int64_t bytes, std::st
     if (buffer.size() < COPY_BUFFER_SIZE) buffer.resize(COPY_BUFFER_SIZE);
     const bool repair = compareNoCase(extension, "nes") == 0;
     std::int64_t done = 0;
-    // After the first part, which holds the header to repair, the kernel
-    // copies a plain file's bytes while it can.
+    // A plain file's first bytes, the span a repair may change, are read
+    // here; the kernel copies the rest while it can.
     bool direct = source.fileDescriptor() >= 0;
     // One byte more than promised is asked for at the end: getting it means
     // the file grew, and what was copied is not the file.
@@ -122,7 +122,8 @@ int copyRomSource(OutFile& image, RomSource& source, std::int64_t bytes, std::st
             direct = false;
         }
         const auto left = static_cast<std::uint64_t>(bytes - done) + 1;
-        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size()));
+        const std::size_t part = direct && done == 0 ? REPAIR_SPAN : buffer.size();
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, part));
         const std::size_t got = source.read(buffer.data(), want);
         if (source.errorNumber() != 0) return source.errorNumber();
         if (static_cast<std::int64_t>(got) > bytes - done) return FILE_CHANGED;
