@@ -10,55 +10,21 @@
 // output, sync, mv).
 //   romweld-cli-bench ROMWELD_CLI [DATA_DIR] [RUNS]
 #include "bench_roms.h"
+#include "bench_spawn.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 constexpr int MAX_ROMS = 2000;
 constexpr std::size_t ROM_SIZE = 40 * 1024;
-
-// Runs argv with standard output to outPath (or /dev/null) and standard
-// error to /dev/null; the seconds it took, negative when it failed.
-double timeRun(std::vector<std::string> words, const std::string& outPath = "/dev/null")
-{
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const auto start = Clock::now();
-    pid_t pid = 0;
-    int status = 0;
-    const bool ok = posix_spawnp(&pid, words[0].c_str(), &actions, nullptr, argv.data(), environ) == 0 &&
-                    waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    posix_spawn_file_actions_destroy(&actions);
-    return ok ? seconds : -1.0;
-}
-
-double median(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 }  // namespace
 

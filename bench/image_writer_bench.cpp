@@ -5,6 +5,7 @@
 // does the same is timed too.
 //   romweld-bench [DATA_DIR] [RUNS]
 #include "bench_roms.h"
+#include "bench_spawn.h"
 #include "file_io.h"
 #include "image_writer.h"
 #include "report.h"
@@ -14,15 +15,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -83,19 +78,8 @@ double timeCat(const std::vector<std::string>& inputs, const std::string& out, b
 {
     std::vector<std::string> words{"cat"};
     words.insert(words.end(), inputs.begin(), inputs.end());
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const auto start = Clock::now();
-    pid_t pid = 0;
-    int status = 0;
-    ok = posix_spawnp(&pid, "cat", &actions, nullptr, argv.data(), environ) == 0 &&
-         waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    const double seconds = secondsSince(start);
-    posix_spawn_file_actions_destroy(&actions);
+    const double seconds = timeRun(words, out);
+    ok = seconds >= 0;
     return seconds;
 }
 
@@ -105,15 +89,9 @@ double timeSafeCat(const std::vector<std::string>& inputs, const std::string& ou
 {
     std::vector<std::string> words{"sh", "-c", "cat \"$@\" > \"$0.tmp\" && sync \"$0.tmp\" && mv \"$0.tmp\" \"$0\"", out};
     words.insert(words.end(), inputs.begin(), inputs.end());
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-    const auto start = Clock::now();
-    pid_t pid = 0;
-    int status = 0;
-    ok = posix_spawnp(&pid, "sh", nullptr, nullptr, argv.data(), environ) == 0 &&
-         waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    return secondsSince(start);
+    const double seconds = timeRun(words);
+    ok = seconds >= 0;
+    return seconds;
 }
 
 struct Summary {

@@ -568,6 +568,30 @@ void OutFile::write(const void* data, std::size_t n)
     if (std::fwrite(data, 1, n, file_.get()) != n) fail(lastError());
 }
 
+std::size_t OutFile::appendFromFile(int fd, std::size_t n)
+{
+#ifdef __linux__
+    if (!file_ || failed() || n == 0 || std::fflush(file_.get()) != 0) return 0;
+    const int out = ::fileno(file_.get());
+    if (out < 0) return 0;
+    std::size_t done = 0;
+    while (done < n) {
+        const ssize_t r = ::copy_file_range(fd, nullptr, out, nullptr, n - done, 0);
+        if (r <= 0) break;
+        done += static_cast<std::size_t>(r);
+    }
+    // The stream learns where the kernel left the file, so that its next
+    // write, seek or position starts there.
+    const off_t end = ::lseek(out, 0, SEEK_CUR);
+    if (done > 0 && (end < 0 || ::fseeko(file_.get(), end, SEEK_SET) != 0)) fail(lastError());
+    return done;
+#else
+    (void)fd;
+    (void)n;
+    return 0;
+#endif
+}
+
 void OutFile::writeZeros(std::size_t n)
 {
     static const unsigned char zeros[64] = {};

@@ -187,6 +187,12 @@ public:
     // Marks the output as failed for a reason found elsewhere (a source file
     // that could not be read to its end leaves the output incomplete).
     void fail(int errorNumber);
+    // Appends up to n bytes of the regular file open as fd, from its current
+    // position, copied by the kernel without passing through this process
+    // (as cat copies). Returns the bytes appended: fewer, even none, when the
+    // kernel can't copy between these two files or the input ended or
+    // failed; the caller then goes on reading and writing, which tells why.
+    std::size_t appendFromFile(int fd, std::size_t n);
 
 private:
     friend class AtomicFile;

@@ -283,6 +283,10 @@ int iniWriteString(const std::string& file, std::string_view section, std::strin
     if (s == nullptr) {
         insertLines(lines.size(), {"[" + oneLine(section) + "]" + cr, line + cr});
     } else if (const auto it = s->keys.find(foldNoCase(key)); it != s->keys.end()) {
+        // The same line again would leave every byte as it is: the file is
+        // not replaced (and not waited for on the disk), as when romweld
+        // stores the variant it started with.
+        if (lines[it->second.line].text == line + cr) return 0;
         lines[it->second.line].text = line + cr;
     } else {
         // New keys go after the section's last line, before any blank lines.

@@ -137,12 +137,28 @@ int copyRomSource(OutFile& image, RomSource& source, std::int64_t bytes, std::st
     const std::int64_t upTo = keep >= 0 && keep < bytes ? keep : bytes;
     const bool whole = upTo == bytes;
     std::int64_t done = 0;
+    // A plain file's first bytes, the span a repair may change, are read
+    // here; the kernel copies the rest while it can (and only once no byte
+    // read ahead is waiting, so nothing is skipped).
+    bool direct = source.isPlainFile();
     // Copying a whole file, one byte more than promised is asked for at the
     // end: getting it means the file grew, and what was copied is not the file.
     while (done <= upTo) {
+        if (direct && done > 0 && done < upTo && source.fileDescriptor() >= 0) {
+            const std::size_t want =
+                static_cast<std::size_t>(std::min<std::int64_t>(upTo - done, static_cast<std::int64_t>(buffer.size())));
+            const std::size_t moved = image.appendFromFile(source.fileDescriptor(), want);
+            if (moved > 0) {
+                done += static_cast<std::int64_t>(moved);
+                if (copied && !copied(done)) return ECANCELED;
+                continue;
+            }
+            direct = false;
+        }
         const auto left = static_cast<std::uint64_t>(upTo - done) + (whole ? 1 : 0);
         if (left == 0) break;
-        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size()));
+        const std::size_t part = direct && done == 0 ? REPAIR_SPAN : buffer.size();
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, part));
         const std::size_t got = source.read(buffer.data(), want);
         if (source.errorNumber() != 0) return source.errorNumber();
         if (static_cast<std::int64_t>(got) > upTo - done) return FILE_CHANGED;

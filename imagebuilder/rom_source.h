@@ -52,6 +52,13 @@ public:
     // header) into buffer, and read() gives them again. A writer can size a
     // record from the header before it copies the file.
     std::size_t peek(void* buffer, std::size_t n);
+    // A regular file (not an archive member): its bytes may be handed to the
+    // kernel to copy.
+    bool isPlainFile() const { return member_ == nullptr && fd_ >= 0; }
+    // The open regular file, whose bytes a copy may hand to the kernel; -1
+    // for an archive member, and while bytes peeked ahead are still to be
+    // read (the file's offset is past them).
+    int fileDescriptor() const { return isPlainFile() && aheadAt_ >= aheadSize_ ? fd_ : -1; }
 
 private:
     std::size_t readSource(void* buffer, std::size_t n);

@@ -51,6 +51,17 @@ std::size_t utf8SequenceLength(unsigned char lead)
     return 1;
 }
 
+// ASCII is the same bytes in UTF-8 and CP932 (0x5C the backslash, 0x7E the
+// tilde), so most titles and names need no converter, and a command that
+// meets only those never loads the system's CP932 tables.
+bool isAscii(std::string_view text)
+{
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return true;
+}
+
 // CP932 lead bytes, as the code page has them (wider than the title rules).
 bool isCp932Lead(unsigned char c)
 {
@@ -135,6 +146,7 @@ bool isValidUtf8(std::string_view text)
 std::string utf8ToCp932(std::string_view utf8, bool* dropped)
 {
     if (dropped != nullptr) *dropped = false;
+    if (isAscii(utf8)) return std::string(utf8);
     std::string out;
     Converter conv("CP932", "UTF-8");
     if (!conv.isOpen()) return out;
@@ -154,6 +166,7 @@ std::string utf8ToCp932(std::string_view utf8, bool* dropped)
 
 std::string cp932ToUtf8(std::string_view cp932)
 {
+    if (isAscii(cp932)) return std::string(cp932);
     Converter conv("UTF-8", "CP932");
     return cp932ToUtf8With(conv, cp932);
 }

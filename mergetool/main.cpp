@@ -7,12 +7,21 @@
 #include "program_paths.h"
 #include "qt_prompts.h"
 #include "rewrite_notices.h"
+#include "romweld_version.h"
 
 #include <QApplication>
 #include <QFileInfo>
 
+#include <cstdio>
+#include <cstring>
+
 int main(int argc, char* argv[])
 {
+    // Answered before anything of the window or the display is set up.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("romweld %s\n", ROMWELD_VERSION);
+        return 0;
+    }
     QApplication app(argc, argv);
     const QIcon icon = programIcon();
     QApplication::setWindowIcon(icon);

@@ -6,6 +6,7 @@
 #include "merge_tool_settings.h"
 #include "prompts.h"
 #include "qt_text.h"
+#include "romweld_version.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -173,7 +174,7 @@ void MergeToolDialog::runClosingSteps()
 
 void MergeToolDialog::showAbout()
 {
-    prompts_.showAbout(QStringLiteral("About ROMWELD"), QStringLiteral("ROMWELD Version 0.83"));
+    prompts_.showAbout(QStringLiteral("About ROMWELD"), QStringLiteral("ROMWELD Version " ROMWELD_VERSION));
 }
 
 void MergeToolDialog::keyPressEvent(QKeyEvent* event)

@@ -3,13 +3,15 @@
 // program's own and are shown word for word.
 #pragma once
 
+#include "romweld_version.h"
+
 namespace editor_text {
 
 // Window and about box.
 inline constexpr const char* CAPTION_BEFORE_OPEN = "kvl savefile editor";
 inline constexpr const char* ABOUT_ITEM = "sramedit のﾊﾞｰｼﾞｮﾝ情報(&A)...";
 inline constexpr const char* ABOUT_CAPTION = "srameditのﾊﾞｰｼﾞｮﾝ情報";
-inline constexpr const char* ABOUT_TEXT = "Korvalinde Save Data Editor Ver. 0.4";
+inline constexpr const char* ABOUT_TEXT = "Korvalinde Save Data Editor Ver. " ROMWELD_VERSION;
 inline constexpr const char* MESSAGE_CAPTION = "sramedit";
 
 // Controls; "&" marks the letter that works the control with Alt.

@@ -1,5 +1,5 @@
 // sramedit: the save-data editor. One window; the program ends when it
-// closes. Command-line arguments are not read.
+// closes. Of the command line only --version is read.
 #include "editor_texts.h"
 #include "file_io.h"
 #include "program_folders.h"
@@ -8,12 +8,21 @@
 #include "qt_prompts.h"
 #include "qt_text.h"
 #include "rewrite_notices.h"
+#include "romweld_version.h"
 #include "save_editor_dialog.h"
 
 #include <QApplication>
 
+#include <cstdio>
+#include <cstring>
+
 int main(int argc, char* argv[])
 {
+    // Answered before anything of the window or the display is set up.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("sramedit %s\n", ROMWELD_VERSION);
+        return 0;
+    }
     QApplication app(argc, argv);
     const QIcon icon = programIcon();
     QApplication::setWindowIcon(icon);

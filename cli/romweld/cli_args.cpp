@@ -259,6 +259,7 @@ std::string cliUsage(CliCommand command)
            "                   [--allow-bad-dumps] [--each [--force]] [ROM ...]\n"
            "       romweld-cli [--dir DIR] info [--variant NAME] [--clean-titles] ROM ...\n"
            "       romweld-cli fix-header IMAGE [--title TITLE] [--code KVL] [--maker ZQ]\n"
+           "       romweld-cli --version\n"
            "DIR is the folder with romweld.cfg, the shells, the extra files and\n"
            "romweld.ini. Without --dir: this program's folder when romweld.cfg is there\n"
            "(a portable folder); else the first of $XDG_DATA_HOME/romweld and each\n"

@@ -4,6 +4,7 @@
 #include "commands.h"
 #include "file_io.h"
 #include "program_folder.h"
+#include "romweld_version.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -28,6 +29,10 @@ int main(int argc, char** argv)
     installTemporaryFileCleanup();
     setRewriteNotice(tellRewrite);
     const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 1 && args[0] == "--version") {
+        std::printf("romweld-cli %s\n", ROMWELD_VERSION);
+        return EXIT_DONE;
+    }
     const CliParse parse = parseCliArguments(args);
     if (!parse.ok) {
         printError(parse.error);

@@ -186,6 +186,7 @@ std::string cliUsage()
            "  sramedit-cli copy FROM INDEX TO [--memory 32|64] [--from-memory 32|64]\n"
            "  sramedit-cli convert SAVE --size 32|64 [-o OUT] [--memory 32|64]\n"
            "  sramedit-cli prune SAVE [--memory 32|64]\n"
+           "  sramedit-cli --version\n"
            "INDEX counts from 0, in the order that list shows.\n"
            "new --packed makes a 64 KiB file holding a 32 KiB memory twice, which mGBA\n"
            "and 32 and 64 KiB carts all read; --size 64 makes a 64 KiB memory (64 KiB\n"

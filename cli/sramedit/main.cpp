@@ -2,6 +2,7 @@
 #include "cli_args.h"
 #include "commands.h"
 #include "file_io.h"
+#include "romweld_version.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -25,6 +26,10 @@ int main(int argc, char** argv)
     installTemporaryFileCleanup();
     setRewriteNotice(tellRewrite);
     const std::vector<std::string> words(argv + 1, argv + argc);
+    if (words.size() == 1 && words[0] == "--version") {
+        std::printf("sramedit-cli %s\n", ROMWELD_VERSION);
+        return EXIT_DONE;
+    }
     CliArgs args;
     std::string error;
     if (!parseCliArgs(words, args, error)) {

@@ -152,6 +152,22 @@ TEST(IniWrite, KeepsEveryOtherLineAndTheLineEnds)
     EXPECT_EQ(filesIn(dir.path()), 2);  // no temporary files left behind
 }
 
+TEST(IniWrite, TheSameLineAgainLeavesTheFileAlone)
+{
+    TempDir dir;
+    const std::string ini = dir.file("romweld.ini");
+    writeText(ini, "[CONFIG]\nKVLVersion=kvl-v02\n");
+    struct stat before {};
+    struct stat after {};
+    ASSERT_EQ(::stat(ini.c_str(), &before), 0);
+    EXPECT_EQ(iniWriteString(ini, "config", "KVLVersion", "kvl-v02"), 0);
+    ASSERT_EQ(::stat(ini.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);  // not replaced
+    // The key written in another case is a new line, so the file is written.
+    EXPECT_EQ(iniWriteString(ini, "CONFIG", "kvlversion", "kvl-v02"), 0);
+    EXPECT_EQ(readText(ini), "[CONFIG]\nkvlversion=kvl-v02\n");
+}
+
 TEST(IniWrite, FileNamesWithBracketsAreOrdinaryKeys)
 {
     TempDir dir;

@@ -4,6 +4,7 @@
 #include "image_records.h"
 #include "peak_memory.h"
 #include "report.h"
+#include "rom_source.h"
 
 #include <gtest/gtest.h>
 
@@ -238,6 +239,36 @@ unsigned char largeRomByte(std::size_t i)
 }
 
 }  // namespace
+
+// Past its first part the kernel copies a file (copy_file_range): what the
+// stream writes next lands after it, and a file that is not the size it was
+// promised to be is still caught.
+TEST(CopyRomSource, KernelCopiesEndWhereTheFileEndsAndSizeChangesAreCaught)
+{
+    TempDir dir;
+    const Bytes rom = makeInesRom(1u << 20, 0x12, 0x44);
+    const std::string romPath = dir.file("big.nes");
+    writeBytes(romPath, rom);
+    const auto size = static_cast<std::int64_t>(rom.size());
+    for (const std::int64_t promised : {size - 1, size, size + 1}) {
+        const std::string imagePath = dir.file("image.gba");
+        OutFile image;
+        ASSERT_TRUE(image.create(imagePath));
+        RomSource source(romPath);
+        std::vector<char> buffer;
+        const int err = copyRomSource(image, source, promised, "nes", buffer);
+        image.write("END", 3);
+        ASSERT_TRUE(image.close());
+        if (promised != size) {
+            EXPECT_EQ(err, FILE_CHANGED) << promised;
+            continue;
+        }
+        EXPECT_EQ(err, 0);
+        Bytes expected = repaired(rom);
+        expected.insert(expected.end(), {'E', 'N', 'D'});
+        EXPECT_TRUE(readBytes(imagePath) == expected);
+    }
+}
 
 TEST(AppendFile, CopiesA32MiBFileWithMemoryThatDoesNotGrowWithIt)
 {

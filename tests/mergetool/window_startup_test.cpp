@@ -1,6 +1,7 @@
 // The romweld window from start to close: the initial state, the settings it
 // reads and writes, the two start-up failures, the keys that close it or
 // don't, the about box and the save-data editor button.
+#include "romweld_version.h"
 #include "window_harness.h"
 
 #include <QAction>
@@ -160,7 +161,7 @@ private slots:
         h.click("editorButton");
         QCOMPARE(h.prompts.calls.size(), 2);
         QCOMPARE(h.prompts.calls[0].kind + ": " + h.prompts.calls[0].text,
-                 QStringLiteral("about: About ROMWELD|ROMWELD Version 0.83"));
+                 QStringLiteral("about: About ROMWELD|ROMWELD Version " ROMWELD_VERSION));
         QCOMPARE(h.prompts.calls[1].kind + ": " + h.prompts.calls[1].text, "start: " + qs(h.dir.file("sramedit")));
         QVERIFY(h.dialog->isVisible());
     }

@@ -4,12 +4,13 @@
 # romweld.cfg and the stand-in shells lie in the XDG data folder, and the
 # installed romweld-cli and sramedit-cli do the demo job. Nothing may be
 # written into the prefix. The desktop entries and the AppStream metainfo are
-# validated.
-#   install_test.sh BUILD_DIR DEMO_FOLDER_PROGRAM WINDOWS(ON|OFF)
+# validated. Every program, man page and metainfo shows the one version.
+#   install_test.sh BUILD_DIR DEMO_FOLDER_PROGRAM WINDOWS(ON|OFF) VERSION
 set -eu
 build=$1
 demo_folder=$2
 windows=$3
+version=$4
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -32,17 +33,21 @@ png_size() {
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
-# What is installed.
-for program in romweld-cli sramedit-cli; do expect_file "bin/$program"; done
-for page in romweld-cli sramedit-cli; do
-  expect_file "share/man/man1/$page.1.gz"
-  gzip -dc "$prefix/share/man/man1/$page.1.gz" | grep -q "^\.TH $(echo "$page" | tr a-z A-Z) 1" ||
-    fail "man page $page does not begin with its title"
+# What is installed, each program with its man page and the version. The
+# windows' --version answers without a display.
+programs="romweld-cli sramedit-cli"
+[ "$windows" = ON ] && programs="$programs romweld sramedit"
+for program in $programs; do
+  expect_file "bin/$program"
+  [ "$(env -i ASAN_OPTIONS="${ASAN_OPTIONS:-}" "$prefix/bin/$program" --version 2>&1)" = "$program $version" ] ||
+    fail "$program --version does not print \"$program $version\""
+  expect_file "share/man/man1/$program.1.gz"
+  gzip -dc "$prefix/share/man/man1/$program.1.gz" |
+    grep -q "^\.TH $(echo "$program" | tr a-z A-Z) 1 \"\" \"romweld $version\"" ||
+    fail "man page $program does not begin with its title and version"
 done
-expect_file share/doc/romweld/README.md
-expect_file share/doc/romweld/romweld.cfg
+for doc in README.md romweld.cfg copyright changelog.gz; do expect_file "share/doc/romweld/$doc"; done
 if [ "$windows" = ON ]; then
-  for program in romweld sramedit; do expect_file "bin/$program"; done
   for icon in romweld sramedit; do
     expect_file "share/icons/hicolor/scalable/apps/$icon.svg"
     for size in 48 256; do
@@ -55,6 +60,8 @@ if [ "$windows" = ON ]; then
   for app in org.romweld.Romweld org.romweld.SramEdit; do
     expect_file "share/applications/$app.desktop"
     expect_file "share/metainfo/$app.metainfo.xml"
+    grep -q "<release version=\"$version\" date=\"[0-9-]*\"/>" "$prefix/share/metainfo/$app.metainfo.xml" ||
+      fail "$app.metainfo.xml does not name release $version"
     desktop-file-validate --no-hints "$prefix/share/applications/$app.desktop" || fail "desktop-file-validate $app.desktop"
     if command -v appstreamcli >/dev/null 2>&1; then
       appstreamcli validate --no-net "$prefix/share/metainfo/$app.metainfo.xml" >"$tmp/appstream.log" 2>&1 ||

@@ -1,6 +1,7 @@
 // The window from its start to "Write!" or "Cancel": the start-up
 // questions, the two image kinds, the controls, and writing the image.
 #include "editor_harness.h"
+#include "romweld_version.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -237,7 +238,7 @@ private slots:
         about->trigger();
         QCOMPARE(h.prompts.callsOf("about").size(), 1);
         QCOMPARE(h.prompts.callsOf("about")[0].text,
-                 QStringLiteral("srameditのﾊﾞｰｼﾞｮﾝ情報|Korvalinde Save Data Editor Ver. 0.4"));
+                 QStringLiteral("srameditのﾊﾞｰｼﾞｮﾝ情報|Korvalinde Save Data Editor Ver. " ROMWELD_VERSION));
     }
 
     void failedWriteKeepsWindowAndFile()
