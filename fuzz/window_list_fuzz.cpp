@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     WindowListState state{9, "untouched", {"untouched"}};
     int err = -1;
     const int code = readWindowList(path, state, &err);
-    FUZZ_CHECK(code >= LIST_READ_OK && code <= LIST_LINE_TOO_LONG);
+    FUZZ_CHECK(code >= LIST_READ_OK && code <= LIST_LINE_HAS_NUL);
     FUZZ_CHECK(code != LIST_CANT_OPEN && code != LIST_READ_FAILED);
     if (code != LIST_READ_OK) {
         FUZZ_CHECK(state.displayMode == 9 && state.imageName == "untouched" && state.paths.size() == 1);
