@@ -39,6 +39,9 @@ constexpr std::size_t FIXED_VALUE_AT = 18;
 constexpr unsigned char FIXED_VALUE = 0x96;
 constexpr std::size_t CHECKED_BYTES = 29;  // 0xA0 to 0xBC
 constexpr std::size_t COMPLEMENT_AT = 29;  // 0xBD
+static_assert(GAME_CODE_AT == TITLE_AT + TITLE_MAX && MAKER_CODE_AT == GAME_CODE_AT + GAME_CODE_MAX);
+static_assert(FIXED_VALUE_AT == MAKER_CODE_AT + MAKER_CODE_MAX);
+static_assert(COMPLEMENT_AT == CHECKED_BYTES);
 
 void putText(unsigned char* field, std::string_view text, std::size_t max)
 {

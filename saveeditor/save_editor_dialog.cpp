@@ -9,7 +9,7 @@
 #include "file_lock.h"
 #include "ini_profile.h"
 #include "program_folders.h"
-#include "program_icon.h"
+#include "sramedit_icon.h"
 #include "prompts.h"
 #include "qt_text.h"
 #include "save_slots.h"
@@ -85,7 +85,7 @@ SaveEditorDialog::SaveEditorDialog(Prompts& prompts, const std::string& settings
 void SaveEditorDialog::buildControls()
 {
     setWindowTitle(text(CAPTION_BEFORE_OPEN));
-    setWindowIcon(programIcon());
+    setWindowIcon(srameditIcon());
 
     const QFontMetrics metrics(font());
     const auto duX = [&](int units) { return units * metrics.averageCharWidth() / 4; };

@@ -40,7 +40,6 @@ public:
     bool start();
 
     bool packedMode() const { return packedMode_; }
-    const std::string& currentPath() const { return currentPath_; }
     const std::string& settingsPath() const { return settingsPath_; }
 
     // The commands, as the buttons and keys run them.

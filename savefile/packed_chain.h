@@ -21,6 +21,8 @@ constexpr std::size_t RECORD_LENGTH_FIELD = 4;
 constexpr std::size_t RECORD_WORD_8 = 8;
 constexpr std::size_t RECORD_CHECKSUM = 12;
 constexpr std::size_t RECORD_TITLE = 16;
+// The title is the header's last field.
+static_assert(RECORD_TITLE + PACKED_TITLE_SIZE == PACKED_RECORD_HEADER_SIZE);
 // The configuration record keeps the live area's owner where the others
 // keep their word 8, and its display and misc settings where the others
 // keep their length.

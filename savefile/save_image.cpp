@@ -7,6 +7,7 @@
 namespace {
 
 constexpr std::size_t CHECKSUM_WORDS = 71;  // the magic and the seven slot headers
+static_assert(CHECKSUM_WORDS * 4 == CHECKSUM_OFFSET);
 
 std::uint32_t slotState(const SaveImage& image, int s)
 {

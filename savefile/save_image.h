@@ -30,6 +30,16 @@ constexpr std::size_t slotTitleOffset(int s) { return slotHeaderOffset(s) + 4; }
 constexpr std::size_t slotExtensionOffset(int s) { return slotHeaderOffset(s) + 36; }
 constexpr std::size_t slotDataOffset(int s) { return SLOT_DATA_SIZE * static_cast<std::size_t>(s + 1); }
 
+// A slot header is the state word, the title field and the 4-byte extension
+// field; the checksum follows the seventh header, and the first slot's data
+// begin after it, while the last slot's data end with the image.
+static_assert(SLOT_HEADER_SIZE == 4 + SLOT_TITLE_SIZE + 4);
+static_assert(slotTitleOffset(0) + SLOT_TITLE_SIZE == slotExtensionOffset(0));
+static_assert(slotExtensionOffset(0) + 4 == slotHeaderOffset(1));
+static_assert(CHECKSUM_OFFSET == slotHeaderOffset(SLOT_COUNT));
+static_assert(CHECKSUM_OFFSET + 4 <= slotDataOffset(0));
+static_assert(slotDataOffset(SLOT_COUNT - 1) + SLOT_DATA_SIZE == SAVE_IMAGE_SIZE);
+
 // XOR of the 71 little-endian words at offsets 0 to 280.
 std::uint32_t saveImageChecksum(const SaveImage& image);
 

@@ -1,5 +1,5 @@
 #include "build_report.h"
-#include "commands.h"
+#include "romweld_commands.h"
 #include "guarded_files.h"
 #include "program_folder.h"
 #include "rom_problem.h"

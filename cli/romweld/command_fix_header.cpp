@@ -1,4 +1,4 @@
-#include "commands.h"
+#include "romweld_commands.h"
 #include "rom_problem.h"
 
 #include "file_io.h"

@@ -1,6 +1,6 @@
 #include "program_folder.h"
 
-#include "commands.h"
+#include "romweld_commands.h"
 
 #include "file_io.h"
 #include "ini_profile.h"

@@ -1,7 +1,7 @@
 // The commands that change a save file or write a save out of it. Each one
 // works on the image in memory and writes the save file back only when the
 // operation succeeded, so a failure leaves the file as it was.
-#include "commands.h"
+#include "sramedit_commands.h"
 
 #include "file_io.h"
 #include "packed_lines.h"

@@ -1,5 +1,5 @@
 // list: the layout, then one line per slot or record as the editor lists it.
-#include "commands.h"
+#include "sramedit_commands.h"
 
 #include "hex_text.h"
 #include "packed_lines.h"

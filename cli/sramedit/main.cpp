@@ -1,6 +1,6 @@
 // sramedit-cli: lists and edits a GBA cartridge save file from a terminal.
-#include "cli_args.h"
-#include "commands.h"
+#include "sramedit_cli_args.h"
+#include "sramedit_commands.h"
 #include "file_io.h"
 #include "romweld_version.h"
 

@@ -1,6 +1,6 @@
 #include "save_session.h"
 
-#include "commands.h"
+#include "sramedit_commands.h"
 
 #include "file_io.h"
 #include "packed_lines.h"

@@ -1,6 +1,6 @@
 // The commands that move records between packed saves or tidy one: copy,
 // convert and prune. Like the others, each writes only when it succeeded.
-#include "commands.h"
+#include "sramedit_commands.h"
 
 #include "file_io.h"
 #include "packed_lines.h"

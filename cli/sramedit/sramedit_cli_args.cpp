@@ -1,4 +1,4 @@
-#include "cli_args.h"
+#include "sramedit_cli_args.h"
 
 #include "packed_image.h"
 

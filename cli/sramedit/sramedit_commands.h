@@ -3,7 +3,7 @@
 // the save file's layout.
 #pragma once
 
-#include "cli_args.h"
+#include "sramedit_cli_args.h"
 #include "exit_status.h"
 #include "save_session.h"
 

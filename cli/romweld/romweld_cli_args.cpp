@@ -1,4 +1,4 @@
-#include "cli_args.h"
+#include "romweld_cli_args.h"
 
 #include <array>
 
