@@ -61,6 +61,11 @@ std::size_t chainFreeBytes(const PackedSaveImage& image, const PackedChain& chai
 // Either of the two words PocketNES takes as the magic.
 bool isPackedMagic(std::uint32_t word);
 
+// A store or copy into an image of either size that needed bytes more while
+// available were free: a 64 KiB memory would have the room, so only the
+// user can say which memory the file is for.
+bool packedRoomNeedsMemory(const PackedSaveImage& image, std::size_t needed, std::size_t available);
+
 // Puts record (header, data and padding) at index: in place of the record
 // there when replace is set, else before it; at the end of the chain when
 // index is past the records. The records behind it move, the end of the chain

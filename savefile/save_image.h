@@ -4,6 +4,7 @@
 
 #include "file_io.h"
 #include "record_magic.h"
+#include "save_result.h"
 
 #include <array>
 #include <cstddef>
@@ -46,19 +47,17 @@ std::uint32_t saveImageChecksum(const SaveImage& image);
 // All zero, the magic, every slot SLOT_EMPTY, the checksum. Always 0.
 int blankSaveImage(SaveImage& image);
 
-// 0 valid; 1 not found or empty; 2 not a valid save image; 3 can't be read
-// (a folder, FIFO or device among them: such a file is never opened).
-// On every code but 0 the image is blank. *reason (when given) tells why a
-// file is missing or can't be read, as fileErrorText tells it.
-int readSaveImage(const std::string& path, SaveImage& image, int* reason = nullptr);
+// Done for a valid image; Missing (not found or empty), NotASave, or
+// Unreadable (a folder, FIFO or device among them: such a file is never
+// opened). On every other result the image is blank. The documents number
+// these 0, 1, 2 and 3.
+SaveResult readSaveImage(const std::string& path, SaveImage& image);
 
 // Normalises the image (magic, states other than SLOT_USED become SLOT_EMPTY,
 // checksum) and writes it. The file is replaced only by a complete image.
-// 0 written; 1 the file could not be created or written (the reason in
-// *reason when given, as fileErrorText tells it). With WriteMode::CreateNew
-// only where no file is (EEXIST).
-int writeSaveImage(const std::string& path, SaveImage& image, int* reason = nullptr,
-                   WriteMode mode = WriteMode::Replace);
+// Done, or WriteFailed (documented as 1) with the system's reason. With
+// WriteMode::CreateNew only where no file is (EEXIST).
+SaveResult writeSaveImage(const std::string& path, SaveImage& image, WriteMode mode = WriteMode::Replace);
 
 // True when slot s (0-6) holds a save.
 bool slotIsUsed(const SaveImage& image, int s);

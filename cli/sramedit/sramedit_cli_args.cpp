@@ -1,33 +1,83 @@
 #include "sramedit_cli_args.h"
 
-#include "packed_image.h"
+#include <getopt.h>
 
+#include <array>
 #include <cstddef>
 
 namespace {
+
+// Every option, as getopt_long reads it; each command takes some of them.
+enum Option { HELP = 'h', OUTPUT = 'o', ROM = 256, PACKED, SIZE, FORCE, MEMORY, FROM_MEMORY, VERSION };
+
+const option LONG_OPTIONS[] = {
+    {"help", no_argument, nullptr, HELP},          {"version", no_argument, nullptr, VERSION},
+    {"rom", required_argument, nullptr, ROM},      {"packed", no_argument, nullptr, PACKED},
+    {"size", required_argument, nullptr, SIZE},    {"force", no_argument, nullptr, FORCE},
+    {"memory", required_argument, nullptr, MEMORY}, {"from-memory", required_argument, nullptr, FROM_MEMORY},
+    {"output", required_argument, nullptr, OUTPUT}, {nullptr, 0, nullptr, 0},
+};
 
 struct CommandShape {
     const char* name;
     CliCommand command;
     std::size_t operands;  // SAVE included
-    bool takesRom;
-    bool takesPacked;
-    bool takesForce;
-    bool takesMemory;  // it reads a packed save: --memory (and for copy --from-memory)
+    std::array<int, 4> options;  // besides --help; 0 ends the list
+    const char* usage;     // after "sramedit-cli "
+    const char* about;     // what it does, and its options
 };
 
 constexpr CommandShape SHAPES[] = {
-    {"list", CliCommand::List, 1, false, false, false, true},
-    {"new", CliCommand::New, 1, false, true, false, false},
-    {"load", CliCommand::Load, 3, true, false, false, true},
-    {"append", CliCommand::Append, 2, true, false, false, true},
-    {"extract", CliCommand::Extract, 3, false, false, true, true},
-    {"delete", CliCommand::Delete, 2, false, false, false, true},
-    {"rename", CliCommand::Rename, 3, false, false, false, true},
-    {"copy", CliCommand::Copy, 3, false, false, false, true},
-    {"convert", CliCommand::Convert, 1, false, false, false, true},
-    {"prune", CliCommand::Prune, 1, false, false, false, true},
+    {"list", CliCommand::List, 1, {MEMORY}, "list SAVE [--memory 32|64]",
+     "Shows the slots or records of SAVE. For a packed save: the memory and the bytes\n"
+     "used and free, then each record's type, title, size and, for battery saves,\n"
+     "the size the save unpacks to; the record PocketNES restores for a game and\n"
+     "the older ones are marked, and a save PocketNES would drop for want of room\n"
+     "is named on the error output.\n"},
+    {"new", CliCommand::New, 1, {PACKED, SIZE}, "new SAVE [--packed [--size 64|32]]",
+     "Creates a blank save image; it never overwrites a file.\n"
+     "  --packed      a PocketNES save: a 32 KiB memory stored twice in a 64 KiB\n"
+     "                file, which mGBA and carts with 32 or 64 KiB all read\n"
+     "  --size 64|32  with --packed: a 64 KiB memory (64 KiB carts only), or a\n"
+     "                32 KiB file\n"},
+    {"load", CliCommand::Load, 3, {ROM, MEMORY}, "load SAVE INDEX FILE.sav [--rom ROM.nes] [--memory 32|64]",
+     "Puts the game save FILE.sav into slot or record INDEX. A packed save needs the\n"
+     "game's ROM to tie the save to it; a load that would leave a game two battery\n"
+     "saves is refused, naming the one PocketNES restores.\n"
+     "  --rom ROM.nes   the game's ROM (packed saves)\n"},
+    {"append", CliCommand::Append, 2, {ROM, MEMORY}, "append SAVE FILE.sav --rom ROM.nes [--memory 32|64]",
+     "Adds FILE.sav as a record after the last one of a packed save; when the game\n"
+     "has a battery save already, replaces the one PocketNES restores, and says so.\n"
+     "  --rom ROM.nes   the game's ROM\n"},
+    {"extract", CliCommand::Extract, 3, {FORCE, MEMORY}, "extract SAVE INDEX OUT.sav [--force] [--memory 32|64]",
+     "Writes the save of slot or record INDEX to OUT.sav, never over SAVE itself.\n"
+     "  --force   replace OUT.sav when it is there\n"},
+    {"delete", CliCommand::Delete, 2, {MEMORY}, "delete SAVE INDEX [--memory 32|64]",
+     "Empties slot INDEX, or removes record INDEX.\n"},
+    {"rename", CliCommand::Rename, 3, {MEMORY}, "rename SAVE INDEX TITLE [--memory 32|64]",
+     "Gives slot or record INDEX the title TITLE; what the cartridge can't hold is\n"
+     "left out, and the error output says so. \"--\" before a TITLE that begins\n"
+     "with \"-\".\n"},
+    {"copy", CliCommand::Copy, 3, {MEMORY, FROM_MEMORY}, "copy FROM INDEX TO [--memory 32|64] [--from-memory 32|64]",
+     "Copies record INDEX of the packed save FROM (a battery save, save state or\n"
+     "cheat list) byte for byte into the packed save TO, replacing that game's\n"
+     "record of the same type there.\n"
+     "  --from-memory 32|64   the memory FROM holds (--memory: the one TO holds)\n"},
+    {"convert", CliCommand::Convert, 1, {SIZE, OUTPUT, MEMORY}, "convert SAVE --size 32|64 [-o OUT] [--memory 32|64]",
+     "Lays a packed save out for a memory of --size KiB, keeping every record, the\n"
+     "configuration and the live save; refused, with the bytes too many, when the\n"
+     "records don't fit 32 KiB.\n"
+     "  --size 32|64       the memory to lay it out for\n"
+     "  -o, --output OUT   write to OUT (never an existing file), not back to SAVE\n"},
+    {"prune", CliCommand::Prune, 1, {MEMORY}, "prune SAVE [--memory 32|64]",
+     "Removes the older battery saves PocketNES never restores, and says how many\n"
+     "bytes it freed.\n"},
 };
+
+constexpr const char* MEMORY_HELP =
+    "  --memory 32|64   the memory a 64 KiB packed save holds, when the file can't\n"
+    "                   tell (without it such a file is refused)\n";
+constexpr const char* HELP_HELP = "  -h, --help       this help\n";
 
 const CommandShape* findShape(const std::string& name)
 {
@@ -35,6 +85,22 @@ const CommandShape* findShape(const std::string& name)
         if (name == shape.name) return &shape;
     }
     return nullptr;
+}
+
+const CommandShape* shapeOf(CliCommand command)
+{
+    for (const CommandShape& shape : SHAPES) {
+        if (shape.command == command) return &shape;
+    }
+    return nullptr;
+}
+
+bool takes(const CommandShape& shape, int option)
+{
+    for (int o : shape.options) {
+        if (o == option) return true;
+    }
+    return false;
 }
 
 bool parseIndex(const std::string& text, int& index)
@@ -65,6 +131,24 @@ bool parseMemory(const std::string& text, PackedMemory& memory)
     return true;
 }
 
+// The option as the user wrote it, for a message.
+std::string optionName(int option)
+{
+    if (option == OUTPUT) return "-o";
+    for (const struct option& o : LONG_OPTIONS) {
+        if (o.name != nullptr && o.val == option) return std::string("--") + o.name;
+    }
+    return std::string("-") + static_cast<char>(option);
+}
+
+CliParse failure(std::string error, CliCommand command = CliCommand::Help)
+{
+    CliParse parse;
+    parse.error = std::move(error);
+    parse.args.command = command;
+    return parse;
+}
+
 // Places the operands after SAVE: INDEX, FILE.sav, OUT.sav or TITLE.
 bool placeOperands(const std::vector<std::string>& ops, CliArgs& args, std::string& error)
 {
@@ -73,7 +157,7 @@ bool placeOperands(const std::vector<std::string>& ops, CliArgs& args, std::stri
                          args.command == CliCommand::Delete || args.command == CliCommand::Rename ||
                          args.command == CliCommand::Copy;
     if (indexed && !parseIndex(ops[1], args.index)) {
-        error = "INDEX must be a number from 0 on: " + ops[1];
+        error = "INDEX must be a number from 0 on: '" + ops[1] + "'";
         return false;
     }
     if (args.command == CliCommand::Append) args.file = ops[1];
@@ -86,117 +170,141 @@ bool placeOperands(const std::vector<std::string>& ops, CliArgs& args, std::stri
 
 }  // namespace
 
-bool parseCliArgs(const std::vector<std::string>& words, CliArgs& args, std::string& error)
+std::string commandWord(CliCommand command)
 {
-    args = CliArgs();
-    if (words.empty()) {
-        error = "no command given";
-        return false;
-    }
-    if (words[0] == "-h" || words[0] == "--help" || words[0] == "help") {
-        args.command = CliCommand::Help;
-        return true;
-    }
-    const CommandShape* shape = findShape(words[0]);
-    if (shape == nullptr) {
-        error = "unknown command: " + words[0];
-        return false;
-    }
-    args.command = shape->command;
+    const CommandShape* shape = shapeOf(command);
+    return shape != nullptr ? shape->name : "sramedit-cli";
+}
 
-    const bool takesSize = shape->takesPacked || shape->command == CliCommand::Convert;
-    // An option's value: the next word, which must fit parse.
-    const auto valueOf = [&](std::size_t& i, const char* need, auto parse) {
-        if (i + 1 >= words.size() || !parse(words[i + 1])) {
-            error = need;
-            return false;
+CliParse parseCliArgs(const std::vector<std::string>& words)
+{
+    std::vector<std::string> argvText{"sramedit-cli"};
+    argvText.insert(argvText.end(), words.begin(), words.end());
+    std::vector<char*> argv;
+    for (std::string& w : argvText) argv.push_back(w.data());
+    argv.push_back(nullptr);
+
+    // Every option is read first, wherever it stands; which command takes it
+    // is checked once the command is known.
+    std::vector<std::pair<int, std::string>> seen;
+    optind = 0;  // glibc: start afresh
+    opterr = 0;
+    for (;;) {
+        const int c = getopt_long(static_cast<int>(argvText.size()), argv.data(), ":ho:", LONG_OPTIONS, nullptr);
+        if (c == -1) break;
+        const std::string given = argv[optind - 1];
+        // The help to point to: the command's, when one is named.
+        CliCommand named = CliCommand::Help;
+        for (const std::string& w : words) {
+            if (const CommandShape* shape = findShape(w); shape != nullptr && named == CliCommand::Help) {
+                named = shape->command;
+            }
         }
-        ++i;
-        return true;
-    };
-    std::vector<std::string> ops;
-    bool optionsEnded = false;
-    for (std::size_t i = 1; i < words.size(); ++i) {
-        const std::string& w = words[i];
-        if (w == "-o" && !optionsEnded && shape->command == CliCommand::Convert) {
-            if (!valueOf(i, "-o needs a file name", [&](const std::string& v) { args.output = v; return !v.empty(); })) {
-                return false;
-            }
-        } else if (optionsEnded || w.size() < 2 || w.compare(0, 2, "--") != 0) {
-            ops.push_back(w);
-        } else if (w == "--") {
-            optionsEnded = true;
-        } else if (w == "--rom" && shape->takesRom) {
-            if (i + 1 >= words.size()) {
-                error = "--rom needs a ROM file";
-                return false;
-            }
-            args.romPath = words[++i];
-        } else if (w == "--packed" && shape->takesPacked) {
-            args.packed = true;
-        } else if (w == "--size" && takesSize) {
-            if (!valueOf(i, "--size needs 64 or 32 (KiB of save memory)",
-                         [&](const std::string& v) { return parseMemorySize(v, args.packedSize); })) {
-                return false;
-            }
-        } else if ((w == "--memory" || w == "--from-memory") && shape->takesMemory &&
-                   (w == "--memory" || shape->command == CliCommand::Copy)) {
-            PackedMemory& memory = w == "--memory" ? args.memory : args.fromMemory;
-            const std::string need = w + " needs 32 or 64 (KiB of save memory)";
-            if (!valueOf(i, need.c_str(),
-                         [&](const std::string& v) { return parseMemory(v, memory); })) {
-                return false;
-            }
-        } else if (w == "--force" && shape->takesForce) {
-            args.force = true;
-        } else {
-            error = "unknown option for " + words[0] + ": " + w;
-            return false;
+        if (c == '?') {
+            return failure(optopt != 0 ? "invalid option -- '" + std::string(1, static_cast<char>(optopt)) + "'"
+                                       : "unrecognized option '" + given + "'",
+                           named);
+        }
+        if (c == ':') return failure("option '" + optionName(optopt) + "' requires an argument", named);
+        seen.emplace_back(c, optarg != nullptr ? optarg : "");
+    }
+    // getopt_long has moved the operands behind the options, in their order.
+    std::vector<std::string> ops(argv.begin() + optind, argv.end() - 1);
+
+    CliParse parse;
+    CliArgs& args = parse.args;
+    bool help = false;
+    for (const auto& [option, value] : seen) {
+        help = help || option == HELP;
+        if (option == VERSION) args.command = CliCommand::Version;
+    }
+    if (args.command == CliCommand::Version && ops.empty() && seen.size() == 1) {
+        parse.ok = true;
+        return parse;
+    }
+    if (ops.empty() || ops[0] == "help") {
+        // "help COMMAND" and "--help" alone.
+        args.command = CliCommand::Help;
+        if (ops.size() > 1) {
+            const CommandShape* about = findShape(ops[1]);
+            if (about == nullptr) return failure("unknown command '" + ops[1] + "'");
+            args.helpFor = about->command;
+        }
+        if (!help && ops.empty()) return failure("no command given");
+        parse.ok = true;
+        return parse;
+    }
+    const CommandShape* shape = findShape(ops[0]);
+    if (shape == nullptr) return failure("unknown command '" + ops[0] + "'");
+    args.command = shape->command;
+    if (help) {
+        args.helpFor = args.command;
+        args.command = CliCommand::Help;
+        parse.ok = true;
+        return parse;
+    }
+    ops.erase(ops.begin());
+
+    for (const auto& [option, value] : seen) {
+        const std::string name = optionName(option);
+        if (option == VERSION || !takes(*shape, option)) return failure(shape->name + (" takes no " + name), shape->command);
+        bool valid = true;
+        switch (option) {
+        case ROM: args.romPath = value; valid = !value.empty(); break;
+        case PACKED: args.packed = true; break;
+        case SIZE: valid = parseMemorySize(value, args.packedSize); break;
+        case FORCE: args.force = true; break;
+        case MEMORY: valid = parseMemory(value, args.memory); break;
+        case FROM_MEMORY: valid = parseMemory(value, args.fromMemory); break;
+        case OUTPUT: args.output = value; valid = !value.empty(); break;
+        default: break;
+        }
+        if (!valid) {
+            const bool size = option == SIZE || option == MEMORY || option == FROM_MEMORY;
+            return failure(size ? name + " takes 32 or 64 (KiB of save memory), not '" + value + "'"
+                                : name + " needs a file name",
+                           shape->command);
         }
     }
     if (ops.size() != shape->operands) {
-        error = "wrong number of arguments for " + words[0];
-        return false;
+        return failure(std::string(shape->name) + " takes " + std::to_string(shape->operands) +
+                           (shape->operands == 1 ? " operand" : " operands") + ", not " + std::to_string(ops.size()),
+                       shape->command);
     }
-    if (args.packedSize != 0 && shape->command == CliCommand::New && !args.packed) {
-        error = "--size is for a packed save: new SAVE --packed --size 64|32";
-        return false;
+    if (args.packedSize != 0 && args.command == CliCommand::New && !args.packed) {
+        return failure("--size is for a packed save: new SAVE --packed --size 64|32", shape->command);
     }
-    if (args.packedSize == 0 && shape->command == CliCommand::Convert) {
-        error = "convert needs --size 32|64";
-        return false;
+    if (args.packedSize == 0 && args.command == CliCommand::Convert) {
+        return failure("convert needs --size 32|64", shape->command);
     }
-    if (shape->command == CliCommand::Append && args.romPath.empty()) {
-        error = "append needs --rom ROM.nes";
-        return false;
+    if (args.command == CliCommand::Append && args.romPath.empty()) {
+        return failure("append needs --rom ROM.nes", shape->command);
     }
-    return placeOperands(ops, args, error);
+    std::string error;
+    if (!placeOperands(ops, args, error)) return failure(error, shape->command);
+    parse.ok = true;
+    return parse;
 }
 
-std::string cliUsage()
+std::string cliHelp(CliCommand command)
 {
-    return "usage:\n"
-           "  sramedit-cli list SAVE [--memory 32|64]\n"
-           "  sramedit-cli new SAVE [--packed [--size 64|32]]\n"
-           "  sramedit-cli load SAVE INDEX FILE.sav [--rom ROM.nes] [--memory 32|64]\n"
-           "  sramedit-cli append SAVE FILE.sav --rom ROM.nes [--memory 32|64]\n"
-           "  sramedit-cli extract SAVE INDEX OUT.sav [--force] [--memory 32|64]\n"
-           "  sramedit-cli delete SAVE INDEX [--memory 32|64]\n"
-           "  sramedit-cli rename SAVE INDEX TITLE [--memory 32|64]\n"
-           "  sramedit-cli copy FROM INDEX TO [--memory 32|64] [--from-memory 32|64]\n"
-           "  sramedit-cli convert SAVE --size 32|64 [-o OUT] [--memory 32|64]\n"
-           "  sramedit-cli prune SAVE [--memory 32|64]\n"
+    if (const CommandShape* shape = shapeOf(command)) {
+        std::string text = std::string("Usage: sramedit-cli ") + shape->usage + "\n" + shape->about;
+        if (takes(*shape, MEMORY)) text += MEMORY_HELP;
+        return text + HELP_HELP;
+    }
+    std::string text = "Usage:\n";
+    for (const CommandShape& shape : SHAPES) text += std::string("  sramedit-cli ") + shape.usage + "\n";
+    return text +
+           "  sramedit-cli help [COMMAND]\n"
            "  sramedit-cli --version\n"
-           "INDEX counts from 0, in the order that list shows.\n"
-           "new --packed makes a 64 KiB file holding a 32 KiB memory twice, which mGBA\n"
-           "and 32 and 64 KiB carts all read; --size 64 makes a 64 KiB memory (64 KiB\n"
-           "carts only), --size 32 a 32 KiB file.\n"
-           "--memory says which memory a 64 KiB packed save holds (of TO for copy,\n"
-           "--from-memory of FROM) when the file can't tell it.\n"
-           "append replaces the game's battery save that PocketNES restores, if any;\n"
-           "copy replaces the game's record of the same type in TO, if any; prune\n"
-           "removes the older battery saves PocketNES never restores.\n"
-           "new and convert -o never overwrite a file; extract replaces OUT.sav only\n"
-           "with --force, and never when OUT.sav is SAVE itself.\n"
-           "Commands on one SAVE take turns: another waits up to 2 seconds, then fails.\n";
+           "Lists and edits the save of a GBA cartridge: Korvalinde's seven-slot save\n"
+           "(64 KiB) or a PocketNES packed save (a 32 or 64 KiB memory).\n"
+           "INDEX counts from 0, in the order that list shows. Packed saves need the\n"
+           "game's ROM (--rom) to tie a save to it.\n"
+           "A failed command leaves SAVE as it was; commands on one SAVE take turns (another\n"
+           "waits up to 2 seconds, then fails). Exit status: 0 done, 1 failed (one line\n"
+           "naming the file and the reason), 2 bad usage.\n"
+           "  -h, --help   this help; sramedit-cli COMMAND --help tells more about a command\n"
+           "  --version    the program's name and version\n";
 }
