@@ -14,6 +14,8 @@
 #include <memory>
 #include <vector>
 
+static_assert(PACKED_SAVE_MAX == SAVE_MAX_BYTES);
+
 namespace {
 
 std::size_t configRecordCount(const PackedChain& chain)
@@ -111,13 +113,8 @@ SaveResult storePackedSave(const std::string& savPath, PackedSaveImage& image, i
     std::size_t size = 0;
     {
         InFile in;
-        const SaveResult opened = openSaveInput(savPath, in);
+        const SaveResult opened = openSavFile(savPath, in);
         if (!opened.ok()) return opened;
-        if (in.size() > static_cast<std::int64_t>(PACKED_SAVE_MAX)) {
-            SaveResult tooLarge = saveFailure(SaveCode::SavTooLarge, savPath);
-            tooLarge.bytes = in.size();
-            return tooLarge;
-        }
         size = static_cast<std::size_t>(in.size());
         if (in.read(data.data(), size) != size) return shortRead(savPath, in);
     }

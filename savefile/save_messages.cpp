@@ -3,6 +3,7 @@
 #include "file_io.h"
 #include "path_text.h"
 #include "save_image.h"
+#include "save_input.h"
 #include "save_title.h"
 #include "text_encoding.h"
 
@@ -112,7 +113,7 @@ std::string saveResultLine(const SaveResult& r)
         break;
     case SaveCode::SavTooLarge:
         reason = "File size too big to savefile: " + number(r.bytes) + " bytes, and a save holds at most " +
-                 number(static_cast<std::int64_t>(SLOT_DATA_SIZE));
+                 number(static_cast<std::int64_t>(SAVE_MAX_BYTES));
         break;
     case SaveCode::RomTooSmall:
         reason = r.errorNumber != 0 ? fileErrorText(r.errorNumber)

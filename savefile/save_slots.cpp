@@ -14,6 +14,9 @@
 // Slot numbers outside 0-6 are a caller's mistake; they never touch memory
 // outside the image: loading and extracting give 3, the others do nothing.
 
+// A slot holds one game's whole save.
+static_assert(SLOT_DATA_SIZE == SAVE_MAX_BYTES);
+
 namespace {
 
 bool isSlotNumber(int s)
@@ -44,13 +47,8 @@ SaveResult slotFailure(SaveCode code, int s)
 SaveResult loadSlotFromFile(const std::string& path, SaveImage& image, int s)
 {
     InFile in;
-    const SaveResult opened = openSaveInput(path, in);
+    const SaveResult opened = openSavFile(path, in);
     if (!opened.ok()) return opened;
-    if (in.size() > static_cast<std::int64_t>(SLOT_DATA_SIZE)) {
-        SaveResult tooLarge = saveFailure(SaveCode::SavTooLarge, path);
-        tooLarge.bytes = in.size();
-        return tooLarge;
-    }
     if (!isSlotNumber(s)) return slotFailure(SaveCode::EmptySlot, s);
     // Read before touching the slot, so a failed read leaves it as it was.
     std::vector<unsigned char> data(SLOT_DATA_SIZE, 0);
