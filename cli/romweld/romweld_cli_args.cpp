@@ -1,6 +1,9 @@
 #include "romweld_cli_args.h"
 
+#include <getopt.h>
+
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -43,7 +46,8 @@ struct FlagOption {
     bool forBuild, forInfo;
 };
 
-constexpr std::array<FlagOption, 8> FLAG_OPTIONS = {{
+constexpr std::array<FlagOption, 9> FLAG_OPTIONS = {{
+    {"--quiet", &CliRequest::quiet, true, false},
     {"--fix-header", &CliRequest::fixHeader, true, false},
     {"--allow-oversize", &CliRequest::allowOversize, true, false},
     {"--each", &CliRequest::each, true, false},
@@ -113,74 +117,128 @@ std::string checkRequest(const CliRequest& r)
     return {};
 }
 
+// The options as getopt_long reads them: the value options by their index
+// in VALUE_OPTIONS, the flags after them, then --help and --version.
+constexpr int FLAG_BASE = 300;
+constexpr int HELP = 400;
+constexpr int VERSION = 401;
+
+std::vector<option> longOptions()
+{
+    std::vector<option> options;
+    const auto add = [&](std::string_view name, int hasArgument, int value) {
+        if (name.size() > 2 && name[1] == '-') options.push_back({name.data() + 2, hasArgument, nullptr, value});
+    };
+    for (std::size_t i = 0; i < VALUE_OPTIONS.size(); ++i) add(VALUE_OPTIONS[i].name, required_argument, static_cast<int>(i));
+    for (std::size_t i = 0; i < FLAG_OPTIONS.size(); ++i) add(FLAG_OPTIONS[i].name, no_argument, FLAG_BASE + static_cast<int>(i));
+    options.push_back({"help", no_argument, nullptr, HELP});
+    options.push_back({"version", no_argument, nullptr, VERSION});
+    options.push_back({nullptr, 0, nullptr, 0});
+    return options;
+}
+
+// The value option -o is the short form of.
+int outputOption()
+{
+    for (std::size_t i = 0; i < VALUE_OPTIONS.size(); ++i) {
+        if (VALUE_OPTIONS[i].name == "--output") return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::string nameOf(int value)
+{
+    if (value >= 0 && value < static_cast<int>(VALUE_OPTIONS.size())) return std::string(VALUE_OPTIONS[value].name);
+    if (value >= FLAG_BASE && value < FLAG_BASE + static_cast<int>(FLAG_OPTIONS.size())) {
+        return std::string(FLAG_OPTIONS[value - FLAG_BASE].name);
+    }
+    if (value == 'q') return "-q";
+    return value == VERSION ? "--version" : "--help";
+}
+
 }  // namespace
 
 CliParse parseCliArguments(const std::vector<std::string>& args)
 {
-    CliRequest r;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
-        if (!isOption) {
-            if (r.command == CliCommand::None) {
-                for (const CommandName& c : COMMANDS) {
-                    if (arg == c.word) r.command = c.command;
-                }
-                if (r.command == CliCommand::None) return failure(r, "unknown command '" + arg + "'");
-            } else {
-                r.files.push_back(arg);
-            }
-            continue;
-        }
-        if (arg == "--" && r.command != CliCommand::None) {
-            optionsEnded = true;
-            continue;
-        }
-        if (arg == "--help" || arg == "-h") {
-            r.help = true;
-            continue;
-        }
-        const FlagOption* flag = nullptr;
-        for (const FlagOption& f : FLAG_OPTIONS) {
-            if (f.name == arg && appliesTo(f, r.command)) flag = &f;
-        }
-        if (flag != nullptr) {
-            r.*(flag->field) = true;
-            continue;
-        }
+    std::vector<std::string> text{"romweld-cli"};
+    text.insert(text.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& word : text) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const std::vector<option> options = longOptions();
 
-        const std::size_t eq = arg.find('=');
-        const std::string name = arg.substr(0, eq);
-        const ValueOption* option = nullptr;
-        for (const ValueOption& o : VALUE_OPTIONS) {
-            if (o.name == name && appliesTo(o, r.command)) option = &o;
+    CliRequest r;
+    // The command named, for the help a usage error points to.
+    for (const std::string& word : args) {
+        for (const CommandName& c : COMMANDS) {
+            if (r.command == CliCommand::None && word == c.word) r.command = c.command;
         }
-        if (option == nullptr) {
-            return failure(r, "unknown option '" + arg + "' for " + std::string(commandWord(r.command)));
+    }
+    std::vector<std::pair<int, std::string>> seen;
+    optind = 0;  // glibc: start afresh
+    opterr = 0;
+    for (;;) {
+        const int c = getopt_long(static_cast<int>(text.size()), argv.data(), ":ho:q", options.data(), nullptr);
+        if (c == -1) break;
+        if (c == '?') {
+            return failure(r, optopt != 0 ? "invalid option -- '" + std::string(1, static_cast<char>(optopt)) + "'"
+                                          : "unrecognized option '" + std::string(argv[optind - 1]) + "'");
         }
-        std::string value;
-        if (eq != std::string::npos) {
-            value = arg.substr(eq + 1);
-        } else if (i + 1 < args.size()) {
-            value = args[++i];
+        if (c == ':') {
+            const std::string name = optopt == 'o' ? "-o" : nameOf(optopt);
+            return failure(r, "option '" + name + "' requires an argument");
+        }
+        const int value = c == 'o' ? outputOption() : c == 'h' ? HELP : c == 'q' ? FLAG_BASE : c;
+        seen.emplace_back(value, optarg != nullptr ? optarg : "");
+    }
+    // getopt_long has moved the operands behind the options, in their order.
+    std::vector<std::string> operands(argv.begin() + optind, argv.end() - 1);
+    r.command = CliCommand::None;
+    if (!operands.empty()) {
+        for (const CommandName& c : COMMANDS) {
+            if (operands.front() == c.word) r.command = c.command;
+        }
+        if (r.command == CliCommand::None) return failure(r, "unknown command '" + operands.front() + "'");
+        r.files.assign(operands.begin() + 1, operands.end());
+    }
+
+    for (const auto& [value, given] : seen) {
+        if (value == HELP) {
+            r.help = true;
+        } else if (value == VERSION) {
+            r.version = true;
+        } else if (value >= FLAG_BASE) {
+            const FlagOption& flag = FLAG_OPTIONS[static_cast<std::size_t>(value - FLAG_BASE)];
+            if (!appliesTo(flag, r.command)) {
+                return failure(r, "unknown option '" + std::string(flag.name) + "' for " + std::string(commandWord(r.command)));
+            }
+            r.*(flag.field) = true;
         } else {
-            return failure(r, "option " + name + " needs a value");
+            const ValueOption& option = VALUE_OPTIONS[static_cast<std::size_t>(value)];
+            if (!appliesTo(option, r.command)) {
+                return failure(r, "unknown option '" + std::string(option.name) + "' for " + std::string(commandWord(r.command)));
+            }
+            std::optional<std::string>& field = r.*(option.field);
+            if (field) return failure(r, "option " + std::string(option.name) + " given twice");
+            field = given;
         }
-        std::optional<std::string>& field = r.*(option->field);
-        if (field) return failure(r, "option " + name + " given twice");
-        field = value;
     }
 
     CliParse result;
     result.request = r;
-    if (r.help) {
+    if (r.help || (r.version && r.command == CliCommand::None && seen.size() == 1)) {
         result.ok = true;
         return result;
     }
+    if (r.version) return failure(r, "--version takes no command or other option");
     result.error = checkRequest(r);
     result.ok = result.error.empty();
     return result;
+}
+
+std::string_view cliCommandWord(CliCommand command)
+{
+    return commandWord(command);
 }
 
 std::string cliUsage(CliCommand command)
