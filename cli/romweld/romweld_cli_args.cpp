@@ -248,15 +248,18 @@ std::string cliUsage(CliCommand command)
         return "Usage: romweld-cli [--dir DIR] variants\n"
                "Lists the usable shell variants of DIR/romweld.cfg, one a line:\n"
                "name, layout (Korvalinde or PocketNES) and the bytes the shell and its\n"
-               "extra files take in an image, separated by tabs.\n";
+               "extra files take in an image, separated by tabs.\n"
+               "  --dir DIR             the folder with romweld.cfg and romweld.ini\n"
+               "  -h, --help            this help\n";
     case CliCommand::Build:
         return "Usage: romweld-cli [--dir DIR] build -o OUT.gba [--variant NAME] [--list FILE.lst]\n"
                "                   [--fix-header] [--gba-title TITLE] [--allow-oversize]\n"
                "                   [--pad] [--clean-titles] [--splash PICTURE]\n"
-               "                   [--trim-overdumps] [--allow-bad-dumps] [ROM ...]\n"
+               "                   [--trim-overdumps] [--allow-bad-dumps] [--quiet] [ROM ...]\n"
                "       romweld-cli [--dir DIR] build --each -o FOLDER [--force] [same options] [ROM ...]\n"
                "Writes a cartridge image from the ROMs of the list file, then those given,\n"
-               "in that order. Each ROM gets its title and PocketNES values from the\n"
+               "in that order, with a line for each record and one for the image.\n"
+               "Each ROM gets its title and PocketNES values from the\n"
                "settings file (romweld.ini), as in romweld. A ROM may be a .zip or .7z\n"
                "archive (each NES ROM in it is taken), a .gz file, or one member named\n"
                "ARCHIVE::MEMBER (\"Sets.zip::USA/Zelda.nes\").\n"
@@ -293,7 +296,10 @@ std::string cliUsage(CliCommand command)
                "                        whose name holds control characters, or would give\n"
                "                        a hidden name such as \".gba\", is refused)\n"
                "  --force               with --each: replace images already there (else they\n"
-               "                        are refused)\n";
+               "                        are refused)\n"
+               "  -q, --quiet           no line for each record (the image's line stays)\n"
+               "  --dir DIR             the folder with romweld.cfg and romweld.ini\n"
+               "  -h, --help            this help\n";
     case CliCommand::Info:
         return "Usage: romweld-cli [--dir DIR] info [--variant NAME] [--clean-titles] ROM ...\n"
                "Tells for each file whether it is an iNES or NES 2.0 ROM, its mapper,\n"
@@ -302,11 +308,18 @@ std::string cliUsage(CliCommand command)
                "overdump.\n"
                "An archive tells this for each NES ROM in it.\n"
                "  --variant NAME        also tell whether that variant's emulator runs the mapper\n"
-               "  --clean-titles        titles from file names without their tags, as build\n";
+               "  --clean-titles        titles from file names without their tags, as build\n"
+               "  --dir DIR             the folder with romweld.cfg and romweld.ini\n"
+               "  -h, --help            this help\n";
     case CliCommand::FixHeader:
         return "Usage: romweld-cli fix-header IMAGE [--title TITLE] [--code KVL] [--maker ZQ]\n"
                "Rewrites the first 192 bytes of IMAGE with a GBA cartridge header.\n"
-               "An image shorter than 192 bytes grows to 192 bytes.\n";
+               "An image shorter than 192 bytes grows to 192 bytes.\n"
+               "  --title TITLE         the header's title, at most 12 bytes (default Korvalinde)\n"
+               "  --code KVL            the game code, at most 4 bytes\n"
+               "  --maker ZQ            the maker code, at most 2 bytes\n"
+               "A longer text is cut, and the error output says so.\n"
+               "  -h, --help            this help\n";
     case CliCommand::None:
         break;
     }
@@ -314,7 +327,7 @@ std::string cliUsage(CliCommand command)
            "       romweld-cli [--dir DIR] build -o OUT.gba [--variant NAME] [--list FILE.lst]\n"
            "                   [--fix-header] [--gba-title TITLE] [--allow-oversize]\n"
            "                   [--pad] [--clean-titles] [--splash PICTURE] [--trim-overdumps]\n"
-           "                   [--allow-bad-dumps] [--each [--force]] [ROM ...]\n"
+           "                   [--allow-bad-dumps] [--each [--force]] [--quiet] [ROM ...]\n"
            "       romweld-cli [--dir DIR] info [--variant NAME] [--clean-titles] ROM ...\n"
            "       romweld-cli fix-header IMAGE [--title TITLE] [--code KVL] [--maker ZQ]\n"
            "       romweld-cli --version\n"
@@ -324,5 +337,8 @@ std::string cliUsage(CliCommand command)
            "$XDG_DATA_DIRS entry + /romweld that holds romweld.cfg, with the settings in\n"
            "$XDG_CONFIG_HOME/romweld/romweld.ini (defaults ~/.local/share, /usr/local/share,\n"
            "/usr/share and ~/.config).\n"
-           "romweld-cli COMMAND --help tells more about a command.\n";
+           "Exit status: 0 done, 1 failed (one line naming the file and the reason),\n"
+           "2 bad usage.\n"
+           "  -h, --help   this help; romweld-cli COMMAND --help tells more about a command\n"
+           "  --version    the program's name and version\n";
 }

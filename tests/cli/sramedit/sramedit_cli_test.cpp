@@ -1,4 +1,5 @@
 #include "file_lock.h"
+#include "help_options.h"
 #include "packed_image.h"
 #include "packed_test_support.h"
 #include "run_program.h"
@@ -352,6 +353,15 @@ TEST(SrameditCli, UsageErrorsExitWithTwo)
     runOk({"load", x, "0", dir.file("Q.sav")});
     runOk({"rename", x, "0", "--", "--X--"});
     EXPECT_NE(runCli({"list", x}).out.find("0\t--X--\n"), std::string::npos);
+}
+
+TEST(SrameditCli, TheHelpAndTheManPageNameTheSameOptions)
+{
+    std::string help = runOk({"--help"}).out;
+    for (const char* command : {"list", "new", "load", "append", "extract", "delete", "rename", "copy", "convert", "prune"}) {
+        help += runOk({"help", command}).out;
+    }
+    EXPECT_EQ(optionsIn(help), optionsIn(readText(ROMWELD_SOURCE_DIR "/packaging/sramedit-cli.1.in"), true));
 }
 
 // What the user did not choose is never overwritten: extract replaces a file
