@@ -157,6 +157,10 @@ TEST(SrameditCli, SlotWorkflowMatchesTheLibrary)
 
     runOk({"extract", save, "2", dir.file("out.sav")});
     EXPECT_EQ(readBytes(dir.file("out.sav")), quest);
+    // A listing that can't be written says why.
+    const CliRun full = runProgram("/bin/sh", {"-c", "'" SRAMEDIT_CLI "' list '" + save + "' > /dev/full"});
+    EXPECT_EQ(full.status, 1);
+    EXPECT_EQ(full.err, "sramedit-cli: standard output: No space left on device\n");
     runOk({"delete", save, "2"});
     deleteSlot(*expected, 2);
     fileMatches();
