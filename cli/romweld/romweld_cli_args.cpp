@@ -1,6 +1,6 @@
 #include "romweld_cli_args.h"
 
-#include <getopt.h>
+#include "option_reader.h"
 
 #include <array>
 #include <utility>
@@ -160,11 +160,6 @@ std::string nameOf(int value)
 
 CliParse parseCliArguments(const std::vector<std::string>& args)
 {
-    std::vector<std::string> text{"romweld-cli"};
-    text.insert(text.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& word : text) argv.push_back(word.data());
-    argv.push_back(nullptr);
     const std::vector<option> options = longOptions();
 
     CliRequest r;
@@ -174,25 +169,14 @@ CliParse parseCliArguments(const std::vector<std::string>& args)
             if (r.command == CliCommand::None && word == c.word) r.command = c.command;
         }
     }
+    const OptionsRead read =
+        readOptions(args, "ho:q", options.data(), [](int value) { return value == 'o' ? "-o" : nameOf(value); });
+    if (!read.error.empty()) return failure(r, read.error);
     std::vector<std::pair<int, std::string>> seen;
-    optind = 0;  // glibc: start afresh
-    opterr = 0;
-    for (;;) {
-        const int c = getopt_long(static_cast<int>(text.size()), argv.data(), ":ho:q", options.data(), nullptr);
-        if (c == -1) break;
-        if (c == '?') {
-            return failure(r, optopt != 0 ? "invalid option -- '" + std::string(1, static_cast<char>(optopt)) + "'"
-                                          : "unrecognized option '" + std::string(argv[optind - 1]) + "'");
-        }
-        if (c == ':') {
-            const std::string name = optopt == 'o' ? "-o" : nameOf(optopt);
-            return failure(r, "option '" + name + "' requires an argument");
-        }
-        const int value = c == 'o' ? outputOption() : c == 'h' ? HELP : c == 'q' ? FLAG_BASE : c;
-        seen.emplace_back(value, optarg != nullptr ? optarg : "");
+    for (const auto& [c, given] : read.options) {
+        seen.emplace_back(c == 'o' ? outputOption() : c == 'h' ? HELP : c == 'q' ? FLAG_BASE : c, given);
     }
-    // getopt_long has moved the operands behind the options, in their order.
-    std::vector<std::string> operands(argv.begin() + optind, argv.end() - 1);
+    const std::vector<std::string>& operands = read.operands;
     r.command = CliCommand::None;
     if (!operands.empty()) {
         for (const CommandName& c : COMMANDS) {

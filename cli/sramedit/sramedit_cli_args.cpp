@@ -1,6 +1,6 @@
 #include "sramedit_cli_args.h"
 
-#include <getopt.h>
+#include "option_reader.h"
 
 #include <array>
 #include <cstddef>
@@ -178,21 +178,10 @@ std::string commandWord(CliCommand command)
 
 CliParse parseCliArgs(const std::vector<std::string>& words)
 {
-    std::vector<std::string> argvText{"sramedit-cli"};
-    argvText.insert(argvText.end(), words.begin(), words.end());
-    std::vector<char*> argv;
-    for (std::string& w : argvText) argv.push_back(w.data());
-    argv.push_back(nullptr);
-
     // Every option is read first, wherever it stands; which command takes it
     // is checked once the command is known.
-    std::vector<std::pair<int, std::string>> seen;
-    optind = 0;  // glibc: start afresh
-    opterr = 0;
-    for (;;) {
-        const int c = getopt_long(static_cast<int>(argvText.size()), argv.data(), ":ho:", LONG_OPTIONS, nullptr);
-        if (c == -1) break;
-        const std::string given = argv[optind - 1];
+    const OptionsRead read = readOptions(words, "ho:", LONG_OPTIONS, optionName);
+    if (!read.error.empty()) {
         // The help to point to: the command's, when one is named.
         CliCommand named = CliCommand::Help;
         for (const std::string& w : words) {
@@ -200,16 +189,10 @@ CliParse parseCliArgs(const std::vector<std::string>& words)
                 named = shape->command;
             }
         }
-        if (c == '?') {
-            return failure(optopt != 0 ? "invalid option -- '" + std::string(1, static_cast<char>(optopt)) + "'"
-                                       : "unrecognized option '" + given + "'",
-                           named);
-        }
-        if (c == ':') return failure("option '" + optionName(optopt) + "' requires an argument", named);
-        seen.emplace_back(c, optarg != nullptr ? optarg : "");
+        return failure(read.error, named);
     }
-    // getopt_long has moved the operands behind the options, in their order.
-    std::vector<std::string> ops(argv.begin() + optind, argv.end() - 1);
+    const std::vector<std::pair<int, std::string>>& seen = read.options;
+    std::vector<std::string> ops = read.operands;
 
     CliParse parse;
     CliArgs& args = parse.args;
