@@ -3,10 +3,10 @@
 #include "file_io.h"
 #include "merge_tool_dialog.h"
 #include "program_folders.h"
-#include "romweld_icon.h"
 #include "program_paths.h"
 #include "qt_prompts.h"
 #include "rewrite_notices.h"
+#include "romweld_icon.h"
 #include "romweld_version.h"
 
 #include <QApplication>

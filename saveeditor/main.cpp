@@ -3,13 +3,13 @@
 #include "editor_texts.h"
 #include "file_io.h"
 #include "program_folders.h"
-#include "sramedit_icon.h"
 #include "program_paths.h"
 #include "qt_prompts.h"
 #include "qt_text.h"
 #include "rewrite_notices.h"
 #include "romweld_version.h"
 #include "save_editor_dialog.h"
+#include "sramedit_icon.h"
 
 #include <QApplication>
 

@@ -9,12 +9,12 @@
 #include "file_lock.h"
 #include "ini_profile.h"
 #include "program_folders.h"
-#include "sramedit_icon.h"
 #include "prompts.h"
 #include "qt_text.h"
 #include "save_file.h"
 #include "save_messages.h"
 #include "save_slots.h"
+#include "sramedit_icon.h"
 #include "title_limit.h"
 
 #include <QAction>

@@ -13,7 +13,6 @@
 #include "save_slots.h"
 #include "title_removals.h"
 
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QTreeWidget>
 

@@ -1,5 +1,5 @@
-#include "romweld_commands.h"
 #include "rom_problem.h"
+#include "romweld_commands.h"
 
 #include "file_io.h"
 #include "gba_header.h"

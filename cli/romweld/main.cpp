@@ -1,9 +1,9 @@
 // romweld-cli: the jobs of romweld from a terminal, for scripts and for users
 // without a desktop.
-#include "romweld_cli_args.h"
-#include "romweld_commands.h"
 #include "file_io.h"
 #include "program_folder.h"
+#include "romweld_cli_args.h"
+#include "romweld_commands.h"
 #include "romweld_version.h"
 
 #include <cerrno>
