@@ -83,9 +83,9 @@ void checkChecksum(const std::string& path, const std::string& rom)
     const std::size_t needed = trainer ? INES_HEADER_SIZE + ROM_TRAINER_SIZE + ROM_CHECKSUM_MIN_SIZE
                                        : ROM_CHECKSUM_MIN_SIZE;
     std::uint32_t ofFile = 0;
-    const int code = romFileChecksum(path, ofFile);
-    FUZZ_CHECK(code == (rom.size() < needed ? 1 : 0));
-    if (code == 0) FUZZ_CHECK(ofFile == ofBytes);
+    const SaveResult code = romFileChecksum(path, ofFile);
+    FUZZ_CHECK(code == (rom.size() < needed ? SaveCode::RomTooSmall : SaveCode::Done));
+    if (code.ok()) FUZZ_CHECK(ofFile == ofBytes);
 }
 
 }  // namespace

@@ -158,12 +158,13 @@ void extract(const PackedSaveImage& image, int index)
 {
     const std::string out = scratchDir() + "extracted.sav";
     removeFile(out);
-    const int code = extractPackedSave(out, image, index);
+    const SaveResult code = extractPackedSave(out, image, index);
     std::size_t size = 0;
-    const int sizeCode = packedSaveSize(image, index, size);
-    FUZZ_CHECK(code == 0 || code == 1 || code == 4);
-    FUZZ_CHECK(sizeCode == code);
-    if (code == 0) {
+    const SaveResult sizeCode = packedSaveSize(image, index, size);
+    FUZZ_CHECK(code.ok() || code == SaveCode::NoSuchLine || code == SaveCode::NotBatterySave ||
+               code == SaveCode::Damaged);
+    FUZZ_CHECK(sizeCode.code == code.code);
+    if (code.ok()) {
         FUZZ_CHECK(size <= PACKED_SAVE_MAX);
         FUZZ_CHECK(fileBytes(out).size() == size);
     } else {
@@ -182,15 +183,15 @@ void store(PackedSaveImage& image, const Step& step)
     const PackedChain chain = walkPackedChain(image);
     const int target = storeTarget(image, index, step.checksum);
     const std::vector<std::string> kept = untouchable(image, target);
-    PackedRoom room;
-    const int code = storePackedSave(sav, image, index, step.checksum, nullptr, &room);
+    const SaveResult code = storePackedSave(sav, image, index, step.checksum);
     removeFile(sav);
-    FUZZ_CHECK(code >= 0 && code <= 6);
-    if (code != 0) {
+    if (!code.ok()) {
+        FUZZ_CHECK(code == SaveCode::Missing || code == SaveCode::SavTooLarge || code == SaveCode::Unreadable ||
+                   code == SaveCode::CompressionFailed || code == SaveCode::NoRoom || code == SaveCode::SecondSave);
         FUZZ_CHECK(sameImage(image, *before));
-        FUZZ_CHECK(code != 5 || room.needed > room.available || !chainBelowLiveArea(image, chain));
+        FUZZ_CHECK(code != SaveCode::NoRoom || code.bytes > code.available || !chainBelowLiveArea(image, chain));
         const std::optional<std::size_t> live = packedLiveRecord(image, RECORD_SV, step.checksum);
-        FUZZ_CHECK(code != 6 || (live && *live != static_cast<std::size_t>(target)));
+        FUZZ_CHECK(code != SaveCode::SecondSave || (live && *live == code.index && *live != static_cast<std::size_t>(target)));
         return;
     }
     FUZZ_CHECK(step.length > 0 && step.length <= PACKED_SAVE_MAX);
@@ -205,7 +206,7 @@ void store(PackedSaveImage& image, const Step& step)
     const PackedRecordInfo info = packedRecords(image)[at];
     FUZZ_CHECK(info.romChecksum == step.checksum && !info.live && !info.hiddenBy);
     const std::string out = scratchDir() + "stored.sav";
-    FUZZ_CHECK(extractPackedSave(out, image, static_cast<int>(at)) == 0);
+    FUZZ_CHECK(extractPackedSave(out, image, static_cast<int>(at)) == SaveCode::Done);
     FUZZ_CHECK(fileBytes(out) == data);
     removeFile(out);
 }
@@ -214,9 +215,9 @@ void remove(PackedSaveImage& image, int index)
 {
     const auto before = std::make_unique<PackedSaveImage>(image);
     const std::vector<std::string> kept = untouchable(image, index);
-    const int code = deletePackedRecord(image, index);
-    FUZZ_CHECK(code == 0 || code == 5 || code == 6);
-    if (code != 0) FUZZ_CHECK(sameImage(image, *before));
+    const SaveResult code = deletePackedRecord(image, index);
+    FUZZ_CHECK(code.ok() || code == SaveCode::ReachesLiveArea || code == SaveCode::ConfigRecordNeeded);
+    if (!code.ok()) FUZZ_CHECK(sameImage(image, *before));
     FUZZ_CHECK(chainIsSound(image));
     FUZZ_CHECK(stillThere(kept, image));
 }
@@ -224,9 +225,10 @@ void remove(PackedSaveImage& image, int index)
 void retitle(PackedSaveImage& image, int index, const std::string& title)
 {
     const auto before = std::make_unique<PackedSaveImage>(image);
-    const int code = setPackedTitle(image, index, title);
-    FUZZ_CHECK(code == 0 || code == 1);
-    if (code != 0) {
+    const SaveResult code = setPackedTitle(image, index, title);
+    FUZZ_CHECK(code.ok() || code == SaveCode::NoSuchLine || code == SaveCode::NotBatterySave ||
+               code == SaveCode::TitleInLiveArea);
+    if (!code.ok()) {
         FUZZ_CHECK(sameImage(image, *before));
         return;
     }
@@ -247,9 +249,9 @@ void prune(PackedSaveImage& image)
     for (const PackedRecordInfo& info : packedRecords(image)) older += info.hiddenBy ? 1 : 0;
     std::size_t removed = 0;
     std::size_t freed = 0;
-    const int code = prunePackedRecords(image, removed, freed);
-    FUZZ_CHECK(code == 0 || code == 5);
-    if (code != 0) {
+    const SaveResult code = prunePackedRecords(image, removed, freed);
+    FUZZ_CHECK(code.ok() || code == SaveCode::ReachesLiveArea);
+    if (!code.ok()) {
         FUZZ_CHECK(sameImage(image, *before));
         return;
     }
@@ -263,11 +265,10 @@ void convert(PackedSaveImage& image, int index)
     const auto before = std::make_unique<PackedSaveImage>(image);
     const std::vector<std::string> records = recordBytes(image);
     const std::size_t memory = (index & 1) != 0 ? PACKED_IMAGE_SIZE : PACKED_SMALL_IMAGE_SIZE;
-    std::size_t missing = 0;
-    const int code = convertPackedImage(image, memory, &missing);
-    FUZZ_CHECK(code == 0 || code == 5);
-    if (code != 0) {
-        FUZZ_CHECK(sameImage(image, *before) && missing > 0);
+    const SaveResult code = convertPackedImage(image, memory);
+    FUZZ_CHECK(code.ok() || code == SaveCode::DoesNotFit);
+    if (!code.ok()) {
+        FUZZ_CHECK(sameImage(image, *before) && code.bytes > 0);
         return;
     }
     FUZZ_CHECK(image.size() == memory && chainIsSound(image));
@@ -279,9 +280,10 @@ void copy(const PackedSaveImage& from, PackedSaveImage& image, int index)
     const auto before = std::make_unique<PackedSaveImage>(image);
     const std::vector<PackedRecordInfo> lines = packedRecords(from);
     std::size_t at = 0;
-    const int code = copyPackedRecord(from, index, image, nullptr, &at);
-    FUZZ_CHECK(code == 0 || code == 1 || code == 4 || code == 5);
-    if (code != 0) {
+    const SaveResult code = copyPackedRecord(from, index, image, &at);
+    FUZZ_CHECK(code.ok() || code == SaveCode::NoSuchLine || code == SaveCode::ConfigRecordStays ||
+               code == SaveCode::CompressionFailed || code == SaveCode::NoRoom);
+    if (!code.ok()) {
         FUZZ_CHECK(sameImage(image, *before));
         return;
     }
@@ -302,9 +304,9 @@ void copy(const PackedSaveImage& from, PackedSaveImage& image, int index)
 void roundTrip(const std::string& path, const PackedSaveImage& image)
 {
     auto written = std::make_unique<PackedSaveImage>(image);
-    FUZZ_CHECK(writePackedImage(path, *written) == 0);
+    FUZZ_CHECK(writePackedImage(path, *written) == SaveCode::Done);
     auto back = std::make_unique<PackedSaveImage>();
-    FUZZ_CHECK(readPackedImage(path, *back) == 0);
+    FUZZ_CHECK(readPackedImage(path, *back) == SaveCode::Done);
     FUZZ_CHECK(back->memorySize == written->memorySize && back->mirrored == written->mirrored);
     back->eitherSize = written->eitherSize;
     FUZZ_CHECK(sameImage(*back, *written));
@@ -325,14 +327,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string path = scratchDir() + "packed.sav";
     putFile(path, imageFile(layout, liveLength, body));
     auto image = std::make_unique<PackedSaveImage>();
-    int code = readPackedImage(path, *image);
-    FUZZ_CHECK(code >= 0 && code <= 4);
-    if (code == 4) {
-        code = readPackedImage(path, *image, nullptr,
+    SaveResult code = readPackedImage(path, *image);
+    FUZZ_CHECK(code != SaveCode::WriteFailed && code != SaveCode::NoRoom);
+    if (code == SaveCode::MemoryUnknown) {
+        code = readPackedImage(path, *image,
                                (layoutByte & ANSWER_LARGE) != 0 ? PackedMemory::Large : PackedMemory::Small);
-        FUZZ_CHECK(code == 0 || code == 2);
+        FUZZ_CHECK(code.ok() || code == SaveCode::NotASave);
     }
-    if (code != 0) return 0;
+    if (!code.ok()) return 0;
     FUZZ_CHECK(chainIsSound(*image));
     checkList(*image);
     const auto asRead = std::make_unique<PackedSaveImage>(*image);

@@ -85,9 +85,10 @@ void load(SaveImage& image, const Step& step)
     const std::string data = saveContents(step.length, step.mode, step.seed);
     putFile(sav, data);
     const auto before = std::make_unique<SaveImage>(image);
-    const int code = loadSlotFromFile(sav, image, step.slot);
-    FUZZ_CHECK(code >= 0 && code <= 3);
-    if (code != 0) {
+    const SaveResult code = loadSlotFromFile(sav, image, step.slot);
+    if (!code.ok()) {
+        FUZZ_CHECK(code == SaveCode::Missing || code == SaveCode::SavTooLarge || code == SaveCode::Unreadable ||
+                   (code == SaveCode::EmptySlot && !isSlot(step.slot)));
         FUZZ_CHECK(image == *before);
     } else {
         FUZZ_CHECK(isSlot(step.slot) && slotIsUsed(image, step.slot));
@@ -107,10 +108,10 @@ void extract(const SaveImage& image, int s)
 {
     const std::string out = scratchDir() + "slot.sav";
     removeFile(out);
-    const int code = extractSlot(out, image, s);
-    FUZZ_CHECK(code == (isSlot(s) ? 0 : 3));
-    if (code == 0) FUZZ_CHECK(fileBytes(out) == slotData(image, s));
-    if (code != 0) FUZZ_CHECK(!fileExists(out));
+    const SaveResult code = extractSlot(out, image, s);
+    FUZZ_CHECK(code.ok() == isSlot(s));
+    if (code.ok()) FUZZ_CHECK(fileBytes(out) == slotData(image, s));
+    if (!code.ok()) FUZZ_CHECK(!fileExists(out));
 }
 
 void remove(SaveImage& image, int s)
@@ -158,9 +159,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string path = scratchDir() + "slots.sav";
     putFile(path, imageFile(flags, in.rest()));
     auto image = std::make_unique<SaveImage>();
-    const int code = readSaveImage(path, *image);
-    FUZZ_CHECK(code >= 0 && code <= 3);
-    if (code != 0) {
+    const SaveResult code = readSaveImage(path, *image);
+    FUZZ_CHECK(code.ok() || code == SaveCode::Missing || code == SaveCode::NotASave || code == SaveCode::Unreadable);
+    if (!code.ok()) {
         auto blank = std::make_unique<SaveImage>();
         blankSaveImage(*blank);
         FUZZ_CHECK(*image == *blank);
@@ -178,9 +179,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
-    FUZZ_CHECK(writeSaveImage(path, *image) == 0);
+    FUZZ_CHECK(writeSaveImage(path, *image) == SaveCode::Done);
     auto back = std::make_unique<SaveImage>();
-    FUZZ_CHECK(readSaveImage(path, *back) == 0);
+    FUZZ_CHECK(readSaveImage(path, *back) == SaveCode::Done);
     FUZZ_CHECK(*back == *image);
     for (int s = 0; s < SLOT_COUNT; ++s) FUZZ_CHECK(slotDisplayTitle(*back, s).size() <= 2 * SLOT_TITLE_SIZE);
     removeFile(path);

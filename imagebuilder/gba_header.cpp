@@ -30,15 +30,18 @@ constexpr std::array<unsigned char, 4> ENTRY_BRANCH = {0x2E, 0x00, 0x00, 0xEA};
 
 // Offsets within the 32 bytes from 0xA0 to 0xBF.
 constexpr std::size_t TITLE_AT = 0;
-constexpr std::size_t TITLE_MAX = 12;
+constexpr std::size_t TITLE_MAX = GBA_TITLE_BYTES;
 constexpr std::size_t GAME_CODE_AT = 12;
-constexpr std::size_t GAME_CODE_MAX = 4;
+constexpr std::size_t GAME_CODE_MAX = GBA_CODE_BYTES;
 constexpr std::size_t MAKER_CODE_AT = 16;
-constexpr std::size_t MAKER_CODE_MAX = 2;
+constexpr std::size_t MAKER_CODE_MAX = GBA_MAKER_BYTES;
 constexpr std::size_t FIXED_VALUE_AT = 18;
 constexpr unsigned char FIXED_VALUE = 0x96;
 constexpr std::size_t CHECKED_BYTES = 29;  // 0xA0 to 0xBC
 constexpr std::size_t COMPLEMENT_AT = 29;  // 0xBD
+static_assert(GAME_CODE_AT == TITLE_AT + TITLE_MAX && MAKER_CODE_AT == GAME_CODE_AT + GAME_CODE_MAX);
+static_assert(FIXED_VALUE_AT == MAKER_CODE_AT + MAKER_CODE_MAX);
+static_assert(COMPLEMENT_AT == CHECKED_BYTES);
 
 void putText(unsigned char* field, std::string_view text, std::size_t max)
 {

@@ -2,11 +2,18 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 // The compressed boot logo every GBA cartridge header carries at offset 4.
 extern const std::array<unsigned char, 156> GBA_BOOT_LOGO;
+
+// The bytes of the header's text fields: the title, the game code and the
+// maker code; longer texts are cut to them.
+constexpr std::size_t GBA_TITLE_BYTES = 12;
+constexpr std::size_t GBA_CODE_BYTES = 4;
+constexpr std::size_t GBA_MAKER_BYTES = 2;
 
 class OutFile;
 class Report;

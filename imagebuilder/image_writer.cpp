@@ -46,6 +46,17 @@ constexpr std::size_t NAME_MAX = 31;
 
 constexpr std::size_t END_RECORD_SIZE = 44;
 
+// The fields fill their headers exactly: a name field of 32 bytes (NAME_MAX
+// and its zero), the ext field of 4, and each number a 32-bit word.
+static_assert(KVL_EXT_OFFSET - KVL_NAME_OFFSET == NAME_MAX + 1);
+static_assert(KVL_SIZE_OFFSET - KVL_EXT_OFFSET == KVL_EXT_MAX + 1);
+static_assert(KVL_SIZE_OFFSET + 4 == KVL_HEADER_SIZE);
+static_assert(POCKET_SIZE_OFFSET == NAME_MAX + 1);
+static_assert(POCKET_FLAGS_OFFSET == POCKET_SIZE_OFFSET + 4 && POCKET_FOLLOW_OFFSET == POCKET_FLAGS_OFFSET + 4);
+static_assert(POCKET_SLOT_OFFSET + 4 == POCKET_HEADER_SIZE);
+// The end record has the Korvalinde record's size in both layouts.
+static_assert(END_RECORD_SIZE == KVL_HEADER_SIZE);
+
 // Copies at most max bytes of text (up to an embedded zero) into a zeroed field.
 void putText(unsigned char* field, std::string_view text, std::size_t max)
 {
@@ -419,12 +430,6 @@ int writeExtraFileRecord(OutFile& image, const std::string& path, std::string_vi
 {
     ImageOutput out(image, report, 0);
     return extraFileRecord(out, path, name, extension, pocketNes) == RECORD_WRITTEN ? 0 : 1;
-}
-
-int writeRomRecord(OutFile& image, const RomEntry& entry, bool pocketNes, Report& report)
-{
-    ImageOutput out(image, report, 0);
-    return romRecord(out, entry, pocketNes, false) == RECORD_WRITTEN ? 0 : 1;
 }
 
 void writeEndRecord(OutFile& image)

@@ -99,9 +99,5 @@ std::int64_t exactImageSize(const std::string& programDir, const RomList* list,
 int writeExtraFileRecord(OutFile& image, const std::string& path, std::string_view name,
                          std::string_view extension, bool pocketNes, Report& report);
 
-// One ROM entry's record: header, data and (Korvalinde layout) padding.
-// Results as for writeExtraFileRecord.
-int writeRomRecord(OutFile& image, const RomEntry& entry, bool pocketNes, Report& report);
-
 // The 44-byte end record.
 void writeEndRecord(OutFile& image);

@@ -177,6 +177,25 @@ const std::string* unlistablePath(const RomList* list)
     return nullptr;
 }
 
+std::string listFileProblemText(int code, int errorNumber)
+{
+    switch (code) {
+    case LIST_CANT_OPEN: return "Can't Open File\n\n" + fileErrorText(errorNumber);
+    case LIST_WRONG_HEADER: return "Wrong List File Error";
+    default: return "Read Error";
+    }
+}
+
+std::string listFileProblemLine(int code, int errorNumber)
+{
+    switch (code) {
+    case LIST_CANT_OPEN: return fileErrorText(errorNumber);
+    case LIST_EMPTY: return "Read Error: the file is empty";
+    case LIST_WRONG_HEADER: return "Wrong List File Error: the first line is not \"" + std::string(LIST_FILE_HEADER) + "\"";
+    default: return "Read Error: " + fileErrorText(errorNumber != 0 ? errorNumber : EIO);
+    }
+}
+
 int writeListFile(const std::string& path, const RomList* list)
 {
     return writeLines(path, LIST_FILE_HEADER, {}, list);

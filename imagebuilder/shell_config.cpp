@@ -7,11 +7,6 @@
 #include <algorithm>
 #include <limits>
 
-std::string configPathOf(const std::string& programDir)
-{
-    return programDir + std::string(CONFIG_FILE_NAME);
-}
-
 std::string shellFileOf(const IniSnapshot& config, std::string_view section)
 {
     return config.readString(section, "shell", "kvl.gba", CONFIG_VALUE_MAX);

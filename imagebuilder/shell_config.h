@@ -3,15 +3,13 @@
 #pragma once
 
 #include "ini_profile.h"
+#include "program_folders.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-// The configuration file in the program folder.
-constexpr std::string_view CONFIG_FILE_NAME = "romweld.cfg";
 
 // The section used when no variant is named.
 constexpr std::string_view DEFAULT_VARIANT = "kvl-v02";
@@ -70,9 +68,6 @@ std::vector<VariantFile> variantFilesOf(const std::string& programDir, const Ini
 // first whose name begins with wanted, ASCII case ignored, else 0.
 // -1 for an empty table.
 int chooseVariantIndex(const std::vector<ShellVariant>& table, std::string_view wanted);
-
-// programDir + "romweld.cfg".
-std::string configPathOf(const std::string& programDir);
 
 // What a variant's section says, read the same way wherever it is needed:
 // the shell's file name ("shell", default "kvl.gba"), whether the record

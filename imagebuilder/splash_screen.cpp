@@ -126,12 +126,6 @@ int decodePicture(const unsigned char* data, std::size_t size, RgbaPicture& pict
     return SPLASH_OK;
 }
 
-std::uint16_t splashPixel(unsigned red, unsigned green, unsigned blue)
-{
-    const auto five = [](unsigned v) { return (std::min(v, 255u) * 31 + 127) / 255; };
-    return static_cast<std::uint16_t>(five(red) | five(green) << 5 | five(blue) << 10);
-}
-
 std::vector<unsigned char> splashFromPicture(const RgbaPicture& picture)
 {
     std::vector<unsigned char> splash(SPLASH_BYTES, 0);

@@ -57,9 +57,6 @@ struct SplashLoad {
 int decodePicture(const unsigned char* data, std::size_t size, RgbaPicture& picture, std::string& reason,
                   std::int64_t maxPixels = PICTURE_PIXELS_MAX);
 
-// The 16-bit pixel of a colour, each 8-bit part rounded to 5 bits.
-std::uint16_t splashPixel(unsigned red, unsigned green, unsigned blue);
-
 // The splash screen of a picture: scaled to fit 240 x 160 with its
 // proportions kept (up or down; each screen pixel is the average of the
 // picture's area it covers), centred on black, transparent parts over black.

@@ -25,12 +25,6 @@ FileChooser listFileChooser(const std::string& settingsPath, const QString& titl
     return chooser;
 }
 
-// "Can't Open File", then why.
-QString cantOpenText(int reason)
-{
-    return QStringLiteral("Can't Open File\n\n%1").arg(fromPlatform(fileErrorText(reason)));
-}
-
 // Both choosers open where the last list file was chosen, whether or not it
 // could be opened.
 void rememberListFolder(const std::string& settingsPath, const std::string& listPath)
@@ -64,7 +58,7 @@ void MergeToolDialog::onSaveList()
     rememberListFolder(settingsPath_, path);
     // The list file appears only when complete; an old one stays until then.
     const int reason = writeListFile(path, list_.get());
-    if (reason != 0) prompts_.showMessage(cantOpenText(reason));
+    if (reason != 0) prompts_.showMessage(fromPlatform(listFileProblemText(LIST_CANT_OPEN, reason)));
 }
 
 void MergeToolDialog::onLoadList()
@@ -85,11 +79,9 @@ void MergeToolDialog::onLoadList()
     const int read = reader.readHeader(LIST_FILE_HEADER);
     rememberListFolder(settingsPath_, path);
     // Until the header has matched, the list and the window stay as they were.
-    switch (read) {
-    case LIST_READ_OK: break;
-    case LIST_CANT_OPEN: prompts_.showMessage(cantOpenText(reader.errorNumber())); return;
-    case LIST_WRONG_HEADER: prompts_.showMessage(QStringLiteral("Wrong List File Error")); return;
-    default: prompts_.showMessage(QStringLiteral("Read Error")); return;
+    if (read != LIST_READ_OK) {
+        prompts_.showMessage(fromPlatform(listFileProblemText(read, reader.errorNumber())));
+        return;
     }
 
     // The new list is made before the old one goes, so the window never

@@ -3,10 +3,10 @@
 #include "file_io.h"
 #include "merge_tool_dialog.h"
 #include "program_folders.h"
-#include "program_icon.h"
 #include "program_paths.h"
 #include "qt_prompts.h"
 #include "rewrite_notices.h"
+#include "romweld_icon.h"
 #include "romweld_version.h"
 
 #include <QApplication>
@@ -23,7 +23,7 @@ int main(int argc, char* argv[])
         return 0;
     }
     QApplication app(argc, argv);
-    const QIcon icon = programIcon();
+    const QIcon icon = romweldIcon();
     QApplication::setWindowIcon(icon);
 
     // Ctrl-C or a closed terminal leaves no half-written file behind.

@@ -22,26 +22,17 @@ inline constexpr const char* LOAD = "&Load";
 inline constexpr const char* DELETE = "&Delete";
 inline constexpr const char* EXTRACT = "E&xtract";
 inline constexpr const char* APPEND = "&Append";
-inline constexpr const char* EMPTY_SLOT = "EMPTY";
-inline constexpr const char* ST_PREFIX = "ST:";
-inline constexpr const char* SV_PREFIX = "SV:";
 
-// The packed record list: its columns, what they show, and the line beneath.
+// The packed record list's columns and what they show; the marks, the
+// memory and the room line beneath are worded with sramedit-cli's
+// (save_messages.h).
 inline constexpr const char* COLUMN_NUMBER = "#";
 inline constexpr const char* COLUMN_SAVE = "Save Data";
 inline constexpr const char* COLUMN_TYPE = "Type";
 inline constexpr const char* COLUMN_SIZE = "Size";
 inline constexpr const char* COLUMN_MARK = "PocketNES";
-inline constexpr const char* TYPE_NAMES[] = {"ST", "SV", "CFG", "CHEAT"};
 inline constexpr const char* RECORD_BYTES = "%1 bytes";
 inline constexpr const char* NO_RECORD_YET = "no record yet";
-inline constexpr const char* MARK_LIVE = "live: the newest save is in the live area";
-inline constexpr const char* MARK_OLDER = "older, PocketNES restores record %1";
-// "%1": the memory, then the records, the bytes used and the bytes free.
-inline constexpr const char* ROOM_LINE = "%1, %2 records, %3 bytes used, %4 bytes free";
-inline constexpr const char* MEMORY_KIB = "%1 KiB";
-inline constexpr const char* MEMORY_TWICE = "%1 KiB (stored twice)";
-inline constexpr const char* MEMORY_EITHER = "64 KiB, read alike as 32 KiB (records kept within 32 KiB)";
 
 // The packed list's own commands, in its context menu.
 inline constexpr const char* COPY_TO = "C&opy to...";
@@ -50,12 +41,12 @@ inline constexpr const char* REMOVE_OLDER = "&Remove Older Records";
 inline constexpr const char* COPY_CHOOSER = "Copy the record into the save file";
 inline constexpr const char* SAVE_AS_CHOOSER = "Save the save file as";
 
-// Which save memory a packed save is for (answers 32 KiB, 64 KiB, Cancel).
+// Which save memory a packed save is for (answers 32 KiB, 64 KiB, Cancel):
+// the question under the result's own words.
 inline constexpr const char* ANSWER_32 = "32 KiB";
 inline constexpr const char* ANSWER_64 = "64 KiB";
 inline constexpr const char* ASK_MEMORY =
-    "%1\nholds a PocketNES save, but the file can't tell whether it was used with 32 KiB or with 64 KiB "
-    "of save memory.\n32 KiB: mGBA, and carts with 32 KiB of save memory.\n64 KiB: carts with 64 KiB.\n"
+    "\n32 KiB: mGBA, and carts with 32 KiB of save memory.\n64 KiB: carts with 64 KiB.\n"
     "Which save memory is it used with?";
 inline constexpr const char* ASK_MEMORY_FOR_ROOM =
     "%1\nreads alike with 32 KiB and with 64 KiB of save memory, so its records are kept within the "
@@ -83,21 +74,15 @@ inline constexpr const char* KEY_LAST_FILE = "LastKvlSaveFile";
 inline constexpr const char* KEY_SAV_PATH = "SavPath";
 inline constexpr const char* KEY_ROM_PATH = "RomPath";
 
-// Start-up questions (Yes / No).
-inline constexpr const char* ASK_CREATE_MISSING = "File not found.\nCreate new savefile?";
-inline constexpr const char* ASK_REPLACE_INVALID =
-    "Not a valid Korvalinde savefile.\nCreate new image and overwrite it?";
-inline constexpr const char* ASK_TRY_ANOTHER = "File read error\nTry another savefile?";
+// Start-up questions (Yes / No), under the read's result ("File not found."
+// and the others, save_messages.h).
+inline constexpr const char* ASK_CREATE_MISSING = "\nCreate new savefile?";
+inline constexpr const char* ASK_REPLACE_INVALID = "\nCreate new image and overwrite it?";
+inline constexpr const char* ASK_TRY_ANOTHER = "\nTry another savefile?";
 
 // Commands.
 inline constexpr const char* ASK_DELETE = "Delete selected save data?";
-inline constexpr const char* FILE_NOT_FOUND = "File not found.";
-inline constexpr const char* FILE_TOO_BIG = "File size too big to savefile.";
-inline constexpr const char* FILE_READ_ERROR = "File read error";
-inline constexpr const char* ROM_TOO_SMALL = "File size too small.";
-inline constexpr const char* ROM_OPEN_ERROR = "file open error.";
 inline constexpr const char* TITLE_FIXED = "Invalid Title\nFixed";
-inline constexpr const char* TITLE_CANCELED = "Invalid Title\nCanceled";
 // "Write!" over a file another program changed since it was read (Yes / No,
 // No the default; "%1": the save file).
 inline constexpr const char* ASK_REPLACE_CHANGED =

@@ -3,13 +3,13 @@
 #include "editor_texts.h"
 #include "file_io.h"
 #include "program_folders.h"
-#include "program_icon.h"
 #include "program_paths.h"
 #include "qt_prompts.h"
 #include "qt_text.h"
 #include "rewrite_notices.h"
 #include "romweld_version.h"
 #include "save_editor_dialog.h"
+#include "sramedit_icon.h"
 
 #include <QApplication>
 
@@ -24,7 +24,7 @@ int main(int argc, char* argv[])
         return 0;
     }
     QApplication app(argc, argv);
-    const QIcon icon = programIcon();
+    const QIcon icon = srameditIcon();
     QApplication::setWindowIcon(icon);
 
     std::string executable = currentExecutablePath();

@@ -26,20 +26,25 @@ const QStringList& memoryAnswers()
 
 }  // namespace
 
-int SaveEditorDialog::readPackedAsking(const std::string& path, PackedSaveImage& image, int* reason)
+std::optional<PackedMemory> SaveEditorDialog::askMemory(const SaveResult& unknown)
 {
-    const int code = readPackedImage(path, image, reason);
-    if (code != 4) return code;
     // mGBA's files and 64 KiB carts' files can look alike: don't guess.
-    const std::optional<int> answer =
-        prompts_.askChoice(text(ASK_MEMORY).arg(fromPlatform(path)), memoryAnswers(), 0);
-    if (!answer) return 4;
-    return readPackedImage(path, image, reason, *answer == 0 ? PackedMemory::Small : PackedMemory::Large);
+    const std::optional<int> answer = prompts_.askChoice(resultText(unknown) + text(ASK_MEMORY), memoryAnswers(), 0);
+    if (!answer) return std::nullopt;
+    return *answer == 0 ? PackedMemory::Small : PackedMemory::Large;
 }
 
-bool SaveEditorDialog::settleMemoryForRoom(PackedSaveImage& image, const std::string& path, const PackedRoom& room)
+SaveResult SaveEditorDialog::readPackedAsking(const std::string& path, PackedSaveImage& image)
 {
-    if (!packedRoomNeedsMemory(image, room)) return false;
+    const SaveResult read = readPackedImage(path, image);
+    if (read != SaveCode::MemoryUnknown) return read;
+    const std::optional<PackedMemory> memory = askMemory(read);
+    return memory ? readPackedImage(path, image, *memory) : read;
+}
+
+bool SaveEditorDialog::settleMemoryForRoom(PackedSaveImage& image, const std::string& path, const SaveResult& noRoom)
+{
+    if (!noRoom.largerMemoryFits) return false;
     const std::optional<int> answer =
         prompts_.askChoice(text(ASK_MEMORY_FOR_ROOM).arg(fromPlatform(path)), memoryAnswers(), 0);
     if (!answer) return false;
@@ -76,36 +81,36 @@ void SaveEditorDialog::onCopyTo()
     // so no other writer's change to it is lost.
     FileLock lock;
     if (const int busy = lock.acquire(path); busy != 0) {
-        prompts_.showMessage(copyWriteFailedText(*chosen, fromPlatform(fileErrorText(busy))));
+        prompts_.showMessage(copyWriteFailedText(saveFailure(SaveCode::WriteFailed, path, busy)));
         return;
     }
     auto target = std::make_unique<PackedSaveImage>();
-    int reason = 0;
-    const int read = readPackedAsking(path, *target, &reason);
-    if (read == 4) return;
-    if (read == 3) {
-        prompts_.showMessage(text(FILE_READ_ERROR), reason != 0 ? fromPlatform(fileErrorText(reason)) : QString());
+    const SaveResult read = readPackedAsking(path, *target);
+    if (read == SaveCode::MemoryUnknown) return;
+    if (read == SaveCode::Unreadable) {
+        showResult(read);
         return;
     }
-    if (read != 0) {
+    if (!read.ok()) {
         prompts_.showMessage(notPackedText(*chosen));
         return;
     }
     const std::vector<PackedRecordInfo> records = packedRecords(packed_);
     const PackedRecordInfo& record = records[static_cast<std::size_t>(line)];
     const bool replaces = packedLiveRecord(*target, record.type, record.romChecksum).has_value();
-    PackedRoom room;
     std::size_t at = 0;
-    int code = copyPackedRecord(packed_, line, *target, &room, &at);
-    if (code == 5 && settleMemoryForRoom(*target, path, room)) code = copyPackedRecord(packed_, line, *target, &room, &at);
-    if (code == 4) prompts_.showMessage(compressionFailedText(*chosen));
-    if (code == 5) {
-        prompts_.showMessage(noRoomText(*chosen, packedRecordTitle(line), room.needed,
-                                        room.available));
+    SaveResult copied = copyPackedRecord(packed_, line, *target, &at);
+    if (copied == SaveCode::NoRoom && settleMemoryForRoom(*target, path, copied)) {
+        copied = copyPackedRecord(packed_, line, *target, &at);
     }
-    if (code != 0) return;
-    if (writePackedImage(path, *target, &reason) != 0) {
-        prompts_.showMessage(copyWriteFailedText(*chosen, fromPlatform(fileErrorText(reason))));
+    if (!copied.ok()) {
+        copied.file = path;
+        copied.subject = toPlatform(packedRecordTitle(line));
+        showResult(copied);
+        return;
+    }
+    if (const SaveResult written = writePackedImage(path, *target); !written.ok()) {
+        prompts_.showMessage(copyWriteFailedText(written));
         return;
     }
     prompts_.showMessage(copiedText(*chosen, at, replaces));
@@ -132,9 +137,8 @@ void SaveEditorDialog::onSaveAsSize()
     const std::string path = toPlatform(*chosen);
 
     auto converted = std::make_unique<PackedSaveImage>(packed_);
-    std::size_t missing = 0;
-    if (convertPackedImage(*converted, memory, &missing) != 0) {
-        prompts_.showMessage(convertMissingText(missing));
+    if (const SaveResult laidOut = convertPackedImage(*converted, memory); !laidOut.ok()) {
+        showResult(laidOut);
         return;
     }
     // The open file is written by "Write!", as every other change to it.
@@ -145,9 +149,8 @@ void SaveEditorDialog::onSaveAsSize()
         prompts_.showMessage(convertedInPlaceText(memoryName));
         return;
     }
-    int reason = 0;
-    if (writePackedImage(path, *converted, &reason) != 0) {
-        prompts_.showMessage(copyWriteFailedText(*chosen, fromPlatform(fileErrorText(reason))));
+    if (const SaveResult written = writePackedImage(path, *converted); !written.ok()) {
+        prompts_.showMessage(copyWriteFailedText(written));
         return;
     }
     prompts_.showMessage(savedAsText(*chosen, memoryName));
@@ -159,8 +162,8 @@ void SaveEditorDialog::onRemoveOlder()
     if (!packedMode_) return;
     std::size_t removed = 0;
     std::size_t freed = 0;
-    if (prunePackedRecords(packed_, removed, freed) != 0) {
-        prompts_.showMessage(pruneRefusedText());
+    if (const SaveResult pruned = prunePackedRecords(packed_, removed, freed); !pruned.ok()) {
+        showResult(pruned);
         return;
     }
     refreshSlotList();

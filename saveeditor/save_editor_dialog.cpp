@@ -9,12 +9,13 @@
 #include "file_lock.h"
 #include "ini_profile.h"
 #include "program_folders.h"
-#include "program_icon.h"
 #include "prompts.h"
 #include "qt_text.h"
+#include "save_file.h"
+#include "save_messages.h"
 #include "save_slots.h"
+#include "sramedit_icon.h"
 #include "title_limit.h"
-#include "title_rules.h"
 
 #include <QAction>
 #include <QFocusEvent>
@@ -41,20 +42,12 @@ namespace {
 constexpr std::size_t SETTING_MAX_BYTES = 4096;
 // The title box accepts no more bytes of cartridge text than this.
 constexpr int TITLE_BOX_BYTES = 31;
-// A line of the packed record list shows at most this many bytes.
-constexpr int LIST_LINE_BYTES = 32;
 
 // The list's columns; only the line's shows for a slot image.
 enum Column { COLUMN_NUMBER_AT, COLUMN_LINE_AT, COLUMN_TYPE_AT, COLUMN_SIZE_AT, COLUMN_MARK_AT, COLUMN_COUNT };
 static_assert(COLUMN_LINE_AT == SaveEditorDialog::LINE_COLUMN);
 
 QString text(const char* s) { return QString::fromUtf8(s); }
-
-QString memoryText(const PackedSaveImage& image)
-{
-    if (image.eitherSize) return text(MEMORY_EITHER);
-    return text(image.mirrored ? MEMORY_TWICE : MEMORY_KIB).arg(image.size() / 1024);
-}
 
 // The facts of one record beside its line: number, type, size, and whether
 // PocketNES uses it.
@@ -63,10 +56,10 @@ QStringList recordColumns(int number, const PackedRecordInfo& record, const QStr
     QStringList columns(COLUMN_COUNT);
     columns[COLUMN_NUMBER_AT] = QString::number(number);
     columns[COLUMN_LINE_AT] = line;
-    columns[COLUMN_TYPE_AT] = text(TYPE_NAMES[std::min<std::size_t>(record.type, RECORD_CHEAT)]);
+    columns[COLUMN_TYPE_AT] = fromPlatform(recordTypeName(record.type));
     columns[COLUMN_SIZE_AT] = record.liveOnly ? text(NO_RECORD_YET) : text(RECORD_BYTES).arg(record.size);
-    if (record.live) columns[COLUMN_MARK_AT] = text(MARK_LIVE);
-    if (record.hiddenBy) columns[COLUMN_MARK_AT] = text(MARK_OLDER).arg(*record.hiddenBy);
+    if (record.live) columns[COLUMN_MARK_AT] = fromPlatform(liveMarkText());
+    if (record.hiddenBy) columns[COLUMN_MARK_AT] = fromPlatform(olderMarkText(*record.hiddenBy));
     return columns;
 }
 
@@ -85,7 +78,7 @@ SaveEditorDialog::SaveEditorDialog(Prompts& prompts, const std::string& settings
 void SaveEditorDialog::buildControls()
 {
     setWindowTitle(text(CAPTION_BEFORE_OPEN));
-    setWindowIcon(programIcon());
+    setWindowIcon(srameditIcon());
 
     const QFontMetrics metrics(font());
     const auto duX = [&](int units) { return units * metrics.averageCharWidth() / 4; };
@@ -221,23 +214,23 @@ bool SaveEditorDialog::start()
         lastChosen = currentPath_;
         if (!currentPath_.empty()) writeSetting(KEY_LAST_FILE, currentPath_);
 
-        const int packedCode = readPackedAsking(currentPath_, packed_, nullptr);
-        if (packedCode == 0) {
-            packedMode_ = true;
-            break;
+        // The same steps as sramedit-cli's: a packed save first, else a slot save.
+        SaveResult read = readSaveFile(currentPath_, image_, packed_, packedMode_);
+        if (read == SaveCode::MemoryUnknown) {
+            const std::optional<PackedMemory> memory = askMemory(read);
+            if (!memory) continue;  // the user would not say which memory: choose again
+            read = readSaveFile(currentPath_, image_, packed_, packedMode_, *memory);
         }
-        if (packedCode == 4) continue;  // the user would not say which memory: choose again
-        packedMode_ = false;
-        const int code = readSaveImage(currentPath_, image_);
-        if (code == 0) break;
+        if (read.ok()) break;
         // Every failed read leaves a blank image to continue with.
-        if (code == 1) {
-            if (prompts_.askYesNo(text(ASK_CREATE_MISSING))) break;
-        } else if (code == 3) {
-            if (!prompts_.askYesNo(text(ASK_TRY_ANOTHER))) break;
-        } else {
+        const QString said = resultText(read);
+        if (read == SaveCode::Missing) {
+            if (prompts_.askYesNo(said + text(ASK_CREATE_MISSING))) break;
+        } else if (read == SaveCode::NotASave) {
             // Enter must not overwrite a file the editor did not understand.
-            if (prompts_.askYesNo(text(ASK_REPLACE_INVALID), DefaultAnswer::No)) break;
+            if (prompts_.askYesNo(said + text(ASK_REPLACE_INVALID), DefaultAnswer::No)) break;
+        } else {
+            if (!prompts_.askYesNo(said + text(ASK_TRY_ANOTHER))) break;
         }
     }
 
@@ -260,7 +253,7 @@ bool SaveEditorDialog::start()
     // user can still make room.
     if (packedMode_) {
         if (const auto risk = packedSaveAtRisk(packed_)) {
-            prompts_.showMessage(saveAtRiskText(fromCp932(risk->title), risk->bytesToFree));
+            prompts_.showMessage(fromPlatform(saveAtRiskText(*risk)));
         }
     }
     return true;
@@ -331,7 +324,7 @@ void SaveEditorDialog::refreshSlotList()
     } else {
         for (int s = 0; s < SLOT_COUNT; ++s) {
             QStringList columns(COLUMN_COUNT);
-            columns[COLUMN_LINE_AT] = slotIsUsed(image_, s) ? fromCp932(slotDisplayTitle(image_, s)) : text(EMPTY_SLOT);
+            columns[COLUMN_LINE_AT] = slotIsUsed(image_, s) ? fromCp932(slotDisplayTitle(image_, s)) : text(EMPTY_SLOT_TEXT);
             slotList_->addTopLevelItem(new QTreeWidgetItem(columns));
         }
     }
@@ -342,22 +335,12 @@ void SaveEditorDialog::refreshSlotList()
 void SaveEditorDialog::showPackedLines()
 {
     const std::vector<PackedRecordInfo> records = packedRecords(packed_);
-    std::size_t used = 0;
-    std::size_t count = 0;
     for (std::size_t i = 0; i < records.size(); ++i) {
         const PackedRecordInfo& record = records[i];
-        std::string line = record.type == RECORD_ST   ? ST_PREFIX
-                           : record.type == RECORD_SV ? SV_PREFIX
-                                                      : "";
-        line += record.title;
-        cutTitle(&line, LIST_LINE_BYTES);  // never ends inside a double-byte character
-        slotList_->addTopLevelItem(new QTreeWidgetItem(recordColumns(static_cast<int>(i), record, fromCp932(line))));
-        if (!record.liveOnly) {
-            used += record.size;
-            ++count;
-        }
+        slotList_->addTopLevelItem(
+            new QTreeWidgetItem(recordColumns(static_cast<int>(i), record, fromCp932(recordLineText(record)))));
     }
-    roomLabel_->setText(text(ROOM_LINE).arg(memoryText(packed_)).arg(count).arg(used).arg(packedFreeBytes(packed_)));
+    roomLabel_->setText(fromPlatform(roomText(packed_)));
 }
 
 void SaveEditorDialog::refreshTitleBox()
@@ -383,19 +366,18 @@ void SaveEditorDialog::onWrite()
     // the look and the write.
     FileLock lock;
     if (const int busy = lock.acquire(currentPath_); busy != 0) {
-        prompts_.showMessage(imageWriteFailedText(fromPlatform(currentPath_), fromPlatform(fileErrorText(busy))));
+        prompts_.showMessage(imageWriteFailedText(saveFailure(SaveCode::WriteFailed, currentPath_, busy)));
         return;
     }
     if (!sameFileUnchanged(openedFacts_, fileFactsOf(currentPath_)) &&
         !prompts_.askYesNo(text(ASK_REPLACE_CHANGED).arg(fromPlatform(currentPath_)), DefaultAnswer::No)) {
         return;
     }
-    int reason = 0;
-    const int code = packedMode_ ? writePackedImage(currentPath_, packed_, &reason)
-                                 : writeSaveImage(currentPath_, image_, &reason);
-    if (code != 0) {
+    const SaveResult written =
+        packedMode_ ? writePackedImage(currentPath_, packed_) : writeSaveImage(currentPath_, image_);
+    if (!written.ok()) {
         // The file on disk is untouched; keep the window and its edits.
-        prompts_.showMessage(imageWriteFailedText(fromPlatform(currentPath_), fromPlatform(fileErrorText(reason))));
+        prompts_.showMessage(imageWriteFailedText(written));
         return;
     }
     accept();

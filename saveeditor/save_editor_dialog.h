@@ -40,7 +40,6 @@ public:
     bool start();
 
     bool packedMode() const { return packedMode_; }
-    const std::string& currentPath() const { return currentPath_; }
     const std::string& settingsPath() const { return settingsPath_; }
 
     // The commands, as the buttons and keys run them.
@@ -92,14 +91,19 @@ private:
     std::optional<std::string> chooseSavFile(const std::string& folder, const char* caption);
     // Load and Append in a packed image share everything but the index.
     void storeIntoPacked(const std::string& savPath, const std::string& romFolder, int index);
-    void showLoadError(int code, int reason);
+    // Shows what a result means, with the system's reason beneath when the
+    // file could not be read.
+    void showResult(const SaveResult& result);
+    // A packed save that can't tell its memory: asks which it holds; nothing
+    // when the user cancelled.
+    std::optional<PackedMemory> askMemory(const SaveResult& unknown);
     // Reads a packed save, asking which memory it holds when the file can't
-    // tell; 4 when the user cancelled that question.
-    int readPackedAsking(const std::string& path, PackedSaveImage& image, int* reason);
+    // tell; MemoryUnknown when the user cancelled that question.
+    SaveResult readPackedAsking(const std::string& path, PackedSaveImage& image);
     // A store or copy into image (the file path) found no room, but a 64 KiB
     // memory would have it: asks which memory the file is for. True when it
     // is 64 KiB and the store may be tried again.
-    bool settleMemoryForRoom(PackedSaveImage& image, const std::string& path, const PackedRoom& room);
+    bool settleMemoryForRoom(PackedSaveImage& image, const std::string& path, const SaveResult& noRoom);
     void retitleSlot();
     void retitleRecord();
 

@@ -9,10 +9,10 @@
 #include "path_text.h"
 #include "prompts.h"
 #include "qt_text.h"
+#include "save_messages.h"
 #include "save_slots.h"
 #include "title_removals.h"
 
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QTreeWidget>
 
@@ -53,14 +53,14 @@ std::optional<std::string> SaveEditorDialog::chooseSavFile(const std::string& fo
     return path;
 }
 
-void SaveEditorDialog::showLoadError(int code, int reason)
+void SaveEditorDialog::showResult(const SaveResult& result)
 {
     // A file that is there but can't be read (no permission, a folder or a
     // FIFO) says why under the message.
-    const QString detail = reason != 0 ? fromPlatform(fileErrorText(reason)) : QString();
-    if (code == 1) prompts_.showMessage(text(FILE_NOT_FOUND));
-    if (code == 2) prompts_.showMessage(text(FILE_TOO_BIG));
-    if (code == 3) prompts_.showMessage(text(FILE_READ_ERROR), detail);
+    const bool unreadable = result == SaveCode::Unreadable || result == SaveCode::RomUnreadable;
+    const QString detail =
+        unreadable && result.errorNumber != 0 ? fromPlatform(fileErrorText(result.errorNumber)) : QString();
+    prompts_.showMessage(resultText(result), detail);
 }
 
 void SaveEditorDialog::onLoad()
@@ -75,10 +75,9 @@ void SaveEditorDialog::onLoad()
         storeIntoPacked(*savPath, romFolder, *selected_);
         return;
     }
-    int reason = 0;
-    const int code = loadSlotFromFile(*savPath, image_, *selected_, &reason);
-    if (code != 0) {
-        showLoadError(code, reason);
+    const SaveResult loaded = loadSlotFromFile(*savPath, image_, *selected_);
+    if (!loaded.ok()) {
+        showResult(loaded);
         return;
     }
     refreshSlotList();
@@ -115,39 +114,28 @@ void SaveEditorDialog::storeIntoPacked(const std::string& savPath, const std::st
     writeSetting(KEY_ROM_PATH, folderOf(romPath));
 
     std::uint32_t checksum = 0;
-    int romReason = 0;
-    const int romCode = romFileChecksum(romPath, checksum, &romReason);
-    if (romCode == 1) {
-        prompts_.showMessage(text(ROM_TOO_SMALL));
-        return;
-    }
-    if (romCode != 0) {
-        prompts_.showMessage(text(ROM_OPEN_ERROR), romReason != 0 ? fromPlatform(fileErrorText(romReason)) : QString());
+    if (const SaveResult rom = romFileChecksum(romPath, checksum); !rom.ok()) {
+        showResult(rom);
         return;
     }
 
-    int reason = 0;
-    PackedRoom room;
     // The game's battery save PocketNES restores, which a store must not doubt.
     const std::optional<std::size_t> live = packedLiveRecord(packed_, RECORD_SV, checksum);
-    int code = storePackedSave(savPath, packed_, index, checksum, &reason, &room);
-    if (code == 5 && settleMemoryForRoom(packed_, currentPath_, room)) {
-        code = storePackedSave(savPath, packed_, index, checksum, &reason, &room);
+    SaveResult stored = storePackedSave(savPath, packed_, index, checksum);
+    if (stored == SaveCode::NoRoom && settleMemoryForRoom(packed_, currentPath_, stored)) {
+        stored = storePackedSave(savPath, packed_, index, checksum);
     }
-    if (code >= 1 && code <= 3) {
-        showLoadError(code, reason);
-        return;
+    const bool readFailed = stored == SaveCode::Missing || stored == SaveCode::SavTooLarge || stored == SaveCode::Unreadable;
+    if (!stored.ok()) {
+        // Nothing was stored; the user must not believe otherwise.
+        stored.file = currentPath_;
+        stored.subject = fileNameOf(savPath);
+        showResult(stored);
+        if (readFailed) return;
     }
-    // Nothing was stored in these cases; the user must not believe otherwise.
-    if (code == 4) prompts_.showMessage(compressionFailedText(fromPlatform(savPath)));
-    if (code == 5) {
-        prompts_.showMessage(noRoomText(fromPlatform(currentPath_), QFileInfo(fromPlatform(savPath)).fileName(),
-                                        room.needed, room.available));
-    }
-    if (code == 6) prompts_.showMessage(secondRecordText(live.value_or(0)));
     refreshSlotList();
     // An append that replaced the game's battery save shows where it went.
-    if (code == 0 && index == PACKED_APPEND && live) slotList_->setCurrentItem(slotList_->topLevelItem(static_cast<int>(*live)));
+    if (stored.ok() && index == PACKED_APPEND && live) slotList_->setCurrentItem(slotList_->topLevelItem(static_cast<int>(*live)));
     refreshTitleBox();
 }
 
@@ -180,12 +168,10 @@ void SaveEditorDialog::onExtract()
         return;
     }
 
-    int reason = 0;
-    const int code = packedMode_ ? extractPackedSave(path, packed_, line, &reason)
-                                 : extractSlot(path, image_, line, &reason);
+    const SaveResult written = packedMode_ ? extractPackedSave(path, packed_, line) : extractSlot(path, image_, line);
     // The user takes an extracted file for a backup: a failure must be said.
-    if (code == 3) prompts_.showMessage(extractWriteFailedText(*chosen, fromPlatform(fileErrorText(reason))));
-    if (code == 4) prompts_.showMessage(extractDamagedText());
+    if (written == SaveCode::WriteFailed) prompts_.showMessage(extractWriteFailedText(written));
+    if (written == SaveCode::Damaged) showResult(written);
 }
 
 void SaveEditorDialog::onDelete()
@@ -200,9 +186,7 @@ void SaveEditorDialog::onDelete()
     }
     if (!prompts_.askOkCancel(text(ASK_DELETE))) return;
     if (packedMode_) {
-        const int code = deletePackedRecord(packed_, line);
-        if (code == 5) prompts_.showMessage(deleteReachesLiveAreaText());
-        if (code == 6) prompts_.showMessage(deleteConfigRecordText());
+        if (const SaveResult deleted = deletePackedRecord(packed_, line); !deleted.ok()) showResult(deleted);
     } else {
         deleteSlot(image_, line);
     }
@@ -239,7 +223,7 @@ void SaveEditorDialog::retitleSlot()
     // The messages name what was removed, under their own text.
     switch (result.outcome) {
     case RenameOutcome::Refused:
-        prompts_.showMessage(text(TITLE_CANCELED), invalidTitleDetail(typedTitle, true));
+        prompts_.showMessage(resultText(saveFailure(SaveCode::EmptyTitle)), invalidTitleDetail(typedTitle, true));
         break;
     case RenameOutcome::StoredFixed:
         prompts_.showMessage(text(TITLE_FIXED), invalidTitleDetail(typedTitle, true));
@@ -261,7 +245,7 @@ void SaveEditorDialog::retitleRecord()
     if (!selected_ || packedRecordType(*selected_) != RECORD_SV) return;
     const std::string typed = toCp932(titleText_);
     if (typed.empty()) {
-        prompts_.showMessage(text(TITLE_CANCELED), invalidTitleDetail(titleText_, false));
+        prompts_.showMessage(resultText(saveFailure(SaveCode::EmptyTitle)), invalidTitleDetail(titleText_, false));
         titleText_ = packedRecordTitle(*selected_);
         return;
     }

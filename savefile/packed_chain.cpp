@@ -58,10 +58,10 @@ std::size_t packedFreeBytes(const PackedSaveImage& image)
     return chainFreeBytes(image, walkPackedChain(image));
 }
 
-bool packedRoomNeedsMemory(const PackedSaveImage& image, const PackedRoom& room)
+bool packedRoomNeedsMemory(const PackedSaveImage& image, std::size_t needed, std::size_t available)
 {
     constexpr std::size_t moreAsLarge = PACKED_IMAGE_SIZE - PACKED_SMALL_IMAGE_SIZE;
-    return image.eitherSize && room.needed <= room.available + moreAsLarge;
+    return image.eitherSize && needed <= available + moreAsLarge;
 }
 
 bool isPackedMagic(std::uint32_t word)

@@ -21,6 +21,8 @@ constexpr std::size_t RECORD_LENGTH_FIELD = 4;
 constexpr std::size_t RECORD_WORD_8 = 8;
 constexpr std::size_t RECORD_CHECKSUM = 12;
 constexpr std::size_t RECORD_TITLE = 16;
+// The title is the header's last field.
+static_assert(RECORD_TITLE + PACKED_TITLE_SIZE == PACKED_RECORD_HEADER_SIZE);
 // The configuration record keeps the live area's owner where the others
 // keep their word 8, and its display and misc settings where the others
 // keep their length.
@@ -58,6 +60,11 @@ std::size_t chainFreeBytes(const PackedSaveImage& image, const PackedChain& chai
 
 // Either of the two words PocketNES takes as the magic.
 bool isPackedMagic(std::uint32_t word);
+
+// A store or copy into an image of either size that needed bytes more while
+// available were free: a 64 KiB memory would have the room, so only the
+// user can say which memory the file is for.
+bool packedRoomNeedsMemory(const PackedSaveImage& image, std::size_t needed, std::size_t available);
 
 // Puts record (header, data and padding) at index: in place of the record
 // there when replace is set, else before it; at the end of the chain when

@@ -13,10 +13,10 @@
 
 namespace {
 
-int failBlank(PackedSaveImage& image, int code)
+SaveResult failBlank(PackedSaveImage& image, SaveResult result)
 {
     blankPackedImage(image);
-    return code;
+    return result;
 }
 
 // A 32 KiB save chip shows its contents again at 0x8000, so a 64 KiB copy
@@ -72,11 +72,11 @@ void blankPackedImage(PackedSaveImage& image)
     putLe32(image.data(), PACKED_IMAGE_MAGIC);
 }
 
-int newPackedImage(PackedSaveImage& image, std::size_t memorySize, bool mirrored)
+SaveResult newPackedImage(PackedSaveImage& image, std::size_t memorySize, bool mirrored)
 {
     blankPackedImage(image);
-    if (memorySize != PACKED_IMAGE_SIZE && memorySize != PACKED_SMALL_IMAGE_SIZE) return 1;
-    if (mirrored && memorySize != PACKED_SMALL_IMAGE_SIZE) return 1;
+    if (memorySize != PACKED_IMAGE_SIZE && memorySize != PACKED_SMALL_IMAGE_SIZE) return saveFailure(SaveCode::OtherSize);
+    if (mirrored && memorySize != PACKED_SMALL_IMAGE_SIZE) return saveFailure(SaveCode::OtherSize);
     image.memorySize = memorySize;
     image.mirrored = mirrored;
     // Without a configuration record PocketNES restores a stored save but
@@ -85,49 +85,47 @@ int newPackedImage(PackedSaveImage& image, std::size_t memorySize, bool mirrored
     const std::vector<unsigned char> config = newConfigRecord();
     std::copy(config.begin(), config.end(), image.data() + PACKED_CHAIN_START);
     putChainEnd(image, PACKED_CHAIN_START + config.size());
-    return 0;
+    return {};
 }
 
-int readPackedImage(const std::string& path, PackedSaveImage& image, int* reason, PackedMemory memory)
+SaveResult readPackedImage(const std::string& path, PackedSaveImage& image, PackedMemory memory)
 {
     InFile in;
-    const int opened = openSaveInput(path, in, reason);
-    if (opened != SAVE_INPUT_OPEN) return failBlank(image, opened);
+    const SaveResult opened = openSaveInput(path, in);
+    if (!opened.ok()) return failBlank(image, opened);
+    const SaveResult invalid = saveFailure(SaveCode::NotASave, path);
     const auto bytes = static_cast<std::size_t>(in.size());
     if (in.size() != static_cast<std::int64_t>(PACKED_IMAGE_SIZE) &&
         in.size() != static_cast<std::int64_t>(PACKED_SMALL_IMAGE_SIZE)) {
-        return failBlank(image, 2);
+        return failBlank(image, invalid);
     }
     blankPackedImage(image);
-    if (in.read(image.data(), bytes) != bytes) {
-        if (reason != nullptr) *reason = shortReadReason(in);
-        return failBlank(image, 3);
-    }
+    if (in.read(image.data(), bytes) != bytes) return failBlank(image, shortRead(path, in));
     image.memorySize = bytes;
     image.magic = getLe32(image.data());
-    if (!isPackedMagic(image.magic)) return failBlank(image, 2);
+    if (!isPackedMagic(image.magic)) return failBlank(image, invalid);
     if (bytes == PACKED_IMAGE_SIZE) {
         // What the file tells wins; the caller's word settles only what it
         // leaves open.
         MemoryReading reading = MemoryReading::Small;
         if (!halvesMatch(image)) {
-            if (!walkPackedChain(image).valid) return failBlank(image, 2);
+            if (!walkPackedChain(image).valid) return failBlank(image, invalid);
             reading = tellPackedMemory(image);
         }
         if (reading == MemoryReading::Unknown || reading == MemoryReading::Either) {
             if (memory == PackedMemory::Small) reading = MemoryReading::Small;
             if (memory == PackedMemory::Large) reading = MemoryReading::Large;
         }
-        if (reading == MemoryReading::Unknown) return failBlank(image, 4);
+        if (reading == MemoryReading::Unknown) return failBlank(image, saveFailure(SaveCode::MemoryUnknown, path));
         if (reading == MemoryReading::Small) keepLowerHalf(image);
         image.eitherSize = reading == MemoryReading::Either;
     }
-    if (!walkPackedChain(image).valid) return failBlank(image, 2);
+    if (!walkPackedChain(image).valid) return failBlank(image, invalid);
     packLiveArea(image);
-    return 0;
+    return {};
 }
 
-int writePackedImage(const std::string& path, PackedSaveImage& image, int* reason, WriteMode mode)
+SaveResult writePackedImage(const std::string& path, PackedSaveImage& image, WriteMode mode)
 {
     putLe32(image.data(), isPackedMagic(image.magic) ? image.magic : PACKED_IMAGE_MAGIC);
     if (image.memorySize == PACKED_IMAGE_SIZE) {
@@ -144,18 +142,22 @@ int writePackedImage(const std::string& path, PackedSaveImage& image, int* reaso
     std::vector<unsigned char> file(image.begin(), image.end());
     if (image.mirrored) file.insert(file.end(), image.begin(), image.end());
     const int err = replaceFileWith(path, file.data(), file.size(), mode);
-    if (reason != nullptr) *reason = err;
-    return err == 0 ? 0 : 1;
+    return err == 0 ? SaveResult{} : saveFailure(SaveCode::WriteFailed, path, err);
 }
 
-int setPackedTitle(PackedSaveImage& image, int index, std::string_view title)
+SaveResult setPackedTitle(PackedSaveImage& image, int index, std::string_view title)
 {
     const PackedChain chain = walkPackedChain(image);
     const ChainRecord* record = chainRecordAt(chain, index);
-    if (record == nullptr || record->type != RECORD_SV) return 1;
+    SaveResult refused = saveFailure(record == nullptr ? SaveCode::NoSuchLine : SaveCode::NotBatterySave);
+    refused.index = static_cast<std::size_t>(index);
+    if (record == nullptr || record->type != RECORD_SV) return refused;
     // The live area is the running game's memory, not a place for titles.
-    if (record->offset + PACKED_RECORD_HEADER_SIZE > image.chainLimit()) return 1;
+    if (record->offset + PACKED_RECORD_HEADER_SIZE > image.chainLimit()) {
+        refused.code = SaveCode::TitleInLiveArea;
+        return refused;
+    }
     storeTitleField(image.data() + record->offset + RECORD_TITLE, PACKED_TITLE_SIZE,
                     fitCp932Title(title, SAVE_TITLE_MAX_BYTES));
-    return 0;
+    return {};
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "file_io.h"
+#include "save_result.h"
 
 #include <array>
 #include <cstddef>
@@ -103,13 +104,6 @@ struct PackedRecordInfo {
     std::optional<std::size_t> hiddenBy;
 };
 
-// Why a store or copy found no room: the bytes the chain had to grow by and
-// the bytes free below the live area.
-struct PackedRoom {
-    std::size_t needed = 0;
-    std::size_t available = 0;
-};
-
 // The records of a valid chain in order (stops safely on a damaged one),
 // then a live-only line when the live area's owner has no battery save.
 std::vector<PackedRecordInfo> packedRecords(const PackedSaveImage& image);
@@ -121,16 +115,16 @@ void blankPackedImage(PackedSaveImage& image);
 // 0, PocketNES's own display settings, title "CFG") at offset 4 and the end
 // of the chain. memorySize is 65536 or 32768; a 32 KiB memory may be written
 // twice into a 65536-byte file (mirrored), which every host reads alike.
-// 0 done; 1 another size, or a mirrored 64 KiB memory (the image is then blank).
-int newPackedImage(PackedSaveImage& image, std::size_t memorySize, bool mirrored = false);
+// Done; OtherSize for another size, or a mirrored 64 KiB memory (the image
+// is then blank).
+SaveResult newPackedImage(PackedSaveImage& image, std::size_t memorySize, bool mirrored = false);
 
-// 0 valid; 1 not found or empty; 2 not a valid packed image (a size other
-// than 65536 or 32768, wrong magic, a bad record type, a chain that leaves
-// the memory, loops or has a record smaller than its header); 3 can't be
-// read (a folder, FIFO or device among them, never opened); 4 a 65536-byte
-// file whose memory size can't be told (read it again with Small or Large).
-// Blank on every code but 0; *reason (when given) tells why a file is missing
-// or can't be read, as fileErrorText tells it.
+// Done for a valid image (documented as 0); Missing (1: not found or empty);
+// NotASave (2: a size other than 65536 or 32768, wrong magic, a bad record
+// type, a chain that leaves the memory, loops or has a record smaller than
+// its header); Unreadable (3: a folder, FIFO or device among them, never
+// opened); MemoryUnknown (4: a 65536-byte file whose memory size can't be
+// told; read it again with Small or Large). Blank on every other result.
 // A 32768-byte file is a 32 KiB memory. A 65536-byte file whose halves are
 // equal is a 32 KiB memory saved twice. When they differ, the file is a
 // 32 KiB memory with a stale upper half when 0x8000 holds a magic (an old
@@ -144,18 +138,16 @@ int newPackedImage(PackedSaveImage& image, std::size_t memorySize, bool mirrored
 // it (or into a new record) and the owner is cleared, as PocketNES does at
 // its next start; otherwise the owner stays and the live area is the game's
 // newest save.
-int readPackedImage(const std::string& path, PackedSaveImage& image, int* reason = nullptr,
-                    PackedMemory memory = PackedMemory::FromFile);
+SaveResult readPackedImage(const std::string& path, PackedSaveImage& image,
+                           PackedMemory memory = PackedMemory::FromFile);
 
 // Stores the image's magic and writes the memory (twice when it is
 // mirrored), replacing the file only when complete. A 64 KiB memory never
 // keeps a magic at 0x8000 outside its records, which would read as an old
 // mirror of a 32 KiB memory.
-// 0 written; 1 the file could not be created or written (the reason in
-// *reason when given, as fileErrorText tells it). With WriteMode::CreateNew
-// only where no file is (EEXIST).
-int writePackedImage(const std::string& path, PackedSaveImage& image, int* reason = nullptr,
-                     WriteMode mode = WriteMode::Replace);
+// Done, or WriteFailed (documented as 1) with the system's reason. With
+// WriteMode::CreateNew only where no file is (EEXIST).
+SaveResult writePackedImage(const std::string& path, PackedSaveImage& image, WriteMode mode = WriteMode::Replace);
 
 // Sum of the 128 little-endian words at 16 + 128 k, behind the iNES header
 // and, when byte 6 bit 2 is set, behind the 512-byte trainer too. Words past
@@ -163,10 +155,11 @@ int writePackedImage(const std::string& path, PackedSaveImage& image, int* reaso
 std::uint32_t romChecksum(const unsigned char* rom, std::size_t size);
 
 // romChecksum of a ROM file, reading only the bytes it needs.
-// 0 done; 1 the file is smaller than 16384 bytes (16912 with a trainer) or
-// missing; 2 the file can't be opened or read (a folder, FIFO or device among
-// them), with the reason in *reason when given.
-int romFileChecksum(const std::string& romPath, std::uint32_t& checksum, int* reason = nullptr);
+// Done; RomTooSmall (documented as 1) for a file smaller than 16384 bytes
+// (16912 with a trainer), or a missing one (its errorNumber then says so);
+// RomUnreadable (2) for one that can't be opened or read (a folder, FIFO or
+// device among them).
+SaveResult romFileChecksum(const std::string& romPath, std::uint32_t& checksum);
 
 // Compresses the ".sav" file into a RECORD_SV record that replaces the record
 // at index. At or past the end it replaces the game's battery save PocketNES
@@ -176,21 +169,18 @@ int romFileChecksum(const std::string& romPath, std::uint32_t& checksum, int* re
 // none, the replaced one when the store replaced it). When the store replaces
 // the live area's game's save, or becomes that game's newest one, the owner
 // is cleared so PocketNES won't pack the live area over it.
-// 0 done; 1 not found or empty; 2 larger than 8192 bytes; 3 can't be read;
-// 4 the compression library can't start; 5 the record, compressed, and the
-// chain's end don't fit below the live area (or the chain already reaches
-// into it), with the bytes in *room when given; 6 the game has a battery save
-// at another index that PocketNES would restore instead (packedLiveRecord
-// names it): storing here would leave it two. Codes 1-6 leave the image
-// unchanged; *reason (when given) tells why the file is missing or can't be
-// read. A live area that could not be packed for want of room is packed once
-// the store leaves room for it (so too after a delete).
-int storePackedSave(const std::string& savPath, PackedSaveImage& image, int index,
-                    std::uint32_t checksum, int* reason = nullptr, PackedRoom* room = nullptr);
-
-// A store or copy into an image of either size found no room, but a 64 KiB
-// memory would have it: only the user can say which memory the file is for.
-bool packedRoomNeedsMemory(const PackedSaveImage& image, const PackedRoom& room);
+// Done (documented as 0); Missing (1: not found or empty); SavTooLarge (2:
+// larger than 8192 bytes); Unreadable (3); CompressionFailed (4: the
+// compression library can't start); NoRoom (5: the record, compressed, and
+// the chain's end don't fit below the live area, or the chain already
+// reaches into it; with the bytes needed and free, and whether a 64 KiB
+// memory would have the room in a file of either size); SecondSave (6: the
+// game has a battery save at another index that PocketNES would restore
+// instead, packedLiveRecord names it: storing here would leave it two). A
+// failure leaves the image unchanged. A live area that could not be packed
+// for want of room is packed once the store leaves room for it (so too after
+// a delete).
+SaveResult storePackedSave(const std::string& savPath, PackedSaveImage& image, int index, std::uint32_t checksum);
 
 // The record of type for the game PocketNES uses: the last one in the chain
 // with that ROM checksum.
@@ -202,10 +192,10 @@ std::optional<std::size_t> packedLiveRecord(const PackedSaveImage& image, std::u
 std::size_t packedFreeBytes(const PackedSaveImage& image);
 
 // Removes every older battery save (PackedRecordInfo::hiddenBy).
-// 0 done, with the count and the bytes freed in removed and freed (0 when
-// there was none); 5 the chain would still reach into the live area (the
-// image unchanged).
-int prunePackedRecords(PackedSaveImage& image, std::size_t& removed, std::size_t& freed);
+// Done, with the count and the bytes freed in removed and freed (0 when
+// there was none); ReachesLiveArea when the chain would still reach into the
+// live area (the image unchanged).
+SaveResult prunePackedRecords(PackedSaveImage& image, std::size_t& removed, std::size_t& freed);
 
 // A game whose newest save is only in the live area and that PocketNES can't
 // pack at its next start for want of room: it drops the save then.
@@ -218,26 +208,27 @@ std::optional<PackedSaveAtRisk> packedSaveAtRisk(const PackedSaveImage& image);
 
 // Writes the battery save at index to path (replaced only when complete):
 // the record's data decompressed, or the live area when the line is live.
-// 0 written; 1 no battery save at index; 3 the file could not be created or
-// written; 4 the record's data are damaged or decompress to more than 8192
-// bytes (no file is created). The reason for 3 goes to *reason when given.
-int extractPackedSave(const std::string& path, const PackedSaveImage& image, int index,
-                      int* reason = nullptr, WriteMode mode = WriteMode::Replace);
+// Done; NoSuchLine or NotBatterySave (documented as 1: no battery save at
+// index); WriteFailed (3) with the system's reason; Damaged (4: the record's
+// data are damaged or decompress to more than 8192 bytes; no file is made).
+SaveResult extractPackedSave(const std::string& path, const PackedSaveImage& image, int index,
+                             WriteMode mode = WriteMode::Replace);
 
-// The size of the save extractPackedSave would write for index.
-// 0 done; 1 no battery save at index; 4 damaged data.
-int packedSaveSize(const PackedSaveImage& image, int index, std::size_t& size);
+// The size of the save extractPackedSave would write for index, with its
+// results but WriteFailed.
+SaveResult packedSaveSize(const PackedSaveImage& image, int index, std::size_t& size);
 
 // Removes the record at index (nothing at or past the end). Deleting the
 // live area's game's newest save clears the owner and the live area, so
-// PocketNES won't bring it back. 0 done or nothing there; 5 the chain would
-// still reach into the live area afterwards; 6 the record is the only
-// configuration record, which PocketNES needs to keep the running game's save.
-// Codes 5 and 6 leave the image unchanged.
-int deletePackedRecord(PackedSaveImage& image, int index);
+// PocketNES won't bring it back. Done, or nothing there; ReachesLiveArea
+// (documented as 5) when the chain would still reach into the live area
+// afterwards; ConfigRecordNeeded (6) for the only configuration record,
+// which PocketNES needs to keep the running game's save. A refusal leaves
+// the image unchanged.
+SaveResult deletePackedRecord(PackedSaveImage& image, int index);
 
 // Sets the title of the battery save at index to the CP932 text (at most 31
 // bytes, cut without splitting a double-byte character, NUL-padded).
-// 0 done; 1 no battery save record at index (or its header lies in the live
-// area).
-int setPackedTitle(PackedSaveImage& image, int index, std::string_view title);
+// Done; NoSuchLine or NotBatterySave (documented as 1); TitleInLiveArea when
+// its header lies in the live area.
+SaveResult setPackedTitle(PackedSaveImage& image, int index, std::string_view title);

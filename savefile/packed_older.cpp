@@ -46,12 +46,12 @@ std::vector<std::optional<std::size_t>> hiddenBattery(const PackedSaveImage& ima
     return hidden;
 }
 
-int prunePackedRecords(PackedSaveImage& image, std::size_t& removed, std::size_t& freed)
+SaveResult prunePackedRecords(PackedSaveImage& image, std::size_t& removed, std::size_t& freed)
 {
     removed = 0;
     freed = 0;
     const PackedChain chain = walkPackedChain(image);
-    if (!chain.valid) return 0;
+    if (!chain.valid) return {};
     const std::vector<std::optional<std::size_t>> hidden = hiddenBattery(image, chain);
     // The kept records close up; nothing is written above the old chain.
     auto work = std::make_unique<PackedSaveImage>(image);
@@ -66,13 +66,13 @@ int prunePackedRecords(PackedSaveImage& image, std::size_t& removed, std::size_t
         std::memcpy(work->data() + to, image.data() + r.offset, r.size);
         to += r.size;
     }
-    if (removed == 0) return 0;
+    if (removed == 0) return {};
     if (to + PACKED_CHAIN_END_SIZE > image.chainLimit()) {
         removed = freed = 0;
-        return 5;
+        return saveFailure(SaveCode::ReachesLiveArea);
     }
     putChainEnd(*work, to);
     packLiveArea(*work);  // the room freed may be enough now
     image = *work;
-    return 0;
+    return {};
 }

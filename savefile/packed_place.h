@@ -9,7 +9,7 @@
 #include <vector>
 
 // The record replaces the record at index, or goes after the last one when
-// index is at or past the end. 0 done (*at, when given, is its index); 5 no
-// room, with the bytes in *room when given; the image is then unchanged.
-int placePackedRecord(PackedSaveImage& image, int index, const std::vector<unsigned char>& record,
-                      PackedRoom* room, std::size_t* at = nullptr);
+// index is at or past the end. Done (*at, when given, is its index), or
+// NoRoom with the bytes needed and free; the image is then unchanged.
+SaveResult placePackedRecord(PackedSaveImage& image, int index, const std::vector<unsigned char>& record,
+                             std::size_t* at = nullptr);

@@ -14,6 +14,8 @@
 #include <memory>
 #include <vector>
 
+static_assert(PACKED_SAVE_MAX == SAVE_MAX_BYTES);
+
 namespace {
 
 std::size_t configRecordCount(const PackedChain& chain)
@@ -23,24 +25,32 @@ std::size_t configRecordCount(const PackedChain& chain)
 }
 
 // The battery save behind index: the live area for the live line, else the
-// record's data unpacked. 0, 1 (no battery save there) or 4 (damaged).
-int saveAt(const PackedSaveImage& image, int index, std::vector<unsigned char>& save)
+// record's data unpacked. Done, NoSuchLine, NotBatterySave or Damaged.
+SaveResult saveAt(const PackedSaveImage& image, int index, std::vector<unsigned char>& save)
 {
     const PackedChain chain = walkPackedChain(image);
     const LiveArea live = liveAreaOf(image, chain);
     if (index >= 0 && live.line == static_cast<std::size_t>(index)) {
         save.assign(image.data() + image.liveAreaStart(), image.end());
-        return 0;
+        return {};
     }
     const ChainRecord* record = chainRecordAt(chain, index);
-    if (record == nullptr || record->type != RECORD_SV) return 1;
-    return decompressRecord(image, record->offset, record->size, save) ? 0 : 4;
+    SaveResult result;
+    result.index = static_cast<std::size_t>(index);
+    if (record == nullptr) {
+        result.code = SaveCode::NoSuchLine;
+    } else if (record->type != RECORD_SV) {
+        result.code = SaveCode::NotBatterySave;
+    } else if (!decompressRecord(image, record->offset, record->size, save)) {
+        result.code = SaveCode::Damaged;
+    }
+    return result;
 }
 
 }  // namespace
 
-int placePackedRecord(PackedSaveImage& image, int index, const std::vector<unsigned char>& record,
-                      PackedRoom* room, std::size_t* at)
+SaveResult placePackedRecord(PackedSaveImage& image, int index, const std::vector<unsigned char>& record,
+                             std::size_t* at)
 {
     const PackedChain chain = walkPackedChain(image);
     const ChainRecord* target = chainRecordAt(chain, index);
@@ -58,12 +68,16 @@ int placePackedRecord(PackedSaveImage& image, int index, const std::vector<unsig
     // place where a record could safely go.
     const std::size_t grows = record.size() + (needsConfig ? config.size() : 0);
     const std::size_t shrinks = target != nullptr ? target->size : 0;
-    const PackedRoom needs{grows > shrinks ? grows - shrinks : 0, chainFreeBytes(image, chain)};
+    const std::size_t needed = grows > shrinks ? grows - shrinks : 0;
+    const std::size_t available = chainFreeBytes(image, chain);
     const auto noRoom = [&] {
-        if (room != nullptr) *room = needs;
-        return 5;
+        SaveResult result = saveFailure(SaveCode::NoRoom);
+        result.bytes = static_cast<std::int64_t>(needed);
+        result.available = static_cast<std::int64_t>(available);
+        result.largerMemoryFits = packedRoomNeedsMemory(image, needed, available);
+        return result;
     };
-    if (!chainBelowLiveArea(image, chain) || grows > needs.available + shrinks) return noRoom();
+    if (!chainBelowLiveArea(image, chain) || grows > available + shrinks) return noRoom();
 
     // The work is done on a copy: several steps must all succeed.
     auto work = std::make_unique<PackedSaveImage>(image);
@@ -90,88 +104,98 @@ int placePackedRecord(PackedSaveImage& image, int index, const std::vector<unsig
     packLiveArea(*work);
     image = *work;
     if (at != nullptr) *at = newIndex;
-    return 0;
+    return {};
 }
 
-int storePackedSave(const std::string& savPath, PackedSaveImage& image, int index, std::uint32_t checksum,
-                    int* reason, PackedRoom* room)
+SaveResult storePackedSave(const std::string& savPath, PackedSaveImage& image, int index, std::uint32_t checksum)
 {
     std::vector<unsigned char> data(PACKED_SAVE_MAX, 0);
     std::size_t size = 0;
     {
         InFile in;
-        const int opened = openSaveInput(savPath, in, reason);
-        if (opened != SAVE_INPUT_OPEN) return opened;
-        if (in.size() > static_cast<std::int64_t>(PACKED_SAVE_MAX)) return 2;
+        const SaveResult opened = openSavFile(savPath, in);
+        if (!opened.ok()) return opened;
         size = static_cast<std::size_t>(in.size());
-        if (in.read(data.data(), size) != size) {
-            if (reason != nullptr) *reason = shortReadReason(in);
-            return 3;
-        }
+        if (in.read(data.data(), size) != size) return shortRead(savPath, in);
     }
 
     // A game keeps one battery save: the one PocketNES restores is replaced,
     // and no other record may become a second one.
     const std::optional<std::size_t> live = packedLiveRecord(image, RECORD_SV, checksum);
     if (chainRecordAt(walkPackedChain(image), index) != nullptr) {
-        if (live && *live != static_cast<std::size_t>(index)) return 6;
+        if (live && *live != static_cast<std::size_t>(index)) {
+            SaveResult second = saveFailure(SaveCode::SecondSave);
+            second.index = *live;
+            return second;
+        }
     } else if (live) {
         index = static_cast<int>(*live);
     }
 
     std::vector<unsigned char> packed;
-    if (!compressSave(data.data(), size, packed)) return 4;
+    SaveResult failed = saveFailure(SaveCode::CompressionFailed);
+    failed.subject = savPath;
+    if (!compressSave(data.data(), size, packed)) return failed;
     RecordHeader header;
     // PocketNES writes the uncompressed size here and reads the data's length
     // from the record size; the editor does the same.
     header.lengthField = static_cast<std::uint32_t>(size);
     header.checksum = checksum;
     header.title = titleField(fitCp932Title(titleStemOfPath(savPath), SAVE_TITLE_MAX_BYTES));
-    return placePackedRecord(image, index, makeRecord(header, packed), room);
+    failed = placePackedRecord(image, index, makeRecord(header, packed));
+    failed.subject = savPath;
+    return failed;
 }
 
-int extractPackedSave(const std::string& path, const PackedSaveImage& image, int index, int* reason,
-                      WriteMode mode)
+SaveResult extractPackedSave(const std::string& path, const PackedSaveImage& image, int index, WriteMode mode)
 {
     std::vector<unsigned char> save;
-    const int code = saveAt(image, index, save);
-    if (code != 0) return code;
+    const SaveResult found = saveAt(image, index, save);
+    if (!found.ok()) return found;
     const int err = replaceFileWith(path, save.data(), save.size(), mode);
-    if (reason != nullptr) *reason = err;
-    return err == 0 ? 0 : 3;
+    return err == 0 ? SaveResult{} : saveFailure(SaveCode::WriteFailed, path, err);
 }
 
-int packedSaveSize(const PackedSaveImage& image, int index, std::size_t& size)
+SaveResult packedSaveSize(const PackedSaveImage& image, int index, std::size_t& size)
 {
     std::vector<unsigned char> save;
-    const int code = saveAt(image, index, save);
-    if (code == 0) size = save.size();
-    return code;
+    const SaveResult found = saveAt(image, index, save);
+    if (found.ok()) size = save.size();
+    return found;
 }
 
-int deletePackedRecord(PackedSaveImage& image, int index)
+SaveResult deletePackedRecord(PackedSaveImage& image, int index)
 {
     const PackedChain chain = walkPackedChain(image);
     // A damaged chain is left alone rather than losing what follows.
-    if (!chain.valid) return 0;
+    if (!chain.valid) return {};
     const LiveArea live = liveAreaOf(image, chain);
     if (live.owner != 0 && !live.ownerRecord && index >= 0 && live.line == static_cast<std::size_t>(index)) {
         // The game's only save is the live area: deleting it is releasing it.
         releaseLiveArea(image);
-        return 0;
+        return {};
     }
     const ChainRecord* record = chainRecordAt(chain, index);
-    if (record == nullptr) return 0;
-    if (record->type == RECORD_PLAIN && configRecordCount(chain) == 1) return 6;
+    if (record == nullptr) return {};
+    SaveResult refused;
+    refused.index = static_cast<std::size_t>(index);
+    refused.deleting = true;
+    if (record->type == RECORD_PLAIN && configRecordCount(chain) == 1) {
+        refused.code = SaveCode::ConfigRecordNeeded;
+        return refused;
+    }
     const std::size_t tailStart = record->offset + record->size;
     const std::size_t tailSize = chain.end - tailStart;
     const std::size_t newEnd = record->offset + tailSize;
     // Never write into the live area: a chain that reaches into it may only
     // shrink out of it.
-    if (newEnd + PACKED_CHAIN_END_SIZE > image.chainLimit()) return 5;
+    if (newEnd + PACKED_CHAIN_END_SIZE > image.chainLimit()) {
+        refused.code = SaveCode::ReachesLiveArea;
+        return refused;
+    }
     std::memmove(image.data() + record->offset, image.data() + tailStart, tailSize);
     putChainEnd(image, newEnd);
     if (live.ownerRecord == static_cast<std::size_t>(index)) releaseLiveArea(image);
     packLiveArea(image);  // the room freed may be enough now
-    return 0;
+    return {};
 }

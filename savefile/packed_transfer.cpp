@@ -8,30 +8,46 @@
 #include <memory>
 #include <vector>
 
-int copyPackedRecord(const PackedSaveImage& from, int index, PackedSaveImage& to, PackedRoom* room,
-                     std::size_t* at)
+SaveResult copyPackedRecord(const PackedSaveImage& from, int index, PackedSaveImage& to, std::size_t* at)
 {
     const std::vector<PackedRecordInfo> lines = packedRecords(from);
-    if (index < 0 || static_cast<std::size_t>(index) >= lines.size()) return 1;
+    SaveResult result;
+    result.index = static_cast<std::size_t>(index);
+    result.subject = "record " + std::to_string(index);
+    if (index < 0 || static_cast<std::size_t>(index) >= lines.size()) {
+        result.code = SaveCode::NoSuchLine;
+        return result;
+    }
     const PackedRecordInfo& line = lines[static_cast<std::size_t>(index)];
-    if (line.type == RECORD_PLAIN) return 1;
+    if (line.type == RECORD_PLAIN) {
+        result.code = SaveCode::ConfigRecordStays;
+        return result;
+    }
 
     std::vector<unsigned char> record;
     if (line.live) {
         const PackedChain chain = walkPackedChain(from);
-        if (!makeLiveRecord(from, chain, liveAreaOf(from, chain), record)) return 4;
+        if (!makeLiveRecord(from, chain, liveAreaOf(from, chain), record)) {
+            result.code = SaveCode::CompressionFailed;
+            return result;
+        }
     } else {
         record.assign(from.data() + line.offset, from.data() + line.offset + line.size);
     }
     const std::optional<std::size_t> same = packedLiveRecord(to, line.type, line.romChecksum);
-    return placePackedRecord(to, same ? static_cast<int>(*same) : PACKED_APPEND, record, room, at);
+    const SaveResult placed = placePackedRecord(to, same ? static_cast<int>(*same) : PACKED_APPEND, record, at);
+    if (placed.ok()) return placed;
+    const std::string subject = result.subject;
+    result = placed;
+    result.subject = subject;
+    return result;
 }
 
-int convertPackedImage(PackedSaveImage& image, std::size_t memorySize, std::size_t* missing)
+SaveResult convertPackedImage(PackedSaveImage& image, std::size_t memorySize)
 {
-    if (memorySize != PACKED_IMAGE_SIZE && memorySize != PACKED_SMALL_IMAGE_SIZE) return 1;
+    if (memorySize != PACKED_IMAGE_SIZE && memorySize != PACKED_SMALL_IMAGE_SIZE) return saveFailure(SaveCode::OtherSize);
     const PackedChain chain = walkPackedChain(image);
-    if (!chain.valid) return 1;
+    if (!chain.valid) return saveFailure(SaveCode::OtherSize);
 
     auto work = std::make_unique<PackedSaveImage>();
     blankPackedImage(*work);
@@ -40,8 +56,9 @@ int convertPackedImage(PackedSaveImage& image, std::size_t memorySize, std::size
     work->magic = image.magic;
     const std::size_t needed = chain.end + PACKED_CHAIN_END_SIZE;
     if (needed > work->chainLimit()) {
-        if (missing != nullptr) *missing = needed - work->chainLimit();
-        return 5;
+        SaveResult tooMany = saveFailure(SaveCode::DoesNotFit);
+        tooMany.bytes = static_cast<std::int64_t>(needed - work->chainLimit());
+        return tooMany;
     }
     std::copy(image.data(), image.data() + chain.end, work->data());
     putChainEnd(*work, chain.end);
@@ -51,5 +68,5 @@ int convertPackedImage(PackedSaveImage& image, std::size_t memorySize, std::size
     }
     packLiveArea(*work);
     image = *work;
-    return 0;
+    return {};
 }

@@ -40,24 +40,28 @@ std::uint32_t romChecksum(const unsigned char* rom, std::size_t size)
     return sum;
 }
 
-int romFileChecksum(const std::string& romPath, std::uint32_t& checksum, int* reason)
+SaveResult romFileChecksum(const std::string& romPath, std::uint32_t& checksum)
 {
     InFile in;
-    const int opened = openSaveInput(romPath, in, reason);
+    SaveResult opened = openSaveInput(romPath, in);
     // A missing file has no size, as an empty one.
-    if (opened == SAVE_INPUT_MISSING) return 1;
-    if (opened != SAVE_INPUT_OPEN) return 2;
+    if (opened == SaveCode::Missing) opened.code = SaveCode::RomTooSmall;
+    if (opened == SaveCode::Unreadable) opened.code = SaveCode::RomUnreadable;
+    if (!opened.ok()) return opened;
+    SaveResult tooSmall = saveFailure(SaveCode::RomTooSmall, romPath);
+    tooSmall.bytes = in.size();
     const auto size = static_cast<std::size_t>(in.size());
-    if (size < ROM_CHECKSUM_MIN_SIZE) return 1;
+    if (size < ROM_CHECKSUM_MIN_SIZE) return tooSmall;
     // The header, the trainer if any, and the first 16384 bytes of ROM data.
     std::vector<unsigned char> head(firstWord(true) + ROM_CHECKSUM_MIN_SIZE, 0);
     const std::size_t got = in.read(head.data(), head.size());
     if (got < ROM_CHECKSUM_MIN_SIZE || in.readFailed()) {
-        if (reason != nullptr) *reason = shortReadReason(in);
-        return 2;
+        SaveResult failed = shortRead(romPath, in);
+        failed.code = SaveCode::RomUnreadable;
+        return failed;
     }
     // The words then lie behind the trainer, so the file must hold them.
-    if (hasTrainer(head.data(), got) && size < firstWord(true) + ROM_CHECKSUM_MIN_SIZE) return 1;
+    if (hasTrainer(head.data(), got) && size < firstWord(true) + ROM_CHECKSUM_MIN_SIZE) return tooSmall;
     checksum = romChecksum(head.data(), got);
-    return 0;
+    return {};
 }

@@ -7,6 +7,7 @@
 namespace {
 
 constexpr std::size_t CHECKSUM_WORDS = 71;  // the magic and the seven slot headers
+static_assert(CHECKSUM_WORDS * 4 == CHECKSUM_OFFSET);
 
 std::uint32_t slotState(const SaveImage& image, int s)
 {
@@ -23,10 +24,10 @@ bool isValidImage(const SaveImage& image)
     return getLe32(image.data() + CHECKSUM_OFFSET) == saveImageChecksum(image);
 }
 
-int failBlank(SaveImage& image, int code)
+SaveResult failBlank(SaveImage& image, SaveResult result)
 {
     blankSaveImage(image);
-    return code;
+    return result;
 }
 
 }  // namespace
@@ -47,24 +48,21 @@ int blankSaveImage(SaveImage& image)
     return 0;
 }
 
-int readSaveImage(const std::string& path, SaveImage& image, int* reason)
+SaveResult readSaveImage(const std::string& path, SaveImage& image)
 {
     InFile in;
     // A folder, FIFO or device is there but can't be read: not "not found".
-    const int opened = openSaveInput(path, in, reason);
-    if (opened != SAVE_INPUT_OPEN) return failBlank(image, opened);
-    if (in.size() != static_cast<std::int64_t>(SAVE_IMAGE_SIZE)) return failBlank(image, 2);
+    const SaveResult opened = openSaveInput(path, in);
+    if (!opened.ok()) return failBlank(image, opened);
+    if (in.size() != static_cast<std::int64_t>(SAVE_IMAGE_SIZE)) return failBlank(image, saveFailure(SaveCode::NotASave, path));
     // A file that shrinks or fails while being read is a read failure, not
     // a damaged image.
-    if (in.read(image.data(), SAVE_IMAGE_SIZE) != SAVE_IMAGE_SIZE) {
-        if (reason != nullptr) *reason = shortReadReason(in);
-        return failBlank(image, 3);
-    }
-    if (!isValidImage(image)) return failBlank(image, 2);
-    return 0;
+    if (in.read(image.data(), SAVE_IMAGE_SIZE) != SAVE_IMAGE_SIZE) return failBlank(image, shortRead(path, in));
+    if (!isValidImage(image)) return failBlank(image, saveFailure(SaveCode::NotASave, path));
+    return {};
 }
 
-int writeSaveImage(const std::string& path, SaveImage& image, int* reason, WriteMode mode)
+SaveResult writeSaveImage(const std::string& path, SaveImage& image, WriteMode mode)
 {
     putLe32(image.data(), SAVE_IMAGE_MAGIC);
     for (int s = 0; s < SLOT_COUNT; ++s) {
@@ -73,8 +71,7 @@ int writeSaveImage(const std::string& path, SaveImage& image, int* reason, Write
     putLe32(image.data() + CHECKSUM_OFFSET, saveImageChecksum(image));
 
     const int err = replaceFileWith(path, image.data(), image.size(), mode);
-    if (reason != nullptr) *reason = err;
-    return err == 0 ? 0 : 1;
+    return err == 0 ? SaveResult{} : saveFailure(SaveCode::WriteFailed, path, err);
 }
 
 bool slotIsUsed(const SaveImage& image, int s)

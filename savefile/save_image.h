@@ -4,6 +4,7 @@
 
 #include "file_io.h"
 #include "record_magic.h"
+#include "save_result.h"
 
 #include <array>
 #include <cstddef>
@@ -30,25 +31,33 @@ constexpr std::size_t slotTitleOffset(int s) { return slotHeaderOffset(s) + 4; }
 constexpr std::size_t slotExtensionOffset(int s) { return slotHeaderOffset(s) + 36; }
 constexpr std::size_t slotDataOffset(int s) { return SLOT_DATA_SIZE * static_cast<std::size_t>(s + 1); }
 
+// A slot header is the state word, the title field and the 4-byte extension
+// field; the checksum follows the seventh header, and the first slot's data
+// begin after it, while the last slot's data end with the image.
+static_assert(SLOT_HEADER_SIZE == 4 + SLOT_TITLE_SIZE + 4);
+static_assert(slotTitleOffset(0) + SLOT_TITLE_SIZE == slotExtensionOffset(0));
+static_assert(slotExtensionOffset(0) + 4 == slotHeaderOffset(1));
+static_assert(CHECKSUM_OFFSET == slotHeaderOffset(SLOT_COUNT));
+static_assert(CHECKSUM_OFFSET + 4 <= slotDataOffset(0));
+static_assert(slotDataOffset(SLOT_COUNT - 1) + SLOT_DATA_SIZE == SAVE_IMAGE_SIZE);
+
 // XOR of the 71 little-endian words at offsets 0 to 280.
 std::uint32_t saveImageChecksum(const SaveImage& image);
 
 // All zero, the magic, every slot SLOT_EMPTY, the checksum. Always 0.
 int blankSaveImage(SaveImage& image);
 
-// 0 valid; 1 not found or empty; 2 not a valid save image; 3 can't be read
-// (a folder, FIFO or device among them: such a file is never opened).
-// On every code but 0 the image is blank. *reason (when given) tells why a
-// file is missing or can't be read, as fileErrorText tells it.
-int readSaveImage(const std::string& path, SaveImage& image, int* reason = nullptr);
+// Done for a valid image; Missing (not found or empty), NotASave, or
+// Unreadable (a folder, FIFO or device among them: such a file is never
+// opened). On every other result the image is blank. The documents number
+// these 0, 1, 2 and 3.
+SaveResult readSaveImage(const std::string& path, SaveImage& image);
 
 // Normalises the image (magic, states other than SLOT_USED become SLOT_EMPTY,
 // checksum) and writes it. The file is replaced only by a complete image.
-// 0 written; 1 the file could not be created or written (the reason in
-// *reason when given, as fileErrorText tells it). With WriteMode::CreateNew
-// only where no file is (EEXIST).
-int writeSaveImage(const std::string& path, SaveImage& image, int* reason = nullptr,
-                   WriteMode mode = WriteMode::Replace);
+// Done, or WriteFailed (documented as 1) with the system's reason. With
+// WriteMode::CreateNew only where no file is (EEXIST).
+SaveResult writeSaveImage(const std::string& path, SaveImage& image, WriteMode mode = WriteMode::Replace);
 
 // True when slot s (0-6) holds a save.
 bool slotIsUsed(const SaveImage& image, int s);

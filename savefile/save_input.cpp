@@ -2,16 +2,27 @@
 
 #include <cerrno>
 
-int openSaveInput(const std::string& path, InFile& in, int* reason)
+SaveResult openSaveInput(const std::string& path, InFile& in)
 {
     in = InFile(path);
     const int err = in.errorNumber();
-    if (reason != nullptr) *reason = err;
-    if (!in.isOpen()) return err == ENOENT || err == ENOTDIR ? SAVE_INPUT_MISSING : SAVE_INPUT_UNREADABLE;
-    return in.size() == 0 ? SAVE_INPUT_MISSING : SAVE_INPUT_OPEN;
+    if (!in.isOpen()) {
+        return saveFailure(err == ENOENT || err == ENOTDIR ? SaveCode::Missing : SaveCode::Unreadable, path, err);
+    }
+    return in.size() == 0 ? saveFailure(SaveCode::Missing, path) : SaveResult{};
 }
 
-int shortReadReason(const InFile& in)
+SaveResult openSavFile(const std::string& path, InFile& in)
 {
-    return in.errorNumber() != 0 ? in.errorNumber() : FILE_CHANGED;
+    SaveResult opened = openSaveInput(path, in);
+    if (opened.ok() && in.size() > static_cast<std::int64_t>(SAVE_MAX_BYTES)) {
+        opened = saveFailure(SaveCode::SavTooLarge, path);
+        opened.bytes = in.size();
+    }
+    return opened;
+}
+
+SaveResult shortRead(const std::string& path, const InFile& in)
+{
+    return saveFailure(SaveCode::Unreadable, path, in.errorNumber() != 0 ? in.errorNumber() : FILE_CHANGED);
 }

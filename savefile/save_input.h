@@ -4,19 +4,23 @@
 #pragma once
 
 #include "file_io.h"
+#include "save_result.h"
 
+#include <cstddef>
 #include <string>
 
-enum SaveInputCode {
-    SAVE_INPUT_OPEN = 0,
-    SAVE_INPUT_MISSING = 1,     // not there, or empty
-    SAVE_INPUT_UNREADABLE = 3,  // there but can't be read: a folder, FIFO or device (never opened), no permission
-};
+// A single game's save: the battery memory of one NES game.
+constexpr std::size_t SAVE_MAX_BYTES = 8192;
 
-// Opens path into in. *reason (when given) is why the file is missing or
-// can't be read, as fileErrorText tells it; 0 for an empty file or success.
-int openSaveInput(const std::string& path, InFile& in, int* reason);
+// Opens path into in: Done, Missing (not there, or empty: errorNumber 0) or
+// Unreadable (a folder, FIFO or device, never opened; no permission).
+SaveResult openSaveInput(const std::string& path, InFile& in);
 
-// Why a read of in gave fewer bytes than asked: its read error, or
-// FILE_CHANGED when the file ended before the size it had when opened.
-int shortReadReason(const InFile& in);
+// Opens a single game's ".sav" file: openSaveInput's results, or
+// SavTooLarge for one larger than a save (8192 bytes).
+SaveResult openSavFile(const std::string& path, InFile& in);
+
+// A read of in that gave fewer bytes than asked: Unreadable, with its read
+// error, or FILE_CHANGED when the file ended before the size it had when
+// opened.
+SaveResult shortRead(const std::string& path, const InFile& in);

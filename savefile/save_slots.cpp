@@ -14,6 +14,9 @@
 // Slot numbers outside 0-6 are a caller's mistake; they never touch memory
 // outside the image: loading and extracting give 3, the others do nothing.
 
+// A slot holds one game's whole save.
+static_assert(SLOT_DATA_SIZE == SAVE_MAX_BYTES);
+
 namespace {
 
 bool isSlotNumber(int s)
@@ -31,22 +34,26 @@ void storeEucTitle(SaveImage& image, int s, std::string_view euc)
     storeTitleField(image.data() + slotTitleOffset(s), SLOT_TITLE_SIZE, euc);
 }
 
+// A slot number beyond the image.
+SaveResult slotFailure(SaveCode code, int s)
+{
+    SaveResult result = saveFailure(code);
+    result.index = static_cast<std::size_t>(s < 0 ? SLOT_COUNT : s);
+    return result;
+}
+
 }  // namespace
 
-int loadSlotFromFile(const std::string& path, SaveImage& image, int s, int* reason)
+SaveResult loadSlotFromFile(const std::string& path, SaveImage& image, int s)
 {
     InFile in;
-    const int opened = openSaveInput(path, in, reason);
-    if (opened != SAVE_INPUT_OPEN) return opened;
-    if (in.size() > static_cast<std::int64_t>(SLOT_DATA_SIZE)) return 2;
-    if (!isSlotNumber(s)) return 3;
+    const SaveResult opened = openSavFile(path, in);
+    if (!opened.ok()) return opened;
+    if (!isSlotNumber(s)) return slotFailure(SaveCode::EmptySlot, s);
     // Read before touching the slot, so a failed read leaves it as it was.
     std::vector<unsigned char> data(SLOT_DATA_SIZE, 0);
     const auto wanted = static_cast<std::size_t>(in.size());
-    if (in.read(data.data(), wanted) != wanted) {
-        if (reason != nullptr) *reason = shortReadReason(in);
-        return 3;
-    }
+    if (in.read(data.data(), wanted) != wanted) return shortRead(path, in);
 
     std::copy(data.begin(), data.end(), image.begin() + static_cast<std::ptrdiff_t>(slotDataOffset(s)));
     putLe32(image.data() + slotHeaderOffset(s), SLOT_USED);
@@ -54,16 +61,14 @@ int loadSlotFromFile(const std::string& path, SaveImage& image, int s, int* reas
     static const unsigned char extension[4] = {'s', 'a', 'v', 0};
     std::memcpy(image.data() + slotExtensionOffset(s), extension, sizeof extension);
     storeChecksum(image);
-    return 0;
+    return {};
 }
 
-int extractSlot(const std::string& path, const SaveImage& image, int s, int* reason, WriteMode mode)
+SaveResult extractSlot(const std::string& path, const SaveImage& image, int s, WriteMode mode)
 {
-    if (reason != nullptr) *reason = 0;
-    if (!isSlotNumber(s)) return 3;
+    if (!isSlotNumber(s)) return slotFailure(SaveCode::EmptySlot, s);
     const int err = replaceFileWith(path, image.data() + slotDataOffset(s), SLOT_DATA_SIZE, mode);
-    if (reason != nullptr) *reason = err;
-    return err == 0 ? 0 : 3;
+    return err == 0 ? SaveResult{} : saveFailure(SaveCode::WriteFailed, path, err);
 }
 
 int deleteSlot(SaveImage& image, int s)

@@ -10,17 +10,14 @@
 
 // Fills slot s from the ".sav" file at path (UTF-8): data, SLOT_USED, the
 // title from the file name, extension "sav", checksum.
-// 0 done; 1 not found or empty; 2 larger than 8192 bytes; 3 can't be read
-// (a folder, FIFO or device among them: never opened). Codes 1-3 leave the
-// image unchanged; *reason (when given) tells why the file is missing or
-// can't be read, as fileErrorText tells it.
-int loadSlotFromFile(const std::string& path, SaveImage& image, int s, int* reason = nullptr);
+// Done; Missing (not found or empty); SavTooLarge (larger than 8192 bytes);
+// Unreadable (a folder, FIFO or device among them: never opened); the
+// documents number them 0 to 3. A failure leaves the image unchanged.
+SaveResult loadSlotFromFile(const std::string& path, SaveImage& image, int s);
 
 // Writes the 8192 data bytes of slot s to path (replaced only when complete).
-// 0 written; 3 the file could not be created or written (the reason in
-// *reason when given).
-int extractSlot(const std::string& path, const SaveImage& image, int s, int* reason = nullptr,
-                WriteMode mode = WriteMode::Replace);
+// Done, or WriteFailed (documented as 3) with the system's reason.
+SaveResult extractSlot(const std::string& path, const SaveImage& image, int s, WriteMode mode = WriteMode::Replace);
 
 // Clears slot s: zero data and header, SLOT_EMPTY, checksum. Always 0.
 int deleteSlot(SaveImage& image, int s);

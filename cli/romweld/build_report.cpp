@@ -26,7 +26,7 @@ std::string progressBarText(std::int64_t written, std::int64_t total)
     return text + std::string(3 - number.size(), ' ') + number + "%";
 }
 
-BuildReport::BuildReport(bool drawBar) : drawBar_(drawBar) {}
+BuildReport::BuildReport(bool drawBar, bool records) : PrintedReport("romweld-cli", records), drawBar_(drawBar) {}
 
 BuildReport::~BuildReport()
 {

@@ -9,8 +9,9 @@
 
 class BuildReport : public PrintedReport {
 public:
-    // drawBar: whether the error output is a terminal the bar may go to.
-    explicit BuildReport(bool drawBar);
+    // drawBar: whether the error output is a terminal the bar may go to;
+    // records: whether each record gets its line.
+    BuildReport(bool drawBar, bool records);
     ~BuildReport() override;
     BuildReport(const BuildReport&) = delete;
     BuildReport& operator=(const BuildReport&) = delete;

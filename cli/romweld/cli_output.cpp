@@ -1,4 +1,4 @@
-#include "commands.h"
+#include "romweld_commands.h"
 
 #include "path_text.h"
 

@@ -1,16 +1,16 @@
 #include "build_report.h"
-#include "commands.h"
 #include "guarded_files.h"
 #include "program_folder.h"
 #include "rom_problem.h"
+#include "romweld_commands.h"
 
+#include "archive_path.h"
+#include "archive_reader.h"
 #include "file_io.h"
 #include "image_writer.h"
 #include "ini_profile.h"
 #include "list_admission.h"
 #include "list_file.h"
-#include "archive_path.h"
-#include "archive_reader.h"
 #include "path_text.h"
 #include "problem_summary.h"
 #include "report.h"
@@ -29,20 +29,6 @@ constexpr std::string_view DEFAULT_GBA_TITLE = "Korvalinde";
 constexpr std::string_view GAME_CODE = "KVL";
 constexpr std::string_view MAKER_CODE = "ZQ";
 
-std::string listFileProblem(const std::string& path, int code)
-{
-    switch (code) {
-    case LIST_CANT_OPEN: {
-        const std::string problem = openProblem(path);
-        return problem.empty() ? "Can't Open File" : "Can't Open File (" + problem + ")";
-    }
-    case LIST_EMPTY: return "Read Error: the file is empty";
-    case LIST_WRONG_HEADER:
-        return "Wrong List File Error: the first line is not \"" + std::string(LIST_FILE_HEADER) + "\"";
-    default: return "Read Error";
-    }
-}
-
 // The list file's paths, then the arguments: each admitted as the window
 // admits a file (an archive by each NES ROM in it). False when a file is
 // not a ROM or can't be read: such files are named in one summary, the
@@ -58,7 +44,7 @@ bool collectRoms(const CliRequest& request, const ProgramFolder& folder, RomList
         ListFileReader reader(listPath);
         const int code = reader.readHeader(LIST_FILE_HEADER);
         if (code != LIST_READ_OK) {
-            printError(listPath + ": " + listFileProblem(listPath, code));
+            printError(listPath + ": " + listFileProblemLine(code, reader.errorNumber()));
             return false;
         }
         const ListAdmission admitted =
@@ -110,17 +96,18 @@ struct BuildSetup {
 bool writeOneImage(const BuildSetup& setup, const std::string& output, const RomList* list,
                    ArchiveMemberReader* archives = nullptr)
 {
-    BuildReport report(::isatty(STDERR_FILENO) != 0);
+    // --each prints one line per image, and --quiet none per record.
+    BuildReport report(::isatty(STDERR_FILENO) != 0, !setup.request.quiet && !setup.request.each);
     const int written =
         writeImage(setup.folder.dir, setup.folder.config, output, list, setup.variant.name,
                    setup.request.fixHeader ? &setup.header : nullptr, report, setup.request.pad, setup.extras,
                    archives);
     report.finish();
-    if (written != IMAGE_WRITTEN) {
-        printError(output + ": no image was written; a file that was there is unchanged");
-        return false;
-    }
-    return true;
+    if (written == IMAGE_WRITTEN) return true;
+    // The lines the writer gave name the file and the reason; only a build
+    // that stopped without one gets a line of its own.
+    if (report.problems() == 0) printError(output + ": no image was written; a file that was there is unchanged");
+    return false;
 }
 
 int buildOne(const BuildSetup& setup, const RomList* list)

@@ -1,11 +1,13 @@
-#include "commands.h"
 #include "rom_problem.h"
+#include "romweld_commands.h"
 
 #include "file_io.h"
 #include "gba_header.h"
+#include "path_text.h"
 #include "report.h"
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -23,19 +25,29 @@ int runFixHeader(const CliRequest& request)
     }
     const std::int64_t size = fileFactsOf(image).size;
     if (size < GBA_HEADER_SIZE) {
-        printError(image + ": only " + std::to_string(size) +
-                   " bytes; the header fills it to 192 bytes");
+        printWarning(image + ": only " + std::to_string(size) + " bytes; the header fills it to 192 bytes");
     }
-    const std::string title = request.title.value_or("Korvalinde");
-    const std::string code = request.gameCode.value_or("KVL");
-    const std::string maker = request.makerCode.value_or("ZQ");
-    PrintedReport report;
+    // Each field holds so many bytes; what is cut off is said, not lost in silence.
+    const auto field = [&](const std::optional<std::string>& given, const char* fallback, const char* option,
+                           std::size_t bytes) {
+        const std::string text = given.value_or(fallback);
+        if (text.size() > bytes) {
+            printWarning(image + ": " + option + " \"" + text + "\" is cut to its first " + std::to_string(bytes) +
+                         " bytes, \"" + text.substr(0, bytes) + "\"");
+        }
+        return text.substr(0, bytes);
+    };
+    const std::string title = field(request.title, "Korvalinde", "--title", GBA_TITLE_BYTES);
+    const std::string code = field(request.gameCode, "KVL", "--code", GBA_CODE_BYTES);
+    const std::string maker = field(request.makerCode, "ZQ", "--maker", GBA_MAKER_BYTES);
+    PrintedReport report("romweld-cli");
     if (fixGbaHeader(image, title, code, maker, report) != 0) {
-        printError(image + ": the GBA header could not be rewritten (the file can't be opened for writing, or a write failed)");
+        // The lines the fixer gave name the file and the reason.
+        if (report.problems() == 0) printError(image + ": the GBA header could not be rewritten");
         return EXIT_FAILED;
     }
     std::printf("%s: GBA header rewritten (title \"%s\", game code \"%s\", maker code \"%s\")\n",
-                image.c_str(), title.substr(0, 12).c_str(), code.substr(0, 4).c_str(),
-                maker.substr(0, 2).c_str());
+                printableText(image).c_str(), printableText(title).c_str(), printableText(code).c_str(),
+                printableText(maker).c_str());
     return EXIT_DONE;
 }

@@ -1,6 +1,6 @@
-#include "commands.h"
 #include "program_folder.h"
 #include "rom_problem.h"
+#include "romweld_commands.h"
 
 #include "path_text.h"
 #include "report.h"

@@ -1,5 +1,5 @@
-#include "commands.h"
 #include "program_folder.h"
+#include "romweld_commands.h"
 
 #include <cstdio>
 

@@ -1,9 +1,9 @@
 // romweld-cli: the jobs of romweld from a terminal, for scripts and for users
 // without a desktop.
-#include "cli_args.h"
-#include "commands.h"
 #include "file_io.h"
 #include "program_folder.h"
+#include "romweld_cli_args.h"
+#include "romweld_commands.h"
 #include "romweld_version.h"
 
 #include <cerrno>
@@ -28,18 +28,20 @@ int main(int argc, char** argv)
     // A closed standard output costs the lines, never the image being built.
     installTemporaryFileCleanup();
     setRewriteNotice(tellRewrite);
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.size() == 1 && args[0] == "--version") {
-        std::printf("romweld-cli %s\n", ROMWELD_VERSION);
-        return EXIT_DONE;
-    }
-    const CliParse parse = parseCliArguments(args);
+    const CliParse parse = parseCliArguments(std::vector<std::string>(argv + 1, argv + argc));
     if (!parse.ok) {
+        // One line, and where help is: the command's own once it is known.
+        const std::string command =
+            parse.request.command == CliCommand::None ? std::string() : " " + std::string(cliCommandWord(parse.request.command));
         printError(parse.error);
-        std::fputs(cliUsage(parse.request.command).c_str(), stderr);
+        std::fprintf(stderr, "Try 'romweld-cli%s --help'.\n", command.c_str());
         return EXIT_USAGE;
     }
     const CliRequest& request = parse.request;
+    if (request.version && !request.help) {
+        std::printf("romweld-cli %s\n", ROMWELD_VERSION);
+        return EXIT_DONE;
+    }
     if (request.help) {
         std::string help = cliUsage(request.command);
         ProgramFolder folder;
@@ -59,8 +61,9 @@ int main(int argc, char** argv)
     case CliCommand::None: break;
     }
     // What a script reads must not be lost silently either.
+    errno = 0;
     if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-        printError(std::string("standard output: ") + std::strerror(errno));
+        printError(std::string("standard output: ") + std::strerror(errno != 0 ? errno : EIO));
         return EXIT_FAILED;
     }
     return status;

@@ -1,6 +1,6 @@
 #include "program_folder.h"
 
-#include "commands.h"
+#include "romweld_commands.h"
 
 #include "file_io.h"
 #include "ini_profile.h"
@@ -95,7 +95,12 @@ std::string explainNoVariants(const ProgramFolder& folder)
     if (listedVariantNames(config).empty()) {
         return configPath + ": the \"list\" section names no variant (list0, list1, ...)";
     }
-    return configPath + ": no listed shell variant has its shell and extra files in " + folder.dir;
+    // Each variant with the file it lacks, so the user knows what to copy.
+    std::string missing;
+    for (const std::string& name : listedVariantNames(config)) {
+        missing += (missing.empty() ? "" : "; ") + ("\"" + name + "\": " + explainUnusableVariant(folder, name));
+    }
+    return configPath + ": no listed shell variant can be used: " + missing;
 }
 
 std::string explainUnusableVariant(const ProgramFolder& folder, const std::string& name)

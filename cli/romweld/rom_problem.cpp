@@ -1,6 +1,6 @@
 #include "rom_problem.h"
 
-#include "commands.h"
+#include "romweld_commands.h"
 
 #include "file_io.h"
 #include "report.h"

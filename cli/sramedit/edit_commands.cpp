@@ -1,46 +1,32 @@
 // The commands that change a save file or write a save out of it. Each one
 // works on the image in memory and writes the save file back only when the
 // operation succeeded, so a failure leaves the file as it was.
-#include "commands.h"
+#include "sramedit_commands.h"
 
 #include "file_io.h"
 #include "packed_lines.h"
-#include "save_session.h"
+#include "save_messages.h"
 #include "save_slots.h"
+#include "save_title.h"
 #include "text_encoding.h"
+#include "title_rules.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <optional>
 
 namespace {
 
-// The editor's messages for the codes of loading a ".sav" file (5 and 6 are
-// told by the packed store itself).
-int reportSavRead(int code)
+SaveResult lineFailure(SaveCode code, int index)
 {
-    switch (code) {
-    case 1: return reportFailure("File not found.");
-    case 2: return reportFailure("File size too big to savefile.");
-    case 3: return reportFailure("File read error");
-    default: return reportFailure(compressionFailedLine());
-    }
+    SaveResult result = saveFailure(code);
+    result.index = static_cast<std::size_t>(index);
+    return result;
 }
 
-int reportNoSlot(int index)
+// Why slot index can't be worked on, or Done.
+SaveResult usedSlot(const SaveImage& image, int index)
 {
-    return reportFailure("No slot " + std::to_string(index) + ": slots are 0 to " +
-                         std::to_string(SLOT_COUNT - 1) + ".");
-}
-
-int reportEmptySlot(int index)
-{
-    return reportFailure("Slot " + std::to_string(index) + " is empty.");
-}
-
-int reportNotBatterySave(int index)
-{
-    return reportFailure("Record " + std::to_string(index) + " is not a battery save (SV:).");
+    return slotIsUsed(image, index) ? SaveResult{} : lineFailure(SaveCode::EmptySlot, index);
 }
 
 // The record at index, if there is one.
@@ -51,36 +37,44 @@ std::optional<PackedRecordInfo> recordAt(const PackedSaveImage& image, int index
     return records[static_cast<std::size_t>(index)];
 }
 
-// The ROM's checksum for a packed record; false after printing the reason.
-bool romChecksumOf(const std::string& romPath, std::uint32_t& checksum)
+// Why record index can't be worked on (none there, or no battery save when
+// one must be), or Done.
+SaveResult recordFor(const PackedSaveImage& image, int index, bool batterySave)
 {
-    if (reportIfUnreadable(romPath)) return false;
-    switch (romFileChecksum(romPath, checksum)) {
-    case 0: return true;
-    case 1: reportFailure("File size too small."); return false;
-    default: reportFailure("file open error."); return false;
-    }
+    const auto record = recordAt(image, index);
+    if (!record) return lineFailure(SaveCode::NoSuchLine, index);
+    if (batterySave && record->type != RECORD_SV) return lineFailure(SaveCode::NotBatterySave, index);
+    return {};
+}
+
+// A result from the image in memory concerns the save file.
+int reportFor(const CliArgs& args, SaveResult result)
+{
+    if (result.file.empty()) result.file = args.savePath;
+    return reportFailure(result);
 }
 
 int storeRecord(const CliArgs& args, OpenedSave& save, int index)
 {
-    if (args.romPath.empty()) {
-        std::fprintf(stderr, "sramedit-cli: a packed save file needs --rom ROM.nes\n");
-        return EXIT_USAGE;
-    }
-    if (reportIfUnreadable(args.file)) return EXIT_FAILED;
+    if (args.romPath.empty()) return reportUsage("a packed save file needs --rom ROM.nes", args.command);
     std::uint32_t checksum = 0;
-    if (!romChecksumOf(args.romPath, checksum)) return EXIT_FAILED;
+    if (const SaveResult rom = romFileChecksum(args.romPath, checksum); !rom.ok()) return reportFailure(rom);
     // The game's battery save that PocketNES restores, which an append replaces.
     const std::optional<std::size_t> live = packedLiveRecord(*save.records, RECORD_SV, checksum);
-    PackedRoom room;
-    const int code = storePackedSave(args.file, *save.records, index, checksum, nullptr, &room);
-    if (code == 5) return reportFailure(noRoomLine(args.savePath, args.file, *save.records, room));
-    if (code == 6) return reportFailure(secondRecordLine(live.value_or(0)));
-    if (code != 0) return reportSavRead(code);
+    const SaveResult stored = storePackedSave(args.file, *save.records, index, checksum);
+    if (!stored.ok()) return reportFor(args, stored);
     if (!writeSave(args.savePath, save)) return EXIT_FAILED;
     if (index == PACKED_APPEND && live) reportNotice(appendReplacedLine(*live));
     return EXIT_DONE;
+}
+
+// What rename stored, when it is not what was typed: on the error output,
+// as the window's "Invalid Title" message says it.
+void tellStoredTitle(const CliArgs& args, const std::string& stored, bool filtered)
+{
+    if (stored == args.title) return;
+    const std::string detail = invalidTitleDetailText(args.title, filtered);
+    reportWarning(args.savePath, "the title was stored as \"" + stored + "\"" + (detail.empty() ? "" : "; " + detail));
 }
 
 }  // namespace
@@ -117,13 +111,13 @@ int runLoad(const CliArgs& args)
     if (!openFor(args, save)) return EXIT_FAILED;
     if (save.packed) {
         // Like the editor, load replaces a record that is there; append adds one.
-        if (!recordAt(*save.records, args.index)) return reportNoRecord(args.index);
+        if (const SaveResult line = recordFor(*save.records, args.index, false); !line.ok()) return reportFor(args, line);
         return storeRecord(args, save, args.index);
     }
-    if (args.index >= SLOT_COUNT) return reportNoSlot(args.index);
-    if (reportIfUnreadable(args.file)) return EXIT_FAILED;
-    const int code = loadSlotFromFile(args.file, *save.slots, args.index);
-    if (code != 0) return reportSavRead(code);
+    if (args.index >= SLOT_COUNT) return reportFor(args, lineFailure(SaveCode::EmptySlot, args.index));
+    if (const SaveResult loaded = loadSlotFromFile(args.file, *save.slots, args.index); !loaded.ok()) {
+        return reportFor(args, loaded);
+    }
     return writeSave(args.savePath, save) ? EXIT_DONE : EXIT_FAILED;
 }
 
@@ -132,7 +126,8 @@ int runAppend(const CliArgs& args)
     OpenedSave save;
     if (!openFor(args, save)) return EXIT_FAILED;
     if (!save.packed) {
-        return reportFailure("append works on a packed save file only; use load SAVE INDEX FILE.sav for a slot.");
+        reportWarning(args.savePath, packedOnlyText("append") + "; use load SAVE INDEX FILE.sav for a slot");
+        return EXIT_FAILED;
     }
     return storeRecord(args, save, PACKED_APPEND);
 }
@@ -142,51 +137,39 @@ int runExtract(const CliArgs& args)
     // The save file is never the place for one of its saves; any other file
     // that is there is replaced only when the user said so.
     if (isSameFile(args.file, args.savePath)) {
-        return reportFailure(args.file + " is the save file itself; extract never writes over it.");
+        reportWarning(args.file, "is the save file itself; extract never writes over it");
+        return EXIT_FAILED;
     }
     if (!args.force && pathIsTaken(args.file)) return reportTaken(args.file, "extract");
     // Without --force, a file made meanwhile is refused as the name is made.
     const WriteMode mode = args.force ? WriteMode::Replace : WriteMode::CreateNew;
     OpenedSave save;
     if (!openFor(args, save)) return EXIT_FAILED;
-    int code = 0;
-    int reason = 0;
+    SaveResult written;
     if (save.packed) {
-        const auto record = recordAt(*save.records, args.index);
-        if (!record) return reportNoRecord(args.index);
-        if (record->type != RECORD_SV) return reportNotBatterySave(args.index);
-        code = extractPackedSave(args.file, *save.records, args.index, &reason, mode);
-        if (code == 4) return reportFailure("The save data of record " + std::to_string(args.index) + " are damaged.");
+        written = recordFor(*save.records, args.index, true);
+        if (written.ok()) written = extractPackedSave(args.file, *save.records, args.index, mode);
     } else {
-        if (args.index >= SLOT_COUNT) return reportNoSlot(args.index);
-        if (!slotIsUsed(*save.slots, args.index)) return reportEmptySlot(args.index);
-        code = extractSlot(args.file, *save.slots, args.index, &reason, mode);
+        written = usedSlot(*save.slots, args.index);
+        if (written.ok()) written = extractSlot(args.file, *save.slots, args.index, mode);
     }
-    if (code != 0 && reason == EEXIST && !args.force) return reportTaken(args.file, "extract");
-    if (code != 0) return reportFailure("Cannot write " + args.file + ": " + fileErrorText(reason) + ".");
-    return EXIT_DONE;
+    if (written.errorNumber == EEXIST && !args.force) return reportTaken(args.file, "extract");
+    return written.ok() ? EXIT_DONE : reportFor(args, written);
 }
 
 int runDelete(const CliArgs& args)
 {
     OpenedSave save;
     if (!openFor(args, save)) return EXIT_FAILED;
+    SaveResult deleted;
     if (save.packed) {
-        if (!recordAt(*save.records, args.index)) return reportNoRecord(args.index);
-        const int code = deletePackedRecord(*save.records, args.index);
-        if (code == 5) {
-            return reportFailure("Record " + std::to_string(args.index) +
-                                 " was not deleted: the records after it would still reach into the live area.");
-        }
-        if (code == 6) {
-            return reportFailure("Record " + std::to_string(args.index) +
-                                 " is the configuration record; PocketNES needs it to keep the running game's save.");
-        }
+        deleted = recordFor(*save.records, args.index, false);
+        if (deleted.ok()) deleted = deletePackedRecord(*save.records, args.index);
     } else {
-        if (args.index >= SLOT_COUNT) return reportNoSlot(args.index);
-        if (!slotIsUsed(*save.slots, args.index)) return reportEmptySlot(args.index);
-        deleteSlot(*save.slots, args.index);
+        deleted = usedSlot(*save.slots, args.index);
+        if (deleted.ok()) deleteSlot(*save.slots, args.index);
     }
+    if (!deleted.ok()) return reportFor(args, deleted);
     return writeSave(args.savePath, save) ? EXIT_DONE : EXIT_FAILED;
 }
 
@@ -195,27 +178,29 @@ int runRename(const CliArgs& args)
     OpenedSave save;
     if (!openFor(args, save)) return EXIT_FAILED;
     // A character that CP932 cannot hold is dropped, like a disallowed one.
-    bool dropped = false;
-    const std::string typed = utf8ToCp932(args.title, &dropped);
-    if (save.packed) {
-        const auto record = recordAt(*save.records, args.index);
-        if (!record) return reportNoRecord(args.index);
-        if (record->type != RECORD_SV) return reportNotBatterySave(args.index);
-        if (typed.empty()) return reportFailure("Invalid Title\nCanceled");
-        if (setPackedTitle(*save.records, args.index, typed) != 0) {
-            return reportFailure("Record " + std::to_string(args.index) +
-                                 " lies in the live area; its title can't be changed.");
-        }
-    } else {
-        if (args.index >= SLOT_COUNT) return reportNoSlot(args.index);
-        if (!slotIsUsed(*save.slots, args.index)) return reportEmptySlot(args.index);
+    const std::string typed = utf8ToCp932(args.title);
+    SaveResult renamed = save.packed ? recordFor(*save.records, args.index, true) : usedSlot(*save.slots, args.index);
+    std::string stored;
+    if (renamed.ok() && save.packed) {
+        stored = fitCp932Title(typed, SAVE_TITLE_MAX_BYTES);
+        renamed = stored.empty() ? saveFailure(SaveCode::EmptyTitle) : setPackedTitle(*save.records, args.index, typed);
+    } else if (renamed.ok()) {
         const RenameResult result = renameSlot(*save.slots, args.index, typed);
-        if (result.outcome == RenameOutcome::Refused) return reportFailure("Invalid Title\nCanceled");
-        dropped = dropped || result.outcome == RenameOutcome::StoredFixed;
+        stored = slotDisplayTitle(*save.slots, args.index);
+        if (result.outcome == RenameOutcome::Refused) renamed = saveFailure(SaveCode::EmptyTitle);
     }
+    if (renamed == SaveCode::EmptyTitle) renamed.subject = invalidTitleDetailText(args.title, !save.packed);
+    if (!renamed.ok()) return reportFor(args, renamed);
     if (!writeSave(args.savePath, save)) return EXIT_FAILED;
-    if (dropped) reportNotice("Invalid Title\nFixed");
+    tellStoredTitle(args, cp932ToUtf8(stored), !save.packed);
     return EXIT_DONE;
+}
+
+int reportUsage(const std::string& error, CliCommand command)
+{
+    const std::string word = command == CliCommand::Help ? "" : " " + commandWord(command);
+    std::fprintf(stderr, "sramedit-cli: %s\nTry 'sramedit-cli%s --help'.\n", error.c_str(), word.c_str());
+    return EXIT_USAGE;
 }
 
 int runCommand(const CliArgs& args)
@@ -231,8 +216,8 @@ int runCommand(const CliArgs& args)
     case CliCommand::Copy: return runCopy(args);
     case CliCommand::Convert: return runConvert(args);
     case CliCommand::Prune: return runPrune(args);
-    case CliCommand::Help: break;
+    case CliCommand::Help: std::fputs(cliHelp(args.helpFor).c_str(), stdout); return EXIT_DONE;
+    case CliCommand::Version: break;
     }
-    std::fputs(cliUsage().c_str(), stdout);
     return EXIT_DONE;
 }

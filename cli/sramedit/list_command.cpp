@@ -1,54 +1,29 @@
 // list: the layout, then one line per slot or record as the editor lists it.
-#include "commands.h"
+#include "sramedit_commands.h"
 
 #include "hex_text.h"
-#include "packed_lines.h"
-#include "save_session.h"
+#include "save_messages.h"
 #include "save_slots.h"
-#include "save_title.h"
 #include "text_encoding.h"
 
 #include <cstdio>
 
 namespace {
 
-// The editor cuts a record's line after 32 bytes; here the cut keeps whole
-// characters so the UTF-8 form shows no broken one.
-constexpr std::size_t LIST_LINE_BYTES = 32;
-
-const char* typeName(std::uint16_t type)
-{
-    switch (type) {
-    case RECORD_ST: return "ST";
-    case RECORD_SV: return "SV";
-    case RECORD_PLAIN: return "CFG";
-    default: return "CHEAT";
-    }
-}
-
-std::string recordLine(const PackedRecordInfo& r)
-{
-    std::string line;
-    if (r.type == RECORD_ST) line = "ST:";
-    if (r.type == RECORD_SV) line = "SV:";
-    line += r.title;
-    return cp932ToUtf8(fitCp932Title(line, LIST_LINE_BYTES));
-}
-
 // What the record holds: its size, the size its save unpacks to, the ROM it
-// belongs to, and whether the live area holds that game's newest save.
+// belongs to, and whether PocketNES restores it.
 std::string recordDetails(const PackedSaveImage& image, const PackedRecordInfo& r, int index)
 {
-    std::string details = std::string("type ") + typeName(r.type) + ", ";
+    std::string details = "type " + recordTypeName(r.type) + ", ";
     details += r.liveOnly ? "no record yet" : "record " + std::to_string(r.size) + " bytes";
     if (r.type == RECORD_SV) {
         std::size_t saveSize = 0;
-        details += packedSaveSize(image, index, saveSize) == 0 ? ", save " + std::to_string(saveSize) + " bytes"
+        details += packedSaveSize(image, index, saveSize).ok() ? ", save " + std::to_string(saveSize) + " bytes"
                                                                : ", save damaged";
     }
     if (r.type != RECORD_PLAIN) details += ", ROM checksum " + hexText(r.romChecksum, 8);
-    if (r.live) details += ", live (the newest save is in the live area)";
-    if (r.hiddenBy) details += ", " + olderMark(*r.hiddenBy);
+    if (r.live) details += ", " + liveMarkText();
+    if (r.hiddenBy) details += ", " + olderMarkText(*r.hiddenBy);
     return details;
 }
 
@@ -58,7 +33,7 @@ void listSlots(const SaveImage& image)
     for (int s = 0; s < SLOT_COUNT; ++s) used += slotIsUsed(image, s) ? 1 : 0;
     std::printf("SaveImage: %d slots, %d used\n", SLOT_COUNT, used);
     for (int s = 0; s < SLOT_COUNT; ++s) {
-        const std::string line = slotIsUsed(image, s) ? cp932ToUtf8(slotDisplayTitle(image, s)) : "EMPTY";
+        const std::string line = slotIsUsed(image, s) ? cp932ToUtf8(slotDisplayTitle(image, s)) : EMPTY_SLOT_TEXT;
         std::printf("%d\t%s\n", s, line.c_str());
     }
 }
@@ -66,19 +41,10 @@ void listSlots(const SaveImage& image)
 void listRecords(const PackedSaveImage& image)
 {
     const auto records = packedRecords(image);
-    std::size_t count = 0;
-    std::size_t used = 0;
-    for (const PackedRecordInfo& r : records) {
-        if (r.liveOnly) continue;
-        ++count;
-        used += r.size;
-    }
-    std::printf("PackedSaveImage: %s, %zu records, %zu bytes used, %zu bytes free\n",
-                memoryDescription(image).c_str(), count, used, packedFreeBytes(image));
+    std::printf("PackedSaveImage: %s\n", roomText(image).c_str());
     for (std::size_t i = 0; i < records.size(); ++i) {
-        const int index = static_cast<int>(i);
-        std::printf("%zu\t%s\t%s\n", i, recordLine(records[i]).c_str(),
-                    recordDetails(image, records[i], index).c_str());
+        std::printf("%zu\t%s\t%s\n", i, cp932ToUtf8(recordLineText(records[i])).c_str(),
+                    recordDetails(image, records[i], static_cast<int>(i)).c_str());
     }
 }
 
@@ -90,9 +56,9 @@ int runList(const CliArgs& args)
     if (!openFor(args, save)) return EXIT_FAILED;
     if (save.packed) {
         listRecords(*save.records);
-        if (const auto risk = packedSaveAtRisk(*save.records)) reportFailure(saveAtRiskLine(args.savePath, *risk));
+        if (const auto risk = packedSaveAtRisk(*save.records)) reportWarning(args.savePath, saveAtRiskText(*risk));
     } else {
         listSlots(*save.slots);
     }
-    return std::fflush(stdout) == 0 ? EXIT_DONE : EXIT_FAILED;
+    return EXIT_DONE;
 }

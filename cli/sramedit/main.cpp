@@ -1,12 +1,11 @@
 // sramedit-cli: lists and edits a GBA cartridge save file from a terminal.
-#include "cli_args.h"
-#include "commands.h"
 #include "file_io.h"
 #include "romweld_version.h"
+#include "sramedit_cli_args.h"
+#include "sramedit_commands.h"
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -25,22 +24,17 @@ int main(int argc, char** argv)
 {
     installTemporaryFileCleanup();
     setRewriteNotice(tellRewrite);
-    const std::vector<std::string> words(argv + 1, argv + argc);
-    if (words.size() == 1 && words[0] == "--version") {
+    const CliParse parse = parseCliArgs(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parse.ok) return reportUsage(parse.error, parse.args.command);
+    if (parse.args.command == CliCommand::Version) {
         std::printf("sramedit-cli %s\n", ROMWELD_VERSION);
-        return EXIT_DONE;
     }
-    CliArgs args;
-    std::string error;
-    if (!parseCliArgs(words, args, error)) {
-        std::fprintf(stderr, "sramedit-cli: %s\n%s", error.c_str(), cliUsage().c_str());
-        return EXIT_USAGE;
-    }
-    const int status = runCommand(args);
+    const int status = parse.args.command == CliCommand::Version ? EXIT_DONE : runCommand(parse.args);
     // With SIGPIPE ignored, a reader that went away shows here: what a
     // script reads must not be lost silently.
+    errno = 0;
     if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-        std::fprintf(stderr, "sramedit-cli: standard output: %s\n", std::strerror(errno));
+        std::fprintf(stderr, "sramedit-cli: standard output: %s\n", fileErrorText(errno != 0 ? errno : EIO).c_str());
         return EXIT_FAILED;
     }
     return status;

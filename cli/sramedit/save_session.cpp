@@ -1,71 +1,50 @@
 #include "save_session.h"
 
-#include "commands.h"
+#include "sramedit_commands.h"
 
 #include "file_io.h"
-#include "packed_lines.h"
+#include "path_text.h"
+#include "save_file.h"
+#include "save_messages.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <sys/stat.h>
 
+namespace {
+
+void printError(const std::string& text)
+{
+    // A file name may hold any control character: none reaches the terminal raw.
+    std::fprintf(stderr, "sramedit-cli: %s\n", printableText(text).c_str());
+}
+
+}  // namespace
+
 bool openSave(const std::string& path, OpenedSave& save)
 {
     if (const int busy = save.lock.acquire(path); busy != 0) {
-        reportFailure(path + ": " + fileErrorText(busy));
+        reportFailure(saveFailure(SaveCode::Unreadable, path, busy));
         return false;
     }
-    // Why a file can't be read is said once, before either reader tries it.
-    if (reportIfUnreadable(path)) return false;
-    const int packedCode = readPackedImage(path, *save.records, nullptr, save.memory);
-    if (packedCode == 0) {
-        save.packed = true;
-        return true;
-    }
-    if (packedCode == 4) {
-        reportFailure(memoryUnknownLine(path, save.memoryOption));
-        return false;
-    }
-    save.packed = false;
-    switch (readSaveImage(path, *save.slots)) {
-    case 0:
-        return true;
-    case 1:
-        reportFailure("File not found.");
-        return false;
-    case 2:
-        reportFailure("Not a valid Korvalinde savefile.");
-        return false;
-    default:
-        reportFailure("File read error");
-        return false;
-    }
+    SaveResult read = readSaveFile(path, *save.slots, *save.records, save.packed, save.memory);
+    if (read.ok()) return true;
+    if (read == SaveCode::MemoryUnknown) read.subject = save.memoryOption;
+    reportFailure(read);
+    return false;
 }
 
 bool writeSave(const std::string& path, OpenedSave& save, WriteMode mode, const std::string& command)
 {
-    int reason = 0;
-    const int code = save.packed ? writePackedImage(path, *save.records, &reason, mode)
-                                 : writeSaveImage(path, *save.slots, &reason, mode);
-    if (code == 0) return true;
-    if (reason == EEXIST && mode == WriteMode::CreateNew) {
+    const SaveResult written =
+        save.packed ? writePackedImage(path, *save.records, mode) : writeSaveImage(path, *save.slots, mode);
+    if (written.ok()) return true;
+    if (written.errorNumber == EEXIST && mode == WriteMode::CreateNew) {
         reportTaken(path, command);
-        return false;
-    }
-    reportFailure("Cannot write " + path + ": " + fileErrorText(reason) + "; the file is unchanged.");
-    return false;
-}
-
-bool reportIfUnreadable(const std::string& path)
-{
-    const int problem = regularFileProblem(path);
-    if (problem == 0) return false;
-    if (problem == ENOENT || problem == ENOTDIR) {
-        reportFailure("File not found.");
     } else {
-        reportFailure(path + ": " + fileErrorText(problem));
+        reportFailure(written);
     }
-    return true;
+    return false;
 }
 
 bool pathIsTaken(const std::string& path)
@@ -77,16 +56,27 @@ bool pathIsTaken(const std::string& path)
 
 int reportTaken(const std::string& path, const std::string& command)
 {
-    if (command == "new" || command == "convert -o") {
-        return reportFailure(path + " already exists; " + command + " never overwrites a file.");
-    }
-    return reportFailure(path + " already exists; " + command + " replaces a file only with --force.");
+    const std::string what = command == "new" || command == "convert -o" ? " never overwrites a file"
+                                                                           : " replaces a file only with --force";
+    printError(path + ": already exists; " + command + what);
+    return EXIT_FAILED;
 }
 
-int reportFailure(const std::string& message)
+int reportFailure(const SaveResult& result)
 {
-    std::fprintf(stderr, "%s\n", message.c_str());
+    printError(saveResultLine(result));
     return EXIT_FAILED;
+}
+
+int reportFailure(SaveResult result, const std::string& file)
+{
+    result.file = file;
+    return reportFailure(result);
+}
+
+void reportWarning(const std::string& file, const std::string& text)
+{
+    printError(file + ": " + text);
 }
 
 void reportNotice(const std::string& message)

@@ -1,10 +1,12 @@
 // The save file a command works on: opened the way the editor opens it, held
-// in memory, and written back whole only when the command succeeded.
+// in memory, and written back whole only when the command succeeded; and
+// how a command tells what happened.
 #pragma once
 
 #include "file_lock.h"
 #include "packed_image.h"
 #include "save_image.h"
+#include "save_result.h"
 
 #include <memory>
 #include <string>
@@ -21,16 +23,14 @@ struct OpenedSave {
     FileLock lock;
 };
 
-// Locks path, then reads it as a packed save image, else as a slot save
-// image. On failure prints the editor's message for it (or that another
-// program is writing the file) and returns false.
+// Locks path, then reads it as the editor does (readSaveFile). On failure
+// prints why and returns false.
 bool openSave(const std::string& path, OpenedSave& save);
 
 // Writes the live image to path (replaced only when complete; with
-// WriteMode::CreateNew made only where no file is). Prints a line and
-// returns false when that fails.
-// With WriteMode::CreateNew a name taken meanwhile is refused as command's
-// refusal ("new", "convert -o").
+// WriteMode::CreateNew made only where no file is, and a name taken
+// meanwhile is refused as command's refusal: "new", "convert -o"). Prints a
+// line and returns false when that fails.
 bool writeSave(const std::string& path, OpenedSave& save, WriteMode mode = WriteMode::Replace,
                const std::string& command = "new");
 
@@ -38,17 +38,18 @@ bool writeSave(const std::string& path, OpenedSave& save, WriteMode mode = Write
 // failure exit status.
 int reportTaken(const std::string& path, const std::string& command);
 
-// True when path is no regular file to read: prints the editor's "File not
-// found." for a missing file, else the path and the reason (a folder, FIFO or
-// device is never opened).
-bool reportIfUnreadable(const std::string& path);
-
 // True when something is at path (a link too, even one that leads nowhere),
 // or it can't be told.
 bool pathIsTaken(const std::string& path);
 
-// Prints message on the error output; returns the failure exit status.
-int reportFailure(const std::string& message);
+// Prints the result's line on the error output ("sramedit-cli: FILE:
+// reason"); returns the failure exit status.
+int reportFailure(const SaveResult& result);
+// The same for a result that concerns file.
+int reportFailure(SaveResult result, const std::string& file);
 
-// Prints one of the editor's notices (such as a fixed title) on the output.
+// Prints a line about file on the error output without failing the command.
+void reportWarning(const std::string& file, const std::string& text);
+
+// Prints what a command did on the standard output.
 void reportNotice(const std::string& message);

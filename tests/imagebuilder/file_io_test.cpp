@@ -225,7 +225,7 @@ TEST(AtomicFile, RefusesWhatIsNoRegularFile)
     EXPECT_EQ(fileErrorText(NOT_REGULAR_FILE), "not a regular file");
 }
 
-TEST(InFile, RefusesWhatIsNoRegularFileAndBoundsLines)
+TEST(InFile, RefusesWhatIsNoRegularFile)
 {
     TempDir dir;
     ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0644), 0);
@@ -239,17 +239,4 @@ TEST(InFile, RefusesWhatIsNoRegularFileAndBoundsLines)
         EXPECT_EQ(in.errorNumber(), reason) << path;
         EXPECT_EQ(regularFileProblem(path), reason) << path;
     }
-
-    writeText(dir.file("lines"), "12345\n123456\r\nlast");
-    InFile in(dir.file("lines"));
-    std::string line;
-    bool ended = false;
-    ASSERT_TRUE(in.readLine(line, 6, &ended));
-    EXPECT_EQ(line, "12345");
-    EXPECT_TRUE(ended);
-    // Seven bytes with its CR: one more than allowed.
-    EXPECT_FALSE(in.readLine(line, 6, &ended));
-    EXPECT_TRUE(in.lineTooLong());
-    EXPECT_EQ(in.errorNumber(), LINE_TOO_LONG);
-    EXPECT_FALSE(in.readLine(line, 6, &ended));  // and the reading ends there
 }

@@ -225,9 +225,10 @@ TEST(FileSize, SizesAndTheReasonForTheCaller)
 
     // What the programs print: the same line on the error output.
     testing::internal::CaptureStderr();
-    PrintedReport printed;
+    PrintedReport printed("romweld-cli");
     EXPECT_EQ(fileSize(dir.file("missing.nes"), printed), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), dir.file("missing.nes") + ": No such file or directory\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "romweld-cli: " + dir.file("missing.nes") + ": No such file or directory\n");
 }
 
 namespace {

@@ -65,7 +65,7 @@ private slots:
         QVERIFY(h.dialog->packedMode());
         h.click("writeButton");
         auto written = blankPacked();
-        QCOMPARE(readPackedImage(path, *written, nullptr, PackedMemory::Large), 0);
+        QVERIFY(readPackedImage(path, *written, PackedMemory::Large).ok());
         QCOMPARE(pocketNesRestores(*written, GAME), large);
         QVERIFY(h.prompts.unanswered.isEmpty());
     }
@@ -105,7 +105,7 @@ private slots:
         EditorHarness h;
         const std::string path = h.put("cart.sav", crowdedSave());
         auto empty = blankPacked(32768);
-        QCOMPARE(newPackedImage(*empty, 32768), 0);
+        QVERIFY(newPackedImage(*empty, 32768).ok());
         const std::string to = h.put("to.sav", imageBytes(*empty));
         QVERIFY(h.open(path));
 
@@ -116,7 +116,7 @@ private slots:
         trigger(h, "copyToAction");
         QCOMPARE(h.prompts.texts(), QStringList{"The record was copied into\n" + q(to) + "\nas record 1."});
         auto copied = blankPacked(32768);
-        QCOMPARE(readPackedImage(to, *copied), 0);
+        QVERIFY(readPackedImage(to, *copied).ok());
         QCOMPARE(pocketNesRestores(*copied, OWNER), patternBytes(8192, 4));
         // Never into the file being edited.
         h.prompts.openFileAnswers << q(path);

@@ -264,7 +264,7 @@ private slots:
         QCOMPARE(h.dialog->result(), int(QDialog::Rejected));
         QCOMPARE(readBytes(path), old);
         const QStringList texts = h.prompts.texts();
-        QVERIFY(texts.last().startsWith(QStringLiteral("Could not write the save file\n")));
+        QVERIFY(texts.last().startsWith(QStringLiteral("Could not write\n")));
         QVERIFY(texts.last().contains(QString::fromStdString(path)));
         QVERIFY2(texts.last().contains(QStringLiteral("File too large")), qPrintable(texts.last()));
         QCOMPARE(h.lines()[2], QStringLiteral("EMPTY"));

@@ -61,40 +61,43 @@ TEST(DamagedChains, EveryOperationAnswersWithACode)
         const std::size_t listed = records.size();
         writeBytes(file, imageBytes(*original));
         auto read = blankPacked();
-        const int readCode = readPackedImage(file, *read);
-        ASSERT_TRUE(readCode == 0 || readCode == 2) << seed;
-        valid += readCode == 0 ? 1 : 0;
+        const SaveResult readCode = readPackedImage(file, *read);
+        ASSERT_TRUE(readCode.ok() || readCode == SaveCode::NotASave) << seed;
+        valid += readCode.ok() ? 1 : 0;
 
         for (int index = -1; index <= static_cast<int>(listed) + 1; ++index) {
-            const int code = extractPackedSave(dir.file("out.sav"), *original, index);
-            ASSERT_TRUE(code == 0 || code == 1 || code == 4) << seed << " " << index;
+            const SaveResult code = extractPackedSave(dir.file("out.sav"), *original, index);
+            const bool noSave = code == SaveCode::NoSuchLine || code == SaveCode::NotBatterySave;
+            ASSERT_TRUE(code.ok() || noSave || code == SaveCode::Damaged) << seed << " " << index;
             const bool battery = index >= 0 && index < static_cast<int>(listed) &&
                                  records[static_cast<std::size_t>(index)].type == RECORD_SV;
-            EXPECT_EQ(code == 1, !battery) << seed;
+            EXPECT_EQ(noSave, !battery) << seed;
 
             auto stored = packedFrom(*original);
-            const int storeCode = storePackedSave(dir.file("save.sav"), *stored, index, 1);
-            ASSERT_TRUE(storeCode == 0 || storeCode == 5) << seed << " " << index;
-            if (storeCode != 0) {
+            const SaveResult storeCode = storePackedSave(dir.file("save.sav"), *stored, index, 1);
+            ASSERT_TRUE(storeCode.ok() || storeCode == SaveCode::NoRoom) << seed << " " << index;
+            if (!storeCode.ok()) {
                 EXPECT_EQ(imageBytes(*stored), imageBytes(*original));
             }
 
             auto deleted = packedFrom(*original);
-            const int deleteCode = deletePackedRecord(*deleted, index);
-            ASSERT_TRUE(deleteCode == 0 || deleteCode == 5 || deleteCode == 6) << seed << " " << index;
-            if (deleteCode != 0) {
+            const SaveResult deleteCode = deletePackedRecord(*deleted, index);
+            ASSERT_TRUE(deleteCode.ok() || deleteCode == SaveCode::ReachesLiveArea ||
+                        deleteCode == SaveCode::ConfigRecordNeeded)
+                << seed << " " << index;
+            if (!deleteCode.ok()) {
                 EXPECT_EQ(imageBytes(*deleted), imageBytes(*original));
             }
             // A damaged chain is left alone; what was a whole chain stays one
             // after a change.
-            if (readCode != 0) {
-                EXPECT_EQ(storeCode, 5) << seed << " store " << index;
+            if (!readCode.ok()) {
+                EXPECT_EQ(storeCode, SaveCode::NoRoom) << seed << " store " << index;
                 EXPECT_EQ(imageBytes(*deleted), imageBytes(*original)) << seed << " delete " << index;
             } else {
                 writeBytes(file, imageBytes(*stored));
-                EXPECT_EQ(readPackedImage(file, *read), 0) << seed << " store " << index;
+                EXPECT_EQ(readPackedImage(file, *read), SaveCode::Done) << seed << " store " << index;
                 writeBytes(file, imageBytes(*deleted));
-                EXPECT_EQ(readPackedImage(file, *read), 0) << seed << " delete " << index;
+                EXPECT_EQ(readPackedImage(file, *read), SaveCode::Done) << seed << " delete " << index;
             }
         }
     }

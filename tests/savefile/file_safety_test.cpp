@@ -32,11 +32,9 @@ TEST(SaveFileSafety, SavesAndExtractedSavesAreWrittenThroughLinks)
     ASSERT_EQ(::symlink(dir.file("cart/packed.sav").c_str(), dir.file("packed.sav").c_str()), 0);
     ASSERT_EQ(::symlink("cart/out.sav", dir.file("out.sav").c_str()), 0);  // names a file still to come
 
-    int reason = -7;
-    ASSERT_EQ(writeSaveImage(dir.file("kvl.sav"), *slots, &reason), 0);
-    EXPECT_EQ(reason, 0);
-    ASSERT_EQ(writePackedImage(dir.file("packed.sav"), *packed), 0);
-    ASSERT_EQ(extractSlot(dir.file("out.sav"), *slots, 0), 0);
+    ASSERT_EQ(writeSaveImage(dir.file("kvl.sav"), *slots), SaveCode::Done);
+    ASSERT_EQ(writePackedImage(dir.file("packed.sav"), *packed), SaveCode::Done);
+    ASSERT_EQ(extractSlot(dir.file("out.sav"), *slots, 0), SaveCode::Done);
     EXPECT_EQ(readBytes(dir.file("cart/kvl.sav")), Bytes(slots->begin(), slots->end()));
     EXPECT_EQ(readBytes(dir.file("cart/packed.sav")), Bytes(packed->begin(), packed->end()));
     EXPECT_EQ(sizeOf(dir.file("cart/out.sav")), 8192);
@@ -46,10 +44,12 @@ TEST(SaveFileSafety, SavesAndExtractedSavesAreWrittenThroughLinks)
     const Bytes before = readBytes(dir.file("cart/kvl.sav"));
     {
         const FileSizeLimit limit(1000);
-        EXPECT_EQ(writeSaveImage(dir.file("kvl.sav"), *slots, &reason), 1);
-        EXPECT_EQ(extractSlot(dir.file("out.sav"), *slots, 0, &reason), 3);
+        const SaveResult written = writeSaveImage(dir.file("kvl.sav"), *slots);
+        EXPECT_EQ(written, SaveCode::WriteFailed);
+        EXPECT_EQ(written.errorNumber, EFBIG);
+        EXPECT_EQ(written.file, dir.file("kvl.sav"));
+        EXPECT_EQ(extractSlot(dir.file("out.sav"), *slots, 0), SaveCode::WriteFailed);
     }
-    EXPECT_EQ(reason, EFBIG);
     EXPECT_EQ(readBytes(dir.file("cart/kvl.sav")), before);
 }
 
@@ -70,22 +70,20 @@ TEST(SaveFileSafety, EverySaveReaderRefusesAFifoAtOnce)
     // (the editor then offers to try another file rather than to create
     // one); nothing is read and nothing is printed.
     testing::internal::CaptureStderr();
-    std::vector<int> reasons(5, 0);
-    EXPECT_EQ(readSaveImage(fifo, *slots, &reasons[0]), 3);
-    EXPECT_EQ(readPackedImage(fifo, *packed, &reasons[1]), 3);
-    EXPECT_EQ(loadSlotFromFile(fifo, *slots, 0, &reasons[2]), 3);
-    EXPECT_EQ(storePackedSave(fifo, *packed, PACKED_APPEND, 0, &reasons[3]), 3);
     std::uint32_t checksum = 0;
-    EXPECT_EQ(romFileChecksum(fifo, checksum, &reasons[4]), 2);
-    EXPECT_EQ(reasons, std::vector<int>(5, NOT_REGULAR_FILE));
+    for (const SaveResult& read : {readSaveImage(fifo, *slots), readPackedImage(fifo, *packed),
+                                   loadSlotFromFile(fifo, *slots, 0), storePackedSave(fifo, *packed, PACKED_APPEND, 0),
+                                   romFileChecksum(fifo, checksum)}) {
+        EXPECT_TRUE(read == SaveCode::Unreadable || read == SaveCode::RomUnreadable);
+        EXPECT_EQ(read.errorNumber, NOT_REGULAR_FILE);
+        EXPECT_EQ(read.file, fifo);
+    }
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(*slots, blankSlots);
     EXPECT_EQ(packed->bytes, blankPacked.bytes);
 
     // Nor is one written to.
-    int reason = 0;
-    EXPECT_EQ(writeSaveImage(fifo, *slots, &reason), 1);
-    EXPECT_EQ(reason, NOT_REGULAR_FILE);
+    EXPECT_EQ(writeSaveImage(fifo, *slots).errorNumber, NOT_REGULAR_FILE);
 }
 
 TEST(SaveFileSafety, MissingAndUnreadableFilesGiveTheirReasonToTheCaller)
@@ -101,29 +99,29 @@ TEST(SaveFileSafety, MissingAndUnreadableFilesGiveTheirReasonToTheCaller)
     // the editor used to print "No such file or directory" once per reader.
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    std::vector<int> reasons(5, -1);
-    EXPECT_EQ(readPackedImage(missing, *packed, &reasons[0]), 1);
-    EXPECT_EQ(readSaveImage(missing, *slots, &reasons[1]), 1);
-    EXPECT_EQ(loadSlotFromFile(missing, *slots, 0, &reasons[2]), 1);
-    EXPECT_EQ(storePackedSave(missing, *packed, PACKED_APPEND, 0, &reasons[3]), 1);
-    EXPECT_EQ(romFileChecksum(missing, checksum, &reasons[4]), 1);
+    for (const SaveResult& read : {readPackedImage(missing, *packed), readSaveImage(missing, *slots),
+                                   loadSlotFromFile(missing, *slots, 0),
+                                   storePackedSave(missing, *packed, PACKED_APPEND, 0)}) {
+        EXPECT_EQ(read, SaveCode::Missing);
+        EXPECT_EQ(read.errorNumber, ENOENT);
+    }
+    EXPECT_EQ(romFileChecksum(missing, checksum), SaveCode::RomTooSmall);
+    EXPECT_EQ(romFileChecksum(missing, checksum).errorNumber, ENOENT);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(reasons, std::vector<int>(5, ENOENT));
 
     // An empty file is "not found" too, without a reason.
     writeBytes(missing, Bytes{});
-    EXPECT_EQ(loadSlotFromFile(missing, *slots, 0, &reasons[2]), 1);
-    EXPECT_EQ(reasons[2], 0);
+    EXPECT_EQ(loadSlotFromFile(missing, *slots, 0), SaveCode::Missing);
+    EXPECT_EQ(loadSlotFromFile(missing, *slots, 0).errorNumber, 0);
 
     // A file the user may not read is "can't be read", with the reason.
     writeBytes(dir.file("locked.sav"), patternBytes(100));
     ASSERT_EQ(::chmod(dir.file("locked.sav").c_str(), 0), 0);
     const int code = runUnprivileged([&] {
-        int reason = 0;
         auto image = std::make_unique<SaveImage>();
-        const int loaded = loadSlotFromFile(dir.file("locked.sav"), *image, 0, &reason);
-        return loaded == 3 && reason == EACCES ? 0 : 1;
+        const SaveResult loaded = loadSlotFromFile(dir.file("locked.sav"), *image, 0);
+        return loaded == SaveCode::Unreadable && loaded.errorNumber == EACCES ? 0 : 1;
     });
     EXPECT_EQ(code, 0);
 }

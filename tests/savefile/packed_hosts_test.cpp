@@ -35,12 +35,12 @@ std::unique_ptr<PackedSaveImage> memoryWith(std::size_t memory, std::uint32_t ow
     return image;
 }
 
-std::unique_ptr<PackedSaveImage> read(const std::string& path, const Bytes& file, int& code,
+std::unique_ptr<PackedSaveImage> read(const std::string& path, const Bytes& file, SaveResult& code,
                                       PackedMemory memory = PackedMemory::FromFile)
 {
     writeBytes(path, file);
     auto image = blankPacked();
-    code = readPackedImage(path, *image, nullptr, memory);
+    code = readPackedImage(path, *image, memory);
     return image;
 }
 
@@ -76,9 +76,9 @@ TEST(PackedHosts, TellsWhichMemoryA64KiBFileHolds)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        int code = -1;
+        SaveResult code;
         auto image = read(dir.file("cart.sav"), c.file, code);
-        ASSERT_EQ(code, c.reading == Untold ? 4 : 0);
+        ASSERT_EQ(code, c.reading == Untold ? SaveCode::MemoryUnknown : SaveCode::Done);
         if (c.reading == Untold) continue;
         EXPECT_EQ(image->size(), c.reading == Small ? 32768u : 65536u);
         EXPECT_EQ(image->mirrored, c.reading == Small);
@@ -86,7 +86,7 @@ TEST(PackedHosts, TellsWhichMemoryA64KiBFileHolds)
         EXPECT_EQ(image->chainLimit(), c.reading == Large ? 0xE000u : 0x6000u);
         EXPECT_EQ(pocketNesRestores(*image, GAME), c.livePlayed ? played() : stored());
         // Written back the same way; a 32 KiB memory twice, nothing stale.
-        ASSERT_EQ(writePackedImage(dir.file("back.sav"), *image), 0);
+        ASSERT_EQ(writePackedImage(dir.file("back.sav"), *image), SaveCode::Done);
         const Bytes back = readBytes(dir.file("back.sav"));
         ASSERT_EQ(back.size(), 65536u);
         EXPECT_EQ(std::equal(back.begin(), back.begin() + 32768, back.begin() + 32768), c.reading == Small);
@@ -95,26 +95,26 @@ TEST(PackedHosts, TellsWhichMemoryA64KiBFileHolds)
     // The user says which: each reading gives its own live area's save.
     for (const auto& [memory, save] : {std::pair{PackedMemory::Small, played()},
                                        std::pair{PackedMemory::Large, Bytes(untold.end() - 8192, untold.end())}}) {
-        int code = -1;
+        SaveResult code;
         auto image = read(dir.file("cart.sav"), untold, code, memory);
-        ASSERT_EQ(code, 0);
+        ASSERT_EQ(code, SaveCode::Done);
         EXPECT_EQ(pocketNesRestores(*image, GAME), save);
     }
     // A chain past 0x6000 contradicts an old mirror's magic at 0x8000.
     Bytes contradiction = imageBytes(*bigChain);
     putLe32(contradiction.data() + 0x8000, 0x57A731D7);
-    int code = -1;
+    SaveResult code;
     read(dir.file("cart.sav"), contradiction, code);
-    EXPECT_EQ(code, 4);
+    EXPECT_EQ(code, SaveCode::MemoryUnknown);
 
     // What the file tells wins over what the caller says.
     EXPECT_EQ(read(dir.file("cart.sav"), fileOf(*small, zeros), code, PackedMemory::Large)->size(), 32768u);
     // A 64 KiB memory is never written with a magic at 0x8000 outside its
     // records, which would read back as an old mirror.
     putLe32(large->data() + 0x8000, 0x57A731D7);
-    ASSERT_EQ(writePackedImage(dir.file("back.sav"), *large), 0);
+    ASSERT_EQ(writePackedImage(dir.file("back.sav"), *large), SaveCode::Done);
     auto back = read(dir.file("back2.sav"), readBytes(dir.file("back.sav")), code);
-    ASSERT_EQ(code, 0);
+    ASSERT_EQ(code, SaveCode::Done);
     EXPECT_EQ(back->size(), 65536u);
 }
 
@@ -141,20 +141,20 @@ TEST(PackedHosts, OneBatterySavePerGame)
     // Loading into the hidden record, or giving OTHER's record to GAME,
     // would leave GAME two: refused, nothing changed.
     const Bytes before = imageBytes(*image);
-    EXPECT_EQ(storePackedSave(dir.file("newer.sav"), *image, 1, GAME), 6);
-    EXPECT_EQ(storePackedSave(dir.file("newer.sav"), *image, 2, GAME), 6);
+    EXPECT_EQ(storePackedSave(dir.file("newer.sav"), *image, 1, GAME), SaveCode::SecondSave);
+    EXPECT_EQ(storePackedSave(dir.file("newer.sav"), *image, 2, GAME), SaveCode::SecondSave);
     EXPECT_EQ(imageBytes(*image), before);
 
     // Append replaces the save PocketNES restores.
     auto appended = packedFrom(*image);
-    ASSERT_EQ(storePackedSave(dir.file("newer.sav"), *appended, PACKED_APPEND, GAME), 0);
+    ASSERT_EQ(storePackedSave(dir.file("newer.sav"), *appended, PACKED_APPEND, GAME), SaveCode::Done);
     EXPECT_EQ(packedRecords(*appended).size(), 4u);
     EXPECT_EQ(pocketNesRestores(*appended, GAME), newer);
     EXPECT_EQ(pocketNesRestores(*appended, OTHER), blank);
 
     // Removing the older ones frees their bytes; what PocketNES restores stays.
     std::size_t removed = 0, freed = 0;
-    ASSERT_EQ(prunePackedRecords(*appended, removed, freed), 0);
+    ASSERT_EQ(prunePackedRecords(*appended, removed, freed), SaveCode::Done);
     EXPECT_EQ(removed, 1u);
     EXPECT_EQ(freed, 92u);
     EXPECT_EQ(packedRecords(*appended).size(), 3u);
@@ -175,25 +175,25 @@ TEST(PackedHosts, RecordsMoveBetweenSaves)
     // A battery save replaces the game's save there; a state is added, byte
     // for byte, for quickload to find by its checksum.
     std::size_t at = 0;
-    ASSERT_EQ(copyPackedRecord(*from, 1, *to, nullptr, &at), 0);
+    ASSERT_EQ(copyPackedRecord(*from, 1, *to, &at), SaveCode::Done);
     EXPECT_EQ(at, 1u);
     EXPECT_EQ(pocketNesRestores(*to, GAME), stored());
-    ASSERT_EQ(copyPackedRecord(*from, 2, *to, nullptr, &at), 0);
+    ASSERT_EQ(copyPackedRecord(*from, 2, *to, &at), SaveCode::Done);
     const auto lines = packedRecords(*to);
     ASSERT_EQ(at, 3u);
     EXPECT_EQ(Bytes(to->begin() + lines[3].offset, to->begin() + lines[3].offset + lines[3].size),
               Bytes(from->begin() + stateAt, from->begin() + stateAt + lines[3].size));
-    EXPECT_EQ(copyPackedRecord(*from, 0, *to), 1);  // the configuration stays home
-    EXPECT_EQ(copyPackedRecord(*from, 9, *to), 1);
+    EXPECT_EQ(copyPackedRecord(*from, 0, *to), SaveCode::ConfigRecordStays);  // the configuration stays home
+    EXPECT_EQ(copyPackedRecord(*from, 9, *to), SaveCode::NoSuchLine);
 
     // No room: the bytes missing and free, and the target unchanged.
     auto full = blankPacked(32768);
     putEnd(*full, putRecord(*full, putConfig(*full, 4, 0, 3), 0x6000 - 52 - 8 - 40, RECORD_ST));
     const Bytes before = imageBytes(*full);
-    PackedRoom room;
-    EXPECT_EQ(copyPackedRecord(*from, 2, *full, &room), 5);
-    EXPECT_EQ(room.available, 40u);
-    EXPECT_EQ(room.needed, recordSizeFor(state));
+    const SaveResult room = copyPackedRecord(*from, 2, *full);
+    EXPECT_EQ(room, SaveCode::NoRoom);
+    EXPECT_EQ(room.available, 40);
+    EXPECT_EQ(room.bytes, static_cast<std::int64_t>(recordSizeFor(state)));
     EXPECT_EQ(imageBytes(*full), before);
 }
 
@@ -203,14 +203,14 @@ TEST(PackedHosts, ConvertsBetweenMemorySizes)
     // configuration stay, the live save moves up and is packed at once.
     auto small = memoryWith(32768, GAME, played());
     const Bytes config(small->begin() + 4, small->begin() + 52);
-    ASSERT_EQ(convertPackedImage(*small, 65536), 0);
+    ASSERT_EQ(convertPackedImage(*small, 65536), SaveCode::Done);
     EXPECT_EQ(small->size(), 65536u);
     EXPECT_FALSE(small->mirrored);
     EXPECT_EQ(pocketNesRestores(*small, GAME), played());
     EXPECT_EQ(Bytes(small->begin() + 4 + 12, small->begin() + 52), Bytes(config.begin() + 12, config.end()));
 
     // Back to 32 KiB: a 64 KiB file holds it twice.
-    ASSERT_EQ(convertPackedImage(*small, 32768), 0);
+    ASSERT_EQ(convertPackedImage(*small, 32768), SaveCode::Done);
     EXPECT_TRUE(small->mirrored);
     EXPECT_EQ(pocketNesRestores(*small, GAME), played());
 
@@ -219,8 +219,8 @@ TEST(PackedHosts, ConvertsBetweenMemorySizes)
     auto large = memoryWith(65536, 0, {});
     putEnd(*large, putRecord(*large, 52, 0x6000 - 52 - 8 + 20, RECORD_ST));
     const Bytes before = imageBytes(*large);
-    std::size_t missing = 0;
-    EXPECT_EQ(convertPackedImage(*large, 32768, &missing), 5);
-    EXPECT_EQ(missing, 20u);
+    const SaveResult missing = convertPackedImage(*large, 32768);
+    EXPECT_EQ(missing, SaveCode::DoesNotFit);
+    EXPECT_EQ(missing.bytes, 20);
     EXPECT_EQ(imageBytes(*large), before);
 }

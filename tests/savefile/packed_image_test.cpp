@@ -9,7 +9,7 @@ namespace {
 
 // Writes image to path and reads it back; the image afterwards is checked
 // by the caller.
-int writeAndRead(const std::string& path, PackedSaveImage& image)
+SaveResult writeAndRead(const std::string& path, PackedSaveImage& image)
 {
     writeBytes(path, imageBytes(image));
     return readPackedImage(path, image);
@@ -30,13 +30,13 @@ TEST(PackedImageRead, AcceptsBlankImagesAndWholeChains)
     TempDir dir;
     auto image = blankPacked();
     EXPECT_EQ(imageBytes(*image), blankBytes());
-    EXPECT_EQ(writeAndRead(dir.file("blank.sav"), *image), 0);
+    EXPECT_EQ(writeAndRead(dir.file("blank.sav"), *image), SaveCode::Done);
     EXPECT_TRUE(packedRecords(*image).empty());
 
     std::size_t at = putRecord(*image, 4, 52, RECORD_ST, "State", 4, 0x11111111);
     at = putRecord(*image, at, 48, RECORD_SV, std::string(32, 'T'), 0, 0x22222222);
     putRecord(*image, at, 100, RECORD_PLAIN, "Plain", 52);
-    EXPECT_EQ(writeAndRead(dir.file("three.sav"), *image), 0);
+    EXPECT_EQ(writeAndRead(dir.file("three.sav"), *image), SaveCode::Done);
     const auto records = packedRecords(*image);
     ASSERT_EQ(records.size(), 3u);
     EXPECT_EQ(records[0].offset, 4u);
@@ -52,7 +52,7 @@ TEST(PackedImageRead, AcceptsBlankImagesAndWholeChains)
     // A chain that ends with its zero size in the last two bytes is whole.
     auto full = blankPacked();
     putRecord(*full, 4, 65530, RECORD_SV);
-    EXPECT_EQ(writeAndRead(dir.file("full.sav"), *full), 0);
+    EXPECT_EQ(writeAndRead(dir.file("full.sav"), *full), SaveCode::Done);
     EXPECT_EQ(packedRecords(*full).size(), 1u);
 }
 
@@ -66,13 +66,13 @@ TEST(PackedImageRead, RejectsMissingMissizedAndForeignFiles)
     const struct {
         const char* name;
         Bytes contents;
-        int code;
+        SaveCode code;
     } cases[] = {
-        {"empty.sav", Bytes(), 1},
-        {"short.sav", shortFile, 2},
-        {"zeros.sav", Bytes(65536, 0), 2},  // an empty chain, but no magic
-        {"kvl.sav", SaveImageBytes().bytes(), 2},  // the other layout has another magic
-        {"type4.sav", imageBytes(*typed), 2},
+        {"empty.sav", Bytes(), SaveCode::Missing},
+        {"short.sav", shortFile, SaveCode::NotASave},
+        {"zeros.sav", Bytes(65536, 0), SaveCode::NotASave},  // an empty chain, but no magic
+        {"kvl.sav", SaveImageBytes().bytes(), SaveCode::NotASave},  // the other layout has another magic
+        {"type4.sav", imageBytes(*typed), SaveCode::NotASave},
     };
     auto image = blankPacked();
     for (const auto& c : cases) {
@@ -82,7 +82,7 @@ TEST(PackedImageRead, RejectsMissingMissizedAndForeignFiles)
         EXPECT_EQ(imageBytes(*image), blankBytes()) << c.name;
     }
     image->bytes.fill(1);
-    EXPECT_EQ(readPackedImage(dir.file("missing.sav"), *image), 1);
+    EXPECT_EQ(readPackedImage(dir.file("missing.sav"), *image), SaveCode::Missing);
     EXPECT_EQ(imageBytes(*image), blankBytes());
 }
 
@@ -113,7 +113,7 @@ TEST(PackedImageRead, RejectsDamagedChainsWithoutLeavingTheImage)
         auto image = blankPacked();
         c.build(*image);
         EXPECT_EQ(packedRecords(*image).size(), c.wholeRecords) << c.name;
-        EXPECT_EQ(writeAndRead(dir.file("damaged.sav"), *image), 2) << c.name;
+        EXPECT_EQ(writeAndRead(dir.file("damaged.sav"), *image), SaveCode::NotASave) << c.name;
         EXPECT_EQ(imageBytes(*image), blankBytes()) << c.name;
     }
 }
@@ -126,15 +126,15 @@ TEST(PackedImageWrite, WritesAllBytesWithTheMagic)
     (*image)[40000] = 0x77;  // after the chain: kept as it is
     putLe32(image->data(), 0);
     const std::string path = dir.file("out.sav");
-    ASSERT_EQ(writePackedImage(path, *image), 0);
+    ASSERT_EQ(writePackedImage(path, *image), SaveCode::Done);
     const Bytes written = readBytes(path);
     EXPECT_EQ(written, imageBytes(*image));
     EXPECT_EQ(getLe32(written.data()), PACKED_IMAGE_MAGIC);
     auto again = blankPacked();
-    ASSERT_EQ(readPackedImage(path, *again), 0);
-    ASSERT_EQ(writePackedImage(dir.file("copy.sav"), *again), 0);
+    ASSERT_EQ(readPackedImage(path, *again), SaveCode::Done);
+    ASSERT_EQ(writePackedImage(dir.file("copy.sav"), *again), SaveCode::Done);
     EXPECT_EQ(readBytes(dir.file("copy.sav")), written);
-    EXPECT_EQ(writePackedImage(dir.file("none/out.sav"), *image), 1);
+    EXPECT_EQ(writePackedImage(dir.file("none/out.sav"), *image), SaveCode::WriteFailed);
 }
 
 TEST(RomChecksum, SumsOneWordInEvery128Bytes)
@@ -166,13 +166,13 @@ TEST(RomChecksum, SumsOneWordInEvery128Bytes)
     TempDir dir;
     std::uint32_t sum = 99;
     writeBytes(dir.file("small.nes"), makeInesRom(16383));
-    EXPECT_EQ(romFileChecksum(dir.file("small.nes"), sum), 1);
-    EXPECT_EQ(romFileChecksum(dir.file("missing.nes"), sum), 1);
+    EXPECT_EQ(romFileChecksum(dir.file("small.nes"), sum), SaveCode::RomTooSmall);
+    EXPECT_EQ(romFileChecksum(dir.file("missing.nes"), sum), SaveCode::RomTooSmall);
     EXPECT_EQ(sum, 99u);
     for (std::size_t size : {16384u, 16400u, 262160u}) {
         const Bytes whole = makeInesRom(size, 0, 0, static_cast<unsigned>(size));
         writeBytes(dir.file("game.nes"), whole);
-        ASSERT_EQ(romFileChecksum(dir.file("game.nes"), sum), 0) << size;
+        ASSERT_EQ(romFileChecksum(dir.file("game.nes"), sum), SaveCode::Done) << size;
         EXPECT_EQ(sum, romChecksum(whole.data(), whole.size())) << size;
     }
     // Such a ROM must hold its 16384 bytes after the trainer.
@@ -180,7 +180,7 @@ TEST(RomChecksum, SumsOneWordInEvery128Bytes)
         const Bytes rom = makeInesRom(size, 0x06, 0, static_cast<unsigned>(size));
         writeBytes(dir.file("trainer.nes"), rom);
         sum = 99;
-        ASSERT_EQ(romFileChecksum(dir.file("trainer.nes"), sum), size < 16912 ? 1 : 0) << size;
+        ASSERT_EQ(romFileChecksum(dir.file("trainer.nes"), sum), size < 16912 ? SaveCode::RomTooSmall : SaveCode::Done) << size;
         std::uint32_t expected = 0;
         for (std::size_t k = 0; k < 128; ++k) expected += getLe32(rom.data() + 16 + 512 + 128 * k);
         EXPECT_EQ(sum, size < 16912 ? 99u : expected) << size;
@@ -192,10 +192,10 @@ TEST(PackedTitle, StoresWholeCharactersPaddedWithNuls)
     auto image = blankPacked();
     std::size_t at = putRecord(*image, 4, 48, RECORD_ST, "First");
     putRecord(*image, at, 48, RECORD_SV, std::string(32, 'X'));
-    EXPECT_EQ(setPackedTitle(*image, 2, "None"), 1);
-    EXPECT_EQ(setPackedTitle(*image, -1, "None"), 1);
+    EXPECT_EQ(setPackedTitle(*image, 2, "None"), SaveCode::NoSuchLine);
+    EXPECT_EQ(setPackedTitle(*image, -1, "None"), SaveCode::NoSuchLine);
 
-    ASSERT_EQ(setPackedTitle(*image, 1, "Zelda"), 0);
+    ASSERT_EQ(setPackedTitle(*image, 1, "Zelda"), SaveCode::Done);
     const unsigned char* field = image->data() + at + 16;
     Bytes expected(32, 0);
     std::copy_n("Zelda", 5, expected.begin());
@@ -204,7 +204,7 @@ TEST(PackedTitle, StoresWholeCharactersPaddedWithNuls)
     // 'A' and fifteen あ take 31 bytes; a sixteenth would split at byte 31.
     std::string title = "A";
     for (int i = 0; i < 16; ++i) title += "\x82\xA0";
-    ASSERT_EQ(setPackedTitle(*image, 1, title), 0);
+    ASSERT_EQ(setPackedTitle(*image, 1, title), SaveCode::Done);
     EXPECT_EQ(packedRecords(*image)[1].title, title.substr(0, 31));
     EXPECT_EQ(field[31], 0);
     EXPECT_EQ(packedRecords(*image)[0].title, "First");

@@ -64,7 +64,7 @@ TEST(StorePackedSave, AppendsACompressedBatterySave)
     const Bytes save = saveData(2000, 4);
     writeBytes(dir.file("Metroid.sav"), save);
     auto image = newPacked();
-    ASSERT_EQ(storePackedSave(dir.file("Metroid.sav"), *image, PACKED_APPEND, 0xCAFEF00D), 0);
+    ASSERT_EQ(storePackedSave(dir.file("Metroid.sav"), *image, PACKED_APPEND, 0xCAFEF00D), SaveCode::Done);
 
     // One RECORD_SV after the configuration record: LZO1X-1 data behind its
     // header (the save's size at offset 4, word 8 zero, the ROM checksum, the
@@ -73,14 +73,14 @@ TEST(StorePackedSave, AppendsACompressedBatterySave)
     EXPECT_EQ(unpackRecord(*image, packedRecords(*image).at(1).offset), save);
 
     // What it wrote reads back as a valid image.
-    ASSERT_EQ(writePackedImage(dir.file("image.sav"), *image), 0);
-    EXPECT_EQ(readPackedImage(dir.file("image.sav"), *blankPacked()), 0);
+    ASSERT_EQ(writePackedImage(dir.file("image.sav"), *image), SaveCode::Done);
+    EXPECT_EQ(readPackedImage(dir.file("image.sav"), *blankPacked()), SaveCode::Done);
 
     // An index just past the records appends as well; so does a negative one.
     auto other = newPacked();
-    ASSERT_EQ(storePackedSave(dir.file("Metroid.sav"), *other, 1, 0xCAFEF00D), 0);
+    ASSERT_EQ(storePackedSave(dir.file("Metroid.sav"), *other, 1, 0xCAFEF00D), SaveCode::Done);
     EXPECT_EQ(imageBytes(*other), imageBytes(*image));
-    ASSERT_EQ(storePackedSave(dir.file("Metroid.sav"), *other, -1, 1), 0);
+    ASSERT_EQ(storePackedSave(dir.file("Metroid.sav"), *other, -1, 1), SaveCode::Done);
     EXPECT_EQ(packedRecords(*other).size(), 3u);
 }
 
@@ -92,8 +92,8 @@ TEST(StorePackedSave, SavesRoundTripThroughExtract)
     for (const Bytes& save : {saveData(8192, 1), patternBytes(8192, 2), saveData(2000, 9)}) {
         writeBytes(dir.file("game.sav"), save);
         auto image = newPacked();
-        ASSERT_EQ(storePackedSave(dir.file("game.sav"), *image, PACKED_APPEND, 0), 0);
-        ASSERT_EQ(extractPackedSave(dir.file("back.sav"), *image, 1), 0);
+        ASSERT_EQ(storePackedSave(dir.file("game.sav"), *image, PACKED_APPEND, 0), SaveCode::Done);
+        ASSERT_EQ(extractPackedSave(dir.file("back.sav"), *image, 1), SaveCode::Done);
         EXPECT_EQ(readBytes(dir.file("back.sav")), save) << save.size();
     }
 }
@@ -106,23 +106,23 @@ TEST(StorePackedSave, ReplacesTheRecordAtTheIndexAndMovesTheRest)
     std::uint32_t game = 7;
     for (const auto& [name, data] : {std::pair{"A.sav", a}, {"B.sav", b}, {"C.sav", c}}) {
         writeBytes(dir.file(name), data);
-        ASSERT_EQ(storePackedSave(dir.file(name), *image, PACKED_APPEND, game++), 0);
+        ASSERT_EQ(storePackedSave(dir.file(name), *image, PACKED_APPEND, game++), SaveCode::Done);
     }
     EXPECT_EQ(imageBytes(*image), chainOf({{a, "A", 7}, {b, "B", 8}, {c, "C", 9}}));
 
     // The first stays where it was, the new record follows it, and the old
     // third follows the new one.
     writeBytes(dir.file("D.sav"), d);
-    ASSERT_EQ(storePackedSave(dir.file("D.sav"), *image, 2, 10), 0);
+    ASSERT_EQ(storePackedSave(dir.file("D.sav"), *image, 2, 10), SaveCode::Done);
     EXPECT_EQ(imageBytes(*image), chainOf({{a, "A", 7}, {d, "D", 10}, {c, "C", 9}}));
 
     // Any record type is replaced; an index past the end appends.
     auto typed = newPacked();
     putEnd(*typed, putRecord(*typed, 52, 64, RECORD_ST, "state"));
-    ASSERT_EQ(storePackedSave(dir.file("B.sav"), *typed, 1, 0), 0);
+    ASSERT_EQ(storePackedSave(dir.file("B.sav"), *typed, 1, 0), SaveCode::Done);
     ASSERT_EQ(packedRecords(*typed).size(), 2u);
     EXPECT_EQ(packedRecords(*typed)[1].type, RECORD_SV);
-    ASSERT_EQ(storePackedSave(dir.file("B.sav"), *typed, 2, 1), 0);
+    ASSERT_EQ(storePackedSave(dir.file("B.sav"), *typed, 2, 1), SaveCode::Done);
     EXPECT_EQ(packedRecords(*typed).size(), 3u);
 }
 
@@ -139,14 +139,14 @@ TEST(StorePackedSave, RefusesWhatWouldNotFitAndLeavesTheImageAlone)
     for (std::size_t tooMany : {0u, 4u}) {
         auto full = imageUsing(57344 - 4 - 8 - record + tooMany);
         const Bytes before = imageBytes(*full);
-        PackedRoom room;
-        EXPECT_EQ(storePackedSave(dir.file("noise.sav"), *full, PACKED_APPEND, 0, nullptr, &room), tooMany ? 5 : 0);
+        const SaveResult room = storePackedSave(dir.file("noise.sav"), *full, PACKED_APPEND, 0);
+        EXPECT_EQ(room, tooMany ? SaveCode::NoRoom : SaveCode::Done);
         if (tooMany != 0) {
             EXPECT_EQ(imageBytes(*full), before);
-            EXPECT_EQ(room.needed, record);
-            EXPECT_EQ(room.available, record - tooMany);
+            EXPECT_EQ(room.bytes, static_cast<std::int64_t>(record));
+            EXPECT_EQ(room.available, static_cast<std::int64_t>(record - tooMany));
             // Replacing a record frees its size for the check.
-            EXPECT_EQ(storePackedSave(dir.file("noise.sav"), *full, 1, 0), 0);
+            EXPECT_EQ(storePackedSave(dir.file("noise.sav"), *full, 1, 0), SaveCode::Done);
         }
     }
 
@@ -154,14 +154,15 @@ TEST(StorePackedSave, RefusesWhatWouldNotFitAndLeavesTheImageAlone)
     auto image = blankPacked();
     writeBytes(dir.file("empty.sav"), Bytes());
     writeBytes(dir.file("big.sav"), Bytes(8193, 1));
-    for (const auto& [name, code] : {std::pair{"missing.sav", 1}, {"empty.sav", 1}, {"big.sav", 2}}) {
+    for (const auto& [name, code] : {std::pair{"missing.sav", SaveCode::Missing}, {"empty.sav", SaveCode::Missing},
+                                     {"big.sav", SaveCode::SavTooLarge}}) {
         EXPECT_EQ(storePackedSave(dir.file(name), *image, PACKED_APPEND, 0), code) << name;
     }
     EXPECT_EQ(imageBytes(*image), imageBytes(*blankPacked()));
     putRecord(*image, 4, 65531, RECORD_SV);  // no room left for the end
     const Bytes damaged = imageBytes(*image);
-    EXPECT_EQ(storePackedSave(dir.file("six.sav"), *image, PACKED_APPEND, 0), 5);
-    EXPECT_EQ(storePackedSave(dir.file("six.sav"), *image, 0, 0), 5);
+    EXPECT_EQ(storePackedSave(dir.file("six.sav"), *image, PACKED_APPEND, 0), SaveCode::NoRoom);
+    EXPECT_EQ(storePackedSave(dir.file("six.sav"), *image, 0, 0), SaveCode::NoRoom);
     EXPECT_EQ(imageBytes(*image), damaged);
 }
 
@@ -179,16 +180,16 @@ TEST(ExtractPackedSave, ReportsMissingAndDamagedRecordsWithoutAFile)
     for (std::size_t i = damagedAt + 60; i < damagedAt + 200; ++i) (*image)[i] = 0xFF;
 
     const std::string out = dir.file("out.sav");
-    EXPECT_EQ(extractPackedSave(out, *image, 3), 1);
-    EXPECT_EQ(extractPackedSave(out, *image, -1), 1);
-    EXPECT_EQ(extractPackedSave(out, *image, 1), 4);
-    EXPECT_EQ(extractPackedSave(out, *image, 2), 4);
+    EXPECT_EQ(extractPackedSave(out, *image, 3), SaveCode::NoSuchLine);
+    EXPECT_EQ(extractPackedSave(out, *image, -1), SaveCode::NoSuchLine);
+    EXPECT_EQ(extractPackedSave(out, *image, 1), SaveCode::Damaged);
+    EXPECT_EQ(extractPackedSave(out, *image, 2), SaveCode::Damaged);
     EXPECT_FALSE(fileExists(out));
 
     // A record size that stops short of the data is damage too; the length
     // at offset 4 is not looked at, as PocketNES reads the data's length
     // from the record size.
-    for (const auto& [field, code] : {std::pair{4u, 4}, {4u + 4u, 0}}) {
+    for (const auto& [field, code] : {std::pair{4u, SaveCode::Damaged}, {4u + 4u, SaveCode::Done}}) {
         auto cut = blankPacked();
         putEnd(*cut, putCompressedRecord(*cut, 4, save, "cut"));
         putLe32(cut->data() + 4 + 4, static_cast<std::uint32_t>(lzoCompress(save).size()));
@@ -198,11 +199,11 @@ TEST(ExtractPackedSave, ReportsMissingAndDamagedRecordsWithoutAFile)
 
     // An existing file survives a failed extraction untouched.
     writeBytes(out, Bytes{1, 2, 3});
-    EXPECT_EQ(extractPackedSave(out, *image, 1), 4);
+    EXPECT_EQ(extractPackedSave(out, *image, 1), SaveCode::Damaged);
     EXPECT_EQ(readBytes(out), (Bytes{1, 2, 3}));
-    ASSERT_EQ(extractPackedSave(out, *image, 0), 0);
+    ASSERT_EQ(extractPackedSave(out, *image, 0), SaveCode::Done);
     EXPECT_EQ(readBytes(out), save);
-    EXPECT_EQ(extractPackedSave(dir.file("no/folder.sav"), *image, 0), 3);
+    EXPECT_EQ(extractPackedSave(dir.file("no/folder.sav"), *image, 0), SaveCode::WriteFailed);
 }
 
 TEST(ExtractPackedSave, ReadsRecordsThatStoreTheUncompressedSize)
@@ -221,9 +222,9 @@ TEST(ExtractPackedSave, ReadsRecordsThatStoreTheUncompressedSize)
     const std::size_t second = packedRecords(*image)[1].offset;
     putLe32(image->data() + second + 4, 0xFFFFFFFF);
 
-    ASSERT_EQ(extractPackedSave(dir.file("a.sav"), *image, 0), 0);
+    ASSERT_EQ(extractPackedSave(dir.file("a.sav"), *image, 0), SaveCode::Done);
     EXPECT_EQ(readBytes(dir.file("a.sav")), save);
-    ASSERT_EQ(extractPackedSave(dir.file("b.sav"), *image, 1), 0);
+    ASSERT_EQ(extractPackedSave(dir.file("b.sav"), *image, 1), SaveCode::Done);
     EXPECT_EQ(readBytes(dir.file("b.sav")), save);
 
     // The last record of a full image: its data may not be read past 65536.
@@ -233,7 +234,7 @@ TEST(ExtractPackedSave, ReadsRecordsThatStoreTheUncompressedSize)
     putRecord(*full, 4, static_cast<std::uint16_t>(lastAt - 4), RECORD_PLAIN);
     putCompressedRecord(*full, lastAt, save, "last");
     putLe32(full->data() + lastAt + 4, 0xFFFFFFFF);
-    ASSERT_EQ(extractPackedSave(dir.file("c.sav"), *full, 1), 0);
+    ASSERT_EQ(extractPackedSave(dir.file("c.sav"), *full, 1), SaveCode::Done);
     EXPECT_EQ(readBytes(dir.file("c.sav")), save);
 }
 
@@ -242,13 +243,13 @@ TEST(DeletePackedRecord, ClosesTheGapAndEndsTheChain)
     TempDir dir;
     writeBytes(dir.file("only.sav"), saveData(1000, 1));
     auto image = newPacked();
-    ASSERT_EQ(storePackedSave(dir.file("only.sav"), *image, PACKED_APPEND, 0), 0);
-    EXPECT_EQ(deletePackedRecord(*image, 1), 0);
+    ASSERT_EQ(storePackedSave(dir.file("only.sav"), *image, PACKED_APPEND, 0), SaveCode::Done);
+    EXPECT_EQ(deletePackedRecord(*image, 1), SaveCode::Done);
     const Bytes fresh = imageBytes(*newPacked());
     EXPECT_EQ(Bytes(image->begin(), image->begin() + 60), Bytes(fresh.begin(), fresh.begin() + 60));
     auto only = blankPacked();
     putEnd(*only, putCompressedRecord(*only, 4, saveData(1000, 1), "only"));
-    EXPECT_EQ(deletePackedRecord(*only, 0), 0);
+    EXPECT_EQ(deletePackedRecord(*only, 0), SaveCode::Done);
     EXPECT_EQ(Bytes(only->begin() + 4, only->begin() + 12), (Bytes{0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}));
 
     auto three = blankPacked();
@@ -260,12 +261,12 @@ TEST(DeletePackedRecord, ClosesTheGapAndEndsTheChain)
     auto expected = packedFrom(*three);
     std::copy(three->begin() + 148, three->begin() + 200, expected->begin() + 52);
     putEnd(*expected, 104);
-    EXPECT_EQ(deletePackedRecord(*three, 1), 0);
+    EXPECT_EQ(deletePackedRecord(*three, 1), SaveCode::Done);
     EXPECT_EQ(imageBytes(*three), imageBytes(*expected));
 
     // No record at the index: nothing changes.
-    EXPECT_EQ(deletePackedRecord(*three, 2), 0);
-    EXPECT_EQ(deletePackedRecord(*three, PACKED_APPEND), 0);
-    EXPECT_EQ(deletePackedRecord(*three, -3), 0);
+    EXPECT_EQ(deletePackedRecord(*three, 2), SaveCode::Done);
+    EXPECT_EQ(deletePackedRecord(*three, PACKED_APPEND), SaveCode::Done);
+    EXPECT_EQ(deletePackedRecord(*three, -3), SaveCode::Done);
     EXPECT_EQ(imageBytes(*three), imageBytes(*expected));
 }

@@ -19,7 +19,7 @@ std::size_t liveStart(std::size_t memory)
 }
 
 // Writes bytes to path and reads them as a packed image.
-std::unique_ptr<PackedSaveImage> readBack(const std::string& path, const Bytes& bytes, int& code)
+std::unique_ptr<PackedSaveImage> readBack(const std::string& path, const Bytes& bytes, SaveResult& code)
 {
     writeBytes(path, bytes);
     auto image = blankPacked();
@@ -93,9 +93,9 @@ TEST(PocketNesImage, ReadsBothSizesAndWritesThemBackAsTheyCame)
         putEnd(*image, at);
         const Bytes file = fileBytesOf(*image, l.twice);
 
-        int code = -1;
+        SaveResult code;
         auto read = readBack(dir.file("cart.sav"), file, code);
-        ASSERT_EQ(code, 0);
+        ASSERT_EQ(code, SaveCode::Done);
         EXPECT_EQ(read->size(), l.memory);
         EXPECT_EQ(read->mirrored, l.twice);
         EXPECT_EQ(read->magic, l.magic);
@@ -104,13 +104,13 @@ TEST(PocketNesImage, ReadsBothSizesAndWritesThemBackAsTheyCame)
         EXPECT_EQ(packedRecords(*read)[2].title, "cheats");
 
         // PocketNES's 8192 at offset 4 is no compressed length.
-        ASSERT_EQ(extractPackedSave(dir.file("zelda.sav"), *read, 1), 0);
+        ASSERT_EQ(extractPackedSave(dir.file("zelda.sav"), *read, 1), SaveCode::Done);
         EXPECT_EQ(readBytes(dir.file("zelda.sav")), save);
         std::size_t size = 0;
-        EXPECT_EQ(packedSaveSize(*read, 1, size), 0);
+        EXPECT_EQ(packedSaveSize(*read, 1, size), SaveCode::Done);
         EXPECT_EQ(size, 8192u);
 
-        ASSERT_EQ(writePackedImage(dir.file("back.sav"), *read), 0);
+        ASSERT_EQ(writePackedImage(dir.file("back.sav"), *read), SaveCode::Done);
         EXPECT_EQ(readBytes(dir.file("back.sav")), file);
     }
 
@@ -120,9 +120,9 @@ TEST(PocketNesImage, ReadsBothSizesAndWritesThemBackAsTheyCame)
     putEnd(*image, putConfig(*image, 4, 0));
     Bytes almost = fileBytesOf(*image, true);
     almost[0x8000 + 0x7000] = 1;
-    int code = -1;
+    SaveResult code;
     auto read = readBack(dir.file("almost.sav"), almost, code);
-    ASSERT_EQ(code, 0);
+    ASSERT_EQ(code, SaveCode::Done);
     EXPECT_EQ(read->size(), 32768u);
     EXPECT_TRUE(read->mirrored);
 
@@ -131,12 +131,12 @@ TEST(PocketNesImage, ReadsBothSizesAndWritesThemBackAsTheyCame)
     for (std::size_t size : {32767u, 32769u, 49152u, 65535u}) {
         head.resize(size, 0);
         readBack(dir.file("odd.sav"), head, code);
-        EXPECT_EQ(code, 2) << size;
+        EXPECT_EQ(code, SaveCode::NotASave) << size;
     }
     auto past = blankPacked(32768);
     putRecord(*past, putConfig(*past, 4, 0), 32768 - 52 + 4, RECORD_ST);
     readBack(dir.file("past.sav"), imageBytes(*past), code);
-    EXPECT_EQ(code, 2);
+    EXPECT_EQ(code, SaveCode::NotASave);
 }
 
 TEST(PocketNesImage, PacksTheOwnersLiveAreaOnRead)
@@ -163,9 +163,9 @@ TEST(PocketNesImage, PacksTheOwnersLiveAreaOnRead)
             setLiveArea(*image, newSave);
             const auto original = packedFrom(*image);
 
-            int code = -1;
+            SaveResult code;
             auto read = readBack(dir.file("cart.sav"), imageBytes(*image), code);
-            ASSERT_EQ(code, 0);
+            ASSERT_EQ(code, SaveCode::Done);
             EXPECT_EQ(ownerOf(*read), 0u);
             EXPECT_EQ(getLe32(read->data() + 4 + 4), 0x00020001u);  // display settings kept
             EXPECT_EQ(liveArea(*read), Bytes(8192, 0));
@@ -188,7 +188,7 @@ TEST(PocketNesImage, PacksTheOwnersLiveAreaOnRead)
             // The game, started again, gets the newest save; and the written
             // file keeps it.
             EXPECT_EQ(restoredBy(*read, GAME), newSave);
-            ASSERT_EQ(writePackedImage(dir.file("back.sav"), *read), 0);
+            ASSERT_EQ(writePackedImage(dir.file("back.sav"), *read), SaveCode::Done);
             EXPECT_EQ(readBytes(dir.file("back.sav")), imageBytes(*read));
         }
     }
@@ -212,15 +212,15 @@ TEST(PocketNesImage, KeepsTheLiveAreaWhenItDoesNotFit)
     putEnd(*image, at);
     setLiveArea(*image, liveSave);
 
-    int code = -1;
+    SaveResult code;
     auto read = readBack(dir.file("full.sav"), imageBytes(*image), code);
-    ASSERT_EQ(code, 0);
+    ASSERT_EQ(code, SaveCode::Done);
     EXPECT_EQ(imageBytes(*read), imageBytes(*image));
     const auto records = packedRecords(*read);
     ASSERT_EQ(records.size(), 4u);
     EXPECT_TRUE(records[1].live);
     EXPECT_FALSE(records[2].live);
-    ASSERT_EQ(extractPackedSave(dir.file("live.sav"), *read, 1), 0);
+    ASSERT_EQ(extractPackedSave(dir.file("live.sav"), *read, 1), SaveCode::Done);
     EXPECT_EQ(readBytes(dir.file("live.sav")), liveSave);
 
     // What becomes of the live save: the user replaced or deleted it (the
@@ -229,7 +229,7 @@ TEST(PocketNesImage, KeepsTheLiveAreaWhenItDoesNotFit)
     enum Outcome { Released, Kept, Packed };
     struct Case {
         const char* name;
-        int (*run)(PackedSaveImage&, const std::string&);
+        SaveResult (*run)(PackedSaveImage&, const std::string&);
         Outcome outcome;
     };
     const Case cases[] = {
@@ -245,7 +245,7 @@ TEST(PocketNesImage, KeepsTheLiveAreaWhenItDoesNotFit)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         auto edited = packedFrom(*read);
-        ASSERT_EQ(c.run(*edited, dir.file("small.sav")), 0);
+        ASSERT_EQ(c.run(*edited, dir.file("small.sav")), SaveCode::Done);
         if (c.outcome != Kept) {
             EXPECT_EQ(ownerOf(*edited), 0u);
             EXPECT_EQ(liveArea(*edited), Bytes(8192, 0));
@@ -259,7 +259,7 @@ TEST(PocketNesImage, KeepsTheLiveAreaWhenItDoesNotFit)
             const auto it = std::find_if(live.begin(), live.end(), [](const PackedRecordInfo& r) { return r.live; });
             ASSERT_NE(it, live.end());
             EXPECT_EQ(it->romChecksum, GAME);
-            ASSERT_EQ(extractPackedSave(dir.file("live.sav"), *edited, static_cast<int>(it - live.begin())), 0);
+            ASSERT_EQ(extractPackedSave(dir.file("live.sav"), *edited, static_cast<int>(it - live.begin())), SaveCode::Done);
             EXPECT_EQ(readBytes(dir.file("live.sav")), liveSave);
         }
         EXPECT_LE(chainEnd(*edited) + 8, liveStart(32768));
@@ -276,9 +276,9 @@ TEST(PocketNesImage, LiveAreaOfAGameWithoutARecord)
     at = putRecord(*image, at, static_cast<std::uint16_t>(liveStart(32768) - 8 - 1000 - at), RECORD_ST, "state");
     putEnd(*image, at);
     setLiveArea(*image, liveSave);
-    int code = -1;
+    SaveResult code;
     auto read = readBack(dir.file("full.sav"), imageBytes(*image), code);
-    ASSERT_EQ(code, 0);
+    ASSERT_EQ(code, SaveCode::Done);
     EXPECT_EQ(ownerOf(*read), GAME);
 
     // The live area has a line of its own after the records.
@@ -289,16 +289,16 @@ TEST(PocketNesImage, LiveAreaOfAGameWithoutARecord)
     EXPECT_EQ(records[2].type, RECORD_SV);
     EXPECT_EQ(records[2].romChecksum, GAME);
     EXPECT_EQ(records[2].title, "ROM 0BADCAFE");
-    ASSERT_EQ(extractPackedSave(dir.file("live.sav"), *read, 2), 0);
+    ASSERT_EQ(extractPackedSave(dir.file("live.sav"), *read, 2), SaveCode::Done);
     EXPECT_EQ(readBytes(dir.file("live.sav")), liveSave);
     std::size_t size = 0;
-    EXPECT_EQ(packedSaveSize(*read, 2, size), 0);
+    EXPECT_EQ(packedSaveSize(*read, 2, size), SaveCode::Done);
     EXPECT_EQ(size, 8192u);
-    EXPECT_EQ(setPackedTitle(*read, 2, "Title"), 1);
+    EXPECT_EQ(setPackedTitle(*read, 2, "Title"), SaveCode::NoSuchLine);
 
     // Another game's save goes before it; the live line follows the records.
     auto stored = packedFrom(*read);
-    ASSERT_EQ(storePackedSave(dir.file("small.sav"), *stored, 2, OTHER), 0);
+    ASSERT_EQ(storePackedSave(dir.file("small.sav"), *stored, 2, OTHER), SaveCode::Done);
     records = packedRecords(*stored);
     ASSERT_EQ(records.size(), 4u);
     EXPECT_EQ(records[2].romChecksum, OTHER);
@@ -308,7 +308,7 @@ TEST(PocketNesImage, LiveAreaOfAGameWithoutARecord)
     // Deleting the line deletes the live save: nothing is left to pack.
     auto deleted = packedFrom(*read);
     const Bytes chainBefore(read->begin(), read->begin() + static_cast<long>(liveStart(32768)));
-    ASSERT_EQ(deletePackedRecord(*deleted, 2), 0);
+    ASSERT_EQ(deletePackedRecord(*deleted, 2), SaveCode::Done);
     EXPECT_EQ(ownerOf(*deleted), 0u);
     EXPECT_EQ(liveArea(*deleted), Bytes(8192, 0));
     EXPECT_EQ(packedRecords(*deleted).size(), 2u);
@@ -333,7 +333,7 @@ TEST(PocketNesImage, TheChainStaysBelowTheLiveArea)
             const std::size_t at = putConfig(*image, 4, 0);
             putEnd(*image, putRecord(*image, at, static_cast<std::uint16_t>(limit - 8 - saveRecord - at + extra), RECORD_ST));
             const Bytes before = imageBytes(*image);
-            EXPECT_EQ(storePackedSave(dir.file("eight.sav"), *image, PACKED_APPEND, 1), extra == 0 ? 0 : 5);
+            EXPECT_EQ(storePackedSave(dir.file("eight.sav"), *image, PACKED_APPEND, 1), extra == 0 ? SaveCode::Done : SaveCode::NoRoom);
             if (extra != 0) { EXPECT_EQ(imageBytes(*image), before); }
             EXPECT_LE(chainEnd(*image) + 8, limit);
         }
@@ -344,9 +344,9 @@ TEST(PocketNesImage, TheChainStaysBelowTheLiveArea)
             const std::size_t at = putConfig(*image, 4, GAME);
             putEnd(*image, putRecord(*image, at, static_cast<std::uint16_t>(limit - 8 - liveRecord - at + extra), RECORD_ST));
             setLiveArea(*image, liveSave);
-            int code = -1;
+            SaveResult code;
             auto read = readBack(dir.file("edge.sav"), imageBytes(*image), code);
-            ASSERT_EQ(code, 0);
+            ASSERT_EQ(code, SaveCode::Done);
             EXPECT_EQ(ownerOf(*read), extra == 0 ? 0u : GAME);
             EXPECT_EQ(restoredBy(*read, GAME), extra == 0 ? liveSave : Bytes());
         }
@@ -367,23 +367,23 @@ TEST(PocketNesImage, AChainReachingIntoTheLiveAreaIsReadButNotGrown)
         at = putRecord(*image, at, 48, RECORD_SV, "a");
         at = putRecord(*image, at, static_cast<std::uint16_t>(limit + 100 - at), RECORD_ST, "big");
         putEnd(*image, putRecord(*image, at, 48, RECORD_SV, "inside"));
-        int code = -1;
+        SaveResult code;
         auto read = readBack(dir.file("old.sav"), imageBytes(*image), code);
-        ASSERT_EQ(code, 0);
+        ASSERT_EQ(code, SaveCode::Done);
         const Bytes original = imageBytes(*read);
         const Bytes live = liveArea(*read);
 
-        EXPECT_EQ(storePackedSave(dir.file("small.sav"), *read, PACKED_APPEND, 1), 5);
-        EXPECT_EQ(storePackedSave(dir.file("small.sav"), *read, 1, 1), 5);
-        EXPECT_EQ(deletePackedRecord(*read, 1), 5);  // the rest would still reach into it
-        EXPECT_EQ(setPackedTitle(*read, 3, "x"), 1);
+        EXPECT_EQ(storePackedSave(dir.file("small.sav"), *read, PACKED_APPEND, 1), SaveCode::NoRoom);
+        EXPECT_EQ(storePackedSave(dir.file("small.sav"), *read, 1, 1), SaveCode::NoRoom);
+        EXPECT_EQ(deletePackedRecord(*read, 1), SaveCode::ReachesLiveArea);  // the rest would still reach into it
+        EXPECT_EQ(setPackedTitle(*read, 3, "x"), SaveCode::TitleInLiveArea);
         EXPECT_EQ(imageBytes(*read), original);
-        EXPECT_EQ(setPackedTitle(*read, 1, "b"), 0);
+        EXPECT_EQ(setPackedTitle(*read, 1, "b"), SaveCode::Done);
         EXPECT_EQ(liveArea(*read), live);
 
         // Deleting the big record brings the chain out of the live area
         // without writing into it.
-        EXPECT_EQ(deletePackedRecord(*read, 2), 0);
+        EXPECT_EQ(deletePackedRecord(*read, 2), SaveCode::Done);
         EXPECT_EQ(liveArea(*read), live);
         EXPECT_EQ(typesOf(*read), (std::vector<std::uint16_t>{RECORD_PLAIN, RECORD_SV, RECORD_SV}));
         EXPECT_LE(chainEnd(*read) + 8, limit);
@@ -406,29 +406,29 @@ TEST(PocketNesImage, CheatAndConfigurationRecordsAreKept)
 
     // Listed, never extracted or retitled.
     std::size_t size = 0;
-    EXPECT_EQ(extractPackedSave(dir.file("out.sav"), *image, 1), 1);
-    EXPECT_EQ(packedSaveSize(*image, 1, size), 1);
-    EXPECT_EQ(setPackedTitle(*image, 1, "x"), 1);
-    EXPECT_EQ(setPackedTitle(*image, 0, "x"), 1);
+    EXPECT_EQ(extractPackedSave(dir.file("out.sav"), *image, 1), SaveCode::NotBatterySave);
+    EXPECT_EQ(packedSaveSize(*image, 1, size), SaveCode::NotBatterySave);
+    EXPECT_EQ(setPackedTitle(*image, 1, "x"), SaveCode::NotBatterySave);
+    EXPECT_EQ(setPackedTitle(*image, 0, "x"), SaveCode::NotBatterySave);
     EXPECT_FALSE(fileExists(dir.file("out.sav")));
 
     // Kept byte for byte when other records change.
     auto edited = packedFrom(*image);
-    ASSERT_EQ(storePackedSave(dir.file("small.sav"), *edited, 2, 1), 0);
-    ASSERT_EQ(storePackedSave(dir.file("small.sav"), *edited, PACKED_APPEND, 1), 0);
-    ASSERT_EQ(setPackedTitle(*edited, 2, "renamed"), 0);
-    ASSERT_EQ(deletePackedRecord(*edited, 3), 0);
+    ASSERT_EQ(storePackedSave(dir.file("small.sav"), *edited, 2, 1), SaveCode::Done);
+    ASSERT_EQ(storePackedSave(dir.file("small.sav"), *edited, PACKED_APPEND, 1), SaveCode::Done);
+    ASSERT_EQ(setPackedTitle(*edited, 2, "renamed"), SaveCode::Done);
+    ASSERT_EQ(deletePackedRecord(*edited, 3), SaveCode::Done);
     EXPECT_EQ(Bytes(edited->begin() + cheatAt, edited->begin() + cheatAt + 80), cheat);
     EXPECT_EQ(Bytes(edited->begin() + 4, edited->begin() + 52), config);
 
     // A cheat list may be deleted; the only configuration record may not.
-    EXPECT_EQ(deletePackedRecord(*edited, 0), 6);
+    EXPECT_EQ(deletePackedRecord(*edited, 0), SaveCode::ConfigRecordNeeded);
     EXPECT_EQ(Bytes(edited->begin() + 4, edited->begin() + 52), config);
-    ASSERT_EQ(deletePackedRecord(*edited, 1), 0);
+    ASSERT_EQ(deletePackedRecord(*edited, 1), SaveCode::Done);
     EXPECT_EQ(typesOf(*edited), (std::vector<std::uint16_t>{RECORD_PLAIN, RECORD_SV}));
     auto twoConfigs = blankPacked();
     putEnd(*twoConfigs, putConfig(*twoConfigs, putConfig(*twoConfigs, 4, 0), 0));
-    EXPECT_EQ(deletePackedRecord(*twoConfigs, 0), 0);
+    EXPECT_EQ(deletePackedRecord(*twoConfigs, 0), SaveCode::Done);
     EXPECT_EQ(typesOf(*twoConfigs), std::vector<std::uint16_t>{RECORD_PLAIN});
 }
 
@@ -440,9 +440,9 @@ TEST(PocketNesImage, StoresKeepAConfigurationRecordFirst)
     const Bytes small = saveData(100, 4);
     writeBytes(dir.file("small.sav"), small);
     auto fresh = blankPacked(32768);
-    ASSERT_EQ(storePackedSave(dir.file("small.sav"), *fresh, PACKED_APPEND, 7), 0);
+    ASSERT_EQ(storePackedSave(dir.file("small.sav"), *fresh, PACKED_APPEND, 7), SaveCode::Done);
     auto expected = blankPacked(32768);
-    ASSERT_EQ(newPackedImage(*expected, 32768), 0);
+    ASSERT_EQ(newPackedImage(*expected, 32768), SaveCode::Done);
     const Bytes config(expected->begin() + 4, expected->begin() + 52);
     EXPECT_EQ(Bytes(fresh->begin() + 4, fresh->begin() + 52), config);
     ASSERT_EQ(typesOf(*fresh), (std::vector<std::uint16_t>{RECORD_PLAIN, RECORD_SV}));
@@ -456,7 +456,7 @@ TEST(PocketNesImage, StoresKeepAConfigurationRecordFirst)
     putEnd(*owned, at);
     setLiveArea(*owned, patternBytes(8192, 1));
     const Bytes before = imageBytes(*owned);
-    ASSERT_EQ(storePackedSave(dir.file("small.sav"), *owned, 0, 7), 0);
+    ASSERT_EQ(storePackedSave(dir.file("small.sav"), *owned, 0, 7), SaveCode::Done);
     EXPECT_EQ(typesOf(*owned), (std::vector<std::uint16_t>{RECORD_PLAIN, RECORD_SV, RECORD_ST, RECORD_SV}));
     EXPECT_EQ(unpackRecord(*owned, 52), small);
     // The same record, but for the owner: there was room, so the live area
@@ -471,7 +471,7 @@ TEST(PocketNesImage, NewImagesAreReadyForPocketNes)
     TempDir dir;
     for (const auto& [memory, twice] : {std::pair{65536u, false}, {32768u, false}, {32768u, true}}) {
         auto image = blankPacked();
-        ASSERT_EQ(newPackedImage(*image, memory, twice), 0);
+        ASSERT_EQ(newPackedImage(*image, memory, twice), SaveCode::Done);
         Bytes expected(memory, 0);
         // Magic; size 48, type 2, PocketNES's own display byte 0x03 and misc byte 0.
         const Bytes head = {0xD7, 0x31, 0xA7, 0x57, 0x30, 0x00, 0x02, 0x00, 0x03, 0x00};
@@ -479,12 +479,12 @@ TEST(PocketNesImage, NewImagesAreReadyForPocketNes)
         std::copy_n("CFG", 3, expected.begin() + 4 + 16);
         std::fill(expected.begin() + 56, expected.begin() + 60, 0xFF);  // the end of the chain at 52
         EXPECT_EQ(imageBytes(*image), expected) << memory;
-        ASSERT_EQ(writePackedImage(dir.file("new.sav"), *image), 0);
+        ASSERT_EQ(writePackedImage(dir.file("new.sav"), *image), SaveCode::Done);
         if (twice) expected.insert(expected.end(), expected.begin(), expected.end());
         EXPECT_EQ(readBytes(dir.file("new.sav")), expected);
     }
     auto image = blankPacked();
-    EXPECT_EQ(newPackedImage(*image, 65536, true), 1);
-    EXPECT_EQ(newPackedImage(*image, 49152), 1);
+    EXPECT_EQ(newPackedImage(*image, 65536, true), SaveCode::OtherSize);
+    EXPECT_EQ(newPackedImage(*image, 49152), SaveCode::OtherSize);
     EXPECT_EQ(image->size(), 65536u);
 }

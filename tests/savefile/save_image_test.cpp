@@ -33,12 +33,12 @@ protected:
     const Bytes blank = blankBytes();
 
     Bytes bytes() const { return Bytes(image->begin(), image->end()); }
-    int read(const std::string& path)
+    SaveResult read(const std::string& path)
     {
         image->fill(0x5A);
         return readSaveImage(path, *image);
     }
-    int read(const std::string& name, const Bytes& contents)
+    SaveResult read(const std::string& name, const Bytes& contents)
     {
         writeBytes(dir.file(name), contents);
         return read(dir.file(name));
@@ -52,7 +52,7 @@ TEST_F(SaveImageTest, BlankHoldsMagicEmptyStatesAndChecksum)
     image->fill(0x5A);
     EXPECT_EQ(blankSaveImage(*image), 0);
     EXPECT_EQ(bytes(), blank);
-    EXPECT_EQ(read("blank.sav", blank), 0);
+    EXPECT_EQ(read("blank.sav", blank), SaveCode::Done);
     EXPECT_EQ(bytes(), blank);
 }
 
@@ -63,21 +63,21 @@ TEST_F(SaveImageTest, ReadSortsOutMissingAndMissizedFiles)
     const struct {
         const char* name;
         Bytes contents;
-        int code;
+        SaveCode code;
     } cases[] = {
-        {"short.sav", Bytes(blank.begin(), blank.end() - 1), 2},
-        {"long.sav", longer, 2},
-        {"empty.sav", Bytes(), 1},
+        {"short.sav", Bytes(blank.begin(), blank.end() - 1), SaveCode::NotASave},
+        {"long.sav", longer, SaveCode::NotASave},
+        {"empty.sav", Bytes(), SaveCode::Missing},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(read(c.name, c.contents), c.code) << c.name;
         EXPECT_EQ(bytes(), blank) << c.name;
     }
-    EXPECT_EQ(read(dir.file("missing.sav")), 1);
+    EXPECT_EQ(read(dir.file("missing.sav")), SaveCode::Missing);
     EXPECT_EQ(bytes(), blank);
     // A folder is there but is no file to read (nor to create in its place).
     std::filesystem::create_directory(dir.file("folder.sav"));
-    EXPECT_EQ(read(dir.file("folder.sav")), 3);
+    EXPECT_EQ(read(dir.file("folder.sav")), SaveCode::Unreadable);
 }
 
 TEST_F(SaveImageTest, ReadValidatesMagicStatesAndChecksum)
@@ -86,24 +86,24 @@ TEST_F(SaveImageTest, ReadValidatesMagicStatesAndChecksum)
     Bytes zeroState = blank;
     putLe32(&zeroState[slotHeaderOffset(5)], 0);
     putLe32(&zeroState[CHECKSUM_OFFSET], 0xE948820D ^ SLOT_EMPTY);
-    EXPECT_EQ(read("zero.sav", zeroState), 2);
+    EXPECT_EQ(read("zero.sav", zeroState), SaveCode::NotASave);
     EXPECT_EQ(bytes(), blank);
 
     // The magic and the slot headers are covered by the checksum...
     for (std::size_t at : {0u, 3u, 10u, 200u, 283u}) {
         Bytes changed = blank;
         changed[at] ^= 0x01;
-        EXPECT_EQ(read("changed.sav", changed), 2) << "offset " << at;
+        EXPECT_EQ(read("changed.sav", changed), SaveCode::NotASave) << "offset " << at;
     }
     Bytes wrongMagic = blank;
     putLe32(wrongMagic.data(), 0x12345678);
     putLe32(&wrongMagic[CHECKSUM_OFFSET], 0xE948820D ^ 0x12345678 ^ SAVE_IMAGE_MAGIC);
-    EXPECT_EQ(read("magic.sav", wrongMagic), 2);
+    EXPECT_EQ(read("magic.sav", wrongMagic), SaveCode::NotASave);
 
     // ...the rest is not: it is kept exactly as read.
     Bytes data = blank;
     for (std::size_t at : {288u, 4000u, 8192u, 30000u, 65535u}) data[at] = 0xC3;
-    EXPECT_EQ(read("data.sav", data), 0);
+    EXPECT_EQ(read("data.sav", data), SaveCode::Done);
     EXPECT_EQ(bytes(), data);
 }
 
@@ -118,7 +118,7 @@ TEST_F(SaveImageTest, WriteNormalisesStatesAndRoundTrips)
     putLe32(image->data(), 0);
 
     const std::string path = dir.file("out.sav");
-    ASSERT_EQ(writeSaveImage(path, *image), 0);
+    ASSERT_EQ(writeSaveImage(path, *image), SaveCode::Done);
     const Bytes written = readBytes(path);
     EXPECT_EQ(written, bytes());  // normalised in place as well
     EXPECT_EQ(getLe32(written.data()), SAVE_IMAGE_MAGIC);
@@ -129,22 +129,22 @@ TEST_F(SaveImageTest, WriteNormalisesStatesAndRoundTrips)
 
     // Read, then write without changes: byte for byte the same file, also
     // when it replaces an existing one.
-    ASSERT_EQ(read(path), 0);
-    ASSERT_EQ(writeSaveImage(dir.file("copy.sav"), *image), 0);
+    ASSERT_EQ(read(path), SaveCode::Done);
+    ASSERT_EQ(writeSaveImage(dir.file("copy.sav"), *image), SaveCode::Done);
     EXPECT_EQ(readBytes(dir.file("copy.sav")), written);
-    ASSERT_EQ(writeSaveImage(path, *image), 0);
+    ASSERT_EQ(writeSaveImage(path, *image), SaveCode::Done);
     EXPECT_EQ(readBytes(path), written);
 }
 
 TEST_F(SaveImageTest, WriteReportsFailuresAndLeavesNoPartialFile)
 {
     blankSaveImage(*image);
-    EXPECT_EQ(writeSaveImage(dir.file("no/such/folder/x.sav"), *image), 1);
+    EXPECT_EQ(writeSaveImage(dir.file("no/such/folder/x.sav"), *image), SaveCode::WriteFailed);
 
     // A folder in the way: the write fails and the folder stays as it was.
     std::filesystem::create_directory(dir.file("taken.sav"));
     writeBytes(dir.file("taken.sav/inside"), Bytes{1, 2, 3});
-    EXPECT_EQ(writeSaveImage(dir.file("taken.sav"), *image), 1);
+    EXPECT_EQ(writeSaveImage(dir.file("taken.sav"), *image), SaveCode::WriteFailed);
     EXPECT_EQ(readBytes(dir.file("taken.sav/inside")), (Bytes{1, 2, 3}));
     const auto entries = std::distance(std::filesystem::directory_iterator(dir.path()), {});
     EXPECT_EQ(entries, 1);  // no temporary file left behind

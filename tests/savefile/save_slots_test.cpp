@@ -31,7 +31,7 @@ protected:
 
     SlotTest() { blankSaveImage(*image); }
     Bytes bytes() const { return Bytes(image->begin(), image->end()); }
-    int load(const std::string& name, const Bytes& contents, int s)
+    SaveResult load(const std::string& name, const Bytes& contents, int s)
     {
         writeBytes(dir.file(name), contents);
         return loadSlotFromFile(dir.file(name), *image, s);
@@ -54,7 +54,7 @@ protected:
 TEST_F(SlotTest, LoadFillsOnlyTheSlotAndTheChecksum)
 {
     const Bytes save = patternBytes(8192, 3);
-    ASSERT_EQ(load("Quest.sav", save, 2), 0);
+    ASSERT_EQ(load("Quest.sav", save, 2), SaveCode::Done);
     // State used, title Quest and NULs, extension 73 61 76 00, the data and
     // a matching checksum; every other byte as it was.
     EXPECT_EQ(bytes(), SaveImageBytes().useSlot(2, "Quest", save).bytes());
@@ -64,27 +64,27 @@ TEST_F(SlotTest, LoadFillsOnlyTheSlotAndTheChecksum)
 TEST_F(SlotTest, LoadRefusesBadFilesAndSlotsWithoutChange)
 {
     const Bytes before = bytes();
-    EXPECT_EQ(load("big.sav", patternBytes(8193), 0), 2);
-    EXPECT_EQ(load("empty.sav", Bytes(), 0), 1);
-    EXPECT_EQ(loadSlotFromFile(dir.file("missing.sav"), *image, 0), 1);
-    EXPECT_EQ(load("ok.sav", patternBytes(10), 7), 3);
-    EXPECT_EQ(loadSlotFromFile(dir.file("ok.sav"), *image, -1), 3);
+    EXPECT_EQ(load("big.sav", patternBytes(8193), 0), SaveCode::SavTooLarge);
+    EXPECT_EQ(load("empty.sav", Bytes(), 0), SaveCode::Missing);
+    EXPECT_EQ(loadSlotFromFile(dir.file("missing.sav"), *image, 0), SaveCode::Missing);
+    EXPECT_EQ(load("ok.sav", patternBytes(10), 7), SaveCode::EmptySlot);
+    EXPECT_EQ(loadSlotFromFile(dir.file("ok.sav"), *image, -1), SaveCode::EmptySlot);
     EXPECT_EQ(bytes(), before);
 }
 
 TEST_F(SlotTest, ShortSaveClearsTheRestAndExtractsAFullSlot)
 {
-    ASSERT_EQ(load("a longer name.sav", patternBytes(8192, 1), 5), 0);
+    ASSERT_EQ(load("a longer name.sav", patternBytes(8192, 1), 5), SaveCode::Done);
     const Bytes small = patternBytes(100, 2);
-    ASSERT_EQ(load("small.sav", small, 5), 0);
+    ASSERT_EQ(load("small.sav", small, 5), SaveCode::Done);
     EXPECT_EQ(bytes(), SaveImageBytes().useSlot(5, "small", small).bytes());
 
     Bytes expected = small;
     expected.resize(8192, 0);
-    ASSERT_EQ(extractSlot(dir.file("out.sav"), *image, 5), 0);
+    ASSERT_EQ(extractSlot(dir.file("out.sav"), *image, 5), SaveCode::Done);
     EXPECT_EQ(readBytes(dir.file("out.sav")), expected);
-    EXPECT_EQ(extractSlot(dir.file("no/folder/out.sav"), *image, 5), 3);
-    EXPECT_EQ(extractSlot(dir.file("bad.sav"), *image, 9), 3);
+    EXPECT_EQ(extractSlot(dir.file("no/folder/out.sav"), *image, 5), SaveCode::WriteFailed);
+    EXPECT_EQ(extractSlot(dir.file("bad.sav"), *image, 9), SaveCode::EmptySlot);
     EXPECT_FALSE(fileExists(dir.file("bad.sav")));
 }
 
@@ -113,18 +113,18 @@ TEST_F(SlotTest, TitleComesFromTheFileNameAndAlwaysFitsItsField)
         {"A😀B.sav", "AB"},
     };
     for (const auto& c : cases) {
-        ASSERT_EQ(load(c.name, {1, 2, 3}, 1), 0) << c.name;
+        ASSERT_EQ(load(c.name, {1, 2, 3}, 1), SaveCode::Done) << c.name;
         EXPECT_EQ(storedTitle(1), c.euc) << c.name;
     }
-    ASSERT_EQ(load("クエスト.sav", {1}, 1), 0);
+    ASSERT_EQ(load("クエスト.sav", {1}, 1), SaveCode::Done);
     EXPECT_EQ(slotDisplayTitle(*image, 1), bytesText({0x83, 0x4E, 0x83, 0x47, 0x83, 0x58, 0x83, 0x67}));
 }
 
 TEST_F(SlotTest, DeleteLeavesOnlyTheEmptyState)
 {
     const Bytes data = patternBytes(8192);
-    ASSERT_EQ(load("Game.sav", data, 4), 0);
-    ASSERT_EQ(load("Game.sav", data, 3), 0);
+    ASSERT_EQ(load("Game.sav", data, 4), SaveCode::Done);
+    ASSERT_EQ(load("Game.sav", data, 3), SaveCode::Done);
     EXPECT_EQ(deleteSlot(*image, 4), 0);
     // Slot 4: 40 header bytes of zero but the empty state, 8192 zero bytes.
     const Bytes expected = SaveImageBytes().useSlot(3, "Game", data).bytes();
@@ -135,7 +135,7 @@ TEST_F(SlotTest, DeleteLeavesOnlyTheEmptyState)
 
 TEST_F(SlotTest, RenameFiltersTitlesAndTellsWhatHappened)
 {
-    ASSERT_EQ(load("Old.sav", {9}, 0), 0);
+    ASSERT_EQ(load("Old.sav", {9}, 0), SaveCode::Done);
     const std::string kanji = bytesText({0x8A, 0xBF});  // 漢
     const std::string hiraA = bytesText({0x82, 0xA0});  // あ
     const std::string hiraI = bytesText({0x82, 0xA2});  // い

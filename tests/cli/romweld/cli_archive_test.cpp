@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <map>
 
 namespace {
@@ -115,6 +117,8 @@ TEST(CliEach, OneImagePerRomNamedAfterIt)
     ::mkdir(out.c_str(), 0755);
     CliRun run = f.run("build", {"--each", "-o", out, "--fix-header", "--pad", f.rom("alpha.nes"), zip + "::sub/beta.nes"});
     ASSERT_EQ(run.status, 0) << run.err;
+    // One line per image, and nothing else.
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 2) << run.out;
     EXPECT_TRUE(contains(run.out, out + "/alpha.gba: 32768 bytes, " + f.rom("alpha.nes") + ", variant kvl-v02"))
         << run.out;
     EXPECT_TRUE(contains(run.out, out + "/beta.gba: 2048 bytes, " + zip + "::sub/beta.nes, variant kvl-v02"))

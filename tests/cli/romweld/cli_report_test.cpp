@@ -119,7 +119,8 @@ TEST(CliReport, AProgressBarOnlyOnATerminal)
     }
     EXPECT_EQ(failed.status, 1);
     EXPECT_EQ(failed.err.rfind("\r[", 0), 0u) << failed.err;
-    EXPECT_NE(failed.err.find("\r\033[K" + f.out() + ": File too large\r\n"), std::string::npos) << failed.err;
+    EXPECT_NE(failed.err.find("\r\033[Kromweld-cli: " + f.out() + ": File too large\r\n"), std::string::npos)
+        << failed.err;
     EXPECT_FALSE(fileExists(f.out()));
 }
 

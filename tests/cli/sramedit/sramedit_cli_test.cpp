@@ -1,4 +1,5 @@
 #include "file_lock.h"
+#include "help_options.h"
 #include "packed_image.h"
 #include "packed_test_support.h"
 #include "run_program.h"
@@ -79,13 +80,13 @@ TEST(SrameditCli, PackedWorkflowMatchesTheLibrary)
 
     // By default a 32 KiB memory twice, which every host reads alike.
     runOk({"new", save, "--packed"});
-    ASSERT_EQ(newPackedImage(*expected, 32768, true), 0);
+    ASSERT_EQ(newPackedImage(*expected, 32768, true), SaveCode::Done);
     fileMatches();
     runOk({"append", save, dir.file("Metroid.sav"), "--rom", rom});
-    ASSERT_EQ(storePackedSave(dir.file("Metroid.sav"), *expected, PACKED_APPEND, checksum), 0);
+    ASSERT_EQ(storePackedSave(dir.file("Metroid.sav"), *expected, PACKED_APPEND, checksum), SaveCode::Done);
     fileMatches();
     EXPECT_EQ(runOk({"append", save, "--rom", rom2, dir.file("Zelda II.sav")}).out, "");
-    ASSERT_EQ(storePackedSave(dir.file("Zelda II.sav"), *expected, PACKED_APPEND, checksum2), 0);
+    ASSERT_EQ(storePackedSave(dir.file("Zelda II.sav"), *expected, PACKED_APPEND, checksum2), SaveCode::Done);
     fileMatches();
 
     // Type, title, record size, and the size the save unpacks to.
@@ -101,7 +102,7 @@ TEST(SrameditCli, PackedWorkflowMatchesTheLibrary)
                   " bytes, save 2000 bytes, ROM checksum " + hex32(checksum2) + "\n");
 
     runOk({"rename", save, "2", "ゼルダの伝説"});
-    ASSERT_EQ(setPackedTitle(*expected, 2, utf8ToCp932("ゼルダの伝説")), 0);
+    ASSERT_EQ(setPackedTitle(*expected, 2, utf8ToCp932("ゼルダの伝説")), SaveCode::Done);
     fileMatches();
     EXPECT_NE(runCli({"list", save}).out.find("2\tSV:ゼルダの伝説\t"), std::string::npos);
 
@@ -117,7 +118,7 @@ TEST(SrameditCli, PackedWorkflowMatchesTheLibrary)
 
     // load replaces the record that is there.
     runOk({"load", save, "1", dir.file("Metroid.sav"), "--rom", rom});
-    ASSERT_EQ(storePackedSave(dir.file("Metroid.sav"), *expected, 1, checksum), 0);
+    ASSERT_EQ(storePackedSave(dir.file("Metroid.sav"), *expected, 1, checksum), SaveCode::Done);
     fileMatches();
     EXPECT_EQ(packedRecords(*expected).size(), 2u);
 }
@@ -131,7 +132,7 @@ TEST(SrameditCli, SlotWorkflowMatchesTheLibrary)
     // The library's image as the file it writes: normalised, with its checksum.
     auto expected = std::make_unique<SaveImage>();
     const auto fileMatches = [&] {
-        ASSERT_EQ(writeSaveImage(dir.file("expected.bin"), *expected), 0);
+        ASSERT_EQ(writeSaveImage(dir.file("expected.bin"), *expected), SaveCode::Done);
         EXPECT_EQ(readBytes(save), readBytes(dir.file("expected.bin")));
     };
 
@@ -139,20 +140,27 @@ TEST(SrameditCli, SlotWorkflowMatchesTheLibrary)
     blankSaveImage(*expected);
     fileMatches();
     runOk({"load", save, "2", dir.file("Quest.sav")});
-    ASSERT_EQ(loadSlotFromFile(dir.file("Quest.sav"), *expected, 2), 0);
+    ASSERT_EQ(loadSlotFromFile(dir.file("Quest.sav"), *expected, 2), SaveCode::Done);
     fileMatches();
     EXPECT_EQ(runCli({"list", save}).out,
               "SaveImage: 7 slots, 1 used\n0\tEMPTY\n1\tEMPTY\n2\tQuest\n3\tEMPTY\n4\tEMPTY\n5\tEMPTY\n6\tEMPTY\n");
 
     // Half-width katakana are widened; the kanji is not an allowed title
     // character and is dropped, which the editor reports as fixed.
-    EXPECT_EQ(runOk({"rename", save, "2", "ｶﾞｲｱ漢"}).out, "Invalid Title\nFixed\n");
+    const CliRun fixed = runOk({"rename", save, "2", "ｶﾞｲｱ漢"});
+    EXPECT_EQ(fixed.out, "");
+    EXPECT_EQ(fixed.err, "sramedit-cli: " + save + ": the title was stored as \"ガイア\"; Removed: 漢 (the cartridge "
+                         "can't show these characters)\n");
     EXPECT_EQ(renameSlot(*expected, 2, utf8ToCp932("ｶﾞｲｱ漢")).outcome, RenameOutcome::StoredFixed);
     fileMatches();
     EXPECT_NE(runCli({"list", save}).out.find("2\tガイア\n"), std::string::npos);
 
     runOk({"extract", save, "2", dir.file("out.sav")});
     EXPECT_EQ(readBytes(dir.file("out.sav")), quest);
+    // A listing that can't be written says why.
+    const CliRun full = runProgram("/bin/sh", {"-c", "'" SRAMEDIT_CLI "' list '" + save + "' > /dev/full"});
+    EXPECT_EQ(full.status, 1);
+    EXPECT_EQ(full.err, "sramedit-cli: standard output: No space left on device\n");
     runOk({"delete", save, "2"});
     deleteSlot(*expected, 2);
     fileMatches();
@@ -177,9 +185,11 @@ TEST(SrameditCli, FailedCommandsLeaveTheSaveFileAlone)
     struct Case {
         std::vector<std::string> args;
         int status;
-        std::string err;  // empty: any message will do
+        std::string file;    // the file the one line names
+        std::string reason;  // what follows it; empty: any reason will do
     };
-    // Each case fails with a message and leaves both save files as they were.
+    // Each case fails with one line naming the file and leaves both save
+    // files as they were.
     const auto expectFailures = [&](const std::vector<Case>& cases) {
         const Bytes packedBefore = readBytes(packed);
         const Bytes slotsBefore = readBytes(slots);
@@ -187,50 +197,59 @@ TEST(SrameditCli, FailedCommandsLeaveTheSaveFileAlone)
             const CliRun run = runCli(c.args);
             SCOPED_TRACE(::testing::PrintToString(c.args));
             EXPECT_EQ(run.status, c.status);
-            EXPECT_FALSE(run.err.empty());
-            if (!c.err.empty()) { EXPECT_EQ(run.err, c.err); }
+            const std::string head = "sramedit-cli: " + c.file + ": ";
+            EXPECT_EQ(run.err.rfind(head, 0), 0u) << run.err;
+            EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+            if (!c.reason.empty()) { EXPECT_EQ(run.err, head + c.reason + "\n"); }
         }
         EXPECT_EQ(readBytes(packed), packedBefore);
         EXPECT_EQ(readBytes(slots), slotsBefore);
         EXPECT_FALSE(fileExists(x));
     };
+    const std::string configRecord = "record 0 is the configuration record; PocketNES needs it to keep the running "
+                                     "game's save";
     expectFailures({
-        {{"new", slots}, 1, ""},
-        {{"load", slots, "0", big}, 1, "File size too big to savefile.\n"},
-        {{"load", slots, "0", dir.file("missing.sav")}, 1, "File not found.\n"},
-        {{"load", slots, "0", dir.file("empty.sav")}, 1, "File not found.\n"},
-        {{"load", slots, "7", ok}, 1, ""},
-        {{"rename", slots, "0", "Title"}, 1, "Slot 0 is empty.\n"},
-        {{"delete", slots, "3"}, 1, "Slot 3 is empty.\n"},
-        {{"extract", slots, "3", x}, 1, "Slot 3 is empty.\n"},
-        {{"append", slots, ok, "--rom", rom}, 1, ""},
-        {{"append", packed, ok, "--rom", dir.file("small.nes")}, 1, "File size too small.\n"},
-        {{"append", packed, ok, "--rom", dir.file("none.nes")}, 1, "File not found.\n"},
-        {{"append", packed, big, "--rom", rom}, 1, "File size too big to savefile.\n"},
-        {{"load", packed, "1", ok, "--rom", rom}, 1, "No record 1 in the save file.\n"},
-        {{"delete", packed, "1"}, 1, "No record 1 in the save file.\n"},
-        {{"rename", packed, "1", "X"}, 1, "No record 1 in the save file.\n"},
-        {{"rename", packed, "0", "X"}, 1, "Record 0 is not a battery save (SV:).\n"},
-        {{"extract", packed, "0", x}, 1, "Record 0 is not a battery save (SV:).\n"},
-        {{"delete", packed, "0"}, 1,
-         "Record 0 is the configuration record; PocketNES needs it to keep the running game's save.\n"},
+        {{"new", slots}, 1, slots, "already exists; new never overwrites a file"},
+        {{"load", slots, "0", big}, 1, big, "File size too big to savefile: 8193 bytes, and a save holds at most 8192"},
+        {{"load", slots, "0", dir.file("missing.sav")}, 1, dir.file("missing.sav"), "No such file or directory"},
+        {{"load", slots, "0", dir.file("empty.sav")}, 1, dir.file("empty.sav"), "the file is empty"},
+        {{"load", slots, "7", ok}, 1, slots, "no slot 7: slots are 0 to 6"},
+        {{"rename", slots, "0", "Title"}, 1, slots, "slot 0 is empty"},
+        {{"delete", slots, "3"}, 1, slots, "slot 3 is empty"},
+        {{"extract", slots, "3", x}, 1, slots, "slot 3 is empty"},
+        {{"append", slots, ok, "--rom", rom}, 1, slots, ""},
+        {{"append", packed, ok, "--rom", dir.file("small.nes")}, 1, dir.file("small.nes"),
+         "File size too small: 16383 bytes, fewer than the checksum of a ROM reads"},
+        {{"append", packed, ok, "--rom", dir.file("none.nes")}, 1, dir.file("none.nes"), "No such file or directory"},
+        {{"append", packed, big, "--rom", rom}, 1, big, ""},
+        {{"load", packed, "1", ok, "--rom", rom}, 1, packed, "no record 1"},
+        {{"delete", packed, "1"}, 1, packed, "no record 1"},
+        {{"rename", packed, "1", "X"}, 1, packed, "no record 1"},
+        {{"rename", packed, "0", "X"}, 1, packed, "record 0 is not a battery save (SV:)"},
+        {{"extract", packed, "0", x}, 1, packed, "record 0 is not a battery save (SV:)"},
+        {{"delete", packed, "0"}, 1, packed, configRecord},
         // Files that are no save file at all.
-        {{"list", dir.file("junk.sav")}, 1, "Not a valid Korvalinde savefile.\n"},
-        {{"list", dir.file("absent.sav")}, 1, "File not found.\n"},
+        {{"list", dir.file("junk.sav")}, 1, dir.file("junk.sav"),
+         "Not a valid Korvalinde savefile: it is neither a PocketNES save (32 or 64 KiB) nor a Korvalinde slot save "
+         "(64 KiB)"},
+        {{"list", dir.file("absent.sav")}, 1, dir.file("absent.sav"), "No such file or directory"},
     });
 
     // A ROM of exactly 16384 bytes is enough. With a record whose data are
     // damaged: an empty title is refused, and the save is not extracted.
     runOk({"append", packed, ok, "--rom", rom});
     auto image = std::make_unique<PackedSaveImage>();
-    ASSERT_EQ(readPackedImage(packed, *image), 0);
+    ASSERT_EQ(readPackedImage(packed, *image), SaveCode::Done);
     for (std::size_t i = 52 + 48; i < 52 + 48 + 40; ++i) (*image)[i] = 0xEE;
-    ASSERT_EQ(writePackedImage(packed, *image), 0);
+    ASSERT_EQ(writePackedImage(packed, *image), SaveCode::Done);
     expectFailures({
-        {{"rename", packed, "1", "😀"}, 1, "Invalid Title\nCanceled\n"},
-        {{"load", packed, "1", ok}, 2, ""},
-        {{"extract", packed, "1", x}, 1, "The save data of record 1 are damaged.\n"},
+        {{"rename", packed, "1", "😀"}, 1, packed,
+         "Invalid Title: Removed: 😀 (the cartridge can't show these characters)"},
+        {{"extract", packed, "1", x}, 1, packed, "the save data of record 1 are damaged"},
     });
+    // A packed save needs the ROM: a usage error, one line and where help is.
+    EXPECT_EQ(runCli({"load", packed, "1", ok}).err,
+              "sramedit-cli: a packed save file needs --rom ROM.nes\nTry 'sramedit-cli load --help'.\n");
 }
 
 TEST(SrameditCli, PocketNesSavesOfBothSizes)
@@ -240,7 +259,7 @@ TEST(SrameditCli, PocketNesSavesOfBothSizes)
     const std::string small = dir.file("small.sav");
     runOk({"new", small, "--packed", "--size", "32"});
     auto fresh = blankPacked();
-    ASSERT_EQ(newPackedImage(*fresh, 32768), 0);
+    ASSERT_EQ(newPackedImage(*fresh, 32768), SaveCode::Done);
     EXPECT_EQ(readBytes(small), imageBytes(*fresh));
     EXPECT_EQ(runOk({"list", small}).out,
               "PackedSaveImage: 32 KiB, 1 records, 48 bytes used, 24516 bytes free\n0\tCFG\ttype CFG, record 48 bytes\n");
@@ -279,7 +298,7 @@ TEST(SrameditCli, PocketNesSavesOfBothSizes)
     setLiveArea(*full, played);
     writeBytes(cart, imageBytes(*full));
     EXPECT_NE(runOk({"list", cart}).out.find("2\tSV:ROM 0BADCAFE\ttype SV, no record yet, save 8192 bytes, "
-                                              "ROM checksum 0BADCAFE, live (the newest save is in the live area)\n"),
+                                              "ROM checksum 0BADCAFE, live: the newest save is in the live area\n"),
               std::string::npos);
     runOk({"extract", cart, "2", dir.file("live.sav")});
     EXPECT_EQ(readBytes(dir.file("live.sav")), played);
@@ -310,19 +329,43 @@ TEST(SrameditCli, UsageErrorsExitWithTwo)
         {"new", x, "--packed", "--size", "48"},
         {"new", x, "--packed", "--size"},
     };
+    // One line, then where help is (the command's own, once it is known).
     for (const auto& args : bad) {
         const CliRun run = runCli(args);
-        EXPECT_EQ(run.status, 2) << ::testing::PrintToString(args);
-        EXPECT_NE(run.err.find("usage:"), std::string::npos);
+        SCOPED_TRACE(::testing::PrintToString(args));
+        EXPECT_EQ(run.status, 2);
+        const std::string help = args.empty() || args[0] == "frobnicate" ? "" : " " + args[0];
+        const std::size_t lineEnd = run.err.find('\n');
+        EXPECT_EQ(run.err.substr(0, 14), "sramedit-cli: ");
+        EXPECT_EQ(run.err.substr(lineEnd + 1), "Try 'sramedit-cli" + help + " --help'.\n");
     }
     EXPECT_FALSE(fileExists(x));
     EXPECT_NE(runOk({"--help"}).out.find("sramedit-cli rename SAVE INDEX TITLE"), std::string::npos);
+    // Each command's own help, as an option or through "help".
+    const std::string listHelp = runOk({"list", "--help"}).out;
+    EXPECT_EQ(listHelp.rfind("Usage: sramedit-cli list SAVE [--memory 32|64]\n", 0), 0u);
+    EXPECT_EQ(runOk({"help", "list"}).out, listHelp);
+    EXPECT_EQ(runOk({"list", x, "-h"}).out, listHelp);
+    // Values glued to their option, as getopt users write them.
+    runOk({"new", dir.file("p.sav"), "--packed", "--size=64"});
+    runOk({"convert", dir.file("p.sav"), "--size=32", "-o" + dir.file("p32.sav")});
+    runOk({"convert", dir.file("p.sav"), "--size", "32", "--output=" + dir.file("q32.sav")});
+    EXPECT_EQ(readBytes(dir.file("p32.sav")), readBytes(dir.file("q32.sav")));
     // "--" lets a title begin with dashes.
     writeBytes(dir.file("Q.sav"), Bytes{1});
     runOk({"new", x});
     runOk({"load", x, "0", dir.file("Q.sav")});
     runOk({"rename", x, "0", "--", "--X--"});
     EXPECT_NE(runCli({"list", x}).out.find("0\t--X--\n"), std::string::npos);
+}
+
+TEST(SrameditCli, TheHelpAndTheManPageNameTheSameOptions)
+{
+    std::string help = runOk({"--help"}).out;
+    for (const char* command : {"list", "new", "load", "append", "extract", "delete", "rename", "copy", "convert", "prune"}) {
+        help += runOk({"help", command}).out;
+    }
+    EXPECT_EQ(optionsIn(help), optionsIn(readText(ROMWELD_SOURCE_DIR "/packaging/sramedit-cli.1.in"), true));
 }
 
 // What the user did not choose is never overwritten: extract replaces a file
@@ -340,19 +383,18 @@ TEST(SrameditCli, ExtractNeverOverwritesWhatTheUserDidNotChoose)
 
     const struct { std::vector<std::string> args; std::string err; } refused[] = {
         {{"extract", save, "0", dir.file("old.sav")},
-         dir.file("old.sav") + " already exists; extract replaces a file only with --force.\n"},
-        {{"extract", save, "0", save, "--force"},
-         save + " is the save file itself; extract never writes over it.\n"},
+         dir.file("old.sav") + ": already exists; extract replaces a file only with --force"},
+        {{"extract", save, "0", save, "--force"}, save + ": is the save file itself; extract never writes over it"},
         {{"extract", save, "0", dir.file("link.sav"), "--force"},
-         dir.file("link.sav") + " is the save file itself; extract never writes over it.\n"},
+         dir.file("link.sav") + ": is the save file itself; extract never writes over it"},
         {{"extract", dir.file("link.sav"), "0", save, "--force"},
-         save + " is the save file itself; extract never writes over it.\n"},
-        {{"new", dir.file("link.sav")}, dir.file("link.sav") + " already exists; new never overwrites a file.\n"},
+         save + ": is the save file itself; extract never writes over it"},
+        {{"new", dir.file("link.sav")}, dir.file("link.sav") + ": already exists; new never overwrites a file"},
     };
     for (const auto& c : refused) {
         const CliRun run = runCli(c.args);
         EXPECT_EQ(run.status, 1) << ::testing::PrintToString(c.args);
-        EXPECT_EQ(run.err, c.err);
+        EXPECT_EQ(run.err, "sramedit-cli: " + c.err + "\n");
     }
     EXPECT_EQ(readBytes(save), saveBytes);
     EXPECT_EQ(readText(dir.file("old.sav")), "keep me");
@@ -369,7 +411,7 @@ TEST(SrameditCli, ExtractNeverOverwritesWhatTheUserDidNotChoose)
           std::vector<std::string>{"load", save, "1", dir.file("fifo.sav")}}) {
         const CliRun run = runCli(args);
         EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(run.err, dir.file("fifo.sav") + ": not a regular file\n");
+        EXPECT_EQ(run.err, "sramedit-cli: " + dir.file("fifo.sav") + ": not a regular file\n");
     }
     EXPECT_EQ(readBytes(save), saveBytes);
 }
@@ -399,7 +441,7 @@ TEST(SrameditCli, WritersOfOneSaveTakeTurns)
     ASSERT_EQ(other.acquire(save), 0);
     const CliRun run = runCli({"delete", save, "1"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, save + ": another program is writing this file; try again when it is done\n");
+    EXPECT_EQ(run.err, "sramedit-cli: " + save + ": another program is writing this file; try again when it is done\n");
     EXPECT_EQ(readBytes(save), before);
 }
 
@@ -446,8 +488,8 @@ TEST(SrameditCli, SavesSurviveEveryHost)
     runOk({"append", old, dir.file("U.sav"), "--rom", rom2});
     const CliRun refused = runCli({"load", old, "2", dir.file("U.sav"), "--rom", rom});
     EXPECT_EQ(refused.status, 1);
-    EXPECT_EQ(refused.err, "Not stored: this game's battery save is record 1, the one PocketNES restores; "
-                           "load into record 1 instead.\n");
+    EXPECT_EQ(refused.err, "sramedit-cli: " + old + ": not stored: this game's battery save is record 1, the one "
+                                                   "PocketNES restores; load into record 1 instead\n");
 
     // A file that can't tell its memory is refused until the user says.
     Bytes untold = readBytes(old);
@@ -459,8 +501,9 @@ TEST(SrameditCli, SavesSurviveEveryHost)
     writeBytes(dir.file("untold.sav"), untold);
     const CliRun asked = runCli({"list", dir.file("untold.sav")});
     EXPECT_EQ(asked.status, 1);
-    EXPECT_EQ(asked.err, dir.file("untold.sav") + ": can't tell whether it holds a 32 KiB or a 64 KiB save memory;"
-                                                 " give --memory 32|64.\n");
+    EXPECT_EQ(asked.err, "sramedit-cli: " + dir.file("untold.sav") +
+                             ": holds a PocketNES save, but the file can't tell whether it was used with 32 KiB or "
+                             "with 64 KiB of save memory; give --memory 32|64\n");
     EXPECT_EQ(runOk({"list", dir.file("untold.sav"), "--memory", "64"}).out.substr(0, 24), "PackedSaveImage: 64 KiB,");
 }
 
@@ -491,17 +534,19 @@ TEST(SrameditCli, OlderRecordsRoomCopyAndConvert)
     EXPECT_NE(listed.out.find("1\tSV:Zelda\ttype SV, record 92 bytes, save 4096 bytes, ROM checksum 0BADCAFE, "
                               "older, PocketNES restores record 2\n"),
               std::string::npos);
-    EXPECT_EQ(listed.err, cart + ": the newest save of ROM 00000077 is only in the live area and there is no room to "
-                                 "pack it; PocketNES will drop it at its next start. Free " +
-                              std::to_string(recordSizeFor(live) - 500) + " bytes (delete or prune records).\n");
+    EXPECT_EQ(listed.err, "sramedit-cli: " + cart +
+                              ": The newest save of ROM 00000077 is only in the live area, and there is no room to "
+                              "pack it: PocketNES will drop it at its next start (\"Write error! Memory full\"). Free " +
+                              std::to_string(recordSizeFor(live) - 500) +
+                              " bytes (delete records, or remove older ones).\n");
 
     // The room is what the record really takes.
     const Bytes big = patternBytes(2000, 5);
     writeBytes(dir.file("big.sav"), big);
     writeBytes(dir.file("game.nes"), makeInesRom(16384, 0, 0, 7));
     const CliRun full = runCli({"append", cart, dir.file("big.sav"), "--rom", dir.file("game.nes")});
-    EXPECT_EQ(full.err, "Not enough room in " + cart + " for " + dir.file("big.sav") + ": it needs " +
-                            std::to_string(recordSizeFor(big)) + " more bytes, 500 are free.\n");
+    EXPECT_EQ(full.err, "sramedit-cli: " + cart + ": not enough room for " + dir.file("big.sav") + ": it needs " +
+                            std::to_string(recordSizeFor(big)) + " more bytes, 500 are free\n");
 
     EXPECT_EQ(runOk({"prune", cart}).out, "Removed 1 older battery saves, freed 92 bytes.\n");
     EXPECT_EQ(pocketNesRestores(*imageOf(cart, 32768), game), kept);
@@ -518,5 +563,6 @@ TEST(SrameditCli, OlderRecordsRoomCopyAndConvert)
     EXPECT_EQ(runOk({"copy", dir.file("big64.sav"), "3", to}).out, "Copied record 3 to " + to + " as record 1.\n");
     EXPECT_EQ(pocketNesRestores(*imageOf(to, 32768), owner), live);
     const CliRun config = runCli({"copy", dir.file("big64.sav"), "0", to});
-    EXPECT_EQ(config.err, "Record 0 is the configuration record; it belongs to its own save file.\n");
+    EXPECT_EQ(config.err, "sramedit-cli: " + dir.file("big64.sav") +
+                              ": record 0 is the configuration record; it belongs to its own save file\n");
 }

@@ -1,6 +1,9 @@
-#include "cli_args.h"
+#include "romweld_cli_args.h"
+
+#include "option_reader.h"
 
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -43,7 +46,8 @@ struct FlagOption {
     bool forBuild, forInfo;
 };
 
-constexpr std::array<FlagOption, 8> FLAG_OPTIONS = {{
+constexpr std::array<FlagOption, 9> FLAG_OPTIONS = {{
+    {"--quiet", &CliRequest::quiet, true, false},
     {"--fix-header", &CliRequest::fixHeader, true, false},
     {"--allow-oversize", &CliRequest::allowOversize, true, false},
     {"--each", &CliRequest::each, true, false},
@@ -113,74 +117,112 @@ std::string checkRequest(const CliRequest& r)
     return {};
 }
 
+// The options as getopt_long reads them: the value options by their index
+// in VALUE_OPTIONS, the flags after them, then --help and --version.
+constexpr int FLAG_BASE = 300;
+constexpr int HELP = 400;
+constexpr int VERSION = 401;
+
+std::vector<option> longOptions()
+{
+    std::vector<option> options;
+    const auto add = [&](std::string_view name, int hasArgument, int value) {
+        if (name.size() > 2 && name[1] == '-') options.push_back({name.data() + 2, hasArgument, nullptr, value});
+    };
+    for (std::size_t i = 0; i < VALUE_OPTIONS.size(); ++i) add(VALUE_OPTIONS[i].name, required_argument, static_cast<int>(i));
+    for (std::size_t i = 0; i < FLAG_OPTIONS.size(); ++i) add(FLAG_OPTIONS[i].name, no_argument, FLAG_BASE + static_cast<int>(i));
+    options.push_back({"help", no_argument, nullptr, HELP});
+    options.push_back({"version", no_argument, nullptr, VERSION});
+    options.push_back({nullptr, 0, nullptr, 0});
+    return options;
+}
+
+// The value option -o is the short form of.
+int outputOption()
+{
+    for (std::size_t i = 0; i < VALUE_OPTIONS.size(); ++i) {
+        if (VALUE_OPTIONS[i].name == "--output") return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::string nameOf(int value)
+{
+    if (value >= 0 && value < static_cast<int>(VALUE_OPTIONS.size())) return std::string(VALUE_OPTIONS[value].name);
+    if (value >= FLAG_BASE && value < FLAG_BASE + static_cast<int>(FLAG_OPTIONS.size())) {
+        return std::string(FLAG_OPTIONS[value - FLAG_BASE].name);
+    }
+    if (value == 'q') return "-q";
+    return value == VERSION ? "--version" : "--help";
+}
+
 }  // namespace
 
 CliParse parseCliArguments(const std::vector<std::string>& args)
 {
-    CliRequest r;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
-        if (!isOption) {
-            if (r.command == CliCommand::None) {
-                for (const CommandName& c : COMMANDS) {
-                    if (arg == c.word) r.command = c.command;
-                }
-                if (r.command == CliCommand::None) return failure(r, "unknown command '" + arg + "'");
-            } else {
-                r.files.push_back(arg);
-            }
-            continue;
-        }
-        if (arg == "--" && r.command != CliCommand::None) {
-            optionsEnded = true;
-            continue;
-        }
-        if (arg == "--help" || arg == "-h") {
-            r.help = true;
-            continue;
-        }
-        const FlagOption* flag = nullptr;
-        for (const FlagOption& f : FLAG_OPTIONS) {
-            if (f.name == arg && appliesTo(f, r.command)) flag = &f;
-        }
-        if (flag != nullptr) {
-            r.*(flag->field) = true;
-            continue;
-        }
+    const std::vector<option> options = longOptions();
 
-        const std::size_t eq = arg.find('=');
-        const std::string name = arg.substr(0, eq);
-        const ValueOption* option = nullptr;
-        for (const ValueOption& o : VALUE_OPTIONS) {
-            if (o.name == name && appliesTo(o, r.command)) option = &o;
+    CliRequest r;
+    // The command named, for the help a usage error points to.
+    for (const std::string& word : args) {
+        for (const CommandName& c : COMMANDS) {
+            if (r.command == CliCommand::None && word == c.word) r.command = c.command;
         }
-        if (option == nullptr) {
-            return failure(r, "unknown option '" + arg + "' for " + std::string(commandWord(r.command)));
+    }
+    const OptionsRead read =
+        readOptions(args, "ho:q", options.data(), [](int value) { return value == 'o' ? "-o" : nameOf(value); });
+    if (!read.error.empty()) return failure(r, read.error);
+    std::vector<std::pair<int, std::string>> seen;
+    for (const auto& [c, given] : read.options) {
+        seen.emplace_back(c == 'o' ? outputOption() : c == 'h' ? HELP : c == 'q' ? FLAG_BASE : c, given);
+    }
+    const std::vector<std::string>& operands = read.operands;
+    r.command = CliCommand::None;
+    if (!operands.empty()) {
+        for (const CommandName& c : COMMANDS) {
+            if (operands.front() == c.word) r.command = c.command;
         }
-        std::string value;
-        if (eq != std::string::npos) {
-            value = arg.substr(eq + 1);
-        } else if (i + 1 < args.size()) {
-            value = args[++i];
+        if (r.command == CliCommand::None) return failure(r, "unknown command '" + operands.front() + "'");
+        r.files.assign(operands.begin() + 1, operands.end());
+    }
+
+    for (const auto& [value, given] : seen) {
+        if (value == HELP) {
+            r.help = true;
+        } else if (value == VERSION) {
+            r.version = true;
+        } else if (value >= FLAG_BASE) {
+            const FlagOption& flag = FLAG_OPTIONS[static_cast<std::size_t>(value - FLAG_BASE)];
+            if (!appliesTo(flag, r.command)) {
+                return failure(r, "unknown option '" + std::string(flag.name) + "' for " + std::string(commandWord(r.command)));
+            }
+            r.*(flag.field) = true;
         } else {
-            return failure(r, "option " + name + " needs a value");
+            const ValueOption& option = VALUE_OPTIONS[static_cast<std::size_t>(value)];
+            if (!appliesTo(option, r.command)) {
+                return failure(r, "unknown option '" + std::string(option.name) + "' for " + std::string(commandWord(r.command)));
+            }
+            std::optional<std::string>& field = r.*(option.field);
+            if (field) return failure(r, "option " + std::string(option.name) + " given twice");
+            field = given;
         }
-        std::optional<std::string>& field = r.*(option->field);
-        if (field) return failure(r, "option " + name + " given twice");
-        field = value;
     }
 
     CliParse result;
     result.request = r;
-    if (r.help) {
+    if (r.help || (r.version && r.command == CliCommand::None && seen.size() == 1)) {
         result.ok = true;
         return result;
     }
+    if (r.version) return failure(r, "--version takes no command or other option");
     result.error = checkRequest(r);
     result.ok = result.error.empty();
     return result;
+}
+
+std::string_view cliCommandWord(CliCommand command)
+{
+    return commandWord(command);
 }
 
 std::string cliUsage(CliCommand command)
@@ -190,15 +232,18 @@ std::string cliUsage(CliCommand command)
         return "Usage: romweld-cli [--dir DIR] variants\n"
                "Lists the usable shell variants of DIR/romweld.cfg, one a line:\n"
                "name, layout (Korvalinde or PocketNES) and the bytes the shell and its\n"
-               "extra files take in an image, separated by tabs.\n";
+               "extra files take in an image, separated by tabs.\n"
+               "  --dir DIR             the folder with romweld.cfg and romweld.ini\n"
+               "  -h, --help            this help\n";
     case CliCommand::Build:
         return "Usage: romweld-cli [--dir DIR] build -o OUT.gba [--variant NAME] [--list FILE.lst]\n"
                "                   [--fix-header] [--gba-title TITLE] [--allow-oversize]\n"
                "                   [--pad] [--clean-titles] [--splash PICTURE]\n"
-               "                   [--trim-overdumps] [--allow-bad-dumps] [ROM ...]\n"
+               "                   [--trim-overdumps] [--allow-bad-dumps] [--quiet] [ROM ...]\n"
                "       romweld-cli [--dir DIR] build --each -o FOLDER [--force] [same options] [ROM ...]\n"
                "Writes a cartridge image from the ROMs of the list file, then those given,\n"
-               "in that order. Each ROM gets its title and PocketNES values from the\n"
+               "in that order, with a line for each record and one for the image.\n"
+               "Each ROM gets its title and PocketNES values from the\n"
                "settings file (romweld.ini), as in romweld. A ROM may be a .zip or .7z\n"
                "archive (each NES ROM in it is taken), a .gz file, or one member named\n"
                "ARCHIVE::MEMBER (\"Sets.zip::USA/Zelda.nes\").\n"
@@ -235,7 +280,10 @@ std::string cliUsage(CliCommand command)
                "                        whose name holds control characters, or would give\n"
                "                        a hidden name such as \".gba\", is refused)\n"
                "  --force               with --each: replace images already there (else they\n"
-               "                        are refused)\n";
+               "                        are refused)\n"
+               "  -q, --quiet           no line for each record (the image's line stays)\n"
+               "  --dir DIR             the folder with romweld.cfg and romweld.ini\n"
+               "  -h, --help            this help\n";
     case CliCommand::Info:
         return "Usage: romweld-cli [--dir DIR] info [--variant NAME] [--clean-titles] ROM ...\n"
                "Tells for each file whether it is an iNES or NES 2.0 ROM, its mapper,\n"
@@ -244,11 +292,18 @@ std::string cliUsage(CliCommand command)
                "overdump.\n"
                "An archive tells this for each NES ROM in it.\n"
                "  --variant NAME        also tell whether that variant's emulator runs the mapper\n"
-               "  --clean-titles        titles from file names without their tags, as build\n";
+               "  --clean-titles        titles from file names without their tags, as build\n"
+               "  --dir DIR             the folder with romweld.cfg and romweld.ini\n"
+               "  -h, --help            this help\n";
     case CliCommand::FixHeader:
         return "Usage: romweld-cli fix-header IMAGE [--title TITLE] [--code KVL] [--maker ZQ]\n"
                "Rewrites the first 192 bytes of IMAGE with a GBA cartridge header.\n"
-               "An image shorter than 192 bytes grows to 192 bytes.\n";
+               "An image shorter than 192 bytes grows to 192 bytes.\n"
+               "  --title TITLE         the header's title, at most 12 bytes (default Korvalinde)\n"
+               "  --code KVL            the game code, at most 4 bytes\n"
+               "  --maker ZQ            the maker code, at most 2 bytes\n"
+               "A longer text is cut, and the error output says so.\n"
+               "  -h, --help            this help\n";
     case CliCommand::None:
         break;
     }
@@ -256,7 +311,7 @@ std::string cliUsage(CliCommand command)
            "       romweld-cli [--dir DIR] build -o OUT.gba [--variant NAME] [--list FILE.lst]\n"
            "                   [--fix-header] [--gba-title TITLE] [--allow-oversize]\n"
            "                   [--pad] [--clean-titles] [--splash PICTURE] [--trim-overdumps]\n"
-           "                   [--allow-bad-dumps] [--each [--force]] [ROM ...]\n"
+           "                   [--allow-bad-dumps] [--each [--force]] [--quiet] [ROM ...]\n"
            "       romweld-cli [--dir DIR] info [--variant NAME] [--clean-titles] ROM ...\n"
            "       romweld-cli fix-header IMAGE [--title TITLE] [--code KVL] [--maker ZQ]\n"
            "       romweld-cli --version\n"
@@ -266,5 +321,8 @@ std::string cliUsage(CliCommand command)
            "$XDG_DATA_DIRS entry + /romweld that holds romweld.cfg, with the settings in\n"
            "$XDG_CONFIG_HOME/romweld/romweld.ini (defaults ~/.local/share, /usr/local/share,\n"
            "/usr/share and ~/.config).\n"
-           "romweld-cli COMMAND --help tells more about a command.\n";
+           "Exit status: 0 done, 1 failed (one line naming the file and the reason),\n"
+           "2 bad usage.\n"
+           "  -h, --help   this help; romweld-cli COMMAND --help tells more about a command\n"
+           "  --version    the program's name and version\n";
 }

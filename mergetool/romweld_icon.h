@@ -3,4 +3,4 @@
 
 #include <QIcon>
 
-QIcon programIcon();
+QIcon romweldIcon();

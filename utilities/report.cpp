@@ -10,14 +10,18 @@ void Report::fileProblem(const std::string& path, int errorNumber)
     problem(path, fileErrorText(errorNumber));
 }
 
+PrintedReport::PrintedReport(std::string program, bool records) : program_(std::move(program)), records_(records) {}
+
 void PrintedReport::problem(const std::string& path, const std::string& reason)
 {
+    ++problems_;
     // A file name may hold control characters; none reaches a terminal raw.
-    std::fprintf(stderr, "%s: %s\n", printableText(path).c_str(), printableText(reason).c_str());
+    std::fprintf(stderr, "%s: %s: %s\n", program_.c_str(), printableText(path).c_str(), printableText(reason).c_str());
 }
 
 void PrintedReport::recordStarted(const std::string& source, const std::string& name, const std::string& extension)
 {
+    if (!records_) return;
     std::printf("%s %s %s\n", printableText(source).c_str(), printableText(name).c_str(),
                 printableText(extension).c_str());
 }

@@ -28,14 +28,23 @@ public:
     virtual bool progress(std::int64_t written, std::int64_t total) = 0;
 };
 
-// What the programs print: each problem as "path: reason" on the error
-// output, each record as "source name extension" on the standard output,
-// with control characters written as \xHH (printableText).
+// What the programs print: each problem as "program: path: reason" on the
+// error output, each record as "source name extension" on the standard
+// output (unless records is false), with control characters written as \xHH
+// (printableText).
 class PrintedReport : public Report {
 public:
+    explicit PrintedReport(std::string program, bool records = true);
     void problem(const std::string& path, const std::string& reason) override;
     void recordStarted(const std::string& source, const std::string& name, const std::string& extension) override;
     bool progress(std::int64_t written, std::int64_t total) override;
+    // How many problems were printed.
+    int problems() const { return problems_; }
+
+private:
+    std::string program_;
+    bool records_;
+    int problems_ = 0;
 };
 
 // Keeps everything for the caller to look at: problems as "path: reason"

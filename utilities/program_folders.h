@@ -13,7 +13,14 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
+
+// The configuration file romweld reads its shell variants from.
+constexpr std::string_view CONFIG_FILE_NAME = "romweld.cfg";
+
+// programDir + "romweld.cfg".
+std::string configPathOf(const std::string& programDir);
 
 struct FolderEnvironment {
     std::string home;          // $HOME

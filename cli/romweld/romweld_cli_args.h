@@ -17,6 +17,7 @@ enum class CliCommand {
 struct CliRequest {
     CliCommand command = CliCommand::None;
     bool help = false;
+    bool version = false;                   // --version
     std::optional<std::string> dir;         // --dir: the program folder to use
     std::optional<std::string> output;      // build -o
     std::optional<std::string> variant;     // build and info --variant
@@ -29,6 +30,7 @@ struct CliRequest {
     bool cleanTitles = false;               // build and info --clean-titles
     bool allowBadDumps = false;             // build --allow-bad-dumps: write ROMs shorter than their headers say
     bool trimOverdumps = false;             // build --trim-overdumps: write only what each header promises
+    bool quiet = false;                     // build --quiet: no line for each record
     std::optional<std::string> splash;      // build --splash: a picture for PocketNES's splash screen
     std::optional<std::string> gbaTitle;    // build --gba-title
     std::optional<std::string> title;       // fix-header --title
@@ -43,9 +45,13 @@ struct CliParse {
     std::string error;  // what is wrong with the command line, when not ok
 };
 
-// Reads the arguments that follow the program name. Options take their value
-// as the next argument or after '='; "--" ends the options of a command.
+// Reads the arguments that follow the program name the way getopt_long does:
+// options anywhere among the operands, "--opt=value", "--opt value",
+// "-oOUT", "-o OUT", and "--" ending the options. error is one line.
 CliParse parseCliArguments(const std::vector<std::string>& args);
+
+// The word that names a command ("build").
+std::string_view cliCommandWord(CliCommand command);
 
 // The usage text of a command (CliCommand::None: of the whole program).
 std::string cliUsage(CliCommand command);

@@ -151,12 +151,6 @@ public:
     std::int64_t size() const { return size_; }
     // Reads up to n bytes; fewer at the end of the file or after a read error.
     std::size_t read(void* buffer, std::size_t n);
-    // Reads one line into line, without its LF (a CR before the LF stays);
-    // false at the end of the file. A line of more than maxBytes bytes is not
-    // read on: false, with lineTooLong() true, and only maxBytes + 1 bytes
-    // of it were held.
-    bool readLine(std::string& line, std::size_t maxBytes, bool* hadLineEnd = nullptr);
-    bool lineTooLong() const { return errorNumber_ == LINE_TOO_LONG; }
     bool readFailed() const;
 
 private:

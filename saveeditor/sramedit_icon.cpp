@@ -1,4 +1,4 @@
-#include "program_icon.h"
+#include "sramedit_icon.h"
 
 #include <QPainter>
 #include <QPixmap>
@@ -30,7 +30,7 @@ QPixmap drawIcon(int size)
 
 }  // namespace
 
-QIcon programIcon()
+QIcon srameditIcon()
 {
     QIcon icon;
     for (const int size : {16, 32, 48}) icon.addPixmap(drawIcon(size));

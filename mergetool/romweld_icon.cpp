@@ -1,10 +1,10 @@
-#include "program_icon.h"
+#include "romweld_icon.h"
 
 #include <QFont>
 #include <QPainter>
 #include <QPixmap>
 
-QIcon programIcon()
+QIcon romweldIcon()
 {
     QIcon icon;
     for (const int size : {16, 32, 48, 64}) {

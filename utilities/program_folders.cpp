@@ -3,7 +3,6 @@
 #include "file_io.h"
 #include "path_text.h"
 #include "program_paths.h"
-#include "shell_config.h"
 
 #include <cstdlib>
 #include <pwd.h>
@@ -85,6 +84,11 @@ FolderEnvironment currentFolderEnvironment()
     env.searchPath = variable("PATH");
     env.installedProgramDir = ROMWELD_INSTALL_BINDIR;
     return env;
+}
+
+std::string configPathOf(const std::string& programDir)
+{
+    return programDir + std::string(CONFIG_FILE_NAME);
 }
 
 std::string userSettingsFolder(const FolderEnvironment& env)

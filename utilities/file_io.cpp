@@ -504,30 +504,6 @@ std::size_t InFile::read(void* buffer, std::size_t n)
     return got;
 }
 
-bool InFile::readLine(std::string& line, std::size_t maxBytes, bool* hadLineEnd)
-{
-    line.clear();
-    if (hadLineEnd != nullptr) *hadLineEnd = false;
-    if (!file_ || lineTooLong()) return false;
-    std::FILE* f = file_.get();
-    int c = 0;
-    bool any = false;
-    while ((c = std::getc(f)) != EOF) {
-        any = true;
-        if (c == '\n') {
-            if (hadLineEnd != nullptr) *hadLineEnd = true;
-            return true;
-        }
-        if (line.size() == maxBytes) {
-            errorNumber_ = LINE_TOO_LONG;
-            return false;
-        }
-        line.push_back(static_cast<char>(c));
-    }
-    if (std::ferror(f) != 0 && errorNumber_ == 0) errorNumber_ = lastError();
-    return any;
-}
-
 bool InFile::readFailed() const
 {
     return file_ && std::ferror(file_.get()) != 0;

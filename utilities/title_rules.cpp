@@ -1,8 +1,11 @@
 #include "title_rules.h"
 
 #include "sjis.h"
+#include "text_encoding.h"
 
+#include <algorithm>
 #include <array>
+#include <vector>
 
 namespace {
 
@@ -87,4 +90,46 @@ int filterTitle(std::string& text)
     text = kept;
     cutTitle(&text, 21);
     return removed;
+}
+
+namespace {
+
+// The bytes of the UTF-8 character that begins at text[at] (1 for a byte
+// that begins none).
+std::size_t utf8Length(std::string_view text, std::size_t at)
+{
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    return std::min(length, text.size() - at);
+}
+
+}  // namespace
+
+std::string charactersNotOnCartridge(std::string_view typed, bool filtered)
+{
+    std::vector<std::string_view> removed;
+    for (std::size_t at = 0; at < typed.size();) {
+        const std::string_view character = typed.substr(at, utf8Length(typed, at));
+        at += character.size();
+        if (std::find(removed.begin(), removed.end(), character) != removed.end()) continue;
+        // Judged one character at a time: neither rule looks at neighbours.
+        bool dropped = false;
+        std::string bytes = utf8ToCp932(character, &dropped);
+        if (!dropped && filtered) dropped = filterTitle(bytes) != 0;
+        if (dropped || bytes.empty()) removed.push_back(character);
+    }
+    std::string text;
+    for (const std::string_view character : removed) {
+        if (!text.empty()) text += ' ';
+        text += character;
+    }
+    return text;
+}
+
+std::string invalidTitleDetailText(std::string_view typed, bool filtered)
+{
+    const std::string removed = charactersNotOnCartridge(typed, filtered);
+    if (!removed.empty()) return "Removed: " + removed + " (the cartridge can't show these characters)";
+    if (typed.empty()) return "A title can't be empty.";
+    return {};
 }

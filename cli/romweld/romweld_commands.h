@@ -2,7 +2,7 @@
 // (after one clear line on the error output).
 #pragma once
 
-#include "cli_args.h"
+#include "romweld_cli_args.h"
 #include "exit_status.h"
 
 #include <string>

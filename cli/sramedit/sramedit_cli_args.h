@@ -7,10 +7,12 @@
 #include <string>
 #include <vector>
 
-enum class CliCommand { List, New, Load, Append, Extract, Delete, Rename, Copy, Convert, Prune, Help };
+enum class CliCommand { List, New, Load, Append, Extract, Delete, Rename, Copy, Convert, Prune, Help, Version };
 
 struct CliArgs {
     CliCommand command = CliCommand::Help;
+    // Help: the command whose help is asked for (Help itself: the whole program's).
+    CliCommand helpFor = CliCommand::Help;
     std::string savePath;  // SAVE (FROM for copy)
     int index = -1;        // INDEX, zero-based like the editor's list
     std::string file;      // FILE.sav to read, OUT.sav to write, or TO for copy
@@ -28,9 +30,19 @@ struct CliArgs {
     std::string output;    // -o OUT for convert, empty when not given
 };
 
-// Parses the arguments after the program name. False with a one-line reason
-// when they do not form a command.
-bool parseCliArgs(const std::vector<std::string>& words, CliArgs& args, std::string& error);
+struct CliParse {
+    bool ok = false;
+    CliArgs args;
+    std::string error;  // one line: what is wrong with the command line
+};
 
-// The usage text, one line per command.
-std::string cliUsage();
+// Parses the arguments after the program name the way getopt_long does:
+// options anywhere among the operands, "--opt=value", "--opt value", "-oOUT",
+// "-o OUT", and "--" ending the options.
+CliParse parseCliArgs(const std::vector<std::string>& words);
+
+// The help of a command (Help: of the whole program), for the standard output.
+std::string cliHelp(CliCommand command);
+
+// The word that names a command ("list"; "sramedit-cli" for Help).
+std::string commandWord(CliCommand command);

@@ -21,6 +21,6 @@ TEST(ProgramPaths, SettingsFileAndFolderBesideTheProgram)
     const std::string self = currentExecutablePath();
     ASSERT_FALSE(self.empty());
     EXPECT_TRUE(fileExists(self));
-    EXPECT_NE(self.find("imagebuilder_program_paths_test"), std::string::npos) << self;
+    EXPECT_NE(self.find("utilities_program_paths_test"), std::string::npos) << self;
     EXPECT_EQ(programDirOf(self).back(), '/');
 }

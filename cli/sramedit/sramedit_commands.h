@@ -3,9 +3,9 @@
 // the save file's layout.
 #pragma once
 
-#include "cli_args.h"
 #include "exit_status.h"
 #include "save_session.h"
+#include "sramedit_cli_args.h"
 
 int runList(const CliArgs& args);
 int runNew(const CliArgs& args);
@@ -20,6 +20,9 @@ int runPrune(const CliArgs& args);
 
 // Opens SAVE with the memory --memory gave; false after printing why not.
 bool openFor(const CliArgs& args, OpenedSave& save);
+
+// Prints one usage error line and where help is; returns EXIT_USAGE.
+int reportUsage(const std::string& error, CliCommand command);
 
 // Calls the function for args.command.
 int runCommand(const CliArgs& args);

@@ -5,4 +5,4 @@
 
 // Drawn in code: a small cartridge with a save label, so the program needs
 // no image files beside it.
-QIcon programIcon();
+QIcon srameditIcon();
