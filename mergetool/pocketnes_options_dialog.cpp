@@ -265,8 +265,15 @@ void PocketNesOptionsDialog::commitEntryOptions(int row)
     if (entry == nullptr) return;
     bool changed = false;
 
+    // A title edited here is the ROM's own unless it is its title again;
+    // one left as shown keeps following the title, or stays the ROM's own.
     const std::string title = toCp932(titleText_);
-    if (title != entry->pocketTitle.value_or(std::string())) changed = true;
+    bool own = entry->pocketTitleOwn;
+    if (title != entry->pocketTitle.value_or(std::string())) {
+        changed = true;
+        own = title != entry->title.value_or(std::string());
+    }
+    if (own != entry->pocketTitleOwn) changed = true;
 
     const int flags = pocketFlagsFromSwitches(switches_);
     if (flags != entry->pocketFlags) changed = true;
@@ -289,10 +296,12 @@ void PocketNesOptionsDialog::commitEntryOptions(int row)
     }
 
     romEntrySetPocket(entry, title, flags, follow, slot);
+    entry->pocketTitleOwn = own;
     if (changed) {
+        const std::string stored = cp932ToUtf8(entry->pocketTitle.value_or(std::string()));
         storeUserSetting(prompts_, settingsPath_, SETTINGS_POCKETNES, romFileNameOf(entry->path),
                          pocketValueText(entry->pocketFlags, entry->pocketFollow, entry->pocketSlot,
-                                         cp932ToUtf8(entry->pocketTitle.value_or(std::string()))));
+                                         own ? &stored : nullptr));
     }
 }
 

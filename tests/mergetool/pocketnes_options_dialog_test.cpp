@@ -216,7 +216,7 @@ private slots:
         h.click("profilingBox");
         h.click("cancelButton");
         QCOMPARE(h.dialog->result(), int(QDialog::Rejected));
-        QCOMPARE(h.held(one), "2|0|0|One / 2|0|0|One");
+        QCOMPARE(h.held(one), "2|0|0|One / 2|0|0");  // its PocketNES title follows its title
         QCOMPARE(h.held(two), "0|0|0|Two / nothing");
     }
 
