@@ -53,11 +53,8 @@ void MergeToolDialog::recordStep(const QString& text, const ListState& before)
 {
     ListState after = listState(&before);
     if (after.entries == before.entries) return;
-    pushStep(new ListStep(text, before, after, [this](const ListState& state, bool titles,
-                                                      const std::vector<TitleSetting>& settings) {
-                 applyListState(state, titles, settings);
-             }),
-             std::move(after));
+    auto* step = new ListStep(text, before, after, stepApplier());
+    pushStep(step, std::move(after));
 }
 
 void MergeToolDialog::recordTitleStep(const ListState& before, std::vector<TitleSetting> settingsBefore,
@@ -65,13 +62,16 @@ void MergeToolDialog::recordTitleStep(const ListState& before, std::vector<Title
 {
     ListState after = listState(&before);
     if (after.entries == before.entries) return;
-    pushStep(new ListStep(
-                 QStringLiteral("Title"), before, after,
-                 [this](const ListState& state, bool titles, const std::vector<TitleSetting>& settings) {
-                     applyListState(state, titles, settings);
-                 },
-                 std::move(settingsBefore), std::move(settingsAfter)),
-             std::move(after));
+    auto* step = new ListStep(QStringLiteral("Title"), before, after, stepApplier(), std::move(settingsBefore),
+                              std::move(settingsAfter));
+    pushStep(step, std::move(after));
+}
+
+ListStep::Apply MergeToolDialog::stepApplier()
+{
+    return [this](const ListState& state, bool titles, const std::vector<TitleSetting>& settings) {
+        applyListState(state, titles, settings);
+    };
 }
 
 void MergeToolDialog::pushStep(ListStep* step, ListState after)

@@ -195,6 +195,7 @@ private:
     void recordStep(const QString& text, const ListState& before);
     void recordTitleStep(const ListState& before, std::vector<TitleSetting> settingsBefore,
                          std::vector<TitleSetting> settingsAfter);
+    ListStep::Apply stepApplier();
     void pushStep(ListStep* step, ListState after);
     void applyListState(const ListState& state, bool titles, const std::vector<TitleSetting>& settings);
     void createHistoryActions();
