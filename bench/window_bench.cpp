@@ -38,8 +38,12 @@ public:
     int messages = 0;
 
     void showMessage(const QString&, const QString&) override { ++messages; }
-    bool askYesNo(const QString&, DefaultAnswer) override { return false; }
-    bool askOkCancel(const QString&) override { return false; }
+    bool askYesNo(const QString&, const QString&, DefaultAnswer) override { return false; }
+    bool askOkCancel(const QString&, const QString&) override { return false; }
+    std::optional<int> askChoice(const QString&, const QString&, const QStringList&, int) override
+    {
+        return std::nullopt;
+    }
     QStringList chooseOpenFiles(const FileChooser&) override { return files; }
     std::optional<QString> chooseOpenFile(const FileChooser&) override { return listFile; }
     std::optional<QString> chooseSaveFile(const FileChooser&) override { return std::nullopt; }

@@ -49,6 +49,7 @@ PocketValues parsePocketValue(std::string_view value, std::string_view entryTitl
     } else {
         result.slot = leadingInt(tail.substr(0, third));
         result.title = utf8ToCp932(tail.substr(third + 1));
+        result.ownTitle = true;
     }
     if (result.slot > POCKET_SLOT_MAX) result.slot = POCKET_SLOT_MAX;
     return result;
@@ -65,6 +66,27 @@ std::string defaultRomTitle(std::string_view path, bool cleanTitles)
     return title;
 }
 
+void applyRememberedValues(RomEntry* entry, const IniSnapshot& settings, bool cleanTitles)
+{
+    if (entry == nullptr) return;
+    const std::string key = romFileNameOf(entry->path);
+    // A stored title was filtered when it was typed; it is only cut here,
+    // and never cleaned: the user may have typed it.
+    std::string title;
+    if (settings.value("TITLE", key)) {
+        title = utf8ToCp932(settings.readString("TITLE", key, "", SETTINGS_VALUE_MAX));
+    } else {
+        title = defaultRomTitle(entry->path, cleanTitles);
+    }
+    entry->pocketTitleOwn = false;
+    romEntrySetTitle(entry, title, entry->mapper, entry->battery);
+
+    const std::string pocket = settings.readString("PocketNES", key, "0|0|0", SETTINGS_VALUE_MAX);
+    const PocketValues values = parsePocketValue(pocket, entry->title.value_or(std::string()));
+    romEntrySetPocket(entry, values.title, values.flags, values.follow, values.slot);
+    entry->pocketTitleOwn = values.ownTitle;
+}
+
 namespace {
 
 // Adds a probed ROM with its remembered title and PocketNES values.
@@ -74,24 +96,12 @@ RomEntry* addProbed(RomList* list, const std::string& path, const NesRomProbe& p
     // The size the probe saw: the file is opened once.
     RomEntry* entry = romListAddSized(list, path, probe.size);
     if (entry == nullptr) return nullptr;
-
-    const std::string key = romFileNameOf(path);
-    // A stored title was filtered when it was typed; it is only cut here,
-    // and never cleaned: the user may have typed it.
-    std::string title;
-    if (settings.value("TITLE", key)) {
-        title = utf8ToCp932(settings.readString("TITLE", key, "", SETTINGS_VALUE_MAX));
-    } else {
-        title = defaultRomTitle(path, cleanTitles);
-    }
-    romEntrySetTitle(entry, title, probe.mapper, probe.battery);
+    entry->mapper = probe.mapper;
+    entry->battery = probe.battery;
     entry->nes20 = probe.nes20 ? 1 : 0;
     entry->imageMapper = mapperInImage(path, probe);
     entry->promisedBytes = probe.promisedBytes;
-
-    const std::string pocket = settings.readString("PocketNES", key, "0|0|0", SETTINGS_VALUE_MAX);
-    const PocketValues values = parsePocketValue(pocket, entry->title.value_or(std::string()));
-    romEntrySetPocket(entry, values.title, values.flags, values.follow, values.slot);
+    applyRememberedValues(entry, settings, cleanTitles);
     return entry;
 }
 
@@ -235,10 +245,7 @@ int rederiveTitles(RomList* list, const IniSnapshot& settings, bool cleanTitles)
         const std::string before = defaultRomTitle(e->path, !cleanTitles);
         const std::string after = defaultRomTitle(e->path, cleanTitles);
         if (!e->title || *e->title != before || before == after) continue;
-        // A PocketNES title taken from the title follows it; one of its own stays.
-        const bool pocketFollows = e->pocketTitle && *e->pocketTitle == before;
         romEntrySetTitle(e, after, e->mapper, e->battery);
-        if (pocketFollows) romEntrySetPocket(e, *e->title, e->pocketFlags, e->pocketFollow, e->pocketSlot);
         ++changed;
     }
     return changed;

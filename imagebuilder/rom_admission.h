@@ -22,6 +22,7 @@ struct PocketValues {
     int follow = 0;
     int slot = 0;
     std::string title;  // CP932
+    bool ownTitle = false;  // the value holds a title; without one the PocketNES title follows the title
 };
 
 // Splits value starting from zeros and entryTitle: without '|' nothing is
@@ -29,6 +30,11 @@ struct PocketValues {
 // title too. A slot above 8 becomes 8. value is UTF-8 (the title part is
 // converted to CP932); entryTitle is CP932.
 PocketValues parsePocketValue(std::string_view value, std::string_view entryTitle);
+
+// Gives entry the title and the PocketNES values the settings remember for
+// its file name ("TITLE", else the default title; "PocketNES", else
+// "0|0|0"), as admitting it does. Its mapper and battery stay.
+void applyRememberedValues(RomEntry* entry, const IniSnapshot& settings, bool cleanTitles);
 
 // The title a ROM gets when the settings hold none: its file name (an
 // archive member's own) without the part from the last '.', with its tags
@@ -104,7 +110,7 @@ bool readmitRomEntry(RomList* list, RomEntry* entry, ArchiveMemberReader* archiv
 // After the switch that cleans derived titles changed to cleanTitles: each
 // entry whose title is still the one its file name gave under the other
 // setting, and for which the settings hold no "TITLE", gets the one its
-// file name gives now (and so does its PocketNES title where that was the
-// same text). A title the user typed or stored is left alone. The number
-// of entries changed.
+// file name gives now (and so does its PocketNES title unless it has one of
+// its own). A title the user typed or stored is left alone. The number of
+// entries changed.
 int rederiveTitles(RomList* list, const IniSnapshot& settings, bool cleanTitles);

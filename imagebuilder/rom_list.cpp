@@ -249,6 +249,8 @@ int romEntrySetTitle(RomEntry* entry, std::string_view title, int mapper, int ba
     try {
         entry->title = std::string(title);
         cutTitle(&*entry->title, 21);
+        // A title of 21 characters always fits the PocketNES title's 29.
+        if (!entry->pocketTitleOwn) entry->pocketTitle = entry->title;
     } catch (const std::bad_alloc&) {
         entry->title.reset();
     }

@@ -26,6 +26,9 @@ struct RomEntry {
     std::int32_t imageMapper = -1;
     std::int64_t promisedBytes = 0;          // what the iNES header promises (rom_dump_check.h); 0: nothing
     std::optional<std::string> pocketTitle;  // Shift-JIS (CP932), <= 29 chars, <= 32 bytes
+    // The user gave the ROM a PocketNES title of its own (the settings keep
+    // one); until then the PocketNES title follows the title.
+    bool pocketTitleOwn = false;
     std::int32_t pocketFlags = 0;
     std::int32_t pocketFollow = 0;
     std::int32_t pocketSlot = 0;
@@ -123,7 +126,8 @@ int romListMoveMarked(RomList* list, int direction);
 // 0-4; 2 when the working array can't be allocated. Not stable.
 int romListSort(RomList* list, int key, int ascending);
 
-// Sets title (cut to 21 characters), mapper and battery. Always 0.
+// Sets title (cut to 21 characters), mapper and battery; a PocketNES title
+// that is not the entry's own (pocketTitleOwn) becomes the same text. Always 0.
 int romEntrySetTitle(RomEntry* entry, std::string_view title, int mapper, int battery);
 
 // Sets the PocketNES title (cut to 29 characters), flags, follow and slot. Always 0.

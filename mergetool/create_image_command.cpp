@@ -106,10 +106,12 @@ void MergeToolDialog::onCreateImage()
         statusLine_->showMessage(QStringLiteral("Cancelled: %1 was left as it was").arg(fromPlatform(fileNameOf(output))));
         statusLine_->setToolTip(gbaFileName_);
     } else if (written == IMAGE_WRITTEN) {
-        statusLine_->showMessage(QStringLiteral("Image written: %1, %2 bytes, %3 ROMs")
-                                     .arg(fromPlatform(fileNameOf(output)))
-                                     .arg(static_cast<long long>(fileFactsOf(output).size))
-                                     .arg(list_->count - unreadableCount()));
+        QString written = QStringLiteral("Image written: %1, %2 bytes, %3 ROMs")
+                              .arg(fromPlatform(fileNameOf(output)))
+                              .arg(static_cast<long long>(fileFactsOf(output).size))
+                              .arg(list_->count - unreadableCount());
+        if (fixHeader_) written += QStringLiteral("; GBA header fixed, title \"%1\"").arg(gbaTitle_);
+        statusLine_->showMessage(written);
         statusLine_->setToolTip(gbaFileName_);
     } else {
         prompts_.showMessage(QStringLiteral("Can't write the GBA image\n%1\n\n%2")

@@ -12,6 +12,8 @@
 #include "prompts.h"
 #include "qt_text.h"
 
+#include <QStatusBar>
+
 namespace {
 
 FileChooser listFileChooser(const std::string& settingsPath, const QString& title)
@@ -58,7 +60,12 @@ void MergeToolDialog::onSaveList()
     rememberListFolder(settingsPath_, path);
     // The list file appears only when complete; an old one stays until then.
     const int reason = writeListFile(path, list_.get());
-    if (reason != 0) prompts_.showMessage(fromPlatform(listFileProblemText(LIST_CANT_OPEN, reason)));
+    if (reason != 0) {
+        prompts_.showMessage(fromPlatform(listFileProblemText(LIST_CANT_OPEN, reason)));
+        return;
+    }
+    statusLine_->showMessage(QStringLiteral("List saved: %1, %2 ROMs").arg(fromPlatform(fileNameOf(path))).arg(list_->count));
+    statusLine_->setToolTip(*chosen);
 }
 
 void MergeToolDialog::onLoadList()
@@ -85,12 +92,13 @@ void MergeToolDialog::onLoadList()
     }
 
     // The new list is made before the old one goes, so the window never
-    // stands without one.
+    // stands without one. Nothing asks first: Undo brings the old one back.
     std::unique_ptr<RomList> fresh = romListCreate();
     if (!fresh) {
         prompts_.showMessage(QStringLiteral("Memory 不足です。"));
         return;
     }
+    const ListState before = listState(&lastState_);
     list_ = std::move(fresh);
     // The lines are read and admitted one at a time; what could not be
     // added is told once, whatever the number.
@@ -100,6 +108,11 @@ void MergeToolDialog::onLoadList()
     const ListAdmission admitted =
         admitListPaths(reader, path, list_.get(), settings, cleanTitles_, problems, &archives);
     showReplacedList();
+    recordStep(QStringLiteral("Load List"), before);
+    QString loaded = QStringLiteral("List loaded: %1, %2 ROMs").arg(fromPlatform(fileNameOf(path))).arg(list_->count);
+    if (!problems.empty()) loaded += QStringLiteral("; %1 could not be added").arg(problems.count());
+    statusLine_->showMessage(loaded);
+    statusLine_->setToolTip(*chosen);
     showListFindings(path, admitted, problems);
 }
 

@@ -2,6 +2,7 @@
 #include "merge_tool_dialog.h"
 
 #include "gba_file_name.h"
+#include "title_limit.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -12,6 +13,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -101,8 +103,11 @@ void MergeToolDialog::createControls()
     romTitleField_ = new QLineEdit(this);
     romTitleField_->setObjectName(QStringLiteral("romTitleField"));
     romTitleField_->setMaxLength(ROM_TITLE_LIMIT);
+    // Typing stops where the title does: 21 characters, 32 bytes of CP932.
+    romTitleLimit_ = new TitleByteLimit(ROM_TITLE_BYTES, romTitleField_, ROM_TITLE_CHARS);
+    romTitleField_->setValidator(romTitleLimit_);
 
-    auto* gbaFileLabel = new QLabel(QStringLiteral("Filena&me for GBA rom"), this);
+    auto* gbaFileLabel = new QLabel(QStringLiteral("Filename for G&BA rom"), this);
     gbaFileField_ = new QLineEdit(this);
     gbaFileField_->setObjectName(QStringLiteral("gbaFileField"));
     // A name the kept list could not hold is refused as it is typed.
@@ -176,10 +181,13 @@ void MergeToolDialog::createControls()
     aboutButton_->setText(QStringLiteral("?"));
     aboutButton_->setMenu(aboutMenu);
     aboutButton_->setPopupMode(QToolButton::InstantPopup);
-    aboutButton_->setFocusPolicy(Qt::NoFocus);
+    aboutButton_->setToolTip(QStringLiteral("About ROMWELD"));
     addAction(aboutAction);
     setContextMenuPolicy(Qt::ActionsContextMenu);
 
+    // The list's own Alt key is the count label's (Alt+M, "Roms"); the
+    // label's words stay the system's.
+    countLabel_->setBuddy(romListView_);
     romTitleLabel->setBuddy(romTitleField_);
     gbaFileLabel->setBuddy(gbaFileField_);
     variantLabel->setBuddy(variantSelector_);
@@ -211,6 +219,39 @@ void MergeToolDialog::createControls()
     statusLine_ = new QStatusBar(this);
     statusLine_->setObjectName(QStringLiteral("statusLine"));
     statusLine_->setSizeGripEnabled(false);
+
+    // Undo and Redo, with their keys, in the window's and the list's context menus.
+    createHistoryActions();
+    auto* separator = new QAction(romListView_);
+    separator->setSeparator(true);
+    romListView_->addAction(separator);
+    romListView_->addAction(undoAction_);
+    romListView_->addAction(redoAction_);
+
+    // What the controls whose labels don't say it do.
+    const QString undoKey = undoAction_->shortcut().toString(QKeySequence::NativeText);
+    createImageButton_->setToolTip(QStringLiteral("Write the listed ROMs into the GBA image named under \"Filename "
+                                                  "for GBA rom\", on the KVL Version chosen"));
+    upButton_->setToolTip(QStringLiteral("Move the selected ROMs one place up; the image keeps the list's order"));
+    downButton_->setToolTip(QStringLiteral("Move the selected ROMs one place down; the image keeps the list's order"));
+    addButton_->setToolTip(QStringLiteral("Add NES ROMs, or every NES ROM in a .zip, .7z or .gz archive; files "
+                                          "dropped on the window are added too"));
+    deleteButton_->setToolTip(QStringLiteral("Take the selected ROMs out of the list (%1 brings them back); the "
+                                             "files stay").arg(undoKey));
+    sortButton_->setToolTip(QStringLiteral("Sort the list by the key chosen above"));
+    editorButton_->setToolTip(QStringLiteral("Start sramedit, the save data editor"));
+    romTitleField_->setToolTip(QStringLiteral("The title the cartridge's menu shows for the selected ROMs: at most 21 "
+                                              "characters, 32 bytes. Enter applies it."));
+    gbaFileField_->setToolTip(QStringLiteral("The GBA image \"Create Image\" writes"));
+    fixHeaderBox_->setToolTip(QStringLiteral("Rewrite the image's GBA cartridge header: the GBA Title below, game "
+                                             "code KVL, maker ZQ, and the checksum"));
+    gbaTitleField_->setToolTip(QStringLiteral("The title in the GBA cartridge header (at most 12 characters), written "
+                                              "with \"Fix GBA header\""));
+    variantSelector_->setToolTip(QStringLiteral("The emulator the image is built on: a shell variant of romweld.cfg"));
+    saveListButton_->setToolTip(QStringLiteral("Keep the list's ROM paths in a .lst file"));
+    loadListButton_->setToolTip(QStringLiteral("Replace the list with the ROMs a .lst file names (%1 brings this "
+                                               "list back)").arg(undoKey));
+    countLabel_->setToolTip(QStringLiteral("The ROMs in the list; Alt+M takes you to it"));
 
     // Files dropped anywhere on the window belong to the ROM list, also when
     // they land on a text field.
@@ -293,7 +334,7 @@ void MergeToolDialog::createControls()
         createImageButton_, quitButton_, romListView_, upButton_, downButton_, addButton_, deleteButton_,
         sortKeyGroup_->button(0), sortKeyGroup_->button(1), sortButton_, displayModeGroup_->button(0),
         displayModeGroup_->button(1), displayModeGroup_->button(2), splashButton_, clearSplashButton_, editorButton_,
-        romTitleField_, gbaFileField_, browseButton_, fixHeaderBox_, padImageBox_, trimOverdumpsBox_,
+        aboutButton_, romTitleField_, gbaFileField_, browseButton_, fixHeaderBox_, padImageBox_, trimOverdumpsBox_,
         variantSelector_, gbaTitleField_, saveListButton_, loadListButton_,
     };
     for (std::size_t i = 1; i < std::size(focusOrder); ++i) setTabOrder(focusOrder[i - 1], focusOrder[i]);
@@ -328,6 +369,10 @@ void MergeToolDialog::createControls()
             gbaTitleField_->setText(text.left(GBA_TITLE_LIMIT));
             gbaTitleField_->setCursorPosition(std::min(cursor, GBA_TITLE_LIMIT));
         }
+    });
+    // A paste cut to the title's limit is said, not done in silence.
+    connect(romTitleField_, &QLineEdit::textEdited, this, [this] {
+        if (romTitleLimit_->takeCut()) showTitleCut(romTitleField_->text());
     });
     romTitleField_->installEventFilter(this);
     romListView_->installEventFilter(this);

@@ -7,6 +7,8 @@
 #include "prompts.h"
 #include "qt_text.h"
 #include "romweld_version.h"
+#include "title_limit.h"
+#include "window_geometry.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -86,6 +88,8 @@ void MergeToolDialog::setUp(const std::string& executablePath, const FolderEnvir
     gbaFileName_ = fromPlatform(settings.readString(SETTINGS_CONFIG, "LastGBAFile", "", SETTING_VALUE_MAX));
     gbaTitle_ = fromPlatform(settings.readString(SETTINGS_CONFIG, "LastGBATitle", "Korvalinde", SETTING_VALUE_MAX));
     showFields();
+    // As the user left it, on the screen it was on while that is there.
+    restoreGeometryText(*this, settings.readString(SETTINGS_CONFIG, "WindowGeometry", "", SETTING_VALUE_MAX));
     restoreWindowList(settings);
 }
 
@@ -135,7 +139,9 @@ void MergeToolDialog::showFields()
     }
     gbaFileField_->setText(gbaFileName_);
     romTitleField_->setText(romTitle_);
-    countLabel_->setText(countText_);
+    romTitleLimit_->takeCut();  // only what the user puts in counts
+    // "Roms" carries the list's Alt key (Alt+M).
+    countLabel_->setText(QString(countText_).replace(QStringLiteral("Roms."), QStringLiteral("Ro&ms.")));
     sizeLabel_->setText(sizeText_);
     // An image that can't run is marked where the user looks for its size.
     sizeLabel_->setToolTip(sizeWarning_);
@@ -165,6 +171,8 @@ void MergeToolDialog::done(int result)
 
 void MergeToolDialog::runClosingSteps()
 {
+    // Where the window was, once, as it closes; a window never shown has no place.
+    if (isVisible()) iniWriteString(settingsPath_, SETTINGS_CONFIG, "WindowGeometry", geometryText(*this));
     // "FixHeader" is remembered only for users who asked for it.
     if (iniReadInt(settingsPath_, SETTINGS_CONFIG, "FixHeaderCheckBox", 0) == 1) {
         iniWriteString(settingsPath_, SETTINGS_CONFIG, "FixHeader", fixHeaderBox_->isChecked() ? "1" : "0");
@@ -200,7 +208,16 @@ bool MergeToolDialog::eventFilter(QObject* watched, QEvent* event)
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) onRomTitleCommitted();
     } else if (watched == romListView_ && event->type() == QEvent::KeyPress) {
-        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) onDelete();
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Delete) onDelete();
+        // Enter on a ROM opens its PocketNES options, as a double-click does.
+        const ShellVariant* variant = currentVariant();
+        const int row = romListView_->currentRow();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && variant != nullptr && variant->isPocketNes == 1 &&
+            row >= 0) {
+            openPocketNesOptions(row);
+            return true;
+        }
     }
     return QDialog::eventFilter(watched, event);
 }

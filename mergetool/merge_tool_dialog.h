@@ -11,6 +11,7 @@
 #include "file_io.h"
 #include "ini_profile.h"
 #include "list_file.h"
+#include "list_history.h"
 #include "program_folders.h"
 #include "report.h"
 #include "rom_list.h"
@@ -42,6 +43,8 @@ class QListWidgetItem;
 class QPushButton;
 class QStatusBar;
 class QToolButton;
+class QUndoStack;
+class TitleByteLimit;
 
 class MergeToolDialog : public QDialog {
     Q_OBJECT
@@ -52,6 +55,9 @@ public:
 
     // Input limits of the ROM title and GBA title fields, in characters.
     static constexpr int ROM_TITLE_LIMIT = 31;
+    // What a title holds: 21 characters (a double-byte one counts as one), 32 bytes.
+    static constexpr int ROM_TITLE_CHARS = 21;
+    static constexpr int ROM_TITLE_BYTES = 32;
     static constexpr int GBA_TITLE_LIMIT = 12;
 
     // Builds the controls and runs the window's set-up: settings, shell
@@ -169,6 +175,8 @@ private:
     void onDisplayModeChanged(int mode);
     void onSelectionChanged();
     void onRomTitleCommitted();
+    // Says in the status line that a title was cut to its limit.
+    void showTitleCut(const QString& kept);
     void onBrowseGbaFile();
     void onVariantChanged(int index);
     void onFixHeaderClicked(bool checked);
@@ -178,6 +186,19 @@ private:
     void onSavedataEditor();
     void onRomDoubleClicked(QListWidgetItem* item);
     void openPocketNesOptions(int row);
+
+    // The history of the list, for Undo and Redo (list_history_commands.cpp).
+    // A command takes the list's state before it changes the list and
+    // records a step with it afterwards; a command that changed nothing
+    // records none.
+    ListState listState(const ListState* earlier) const;
+    void recordStep(const QString& text, const ListState& before);
+    void recordTitleStep(const ListState& before, std::vector<TitleSetting> settingsBefore,
+                         std::vector<TitleSetting> settingsAfter);
+    ListStep::Apply stepApplier();
+    void pushStep(ListStep* step, ListState after);
+    void applyListState(const ListState& state, bool titles, const std::vector<TitleSetting>& settings);
+    void createHistoryActions();
 
     // List files (list_file_commands.cpp) and the image (create_image_command.cpp).
     void onSaveList();
@@ -218,6 +239,7 @@ private:
     QButtonGroup* displayModeGroup_ = nullptr;
     QPushButton* editorButton_ = nullptr;
     QLineEdit* romTitleField_ = nullptr;
+    TitleByteLimit* romTitleLimit_ = nullptr;
     QLineEdit* gbaFileField_ = nullptr;
     QPushButton* browseButton_ = nullptr;
     QCheckBox* fixHeaderBox_ = nullptr;
@@ -235,6 +257,11 @@ private:
     QAction* pocketOptionsAction_ = nullptr;
     QAction* cleanTitlesAction_ = nullptr;
     QStatusBar* statusLine_ = nullptr;
+    QUndoStack* history_ = nullptr;
+    QAction* undoAction_ = nullptr;
+    QAction* redoAction_ = nullptr;
+    // The list as the last step left it, whose entries later states share.
+    ListState lastState_;
 
     // The window's fields.
     QString gbaFileName_;

@@ -23,10 +23,11 @@ int pocketFlagsFromSwitches(const PocketSwitches& s)
            (s.profiling ? POCKET_PROFILING : 0);
 }
 
-std::string pocketValueText(int flags, int follow, int slot, std::string_view title)
+std::string pocketValueText(int flags, int follow, int slot, const std::string* title)
 {
-    return std::to_string(flags) + "|" + std::to_string(follow) + "|" + std::to_string(slot) + "|" +
-           std::string(title);
+    std::string value = std::to_string(flags) + "|" + std::to_string(follow) + "|" + std::to_string(slot);
+    if (title != nullptr) value += "|" + *title;
+    return value;
 }
 
 std::string withoutDoubleByteChars(std::string_view cp932)

@@ -34,8 +34,10 @@ PocketSwitches pocketSwitchesFromFlags(int flags);
 // The sum of the bits of the switches that are on.
 int pocketFlagsFromSwitches(const PocketSwitches& switches);
 
-// The "PocketNES" settings value: "flags|follow|slot|title" (title in UTF-8).
-std::string pocketValueText(int flags, int follow, int slot, std::string_view title);
+// The "PocketNES" settings value: "flags|follow|slot|title" (title in UTF-8)
+// for a ROM with a PocketNES title of its own; "flags|follow|slot" for one
+// whose PocketNES title follows its title (title null).
+std::string pocketValueText(int flags, int follow, int slot, const std::string* title);
 
 // A CP932 title without its double-byte characters (a lead byte and the byte
 // after it); single bytes, half-width katakana included, stay.

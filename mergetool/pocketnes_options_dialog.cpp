@@ -9,6 +9,7 @@
 #include "rom_list.h"
 #include "text_encoding.h"
 #include "user_settings.h"
+#include "window_geometry.h"
 
 #include <QCheckBox>
 #include <QFocusEvent>
@@ -20,6 +21,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QStatusBar>
 #include <QStyle>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -70,6 +72,7 @@ PocketNesOptionsDialog::PocketNesOptionsDialog(Prompts& prompts, RomList* list, 
     : QDialog(parent), prompts_(prompts), list_(list), settingsPath_(std::move(settingsPath))
 {
     createControls();
+    restoreGeometryText(*this, iniReadString(settingsPath_, SETTINGS_CONFIG, GEOMETRY_KEY, "", SETTING_VALUE_MAX));
     saveSlotText_ = QStringLiteral("0");
     showFields();
     fillRows();
@@ -128,8 +131,44 @@ void PocketNesOptionsDialog::createControls()
     auto* titleLabel = new QLabel(QStringLiteral("Rom &Title (Max 29 char)"), this);
     titleField_ = new QLineEdit(this);
     titleField_->setObjectName(QStringLiteral("titleField"));
+    // Why typing or a paste stopped at the limit is said here.
+    statusLine_ = new QStatusBar(this);
+    statusLine_->setObjectName(QStringLiteral("statusLine"));
+    statusLine_->setSizeGripEnabled(false);
     slotLabel->setBuddy(saveSlotField_);
     titleLabel->setBuddy(titleField_);
+
+    // What each switch and field stands for in the game's PocketNES header;
+    // the labels alone don't say.
+    const QString speedHack = QStringLiteral("One of PocketNES's speed hacks for this game (flag 0x%1 of its PocketNES "
+                                             "header). A hack can make a slow game faster or break it: try one at a "
+                                             "time.");
+    speedHack1Box_->setToolTip(speedHack.arg(QStringLiteral("01")));
+    speedHack2Box_->setToolTip(speedHack.arg(QStringLiteral("02")));
+    speedHack3Box_->setToolTip(speedHack.arg(QStringLiteral("04")));
+    noVblankWaitBox_->setToolTip(QStringLiteral("PocketNES does not wait for the vertical blank in this game (flag "
+                                                "0x08)."));
+    followSpriteBox_->setToolTip(QStringLiteral("The GBA's screen is shorter than the NES's: in PocketNES's unscaled "
+                                                "display it scrolls to keep a sprite in view (flag 0x10). The number beside it is the sprite's. "
+                                                "Only one of the two follow switches can be on."));
+    followMemoryBox_->setToolTip(QStringLiteral("The GBA's screen is shorter than the NES's: in PocketNES's unscaled "
+                                                "display it scrolls by a value the game keeps in its memory (flag "
+                                                "0x20). The number beside it is "
+                                                "that memory address. Only one of the two follow switches can be on."));
+    const QString follow = QStringLiteral("The follow value, in decimal: the sprite's number with \"Screen Follows "
+                                          "Sprite\", the NES memory address with \"Screen Follows Memory\". One "
+                                          "value serves the switch that is on.");
+    followSpriteField_->setToolTip(follow);
+    followMemoryField_->setToolTip(follow);
+    profilingBox_->setToolTip(QStringLiteral("PocketNES's profiling for this game (flag 0x40)."));
+    const QString slot = QStringLiteral("Which of PocketNES's save slots, 0 to 8, keeps this game's battery save. "
+                                        "Only games whose header announces a battery have one.");
+    saveSlotField_->setToolTip(slot);
+    slotLabel->setToolTip(slot);
+    titleField_->setToolTip(QStringLiteral("The title PocketNES's menu shows: at most 29 bytes, single-byte "
+                                           "characters only. It follows the ROM's title until you type another "
+                                           "one here."));
+    writeButton_->setToolTip(QStringLiteral("Keep these options and write the image"));
 
     const int fieldWidth = fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12;
     for (QLineEdit* f : {followSpriteField_, followMemoryField_, saveSlotField_}) f->setFixedWidth(fieldWidth);
@@ -161,9 +200,12 @@ void PocketNesOptionsDialog::createControls()
     right->addLayout(slotRow, 9, 0, 1, 3);
     right->setRowStretch(10, 1);
 
-    auto* main = new QHBoxLayout(this);
-    main->addWidget(rowsView_, 1);
-    main->addLayout(right);
+    auto* columns = new QHBoxLayout;
+    columns->addWidget(rowsView_, 1);
+    columns->addLayout(right);
+    auto* main = new QVBoxLayout(this);
+    main->addLayout(columns, 1);
+    main->addWidget(statusLine_);
     resize(fontMetrics().averageCharWidth() * 247 / 4 + 80, fontMetrics().height() * 147 / 8 + 40);
 
     QWidget* focusOrder[] = {
@@ -189,6 +231,7 @@ void PocketNesOptionsDialog::createControls()
 void PocketNesOptionsDialog::offerWithoutWriting(int row)
 {
     writeButton_->setText(QStringLiteral("&OK"));
+    writeButton_->setToolTip(QStringLiteral("Keep these options"));
     if (QTreeWidgetItem* item = rowsView_->topLevelItem(row)) rowsView_->setCurrentItem(item);
 }
 
@@ -265,8 +308,15 @@ void PocketNesOptionsDialog::commitEntryOptions(int row)
     if (entry == nullptr) return;
     bool changed = false;
 
+    // A title edited here is the ROM's own unless it is its title again;
+    // one left as shown keeps following the title, or stays the ROM's own.
     const std::string title = toCp932(titleText_);
-    if (title != entry->pocketTitle.value_or(std::string())) changed = true;
+    bool own = entry->pocketTitleOwn;
+    if (title != entry->pocketTitle.value_or(std::string())) {
+        changed = true;
+        own = title != entry->title.value_or(std::string());
+    }
+    if (own != entry->pocketTitleOwn) changed = true;
 
     const int flags = pocketFlagsFromSwitches(switches_);
     if (flags != entry->pocketFlags) changed = true;
@@ -289,10 +339,12 @@ void PocketNesOptionsDialog::commitEntryOptions(int row)
     }
 
     romEntrySetPocket(entry, title, flags, follow, slot);
+    entry->pocketTitleOwn = own;
     if (changed) {
+        const std::string stored = cp932ToUtf8(entry->pocketTitle.value_or(std::string()));
         storeUserSetting(prompts_, settingsPath_, SETTINGS_POCKETNES, romFileNameOf(entry->path),
                          pocketValueText(entry->pocketFlags, entry->pocketFollow, entry->pocketSlot,
-                                         cp932ToUtf8(entry->pocketTitle.value_or(std::string()))));
+                                         own ? &stored : nullptr));
     }
 }
 
@@ -371,14 +423,23 @@ void PocketNesOptionsDialog::onWrite()
 
 void PocketNesOptionsDialog::onTitleEdited(const QString& text)
 {
-    // Typing stops at the limit; deleting from a longer stored title works.
+    // Typing (or a paste) stops at the limit, and says why; deleting from a
+    // longer stored title works.
     if (cp932Bytes(text) > TITLE_LIMIT && cp932Bytes(text) > cp932Bytes(titleBeforeEdit_)) {
         const int cursor = titleField_->cursorPosition() - static_cast<int>(text.size() - titleBeforeEdit_.size());
         titleField_->setText(titleBeforeEdit_);
         titleField_->setCursorPosition(std::max(0, cursor));
+        statusLine_->showMessage(QStringLiteral("A PocketNES title holds at most %1 bytes").arg(TITLE_LIMIT));
         return;
     }
     titleBeforeEdit_ = text;
+}
+
+void PocketNesOptionsDialog::done(int result)
+{
+    // Where the dialog was, once, as it closes (a dialog never shown has no place).
+    if (isVisible()) iniWriteString(settingsPath_, SETTINGS_CONFIG, GEOMETRY_KEY, geometryText(*this));
+    QDialog::done(result);
 }
 
 void PocketNesOptionsDialog::stepSaveSlot(int delta)

@@ -17,6 +17,7 @@ class Prompts;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
+class QStatusBar;
 class QToolButton;
 class QTreeWidget;
 struct RomList;
@@ -27,6 +28,8 @@ class PocketNesOptionsDialog : public QDialog {
 public:
     // Longest title in CP932 bytes; the header field holds at most 31.
     static constexpr int TITLE_LIMIT = 29;
+    // The settings key of where the dialog was last.
+    static constexpr const char* GEOMETRY_KEY = "OptionsGeometry";
 
     // Borrows the list; its entries' PocketNES values change in place.
     PocketNesOptionsDialog(Prompts& prompts, RomList* list, std::string settingsPath,
@@ -36,6 +39,9 @@ public:
     // the same settings, but no image follows, so its first button says "OK"
     // instead of "Write!". Starts on the given row.
     void offerWithoutWriting(int row);
+
+    // Remembers where the dialog was as it closes.
+    void done(int result) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -84,6 +90,10 @@ private:
     QToolButton* slotUpButton_ = nullptr;
     QToolButton* slotDownButton_ = nullptr;
     QLineEdit* titleField_ = nullptr;
+    QStatusBar* statusLine_ = nullptr;
+
+    // The title as it was before the last edit, to refuse typing past the limit.
+    QString titleBeforeEdit_;
 
     // The dialog's fields.
     QString saveSlotText_;
@@ -91,7 +101,4 @@ private:
     QString followSpriteText_;
     PocketSwitches switches_;
     QString titleText_;
-
-    // The title as it was before the last edit, to refuse typing past the limit.
-    QString titleBeforeEdit_;
 };

@@ -17,9 +17,11 @@
 #include "title_rules.h"
 #include "user_settings.h"
 
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalBlocker>
+#include <QStatusBar>
 
 namespace {
 
@@ -27,6 +29,16 @@ namespace {
 const QString NES_FILTER =
     QStringLiteral("NES files(*.nes;*.zip;*.7z;*.gz)|*.nes;*.zip;*.7z;*.gz|All files(*.*)|*.*||");
 const QString GBA_FILTER = QStringLiteral("GBA files(*.gba)|*.gba|All files(*,*)|*.*||");
+
+// The status line after "Delete": what went, and how it comes back.
+QString deletedText(const std::vector<std::string>& paths, const QKeySequence& undo)
+{
+    const QString keys = undo.toString(QKeySequence::NativeText);
+    if (paths.size() == 1) {
+        return QStringLiteral("Deleted %1; %2 brings it back").arg(fromPlatform(romFileNameOf(paths.front())), keys);
+    }
+    return QStringLiteral("Deleted %1 ROMs; %2 brings them back").arg(paths.size()).arg(keys);
+}
 
 }  // namespace
 
@@ -45,6 +57,7 @@ void MergeToolDialog::onAdd()
     const QStringList paths = prompts_.chooseOpenFiles(chooser);
     if (paths.isEmpty()) return;
 
+    const ListState before = listState(&lastState_);
     const AddingState state = beforeAdding();
     addRomFiles(paths, QStringLiteral("\nis not NES file."));
     // The next "Add" opens where this one ended, even when that file was refused.
@@ -52,6 +65,7 @@ void MergeToolDialog::onAdd()
         iniWriteString(settingsPath_, SETTINGS_CONFIG, "NesPath", folderOf(toPlatform(paths.back())));
     }
     afterAdding(state);
+    recordStep(QStringLiteral("Add"), before);
     showFields();
 }
 
@@ -59,9 +73,11 @@ void MergeToolDialog::onFilesDropped(const QStringList& paths)
 {
     if (!list_) return;
     takeFields();
+    const ListState before = listState(&lastState_);
     const AddingState state = beforeAdding();
     addRomFiles(paths, QStringLiteral("\nis not NES file"));
     afterAdding(state);
+    recordStep(QStringLiteral("Add"), before);
     showFields();
 }
 
@@ -75,6 +91,7 @@ void MergeToolDialog::onDelete()
         showFields();
         return;
     }
+    const ListState before = listState(&lastState_);
     const int top = firstVisibleRow();
     const int firstSelected = rows.front();
     // Paths first: removing an entry frees it.
@@ -98,6 +115,9 @@ void MergeToolDialog::onDelete()
         showRomInfo(entry);
     }
     updateSizeLabels();
+    // Nothing asks first: the step can be undone, and the line says how.
+    recordStep(QStringLiteral("Delete"), before);
+    statusLine_->showMessage(deletedText(paths, undoAction_->shortcut()));
     showFields();
 }
 
@@ -119,6 +139,7 @@ void MergeToolDialog::moveSelectedRows(int direction)
     takeFields();
     const std::vector<int> rows = selectedRows();
     if (rows.empty()) return;
+    const ListState before = listState(&lastState_);
     const int top = firstVisibleRow();
     markSelectedEntries(rows);
     const bool up = direction > 0;
@@ -135,6 +156,7 @@ void MergeToolDialog::moveSelectedRows(int direction)
     // Keep the moved entries in view: going up, one row further up when the
     // block started at or above the old top row.
     if (firstVisibleRow() < top) scrollToFirstVisible(up && top >= rows.front() ? top - 1 : top);
+    recordStep(up ? QStringLiteral("Move Up") : QStringLiteral("Move Down"), before);
     showFields();
 }
 
@@ -142,6 +164,7 @@ void MergeToolDialog::onSort()
 {
     if (!list_) return;
     takeFields();
+    const ListState before = listState(&lastState_);
     romListSort(list_.get(), sortKey_ == 1 ? SortByTitle : SortByPath, 1);
     refreshRomList();
     selectOnly(0);
@@ -149,6 +172,7 @@ void MergeToolDialog::onSort()
         romTitle_ = entryTitle(list_->head);
         showRomInfo(list_->head);
     }
+    recordStep(QStringLiteral("Sort"), before);
     showFields();
 }
 
@@ -201,23 +225,40 @@ void MergeToolDialog::onRomTitleCommitted()
         if (dropped || filtered) {
             prompts_.showMessage(QStringLiteral("Invalid Title \nFixed"), invalidTitleDetail(typed, true));
         }
+        // What the settings held, so that Undo puts it back (or takes the
+        // key away again, and the title follows the file name once more).
+        const IniSnapshot settings = IniSnapshot::load(settingsPath_);
+        const ListState before = listState(&lastState_);
+        std::vector<TitleSetting> settingsBefore;
+        std::vector<TitleSetting> settingsAfter;
         bool remembered = true;  // one message is enough for one commit
         for (const int row : rows) {
             RomEntry* entry = romListAt(list_.get(), row);
             if (entry == nullptr) continue;
             romEntrySetTitle(entry, title, entry->mapper, entry->battery);
             if (remembered) {
-                remembered = storeUserSetting(prompts_, settingsPath_, SETTINGS_TITLE, romFileNameOf(entry->path),
-                                              cp932ToUtf8(title));
+                const std::string key = romFileNameOf(entry->path);
+                settingsBefore.push_back({key, settings.value(SETTINGS_TITLE, key)});
+                remembered = storeUserSetting(prompts_, settingsPath_, SETTINGS_TITLE, key, cp932ToUtf8(title));
+                settingsAfter.push_back({key, remembered ? std::optional(cp932ToUtf8(title)) : settingsBefore.back().value});
             }
             // Rows that show titles show the new one at once.
             if (displayMode_ == 2) romListView_->item(row)->setText(entryTitle(entry));
         }
+        recordTitleStep(before, std::move(settingsBefore), std::move(settingsAfter));
+        // Never cut in silence (the field stops at the limit, but a title can
+        // still come out longer in CP932 than it looked).
+        if (title != titleBeforeItsCut(typed, true)) showTitleCut(romTitle_);
     } else {
         prompts_.showMessage(QStringLiteral("Invalid Title \nCanceled"), invalidTitleDetail(typed, true));
         romTitle_ = rows.size() == 1 ? entryTitle(romListAt(list_.get(), rows.front())) : QString();
     }
     showFields();
+}
+
+void MergeToolDialog::showTitleCut(const QString& kept)
+{
+    statusLine_->showMessage(titleCutText(kept, QStringLiteral("21 characters or 32 bytes")));
 }
 
 void MergeToolDialog::onBrowseGbaFile()
@@ -283,7 +324,8 @@ void MergeToolDialog::openPocketNesOptions(int row)
     // settings; it only writes no image.
     PocketNesOptionsDialog options(prompts_, list_.get(), settingsPath_, this);
     options.offerWithoutWriting(row);
-    prompts_.runDialog(options);
+    // Options stored: a line about the last image no longer describes it.
+    if (prompts_.runDialog(options) == QDialog::Accepted) statusLine_->clearMessage();
 }
 
 void MergeToolDialog::onFixHeaderClicked(bool checked)
@@ -330,6 +372,7 @@ void MergeToolDialog::onCleanTitlesToggled(bool checked)
         refreshRomList();
         scrollToFirstVisible(top);
         if (rows.size() == 1) romTitle_ = entryTitle(romListAt(list_.get(), rows.front()));
+        statusLine_->clearMessage();
     }
     showFields();
 }

@@ -94,6 +94,12 @@ void MergeToolDialog::refreshRomList()
         i = last + 1;
     }
     if (!selection.isEmpty()) romListView_->selectionModel()->select(selection, QItemSelectionModel::Select);
+    // The keyboard goes on from the first selected row, and the focus frame
+    // shows there when the list takes the focus.
+    if (!carried.empty()) {
+        romListView_->selectionModel()->setCurrentIndex(romListView_->model()->index(carried.front(), 0),
+                                                        QItemSelectionModel::NoUpdate);
+    }
     // A refilled list starts at its top; the commands scroll from there.
     romListView_->scrollToTop();
 }

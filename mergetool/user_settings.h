@@ -11,3 +11,8 @@ class Prompts;
 // failed, after a message naming the file and the reason.
 bool storeUserSetting(Prompts& prompts, const std::string& settingsPath, std::string_view section,
                       std::string_view key, std::string_view value);
+
+// Removes key from section, so the settings remember nothing for it again;
+// false after a message when that failed.
+bool forgetUserSetting(Prompts& prompts, const std::string& settingsPath, std::string_view section,
+                       std::string_view key);

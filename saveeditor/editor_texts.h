@@ -73,15 +73,32 @@ inline constexpr const char* SECTION = "CONFIG";
 inline constexpr const char* KEY_LAST_FILE = "LastKvlSaveFile";
 inline constexpr const char* KEY_SAV_PATH = "SavPath";
 inline constexpr const char* KEY_ROM_PATH = "RomPath";
+inline constexpr const char* KEY_GEOMETRY = "WindowGeometry";
 
-// Start-up questions (Yes / No), under the read's result ("File not found."
-// and the others, save_messages.h).
+// Start-up questions, under the read's result ("File not found." and the
+// others, save_messages.h). A missing file is answered with the layout of
+// the new save (answers below, Cancel chooses again); the others with Yes /
+// No.
 inline constexpr const char* ASK_CREATE_MISSING = "\nCreate new savefile?";
 inline constexpr const char* ASK_REPLACE_INVALID = "\nCreate new image and overwrite it?";
 inline constexpr const char* ASK_TRY_ANOTHER = "\nTry another savefile?";
+inline constexpr const char* ANSWER_KORVALINDE = "Korvalinde";
+inline constexpr const char* ANSWER_POCKETNES_32 = "PocketNES 32 KiB";
+inline constexpr const char* ANSWER_POCKETNES_64 = "PocketNES 64 KiB";
+inline constexpr const char* NEW_LAYOUTS_DETAIL =
+    "Korvalinde: seven save slots.\n"
+    "PocketNES 32 KiB: mGBA and every cart (a 64 KiB file holding it twice).\n"
+    "PocketNES 64 KiB: carts with 64 KiB of save memory only.";
+inline constexpr const char* INVALID_LAYOUTS_DETAIL =
+    "sramedit opens two layouts: a Korvalinde save (seven slots, 65536 bytes) and a PocketNES save "
+    "(32 or 64 KiB of save memory, in a file of 32768 or 65536 bytes). Yes puts a blank Korvalinde "
+    "save in its place when \"Write!\" is pressed.";
 
 // Commands.
 inline constexpr const char* ASK_DELETE = "Delete selected save data?";
+// Under the question: which line it is ("%1" its number, "%2" its text).
+inline constexpr const char* DELETE_SLOT_DETAIL = "Slot %1: %2";
+inline constexpr const char* DELETE_RECORD_DETAIL = "Record %1: %2";
 inline constexpr const char* TITLE_FIXED = "Invalid Title\nFixed";
 // "Write!" over a file another program changed since it was read (Yes / No,
 // No the default; "%1": the save file).
@@ -89,5 +106,27 @@ inline constexpr const char* ASK_REPLACE_CHANGED =
     "%1 was changed by another program since it was opened here.\nReplace it with what this window holds?";
 // Leaving with changes that were not written ("%1": the save file).
 inline constexpr const char* ASK_DISCARD = "Discard the changes to %1?";
+
+// The window's caption once a file is open: its name, and "*" while it has
+// changes "Write!" has not written.
+inline constexpr const char* CAPTION_OF_FILE = "%1[*]";
+// The status line: what the last command did ("%1" a file name or a number).
+inline constexpr const char* STATUS_EXTRACTED = "Extracted to %1";
+// "Extract" to a name typed without extension: ".sav" is added, and a file
+// of that name is replaced only when the user says so (Yes / No, No the default).
+inline constexpr const char* ASK_REPLACE_EXTRACTED = "%1 already exists.\nReplace it?";
+inline constexpr const char* STATUS_STORED = "%1 stored; \"Write!\" writes it into the save file";
+inline constexpr const char* STATUS_REPLACED =
+    "%1 replaced record %2, the battery save PocketNES restores for this game; \"Write!\" writes it";
+// A title pasted into the title box is cut to what a title holds.
+inline constexpr const char* TITLE_BOX_LIMIT = "31 bytes";
+
+// Tooltips of the controls whose labels don't say it all.
+inline constexpr const char* TIP_WRITE = "Write the save file with every change, and close";
+inline constexpr const char* TIP_LOAD = "Replace the selected save with a .sav file";
+inline constexpr const char* TIP_APPEND = "Add a .sav file as a new battery save for the game whose ROM you choose";
+inline constexpr const char* TIP_EXTRACT = "Write the selected battery save to a .sav file an emulator can load";
+inline constexpr const char* TIP_DELETE = "Remove the selected save (sramedit asks first)";
+inline constexpr const char* TIP_TITLE = "The selected save's title: Enter or leaving the box applies it";
 
 }  // namespace editor_text

@@ -8,6 +8,7 @@
 #include "file_io.h"
 #include "file_lock.h"
 #include "ini_profile.h"
+#include "path_text.h"
 #include "program_folders.h"
 #include "prompts.h"
 #include "qt_text.h"
@@ -16,6 +17,9 @@
 #include "save_slots.h"
 #include "sramedit_icon.h"
 #include "title_limit.h"
+#include "title_removals.h"
+#include "title_rules.h"
+#include "window_geometry.h"
 
 #include <QAction>
 #include <QFocusEvent>
@@ -29,6 +33,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStatusBar>
 #include <QStyle>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -42,6 +47,10 @@ namespace {
 constexpr std::size_t SETTING_MAX_BYTES = 4096;
 // The title box accepts no more bytes of cartridge text than this.
 constexpr int TITLE_BOX_BYTES = 31;
+// A line of the packed record list shows at most this many bytes.
+constexpr int LIST_LINE_BYTES = 32;
+// The most lines the window makes room for as it opens.
+constexpr int LINES_AT_OPEN = 16;
 
 // The list's columns; only the line's shows for a slot image.
 enum Column { COLUMN_NUMBER_AT, COLUMN_LINE_AT, COLUMN_TYPE_AT, COLUMN_SIZE_AT, COLUMN_MARK_AT, COLUMN_COUNT };
@@ -119,7 +128,8 @@ void SaveEditorDialog::buildControls()
     roomLabel_->setVisible(false);
     titleBox_ = new QLineEdit(this);
     titleBox_->setObjectName(QStringLiteral("titleBox"));
-    titleBox_->setValidator(new TitleByteLimit(TITLE_BOX_BYTES, titleBox_));
+    titleLimit_ = new TitleByteLimit(TITLE_BOX_BYTES, titleBox_);
+    titleBox_->setValidator(titleLimit_);
     listLabel_->setBuddy(slotList_);
     appendButton_ = makeButton(APPEND, "appendButton", 31);
     appendButton_->setVisible(false);
@@ -142,7 +152,6 @@ void SaveEditorDialog::buildControls()
     aboutButton_->setToolTip(QString(text(ABOUT_ITEM)).remove(QLatin1Char('&')));
     aboutButton_->setMenu(aboutMenu);
     aboutButton_->setPopupMode(QToolButton::InstantPopup);
-    aboutButton_->setFocusPolicy(Qt::NoFocus);
     addAction(aboutAction);
     setContextMenuPolicy(Qt::ActionsContextMenu);
 
@@ -174,17 +183,27 @@ void SaveEditorDialog::buildControls()
     bottom->addWidget(writeButton_);
     bottom->addStretch(1);
     bottom->addWidget(cancelButton_);
+    // What the last command did, without a box to dismiss.
+    statusLine_ = new QStatusBar(this);
+    statusLine_->setObjectName(QStringLiteral("statusLine"));
+    statusLine_->setSizeGripEnabled(false);
     auto* outer = new QVBoxLayout(this);
     outer->addLayout(grid);
     outer->addLayout(bottom);
+    outer->addWidget(statusLine_);
 
-    setTabOrder(writeButton_, cancelButton_);
-    setTabOrder(cancelButton_, loadButton_);
-    setTabOrder(loadButton_, deleteButton_);
-    setTabOrder(deleteButton_, extractButton_);
-    setTabOrder(extractButton_, slotList_);
-    setTabOrder(slotList_, titleBox_);
-    setTabOrder(titleBox_, appendButton_);
+    // Tab goes as the eye does: the list, its title, the buttons beside the
+    // list from the top, the two beneath, then "?".
+    QWidget* focusOrder[] = {slotList_,     titleBox_,    loadButton_,   extractButton_, appendButton_,
+                             deleteButton_, writeButton_, cancelButton_, aboutButton_};
+    for (std::size_t i = 1; i < std::size(focusOrder); ++i) setTabOrder(focusOrder[i - 1], focusOrder[i]);
+
+    writeButton_->setToolTip(text(TIP_WRITE));
+    loadButton_->setToolTip(text(TIP_LOAD));
+    appendButton_->setToolTip(text(TIP_APPEND));
+    extractButton_->setToolTip(text(TIP_EXTRACT));
+    deleteButton_->setToolTip(text(TIP_DELETE));
+    titleBox_->setToolTip(text(TIP_TITLE));
 
     connect(writeButton_, &QPushButton::clicked, this, &SaveEditorDialog::onWrite);
     connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
@@ -193,6 +212,12 @@ void SaveEditorDialog::buildControls()
     connect(extractButton_, &QPushButton::clicked, this, &SaveEditorDialog::onExtract);
     connect(appendButton_, &QPushButton::clicked, this, &SaveEditorDialog::onAppend);
     connect(slotList_, &QTreeWidget::itemSelectionChanged, this, &SaveEditorDialog::refreshTitleBox);
+    // A paste cut to the title's limit is said, not done in silence.
+    connect(titleBox_, &QLineEdit::textEdited, this, [this] {
+        if (titleLimit_->takeCut()) {
+            statusLine_->showMessage(titleCutText(titleBox_->text(), text(TITLE_BOX_LIMIT)));
+        }
+    });
     titleBox_->installEventFilter(this);
     slotList_->installEventFilter(this);
 
@@ -225,10 +250,12 @@ bool SaveEditorDialog::start()
         // Every failed read leaves a blank image to continue with.
         const QString said = resultText(read);
         if (read == SaveCode::Missing) {
-            if (prompts_.askYesNo(said + text(ASK_CREATE_MISSING))) break;
+            if (createNewSave(said + text(ASK_CREATE_MISSING))) break;
         } else if (read == SaveCode::NotASave) {
             // Enter must not overwrite a file the editor did not understand.
-            if (prompts_.askYesNo(said + text(ASK_REPLACE_INVALID), DefaultAnswer::No)) break;
+            if (prompts_.askYesNo(said + text(ASK_REPLACE_INVALID), text(INVALID_LAYOUTS_DETAIL), DefaultAnswer::No)) {
+                break;
+            }
         } else {
             if (!prompts_.askYesNo(said + text(ASK_TRY_ANOTHER))) break;
         }
@@ -245,10 +272,14 @@ bool SaveEditorDialog::start()
     startImage_ = image_;
     startPacked_ = packed_;
     openedFacts_ = fileFactsOf(currentPath_);
-    setWindowTitle(fromPlatform(currentPath_));
+    // The name, not a path the title bar would cut in the middle.
+    setWindowTitle(text(CAPTION_OF_FILE).arg(fromPlatform(fileNameOf(currentPath_))));
     refreshSlotList();
     refreshTitleBox();
-    if (packedMode_) widenForColumns();
+    fitToLines();
+    // As the user left it, on the screen it was on while that is there.
+    restoreGeometryText(*this, readSetting(KEY_GEOMETRY));
+    slotList_->setFocus(Qt::OtherFocusReason);
     // PocketNES would drop this save at its next start: say so while the
     // user can still make room.
     if (packedMode_) {
@@ -259,8 +290,39 @@ bool SaveEditorDialog::start()
     return true;
 }
 
+bool SaveEditorDialog::createNewSave(const QString& question)
+{
+    const QStringList layouts{text(ANSWER_KORVALINDE), text(ANSWER_POCKETNES_32), text(ANSWER_POCKETNES_64)};
+    const std::optional<int> answer =
+        prompts_.askChoice(question, text(NEW_LAYOUTS_DETAIL), layouts, 0);
+    if (!answer) return false;
+    // A PocketNES save as `sramedit-cli new --packed` makes it: 32 KiB
+    // written twice into a 64 KiB file, which every host reads alike, or
+    // 64 KiB for 64 KiB carts.
+    if (*answer == 1) newPackedImage(packed_, PACKED_SMALL_IMAGE_SIZE, true);
+    if (*answer == 2) newPackedImage(packed_, PACKED_IMAGE_SIZE);
+    packedMode_ = *answer != 0;
+    return true;
+}
+
+// The window opens large enough for its lines without scrolling (the seven
+// slots, or the records up to a screenful) and for the packed list's
+// columns; smaller, the list keeps seven lines.
+void SaveEditorDialog::fitToLines()
+{
+    const int shown = std::clamp(slotList_->topLevelItemCount(), SLOT_COUNT, LINES_AT_OPEN);
+    const int rowHeight = std::max(slotList_->sizeHintForRow(0), slotList_->fontMetrics().height());
+    const int header = slotList_->isHeaderHidden() ? 0 : slotList_->header()->sizeHint().height();
+    const int frame = 2 * slotList_->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int least = slotList_->minimumHeight();
+    slotList_->setMinimumHeight(header + shown * rowHeight + frame);
+    if (packedMode_) widenForColumns();
+    resize(sizeHint().expandedTo(size()));
+    slotList_->setMinimumHeight(std::max(least, header + SLOT_COUNT * rowHeight + frame));
+}
+
 // The packed list's columns are shown whole: the list is made wide enough
-// for the records it opened with, and the window with it.
+// for the records it opened with.
 void SaveEditorDialog::widenForColumns()
 {
     const QFontMetrics metrics(slotList_->font());
@@ -275,7 +337,6 @@ void SaveEditorDialog::widenForColumns()
     }
     wanted += 2 * slotList_->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     slotList_->setMinimumWidth(std::max(slotList_->minimumWidth(), wanted));
-    resize(sizeHint().expandedTo(size()));
 }
 
 void SaveEditorDialog::takeFields()
@@ -288,6 +349,7 @@ void SaveEditorDialog::takeFields()
 void SaveEditorDialog::showFields()
 {
     titleBox_->setText(titleText_);
+    titleLimit_->takeCut();  // only what the user puts in counts
 }
 
 std::optional<int> SaveEditorDialog::selectedLine() const
@@ -330,6 +392,7 @@ void SaveEditorDialog::refreshSlotList()
     }
     const int line = remembered.value_or(0);
     if (line < slotList_->topLevelItemCount()) slotList_->setCurrentItem(slotList_->topLevelItem(line));
+    setWindowModified(hasUnwrittenChanges());
 }
 
 void SaveEditorDialog::showPackedLines()
@@ -409,6 +472,8 @@ void SaveEditorDialog::reject()
 void SaveEditorDialog::done(int result)
 {
     closing_ = true;
+    // Where the window was, once, as it closes.
+    if (isVisible()) writeSetting(KEY_GEOMETRY, geometryText(*this));
     QDialog::done(result);
 }
 
@@ -433,6 +498,12 @@ bool SaveEditorDialog::eventFilter(QObject* watched, QEvent* event)
         onDelete();  // then the list handles the key as usual
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void SaveEditorDialog::showStatus(const QString& line, const QString& tip)
+{
+    statusLine_->showMessage(line);
+    statusLine_->setToolTip(tip);
 }
 
 std::string SaveEditorDialog::readSetting(const char* key) const

@@ -18,6 +18,8 @@ class QAction;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QStatusBar;
+class TitleByteLimit;
 class QToolButton;
 class QTreeWidget;
 
@@ -79,7 +81,11 @@ private:
     void refreshSlotList();
     void refreshTitleBox();
     void showPackedLines();
+    void fitToLines();
     void widenForColumns();
+    // The missing-file question: false when the user would not make a new
+    // save; otherwise the blank image of the layout chosen is ready.
+    bool createNewSave(const QString& question);
 
     // The line selected in the slot list, if any.
     std::optional<int> selectedLine() const;
@@ -106,6 +112,9 @@ private:
     bool settleMemoryForRoom(PackedSaveImage& image, const std::string& path, const SaveResult& noRoom);
     void retitleSlot();
     void retitleRecord();
+
+    // A line in the status line; tip (the whole path, say) as its tooltip.
+    void showStatus(const QString& line, const QString& tip = QString());
 
     std::string readSetting(const char* key) const;
     void writeSetting(const char* key, const std::string& value) const;
@@ -140,6 +149,8 @@ private:
     QTreeWidget* slotList_ = nullptr;
     QLabel* roomLabel_ = nullptr;  // packed mode: the bytes used and free
     QLineEdit* titleBox_ = nullptr;
+    TitleByteLimit* titleLimit_ = nullptr;
+    QStatusBar* statusLine_ = nullptr;
     QPushButton* appendButton_ = nullptr;
     QToolButton* aboutButton_ = nullptr;
     QAction* copyAction_ = nullptr;

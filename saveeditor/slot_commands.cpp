@@ -13,6 +13,7 @@
 #include "save_slots.h"
 #include "title_removals.h"
 
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QTreeWidget>
 
@@ -82,6 +83,7 @@ void SaveEditorDialog::onLoad()
     }
     refreshSlotList();
     refreshTitleBox();
+    showStatus(text(STATUS_STORED).arg(QFileInfo(fromPlatform(*savPath)).fileName()));
 }
 
 void SaveEditorDialog::onAppend()
@@ -134,8 +136,15 @@ void SaveEditorDialog::storeIntoPacked(const std::string& savPath, const std::st
         if (readFailed) return;
     }
     refreshSlotList();
-    // An append that replaced the game's battery save shows where it went.
-    if (stored.ok() && index == PACKED_APPEND && live) slotList_->setCurrentItem(slotList_->topLevelItem(static_cast<int>(*live)));
+    // An append that replaced the game's battery save shows where it went,
+    // and says so.
+    const QString savName = QFileInfo(fromPlatform(savPath)).fileName();
+    if (stored.ok() && index == PACKED_APPEND && live) {
+        slotList_->setCurrentItem(slotList_->topLevelItem(static_cast<int>(*live)));
+        showStatus(text(STATUS_REPLACED).arg(savName).arg(*live));
+    } else if (stored.ok()) {
+        showStatus(text(STATUS_STORED).arg(savName));
+    }
     refreshTitleBox();
 }
 
@@ -154,13 +163,23 @@ void SaveEditorDialog::onExtract()
                                                   fromCp932(slotExtension(image_, line)));
     }
 
+    // Beside the save file, as the save's own name; a name typed without an
+    // extension gets ".sav", which emulators look for.
     FileChooser chooser;
     chooser.title = text(EXTRACT_CHOOSER);
     chooser.filter = text(EXTRACT_FILTER);
-    chooser.initialName = asFileName(defaultName);
+    chooser.initialName = fromPlatform(folderOf(currentPath_)) + asFileName(defaultName);
+    chooser.defaultExtension = QStringLiteral("sav");
     chooser.confirmOverwrite = true;
-    const std::optional<QString> chosen = prompts_.chooseSaveFile(chooser);
+    std::optional<QString> chosen = prompts_.chooseSaveFile(chooser);
     if (!chosen) return;
+    if (QFileInfo(*chosen).suffix().isEmpty()) {
+        *chosen += QStringLiteral(".sav");
+        // The chooser asked about the name without it.
+        if (QFileInfo::exists(*chosen) && !prompts_.askYesNo(text(ASK_REPLACE_EXTRACTED).arg(*chosen), DefaultAnswer::No)) {
+            return;
+        }
+    }
     const std::string path = toPlatform(*chosen);
     // The file being edited holds every save; one of them never replaces it.
     if (isSameFile(path, currentPath_)) {
@@ -172,6 +191,7 @@ void SaveEditorDialog::onExtract()
     // The user takes an extracted file for a backup: a failure must be said.
     if (written == SaveCode::WriteFailed) prompts_.showMessage(extractWriteFailedText(written));
     if (written == SaveCode::Damaged) showResult(written);
+    if (written.ok()) showStatus(text(STATUS_EXTRACTED).arg(QFileInfo(*chosen).fileName()), *chosen);
 }
 
 void SaveEditorDialog::onDelete()
@@ -180,11 +200,25 @@ void SaveEditorDialog::onDelete()
     if (!selected_) return;
     const int line = *selected_;
     if (packedMode_) {
-        if (!packedRecordType(line)) return;
+        const std::optional<std::uint16_t> type = packedRecordType(line);
+        if (!type) return;
+        // PocketNES needs it: refused before the question, not after.
+        if (*type == RECORD_PLAIN) {
+            SaveResult refused = saveFailure(SaveCode::ConfigRecordNeeded, currentPath_);
+            refused.index = static_cast<std::size_t>(line);
+            showResult(refused);
+            return;
+        }
     } else if (!slotIsUsed(image_, line)) {
         return;  // an empty slot is left alone without a question
     }
-    if (!prompts_.askOkCancel(text(ASK_DELETE))) return;
+    // The question names the line it is about.
+    const QString which = slotList_->topLevelItem(line)->text(LINE_COLUMN);
+    if (!prompts_.askOkCancel(text(ASK_DELETE), text(packedMode_ ? DELETE_RECORD_DETAIL : DELETE_SLOT_DETAIL)
+                                                    .arg(line)
+                                                    .arg(which))) {
+        return;
+    }
     if (packedMode_) {
         if (const SaveResult deleted = deletePackedRecord(packed_, line); !deleted.ok()) showResult(deleted);
     } else {

@@ -46,15 +46,23 @@ public:
     virtual void showMessage(const QString& text, const QString& detail) = 0;
     void showMessage(const QString& text) { showMessage(text, QString()); }
     // A question with "Yes" and "No"; true for Yes. A question whose Yes
-    // could cost the user something offers No as its default.
-    virtual bool askYesNo(const QString& text, DefaultAnswer preset) = 0;
-    bool askYesNo(const QString& text) { return askYesNo(text, DefaultAnswer::Yes); }
+    // could cost the user something offers No as its default. A detail that
+    // is not empty is shown under the text, as for a message.
+    virtual bool askYesNo(const QString& text, const QString& detail, DefaultAnswer preset) = 0;
+    bool askYesNo(const QString& text, DefaultAnswer preset) { return askYesNo(text, QString(), preset); }
+    bool askYesNo(const QString& text) { return askYesNo(text, QString(), DefaultAnswer::Yes); }
     // A question with "OK" and "Cancel"; true for OK.
-    virtual bool askOkCancel(const QString& text) = 0;
+    virtual bool askOkCancel(const QString& text, const QString& detail) = 0;
+    bool askOkCancel(const QString& text) { return askOkCancel(text, QString()); }
     // A question with a button for each answer, then "Cancel": the index of
     // the answer chosen, nullopt for Cancel (or the close box). preset is the
-    // index of the answer Enter gives.
-    virtual std::optional<int> askChoice(const QString& text, const QStringList& answers, int preset) = 0;
+    // index of the answer Enter gives; -1 makes Cancel the default.
+    virtual std::optional<int> askChoice(const QString& text, const QString& detail, const QStringList& answers,
+                                         int preset) = 0;
+    std::optional<int> askChoice(const QString& text, const QStringList& answers, int preset)
+    {
+        return askChoice(text, QString(), answers, preset);
+    }
 
     // Open chooser for several files: the chosen paths, empty when cancelled.
     virtual QStringList chooseOpenFiles(const FileChooser& chooser) = 0;

@@ -85,25 +85,33 @@ void QtPrompts::showMessage(const QString& text, const QString& detail)
     box.exec();
 }
 
-bool QtPrompts::askYesNo(const QString& text, DefaultAnswer preset)
+bool QtPrompts::askYesNo(const QString& text, const QString& detail, DefaultAnswer preset)
 {
     QMessageBox box(QMessageBox::Question, caption_, text, QMessageBox::Yes | QMessageBox::No, owner_);
+    if (!detail.isEmpty()) box.setInformativeText(detail);
     box.setDefaultButton(preset == DefaultAnswer::No ? QMessageBox::No : QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }
 
-bool QtPrompts::askOkCancel(const QString& text)
+bool QtPrompts::askOkCancel(const QString& text, const QString& detail)
 {
     QMessageBox box(QMessageBox::Question, caption_, text, QMessageBox::Ok | QMessageBox::Cancel, owner_);
+    if (!detail.isEmpty()) box.setInformativeText(detail);
     return box.exec() == QMessageBox::Ok;
 }
 
-std::optional<int> QtPrompts::askChoice(const QString& text, const QStringList& answers, int preset)
+std::optional<int> QtPrompts::askChoice(const QString& text, const QString& detail, const QStringList& answers,
+                                        int preset)
 {
     QMessageBox box(QMessageBox::Question, caption_, text, QMessageBox::Cancel, owner_);
+    if (!detail.isEmpty()) box.setInformativeText(detail);
     QList<QAbstractButton*> buttons;
     for (const QString& answer : answers) buttons << box.addButton(answer, QMessageBox::AcceptRole);
-    if (preset >= 0 && preset < buttons.size()) box.setDefaultButton(static_cast<QPushButton*>(buttons[preset]));
+    if (preset >= 0 && preset < buttons.size()) {
+        box.setDefaultButton(static_cast<QPushButton*>(buttons[preset]));
+    } else {
+        box.setDefaultButton(QMessageBox::Cancel);
+    }
     box.exec();
     const int chosen = static_cast<int>(buttons.indexOf(box.clickedButton()));
     return chosen >= 0 ? std::optional<int>(chosen) : std::nullopt;

@@ -15,12 +15,15 @@ public:
     // The window the dialogs belong to.
     void setOwner(QWidget* owner) { owner_ = owner; }
 
+    using Prompts::askChoice;
+    using Prompts::askOkCancel;
     using Prompts::askYesNo;
     using Prompts::showMessage;
     void showMessage(const QString& text, const QString& detail) override;
-    bool askYesNo(const QString& text, DefaultAnswer preset) override;
-    bool askOkCancel(const QString& text) override;
-    std::optional<int> askChoice(const QString& text, const QStringList& answers, int preset) override;
+    bool askYesNo(const QString& text, const QString& detail, DefaultAnswer preset) override;
+    bool askOkCancel(const QString& text, const QString& detail) override;
+    std::optional<int> askChoice(const QString& text, const QString& detail, const QStringList& answers,
+                                 int preset) override;
     QStringList chooseOpenFiles(const FileChooser& chooser) override;
     std::optional<QString> chooseOpenFile(const FileChooser& chooser) override;
     std::optional<QString> chooseSaveFile(const FileChooser& chooser) override;

@@ -8,7 +8,17 @@ QString charactersNotOnCartridge(const QString& typed, bool filtered)
     return fromPlatform(charactersNotOnCartridge(toPlatform(typed), filtered));
 }
 
+std::string titleBeforeItsCut(const QString& typed, bool filtered)
+{
+    return titleBeforeItsCut(toPlatform(typed), filtered);
+}
+
 QString invalidTitleDetail(const QString& typed, bool filtered)
 {
     return fromPlatform(invalidTitleDetailText(toPlatform(typed), filtered));
+}
+
+QString titleCutText(const QString& kept, const QString& limit)
+{
+    return QStringLiteral("Title cut to %1: \"%2\"").arg(limit, kept);
 }

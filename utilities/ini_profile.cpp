@@ -294,11 +294,35 @@ int iniWriteString(const std::string& file, std::string_view section, std::strin
         while (at > s->header + 1 && trim(lines[at - 1].text).empty()) --at;
         insertLines(at, {line + cr});
     }
+    return ini.replaceFile(file);
+}
 
+int iniRemoveKey(const std::string& file, std::string_view section, std::string_view key)
+{
+    using Section = IniSnapshot::Section;
+    FileLock lock;
+    if (const int busy = lock.acquire(file); busy != 0) return busy;
+    IniSnapshot ini = IniSnapshot::load(file);
+    if (ini.errorNumber_ != 0) return ini.errorNumber_;
+    bool removed = false;
+    // A key written twice by hand would read as its second line next.
+    for (const Section* s = ini.findSection(section); s != nullptr; s = ini.findSection(section)) {
+        const auto it = s->keys.find(foldNoCase(key));
+        if (it == s->keys.end()) break;
+        ini.lines_.erase(ini.lines_.begin() + static_cast<std::ptrdiff_t>(it->second.line));
+        ini.sections_.clear();
+        ini.index();
+        removed = true;
+    }
+    return removed ? ini.replaceFile(file) : 0;
+}
+
+int IniSnapshot::replaceFile(const std::string& file) const
+{
     AtomicFile out;
     if (!out.open(file)) return out.errorNumber();
-    out.write(ini.byteOrderMark_);
-    for (const Line& l : lines) {
+    out.write(byteOrderMark_);
+    for (const Line& l : lines_) {
         out.write(l.text);
         if (l.ended) out.write("\n", 1);
     }

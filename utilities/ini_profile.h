@@ -51,6 +51,7 @@ public:
 
 private:
     friend int iniWriteString(const std::string&, std::string_view, std::string_view, std::string_view);
+    friend int iniRemoveKey(const std::string&, std::string_view, std::string_view);
 
     // A line as the file holds it: its bytes without the LF, and whether an
     // LF ended it (only the last line may lack one). Lines nobody writes are
@@ -72,6 +73,8 @@ private:
     };
 
     void index();
+    // Writes the lines in place of file, whole or not at all: 0 or the reason.
+    int replaceFile(const std::string& file) const;
     const Section* findSection(std::string_view name) const;
     std::string lineEnd() const;
 
@@ -102,6 +105,11 @@ int iniReadInt(const std::string& file, std::string_view section, std::string_vi
 // out, so a value never spills onto another line.
 int iniWriteString(const std::string& file, std::string_view section, std::string_view key,
                    std::string_view value);
+
+// Removes key from section (every line of it there), so that it reads as
+// missing again; a file, section or key that is not there is left alone.
+// 0, or the reason, as for iniWriteString.
+int iniRemoveKey(const std::string& file, std::string_view section, std::string_view key);
 
 // The leading decimal integer of text, as settings and option fields read it:
 // leading blanks skipped, an optional sign, digits; 0 without digits.

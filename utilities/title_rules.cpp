@@ -105,25 +105,54 @@ std::size_t utf8Length(std::string_view text, std::size_t at)
 
 }  // namespace
 
-std::string charactersNotOnCartridge(std::string_view typed, bool filtered)
+namespace {
+
+// Calls keep with the CP932 bytes of each character of typed (UTF-8) the
+// cartridge can hold, and removed with each one it can't: those CP932 can't
+// hold and, when the title goes through the title rules (filtered), the
+// double-byte characters the rules refuse. Judged one character at a time:
+// neither rule looks at neighbours.
+template <typename Keep, typename Removed>
+void sortCharacters(std::string_view typed, bool filtered, Keep keep, Removed removed)
 {
-    std::vector<std::string_view> removed;
     for (std::size_t at = 0; at < typed.size();) {
         const std::string_view character = typed.substr(at, utf8Length(typed, at));
         at += character.size();
-        if (std::find(removed.begin(), removed.end(), character) != removed.end()) continue;
-        // Judged one character at a time: neither rule looks at neighbours.
         bool dropped = false;
         std::string bytes = utf8ToCp932(character, &dropped);
         if (!dropped && filtered) dropped = filterTitle(bytes) != 0;
-        if (dropped || bytes.empty()) removed.push_back(character);
+        if (dropped || bytes.empty()) {
+            removed(character);
+        } else {
+            keep(bytes);
+        }
     }
+}
+
+}  // namespace
+
+std::string charactersNotOnCartridge(std::string_view typed, bool filtered)
+{
+    std::vector<std::string_view> removed;
+    sortCharacters(
+        typed, filtered, [](const std::string&) {},
+        [&removed](std::string_view character) {
+            if (std::find(removed.begin(), removed.end(), character) == removed.end()) removed.push_back(character);
+        });
     std::string text;
     for (const std::string_view character : removed) {
         if (!text.empty()) text += ' ';
         text += character;
     }
     return text;
+}
+
+std::string titleBeforeItsCut(std::string_view typed, bool filtered)
+{
+    std::string kept;
+    sortCharacters(
+        typed, filtered, [&kept](const std::string& bytes) { kept += bytes; }, [](std::string_view) {});
+    return kept;
 }
 
 std::string invalidTitleDetailText(std::string_view typed, bool filtered)

@@ -27,6 +27,11 @@ int filterTitle(std::string& text);
 // once, in the order typed, separated by blanks.
 std::string charactersNotOnCartridge(std::string_view typed, bool filtered);
 
+// The typed title (UTF-8) in CP932 as the cartridge would hold it without a
+// length limit: without the characters charactersNotOnCartridge names. A
+// title stored shorter than this was cut to its limit.
+std::string titleBeforeItsCut(std::string_view typed, bool filtered);
+
 // What an "Invalid Title" message adds under its text: the removed
 // characters and why; for a title that was empty from the start, that a
 // title can't be empty. Empty when nothing was removed from a title that

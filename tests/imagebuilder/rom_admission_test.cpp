@@ -18,11 +18,11 @@ const std::string ZELDA_CP932 = "\x83\x5B\x83\x8B\x83\x5F";
 
 TEST(PocketValue, SplitsFlagsFollowSlotAndTitle)
 {
-    const struct { const char* value; int flags, follow, slot; std::string title; } cases[] = {
-        {"0|0|0", 0, 0, 0, "Entry"},
-        {"5", 0, 0, 0, "Entry"},  // no bar: nothing is taken
-        {"3|7", 3, 7, 0, "Entry"},
-        {"1|2|12", 1, 2, 8, "Entry"},  // slots above 8 are held at 8
+    const struct { const char* value; int flags, follow, slot; std::string title; bool own = true; } cases[] = {
+        {"0|0|0", 0, 0, 0, "Entry", false},
+        {"5", 0, 0, 0, "Entry", false},  // no bar: nothing is taken
+        {"3|7", 3, 7, 0, "Entry", false},
+        {"1|2|12", 1, 2, 8, "Entry", false},  // slots above 8 are held at 8
         {"-1|x|+4|", -1, 0, 4, ""},    // a stored empty title is a title
         {"6|1|2|Pocket|Title", 6, 1, 2, "Pocket|Title"},
         {"0|0|9|ゼルダ", 0, 0, 8, ZELDA_CP932},  // the stored title is UTF-8; the entry keeps CP932
@@ -33,6 +33,7 @@ TEST(PocketValue, SplitsFlagsFollowSlotAndTitle)
         EXPECT_EQ(v.follow, c.follow) << c.value;
         EXPECT_EQ(v.slot, c.slot) << c.value;
         EXPECT_EQ(v.title, c.title) << c.value;
+        EXPECT_EQ(v.ownTitle, c.own) << c.value;
     }
 }
 

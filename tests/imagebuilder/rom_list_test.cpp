@@ -332,6 +332,14 @@ TEST_F(ListWithFiles, TitlesAreCopiedAndCut)
     romEntrySetPocket(e, three + std::string(25, 'b') + "\x82\xA6", 0, 0, 0);
     EXPECT_EQ(e->pocketTitle, three + std::string(25, 'b'));
 
+    // A PocketNES title follows the title until it is the entry's own.
+    romEntrySetTitle(e, "Follows", 0, 0);
+    EXPECT_EQ(e->pocketTitle, "Follows");
+    e->pocketTitleOwn = true;
+    romEntrySetPocket(e, "Own", 0, 0, 0);
+    romEntrySetTitle(e, "Retitled", 0, 0);
+    EXPECT_EQ(e->pocketTitle, "Own");
+
     EXPECT_EQ(romEntrySetTitle(nullptr, "x", 0, 0), 0);
     EXPECT_EQ(romEntrySetPocket(nullptr, "x", 0, 0, 0), 0);
     expectConsistent(*list);

@@ -112,6 +112,38 @@ private slots:
         QCOMPARE(h.messages(), QStringList());
     }
 
+    void aTypedTitleReachesThePocketNesImage()
+    {
+        WindowHarness h;
+        const std::string rom = h.rom("Alpha.nes", 300);
+        QVERIFY(h.open());
+        h.add({qs(rom)});
+        typeInto(h.field("romTitleField"), QStringLiteral("Typed Title"));
+        QTest::keyClick(h.field("romTitleField"), Qt::Key_Return);
+        h.chooseVariant(2);
+        QString shown;
+        h.prompts.dialogScripts << answerOptions("writeButton", [&shown](QDialog& d) {
+            shown = d.findChild<QLineEdit*>(QStringLiteral("titleField"))->text();
+            QTest::mouseClick(d.findChild<QCheckBox*>(QStringLiteral("speedHack1Box")), Qt::LeftButton);
+        });
+        const std::string out = h.dir.file("pocket.gba");
+        h.createImage(out);
+        QCOMPARE(shown, QStringLiteral("Typed Title"));
+        const Bytes image = readBytes(out);
+        QCOMPARE(std::string(image.begin() + 3000, image.begin() + 3012), std::string("Typed Title\0", 12));
+        // The options stored leave the PocketNES title to follow the title.
+        QCOMPARE(h.setting("PocketNES", "Alpha.nes"), std::optional<std::string>("1|0|0"));
+
+        // A PocketNES title typed in the dialog is the ROM's own from then on.
+        h.prompts.dialogScripts << answerOptions("writeButton", [](QDialog& d) {
+            typeInto(d.findChild<QLineEdit*>(QStringLiteral("titleField")), QStringLiteral("Own"));
+        });
+        h.createImage(out);
+        h.commitTitle(QStringLiteral("Retyped"));
+        QCOMPARE(pocketOf(h.entry(0)), QStringLiteral("1|0|0|Own"));
+        QCOMPARE(h.setting("PocketNES", "Alpha.nes"), std::optional<std::string>("1|0|0|Own"));
+    }
+
     void failuresAreReported()
     {
         WindowHarness h;
@@ -367,6 +399,8 @@ private slots:
             QVERIFY2(cli.exitCode() == 0, cli.readAllStandardError().constData());
             QVERIFY(sizeOf(windowImage) > 4000);
             QVERIFY(readBytes(windowImage) == readBytes(cliImage));
+            // The typed title reached the PocketNES header too.
+            QCOMPARE(h.entry(0)->pocketTitle, h.entry(0)->title);
         }
 #endif
     }

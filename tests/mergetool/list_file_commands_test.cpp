@@ -83,7 +83,7 @@ private slots:
         QCOMPARE(h.messages(), (QStringList{"Wrong List File Error", "Wrong List File Error", "Read Error",
                                             "Can't Open File\n\nNo such file or directory"}));
         QCOMPARE(h.entryPaths(), std::vector<std::string>{a});
-        QCOMPARE(h.label("countLabel")->text(), QStringLiteral("1 NES Roms."));
+        QCOMPARE(h.panels()[2], QStringLiteral("1 NES Roms."));
         // The folder is remembered even for a file that could not be opened.
         QCOMPARE(h.setting("CONFIG", "ListPath"), std::optional<std::string>(h.dir.file("missing/")));
 

@@ -353,7 +353,7 @@ private slots:
         QCOMPARE(h.prompts.callsOf("dialog").size(), 1);
         QCOMPARE(startRow, 1);
         QCOMPARE(firstButton, QStringLiteral("&OK"));  // nothing is written but the settings
-        QCOMPARE(h.setting("PocketNES", "01.nes"), std::optional<std::string>("64|0|0|01"));
+        QCOMPARE(h.setting("PocketNES", "01.nes"), std::optional<std::string>("64|0|0"));
         QCOMPARE(h.entry(1)->pocketFlags, 0x40);
 
         // A double-click opens it only while a PocketNES variant is chosen.

@@ -156,7 +156,9 @@ QStringList WindowHarness::messages()
 
 QStringList WindowHarness::panels() const
 {
-    return {field("romTitleField")->text(), label("infoPanel")->text(), label("countLabel")->text()};
+    // The count as shown: without the mark of its Alt key.
+    return {field("romTitleField")->text(), label("infoPanel")->text(),
+            label("countLabel")->text().remove(QLatin1Char('&'))};
 }
 
 QStringList WindowHarness::rows() const

@@ -33,7 +33,7 @@ private slots:
         QCOMPARE(selector->itemText(0), QStringLiteral("kvl-v01"));
         QCOMPARE(selector->currentText(), QStringLiteral("KVL-V02b"));
         QCOMPARE(h.setting("CONFIG", "KVLVersion"), std::optional<std::string>("KVL-V02b"));
-        QCOMPARE(h.label("countLabel")->text(), QStringLiteral("0 NES Roms."));
+        QCOMPARE(h.panels()[2], QStringLiteral("0 NES Roms."));
         QCOMPARE(h.label("sizeLabel")->text(), sizeText(SHELL_V02_SIZE + END_RECORD_BYTES));
 
         // Closing without "FixHeaderCheckBox" leaves "FixHeader" alone.

@@ -59,21 +59,22 @@ void FakePrompts::showMessage(const QString& text, const QString& detail)
     calls << Call{"message", text, {}, detail, DefaultAnswer::Yes};
 }
 
-bool FakePrompts::askYesNo(const QString& text, DefaultAnswer preset)
+bool FakePrompts::askYesNo(const QString& text, const QString& detail, DefaultAnswer preset)
 {
-    calls << Call{"yesno", text, {}, {}, preset};
+    calls << Call{"yesno", text, {}, detail, preset};
     return takeOr(yesNoAnswers, false, unanswered, "yesno: " + text);
 }
 
-bool FakePrompts::askOkCancel(const QString& text)
+bool FakePrompts::askOkCancel(const QString& text, const QString& detail)
 {
-    calls << Call{"okcancel", text, {}, {}, DefaultAnswer::Yes};
+    calls << Call{"okcancel", text, {}, detail, DefaultAnswer::Yes};
     return takeOr(okCancelAnswers, false, unanswered, "okcancel: " + text);
 }
 
-std::optional<int> FakePrompts::askChoice(const QString& text, const QStringList& answers, int preset)
+std::optional<int> FakePrompts::askChoice(const QString& text, const QString& detail, const QStringList& answers,
+                                          int preset)
 {
-    calls << Call{"choice", text, {}, {}, DefaultAnswer::Yes};
+    calls << Call{"choice", text, {}, detail, DefaultAnswer::Yes};
     choices << qMakePair(answers, preset);
     return takeOr(choiceAnswers, std::optional<int>(), unanswered, "choice: " + text);
 }

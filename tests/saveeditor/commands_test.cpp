@@ -58,7 +58,7 @@ private slots:
         const std::string big = h.put("saves/big.sav", patternBytes(9000));
         const std::string empty = h.put("saves/empty.sav", {});
         const std::string quest = h.put("saves/Quest.sav", patternBytes(100, 7));
-        QVERIFY(h.open(image, {true}));
+        QVERIFY(h.create(image));
         h.select(2);
 
         h.prompts.openFileAnswers << q(big);
@@ -99,7 +99,7 @@ private slots:
         EditorHarness h;
         QVERIFY(::mkfifo(h.dir.file("fifo.sav").c_str(), 0644) == 0);
         std::filesystem::create_directory(h.dir.file("folder.sav"));
-        QVERIFY(h.open(h.dir.file("image.sav"), {true}));
+        QVERIFY(h.create(h.dir.file("image.sav")));
         h.select(1);
         h.prompts.openFileAnswers << q(h.dir.file("fifo.sav")) << q(h.dir.file("folder.sav"));
         h.click("loadButton");
@@ -204,7 +204,8 @@ private slots:
         h.click("extractButton");
         const auto chooser = h.prompts.callsOf("savefile")[0].chooser;
         QCOMPARE(chooser.filter, QStringLiteral("NES save files(*.sav)|*.sav|All files(*,*)|*.*||"));
-        QCOMPARE(chooser.initialName, QStringLiteral("Quest.sav"));
+        QCOMPARE(chooser.initialName, q(h.dir.file("Quest.sav")));  // beside the save file
+        QCOMPARE(chooser.defaultExtension, QStringLiteral("sav"));
         QVERIFY(chooser.confirmOverwrite);
         QCOMPARE(readBytes(out), patternBytes(8192, 5));
         QVERIFY(h.prompts.texts().isEmpty());
@@ -244,7 +245,7 @@ private slots:
         h.select(3);
         h.prompts.saveFileAnswers << q(h.dir.file("back.sav"));
         h.click("extractButton");
-        QCOMPARE(h.prompts.callsOf("savefile")[0].chooser.initialName, QStringLiteral("a.sav"));
+        QCOMPARE(h.prompts.callsOf("savefile")[0].chooser.initialName, q(h.dir.file("a.sav")));
         QCOMPARE(readBytes(h.dir.file("back.sav")), patternBytes(2000, 4));
 
         // Data that don't unpack give a message and no file.
@@ -287,7 +288,7 @@ private slots:
         QCOMPARE(readBytes(h.dir.file("zelda.sav")), zelda);
         h.select(3);
         h.click("extractButton");
-        QCOMPARE(h.prompts.callsOf("savefile").last().chooser.initialName, QStringLiteral("ROM 0BADCAFE.sav"));
+        QCOMPARE(h.prompts.callsOf("savefile").last().chooser.initialName, q(h.dir.file("ROM 0BADCAFE.sav")));
         QCOMPARE(readBytes(h.dir.file("played.sav")), played);
 
         // Written back the way it came: 32 KiB twice.
@@ -310,23 +311,25 @@ private slots:
         QVERIFY(h.open(h.put("packed.sav",
                              PackedImageBytes().add(2, "CFG", 0).add(3, "cheats", 8).add(0, "state", 8).add(1, "save", 8).bytes())));
         const QString ask = QStringLiteral("Delete selected save data?");
-        h.prompts.okCancelAnswers << false << true << true << true;
+        h.prompts.okCancelAnswers << false << true << true;
+        // PocketNES needs its configuration record: refused before any question.
         h.click("deleteButton");
-        QCOMPARE(h.lines(), (QStringList{"CFG", "cheats", "ST:state", "SV:save"}));
-        // PocketNES needs its configuration record: it stays, and the user is told.
-        h.click("deleteButton");
-        QCOMPARE(h.lines(), (QStringList{"CFG", "cheats", "ST:state", "SV:save"}));
-        QCOMPARE(h.prompts.texts().size(), 3);
-        QVERIFY(h.prompts.texts()[2].startsWith(QStringLiteral("This is the configuration record.")));
+        QCOMPARE(h.prompts.texts().size(), 1);
+        const QString config = h.prompts.texts()[0];
+        QVERIFY(config.startsWith(QStringLiteral("This is the configuration record.")));
+        // The question names the record; Cancel keeps it.
         h.select(1);
+        h.click("deleteButton");
+        QCOMPARE(h.prompts.callsOf("okcancel")[0].detail, QStringLiteral("Record 1: cheats"));
+        QCOMPARE(h.lines(), (QStringList{"CFG", "cheats", "ST:state", "SV:save"}));
         QTest::keyClick(h.list(), Qt::Key_Delete);  // other record types go
         QTest::keyClick(h.list(), Qt::Key_Delete);
         QCOMPARE(h.lines(), (QStringList{"CFG", "SV:save"}));
-        QCOMPARE(h.prompts.texts(), (QStringList{ask, ask, h.prompts.texts()[2], ask, ask}));
+        QCOMPARE(h.prompts.texts(), (QStringList{config, ask, ask, ask}));
         QCOMPARE(h.titleBox()->text(), QStringLiteral("save"));
 
         EditorHarness s;
-        QVERIFY(s.open(s.dir.file("new.sav"), {true}));
+        QVERIFY(s.create(s.dir.file("new.sav")));
         s.prompts.clear();
         QTest::keyClick(s.list(), Qt::Key_Delete);  // an EMPTY line asks nothing
         s.click("deleteButton");
@@ -476,11 +479,11 @@ private slots:
         QVERIFY(h.prompts.callsOf("yesno").isEmpty());
 
         EditorHarness fresh;
-        QVERIFY(fresh.open(fresh.dir.file("new.sav"), {true}));
+        QVERIFY(fresh.create(fresh.dir.file("new.sav")));
         QVERIFY(fresh.showActive());
         QTest::keyClick(fresh.list(), Qt::Key_Escape);
         QVERIFY(!fresh.dialog->isVisible());
-        QCOMPARE(fresh.prompts.callsOf("yesno").size(), 1);  // only "Create new savefile?"
+        QVERIFY(fresh.prompts.callsOf("yesno").isEmpty());  // only "Create new savefile?", a choice
 
         // A title typed and not yet applied is a change too.
         EditorHarness typed;

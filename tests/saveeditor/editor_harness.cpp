@@ -30,6 +30,13 @@ bool EditorHarness::open(const std::string& path, QList<bool> yesNo)
     return dialog->start();
 }
 
+bool EditorHarness::create(const std::string& path, int layout)
+{
+    prompts.openFileAnswers << QString::fromStdString(path);
+    prompts.choiceAnswers << layout;
+    return dialog->start();
+}
+
 bool EditorHarness::showActive()
 {
     dialog->show();

@@ -33,6 +33,10 @@ struct EditorHarness {
     std::string put(const std::string& name, const Bytes& bytes) const;
     // Starts the window on path, answering the start-up questions in order.
     bool open(const std::string& path, QList<bool> yesNo = {});
+    // Starts the window on a file that is not there, answering the question
+    // with the layout of the new save (0 Korvalinde, 1 PocketNES 32 KiB, 2
+    // PocketNES 64 KiB).
+    bool create(const std::string& path, int layout = 0);
     // Shows the window and makes it active, so that the focus moves for real.
     bool showActive();
 

@@ -26,7 +26,7 @@ private slots:
         SaveEditorDialog dialog(prompts, settings);
         const std::string save = dir.file("cart.sav");
         prompts.openFileAnswers << QString::fromStdString(save);
-        prompts.yesNoAnswers << true;  // "File not found.\nCreate new savefile?"
+        prompts.choiceAnswers << 0;  // "File not found.\nCreate new savefile?": Korvalinde
         QVERIFY(dialog.start());
         QCOMPARE(iniReadString(settings, "CONFIG", "LastKvlSaveFile", "", 4096), save);
         struct stat st {};

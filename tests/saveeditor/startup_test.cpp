@@ -74,12 +74,15 @@ private slots:
     {
         EditorHarness h;
         const std::string path = h.dir.file("new.sav");
-        QVERIFY(h.open(path, {true}));
+        QVERIFY(h.create(path));
         QCOMPARE(h.prompts.texts(), QStringList{ASK_MISSING});
-        QCOMPARE(h.prompts.callsOf("yesno")[0].preset, DefaultAnswer::Yes);
+        // Either layout, Korvalinde first and the default; Cancel chooses again.
+        QCOMPARE(h.prompts.choices[0],
+                 qMakePair(QStringList{"Korvalinde", "PocketNES 32 KiB", "PocketNES 64 KiB"}, 0));
+        QVERIFY(h.prompts.callsOf("choice")[0].detail.contains(QStringLiteral("mGBA")));
         QCOMPARE(h.lines(), SEVEN_EMPTY);
         QCOMPARE(h.selectedRow(), 0);
-        QCOMPARE(h.dialog->windowTitle(), QString::fromStdString(path));
+        QCOMPARE(h.dialog->windowTitle(), QStringLiteral("new.sav[*]"));  // the name, not the path
         QCOMPARE(h.setting("LastKvlSaveFile"), path);
         QVERIFY(!fileExists(path));
 
@@ -87,13 +90,28 @@ private slots:
         QCOMPARE(h.dialog->result(), int(QDialog::Accepted));
         QCOMPARE(readBytes(path), SaveImageBytes().bytes());
         QVERIFY(h.prompts.unanswered.isEmpty());
+
+        // PocketNES saves as sramedit-cli new --packed makes them.
+        for (const int layout : {1, 2}) {
+            EditorHarness p;
+            const std::string packed = p.dir.file("pocket.sav");
+            QVERIFY(p.create(packed, layout));
+            QVERIFY(p.dialog->packedMode());
+            QCOMPARE(p.lines(), QStringList{"CFG"});
+            p.click("writeButton");
+            PackedSaveImage image;
+            QVERIFY(readPackedImage(packed, image).ok());
+            QCOMPARE(sizeOf(packed), std::int64_t{65536});
+            QCOMPARE(image.size(), layout == 1 ? PACKED_SMALL_IMAGE_SIZE : PACKED_IMAGE_SIZE);
+            QCOMPARE(image.mirrored, layout == 1);
+        }
     }
 
     void cancelWritesNothing()
     {
         EditorHarness h;
         const std::string path = h.dir.file("new.sav");
-        QVERIFY(h.open(path, {true}));
+        QVERIFY(h.create(path));
         h.click("cancelButton");
         QCOMPARE(h.dialog->result(), int(QDialog::Rejected));
         QVERIFY(!fileExists(path));
@@ -105,7 +123,8 @@ private slots:
         const std::string missing = h.dir.file("missing.sav");
         const std::string other = h.put("other.sav", SaveImageBytes().useSlot(1, "Quest", patternBytes(100)).bytes());
         h.prompts.openFileAnswers << QString::fromStdString(missing);
-        QVERIFY(h.open(other, {false}));
+        h.prompts.choiceAnswers << std::nullopt;
+        QVERIFY(h.open(other));
         const auto choosers = h.prompts.callsOf("openfile");
         QCOMPARE(choosers.size(), 2);
         QCOMPARE(choosers[1].chooser.initialName, QString::fromStdString(missing));
@@ -132,7 +151,7 @@ private slots:
         }
         QCOMPARE(h.prompts.texts(), QStringList{ASK_ANOTHER});
         QCOMPARE(h.lines(), SEVEN_EMPTY);
-        QCOMPARE(h.dialog->windowTitle(), QString::fromStdString(path));
+        QCOMPARE(h.dialog->windowTitle(), QStringLiteral("locked.sav[*]"));
 
         // Yes: choose again.
         EditorHarness y;
@@ -152,8 +171,11 @@ private slots:
         h.click("writeButton");
         QCOMPARE(readBytes(shortFile), SaveImageBytes().bytes());
 
-        // Enter must not overwrite a file the editor did not understand.
+        // Enter must not overwrite a file the editor did not understand, and
+        // the question names both layouts it does understand.
         QCOMPARE(h.prompts.callsOf("yesno")[0].preset, DefaultAnswer::No);
+        const QString detail = h.prompts.callsOf("yesno")[0].detail;
+        QVERIFY(detail.contains(QStringLiteral("Korvalinde save")) && detail.contains(QStringLiteral("PocketNES save")));
 
         // A packed image with a record type no one knows is no packed image.
         EditorHarness p;
@@ -205,19 +227,9 @@ private slots:
     void controlsAndAbout()
     {
         EditorHarness h;
-        QVERIFY(h.open(h.dir.file("new.sav"), {true}));
+        QVERIFY(h.create(h.dir.file("new.sav")));
         QVERIFY(h.button("writeButton")->isDefault());
 
-        // Focus order: Write!, Cancel, Load, Delete, Extract, list, title box, Append.
-        QStringList order;
-        QWidget* w = h.button("writeButton");
-        for (int i = 0; i < 8; ++i) {
-            order << w->objectName();
-            w = w->nextInFocusChain();
-            while (w->focusPolicy() == Qt::NoFocus || !w->isEnabledTo(h.dialog.get())) w = w->nextInFocusChain();
-        }
-        QCOMPARE(order.mid(0, 7), (QStringList{"writeButton", "cancelButton", "loadButton", "deleteButton",
-                                               "extractButton", "slotList", "titleBox"}));
         QStringList labels;
         for (const char* name : {"writeButton", "cancelButton", "loadButton", "deleteButton", "extractButton", "appendButton"}) {
             labels << h.button(name)->text();

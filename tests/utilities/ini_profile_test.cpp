@@ -168,6 +168,24 @@ TEST(IniWrite, TheSameLineAgainLeavesTheFileAlone)
     EXPECT_EQ(readText(ini), "[CONFIG]\nkvlversion=kvl-v02\n");
 }
 
+TEST(IniRemove, TheKeyReadsAsMissingAndEveryOtherLineStays)
+{
+    TempDir dir;
+    const std::string ini = dir.file("romweld.ini");
+    writeText(ini, "[TITLE]\r\nA.nes=X\r\nB.nes=Y\r\na.NES=twice\r\n[Other]\r\nA.nes=keep\r\n");
+    EXPECT_EQ(iniRemoveKey(ini, "title", "A.nes"), 0);
+    EXPECT_EQ(readText(ini), "[TITLE]\r\nB.nes=Y\r\n[Other]\r\nA.nes=keep\r\n");
+    struct stat before {};
+    struct stat after {};
+    ASSERT_EQ(::stat(ini.c_str(), &before), 0);
+    EXPECT_EQ(iniRemoveKey(ini, "TITLE", "gone.nes"), 0);
+    EXPECT_EQ(iniRemoveKey(ini, "NoSuch", "B.nes"), 0);
+    EXPECT_EQ(iniRemoveKey(dir.file("missing.ini"), "TITLE", "B.nes"), 0);
+    ASSERT_EQ(::stat(ini.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);  // nothing to remove: not replaced
+    EXPECT_FALSE(fileExists(dir.file("missing.ini")));
+}
+
 TEST(IniWrite, FileNamesWithBracketsAreOrdinaryKeys)
 {
     TempDir dir;

@@ -110,9 +110,18 @@ private slots:
         QCOMPARE(seen.text, QStringLiteral("Create it anyway?"));
         QCOMPARE(seen.defaultButton, QStringLiteral("No"));
         QVERIFY(!answer);
-        seen = pressDefault([&] { answer = prompts.askYesNo(QStringLiteral("Create new savefile?")); });
+        seen = pressDefault([&] { answer = prompts.askYesNo(QStringLiteral("Try another savefile?")); });
         QCOMPARE(seen.defaultButton, QStringLiteral("Yes"));
         QVERIFY(answer);
+        // A choice can make Cancel the default, and carries a detail too.
+        std::optional<int> chosen = 0;
+        seen = pressDefault([&] {
+            chosen = prompts.askChoice(QStringLiteral("Replace it?"), QStringLiteral("Korvalinde or PocketNES"),
+                                       {QStringLiteral("A"), QStringLiteral("B")}, -1);
+        });
+        QCOMPARE(seen.defaultButton, QStringLiteral("Cancel"));
+        QCOMPARE(seen.detail, QStringLiteral("Korvalinde or PocketNES"));
+        QVERIFY(!chosen);
 
         seen = pressDefault([&] { prompts.showMessage(QStringLiteral("Invalid Title\nFixed"), QStringLiteral("Removed: 漢")); });
         QCOMPARE(seen.text, QStringLiteral("Invalid Title\nFixed"));

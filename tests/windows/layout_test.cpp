@@ -140,6 +140,12 @@ private slots:
         PocketNesOptionsDialog dialog(h.prompts, h.dialog->romList(), h.ini());
         checkNoClippedText(&dialog);
         checkMnemonics(&dialog);
+        // The switches and the follow value are explained where they are.
+        for (QWidget* w : dialog.findChildren<QWidget*>()) {
+            if (qobject_cast<QCheckBox*>(w) != nullptr || w->objectName().startsWith(QStringLiteral("follow"))) {
+                QVERIFY2(!w->toolTip().isEmpty(), qPrintable(w->objectName()));
+            }
+        }
     }
 
     void srameditWindow()
