@@ -95,7 +95,7 @@ void MergeToolDialog::onLoadList()
     // stands without one. Nothing asks first: Undo brings the old one back.
     std::unique_ptr<RomList> fresh = romListCreate();
     if (!fresh) {
-        prompts_.showMessage(QStringLiteral("Memory 不足です。"));
+        sayOutOfMemory();
         return;
     }
     const ListState before = listState(&lastState_);

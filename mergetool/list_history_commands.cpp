@@ -100,7 +100,7 @@ void MergeToolDialog::applyListState(const ListState& state, bool titles, const 
     std::unique_ptr<RomList> rebuilt =
         rebuildList(state, list_.get(), titles, IniSnapshot::load(settingsPath_), cleanTitles_);
     if (!rebuilt) {
-        prompts_.showMessage(QStringLiteral("Memory 不足です。"));
+        sayOutOfMemory();
         return;
     }
     list_ = std::move(rebuilt);

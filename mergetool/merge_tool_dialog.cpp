@@ -46,7 +46,7 @@ void MergeToolDialog::setUp(const std::string& executablePath, const FolderEnvir
     list_ = makeList ? makeList() : nullptr;
     if (!list_) {
         // The window stays open, but every command that needs the list refuses to run.
-        prompts_.showMessage(QStringLiteral("Memory 不足です。"));
+        sayOutOfMemory();
         return;
     }
 
@@ -245,4 +245,9 @@ void MergeToolDialog::dropEvent(QDropEvent* event)
 void MergeToolDialog::addFiles(const QStringList& paths)
 {
     if (!paths.isEmpty()) onFilesDropped(paths);
+}
+
+void MergeToolDialog::sayOutOfMemory()
+{
+    prompts_.showMessage(QStringLiteral("Memory 不足です。"));
 }

@@ -92,6 +92,9 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // A list could not be made for want of memory: the window says so in the
+    // system's own words.
+    void sayOutOfMemory();
     // Set-up and closing (merge_tool_dialog.cpp).
     void createControls();
     void setUp(const std::string& executablePath, const FolderEnvironment& env, const ListFactory& makeList);

@@ -423,13 +423,23 @@ void PocketNesOptionsDialog::onWrite()
 
 void PocketNesOptionsDialog::onTitleEdited(const QString& text)
 {
-    // Typing (or a paste) stops at the limit, and says why; deleting from a
-    // longer stored title works.
-    if (cp932Bytes(text) > TITLE_LIMIT && cp932Bytes(text) > cp932Bytes(titleBeforeEdit_)) {
-        const int cursor = titleField_->cursorPosition() - static_cast<int>(text.size() - titleBeforeEdit_.size());
-        titleField_->setText(titleBeforeEdit_);
-        titleField_->setCursorPosition(std::max(0, cursor));
+    // Typing stops at the limit and a paste is cut to it, and the status
+    // line says why; deleting from a longer stored title works.
+    const int allowed = std::max(TITLE_LIMIT, cp932Bytes(titleBeforeEdit_));
+    if (cp932Bytes(text) > allowed) {
+        // What was just put in ends at the cursor: drop its last characters
+        // (whole ones, surrogate pairs together) until the title fits.
+        QString kept = text;
+        int cursor = titleField_->cursorPosition();
+        while (cursor > 0 && cp932Bytes(kept) > allowed) {
+            const int width = cursor > 1 && kept[cursor - 1].isLowSurrogate() ? 2 : 1;
+            kept.remove(cursor - width, width);
+            cursor -= width;
+        }
+        titleField_->setText(kept);
+        titleField_->setCursorPosition(cursor);
         statusLine_->showMessage(QStringLiteral("A PocketNES title holds at most %1 bytes").arg(TITLE_LIMIT));
+        titleBeforeEdit_ = kept;
         return;
     }
     titleBeforeEdit_ = text;
