@@ -2,6 +2,7 @@
 
 #include "archive_path.h"
 #include "file_io.h"
+#include "image_messages.h"
 #include "text_encoding.h"
 
 #include <archive.h>
@@ -49,16 +50,12 @@ struct ArchiveFree {
     void operator()(archive* a) const { archive_read_free(a); }
 };
 
-std::string libarchiveText(archive* a, const char* fallback)
+// The archive library's words for its failure, else those for a damaged archive.
+std::string libarchiveText(archive* a)
 {
     const char* text = archive_error_string(a);
-    return text != nullptr && *text != '\0' ? std::string(text) : std::string(fallback);
+    return text != nullptr && *text != '\0' ? std::string(text) : archiveProblemText(ARCHIVE_DAMAGED);
 }
-
-constexpr const char* DAMAGED_TEXT = "damaged archive";
-constexpr const char* ENCRYPTED_TEXT = "encrypted, and romweld reads no encrypted archives";
-constexpr const char* TOO_LARGE_TEXT = "larger than 32 MiB, more than any GBA cartridge holds";
-constexpr const char* NO_MEMBER_TEXT = "no such member in the archive";
 
 }  // namespace
 
@@ -106,12 +103,12 @@ public:
             archive_read_support_format_7zip(archive_.get());
         }
         if (archive_read_open_fd(archive_.get(), fd_, ARCHIVE_BLOCK_SIZE) != ARCHIVE_OK) {
-            return fail(ARCHIVE_DAMAGED, libarchiveText(archive_.get(), DAMAGED_TEXT));
+            return fail(ARCHIVE_DAMAGED, libarchiveText(archive_.get()));
         }
         // The raw format takes any bytes at all; without the gzip filter in
         // front they are no .gz.
         if (gzip_ && archive_filter_code(archive_.get(), 0) != ARCHIVE_FILTER_GZIP) {
-            return fail(ARCHIVE_DAMAGED, "not a gzip file");
+            return fail(ARCHIVE_DAMAGED, notGzipText());
         }
         return ARCHIVE_OK;
     }
@@ -127,7 +124,7 @@ public:
         const int r = archive_read_next_header(archive_.get(), &entry);
         if (r == ARCHIVE_EOF) return 0;
         if (r != ARCHIVE_OK && r != ARCHIVE_WARN) {
-            fail(ARCHIVE_DAMAGED, libarchiveText(archive_.get(), DAMAGED_TEXT));
+            fail(ARCHIVE_DAMAGED, libarchiveText(archive_.get()));
             return -1;
         }
         header.name = gzip_ ? gzipName_ : nameOf(entry);
@@ -154,7 +151,7 @@ public:
         if (got == 0) drainable_ = false;
         if (got >= 0) return static_cast<long>(got);
         drainable_ = false;
-        reason = libarchiveText(archive_.get(), DAMAGED_TEXT);
+        reason = libarchiveText(archive_.get());
         return -1;
     }
 
@@ -263,7 +260,7 @@ void readWhole(ArchiveCursor& cursor, ArchiveMember& member, std::vector<char>& 
         std::memcpy(member.head.data() + at, buffer.data(), take);
         member.headSize = static_cast<std::size_t>(at) + take;
     });
-    if (member.problem == ARCHIVE_TOO_LARGE) member.reason = TOO_LARGE_TEXT;
+    if (member.problem == ARCHIVE_TOO_LARGE) member.reason = archiveProblemText(ARCHIVE_TOO_LARGE);
     if (member.problem == ARCHIVE_OK) member.size = total;
 }
 
@@ -289,14 +286,14 @@ ArchiveListing listArchive(const std::string& path)
         member.name = header.name;
         if (!isListableName(member.name)) {
             member.problem = ARCHIVE_DAMAGED;
-            member.reason = "a member name that holds a line break, or none";
+            member.reason = badMemberNameText();
         } else if (header.encrypted) {
             member.problem = ARCHIVE_ENCRYPTED;
-            member.reason = ENCRYPTED_TEXT;
+            member.reason = archiveProblemText(ARCHIVE_ENCRYPTED);
         } else if (header.claimsSize && header.claimed > ARCHIVE_MEMBER_MAX) {
             // Refused on its word: not a byte of it is inflated.
             member.problem = ARCHIVE_TOO_LARGE;
-            member.reason = TOO_LARGE_TEXT;
+            member.reason = archiveProblemText(ARCHIVE_TOO_LARGE);
         } else {
             readWhole(cursor, member, buffer);
         }
@@ -399,7 +396,7 @@ int ArchiveMemberReader::findMember(std::string_view member, bool& claimsSize, s
         const int r = cursor_->next(header);
         if (r <= 0) {
             if (fresh) {
-                return r < 0 ? fail(cursor_->problem(), cursor_->reason()) : fail(ARCHIVE_NO_MEMBER, NO_MEMBER_TEXT);
+                return r < 0 ? fail(cursor_->problem(), cursor_->reason()) : fail(ARCHIVE_NO_MEMBER, archiveProblemText(ARCHIVE_NO_MEMBER));
             }
             if (!reopen()) return fail(cursor_->problem(), cursor_->reason());
             continue;
@@ -412,8 +409,8 @@ int ArchiveMemberReader::findMember(std::string_view member, bool& claimsSize, s
             }
             continue;
         }
-        if (header.encrypted) return fail(ARCHIVE_ENCRYPTED, ENCRYPTED_TEXT);
-        if (header.claimsSize && header.claimed > ARCHIVE_MEMBER_MAX) return fail(ARCHIVE_TOO_LARGE, TOO_LARGE_TEXT);
+        if (header.encrypted) return fail(ARCHIVE_ENCRYPTED, archiveProblemText(ARCHIVE_ENCRYPTED));
+        if (header.claimsSize && header.claimed > ARCHIVE_MEMBER_MAX) return fail(ARCHIVE_TOO_LARGE, archiveProblemText(ARCHIVE_TOO_LARGE));
         claimsSize = header.claimsSize;
         claimed = header.claimed;
         positioned_ = true;
@@ -428,7 +425,7 @@ int ArchiveMemberReader::countMember(std::int64_t& bytes)
     std::string reason;
     const int problem = readThrough(*cursor_, buffer, bytes, reason, [](std::int64_t, std::size_t) {});
     if (problem == ARCHIVE_DAMAGED) return fail(ARCHIVE_DAMAGED, reason);
-    if (problem == ARCHIVE_TOO_LARGE) return fail(ARCHIVE_TOO_LARGE, TOO_LARGE_TEXT);
+    if (problem == ARCHIVE_TOO_LARGE) return fail(ARCHIVE_TOO_LARGE, archiveProblemText(ARCHIVE_TOO_LARGE));
     return ARCHIVE_OK;
 }
 
@@ -513,7 +510,7 @@ int ArchiveMemberReader::peek(const std::string& archivePath, std::string_view m
     if (at == listed.byName.end()) {
         // A member after the point where the archive broke can't be told
         // from one that is not there: the archive's own problem is told.
-        if (listed.listing.problem == ARCHIVE_OK) return fail(ARCHIVE_NO_MEMBER, NO_MEMBER_TEXT);
+        if (listed.listing.problem == ARCHIVE_OK) return fail(ARCHIVE_NO_MEMBER, archiveProblemText(ARCHIVE_NO_MEMBER));
         problem_ = listed.listing.problem;
         reason_ = listed.listing.reason;
         errorNumber_ = listed.listing.errorNumber;
@@ -555,7 +552,7 @@ std::size_t ArchiveMemberReader::read(void* buffer, std::size_t n)
     }
     readSoFar_ += static_cast<std::int64_t>(got);
     if (readSoFar_ > ARCHIVE_MEMBER_MAX) {
-        fail(ARCHIVE_TOO_LARGE, TOO_LARGE_TEXT);
+        fail(ARCHIVE_TOO_LARGE, archiveProblemText(ARCHIVE_TOO_LARGE));
         return 0;
     }
     return got;

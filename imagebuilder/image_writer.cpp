@@ -5,6 +5,7 @@
 #include "byte_order.h"
 #include "file_io.h"
 #include "gba_header.h"
+#include "image_messages.h"
 #include "image_padding.h"
 #include "ini_profile.h"
 #include "path_text.h"
@@ -383,8 +384,7 @@ RecordResult writeImageBody(ImageOutput& out, const std::string& programDir, con
     }
     if (plan.badExtraValue) {
         const std::size_t n = plan.extras.size();
-        out.report().problem(plan.configPath, "[" + plan.section + "] file" + std::to_string(n) + "=" +
-                                                  plan.extraValues[n] + " lacks its path,name,ext commas");
+        out.report().problem(plan.configPath, "[" + plan.section + "] " + extraValueText(n, plan.extraValues[n]));
         return RECORD_FAILED;
     }
 
@@ -457,12 +457,11 @@ int writeImage(const std::string& programDir, const IniSnapshot& config, const s
     const ImagePlan plan = planImage(programDir, config, list, variant, extras);
     // Korvalinde would take a splash screen for the first record.
     if (plan.splash != nullptr && (!plan.pocketNes || plan.splash->size() != SPLASH_BYTES)) {
-        report.problem(outputPath, plan.pocketNes ? "a splash screen is " + std::to_string(SPLASH_BYTES) + " bytes"
-                                                  : splashNeedsPocketNesText(plan.section));
+        report.problem(outputPath, plan.pocketNes ? splashSizeText() : splashNeedsPocketNesText(plan.section));
         return IMAGE_FAILED;
     }
     if (outputIsAnInput(outputPath, plan)) {
-        report.problem(outputPath, "is one of the image's own input files");
+        report.problem(outputPath, "is " + ownInputText());
         return IMAGE_FAILED;
     }
 

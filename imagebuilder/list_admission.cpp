@@ -1,6 +1,6 @@
 #include "list_admission.h"
 
-#include "file_io.h"
+#include "image_messages.h"
 #include "list_file.h"
 #include "problem_summary.h"
 #include "rom_admission.h"
@@ -40,18 +40,4 @@ ListAdmission admitListPaths(ListFileReader& reader, const std::string& listPath
         result.caseTwins.insert(result.caseTwins.end(), admitted.caseTwins.begin(), admitted.caseTwins.end());
     }
     return result;
-}
-
-std::string listStopText(const ListAdmission& admission)
-{
-    const std::string rest = "; the lines after line " + std::to_string(admission.lastLine) + " were not read";
-    switch (admission.stop) {
-    case LIST_STOPPED_PATHS:
-        return "names more ROMs than a 32 MiB image has room for" + rest;
-    case LIST_STOPPED_PROBLEMS:
-        return "stopped after " + std::to_string(LIST_PROBLEMS_MAX) + " problems" + rest;
-    case LIST_STOPPED_READ_FAILED:
-        return fileErrorText(admission.errorNumber) + rest;
-    default: return {};
-    }
 }

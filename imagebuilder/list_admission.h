@@ -48,7 +48,3 @@ struct ListAdmission {
 ListAdmission admitListPaths(ListFileReader& reader, const std::string& listPath, RomList* list,
                              const IniSnapshot& settings, bool cleanTitles, ProblemSummary& problems,
                              ArchiveMemberReader* archives);
-
-// Why the list was not read to its end, as the rest of a line that begins
-// with the list file's path and ": "; empty when it was.
-std::string listStopText(const ListAdmission& admission);

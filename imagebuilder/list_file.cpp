@@ -162,12 +162,6 @@ int ListFileReader::next(std::string& path)
     }
 }
 
-std::string listLineProblemText(int invalidReason)
-{
-    if (invalidReason == LIST_LINE_HAS_NUL) return "the line holds a NUL byte, so it names no file";
-    return "the line is longer than " + std::to_string(LIST_LINE_MAX) + " bytes, so it names no file";
-}
-
 const std::string* unlistablePath(const RomList* list)
 {
     for (const RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) {
@@ -175,25 +169,6 @@ const std::string* unlistablePath(const RomList* list)
         if (e->path.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) return &e->path;
     }
     return nullptr;
-}
-
-std::string listFileProblemText(int code, int errorNumber)
-{
-    switch (code) {
-    case LIST_CANT_OPEN: return "Can't Open File\n\n" + fileErrorText(errorNumber);
-    case LIST_WRONG_HEADER: return "Wrong List File Error";
-    default: return "Read Error";
-    }
-}
-
-std::string listFileProblemLine(int code, int errorNumber)
-{
-    switch (code) {
-    case LIST_CANT_OPEN: return fileErrorText(errorNumber);
-    case LIST_EMPTY: return "Read Error: the file is empty";
-    case LIST_WRONG_HEADER: return "Wrong List File Error: the first line is not \"" + std::string(LIST_FILE_HEADER) + "\"";
-    default: return "Read Error: " + fileErrorText(errorNumber != 0 ? errorNumber : EIO);
-    }
 }
 
 int writeListFile(const std::string& path, const RomList* list)

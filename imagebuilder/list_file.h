@@ -88,17 +88,6 @@ private:
     LegacyTextDecoder decoder_;
 };
 
-// Why a list line names no path, in words.
-std::string listLineProblemText(int invalidReason);
-
-// What a list file that could not be read or written means (a ListReadCode
-// and the system's reason; LIST_CANT_OPEN also for one that could not be
-// written), worded once: the window's message ("Can't Open File", "Read
-// Error", "Wrong List File Error" and the reason), and romweld-cli's reason
-// after "LIST: ".
-std::string listFileProblemText(int code, int errorNumber);
-std::string listFileProblemLine(int code, int errorNumber);
-
 // The list the romweld window keeps across a restart, in its settings
 // folder: its own header, then "shows=" with the display mode and "image="
 // with the image name, then the paths as in a list file. Load List does not

@@ -3,6 +3,7 @@
 #include "archive_path.h"
 #include "archive_reader.h"
 #include "file_io.h"
+#include "image_messages.h"
 #include "ini_profile.h"
 #include "path_text.h"
 #include "report.h"
@@ -118,7 +119,7 @@ void admitArchive(RomList* list, const std::string& archive, const IniSnapshot& 
     std::string splitArchive;
     std::string splitMember;
     if (!splitArchiveEntry(joinArchiveEntry(archive, "x"), splitArchive, splitMember) || splitArchive != archive) {
-        report.problem(archive, "its path holds \"::\" after an archive's name, so its members can't be named");
+        report.problem(archive, archiveNameProblemText());
         return;
     }
     // One listing of an archive serves every time the command names it.
@@ -150,7 +151,7 @@ void admitArchive(RomList* list, const std::string& archive, const IniSnapshot& 
     if (listing.problem != ARCHIVE_OK) {
         report.problem(archive, listing.reason);
     } else if (roms == 0 && problems == 0) {
-        report.problem(archive, "holds no NES ROM");
+        report.problem(archive, archiveWithoutRomText());
         skipped = 0;
     }
     result.skipped += skipped;
@@ -218,22 +219,6 @@ Admission admitRomPath(RomList* list, const std::string& path, const IniSnapshot
     Admission result;
     admitArchive(list, path, settings, cleanTitles, report, archives, result);
     return result;
-}
-
-std::string admissionProblemText(const Admission& admission)
-{
-    if (admission.openError == 0) return "not an NES ROM (no iNES header)";
-    // The system's own words for a missing file; an archive's words for a
-    // missing member say more.
-    const bool missing = admission.openError == ENOENT || admission.openError == ENOTDIR;
-    if (missing && admission.reason == fileErrorText(admission.openError)) return "not found";
-    return admission.reason;
-}
-
-std::string caseTwinText(const std::string& path, const std::string& listed)
-{
-    return path + ": its name differs from " + listed +
-           " only in letter case; on a FAT-formatted memory card the two would be one file";
 }
 
 int rederiveTitles(RomList* list, const IniSnapshot& settings, bool cleanTitles)

@@ -65,19 +65,9 @@ struct Admission {
     int added = 0;
     int skipped = 0;            // files inside an archive that are no NES ROMs
     // Entries added whose path differs from a listed one's only in letter
-    // case: the added path and the listed one (caseTwinText tells it).
+    // case: the added path and the listed one (caseTwinText in image_messages.h tells it).
     std::vector<std::pair<std::string, std::string>> caseTwins;
 };
-
-// Why an ADMIT_NOT_NES path was refused, in words: "not found" for a file
-// or archive that is not there, "not an NES ROM (no iNES header)" for one
-// that was read, else the reason it could not be read (an archive member:
-// its archive's reason).
-std::string admissionProblemText(const Admission& admission);
-
-// The warning for two paths that differ only in letter case: two files
-// here, but one on a FAT-formatted memory card.
-std::string caseTwinText(const std::string& path, const std::string& listed);
 
 // Admits path as the list's commands do. A ROM file or one archive member
 // (ARCHIVE::MEMBER) is probed, added, and given its title ("TITLE" key, else

@@ -41,15 +41,6 @@ DumpCheck checkRomDump(const RomEntry& entry)
     return checkDump(entry.sourceBytes, entry.promisedBytes);
 }
 
-std::string dumpCheckText(const DumpCheck& check)
-{
-    switch (check.verdict) {
-    case DUMP_BAD: return "bad dump: " + std::to_string(check.bytes) + " bytes shorter than its header says";
-    case DUMP_OVER: return "overdump: " + std::to_string(check.bytes) + " bytes beyond what its header says";
-    default: return {};
-    }
-}
-
 std::int64_t romBytesInImage(std::int64_t fileBytes, std::int64_t promised, bool trimOverdumps)
 {
     return trimOverdumps && promised > 0 && fileBytes > promised ? promised : fileBytes;

@@ -36,11 +36,6 @@ DumpCheck checkDump(std::int64_t fileBytes, std::int64_t promised);
 // A listed ROM, with the size it had when it was listed.
 DumpCheck checkRomDump(const RomEntry& entry);
 
-// The words for a check, the same for the window and the command line:
-// "bad dump: N bytes shorter than its header says", "overdump: N bytes
-// beyond what its header says", or empty.
-std::string dumpCheckText(const DumpCheck& check);
-
 // The bytes of a ROM an image carries: all of them, or with trimOverdumps
 // only those its header promises when it holds more.
 std::int64_t romBytesInImage(std::int64_t fileBytes, std::int64_t promised, bool trimOverdumps);

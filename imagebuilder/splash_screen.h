@@ -73,9 +73,3 @@ SplashLoad loadSplashScreen(const std::string& path);
 // The colour a splash screen shows at x, y, widened back to 8 bits a part
 // (rgb: red, green, blue), for a preview of what the GBA shows.
 void splashPixelRgb(const std::vector<unsigned char>& splash, int x, int y, unsigned char rgb[3]);
-
-// The lines the programs show, the same for the window and the command line.
-// A picture that can't be used: "PATH: can't be used as a splash screen: REASON".
-std::string splashProblemText(const std::string& path, const SplashLoad& load);
-// A splash screen asked of a variant whose layout has no place for one.
-std::string splashNeedsPocketNesText(std::string_view variant);

@@ -7,6 +7,7 @@
 #include "create_image_report.h"
 #include "gba_file_name.h"
 #include "gba_header.h"
+#include "image_messages.h"
 #include "image_writer.h"
 #include "path_text.h"
 #include "pocketnes_options_dialog.h"

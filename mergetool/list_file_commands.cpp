@@ -3,6 +3,7 @@
 
 #include "file_io.h"
 #include "archive_reader.h"
+#include "image_messages.h"
 #include "ini_profile.h"
 #include "list_admission.h"
 #include "list_file.h"

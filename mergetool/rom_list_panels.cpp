@@ -4,6 +4,7 @@
 
 #include "archive_path.h"
 #include "file_io.h"
+#include "image_messages.h"
 #include "image_padding.h"
 #include "image_writer.h"
 #include "path_text.h"
@@ -220,11 +221,7 @@ void MergeToolDialog::showAdmitFindings(const AdmitFindings& findings)
 QStringList MergeToolDialog::admitNotes(int skipped, const std::vector<std::pair<std::string, std::string>>& caseTwins)
 {
     QStringList parts;
-    if (skipped == 1) {
-        parts << QStringLiteral("1 file inside an archive is not an NES ROM and was skipped.");
-    } else if (skipped > 1) {
-        parts << QStringLiteral("%1 files inside archives are not NES ROMs and were skipped.").arg(skipped);
-    }
+    if (skipped > 0) parts << fromPlatform(skippedMembersText(skipped));
     QStringList twins;
     for (const auto& [added, listed] : caseTwins) twins << fromPlatform(caseTwinText(added, listed));
     if (!twins.isEmpty()) parts << twins.join(QLatin1Char('\n'));

@@ -3,6 +3,7 @@
 // splash screen in the core (splash_screen.h), exactly as romweld-cli makes it.
 #include "merge_tool_dialog.h"
 
+#include "image_messages.h"
 #include "ini_profile.h"
 #include "merge_tool_settings.h"
 #include "path_text.h"

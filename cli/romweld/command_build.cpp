@@ -7,6 +7,7 @@
 #include "archive_path.h"
 #include "archive_reader.h"
 #include "file_io.h"
+#include "image_messages.h"
 #include "image_writer.h"
 #include "ini_profile.h"
 #include "list_admission.h"

@@ -2,6 +2,7 @@
 #include "rom_problem.h"
 #include "romweld_commands.h"
 
+#include "image_messages.h"
 #include "path_text.h"
 #include "report.h"
 #include "rom_admission.h"

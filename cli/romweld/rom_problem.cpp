@@ -3,6 +3,7 @@
 #include "romweld_commands.h"
 
 #include "file_io.h"
+#include "image_messages.h"
 #include "report.h"
 #include "rom_admission.h"
 #include "rom_dump_check.h"
@@ -18,9 +19,7 @@ void printAdmissionWarnings(const std::string& path, int skipped,
                             const std::vector<std::pair<std::string, std::string>>& caseTwins)
 {
     if (skipped > 0) {
-        printWarning(path + ": " + std::to_string(skipped) +
-                     (skipped == 1 ? " file in it is not an NES ROM and was skipped"
-                                   : " files in it are not NES ROMs and were skipped"));
+        printWarning(path + ": " + skippedMembersLine(skipped));
     }
     for (const auto& [added, listed] : caseTwins) printWarning(caseTwinText(added, listed));
 }

@@ -1,5 +1,6 @@
 #include "rom_admission.h"
 
+#include "image_messages.h"
 #include "ini_profile.h"
 #include "report.h"
 #include "rom_list.h"

@@ -1,5 +1,6 @@
 #include "splash_screen.h"
 
+#include "image_messages.h"
 #include "test_files.h"
 #include "test_pictures.h"
 
