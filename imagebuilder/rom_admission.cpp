@@ -137,7 +137,7 @@ void admitArchive(RomList* list, const std::string& archive, const IniSnapshot& 
         }
         NesRomProbe probe;
         probe.size = member.size;
-        if (probeNesHeader(member.head.data(), member.headSize, probe) != 0) {
+        if (probeNesHeader(member.head.data(), member.headSize, probe) != NesProbe::Nes) {
             ++skipped;
             continue;
         }
@@ -167,7 +167,7 @@ Admission admitOne(RomList* list, const std::string& path, const IniSnapshot& se
     // million times costs a million looks, not a million reads.
     if (romListFind(list, path) != nullptr) return result;
     NesRomProbe probe;
-    if (probeNesRom(path, probe, archives) != 0) {
+    if (probeNesRom(path, probe, archives) != NesProbe::Nes) {
         result.code = ADMIT_NOT_NES;
         result.openError = probe.errorNumber;
         result.reason = probe.errorNumber != 0 ? probe.reason : std::string();
@@ -197,7 +197,7 @@ bool readmitRomEntry(RomList* list, RomEntry* entry, ArchiveMemberReader* archiv
 {
     if (entry == nullptr) return false;
     NesRomProbe probe;
-    if (probeNesRom(entry->path, probe, archives) != 0) {
+    if (probeNesRom(entry->path, probe, archives) != NesProbe::Nes) {
         entry->unreadable = probe.errorNumber != 0 ? probe.reason : std::string("not an NES ROM any more");
         return false;
     }

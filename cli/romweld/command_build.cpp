@@ -99,12 +99,12 @@ bool writeOneImage(const BuildSetup& setup, const std::string& output, const Rom
 {
     // --each prints one line per image, and --quiet none per record.
     BuildReport report(::isatty(STDERR_FILENO) != 0, !setup.request.quiet && !setup.request.each);
-    const int written =
+    const ImageWrite written =
         writeImage(setup.folder.dir, setup.folder.config, output, list, setup.variant.name,
                    setup.request.fixHeader ? &setup.header : nullptr, report, setup.request.pad, setup.extras,
                    archives);
     report.finish();
-    if (written == IMAGE_WRITTEN) return true;
+    if (written == ImageWrite::Written) return true;
     // The lines the writer gave name the file and the reason; only a build
     // that stopped without one gets a line of its own.
     if (report.problems() == 0) printError(output + ": no image was written; a file that was there is unchanged");
