@@ -17,7 +17,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const SplashLoad load = loadSplashScreen(argv[1]);
-    if (load.code != SPLASH_OK) {
+    if (load.code != SplashCode::Ok) {
         std::fprintf(stderr, "splash-preview: %s\n", splashProblemText(argv[1], load).c_str());
         return 1;
     }

@@ -10,40 +10,53 @@
 
 #include <cerrno>
 
-std::string listLineProblemText(int invalidReason)
+std::string listLineProblemText(ListCode invalidReason)
 {
-    if (invalidReason == LIST_LINE_HAS_NUL) return "the line holds a NUL byte, so it names no file";
+    if (invalidReason == ListCode::LineHasNul) return "the line holds a NUL byte, so it names no file";
     return "the line is longer than " + std::to_string(LIST_LINE_MAX) + " bytes, so it names no file";
 }
 
-std::string listFileProblemText(int code, int errorNumber)
+std::string listFileProblemText(const ListResult& result)
 {
-    switch (code) {
-    case LIST_CANT_OPEN: return "Can't Open File\n\n" + fileErrorText(errorNumber);
-    case LIST_WRONG_HEADER: return "Wrong List File Error";
+    switch (result.code) {
+    case ListCode::Ok: return {};
+    case ListCode::CantOpen: return "Can't Open File\n\n" + fileErrorText(result.errorNumber);
+    case ListCode::PathHasLineBreak: return "Can't Open File\n\n" + listLineBreakText();
+    case ListCode::WrongHeader: return "Wrong List File Error";
     default: return "Read Error";
     }
 }
 
-std::string listFileProblemLine(int code, int errorNumber)
+std::string listFileProblemLine(const ListResult& result)
 {
-    switch (code) {
-    case LIST_CANT_OPEN: return fileErrorText(errorNumber);
-    case LIST_EMPTY: return "Read Error: the file is empty";
-    case LIST_WRONG_HEADER: return "Wrong List File Error: the first line is not \"" + std::string(LIST_FILE_HEADER) + "\"";
-    default: return "Read Error: " + fileErrorText(errorNumber != 0 ? errorNumber : EIO);
+    switch (result.code) {
+    case ListCode::Ok: return {};
+    case ListCode::CantOpen: return fileErrorText(result.errorNumber);
+    case ListCode::PathHasLineBreak: return listLineBreakText();
+    case ListCode::Empty: return "Read Error: the file is empty";
+    case ListCode::WrongHeader:
+        return "Wrong List File Error: the first line is not \"" + std::string(LIST_FILE_HEADER) + "\"";
+    default: return "Read Error: " + fileErrorText(result.errorNumber != 0 ? result.errorNumber : EIO);
     }
+}
+
+std::string listLineBreakText() { return "a ROM path holds a line break, which a list file can't hold"; }
+
+std::string keptListProblemText(const ListResult& result)
+{
+    if (result.errorNumber != 0) return fileErrorText(result.errorNumber);
+    return result == ListCode::Empty ? "it is empty" : "it is no list romweld keeps";
 }
 
 std::string listStopText(const ListAdmission& admission)
 {
     const std::string rest = "; the lines after line " + std::to_string(admission.lastLine) + " were not read";
     switch (admission.stop) {
-    case LIST_STOPPED_PATHS:
+    case ListStop::TooManyPaths:
         return "names more ROMs than a 32 MiB image has room for" + rest;
-    case LIST_STOPPED_PROBLEMS:
+    case ListStop::TooManyProblems:
         return "stopped after " + std::to_string(LIST_PROBLEMS_MAX) + " problems" + rest;
-    case LIST_STOPPED_READ_FAILED:
+    case ListStop::ReadFailed:
         return fileErrorText(admission.errorNumber) + rest;
     default: return {};
     }
@@ -84,13 +97,13 @@ std::string archiveNameProblemText()
 
 std::string archiveWithoutRomText() { return "holds no NES ROM"; }
 
-std::string archiveProblemText(int problem)
+std::string archiveProblemText(ArchiveProblem problem)
 {
     switch (problem) {
-    case ARCHIVE_ENCRYPTED: return "encrypted, and romweld reads no encrypted archives";
-    case ARCHIVE_TOO_LARGE: return "larger than 32 MiB, more than any GBA cartridge holds";
-    case ARCHIVE_NO_MEMBER: return "no such member in the archive";
-    case ARCHIVE_OK: return {};
+    case ArchiveProblem::Encrypted: return "encrypted, and romweld reads no encrypted archives";
+    case ArchiveProblem::TooLarge: return "larger than 32 MiB, more than any GBA cartridge holds";
+    case ArchiveProblem::NoMember: return "no such member in the archive";
+    case ArchiveProblem::None: return {};
     default: return "damaged archive";
     }
 }
@@ -102,8 +115,8 @@ std::string badMemberNameText() { return "a member name that holds a line break,
 std::string dumpCheckText(const DumpCheck& check)
 {
     switch (check.verdict) {
-    case DUMP_BAD: return "bad dump: " + std::to_string(check.bytes) + " bytes shorter than its header says";
-    case DUMP_OVER: return "overdump: " + std::to_string(check.bytes) + " bytes beyond what its header says";
+    case DumpVerdict::Bad: return "bad dump: " + std::to_string(check.bytes) + " bytes shorter than its header says";
+    case DumpVerdict::Over: return "overdump: " + std::to_string(check.bytes) + " bytes beyond what its header says";
     default: return {};
     }
 }

@@ -12,22 +12,29 @@
 #include <string>
 #include <string_view>
 
+enum class ArchiveProblem;
+enum class ListCode;
 struct Admission;
 struct DumpCheck;
 struct ListAdmission;
+struct ListResult;
 struct SplashLoad;
 
 // --- List files ---
 
-// Why a list line names no path (LIST_LINE_TOO_LONG or LIST_LINE_HAS_NUL).
-std::string listLineProblemText(int invalidReason);
+// Why a list line names no path (LineTooLong or LineHasNul).
+std::string listLineProblemText(ListCode invalidReason);
 
-// What a list file that could not be read or written means (a ListReadCode
-// and the system's reason; LIST_CANT_OPEN also for one that could not be
-// written): the window's message ("Can't Open File", "Read Error", "Wrong
-// List File Error" and the reason), and romweld-cli's reason after "LIST: ".
-std::string listFileProblemText(int code, int errorNumber);
-std::string listFileProblemLine(int code, int errorNumber);
+// What a list file that could not be read or written means: the window's
+// message ("Can't Open File", "Read Error", "Wrong List File Error" and the
+// reason), and romweld-cli's reason after "LIST: ".
+std::string listFileProblemText(const ListResult& result);
+std::string listFileProblemLine(const ListResult& result);
+// A list that can't be written because a path holds a line break.
+std::string listLineBreakText();
+// Why the list the window keeps across a restart can't be read, for a
+// sentence of the window's: the system's reason, or what the file is not.
+std::string keptListProblemText(const ListResult& result);
 
 // Why the list was not read to its end, as the rest of a line that begins
 // with the list file's path and ": "; empty when it was.
@@ -35,7 +42,7 @@ std::string listStopText(const ListAdmission& admission);
 
 // --- Admitting ROMs ---
 
-// Why an ADMIT_NOT_NES path was refused: "not found" for a file or archive
+// Why a path admitted as NotNes was refused: "not found" for a file or archive
 // that is not there, "not an NES ROM (no iNES header)" for one that was
 // read, else the reason it could not be read (an archive member: its
 // archive's reason).
@@ -57,9 +64,9 @@ std::string archiveWithoutRomText();
 
 // --- Archives ---
 
-// What an ArchiveCode means, for a member or an archive that can't be used
-// (ARCHIVE_DAMAGED: the words when the archive library gives none).
-std::string archiveProblemText(int problem);
+// What an ArchiveProblem means, for a member or an archive that can't be
+// used (Damaged: the words when the archive library gives none).
+std::string archiveProblemText(ArchiveProblem problem);
 // A ".gz" file that is no gzip file.
 std::string notGzipText();
 // A member whose name a list could not hold.

@@ -130,7 +130,7 @@ void admitArchive(RomList* list, const std::string& archive, const IniSnapshot& 
     int skipped = 0;
     for (const ArchiveMember& member : listing.members) {
         const std::string name = joinArchiveEntry(archive, member.name);
-        if (member.problem != ARCHIVE_OK) {
+        if (member.problem != ArchiveProblem::None) {
             report.problem(name, member.reason);
             ++problems;
             continue;
@@ -148,14 +148,14 @@ void admitArchive(RomList* list, const std::string& archive, const IniSnapshot& 
         ++result.added;
         noteCaseTwin(list, entry, result);
     }
-    if (listing.problem != ARCHIVE_OK) {
+    if (listing.problem != ArchiveProblem::None) {
         report.problem(archive, listing.reason);
     } else if (roms == 0 && problems == 0) {
         report.problem(archive, archiveWithoutRomText());
         skipped = 0;
     }
     result.skipped += skipped;
-    if (result.added > 0) result.code = ADMIT_ADDED;
+    if (result.added > 0) result.code = AdmitCode::Added;
 }
 
 // A ROM file or one archive member.
@@ -168,7 +168,7 @@ Admission admitOne(RomList* list, const std::string& path, const IniSnapshot& se
     if (romListFind(list, path) != nullptr) return result;
     NesRomProbe probe;
     if (probeNesRom(path, probe, archives) != NesProbe::Nes) {
-        result.code = ADMIT_NOT_NES;
+        result.code = AdmitCode::NotNes;
         result.openError = probe.errorNumber;
         result.reason = probe.errorNumber != 0 ? probe.reason : std::string();
         result.notNesBytes = probe.size;
@@ -176,7 +176,7 @@ Admission admitOne(RomList* list, const std::string& path, const IniSnapshot& se
     }
     RomEntry* entry = addProbed(list, path, probe, settings, cleanTitles);
     if (entry == nullptr) return result;
-    result.code = ADMIT_ADDED;
+    result.code = AdmitCode::Added;
     result.first = entry;
     result.added = 1;
     noteCaseTwin(list, entry, result);

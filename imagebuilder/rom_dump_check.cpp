@@ -31,7 +31,7 @@ DumpCheck checkDump(std::int64_t fileBytes, std::int64_t promised)
 {
     DumpCheck check;
     if (promised <= 0 || fileBytes == promised) return check;
-    check.verdict = fileBytes < promised ? DUMP_BAD : DUMP_OVER;
+    check.verdict = fileBytes < promised ? DumpVerdict::Bad : DumpVerdict::Over;
     check.bytes = fileBytes < promised ? promised - fileBytes : fileBytes - promised;
     return check;
 }

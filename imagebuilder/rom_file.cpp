@@ -83,8 +83,8 @@ NesProbe probeArchiveMember(const std::string& archive, const std::string& membe
     ArchiveMemberReader own;
     ArchiveMemberReader& reader = archives != nullptr ? *archives : own;
     const ArchiveMember* found = nullptr;
-    const int problem = reader.peek(archive, member, &found);
-    if (problem != ARCHIVE_OK) {
+    const ArchiveProblem problem = reader.peek(archive, member, &found);
+    if (problem != ArchiveProblem::None) {
         probe.errorNumber = archiveMemberErrorNumber(problem, reader.errorNumber());
         probe.reason = reader.reason();
         return NesProbe::Unreadable;

@@ -78,17 +78,17 @@ void putPixel(std::vector<unsigned char>& splash, int x, int y, std::uint16_t pi
 
 }  // namespace
 
-int decodePicture(const unsigned char* data, std::size_t size, RgbaPicture& picture, std::string& reason,
-                  std::int64_t maxPixels)
+SplashCode decodePicture(const unsigned char* data, std::size_t size, RgbaPicture& picture, std::string& reason,
+                         std::int64_t maxPixels)
 {
     picture = RgbaPicture{};
     if (!isKnownPicture(data, size)) {
         reason = notAPictureText();
-        return SPLASH_NOT_A_PICTURE;
+        return SplashCode::NotAPicture;
     }
     if (size > static_cast<std::size_t>(INT_MAX)) {
         reason = pictureTooLargeText();
-        return SPLASH_TOO_LARGE;
+        return SplashCode::TooLarge;
     }
     const int length = static_cast<int>(size);
     int width = 0;
@@ -96,27 +96,27 @@ int decodePicture(const unsigned char* data, std::size_t size, RgbaPicture& pict
     int channels = 0;
     if (stbi_info_from_memory(data, length, &width, &height, &channels) == 0) {
         reason = pictureDamagedText(stbi_failure_reason());
-        return SPLASH_DAMAGED;
+        return SplashCode::Damaged;
     }
     const auto tooLarge = [maxPixels](int w, int h) {
         return w <= 0 || h <= 0 || w > PICTURE_SIDE_MAX || h > PICTURE_SIDE_MAX || std::int64_t{w} * h > maxPixels;
     };
     if (tooLarge(width, height)) {
         reason = pictureSizeText(width, height, maxPixels);
-        return SPLASH_TOO_LARGE;
+        return SplashCode::TooLarge;
     }
     const std::unique_ptr<unsigned char, StbFree> pixels(
         stbi_load_from_memory(data, length, &width, &height, &channels, 4));
     // The decoder reads the size again: a picture must not grow past the check.
     if (!pixels || tooLarge(width, height)) {
         reason = pixels ? pictureChangedText() : pictureDamagedText(stbi_failure_reason());
-        return SPLASH_DAMAGED;
+        return SplashCode::Damaged;
     }
     picture.width = width;
     picture.height = height;
     picture.rgba.assign(pixels.get(), pixels.get() + std::size_t{4} * static_cast<std::size_t>(width) *
                                                          static_cast<std::size_t>(height));
-    return SPLASH_OK;
+    return SplashCode::Ok;
 }
 
 std::vector<unsigned char> splashFromPicture(const RgbaPicture& picture)
@@ -186,7 +186,7 @@ SplashLoad splashFromBytes(const unsigned char* data, std::size_t size, std::int
     SplashLoad load;
     RgbaPicture picture;
     load.code = decodePicture(data, size, picture, load.reason, maxPixels);
-    if (load.code == SPLASH_OK) load.bytes = splashFromPicture(picture);
+    if (load.code == SplashCode::Ok) load.bytes = splashFromPicture(picture);
     return load;
 }
 
@@ -195,12 +195,12 @@ SplashLoad loadSplashScreen(const std::string& path)
     SplashLoad load;
     InFile file(path);
     if (!file.isOpen()) {
-        load.code = SPLASH_CANT_READ;
+        load.code = SplashCode::CantRead;
         load.reason = fileErrorText(file.errorNumber());
         return load;
     }
     if (file.size() > PICTURE_FILE_MAX) {
-        load.code = SPLASH_TOO_LARGE;
+        load.code = SplashCode::TooLarge;
         load.reason = pictureFileSizeText(file.size());
         return load;
     }
@@ -208,7 +208,7 @@ SplashLoad loadSplashScreen(const std::string& path)
     const std::size_t got = file.read(bytes.data(), bytes.size());
     unsigned char more = 0;
     if (file.errorNumber() != 0 || got != bytes.size() || file.read(&more, 1) != 0) {
-        load.code = SPLASH_CANT_READ;
+        load.code = SplashCode::CantRead;
         load.reason = fileErrorText(file.errorNumber() != 0 ? file.errorNumber() : FILE_CHANGED);
         return load;
     }

@@ -172,8 +172,8 @@ bool MergeToolDialog::confirmDumps()
     for (const RomEntry* e = list_->head; e != nullptr; e = e->next) {
         const DumpCheck check = checkRomDump(*e);
         const QString line = fromPlatform(romFileNameOf(e->path) + ": " + dumpCheckText(check));
-        if (check.verdict == DUMP_BAD) bad << line;
-        if (check.verdict == DUMP_OVER && !trimOverdumps_) over << line;
+        if (check.verdict == DumpVerdict::Bad) bad << line;
+        if (check.verdict == DumpVerdict::Over && !trimOverdumps_) over << line;
     }
     if (bad.isEmpty() && over.isEmpty()) return true;
     QStringList parts;

@@ -41,7 +41,7 @@ bool MergeToolDialog::readSplash()
     splashThumbnail_ = QPixmap();
     if (splashPath_.isEmpty()) return true;
     const SplashLoad load = loadSplashScreen(toPlatform(splashPath_));
-    if (load.code != SPLASH_OK) {
+    if (load.code != SplashCode::Ok) {
         splashProblem_ = fromPlatform(splashProblemText(toPlatform(splashPath_), load));
         return false;
     }

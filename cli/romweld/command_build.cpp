@@ -43,15 +43,15 @@ bool collectRoms(const CliRequest& request, const ProgramFolder& folder, RomList
     if (request.listFile) {
         const std::string& listPath = *request.listFile;
         ListFileReader reader(listPath);
-        const int code = reader.readHeader(LIST_FILE_HEADER);
-        if (code != LIST_READ_OK) {
-            printError(listPath + ": " + listFileProblemLine(code, reader.errorNumber()));
+        const ListResult header = reader.readHeader(LIST_FILE_HEADER);
+        if (!header.ok()) {
+            printError(listPath + ": " + listFileProblemLine(header));
             return false;
         }
         const ListAdmission admitted =
             admitListPaths(reader, listPath, list, folder.settings, request.cleanTitles, problems, &archives);
         printAdmissionWarnings(listPath, admitted.skipped, admitted.caseTwins);
-        if (admitted.stop != LIST_READ_ALL) {
+        if (admitted.stop != ListStop::ReadAll) {
             printError(listPath + ": " + listStopText(admitted));
             readWhole = false;
         }
@@ -60,7 +60,7 @@ bool collectRoms(const CliRequest& request, const ProgramFolder& folder, RomList
         // A ROM listed already (the same file) is skipped, as in the window.
         const Admission admission =
             admitRomPath(list, path, folder.settings, request.cleanTitles, problems, &archives);
-        if (admission.code == ADMIT_NOT_NES) problems.problem(path, admissionProblemText(admission));
+        if (admission.code == AdmitCode::NotNes) problems.problem(path, admissionProblemText(admission));
         printAdmissionWarnings(path, admission.skipped, admission.caseTwins);
     }
     for (const std::string& line : problems.lines()) printError(line);
@@ -262,7 +262,7 @@ int runBuild(const CliRequest& request)
             return EXIT_FAILED;
         }
         splash = loadSplashScreen(*request.splash);
-        if (splash.code != SPLASH_OK) {
+        if (splash.code != SplashCode::Ok) {
             printError(splashProblemText(*request.splash, splash));
             return EXIT_FAILED;
         }

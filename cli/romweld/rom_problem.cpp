@@ -37,12 +37,12 @@ bool printDumpChecks(const RomList* list, bool allowBadDumps, bool trimOverdumps
     for (const RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) {
         const DumpCheck check = checkRomDump(*e);
         const std::string line = e->path + ": " + dumpCheckText(check);
-        if (check.verdict == DUMP_BAD && allowBadDumps) {
+        if (check.verdict == DumpVerdict::Bad && allowBadDumps) {
             printWarning(line);
-        } else if (check.verdict == DUMP_BAD) {
+        } else if (check.verdict == DumpVerdict::Bad) {
             printError(line + "; its record would be broken (--allow-bad-dumps writes it anyway)");
             refused = true;
-        } else if (check.verdict == DUMP_OVER && !trimOverdumps) {
+        } else if (check.verdict == DumpVerdict::Over && !trimOverdumps) {
             printWarning(line + " (--trim-overdumps writes only what the header promises)");
         }
     }

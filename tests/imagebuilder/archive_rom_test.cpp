@@ -51,7 +51,7 @@ TEST(AdmitRomPath, AnArchiveGivesAnEntryForEachNesRomInIt)
     auto list = romListCreate();
     CollectedReport report;
     Admission a = admitRomPath(list.get(), zip, settings, false, report);
-    EXPECT_EQ(a.code, ADMIT_ADDED);
+    EXPECT_EQ(a.code, AdmitCode::Added);
     EXPECT_EQ(a.added, 3);
     EXPECT_EQ(a.skipped, 1);
     EXPECT_TRUE(report.problems.empty()) << report.problemText();
@@ -75,15 +75,15 @@ TEST(AdmitRomPath, AnArchiveGivesAnEntryForEachNesRomInIt)
     // The same archive again adds nothing; a member on its own is admitted
     // like a file, and titles may be cleaned.
     a = admitRomPath(list.get(), zip, settings, false, report);
-    EXPECT_EQ(a.code, ADMIT_REFUSED);
+    EXPECT_EQ(a.code, AdmitCode::Refused);
     EXPECT_EQ(a.added, 0);
     auto other = romListCreate();
     a = admitRomPath(other.get(), zip + "::Alpha (USA).nes", settings, true, report);
-    ASSERT_EQ(a.code, ADMIT_ADDED);
+    ASSERT_EQ(a.code, AdmitCode::Added);
     EXPECT_EQ(other->head->title, "Alpha");
     EXPECT_EQ(other->head->sourceBytes, 24593);
     a = admitRomPath(other.get(), zip + "::notes.txt", settings, false, report);
-    EXPECT_EQ(a.code, ADMIT_NOT_NES);
+    EXPECT_EQ(a.code, AdmitCode::NotNes);
     EXPECT_EQ(a.openError, 0);
     EXPECT_TRUE(report.problems.empty()) << report.problemText();
 }

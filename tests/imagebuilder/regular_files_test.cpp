@@ -35,9 +35,9 @@ TEST(RegularFilesOnly, EveryImageBuilderReaderRefusesAFifoAtOnce)
     EXPECT_TRUE(image.close());
 
     std::vector<std::string> paths;
-    int reason = 0;
-    EXPECT_EQ(readListFile(fifo, paths, &reason), LIST_CANT_OPEN);
-    EXPECT_EQ(reason, NOT_REGULAR_FILE);
+    const ListResult read = readListFile(fifo, paths);
+    EXPECT_EQ(read, ListCode::CantOpen);
+    EXPECT_EQ(read.errorNumber, NOT_REGULAR_FILE);
 
     // A settings file that is a FIFO reads as empty and is never replaced.
     EXPECT_EQ(IniSnapshot::load(fifo).errorNumber(), NOT_REGULAR_FILE);
