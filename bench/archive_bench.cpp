@@ -103,7 +103,7 @@ int main(int argc, char** argv)
         const auto timeWrite = [&](const RomList* list) {
             return best(runs, [&] {
                 CollectedReport report;
-                if (writeImage(dir, dir + "out.gba", list, DEFAULT_VARIANT, nullptr, report) != IMAGE_WRITTEN) {
+                if (writeImage(dir, dir + "out.gba", list, DEFAULT_VARIANT, nullptr, report) != ImageWrite::Written) {
                     std::fprintf(stderr, "%s\n", report.problemText().c_str());
                 }
             });

@@ -70,7 +70,7 @@ double timeWriteImage(const std::string& dir, const std::string& out, const RomL
 {
     QuietReport report;
     const auto start = Clock::now();
-    ok = writeImage(dir, out, list, DEFAULT_VARIANT, nullptr, report) == IMAGE_WRITTEN;
+    ok = writeImage(dir, out, list, DEFAULT_VARIANT, nullptr, report) == ImageWrite::Written;
     return secondsSince(start);
 }
 

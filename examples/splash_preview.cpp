@@ -2,6 +2,7 @@
 // It converts the picture as romweld and romweld-cli do and writes the 240 x
 // 160 screen, from its 15-bit pixels, as a PNG twice the size.
 //   splash-preview PICTURE OUT.png
+#include "image_messages.h"
 #include "splash_screen.h"
 
 #include <stb_image_write.h>
@@ -16,7 +17,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const SplashLoad load = loadSplashScreen(argv[1]);
-    if (load.code != SPLASH_OK) {
+    if (load.code != SplashCode::Ok) {
         std::fprintf(stderr, "splash-preview: %s\n", splashProblemText(argv[1], load).c_str());
         return 1;
     }

@@ -27,7 +27,7 @@ void checkStream(const std::string& path, const ArchiveMember& member, ArchiveMe
 {
     ArchiveMemberReader own;
     ArchiveMemberReader& reader = shared != nullptr ? *shared : own;
-    if (reader.open(path, member.name) != ARCHIVE_OK) {
+    if (reader.open(path, member.name) != ArchiveProblem::None) {
         FUZZ_CHECK(!reader.reason().empty());
         return;
     }
@@ -44,7 +44,7 @@ void checkStream(const std::string& path, const ArchiveMember& member, ArchiveMe
         total += static_cast<std::int64_t>(got);
         FUZZ_CHECK(total <= ARCHIVE_MEMBER_MAX);
     }
-    if (reader.problem() != ARCHIVE_OK) {
+    if (reader.problem() != ArchiveProblem::None) {
         FUZZ_CHECK(!reader.reason().empty());
         return;
     }
@@ -64,16 +64,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     putFile(path, in.rest());
 
     const ArchiveListing listing = listArchive(path);
-    FUZZ_CHECK(listing.problem >= ARCHIVE_OK && listing.problem <= ARCHIVE_TOO_LARGE);
-    FUZZ_CHECK(listing.problem != ARCHIVE_CANT_OPEN && listing.problem != ARCHIVE_NO_MEMBER);
-    FUZZ_CHECK((listing.problem == ARCHIVE_OK) == listing.reason.empty());
+    FUZZ_CHECK(listing.problem >= ArchiveProblem::None && listing.problem <= ArchiveProblem::TooLarge);
+    FUZZ_CHECK(listing.problem != ArchiveProblem::CantOpen && listing.problem != ArchiveProblem::NoMember);
+    FUZZ_CHECK((listing.problem == ArchiveProblem::None) == listing.reason.empty());
     std::unordered_set<std::string> names;
     int goodRoms = 0;
     for (const ArchiveMember& member : listing.members) {
         FUZZ_CHECK(names.insert(member.name).second);
-        FUZZ_CHECK(member.problem >= ARCHIVE_OK && member.problem <= ARCHIVE_TOO_LARGE);
-        FUZZ_CHECK((member.problem == ARCHIVE_OK) == member.reason.empty());
-        if (member.problem != ARCHIVE_OK) continue;
+        FUZZ_CHECK(member.problem >= ArchiveProblem::None && member.problem <= ArchiveProblem::TooLarge);
+        FUZZ_CHECK((member.problem == ArchiveProblem::None) == member.reason.empty());
+        if (member.problem != ArchiveProblem::None) continue;
         FUZZ_CHECK(!member.name.empty() && member.name.find_first_of("\r\n") == std::string::npos);
         FUZZ_CHECK(member.size >= 0 && member.size <= ARCHIVE_MEMBER_MAX);
         FUZZ_CHECK(member.headSize == std::min<std::size_t>(ARCHIVE_HEAD_SIZE, static_cast<std::size_t>(member.size)));
@@ -90,17 +90,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // the same as those streamed one by one.
     ArchiveMemberReader announced;
     for (const ArchiveMember& member : listing.members) {
-        if (member.problem == ARCHIVE_OK) announced.expect(path, member.name);
+        if (member.problem == ArchiveProblem::None) announced.expect(path, member.name);
     }
     for (auto it = listing.members.rbegin(); it != listing.members.rend(); ++it) {
-        if (it->problem == ARCHIVE_OK) checkStream(path, *it, &announced);
+        if (it->problem == ArchiveProblem::None) checkStream(path, *it, &announced);
     }
 
     auto list = romListCreate();
     CollectedReport report;
     const Admission admitted = admitRomPath(list.get(), path, IniSnapshot(), true, report);
     FUZZ_CHECK(admitted.added == list->count);
-    FUZZ_CHECK(admitted.code == (list->count > 0 ? ADMIT_ADDED : ADMIT_REFUSED));
+    FUZZ_CHECK(admitted.code == (list->count > 0 ? AdmitCode::Added : AdmitCode::Refused));
     // Each NES ROM listed well is one entry at most.
     FUZZ_CHECK(list->count <= goodRoms);
     for (const RomEntry* e = list->head; e != nullptr; e = e->next) {

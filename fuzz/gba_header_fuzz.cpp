@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string path = scratchDir() + "image.gba";
     putFile(path, image);
     CollectedReport report;
-    FUZZ_CHECK(fixGbaHeader(path, title, gameCode, makerCode, report) == 0 && report.problems.empty());
+    FUZZ_CHECK(fixGbaHeader(path, title, gameCode, makerCode, report) == HeaderFix::Rewritten && report.problems.empty());
     const std::string fixed = fileBytes(path);
     FUZZ_CHECK(fixed.size() == std::max(image.size(), HEADER_SIZE));
     FUZZ_CHECK(fixed.compare(0, 4, "\x2E\x00\x00\xEA", 4) == 0);

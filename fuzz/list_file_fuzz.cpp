@@ -30,14 +30,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     putFile(path, file);
 
     std::vector<std::string> paths = {"untouched"};
-    int err = -1;
-    const int code = readListFile(path, paths, &err);
-    FUZZ_CHECK(code >= LIST_READ_OK && code <= LIST_LINE_HAS_NUL);
-    FUZZ_CHECK(code != LIST_CANT_OPEN && code != LIST_READ_FAILED);
+    const ListResult read = readListFile(path, paths);
+    const ListCode code = read.code;
+    const int err = read.errorNumber;
+    FUZZ_CHECK(code >= ListCode::Ok && code <= ListCode::LineHasNul);
+    FUZZ_CHECK(code != ListCode::CantOpen && code != ListCode::ReadFailed);
     // Only a line too long is a reason; the file itself was read.
     FUZZ_CHECK(err == 0 || err == LINE_TOO_LONG);
-    if (code == LIST_LINE_TOO_LONG) FUZZ_CHECK(err == LINE_TOO_LONG);
-    if (code != LIST_READ_OK) {
+    if (code == ListCode::LineTooLong) FUZZ_CHECK(err == LINE_TOO_LONG);
+    if (code != ListCode::Ok) {
         FUZZ_CHECK(paths.size() == 1 && paths[0] == "untouched");
         return 0;
     }
@@ -50,18 +51,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::string& p : paths) romListAddSized(list.get(), p, 0);
     const std::string copy = scratchDir() + "copy.txt";
     removeFile(copy);
-    const int written = writeListFile(copy, list.get());
+    const ListResult written = writeListFile(copy, list.get());
     const std::vector<std::string> listed = listedPaths(*list);
     const bool tooLong = std::any_of(listed.begin(), listed.end(),
                                      [](const std::string& p) { return p.size() > LIST_LINE_MAX; });
     if (unlistablePath(list.get()) != nullptr) {
-        FUZZ_CHECK(written == LIST_PATH_HAS_LINE_BREAK && !fileExists(copy));
+        FUZZ_CHECK(written == ListCode::PathHasLineBreak && !fileExists(copy));
     } else if (tooLong) {
-        FUZZ_CHECK(written == ENAMETOOLONG && !fileExists(copy));
+        FUZZ_CHECK(written == ListCode::CantOpen && written.errorNumber == ENAMETOOLONG && !fileExists(copy));
     } else {
-        FUZZ_CHECK(written == 0);
+        FUZZ_CHECK(written.ok());
         std::vector<std::string> back;
-        FUZZ_CHECK(readListFile(copy, back) == LIST_READ_OK);
+        FUZZ_CHECK(readListFile(copy, back) == ListCode::Ok);
         FUZZ_CHECK(back == listed);
     }
     romListFree(list);

@@ -55,7 +55,7 @@ void checkCopy(const std::string& path, const std::string& rom, const std::strin
     FUZZ_CHECK(image.create(out));
     image.write("shell", 5);
     CollectedReport report;
-    FUZZ_CHECK(appendFile(image, path, extension, report) == 1 && report.problems.empty());
+    FUZZ_CHECK(appendFile(image, path, extension, report) == FileAppend::Copied && report.problems.empty());
     FUZZ_CHECK(image.close());
     const std::string copied = fileBytes(out).substr(5);
     FUZZ_CHECK(copied.size() == rom.size());
@@ -103,9 +103,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     putFile(path, rom);
     int mapper = -1;
     int battery = -1;
-    const int probed = probeNesRom(path, mapper, battery);
-    FUZZ_CHECK(probed == (hasMagic(rom) ? 0 : 2));
-    if (probed == 0) FUZZ_CHECK(mapper >= 0 && mapper <= 4095 && (battery == 0 || battery == 1));
+    const NesProbe probed = probeNesRom(path, mapper, battery);
+    FUZZ_CHECK(probed == (hasMagic(rom) ? NesProbe::Nes : NesProbe::NotNes));
+    if (probed == NesProbe::Nes) FUZZ_CHECK(mapper >= 0 && mapper <= 4095 && (battery == 0 || battery == 1));
 
     checkCopy(path, rom, extension);
     checkChecksum(path, rom);

@@ -41,9 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     RgbaPicture picture;
     std::string reason;
-    const int code = decodePicture(data, size, picture, reason, MAX_PIXELS);
-    FUZZ_CHECK(code >= SPLASH_OK && code <= SPLASH_DAMAGED);
-    if (code != SPLASH_OK) {
+    const SplashCode code = decodePicture(data, size, picture, reason, MAX_PIXELS);
+    FUZZ_CHECK(code >= SplashCode::Ok && code <= SplashCode::Damaged);
+    if (code != SplashCode::Ok) {
         FUZZ_CHECK(!reason.empty() && picture.rgba.empty());
         return 0;
     }

@@ -26,14 +26,15 @@ std::vector<std::string> listedPaths(const RomList& list)
 void writeAndReadBack(const std::string& path, const RomList& list, const WindowListState& state)
 {
     const std::string before = fileExists(path) ? fileBytes(path) : std::string("(none)");
-    const int written = writeWindowList(path, &list, state);
-    if (written != 0) {
-        FUZZ_CHECK(written == LIST_PATH_HAS_LINE_BREAK || written == ENAMETOOLONG);
+    const ListResult written = writeWindowList(path, &list, state);
+    if (!written.ok()) {
+        FUZZ_CHECK(written == ListCode::PathHasLineBreak ||
+                   (written == ListCode::CantOpen && written.errorNumber == ENAMETOOLONG));
         FUZZ_CHECK((fileExists(path) ? fileBytes(path) : std::string("(none)")) == before);
         return;
     }
     WindowListState back;
-    FUZZ_CHECK(readWindowList(path, back) == LIST_READ_OK);
+    FUZZ_CHECK(readWindowList(path, back) == ListCode::Ok);
     FUZZ_CHECK(back.displayMode == state.displayMode);
     const bool oneLine = state.imageName.find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos;
     FUZZ_CHECK(back.imageName == (oneLine ? state.imageName : std::string()));
@@ -51,11 +52,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     putFile(path, in.rest());
 
     WindowListState state{9, "untouched", {"untouched"}};
-    int err = -1;
-    const int code = readWindowList(path, state, &err);
-    FUZZ_CHECK(code >= LIST_READ_OK && code <= LIST_LINE_HAS_NUL);
-    FUZZ_CHECK(code != LIST_CANT_OPEN && code != LIST_READ_FAILED);
-    if (code != LIST_READ_OK) {
+    const ListResult read = readWindowList(path, state);
+    const ListCode code = read.code;
+    FUZZ_CHECK(code >= ListCode::Ok && code <= ListCode::LineHasNul);
+    FUZZ_CHECK(code != ListCode::CantOpen && code != ListCode::ReadFailed);
+    if (code != ListCode::Ok) {
         FUZZ_CHECK(state.displayMode == 9 && state.imageName == "untouched" && state.paths.size() == 1);
         return 0;
     }

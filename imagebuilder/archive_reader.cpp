@@ -2,6 +2,7 @@
 
 #include "archive_path.h"
 #include "file_io.h"
+#include "image_messages.h"
 #include "text_encoding.h"
 
 #include <archive.h>
@@ -49,16 +50,12 @@ struct ArchiveFree {
     void operator()(archive* a) const { archive_read_free(a); }
 };
 
-std::string libarchiveText(archive* a, const char* fallback)
+// The archive library's words for its failure, else those for a damaged archive.
+std::string libarchiveText(archive* a)
 {
     const char* text = archive_error_string(a);
-    return text != nullptr && *text != '\0' ? std::string(text) : std::string(fallback);
+    return text != nullptr && *text != '\0' ? std::string(text) : archiveProblemText(ArchiveProblem::Damaged);
 }
-
-constexpr const char* DAMAGED_TEXT = "damaged archive";
-constexpr const char* ENCRYPTED_TEXT = "encrypted, and romweld reads no encrypted archives";
-constexpr const char* TOO_LARGE_TEXT = "larger than 32 MiB, more than any GBA cartridge holds";
-constexpr const char* NO_MEMBER_TEXT = "no such member in the archive";
 
 }  // namespace
 
@@ -77,7 +74,7 @@ class ArchiveCursor {
 public:
     ~ArchiveCursor() { close(); }
 
-    int open(const std::string& path)
+    ArchiveProblem open(const std::string& path)
     {
         close();
         gzip_ = isGzipPath(path);
@@ -88,14 +85,14 @@ public:
         fd_ = openRegularFile(path, facts);
         if (fd_ < 0) {
             errorNumber_ = facts.problem;
-            return fail(ARCHIVE_CANT_OPEN, fileErrorText(facts.problem));
+            return fail(ArchiveProblem::CantOpen, fileErrorText(facts.problem));
         }
 
         Utf8Names names;
         archive_.reset(archive_read_new());
         if (!archive_) {
             errorNumber_ = ENOMEM;
-            return fail(ARCHIVE_CANT_OPEN, fileErrorText(ENOMEM));
+            return fail(ArchiveProblem::CantOpen, fileErrorText(ENOMEM));
         }
         if (gzip_) {
             // A .gz is one compressed file: libarchive's "raw" format is that file.
@@ -106,28 +103,28 @@ public:
             archive_read_support_format_7zip(archive_.get());
         }
         if (archive_read_open_fd(archive_.get(), fd_, ARCHIVE_BLOCK_SIZE) != ARCHIVE_OK) {
-            return fail(ARCHIVE_DAMAGED, libarchiveText(archive_.get(), DAMAGED_TEXT));
+            return fail(ArchiveProblem::Damaged, libarchiveText(archive_.get()));
         }
         // The raw format takes any bytes at all; without the gzip filter in
         // front they are no .gz.
         if (gzip_ && archive_filter_code(archive_.get(), 0) != ARCHIVE_FILTER_GZIP) {
-            return fail(ARCHIVE_DAMAGED, "not a gzip file");
+            return fail(ArchiveProblem::Damaged, notGzipText());
         }
-        return ARCHIVE_OK;
+        return ArchiveProblem::None;
     }
 
     // 1 with the next member's header, 0 at the end of the archive, -1 when
     // the archive can't be read on (problem() and reason() tell why).
     int next(MemberHeader& header)
     {
-        if (!archive_ || problem_ != ARCHIVE_OK) return -1;
+        if (!archive_ || problem_ != ArchiveProblem::None) return -1;
         Utf8Names names;
         drainMember();
         archive_entry* entry = nullptr;
         const int r = archive_read_next_header(archive_.get(), &entry);
         if (r == ARCHIVE_EOF) return 0;
         if (r != ARCHIVE_OK && r != ARCHIVE_WARN) {
-            fail(ARCHIVE_DAMAGED, libarchiveText(archive_.get(), DAMAGED_TEXT));
+            fail(ArchiveProblem::Damaged, libarchiveText(archive_.get()));
             return -1;
         }
         header.name = gzip_ ? gzipName_ : nameOf(entry);
@@ -154,11 +151,11 @@ public:
         if (got == 0) drainable_ = false;
         if (got >= 0) return static_cast<long>(got);
         drainable_ = false;
-        reason = libarchiveText(archive_.get(), DAMAGED_TEXT);
+        reason = libarchiveText(archive_.get());
         return -1;
     }
 
-    int problem() const { return problem_; }
+    ArchiveProblem problem() const { return problem_; }
     const std::string& reason() const { return reason_; }
     int errorNumber() const { return errorNumber_; }
 
@@ -172,7 +169,7 @@ private:
         return name != nullptr ? decodeLegacyText(name) : std::string();
     }
 
-    int fail(int problem, std::string reason)
+    ArchiveProblem fail(ArchiveProblem problem, std::string reason)
     {
         problem_ = problem;
         reason_ = std::move(reason);
@@ -207,7 +204,7 @@ private:
         drainable_ = false;
         if (fd_ >= 0) ::close(fd_);
         fd_ = -1;
-        problem_ = ARCHIVE_OK;
+        problem_ = ArchiveProblem::None;
         reason_.clear();
         errorNumber_ = 0;
     }
@@ -216,7 +213,7 @@ private:
     int fd_ = -1;
     bool gzip_ = false;
     std::string gzipName_;
-    int problem_ = ARCHIVE_OK;
+    ArchiveProblem problem_ = ArchiveProblem::None;
     std::string reason_;
     int errorNumber_ = 0;  // why the file could not be opened
     bool drainable_ = false;  // the member at hand may have data left to drain
@@ -233,22 +230,21 @@ bool isListableName(const std::string& name)
 
 // Reads the member at hand to its end through buffer, counting its bytes
 // in total and handing each part to take(offset, bytes); stops one byte past
-// ARCHIVE_MEMBER_MAX. ARCHIVE_OK, ARCHIVE_DAMAGED (reason tells why) or
-// ARCHIVE_TOO_LARGE.
+// ARCHIVE_MEMBER_MAX. None, Damaged (reason tells why) or TooLarge.
 template <typename Take>
-int readThrough(ArchiveCursor& cursor, std::vector<char>& buffer, std::int64_t& total, std::string& reason,
-                Take take)
+ArchiveProblem readThrough(ArchiveCursor& cursor, std::vector<char>& buffer, std::int64_t& total, std::string& reason,
+                           Take take)
 {
     total = 0;
     for (;;) {
         const std::size_t want = static_cast<std::size_t>(
             std::min<std::int64_t>(static_cast<std::int64_t>(buffer.size()), ARCHIVE_MEMBER_MAX + 1 - total));
         const long got = cursor.read(buffer.data(), want, reason);
-        if (got < 0) return ARCHIVE_DAMAGED;
-        if (got == 0) return ARCHIVE_OK;
+        if (got < 0) return ArchiveProblem::Damaged;
+        if (got == 0) return ArchiveProblem::None;
         take(total, static_cast<std::size_t>(got));
         total += got;
-        if (total > ARCHIVE_MEMBER_MAX) return ARCHIVE_TOO_LARGE;
+        if (total > ARCHIVE_MEMBER_MAX) return ArchiveProblem::TooLarge;
     }
 }
 
@@ -263,8 +259,8 @@ void readWhole(ArchiveCursor& cursor, ArchiveMember& member, std::vector<char>& 
         std::memcpy(member.head.data() + at, buffer.data(), take);
         member.headSize = static_cast<std::size_t>(at) + take;
     });
-    if (member.problem == ARCHIVE_TOO_LARGE) member.reason = TOO_LARGE_TEXT;
-    if (member.problem == ARCHIVE_OK) member.size = total;
+    if (member.problem == ArchiveProblem::TooLarge) member.reason = archiveProblemText(ArchiveProblem::TooLarge);
+    if (member.problem == ArchiveProblem::None) member.size = total;
 }
 
 }  // namespace
@@ -273,7 +269,7 @@ ArchiveListing listArchive(const std::string& path)
 {
     ArchiveListing listing;
     ArchiveCursor cursor;
-    if (cursor.open(path) != ARCHIVE_OK) {
+    if (cursor.open(path) != ArchiveProblem::None) {
         listing.problem = cursor.problem();
         listing.reason = cursor.reason();
         listing.errorNumber = cursor.errorNumber();
@@ -288,15 +284,15 @@ ArchiveListing listArchive(const std::string& path)
         ArchiveMember member;
         member.name = header.name;
         if (!isListableName(member.name)) {
-            member.problem = ARCHIVE_DAMAGED;
-            member.reason = "a member name that holds a line break, or none";
+            member.problem = ArchiveProblem::Damaged;
+            member.reason = badMemberNameText();
         } else if (header.encrypted) {
-            member.problem = ARCHIVE_ENCRYPTED;
-            member.reason = ENCRYPTED_TEXT;
+            member.problem = ArchiveProblem::Encrypted;
+            member.reason = archiveProblemText(ArchiveProblem::Encrypted);
         } else if (header.claimsSize && header.claimed > ARCHIVE_MEMBER_MAX) {
             // Refused on its word: not a byte of it is inflated.
-            member.problem = ARCHIVE_TOO_LARGE;
-            member.reason = TOO_LARGE_TEXT;
+            member.problem = ArchiveProblem::TooLarge;
+            member.reason = archiveProblemText(ArchiveProblem::TooLarge);
         } else {
             readWhole(cursor, member, buffer);
         }
@@ -312,9 +308,9 @@ ArchiveListing listArchive(const std::string& path)
 ArchiveMemberReader::ArchiveMemberReader() = default;
 ArchiveMemberReader::~ArchiveMemberReader() = default;
 
-int ArchiveMemberReader::fail(int problem, std::string reason)
+ArchiveProblem ArchiveMemberReader::fail(ArchiveProblem problem, std::string reason)
 {
-    errorNumber_ = problem == ARCHIVE_CANT_OPEN && cursor_ ? cursor_->errorNumber() : 0;
+    errorNumber_ = problem == ArchiveProblem::CantOpen && cursor_ ? cursor_->errorNumber() : 0;
     problem_ = problem;
     reason_ = std::move(reason);
     positioned_ = false;
@@ -363,7 +359,7 @@ void ArchiveMemberReader::keepPassed(const std::string& name, bool claimsSize, s
 void ArchiveMemberReader::finishArchive()
 {
     const auto wanted = expected_.find(archivePath_);
-    if (!cursor_ || cursor_->problem() != ARCHIVE_OK || wanted == expected_.end()) return;
+    if (!cursor_ || cursor_->problem() != ArchiveProblem::None || wanted == expected_.end()) return;
     std::size_t ahead = 0;
     for (const std::string& name : wanted->second) ahead += passed_.count(name) == 0 ? 1 : 0;
     MemberHeader header;
@@ -380,7 +376,7 @@ void ArchiveMemberReader::finishArchive()
 // order), and from the start when that walk fails or reaches the end, or
 // when the member was passed already: the first member of a name is the one
 // read, as in a listing. Announced members passed on the way are kept.
-int ArchiveMemberReader::findMember(std::string_view member, bool& claimsSize, std::int64_t& claimed)
+ArchiveProblem ArchiveMemberReader::findMember(std::string_view member, bool& claimsSize, std::int64_t& claimed)
 {
     positioned_ = false;
     bool fresh = false;
@@ -388,10 +384,10 @@ int ArchiveMemberReader::findMember(std::string_view member, bool& claimsSize, s
         if (!cursor_) cursor_ = std::make_unique<ArchiveCursor>();
         fresh = true;
         passed_.clear();
-        return cursor_->open(archivePath_) == ARCHIVE_OK;
+        return cursor_->open(archivePath_) == ArchiveProblem::None;
     };
     const bool passed = passed_.count(std::string(member)) != 0;
-    if ((!cursor_ || cursor_->problem() != ARCHIVE_OK || passed) && !reopen()) {
+    if ((!cursor_ || cursor_->problem() != ArchiveProblem::None || passed) && !reopen()) {
         return fail(cursor_->problem(), cursor_->reason());
     }
     for (;;) {
@@ -399,7 +395,8 @@ int ArchiveMemberReader::findMember(std::string_view member, bool& claimsSize, s
         const int r = cursor_->next(header);
         if (r <= 0) {
             if (fresh) {
-                return r < 0 ? fail(cursor_->problem(), cursor_->reason()) : fail(ARCHIVE_NO_MEMBER, NO_MEMBER_TEXT);
+                return r < 0 ? fail(cursor_->problem(), cursor_->reason())
+                             : fail(ArchiveProblem::NoMember, archiveProblemText(ArchiveProblem::NoMember));
             }
             if (!reopen()) return fail(cursor_->problem(), cursor_->reason());
             continue;
@@ -412,30 +409,30 @@ int ArchiveMemberReader::findMember(std::string_view member, bool& claimsSize, s
             }
             continue;
         }
-        if (header.encrypted) return fail(ARCHIVE_ENCRYPTED, ENCRYPTED_TEXT);
-        if (header.claimsSize && header.claimed > ARCHIVE_MEMBER_MAX) return fail(ARCHIVE_TOO_LARGE, TOO_LARGE_TEXT);
+        if (header.encrypted) return fail(ArchiveProblem::Encrypted, archiveProblemText(ArchiveProblem::Encrypted));
+        if (header.claimsSize && header.claimed > ARCHIVE_MEMBER_MAX) return fail(ArchiveProblem::TooLarge, archiveProblemText(ArchiveProblem::TooLarge));
         claimsSize = header.claimsSize;
         claimed = header.claimed;
         positioned_ = true;
-        return ARCHIVE_OK;
+        return ArchiveProblem::None;
     }
 }
 
 // Counts the bytes of the member the cursor stands at, up to one past the limit.
-int ArchiveMemberReader::countMember(std::int64_t& bytes)
+ArchiveProblem ArchiveMemberReader::countMember(std::int64_t& bytes)
 {
     std::vector<char> buffer(ARCHIVE_BLOCK_SIZE);
     std::string reason;
-    const int problem = readThrough(*cursor_, buffer, bytes, reason, [](std::int64_t, std::size_t) {});
-    if (problem == ARCHIVE_DAMAGED) return fail(ARCHIVE_DAMAGED, reason);
-    if (problem == ARCHIVE_TOO_LARGE) return fail(ARCHIVE_TOO_LARGE, TOO_LARGE_TEXT);
-    return ARCHIVE_OK;
+    const ArchiveProblem problem = readThrough(*cursor_, buffer, bytes, reason, [](std::int64_t, std::size_t) {});
+    if (problem == ArchiveProblem::Damaged) return fail(ArchiveProblem::Damaged, reason);
+    if (problem == ArchiveProblem::TooLarge) return fail(ArchiveProblem::TooLarge, archiveProblemText(ArchiveProblem::TooLarge));
+    return ArchiveProblem::None;
 }
 
-int ArchiveMemberReader::open(const std::string& archivePath, std::string_view member)
+ArchiveProblem ArchiveMemberReader::open(const std::string& archivePath, std::string_view member)
 {
     member_ = std::string(member);
-    problem_ = ARCHIVE_OK;
+    problem_ = ArchiveProblem::None;
     reason_.clear();
     errorNumber_ = 0;
     size_ = 0;
@@ -458,7 +455,7 @@ int ArchiveMemberReader::open(const std::string& archivePath, std::string_view m
             size_ = static_cast<std::int64_t>(memory_.size());
             fromMemory_ = true;
             positioned_ = true;
-            return ARCHIVE_OK;
+            return ArchiveProblem::None;
         }
     }
     if (archivePath != archivePath_) {
@@ -470,17 +467,17 @@ int ArchiveMemberReader::open(const std::string& archivePath, std::string_view m
 
     bool claimsSize = false;
     std::int64_t claimed = 0;
-    if (findMember(member_, claimsSize, claimed) != ARCHIVE_OK) return problem_;
+    if (findMember(member_, claimsSize, claimed) != ArchiveProblem::None) return problem_;
     if (claimsSize) {
         size_ = claimed;
-        return ARCHIVE_OK;
+        return ArchiveProblem::None;
     }
     // Nothing tells the size ahead of the data: count it, then come back.
     std::int64_t counted = 0;
-    if (countMember(counted) != ARCHIVE_OK) return problem_;
-    if (findMember(member_, claimsSize, claimed) != ARCHIVE_OK) return problem_;
+    if (countMember(counted) != ArchiveProblem::None) return problem_;
+    if (findMember(member_, claimsSize, claimed) != ArchiveProblem::None) return problem_;
     size_ = counted;
-    return ARCHIVE_OK;
+    return ArchiveProblem::None;
 }
 
 const ArchiveMemberReader::Listed& ArchiveMemberReader::listed(const std::string& archivePath)
@@ -502,9 +499,9 @@ const ArchiveListing& ArchiveMemberReader::listingOf(const std::string& archiveP
     return listed(archivePath).listing;
 }
 
-int ArchiveMemberReader::peek(const std::string& archivePath, std::string_view member, const ArchiveMember** found)
+ArchiveProblem ArchiveMemberReader::peek(const std::string& archivePath, std::string_view member, const ArchiveMember** found)
 {
-    problem_ = ARCHIVE_OK;
+    problem_ = ArchiveProblem::None;
     reason_.clear();
     errorNumber_ = 0;
     *found = nullptr;
@@ -513,21 +510,23 @@ int ArchiveMemberReader::peek(const std::string& archivePath, std::string_view m
     if (at == listed.byName.end()) {
         // A member after the point where the archive broke can't be told
         // from one that is not there: the archive's own problem is told.
-        if (listed.listing.problem == ARCHIVE_OK) return fail(ARCHIVE_NO_MEMBER, NO_MEMBER_TEXT);
+        if (listed.listing.problem == ArchiveProblem::None) {
+            return fail(ArchiveProblem::NoMember, archiveProblemText(ArchiveProblem::NoMember));
+        }
         problem_ = listed.listing.problem;
         reason_ = listed.listing.reason;
         errorNumber_ = listed.listing.errorNumber;
         return problem_;
     }
     const ArchiveMember& entry = listed.listing.members[at->second];
-    if (entry.problem != ARCHIVE_OK) return fail(entry.problem, entry.reason);
+    if (entry.problem != ArchiveProblem::None) return fail(entry.problem, entry.reason);
     *found = &entry;
-    return ARCHIVE_OK;
+    return ArchiveProblem::None;
 }
 
 std::size_t ArchiveMemberReader::read(void* buffer, std::size_t n)
 {
-    if (!positioned_ || problem_ != ARCHIVE_OK || n == 0) return 0;
+    if (!positioned_ || problem_ != ArchiveProblem::None || n == 0) return 0;
     if (fromMemory_) {
         const std::size_t left = memory_.size() - static_cast<std::size_t>(readSoFar_);
         const std::size_t got = std::min(n, left);
@@ -547,7 +546,7 @@ std::size_t ArchiveMemberReader::read(void* buffer, std::size_t n)
         std::string reason;
         const long r = cursor_->read(at + got, want, reason);
         if (r < 0) {
-            fail(ARCHIVE_DAMAGED, reason);
+            fail(ArchiveProblem::Damaged, reason);
             return 0;
         }
         if (r == 0) break;
@@ -555,7 +554,7 @@ std::size_t ArchiveMemberReader::read(void* buffer, std::size_t n)
     }
     readSoFar_ += static_cast<std::int64_t>(got);
     if (readSoFar_ > ARCHIVE_MEMBER_MAX) {
-        fail(ARCHIVE_TOO_LARGE, TOO_LARGE_TEXT);
+        fail(ArchiveProblem::TooLarge, archiveProblemText(ArchiveProblem::TooLarge));
         return 0;
     }
     return got;

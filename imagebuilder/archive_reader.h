@@ -21,13 +21,14 @@ constexpr std::int64_t ARCHIVE_MEMBER_MAX = 32 * 1024 * 1024;
 // The bytes of each member kept by a listing, enough for an iNES header.
 constexpr std::size_t ARCHIVE_HEAD_SIZE = 16;
 
-enum ArchiveCode {
-    ARCHIVE_OK = 0,
-    ARCHIVE_CANT_OPEN = 1,   // missing, unreadable, or no regular file
-    ARCHIVE_DAMAGED = 2,     // not an archive of its kind, or broken
-    ARCHIVE_ENCRYPTED = 3,   // needs a passphrase
-    ARCHIVE_NO_MEMBER = 4,   // the archive holds no member of that name
-    ARCHIVE_TOO_LARGE = 5,   // more than ARCHIVE_MEMBER_MAX bytes
+// Why an archive or a member of it can't be used (archiveProblemText words it).
+enum class ArchiveProblem {
+    None = 0,
+    CantOpen = 1,   // missing, unreadable, or no regular file
+    Damaged = 2,    // not an archive of its kind, or broken
+    Encrypted = 3,  // needs a passphrase
+    NoMember = 4,   // the archive holds no member of that name
+    TooLarge = 5,   // more than ARCHIVE_MEMBER_MAX bytes
 };
 
 // One file inside an archive, as a listing saw it.
@@ -36,7 +37,7 @@ struct ArchiveMember {
     std::int64_t size = 0;   // bytes, counted while reading it whole
     std::array<unsigned char, ARCHIVE_HEAD_SIZE> head{};
     std::size_t headSize = 0;  // bytes of head that the member filled
-    int problem = ARCHIVE_OK;  // why the member can't be used
+    ArchiveProblem problem = ArchiveProblem::None;  // why the member can't be used
     std::string reason;        // the same in words, for a line naming the member
 };
 
@@ -44,9 +45,9 @@ struct ArchiveListing {
     // The file members in archive order; folders are left out, and so is a
     // second member of a name already listed (the first is the one read).
     std::vector<ArchiveMember> members;
-    int problem = ARCHIVE_OK;  // the archive as a whole could not be read to its end
+    ArchiveProblem problem = ArchiveProblem::None;  // the archive as a whole could not be read to its end
     std::string reason;
-    int errorNumber = 0;       // for ARCHIVE_CANT_OPEN: the system's reason
+    int errorNumber = 0;  // for CantOpen: the system's reason
 };
 
 // An image holds at most this many bytes of ROMs: the most a reader keeps
@@ -80,17 +81,17 @@ public:
     void expect(const std::string& archivePath, std::string_view member);
 
     // What a listing of the archive (listArchive, made once per archive and
-    // kept) saw of member: ARCHIVE_OK with its size and first bytes in
-    // *found, or why not (reason() and errorNumber() tell it). Probing many
+    // kept) saw of member: None with its size and first bytes in *found, or
+    // why not (reason() and errorNumber() tell it). Probing many
     // members of one archive reads it once, in its order.
-    int peek(const std::string& archivePath, std::string_view member, const ArchiveMember** found);
+    ArchiveProblem peek(const std::string& archivePath, std::string_view member, const ArchiveMember** found);
     // The listing peek() looks in, made at the first call for the archive.
     const ArchiveListing& listingOf(const std::string& archivePath);
 
     // Finds member in the archive at archivePath and takes its size: the
     // size the archive records, or, when it records none (a .gz), the bytes
-    // counted in a first pass. ARCHIVE_OK, or why not (reason() tells it).
-    int open(const std::string& archivePath, std::string_view member);
+    // counted in a first pass. None, or why not (reason() tells it).
+    ArchiveProblem open(const std::string& archivePath, std::string_view member);
 
     std::int64_t size() const { return size_; }
 
@@ -99,16 +100,16 @@ public:
     // and problem() tells why.
     std::size_t read(void* buffer, std::size_t n);
 
-    int problem() const { return problem_; }
+    ArchiveProblem problem() const { return problem_; }
     const std::string& reason() const { return reason_; }
-    // For ARCHIVE_CANT_OPEN: the system's reason (ENOENT for a missing
+    // For CantOpen: the system's reason (ENOENT for a missing
     // archive, EISDIR, NOT_REGULAR_FILE); else 0.
     int errorNumber() const { return errorNumber_; }
 
 private:
-    int fail(int problem, std::string reason);
-    int findMember(std::string_view member, bool& claimsSize, std::int64_t& claimed);
-    int countMember(std::int64_t& bytes);
+    ArchiveProblem fail(ArchiveProblem problem, std::string reason);
+    ArchiveProblem findMember(std::string_view member, bool& claimsSize, std::int64_t& claimed);
+    ArchiveProblem countMember(std::int64_t& bytes);
     bool isExpected(const std::string& name) const;
     void keepPassed(const std::string& name, bool claimsSize, std::int64_t claimed);
     void finishArchive();
@@ -119,7 +120,7 @@ private:
     bool positioned_ = false;  // open() found member_: its data may be read
     std::int64_t size_ = 0;
     std::int64_t readSoFar_ = 0;
-    int problem_ = ARCHIVE_OK;
+    ArchiveProblem problem_ = ArchiveProblem::None;
     std::string reason_;
     int errorNumber_ = 0;
     // Members announced and not yet opened, by archive path; and the bytes

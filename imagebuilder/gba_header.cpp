@@ -70,14 +70,14 @@ void writeGbaHeader(OutFile& image, std::string_view title, std::string_view gam
     image.write(fields.data(), fields.size());
 }
 
-int fixGbaHeader(const std::string& imagePath, std::string_view title, std::string_view gameCode,
-                 std::string_view makerCode, Report& report)
+HeaderFix fixGbaHeader(const std::string& imagePath, std::string_view title, std::string_view gameCode,
+                       std::string_view makerCode, Report& report)
 {
     OutFile image;
     if (image.openForUpdate(imagePath)) {
         writeGbaHeader(image, title, gameCode, makerCode);
-        if (image.close()) return 0;
+        if (image.close()) return HeaderFix::Rewritten;
     }
     report.fileProblem(imagePath, image.errorNumber());
-    return 1;
+    return HeaderFix::Failed;
 }

@@ -23,8 +23,13 @@ class Report;
 void writeGbaHeader(OutFile& image, std::string_view title, std::string_view gameCode,
                     std::string_view makerCode);
 
-// Rewrites the header of the image file in place. 0 after rewriting the
-// header; 1 when the image can't be opened for update (nothing changes then)
-// or a write or close fails, after report heard why.
-int fixGbaHeader(const std::string& imagePath, std::string_view title, std::string_view gameCode,
-                 std::string_view makerCode, Report& report);
+enum class HeaderFix {
+    Rewritten = 0,
+    Failed = 1,
+};
+
+// Rewrites the header of the image file in place. Rewritten, or Failed when
+// the image can't be opened for update (nothing changes then) or a write or
+// close fails, after report heard why.
+HeaderFix fixGbaHeader(const std::string& imagePath, std::string_view title, std::string_view gameCode,
+                       std::string_view makerCode, Report& report);

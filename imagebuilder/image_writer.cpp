@@ -5,6 +5,7 @@
 #include "byte_order.h"
 #include "file_io.h"
 #include "gba_header.h"
+#include "image_messages.h"
 #include "image_padding.h"
 #include "ini_profile.h"
 #include "path_text.h"
@@ -155,9 +156,6 @@ private:
     bool cancelled_ = false;
 };
 
-// How a record ended.
-enum RecordResult { RECORD_WRITTEN = 0, RECORD_FAILED = 1, RECORD_CANCELLED = 2 };
-
 // One record: its source opened once, the header that layout and size give,
 // the data and the padding. A missing file gives 0 bytes (after the report
 // heard so): its record carries no data and the image goes on. A file that
@@ -168,8 +166,9 @@ enum RecordResult { RECORD_WRITTEN = 0, RECORD_FAILED = 1, RECORD_CANCELLED = 2 
 // With trimOverdump, a file longer than its iNES header promises is
 // written only as far as the promise, read from the header it copies.
 template <typename FillHeader>
-RecordResult writeRecord(ImageOutput& out, const std::string& path, std::string_view extension, bool pocketNes,
-                         bool trimOverdump, FillHeader fillHeader)
+// A record ends written, failed or cancelled, as an image does.
+ImageWrite writeRecord(ImageOutput& out, const std::string& path, std::string_view extension, bool pocketNes,
+                       bool trimOverdump, FillHeader fillHeader)
 {
     RomSource source(path, &out.archives());
     std::int64_t size = 0;
@@ -178,7 +177,7 @@ RecordResult writeRecord(ImageOutput& out, const std::string& path, std::string_
         size = source.size();
         if (size >= std::numeric_limits<std::int32_t>::max()) {
             out.report().fileProblem(path, EFBIG);
-            return RECORD_FAILED;
+            return ImageWrite::Failed;
         }
         dataBytes = size;
         if (trimOverdump && size > 0) {
@@ -186,14 +185,14 @@ RecordResult writeRecord(ImageOutput& out, const std::string& path, std::string_
             const std::size_t got = source.peek(head.data(), head.size());
             if (source.errorNumber() != 0) {
                 out.report().problem(path, source.reason());
-                return RECORD_FAILED;
+                return ImageWrite::Failed;
             }
             dataBytes = romBytesInImage(size, inesPromisedBytes(head.data(), got), true);
         }
     } else {
         const int err = source.errorNumber();
         out.report().problem(path, source.reason());
-        if (err != ENOENT && err != ENOTDIR) return RECORD_FAILED;
+        if (err != ENOENT && err != ENOTDIR) return ImageWrite::Failed;
     }
     const auto usize = static_cast<std::uint32_t>(dataBytes);
     std::array<unsigned char, std::max(KVL_HEADER_SIZE, POCKET_HEADER_SIZE)> header{};
@@ -205,21 +204,21 @@ RecordResult writeRecord(ImageOutput& out, const std::string& path, std::string_
         const int err = copyRomSource(
             out.image(), source, size, extension, out.buffer(),
             [&](std::int64_t copied) { return out.reachedByte(dataStart + copied); }, dataBytes);
-        if (err == ECANCELED) return RECORD_CANCELLED;
+        if (err == ECANCELED) return ImageWrite::Cancelled;
         if (err != 0) {
             // The image fails for this reason alone; the output itself is fine.
             out.report().problem(path, source.reasonOf(err));
-            return RECORD_FAILED;
+            return ImageWrite::Failed;
         }
     }
     const std::size_t padding = recordPadding(usize, pocketNes);
     out.image().writeZeros(padding);
-    return out.advance(static_cast<std::int64_t>(headerSize + padding) + dataBytes) ? RECORD_WRITTEN
-                                                                                    : RECORD_CANCELLED;
+    return out.advance(static_cast<std::int64_t>(headerSize + padding) + dataBytes) ? ImageWrite::Written
+                                                                                    : ImageWrite::Cancelled;
 }
 
-RecordResult extraFileRecord(ImageOutput& out, const std::string& path, std::string_view name,
-                             std::string_view extension, bool pocketNes)
+ImageWrite extraFileRecord(ImageOutput& out, const std::string& path, std::string_view name,
+                           std::string_view extension, bool pocketNes)
 {
     out.report().recordStarted(path, std::string(name), std::string(extension));
     return writeRecord(out, path, extension, pocketNes, false, [&](unsigned char* header, std::uint32_t size) {
@@ -231,7 +230,7 @@ RecordResult extraFileRecord(ImageOutput& out, const std::string& path, std::str
     });
 }
 
-RecordResult romRecord(ImageOutput& out, const RomEntry& entry, bool pocketNes, bool trimOverdump)
+ImageWrite romRecord(ImageOutput& out, const RomEntry& entry, bool pocketNes, bool trimOverdump)
 {
     const std::string extension = romExtensionOf(entry.path);
     const std::string title = entry.title.value_or(std::string());
@@ -348,44 +347,43 @@ bool outputIsAnInput(const std::string& outputPath, const ImagePlan& plan)
     return false;
 }
 
-// Writes the whole image; RECORD_FAILED when it can't be completed (the
+// Writes the whole image; ImageWrite::Failed when it can't be completed (the
 // reason went to the report, or is in the image when the output failed).
-RecordResult writeImageBody(ImageOutput& out, const std::string& programDir, const ImagePlan& plan,
-                            const RomList* list)
+ImageWrite writeImageBody(ImageOutput& out, const std::string& programDir, const ImagePlan& plan,
+                          const RomList* list)
 {
-    if (!out.reachedByte(0)) return RECORD_CANCELLED;
+    if (!out.reachedByte(0)) return ImageWrite::Cancelled;
     RomSource shell(plan.shellPath);
     if (!shell.isOpen()) {
         out.report().problem(plan.shellPath, shell.reason());
-        return RECORD_FAILED;
+        return ImageWrite::Failed;
     }
     const int err = copyRomSource(out.image(), shell, shell.size(), "bin", out.buffer(),
                                   [&](std::int64_t copied) { return out.reachedByte(copied); });
-    if (err == ECANCELED) return RECORD_CANCELLED;
+    if (err == ECANCELED) return ImageWrite::Cancelled;
     if (err != 0) {
         out.report().problem(plan.shellPath, shell.reasonOf(err));
-        return RECORD_FAILED;
+        return ImageWrite::Failed;
     }
-    if (out.image().failed()) return RECORD_FAILED;
-    if (!out.advance(shell.size())) return RECORD_CANCELLED;
+    if (out.image().failed()) return ImageWrite::Failed;
+    if (!out.advance(shell.size())) return ImageWrite::Cancelled;
     // PocketNES finds its splash screen right after its own program.
     if (plan.splash != nullptr) {
         out.image().write(plan.splash->data(), plan.splash->size());
-        if (out.image().failed()) return RECORD_FAILED;
-        if (!out.advance(static_cast<std::int64_t>(plan.splash->size()))) return RECORD_CANCELLED;
+        if (out.image().failed()) return ImageWrite::Failed;
+        if (!out.advance(static_cast<std::int64_t>(plan.splash->size()))) return ImageWrite::Cancelled;
     }
 
     for (std::size_t n = 0; n < plan.extras.size(); ++n) {
         const ExtraFile& extra = plan.extras[n];
-        const RecordResult r = extraFileRecord(out, programDir + extra.path, extra.name, extra.ext, plan.pocketNes);
-        if (r != RECORD_WRITTEN) return r;
-        if (out.image().failed()) return RECORD_FAILED;
+        const ImageWrite r = extraFileRecord(out, programDir + extra.path, extra.name, extra.ext, plan.pocketNes);
+        if (r != ImageWrite::Written) return r;
+        if (out.image().failed()) return ImageWrite::Failed;
     }
     if (plan.badExtraValue) {
         const std::size_t n = plan.extras.size();
-        out.report().problem(plan.configPath, "[" + plan.section + "] file" + std::to_string(n) + "=" +
-                                                  plan.extraValues[n] + " lacks its path,name,ext commas");
-        return RECORD_FAILED;
+        out.report().problem(plan.configPath, "[" + plan.section + "] " + extraValueText(n, plan.extraValues[n]));
+        return ImageWrite::Failed;
     }
 
     // Every archive member of the list is announced, so that each archive
@@ -397,39 +395,40 @@ RecordResult writeImageBody(ImageOutput& out, const std::string& programDir, con
     }
     for (const RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) {
         if (!e->unreadable.empty()) continue;
-        const RecordResult r = romRecord(out, *e, plan.pocketNes, plan.trimOverdumps);
-        if (r != RECORD_WRITTEN) return r;
-        if (out.image().failed()) return RECORD_FAILED;
+        const ImageWrite r = romRecord(out, *e, plan.pocketNes, plan.trimOverdumps);
+        if (r != ImageWrite::Written) return r;
+        if (out.image().failed()) return ImageWrite::Failed;
     }
     writeEndRecord(out.image());
-    if (out.image().failed()) return RECORD_FAILED;
-    return out.advance(static_cast<std::int64_t>(END_RECORD_SIZE)) ? RECORD_WRITTEN : RECORD_CANCELLED;
+    if (out.image().failed()) return ImageWrite::Failed;
+    return out.advance(static_cast<std::int64_t>(END_RECORD_SIZE)) ? ImageWrite::Written : ImageWrite::Cancelled;
 }
 
 // Fills the image with 0xFF, the value of erased flash, from where the
 // records end up to the padded size; after the end record, so that no
 // emulator takes the padding for a record.
-RecordResult writePadding(ImageOutput& out)
+ImageWrite writePadding(ImageOutput& out)
 {
     static const std::vector<unsigned char> fill(64 * 1024, IMAGE_PAD_BYTE);
     std::int64_t left = paddedImageSize(out.written()) - out.written();
     while (left > 0) {
         const auto n = static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(fill.size())));
         out.image().write(fill.data(), n);
-        if (out.image().failed()) return RECORD_FAILED;
-        if (!out.advance(static_cast<std::int64_t>(n))) return RECORD_CANCELLED;
+        if (out.image().failed()) return ImageWrite::Failed;
+        if (!out.advance(static_cast<std::int64_t>(n))) return ImageWrite::Cancelled;
         left -= static_cast<std::int64_t>(n);
     }
-    return RECORD_WRITTEN;
+    return ImageWrite::Written;
 }
 
 }  // namespace
 
-int writeExtraFileRecord(OutFile& image, const std::string& path, std::string_view name,
-                         std::string_view extension, bool pocketNes, Report& report)
+ImageWrite writeExtraFileRecord(OutFile& image, const std::string& path, std::string_view name,
+                                std::string_view extension, bool pocketNes, Report& report)
 {
     ImageOutput out(image, report, 0);
-    return extraFileRecord(out, path, name, extension, pocketNes) == RECORD_WRITTEN ? 0 : 1;
+    const ImageWrite written = extraFileRecord(out, path, name, extension, pocketNes);
+    return written == ImageWrite::Written ? written : ImageWrite::Failed;
 }
 
 void writeEndRecord(OutFile& image)
@@ -450,20 +449,19 @@ std::int64_t exactImageSize(const std::string& programDir, const RomList* list, 
     return exactImageSize(programDir, IniSnapshot::load(configPathOf(programDir)), list, variant);
 }
 
-int writeImage(const std::string& programDir, const IniSnapshot& config, const std::string& outputPath,
-               const RomList* list, std::string_view variant, const GbaHeaderFields* headerFix, Report& report,
-               bool pad, const ImageExtras& extras, ArchiveMemberReader* archives)
+ImageWrite writeImage(const std::string& programDir, const IniSnapshot& config, const std::string& outputPath,
+                      const RomList* list, std::string_view variant, const GbaHeaderFields* headerFix,
+                      Report& report, bool pad, const ImageExtras& extras, ArchiveMemberReader* archives)
 {
     const ImagePlan plan = planImage(programDir, config, list, variant, extras);
     // Korvalinde would take a splash screen for the first record.
     if (plan.splash != nullptr && (!plan.pocketNes || plan.splash->size() != SPLASH_BYTES)) {
-        report.problem(outputPath, plan.pocketNes ? "a splash screen is " + std::to_string(SPLASH_BYTES) + " bytes"
-                                                  : splashNeedsPocketNesText(plan.section));
-        return IMAGE_FAILED;
+        report.problem(outputPath, plan.pocketNes ? splashSizeText() : splashNeedsPocketNesText(plan.section));
+        return ImageWrite::Failed;
     }
     if (outputIsAnInput(outputPath, plan)) {
-        report.problem(outputPath, "is one of the image's own input files");
-        return IMAGE_FAILED;
+        report.problem(outputPath, "is " + ownInputText());
+        return ImageWrite::Failed;
     }
 
     // The image grows in a temporary file beside the output and takes the
@@ -472,7 +470,7 @@ int writeImage(const std::string& programDir, const IniSnapshot& config, const s
     AtomicFile image;
     if (!image.open(outputPath)) {
         report.fileProblem(outputPath, image.errorNumber());
-        return IMAGE_FAILED;
+        return ImageWrite::Failed;
     }
     // An image can be built again from its inputs, so a new one is not
     // waited for on its way to the disk: that wait would cost more than the
@@ -480,25 +478,25 @@ int writeImage(const std::string& programDir, const IniSnapshot& config, const s
     // after can't leave the user without either of them.
     image.setDurable(image.replacesAFile());
     ImageOutput out(image, report, pad ? paddedImageSize(plan.size) : plan.size, archives);
-    RecordResult body = writeImageBody(out, programDir, plan, list);
-    if (body == RECORD_WRITTEN && pad) body = writePadding(out);
-    if (body == RECORD_CANCELLED) return IMAGE_CANCELLED;
-    if (body == RECORD_WRITTEN && headerFix != nullptr) {
+    ImageWrite body = writeImageBody(out, programDir, plan, list);
+    if (body == ImageWrite::Written && pad) body = writePadding(out);
+    if (body == ImageWrite::Cancelled) return ImageWrite::Cancelled;
+    if (body == ImageWrite::Written && headerFix != nullptr) {
         writeGbaHeader(image.stream(), headerFix->title, headerFix->gameCode, headerFix->makerCode);
     }
-    if (body != RECORD_WRITTEN || image.failed()) {
+    if (body != ImageWrite::Written || image.failed()) {
         if (image.failed()) report.fileProblem(outputPath, image.errorNumber());
-        return IMAGE_FAILED;
+        return ImageWrite::Failed;
     }
     if (!image.commit()) {
         report.fileProblem(outputPath, image.errorNumber());
-        return IMAGE_FAILED;
+        return ImageWrite::Failed;
     }
-    return IMAGE_WRITTEN;
+    return ImageWrite::Written;
 }
 
-int writeImage(const std::string& programDir, const std::string& outputPath, const RomList* list,
-               std::string_view variant, const GbaHeaderFields* headerFix, Report& report)
+ImageWrite writeImage(const std::string& programDir, const std::string& outputPath, const RomList* list,
+                      std::string_view variant, const GbaHeaderFields* headerFix, Report& report)
 {
     return writeImage(programDir, IniSnapshot::load(configPathOf(programDir)), outputPath, list, variant, headerFix,
                       report);

@@ -36,12 +36,12 @@ struct ImageExtras {
     bool trimOverdumps = false;
 };
 
-// What writeImage gives: the image is written, or it is not (after the
-// reasons went to the report), or the report asked it to stop.
-enum ImageWriteResult {
-    IMAGE_WRITTEN = 0,
-    IMAGE_FAILED = 1,
-    IMAGE_CANCELLED = 2,
+// What writing an image (or one record of it) gives: written, or not
+// (after the reasons went to the report), or the report asked it to stop.
+enum class ImageWrite {
+    Written = 0,
+    Failed = 1,
+    Cancelled = 2,
 };
 
 // Builds the image at outputPath from the variant's section of romweld.cfg
@@ -49,11 +49,11 @@ enum ImageWriteResult {
 // the list; with pad, fills it with 0xFF up to the size paddedImageSize
 // gives; then, when headerFix is given, rewrites its GBA header. extras
 // adds a splash screen and trims overdumps.
-// IMAGE_WRITTEN when the image was written to its end; IMAGE_FAILED
+// Written when the image was written to its end; Failed
 // otherwise (output not created, shell missing, an extra-file value without
 // its two commas, a failed write, a ROM or extra file that exists but can't
 // be read or changes while it is copied, an output that is one of the
-// inputs), after report heard why; IMAGE_CANCELLED when report's progress
+// inputs), after report heard why; Cancelled when report's progress
 // asked to stop. report hears each record as it begins and the bytes
 // written of the exact image size (padding included). A ROM may be an
 // archive member (ARCHIVE::MEMBER): it is streamed out of its archive with
@@ -65,12 +65,13 @@ enum ImageWriteResult {
 // members, so that images built one after another share its passes over
 // their archives (announce their members to it first: see
 // ArchiveMemberReader::expect); each archive is read once either way.
-int writeImage(const std::string& programDir, const IniSnapshot& config, const std::string& outputPath,
-               const RomList* list, std::string_view variant, const GbaHeaderFields* headerFix, Report& report,
-               bool pad = false, const ImageExtras& extras = {}, ArchiveMemberReader* archives = nullptr);
+ImageWrite writeImage(const std::string& programDir, const IniSnapshot& config, const std::string& outputPath,
+                      const RomList* list, std::string_view variant, const GbaHeaderFields* headerFix,
+                      Report& report, bool pad = false, const ImageExtras& extras = {},
+                      ArchiveMemberReader* archives = nullptr);
 // The same, reading programDir + "romweld.cfg" afresh.
-int writeImage(const std::string& programDir, const std::string& outputPath, const RomList* list,
-               std::string_view variant, const GbaHeaderFields* headerFix, Report& report);
+ImageWrite writeImage(const std::string& programDir, const std::string& outputPath, const RomList* list,
+                      std::string_view variant, const GbaHeaderFields* headerFix, Report& report);
 
 // A GBA cartridge addresses at most 32 MiB; a larger image runs nowhere.
 constexpr std::int64_t GBA_CARTRIDGE_MAX = 32 * 1024 * 1024;
@@ -92,12 +93,12 @@ std::int64_t exactImageSize(const std::string& programDir, const RomList* list,
                             std::string_view variant = DEFAULT_VARIANT);
 
 // One extra file's record: header, data and (Korvalinde layout) padding.
-// report hears the record begin. 0 when written (a missing file gives an
-// empty record, after report heard so); 1 when the file exists but can't be
+// report hears the record begin. Written (a missing file gives an empty
+// record, after report heard so); Failed when the file exists but can't be
 // read, is too large or changes while it is copied: the image must then not
 // go on.
-int writeExtraFileRecord(OutFile& image, const std::string& path, std::string_view name,
-                         std::string_view extension, bool pocketNes, Report& report);
+ImageWrite writeExtraFileRecord(OutFile& image, const std::string& path, std::string_view name,
+                                std::string_view extension, bool pocketNes, Report& report);
 
 // The 44-byte end record.
 void writeEndRecord(OutFile& image);

@@ -1,6 +1,6 @@
 #include "list_admission.h"
 
-#include "file_io.h"
+#include "image_messages.h"
 #include "list_file.h"
 #include "problem_summary.h"
 #include "rom_admission.h"
@@ -13,45 +13,31 @@ ListAdmission admitListPaths(ListFileReader& reader, const std::string& listPath
     std::string path;
     for (long long paths = 0;; ++paths) {
         if (problems.count() >= LIST_PROBLEMS_MAX) {
-            result.stop = LIST_STOPPED_PROBLEMS;
+            result.stop = ListStop::TooManyProblems;
             break;
         }
         if (paths == LIST_PATHS_MAX) {
-            result.stop = LIST_STOPPED_PATHS;
+            result.stop = ListStop::TooManyPaths;
             break;
         }
-        const int kind = reader.next(path);
+        const ListLine kind = reader.next(path);
         result.lastLine = reader.lineNumber();
-        if (kind == LIST_LINE_END) break;
-        if (kind == LIST_LINE_FAILED) {
-            result.stop = LIST_STOPPED_READ_FAILED;
+        if (kind == ListLine::End) break;
+        if (kind == ListLine::Failed) {
+            result.stop = ListStop::ReadFailed;
             result.errorNumber = reader.errorNumber();
             break;
         }
-        if (kind == LIST_LINE_INVALID) {
+        if (kind == ListLine::Invalid) {
             problems.problem(listPath + ":" + std::to_string(reader.lineNumber()),
                              listLineProblemText(reader.invalidReason()));
             continue;
         }
         const Admission admitted = admitRomPath(list, path, settings, cleanTitles, problems, archives);
-        if (admitted.code == ADMIT_NOT_NES) problems.problem(path, admissionProblemText(admitted));
+        if (admitted.code == AdmitCode::NotNes) problems.problem(path, admissionProblemText(admitted));
         result.added += admitted.added;
         result.skipped += admitted.skipped;
         result.caseTwins.insert(result.caseTwins.end(), admitted.caseTwins.begin(), admitted.caseTwins.end());
     }
     return result;
-}
-
-std::string listStopText(const ListAdmission& admission)
-{
-    const std::string rest = "; the lines after line " + std::to_string(admission.lastLine) + " were not read";
-    switch (admission.stop) {
-    case LIST_STOPPED_PATHS:
-        return "names more ROMs than a 32 MiB image has room for" + rest;
-    case LIST_STOPPED_PROBLEMS:
-        return "stopped after " + std::to_string(LIST_PROBLEMS_MAX) + " problems" + rest;
-    case LIST_STOPPED_READ_FAILED:
-        return fileErrorText(admission.errorNumber) + rest;
-    default: return {};
-    }
 }

@@ -23,17 +23,18 @@ constexpr long long LIST_PATHS_MAX = 32LL * 1024 * 1024 / 48;
 // file, or a card not mounted): reading stops.
 constexpr int LIST_PROBLEMS_MAX = 1000;
 
-enum ListStop {
-    LIST_READ_ALL = 0,
-    LIST_STOPPED_PATHS = 1,        // LIST_PATHS_MAX path lines were read
-    LIST_STOPPED_PROBLEMS = 2,     // LIST_PROBLEMS_MAX problems were met
-    LIST_STOPPED_READ_FAILED = 3,  // the system failed to read on
+// Why reading a list stopped before its end (listStopText words it).
+enum class ListStop {
+    ReadAll = 0,
+    TooManyPaths = 1,     // LIST_PATHS_MAX path lines were read
+    TooManyProblems = 2,  // LIST_PROBLEMS_MAX problems were met
+    ReadFailed = 3,       // the system failed to read on
 };
 
 struct ListAdmission {
-    int stop = LIST_READ_ALL;
+    ListStop stop = ListStop::ReadAll;
     long long lastLine = 0;  // the number of the last line read (the header is line 1)
-    int errorNumber = 0;     // why reading failed (LIST_STOPPED_READ_FAILED)
+    int errorNumber = 0;     // why reading failed (ReadFailed)
     int added = 0;           // entries added
     int skipped = 0;         // files inside archives that are no NES ROMs
     // Entries added whose path differs from a listed one only in letter
@@ -48,7 +49,3 @@ struct ListAdmission {
 ListAdmission admitListPaths(ListFileReader& reader, const std::string& listPath, RomList* list,
                              const IniSnapshot& settings, bool cleanTitles, ProblemSummary& problems,
                              ArchiveMemberReader* archives);
-
-// Why the list was not read to its end, as the rest of a line that begins
-// with the list file's path and ": "; empty when it was.
-std::string listStopText(const ListAdmission& admission);

@@ -25,17 +25,17 @@ std::string_view withoutCr(const std::string& line, bool hadLineEnd)
 
 // The header, the lines that come before the paths, then each entry's path,
 // each line ended by CR LF; the file is replaced only when complete.
-int writeLines(const std::string& path, std::string_view header, const std::vector<std::string>& preface,
-               const RomList* list)
+ListResult writeLines(const std::string& path, std::string_view header, const std::vector<std::string>& preface,
+                      const RomList* list)
 {
-    if (list == nullptr) return EINVAL;
-    if (unlistablePath(list) != nullptr) return LIST_PATH_HAS_LINE_BREAK;
+    if (list == nullptr) return {ListCode::CantOpen, EINVAL};
+    if (unlistablePath(list) != nullptr) return {ListCode::PathHasLineBreak, 0};
     // A path read as CP932 can come out longer than the line it was read from.
     for (const RomEntry* e = list->head; e != nullptr; e = e->next) {
-        if (e->path.size() > LIST_LINE_MAX) return ENAMETOOLONG;
+        if (e->path.size() > LIST_LINE_MAX) return {ListCode::CantOpen, ENAMETOOLONG};
     }
     AtomicFile file;
-    if (!file.open(path)) return file.errorNumber();
+    if (!file.open(path)) return {ListCode::CantOpen, file.errorNumber()};
     file.write(header.data(), header.size());
     file.write(LINE_END.data(), LINE_END.size());
     for (const std::string& line : preface) {
@@ -46,33 +46,32 @@ int writeLines(const std::string& path, std::string_view header, const std::vect
         file.write(e->path);
         file.write(LINE_END.data(), LINE_END.size());
     }
-    return file.commit() ? 0 : file.errorNumber();
+    if (!file.commit()) return {ListCode::CantOpen, file.errorNumber()};
+    return {};
 }
 
 // The bytes a list file is read by.
 constexpr std::size_t LIST_READ_CHUNK = 64 * 1024;
 
 // Every path line after the header, each line valid.
-int readLines(const std::string& path, std::string_view header, std::vector<std::string>& lines, int* errorNumber)
+ListResult readLines(const std::string& path, std::string_view header, std::vector<std::string>& lines)
 {
     ListFileReader reader(path);
-    int code = reader.readHeader(header);
+    ListResult result = reader.readHeader(header);
     std::vector<std::string> read;
     std::string line;
-    while (code == LIST_READ_OK) {
-        const int kind = reader.next(line);
-        if (kind == LIST_LINE_END) break;
-        if (kind == LIST_LINE_PATH) {
+    while (result.ok()) {
+        const ListLine kind = reader.next(line);
+        if (kind == ListLine::End) break;
+        if (kind == ListLine::Path) {
             read.push_back(std::move(line));
         } else {
-            code = kind == LIST_LINE_FAILED ? LIST_READ_FAILED : reader.invalidReason();
+            result.code = kind == ListLine::Failed ? ListCode::ReadFailed : reader.invalidReason();
         }
     }
-    if (errorNumber != nullptr) {
-        *errorNumber = code == LIST_LINE_TOO_LONG ? LINE_TOO_LONG : reader.errorNumber();
-    }
-    if (code == LIST_READ_OK) lines = std::move(read);
-    return code;
+    result.errorNumber = result == ListCode::LineTooLong ? LINE_TOO_LONG : reader.errorNumber();
+    if (result.ok()) lines = std::move(read);
+    return result;
 }
 
 // The window list's lines before its paths, each a key and its value.
@@ -128,44 +127,39 @@ bool ListFileReader::rawLine(std::string& line, bool& tooLong)
     }
 }
 
-int ListFileReader::readHeader(std::string_view header)
+ListResult ListFileReader::readHeader(std::string_view header)
 {
-    if (!file_.isOpen()) return LIST_CANT_OPEN;
+    if (!file_.isOpen()) return {ListCode::CantOpen, errorNumber_};
     std::string line;
     bool tooLong = false;
-    if (!rawLine(line, tooLong)) return errorNumber_ != 0 ? LIST_READ_FAILED : LIST_EMPTY;
+    if (!rawLine(line, tooLong)) return {errorNumber_ != 0 ? ListCode::ReadFailed : ListCode::Empty, errorNumber_};
     line_ = 1;
-    return !tooLong && withoutCr(line, ended_) == header ? LIST_READ_OK : LIST_WRONG_HEADER;
+    if (tooLong || withoutCr(line, ended_) != header) return {ListCode::WrongHeader, 0};
+    return {};
 }
 
-int ListFileReader::next(std::string& path)
+ListLine ListFileReader::next(std::string& path)
 {
     std::string line;
     bool tooLong = false;
     for (;;) {
-        if (!rawLine(line, tooLong)) return errorNumber_ != 0 ? LIST_LINE_FAILED : LIST_LINE_END;
+        if (!rawLine(line, tooLong)) return errorNumber_ != 0 ? ListLine::Failed : ListLine::End;
         ++line_;
         const std::string_view text = withoutCr(line, ended_);
         // A line one byte too long ends where the reader stopped: still too long.
         if (tooLong || text.size() > LIST_LINE_MAX) {
-            invalid_ = LIST_LINE_TOO_LONG;
-            return LIST_LINE_INVALID;
+            invalid_ = ListCode::LineTooLong;
+            return ListLine::Invalid;
         }
         if (text.empty()) continue;
         // A NUL would end the path wherever the system reads it.
         if (text.find('\0') != std::string_view::npos) {
-            invalid_ = LIST_LINE_HAS_NUL;
-            return LIST_LINE_INVALID;
+            invalid_ = ListCode::LineHasNul;
+            return ListLine::Invalid;
         }
         path = decoder_.decode(text);
-        return LIST_LINE_PATH;
+        return ListLine::Path;
     }
-}
-
-std::string listLineProblemText(int invalidReason)
-{
-    if (invalidReason == LIST_LINE_HAS_NUL) return "the line holds a NUL byte, so it names no file";
-    return "the line is longer than " + std::to_string(LIST_LINE_MAX) + " bytes, so it names no file";
 }
 
 const std::string* unlistablePath(const RomList* list)
@@ -177,33 +171,14 @@ const std::string* unlistablePath(const RomList* list)
     return nullptr;
 }
 
-std::string listFileProblemText(int code, int errorNumber)
-{
-    switch (code) {
-    case LIST_CANT_OPEN: return "Can't Open File\n\n" + fileErrorText(errorNumber);
-    case LIST_WRONG_HEADER: return "Wrong List File Error";
-    default: return "Read Error";
-    }
-}
-
-std::string listFileProblemLine(int code, int errorNumber)
-{
-    switch (code) {
-    case LIST_CANT_OPEN: return fileErrorText(errorNumber);
-    case LIST_EMPTY: return "Read Error: the file is empty";
-    case LIST_WRONG_HEADER: return "Wrong List File Error: the first line is not \"" + std::string(LIST_FILE_HEADER) + "\"";
-    default: return "Read Error: " + fileErrorText(errorNumber != 0 ? errorNumber : EIO);
-    }
-}
-
-int writeListFile(const std::string& path, const RomList* list)
+ListResult writeListFile(const std::string& path, const RomList* list)
 {
     return writeLines(path, LIST_FILE_HEADER, {}, list);
 }
 
-int readListFile(const std::string& path, std::vector<std::string>& paths, int* errorNumber)
+ListResult readListFile(const std::string& path, std::vector<std::string>& paths)
 {
-    return readLines(path, LIST_FILE_HEADER, paths, errorNumber);
+    return readLines(path, LIST_FILE_HEADER, paths);
 }
 
 std::string windowListPathFor(const std::string& settingsPath)
@@ -219,10 +194,10 @@ std::string windowListPathFor(const std::string& settingsPath)
     return path + "-window.lst";
 }
 
-int writeWindowList(const std::string& path, const RomList* list, const WindowListState& state)
+ListResult writeWindowList(const std::string& path, const RomList* list, const WindowListState& state)
 {
     // The reader would refuse the whole list for it.
-    if (state.imageName.size() > WINDOW_LIST_IMAGE_MAX) return ENAMETOOLONG;
+    if (state.imageName.size() > WINDOW_LIST_IMAGE_MAX) return {ListCode::CantOpen, ENAMETOOLONG};
     // An image name that would break its line (or hold a NUL, which no file
     // name holds) is not kept.
     const bool oneLine = state.imageName.find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos;
@@ -232,16 +207,16 @@ int writeWindowList(const std::string& path, const RomList* list, const WindowLi
                       list);
 }
 
-int readWindowList(const std::string& path, WindowListState& state, int* errorNumber)
+ListResult readWindowList(const std::string& path, WindowListState& state)
 {
     std::vector<std::string> lines;
-    const int read = readLines(path, WINDOW_LIST_HEADER, lines, errorNumber);
-    if (read != LIST_READ_OK) return read;
+    const ListResult read = readLines(path, WINDOW_LIST_HEADER, lines);
+    if (!read.ok()) return read;
     if (lines.size() < 2 || !startsWith(lines[0], SHOWS_KEY) || !startsWith(lines[1], IMAGE_KEY)) {
-        return LIST_WRONG_HEADER;
+        return {ListCode::WrongHeader, 0};
     }
     state.displayMode = leadingInt(std::string_view(lines[0]).substr(SHOWS_KEY.size()));
     state.imageName = lines[1].substr(IMAGE_KEY.size());
     state.paths.assign(lines.begin() + 2, lines.end());
-    return LIST_READ_OK;
+    return {};
 }

@@ -17,35 +17,48 @@ constexpr std::string_view LIST_FILE_HEADER = "### ROMWELD NES List ###";
 // system accepts is longer, so such a file is damaged or no list file.
 constexpr std::size_t LIST_LINE_MAX = 4096;
 
+// What reading or writing a list file gave. image_messages.h words it.
+enum class ListCode {
+    Ok = 0,
+    CantOpen = 1,          // "Can't Open File"; also a list that could not be written
+    Empty = 2,             // "Read Error": not even a first line
+    WrongHeader = 3,       // "Wrong List File Error": first line not the header, case significant
+    ReadFailed = 4,        // the system failed while reading
+    LineTooLong = 5,       // a path line beyond LIST_LINE_MAX
+    LineHasNul = 6,        // a path line holding a NUL byte
+    PathHasLineBreak = 7,  // writing: a path holding a line break or a NUL
+};
+
+struct ListResult {
+    ListCode code = ListCode::Ok;
+    // The system's reason (fileErrorText tells it): why the file could not
+    // be opened, read or written; LINE_TOO_LONG for LineTooLong; 0 for none.
+    int errorNumber = 0;
+
+    bool ok() const { return code == ListCode::Ok; }
+};
+
+inline bool operator==(const ListResult& result, ListCode code) { return result.code == code; }
+inline bool operator!=(const ListResult& result, ListCode code) { return result.code != code; }
+
 // Writes the header and every entry's path, each line ended by CR LF. The
-// file is replaced only when complete. 0 written; otherwise the reason as
-// an error number (fileErrorText tells it). A path holding a line break
-// (or a NUL byte) can't be written (it would read back as two paths, or none): LIST_PATH_HAS_LINE_BREAK,
-// and nothing is written. Nor can a path longer than LIST_LINE_MAX bytes
-// (the reader would refuse the whole file): ENAMETOOLONG, nothing written.
-int writeListFile(const std::string& path, const RomList* list);
+// file is replaced only when complete. Ok when written; CantOpen with the
+// system's reason when not. A path holding a line break (or a NUL byte)
+// can't be written (it would read back as two paths, or none):
+// PathHasLineBreak, and nothing is written. Nor can a path longer than
+// LIST_LINE_MAX bytes (the reader would refuse the whole file): CantOpen
+// with ENAMETOOLONG, nothing written.
+ListResult writeListFile(const std::string& path, const RomList* list);
 
 // The path of the first entry that a list file can't hold, or nothing.
 const std::string* unlistablePath(const RomList* list);
 
-constexpr int LIST_PATH_HAS_LINE_BREAK = -100;
-
-enum ListReadCode {
-    LIST_READ_OK = 0,
-    LIST_CANT_OPEN = 1,      // "Can't Open File"
-    LIST_EMPTY = 2,          // "Read Error": not even a first line
-    LIST_WRONG_HEADER = 3,   // "Wrong List File Error": first line not the header, case significant
-    LIST_READ_FAILED = 4,    // the system failed while reading
-    LIST_LINE_TOO_LONG = 5,  // a path line beyond LIST_LINE_MAX
-    LIST_LINE_HAS_NUL = 6,   // a path line holding a NUL byte
-};
-
 // What ListFileReader::next found.
-enum ListLineKind {
-    LIST_LINE_PATH = 0,     // a path
-    LIST_LINE_INVALID = 1,  // a line that names no path: invalidReason() tells why
-    LIST_LINE_END = 2,      // the end of the file
-    LIST_LINE_FAILED = 3,   // the system failed while reading: errorNumber() tells why
+enum class ListLine {
+    Path = 0,     // a path
+    Invalid = 1,  // a line that names no path: invalidReason() tells why
+    End = 2,      // the end of the file
+    Failed = 3,   // the system failed while reading: errorNumber() tells why
 };
 
 // Reads a list file one line at a time, so that a list of any length costs
@@ -59,20 +72,20 @@ public:
     ListFileReader(const ListFileReader&) = delete;
     ListFileReader& operator=(const ListFileReader&) = delete;
 
-    // Reads the first line: LIST_READ_OK when it is header; else
-    // LIST_CANT_OPEN, LIST_EMPTY, LIST_WRONG_HEADER or LIST_READ_FAILED
-    // (errorNumber() tells why the file could not be opened or read).
-    int readHeader(std::string_view header);
+    // Reads the first line: Ok when it is header; else CantOpen, Empty,
+    // WrongHeader or ReadFailed (with why the file could not be opened or
+    // read).
+    ListResult readHeader(std::string_view header);
 
-    // The next line that is not empty (see ListLineKind). A line longer
+    // The next line that is not empty (see ListLine). A line longer
     // than LIST_LINE_MAX is never held whole, and neither it nor a line
     // holding a NUL byte is taken for a path: a path is never cut short.
-    int next(std::string& path);
+    ListLine next(std::string& path);
 
     // The number of the line next() gave last, counting the header as 1.
     long long lineNumber() const { return line_; }
-    // LIST_LINE_TOO_LONG or LIST_LINE_HAS_NUL for an invalid line.
-    int invalidReason() const { return invalid_; }
+    // LineTooLong or LineHasNul for an invalid line.
+    ListCode invalidReason() const { return invalid_; }
     int errorNumber() const { return errorNumber_; }
 
 private:
@@ -83,21 +96,10 @@ private:
     std::size_t end_ = 0;
     bool ended_ = false;  // the last raw line ended with an LF
     long long line_ = 0;
-    int invalid_ = 0;
+    ListCode invalid_ = ListCode::Ok;
     int errorNumber_ = 0;
     LegacyTextDecoder decoder_;
 };
-
-// Why a list line names no path, in words.
-std::string listLineProblemText(int invalidReason);
-
-// What a list file that could not be read or written means (a ListReadCode
-// and the system's reason; LIST_CANT_OPEN also for one that could not be
-// written), worded once: the window's message ("Can't Open File", "Read
-// Error", "Wrong List File Error" and the reason), and romweld-cli's reason
-// after "LIST: ".
-std::string listFileProblemText(int code, int errorNumber);
-std::string listFileProblemLine(int code, int errorNumber);
 
 // The list the romweld window keeps across a restart, in its settings
 // folder: its own header, then "shows=" with the display mode and "image="
@@ -122,18 +124,18 @@ constexpr std::size_t WINDOW_LIST_IMAGE_MAX = LIST_LINE_MAX - 6;
 
 // Writes list's paths with the state's display mode and image name, as
 // writeListFile writes a list file (results as for it). An image name that
-// holds a line break or a NUL is written empty; one longer than WINDOW_LIST_IMAGE_MAX
-// bytes can't be read back: ENAMETOOLONG, and nothing is written.
-int writeWindowList(const std::string& path, const RomList* list, const WindowListState& state);
+// holds a line break or a NUL is written empty; one longer than
+// WINDOW_LIST_IMAGE_MAX bytes can't be read back: CantOpen with
+// ENAMETOOLONG, and nothing is written.
+ListResult writeWindowList(const std::string& path, const RomList* list, const WindowListState& state);
 
 // Reads what writeWindowList wrote. Results as for ListFileReader's
-// readHeader, or LIST_LINE_TOO_LONG or LIST_LINE_HAS_NUL for a path line
-// that can't be read back; a file without its two value lines is
-// LIST_WRONG_HEADER. state is filled only
-// when the result is LIST_READ_OK; the display mode is not checked.
-int readWindowList(const std::string& path, WindowListState& state, int* errorNumber = nullptr);
+// readHeader, or LineTooLong or LineHasNul for a path line that can't be
+// read back; a file without its two value lines is WrongHeader. state is
+// filled only when the result is Ok; the display mode is not checked.
+ListResult readWindowList(const std::string& path, WindowListState& state);
 
-// Every path of a list file, for tests and small tools: LIST_READ_OK, the
-// code readHeader gave, or that of the first line that names no path.
-// paths is filled only when the result is LIST_READ_OK.
-int readListFile(const std::string& path, std::vector<std::string>& paths, int* errorNumber = nullptr);
+// Every path of a list file, for tests and small tools: Ok, what readHeader
+// gave, or why the first line that names no path names none. paths is
+// filled only when the result is Ok.
+ListResult readListFile(const std::string& path, std::vector<std::string>& paths);

@@ -3,6 +3,7 @@
 #include "archive_path.h"
 #include "archive_reader.h"
 #include "file_io.h"
+#include "image_messages.h"
 #include "ini_profile.h"
 #include "path_text.h"
 #include "report.h"
@@ -118,7 +119,7 @@ void admitArchive(RomList* list, const std::string& archive, const IniSnapshot& 
     std::string splitArchive;
     std::string splitMember;
     if (!splitArchiveEntry(joinArchiveEntry(archive, "x"), splitArchive, splitMember) || splitArchive != archive) {
-        report.problem(archive, "its path holds \"::\" after an archive's name, so its members can't be named");
+        report.problem(archive, archiveNameProblemText());
         return;
     }
     // One listing of an archive serves every time the command names it.
@@ -129,14 +130,14 @@ void admitArchive(RomList* list, const std::string& archive, const IniSnapshot& 
     int skipped = 0;
     for (const ArchiveMember& member : listing.members) {
         const std::string name = joinArchiveEntry(archive, member.name);
-        if (member.problem != ARCHIVE_OK) {
+        if (member.problem != ArchiveProblem::None) {
             report.problem(name, member.reason);
             ++problems;
             continue;
         }
         NesRomProbe probe;
         probe.size = member.size;
-        if (probeNesHeader(member.head.data(), member.headSize, probe) != 0) {
+        if (probeNesHeader(member.head.data(), member.headSize, probe) != NesProbe::Nes) {
             ++skipped;
             continue;
         }
@@ -147,14 +148,14 @@ void admitArchive(RomList* list, const std::string& archive, const IniSnapshot& 
         ++result.added;
         noteCaseTwin(list, entry, result);
     }
-    if (listing.problem != ARCHIVE_OK) {
+    if (listing.problem != ArchiveProblem::None) {
         report.problem(archive, listing.reason);
     } else if (roms == 0 && problems == 0) {
-        report.problem(archive, "holds no NES ROM");
+        report.problem(archive, archiveWithoutRomText());
         skipped = 0;
     }
     result.skipped += skipped;
-    if (result.added > 0) result.code = ADMIT_ADDED;
+    if (result.added > 0) result.code = AdmitCode::Added;
 }
 
 // A ROM file or one archive member.
@@ -166,8 +167,8 @@ Admission admitOne(RomList* list, const std::string& path, const IniSnapshot& se
     // million times costs a million looks, not a million reads.
     if (romListFind(list, path) != nullptr) return result;
     NesRomProbe probe;
-    if (probeNesRom(path, probe, archives) != 0) {
-        result.code = ADMIT_NOT_NES;
+    if (probeNesRom(path, probe, archives) != NesProbe::Nes) {
+        result.code = AdmitCode::NotNes;
         result.openError = probe.errorNumber;
         result.reason = probe.errorNumber != 0 ? probe.reason : std::string();
         result.notNesBytes = probe.size;
@@ -175,7 +176,7 @@ Admission admitOne(RomList* list, const std::string& path, const IniSnapshot& se
     }
     RomEntry* entry = addProbed(list, path, probe, settings, cleanTitles);
     if (entry == nullptr) return result;
-    result.code = ADMIT_ADDED;
+    result.code = AdmitCode::Added;
     result.first = entry;
     result.added = 1;
     noteCaseTwin(list, entry, result);
@@ -196,7 +197,7 @@ bool readmitRomEntry(RomList* list, RomEntry* entry, ArchiveMemberReader* archiv
 {
     if (entry == nullptr) return false;
     NesRomProbe probe;
-    if (probeNesRom(entry->path, probe, archives) != 0) {
+    if (probeNesRom(entry->path, probe, archives) != NesProbe::Nes) {
         entry->unreadable = probe.errorNumber != 0 ? probe.reason : std::string("not an NES ROM any more");
         return false;
     }
@@ -218,22 +219,6 @@ Admission admitRomPath(RomList* list, const std::string& path, const IniSnapshot
     Admission result;
     admitArchive(list, path, settings, cleanTitles, report, archives, result);
     return result;
-}
-
-std::string admissionProblemText(const Admission& admission)
-{
-    if (admission.openError == 0) return "not an NES ROM (no iNES header)";
-    // The system's own words for a missing file; an archive's words for a
-    // missing member say more.
-    const bool missing = admission.openError == ENOENT || admission.openError == ENOTDIR;
-    if (missing && admission.reason == fileErrorText(admission.openError)) return "not found";
-    return admission.reason;
-}
-
-std::string caseTwinText(const std::string& path, const std::string& listed)
-{
-    return path + ": its name differs from " + listed +
-           " only in letter case; on a FAT-formatted memory card the two would be one file";
 }
 
 int rederiveTitles(RomList* list, const IniSnapshot& settings, bool cleanTitles)

@@ -42,42 +42,32 @@ void applyRememberedValues(RomEntry* entry, const IniSnapshot& settings, bool cl
 // title filter.
 std::string defaultRomTitle(std::string_view path, bool cleanTitles = false);
 
-enum AdmitCode {
-    ADMIT_ADDED = 0,
-    ADMIT_NOT_NES = 1,   // can't be opened or lacks the iNES signature: the caller tells the user
-    ADMIT_REFUSED = 2,   // already listed (the same file) or no memory: skipped silently
+enum class AdmitCode {
+    Added = 0,
+    NotNes = 1,   // can't be opened or lacks the iNES signature: the caller tells the user
+    Refused = 2,  // already listed (the same file) or no memory: skipped silently
 };
 
 // What admitting a path gave.
 struct Admission {
-    // ADMIT_ADDED when at least one entry was added. ADMIT_NOT_NES for a
+    // Added when at least one entry was added. NotNes for a
     // file or member that can't be read or lacks the iNES signature (the
     // caller tells the user; openError and reason say why, both empty when
-    // it was read and is no iNES file). ADMIT_REFUSED otherwise: already
+    // it was read and is no iNES file). Refused otherwise: already
     // listed, or an archive whose problems went to the report.
-    int code = ADMIT_REFUSED;
+    AdmitCode code = AdmitCode::Refused;
     int openError = 0;
     std::string reason;
-    // ADMIT_NOT_NES for a file or member that was read: its bytes (an
+    // NotNes for a file or member that was read: its bytes (an
     // archive member's own, not its archive's).
     std::int64_t notNesBytes = 0;
     RomEntry* first = nullptr;  // the first entry added
     int added = 0;
     int skipped = 0;            // files inside an archive that are no NES ROMs
     // Entries added whose path differs from a listed one's only in letter
-    // case: the added path and the listed one (caseTwinText tells it).
+    // case: the added path and the listed one (caseTwinText in image_messages.h tells it).
     std::vector<std::pair<std::string, std::string>> caseTwins;
 };
-
-// Why an ADMIT_NOT_NES path was refused, in words: "not found" for a file
-// or archive that is not there, "not an NES ROM (no iNES header)" for one
-// that was read, else the reason it could not be read (an archive member:
-// its archive's reason).
-std::string admissionProblemText(const Admission& admission);
-
-// The warning for two paths that differ only in letter case: two files
-// here, but one on a FAT-formatted memory card.
-std::string caseTwinText(const std::string& path, const std::string& listed);
 
 // Admits path as the list's commands do. A ROM file or one archive member
 // (ARCHIVE::MEMBER) is probed, added, and given its title ("TITLE" key, else

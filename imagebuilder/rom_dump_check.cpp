@@ -31,7 +31,7 @@ DumpCheck checkDump(std::int64_t fileBytes, std::int64_t promised)
 {
     DumpCheck check;
     if (promised <= 0 || fileBytes == promised) return check;
-    check.verdict = fileBytes < promised ? DUMP_BAD : DUMP_OVER;
+    check.verdict = fileBytes < promised ? DumpVerdict::Bad : DumpVerdict::Over;
     check.bytes = fileBytes < promised ? promised - fileBytes : fileBytes - promised;
     return check;
 }
@@ -39,15 +39,6 @@ DumpCheck checkDump(std::int64_t fileBytes, std::int64_t promised)
 DumpCheck checkRomDump(const RomEntry& entry)
 {
     return checkDump(entry.sourceBytes, entry.promisedBytes);
-}
-
-std::string dumpCheckText(const DumpCheck& check)
-{
-    switch (check.verdict) {
-    case DUMP_BAD: return "bad dump: " + std::to_string(check.bytes) + " bytes shorter than its header says";
-    case DUMP_OVER: return "overdump: " + std::to_string(check.bytes) + " bytes beyond what its header says";
-    default: return {};
-    }
 }
 
 std::int64_t romBytesInImage(std::int64_t fileBytes, std::int64_t promised, bool trimOverdumps)

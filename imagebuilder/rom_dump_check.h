@@ -20,14 +20,15 @@ struct RomEntry;
 // carries further ROM after the CHR (byte 14), whose extra bytes are real.
 std::int64_t inesPromisedBytes(const unsigned char* header, std::size_t size);
 
-enum DumpVerdict {
-    DUMP_AS_PROMISED = 0,  // the size the header promises, or a header that promises none
-    DUMP_BAD = 1,          // shorter than the header promises
-    DUMP_OVER = 2,         // longer than the header promises
+// What a check found (dumpCheckText words it).
+enum class DumpVerdict {
+    AsPromised = 0,  // the size the header promises, or a header that promises none
+    Bad = 1,         // shorter than the header promises
+    Over = 2,        // longer than the header promises
 };
 
 struct DumpCheck {
-    int verdict = DUMP_AS_PROMISED;
+    DumpVerdict verdict = DumpVerdict::AsPromised;
     std::int64_t bytes = 0;  // how many bytes short, or beyond
 };
 
@@ -35,11 +36,6 @@ struct DumpCheck {
 DumpCheck checkDump(std::int64_t fileBytes, std::int64_t promised);
 // A listed ROM, with the size it had when it was listed.
 DumpCheck checkRomDump(const RomEntry& entry);
-
-// The words for a check, the same for the window and the command line:
-// "bad dump: N bytes shorter than its header says", "overdump: N bytes
-// beyond what its header says", or empty.
-std::string dumpCheckText(const DumpCheck& check);
 
 // The bytes of a ROM an image carries: all of them, or with trimOverdumps
 // only those its header promises when it holds more.

@@ -44,11 +44,11 @@ bool isNes20Header(unsigned char byte7)
     return (byte7 & 0x0C) == 0x08;
 }
 
-int probeNesHeader(const unsigned char* bytes, std::size_t size, NesRomProbe& probe)
+NesProbe probeNesHeader(const unsigned char* bytes, std::size_t size, NesRomProbe& probe)
 {
     std::array<unsigned char, INES_PROBE_SIZE> header{};
     std::memcpy(header.data(), bytes, std::min(size, header.size()));
-    if (size < INES_MAGIC.size() || !hasInesMagic(header.data())) return 2;
+    if (size < INES_MAGIC.size() || !hasInesMagic(header.data())) return NesProbe::NotNes;
     probe.nes20 = isNes20Header(header[7]);
     probe.mapper = (header[7] & 0xF0) | (header[6] >> 4);
     if (probe.nes20) probe.mapper |= (header[8] & 0x0F) << 8;
@@ -56,7 +56,7 @@ int probeNesHeader(const unsigned char* bytes, std::size_t size, NesRomProbe& pr
     probe.repairedMapper = probe.mapper;
     if (size >= REPAIR_SPAN && (header[7] & 0x0F) != 0 && !probe.nes20) probe.repairedMapper = header[6] >> 4;
     probe.promisedBytes = inesPromisedBytes(header.data(), std::min(size, header.size()));
-    return 0;
+    return NesProbe::Nes;
 }
 
 std::string romExtensionOf(std::string_view path)
@@ -77,17 +77,17 @@ namespace {
 // read of the archive serves every member of it, in whatever order they
 // are probed, and a member the archive says is too large is refused before
 // its header is looked at.
-int probeArchiveMember(const std::string& archive, const std::string& member, NesRomProbe& probe,
-                       ArchiveMemberReader* archives)
+NesProbe probeArchiveMember(const std::string& archive, const std::string& member, NesRomProbe& probe,
+                            ArchiveMemberReader* archives)
 {
     ArchiveMemberReader own;
     ArchiveMemberReader& reader = archives != nullptr ? *archives : own;
     const ArchiveMember* found = nullptr;
-    const int problem = reader.peek(archive, member, &found);
-    if (problem != ARCHIVE_OK) {
+    const ArchiveProblem problem = reader.peek(archive, member, &found);
+    if (problem != ArchiveProblem::None) {
         probe.errorNumber = archiveMemberErrorNumber(problem, reader.errorNumber());
         probe.reason = reader.reason();
-        return 1;
+        return NesProbe::Unreadable;
     }
     probe.size = found->size;
     return probeNesHeader(found->head.data(), found->headSize, probe);
@@ -95,7 +95,7 @@ int probeArchiveMember(const std::string& archive, const std::string& member, Ne
 
 }  // namespace
 
-int probeNesRom(const std::string& path, NesRomProbe& probe, ArchiveMemberReader* archives)
+NesProbe probeNesRom(const std::string& path, NesRomProbe& probe, ArchiveMemberReader* archives)
 {
     probe = NesRomProbe{};
     std::string archive;
@@ -105,7 +105,7 @@ int probeNesRom(const std::string& path, NesRomProbe& probe, ArchiveMemberReader
     if (!file.isOpen()) {
         probe.errorNumber = file.errorNumber();
         probe.reason = file.reason();
-        return 1;
+        return NesProbe::Unreadable;
     }
     probe.size = file.size();
     std::array<unsigned char, INES_PROBE_SIZE> header{};
@@ -113,20 +113,20 @@ int probeNesRom(const std::string& path, NesRomProbe& probe, ArchiveMemberReader
     if (file.errorNumber() != 0) {
         probe.errorNumber = file.errorNumber();
         probe.reason = file.reason();
-        return 1;
+        return NesProbe::Unreadable;
     }
     return probeNesHeader(header.data(), got, probe);
 }
 
-int probeNesRom(const std::string& path, int& mapper, int& battery, bool* nes20)
+NesProbe probeNesRom(const std::string& path, int& mapper, int& battery, bool* nes20)
 {
     NesRomProbe probe;
-    const int result = probeNesRom(path, probe);
-    if (result != 0) return result;
+    const NesProbe result = probeNesRom(path, probe);
+    if (result != NesProbe::Nes) return result;
     mapper = probe.mapper;
     battery = probe.battery;
     if (nes20 != nullptr) *nes20 = probe.nes20;
-    return 0;
+    return NesProbe::Nes;
 }
 
 int copyRomSource(OutFile& image, RomSource& source, std::int64_t bytes, std::string_view extension,
@@ -173,12 +173,12 @@ int copyRomSource(OutFile& image, RomSource& source, std::int64_t bytes, std::st
     return done == upTo ? 0 : FILE_CHANGED;
 }
 
-int appendFile(OutFile& image, const std::string& path, std::string_view extension, Report& report)
+FileAppend appendFile(OutFile& image, const std::string& path, std::string_view extension, Report& report)
 {
     RomSource file(path);
     if (!file.isOpen()) {
         report.problem(path, file.reason());
-        return 0;
+        return FileAppend::NotOpened;
     }
     std::vector<char> buffer;
     const int err = copyRomSource(image, file, file.size(), extension, buffer);
@@ -187,7 +187,7 @@ int appendFile(OutFile& image, const std::string& path, std::string_view extensi
         report.problem(path, file.reasonOf(err));
         image.fail(err);
     }
-    return 1;
+    return FileAppend::Copied;
 }
 
 std::int32_t fileSize(const std::string& path, Report& report)

@@ -37,21 +37,28 @@ struct NesRomProbe {
 // The bytes an iNES probe looks at: the whole header.
 constexpr std::size_t INES_PROBE_SIZE = 16;
 
-// Reads mapper, battery, the NES 2.0 mark and the promised size from the
-// first size bytes of a file (bytes it lacks count as 0): 0 when they begin
-// with "NES" 0x1A, else 2 with probe's numbers untouched.
-int probeNesHeader(const unsigned char* bytes, std::size_t size, NesRomProbe& probe);
+// What probing a file gave.
+enum class NesProbe {
+    Nes = 0,         // an iNES file: the probe's numbers are filled
+    Unreadable = 1,  // it can't be opened or read: errorNumber and reason tell why
+    NotNes = 2,      // it lacks the iNES signature
+};
 
-// 0 when the file begins with "NES" 0x1A (mapper and battery filled; bytes a
-// short file lacks count as 0), 1 when it can't be opened or read, 2 without
-// the magic. The mapper has 12 bits for an NES 2.0 header, 8 otherwise.
+// Reads mapper, battery, the NES 2.0 mark and the promised size from the
+// first size bytes of a file (bytes it lacks count as 0): Nes when they
+// begin with "NES" 0x1A, else NotNes with probe's numbers untouched.
+NesProbe probeNesHeader(const unsigned char* bytes, std::size_t size, NesRomProbe& probe);
+
+// Nes when the file begins with "NES" 0x1A (mapper and battery filled;
+// bytes a short file lacks count as 0), Unreadable when it can't be opened
+// or read, NotNes without the magic. The mapper has 12 bits for an NES 2.0 header, 8 otherwise.
 // path may name an archive member (ARCHIVE::MEMBER).
 // archives (when given) is the reader that finds an archive member, shared
 // by the probes of one command (see RomSource).
-int probeNesRom(const std::string& path, NesRomProbe& probe, ArchiveMemberReader* archives = nullptr);
+NesProbe probeNesRom(const std::string& path, NesRomProbe& probe, ArchiveMemberReader* archives = nullptr);
 // The same with the numbers alone; *nes20 (when given) tells which header it
-// was. Mapper and battery are left alone unless the result is 0.
-int probeNesRom(const std::string& path, int& mapper, int& battery, bool* nes20 = nullptr);
+// was. Mapper and battery are left alone unless the result is Nes.
+NesProbe probeNesRom(const std::string& path, int& mapper, int& battery, bool* nes20 = nullptr);
 
 // The extension text a ROM's record carries and its copy goes by: what
 // follows the last dot of the whole path, folder names included, or "???"
@@ -62,14 +69,20 @@ std::string romExtensionOf(std::string_view path);
 // repair for a ".nes" path, as probed for any other.
 int mapperInImage(const std::string& path, const NesRomProbe& probe);
 
+// What appendFile gives.
+enum class FileAppend {
+    NotOpened = 0,
+    Copied = 1,
+};
+
 // Copies the whole file to the end of image, streamed. When extension equals
 // "nes" (ASCII case ignored) and the file is an iNES file whose header byte 7
 // has any of its low four bits set, byte 7 is repaired: an NES 2.0 header
-// keeps its mapper bits (byte 7 AND 0xF0), any other is written as 0. 1 when
-// the file was opened and copied, 0 when it can't be opened (nothing
-// written). Either failure, and a read failure that cuts the copy short, is
-// handed to report; a short copy is also recorded in image.
-int appendFile(OutFile& image, const std::string& path, std::string_view extension, Report& report);
+// keeps its mapper bits (byte 7 AND 0xF0), any other is written as 0.
+// Copied when the file was opened and copied, NotOpened when it can't be
+// opened (nothing written). Either failure, and a read failure that cuts the
+// copy short, is handed to report; a short copy is also recorded in image.
+FileAppend appendFile(OutFile& image, const std::string& path, std::string_view extension, Report& report);
 
 // Copies exactly bytes bytes of the open source to the end of image, with
 // the repair appendFile makes. buffer is the copy's working memory, kept by

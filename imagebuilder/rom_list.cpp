@@ -19,11 +19,11 @@ std::unique_ptr<RomList> romListCreate()
     }
 }
 
-int romListFree(std::unique_ptr<RomList>& list)
+ListEdit romListFree(std::unique_ptr<RomList>& list)
 {
-    if (!list) return -1;
+    if (!list) return ListEdit::NoEntry;
     list.reset();
-    return 0;
+    return ListEdit::Done;
 }
 
 namespace {
@@ -118,10 +118,10 @@ void romListResize(RomList* list, RomEntry* entry, std::int64_t fileBytes)
     list->totalSize += entry->size;
 }
 
-int romListRemove(RomList* list, const std::string& path)
+ListEdit romListRemove(RomList* list, const std::string& path)
 {
     RomEntry* entry = romListFind(list, path);
-    if (entry == nullptr) return -1;
+    if (entry == nullptr) return ListEdit::NoEntry;
     (entry->prev != nullptr ? entry->prev->next : list->head) = entry->next;
     (entry->next != nullptr ? entry->next->prev : list->tail) = entry->prev;
     list->totalSize -= entry->size;
@@ -133,7 +133,7 @@ int romListRemove(RomList* list, const std::string& path)
     auto& owned = list->entries;
     owned.erase(std::find_if(owned.begin(), owned.end(),
                              [entry](const std::unique_ptr<RomEntry>& e) { return e.get() == entry; }));
-    return 0;
+    return ListEdit::Done;
 }
 
 RomEntry* romListAt(const RomList* list, int index)
@@ -162,21 +162,21 @@ void swapWithNext(RomList* list, RomEntry* a)
 
 }  // namespace
 
-int romListMove(RomList* list, int index, int direction)
+ListEdit romListMove(RomList* list, int index, int direction)
 {
     RomEntry* entry = romListAt(list, index);
-    if (entry == nullptr) return -1;
+    if (entry == nullptr) return ListEdit::NoEntry;
     if (direction > 0) {
         if (entry->prev != nullptr) swapWithNext(list, entry->prev);
     } else if (entry->next != nullptr) {
         swapWithNext(list, entry);
     }
-    return 0;
+    return ListEdit::Done;
 }
 
-int romListMoveMarked(RomList* list, int direction)
+ListEdit romListMoveMarked(RomList* list, int direction)
 {
-    if (list == nullptr) return -1;
+    if (list == nullptr) return ListEdit::NoEntry;
     if (direction > 0) {
         for (RomEntry* e = list->head; e != nullptr;) {
             RomEntry* next = e->next;  // entries behind e have not moved yet
@@ -190,7 +190,7 @@ int romListMoveMarked(RomList* list, int direction)
             e = prev;
         }
     }
-    return 0;
+    return ListEdit::Done;
 }
 
 namespace {
@@ -216,15 +216,15 @@ int compareByKey(const RomEntry* a, const RomEntry* b, int key)
 
 }  // namespace
 
-int romListSort(RomList* list, int key, int ascending)
+ListSort romListSort(RomList* list, int key, int ascending)
 {
-    if (list == nullptr || key < SortByPath || key > SortByBattery) return 1;
-    if (list->count == 0) return 0;
+    if (list == nullptr || key < SortByPath || key > SortByBattery) return ListSort::BadArgument;
+    if (list->count == 0) return ListSort::Sorted;
     std::vector<RomEntry*> order;
     try {
         order.reserve(static_cast<std::size_t>(list->count));
     } catch (const std::bad_alloc&) {
-        return 2;
+        return ListSort::NoMemory;
     }
     for (RomEntry* e = list->head; e != nullptr; e = e->next) order.push_back(e);
     std::sort(order.begin(), order.end(), [key, ascending](const RomEntry* a, const RomEntry* b) {
@@ -237,7 +237,7 @@ int romListSort(RomList* list, int key, int ascending)
     }
     list->head = order.front();
     list->tail = order.back();
-    return 0;
+    return ListSort::Sorted;
 }
 
 int romEntrySetTitle(RomEntry* entry, std::string_view title, int mapper, int battery)

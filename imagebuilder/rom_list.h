@@ -81,11 +81,26 @@ enum RomSortKey {
     SortByBattery = 4,
 };
 
+// What freeing, removing or moving gives: done, or no such list or entry
+// (-1, as list operations have always said it).
+enum class ListEdit {
+    Done = 0,
+    NoEntry = -1,
+};
+
+// What sorting gives.
+enum class ListSort {
+    Sorted = 0,
+    BadArgument = 1,  // a null list or a key outside 0-4
+    NoMemory = 2,     // the working array can't be allocated: the list is unchanged
+};
+
 // A new empty list, or null when memory is short.
 std::unique_ptr<RomList> romListCreate();
 
-// Frees the list and every entry and leaves list null: 0, or -1 for a null list.
-int romListFree(std::unique_ptr<RomList>& list);
+// Frees the list and every entry and leaves list null: Done, or NoEntry for
+// a null list.
+ListEdit romListFree(std::unique_ptr<RomList>& list);
 
 // Appends an entry for path, sized from the file (0 when it can't be sized,
 // and report hears why). Null when list is null, the path or the same file
@@ -97,8 +112,8 @@ RomEntry* romListAddSized(RomList* list, const std::string& path, std::int64_t f
 // Gives an entry of the list the size of a file of fileBytes bytes.
 void romListResize(RomList* list, RomEntry* entry, std::int64_t fileBytes);
 
-// 0 after removing the entry romListFind finds; -1 when none.
-int romListRemove(RomList* list, const std::string& path);
+// Done after removing the entry romListFind finds; NoEntry when none.
+ListEdit romListRemove(RomList* list, const std::string& path);
 
 // The entry listed under exactly this path, else the entry of the file the
 // path names now (romIdentityOf), or null.
@@ -113,18 +128,18 @@ const RomEntry* romListCaseTwin(const RomList* list, const RomEntry* entry);
 RomEntry* romListAt(const RomList* list, int index);
 
 // Moves the entry at index one place: towards the head when direction > 0,
-// towards the tail otherwise; it stays at that end. 0, or -1 without entry.
-int romListMove(RomList* list, int index, int direction);
+// towards the tail otherwise; it stays at that end. Done, or NoEntry
+// without entry.
+ListEdit romListMove(RomList* list, int index, int direction);
 
 // Moves every entry whose selected mark is set one place, as romListMove of
 // each of their indexes would in turn: towards the head (direction > 0) from
-// the head's end, towards the tail otherwise from the tail's end. 0, or -1
-// for a null list.
-int romListMoveMarked(RomList* list, int direction);
+// the head's end, towards the tail otherwise from the tail's end. Done, or
+// NoEntry for a null list.
+ListEdit romListMoveMarked(RomList* list, int direction);
 
-// 0 after sorting (or for an empty list); 1 for a null list or a key outside
-// 0-4; 2 when the working array can't be allocated. Not stable.
-int romListSort(RomList* list, int key, int ascending);
+// Sorted after sorting (or for an empty list), else why not. Not stable.
+ListSort romListSort(RomList* list, int key, int ascending);
 
 // Sets title (cut to 21 characters), mapper and battery; a PocketNES title
 // that is not the entry's own (pocketTitleOwn) becomes the same text. Always 0.

@@ -33,7 +33,7 @@ void RomSource::openMember(const std::string& archive, const std::string& member
         ownReader_ = std::make_unique<ArchiveMemberReader>();
         archives = ownReader_.get();
     }
-    if (archives->open(archive, member) != ARCHIVE_OK) {
+    if (archives->open(archive, member) != ArchiveProblem::None) {
         member_ = archives;
         memberFailed();
         return;
@@ -42,11 +42,11 @@ void RomSource::openMember(const std::string& archive, const std::string& member
     facts_.size = archives->size();
 }
 
-int archiveMemberErrorNumber(int archiveProblem, int systemError)
+int archiveMemberErrorNumber(ArchiveProblem archiveProblem, int systemError)
 {
-    if (archiveProblem == ARCHIVE_CANT_OPEN) return systemError;
+    if (archiveProblem == ArchiveProblem::CantOpen) return systemError;
     // Like a file that is gone: the member is not there to read.
-    if (archiveProblem == ARCHIVE_NO_MEMBER) return ENOENT;
+    if (archiveProblem == ArchiveProblem::NoMember) return ENOENT;
     return ARCHIVE_MEMBER_UNREADABLE;
 }
 
@@ -98,7 +98,7 @@ std::size_t RomSource::readSource(void* buffer, std::size_t n)
 {
     if (member_ != nullptr) {
         const std::size_t got = member_->read(buffer, n);
-        if (member_->problem() != ARCHIVE_OK) memberFailed();
+        if (member_->problem() != ArchiveProblem::None) memberFailed();
         return got;
     }
     if (fd_ < 0) return 0;

@@ -14,12 +14,13 @@
 #include <string>
 
 class ArchiveMemberReader;
+enum class ArchiveProblem;
 
 // The error number a RomSource gives for an archive member that can't be
 // read: the system's reason when its archive can't be opened (ENOENT for a
 // missing one), ENOENT for a member the archive lacks, else
 // ARCHIVE_MEMBER_UNREADABLE.
-int archiveMemberErrorNumber(int archiveProblem, int systemError);
+int archiveMemberErrorNumber(ArchiveProblem archiveProblem, int systemError);
 
 class RomSource {
 public:

@@ -1,6 +1,7 @@
 #include "splash_screen.h"
 
 #include "file_io.h"
+#include "image_messages.h"
 
 #include <stb_image.h>
 
@@ -23,12 +24,6 @@ bool isKnownPicture(const unsigned char* data, std::size_t size)
     using namespace std::string_view_literals;
     return startsWith(data, size, "\x89PNG\r\n\x1A\n"sv) || startsWith(data, size, "\xFF\xD8\xFF"sv) ||
            startsWith(data, size, "BM"sv) || startsWith(data, size, "GIF87a"sv) || startsWith(data, size, "GIF89a"sv);
-}
-
-std::string decoderReason()
-{
-    const char* why = stbi_failure_reason();
-    return std::string("damaged or of a kind that can't be read") + (why != nullptr ? std::string(" (") + why + ")" : "");
 }
 
 struct StbFree {
@@ -83,47 +78,45 @@ void putPixel(std::vector<unsigned char>& splash, int x, int y, std::uint16_t pi
 
 }  // namespace
 
-int decodePicture(const unsigned char* data, std::size_t size, RgbaPicture& picture, std::string& reason,
-                  std::int64_t maxPixels)
+SplashCode decodePicture(const unsigned char* data, std::size_t size, RgbaPicture& picture, std::string& reason,
+                         std::int64_t maxPixels)
 {
     picture = RgbaPicture{};
     if (!isKnownPicture(data, size)) {
-        reason = "not a PNG, JPEG, BMP or GIF picture";
-        return SPLASH_NOT_A_PICTURE;
+        reason = notAPictureText();
+        return SplashCode::NotAPicture;
     }
     if (size > static_cast<std::size_t>(INT_MAX)) {
-        reason = "the file is too large";
-        return SPLASH_TOO_LARGE;
+        reason = pictureTooLargeText();
+        return SplashCode::TooLarge;
     }
     const int length = static_cast<int>(size);
     int width = 0;
     int height = 0;
     int channels = 0;
     if (stbi_info_from_memory(data, length, &width, &height, &channels) == 0) {
-        reason = decoderReason();
-        return SPLASH_DAMAGED;
+        reason = pictureDamagedText(stbi_failure_reason());
+        return SplashCode::Damaged;
     }
     const auto tooLarge = [maxPixels](int w, int h) {
         return w <= 0 || h <= 0 || w > PICTURE_SIDE_MAX || h > PICTURE_SIDE_MAX || std::int64_t{w} * h > maxPixels;
     };
     if (tooLarge(width, height)) {
-        reason = "a picture of " + std::to_string(width) + " x " + std::to_string(height) +
-                 " pixels is larger than the " + std::to_string(maxPixels) + " pixels (at most " +
-                 std::to_string(PICTURE_SIDE_MAX) + " a side) taken";
-        return SPLASH_TOO_LARGE;
+        reason = pictureSizeText(width, height, maxPixels);
+        return SplashCode::TooLarge;
     }
     const std::unique_ptr<unsigned char, StbFree> pixels(
         stbi_load_from_memory(data, length, &width, &height, &channels, 4));
     // The decoder reads the size again: a picture must not grow past the check.
     if (!pixels || tooLarge(width, height)) {
-        reason = pixels ? "its size changed while it was decoded" : decoderReason();
-        return SPLASH_DAMAGED;
+        reason = pixels ? pictureChangedText() : pictureDamagedText(stbi_failure_reason());
+        return SplashCode::Damaged;
     }
     picture.width = width;
     picture.height = height;
     picture.rgba.assign(pixels.get(), pixels.get() + std::size_t{4} * static_cast<std::size_t>(width) *
                                                          static_cast<std::size_t>(height));
-    return SPLASH_OK;
+    return SplashCode::Ok;
 }
 
 std::vector<unsigned char> splashFromPicture(const RgbaPicture& picture)
@@ -193,7 +186,7 @@ SplashLoad splashFromBytes(const unsigned char* data, std::size_t size, std::int
     SplashLoad load;
     RgbaPicture picture;
     load.code = decodePicture(data, size, picture, load.reason, maxPixels);
-    if (load.code == SPLASH_OK) load.bytes = splashFromPicture(picture);
+    if (load.code == SplashCode::Ok) load.bytes = splashFromPicture(picture);
     return load;
 }
 
@@ -202,21 +195,20 @@ SplashLoad loadSplashScreen(const std::string& path)
     SplashLoad load;
     InFile file(path);
     if (!file.isOpen()) {
-        load.code = SPLASH_CANT_READ;
+        load.code = SplashCode::CantRead;
         load.reason = fileErrorText(file.errorNumber());
         return load;
     }
     if (file.size() > PICTURE_FILE_MAX) {
-        load.code = SPLASH_TOO_LARGE;
-        load.reason = "a file of " + std::to_string(file.size()) + " bytes is larger than the " +
-                      std::to_string(PICTURE_FILE_MAX) + " bytes taken for a picture";
+        load.code = SplashCode::TooLarge;
+        load.reason = pictureFileSizeText(file.size());
         return load;
     }
     std::vector<unsigned char> bytes(static_cast<std::size_t>(file.size()));
     const std::size_t got = file.read(bytes.data(), bytes.size());
     unsigned char more = 0;
     if (file.errorNumber() != 0 || got != bytes.size() || file.read(&more, 1) != 0) {
-        load.code = SPLASH_CANT_READ;
+        load.code = SplashCode::CantRead;
         load.reason = fileErrorText(file.errorNumber() != 0 ? file.errorNumber() : FILE_CHANGED);
         return load;
     }
@@ -231,15 +223,4 @@ void splashPixelRgb(const std::vector<unsigned char>& splash, int x, int y, unsi
         const unsigned five = (pixel >> (5 * c)) & 0x1F;
         rgb[c] = static_cast<unsigned char>(five << 3 | five >> 2);
     }
-}
-
-std::string splashProblemText(const std::string& path, const SplashLoad& load)
-{
-    return path + ": can't be used as a splash screen: " + load.reason;
-}
-
-std::string splashNeedsPocketNesText(std::string_view variant)
-{
-    return "variant \"" + std::string(variant) +
-           "\" has the Korvalinde layout, which has no place for a splash screen (PocketNES images only)";
 }

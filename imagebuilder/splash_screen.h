@@ -36,26 +36,26 @@ struct RgbaPicture {
     std::vector<unsigned char> rgba;
 };
 
-enum SplashCode {
-    SPLASH_OK = 0,
-    SPLASH_CANT_READ = 1,       // the file can't be opened or read
-    SPLASH_NOT_A_PICTURE = 2,   // no PNG, JPEG, BMP or GIF
-    SPLASH_TOO_LARGE = 3,       // beyond the limits above
-    SPLASH_DAMAGED = 4,         // the decoder gave up on it
+enum class SplashCode {
+    Ok = 0,
+    CantRead = 1,     // the file can't be opened or read
+    NotAPicture = 2,  // no PNG, JPEG, BMP or GIF
+    TooLarge = 3,     // beyond the limits above
+    Damaged = 4,      // the decoder gave up on it
 };
 
 // What reading a picture as a splash screen gave.
 struct SplashLoad {
-    int code = SPLASH_OK;
-    std::string reason;                // why not, in words
-    std::vector<unsigned char> bytes;  // SPLASH_BYTES of splash screen when SPLASH_OK
+    SplashCode code = SplashCode::Ok;
+    std::string reason;                // why not, in words (image_messages.h)
+    std::vector<unsigned char> bytes;  // SPLASH_BYTES of splash screen when Ok
 };
 
-// Decodes a PNG, JPEG, BMP or GIF held in memory into picture. SPLASH_OK, or
-// why not (reason says it in words). A picture of more than maxPixels pixels
+// Decodes a PNG, JPEG, BMP or GIF held in memory into picture. Ok, or why
+// not (reason says it in words). A picture of more than maxPixels pixels
 // is refused from its header, before it is decoded.
-int decodePicture(const unsigned char* data, std::size_t size, RgbaPicture& picture, std::string& reason,
-                  std::int64_t maxPixels = PICTURE_PIXELS_MAX);
+SplashCode decodePicture(const unsigned char* data, std::size_t size, RgbaPicture& picture, std::string& reason,
+                         std::int64_t maxPixels = PICTURE_PIXELS_MAX);
 
 // The splash screen of a picture: scaled to fit 240 x 160 with its
 // proportions kept (up or down; each screen pixel is the average of the
@@ -73,9 +73,3 @@ SplashLoad loadSplashScreen(const std::string& path);
 // The colour a splash screen shows at x, y, widened back to 8 bits a part
 // (rgb: red, green, blue), for a preview of what the GBA shows.
 void splashPixelRgb(const std::vector<unsigned char>& splash, int x, int y, unsigned char rgb[3]);
-
-// The lines the programs show, the same for the window and the command line.
-// A picture that can't be used: "PATH: can't be used as a splash screen: REASON".
-std::string splashProblemText(const std::string& path, const SplashLoad& load);
-// A splash screen asked of a variant whose layout has no place for one.
-std::string splashNeedsPocketNesText(std::string_view variant);

@@ -7,6 +7,7 @@
 #include "create_image_report.h"
 #include "gba_file_name.h"
 #include "gba_header.h"
+#include "image_messages.h"
 #include "image_writer.h"
 #include "path_text.h"
 #include "pocketnes_options_dialog.h"
@@ -92,7 +93,7 @@ void MergeToolDialog::onCreateImage()
     // failure at any step leaves the previous image as it was.
     const GbaHeaderFields header{toPlatform(gbaTitle_), std::string(GAME_CODE), std::string(MAKER_CODE)};
     CreateImageReport report(prompts_, QStringLiteral("Writing %1").arg(gbaFileName_));
-    int written = IMAGE_FAILED;
+    ImageWrite written = ImageWrite::Failed;
     {
         const BusyCursor busy;
         written = writeImage(folders_.configDir, config_, output, list_.get(), variant.name,
@@ -102,10 +103,10 @@ void MergeToolDialog::onCreateImage()
     }
 
     // A failed image must never pass for a finished one.
-    if (written == IMAGE_CANCELLED) {
+    if (written == ImageWrite::Cancelled) {
         statusLine_->showMessage(QStringLiteral("Cancelled: %1 was left as it was").arg(fromPlatform(fileNameOf(output))));
         statusLine_->setToolTip(gbaFileName_);
-    } else if (written == IMAGE_WRITTEN) {
+    } else if (written == ImageWrite::Written) {
         QString written = QStringLiteral("Image written: %1, %2 bytes, %3 ROMs")
                               .arg(fromPlatform(fileNameOf(output)))
                               .arg(static_cast<long long>(fileFactsOf(output).size))
@@ -171,8 +172,8 @@ bool MergeToolDialog::confirmDumps()
     for (const RomEntry* e = list_->head; e != nullptr; e = e->next) {
         const DumpCheck check = checkRomDump(*e);
         const QString line = fromPlatform(romFileNameOf(e->path) + ": " + dumpCheckText(check));
-        if (check.verdict == DUMP_BAD) bad << line;
-        if (check.verdict == DUMP_OVER && !trimOverdumps_) over << line;
+        if (check.verdict == DumpVerdict::Bad) bad << line;
+        if (check.verdict == DumpVerdict::Over && !trimOverdumps_) over << line;
     }
     if (bad.isEmpty() && over.isEmpty()) return true;
     QStringList parts;

@@ -3,6 +3,7 @@
 
 #include "file_io.h"
 #include "archive_reader.h"
+#include "image_messages.h"
 #include "ini_profile.h"
 #include "list_admission.h"
 #include "list_file.h"
@@ -59,9 +60,9 @@ void MergeToolDialog::onSaveList()
     const std::string path = toPlatform(*chosen);
     rememberListFolder(settingsPath_, path);
     // The list file appears only when complete; an old one stays until then.
-    const int reason = writeListFile(path, list_.get());
-    if (reason != 0) {
-        prompts_.showMessage(fromPlatform(listFileProblemText(LIST_CANT_OPEN, reason)));
+    const ListResult written = writeListFile(path, list_.get());
+    if (!written.ok()) {
+        prompts_.showMessage(fromPlatform(listFileProblemText(written)));
         return;
     }
     statusLine_->showMessage(QStringLiteral("List saved: %1, %2 ROMs").arg(fromPlatform(fileNameOf(path))).arg(list_->count));
@@ -83,11 +84,11 @@ void MergeToolDialog::onLoadList()
 
     const std::string path = toPlatform(*chosen);
     ListFileReader reader(path);
-    const int read = reader.readHeader(LIST_FILE_HEADER);
+    const ListResult read = reader.readHeader(LIST_FILE_HEADER);
     rememberListFolder(settingsPath_, path);
     // Until the header has matched, the list and the window stay as they were.
-    if (read != LIST_READ_OK) {
-        prompts_.showMessage(fromPlatform(listFileProblemText(read, reader.errorNumber())));
+    if (!read.ok()) {
+        prompts_.showMessage(fromPlatform(listFileProblemText(read)));
         return;
     }
 
@@ -125,7 +126,7 @@ void MergeToolDialog::showListFindings(const std::string& listPath, const ListAd
                      .arg(problems.count())
                      .arg(fromPlatform(problems.text()));
     }
-    if (admitted.stop != LIST_READ_ALL) parts << fromPlatform(listPath + ": " + listStopText(admitted));
+    if (admitted.stop != ListStop::ReadAll) parts << fromPlatform(listPath + ": " + listStopText(admitted));
     parts << admitNotes(admitted.skipped, admitted.caseTwins);
     if (!parts.isEmpty()) prompts_.showMessage(parts.join(QStringLiteral("\n\n")));
 }

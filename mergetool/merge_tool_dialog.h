@@ -105,9 +105,9 @@ private:
     std::string windowListPath() const;
     // settings: the settings file as set-up read it.
     void restoreWindowList(const IniSnapshot& settings);
-    // A kept list that can't be read (readWindowList gave read, why) is
+    // A kept list that can't be read (readWindowList gave read) is
     // moved aside and the user told where.
-    void setAsideUnreadableList(int read, int why);
+    void setAsideUnreadableList(const ListResult& read);
     void keepWindowList();
 
     // The fields (merge_tool_dialog.cpp). takeFields is false when a field

@@ -4,6 +4,7 @@
 
 #include "archive_path.h"
 #include "file_io.h"
+#include "image_messages.h"
 #include "image_padding.h"
 #include "image_writer.h"
 #include "path_text.h"
@@ -169,8 +170,8 @@ void MergeToolDialog::showRomInfo(const RomEntry* entry)
     }
     // The ROM against what its own header promises.
     const DumpCheck dump = checkRomDump(*entry);
-    if (dump.verdict != DUMP_AS_PROMISED) infoText_ += QLatin1Char('\n') + fromPlatform(dumpCheckText(dump));
-    if (dump.verdict == DUMP_OVER && trimOverdumps_) {
+    if (dump.verdict != DumpVerdict::AsPromised) infoText_ += QLatin1Char('\n') + fromPlatform(dumpCheckText(dump));
+    if (dump.verdict == DumpVerdict::Over && trimOverdumps_) {
         infoText_ += QStringLiteral("\nTrimmed to %1 bytes in the image").arg(entry->promisedBytes);
     }
 }
@@ -183,7 +184,7 @@ void MergeToolDialog::addRomFile(const QString& path, const QString& suffix, con
         admitRomPath(list_.get(), toPlatform(path), settings, cleanTitles_, findings.problems, &findings.archives);
     findings.skipped += admitted.skipped;
     findings.caseTwins.insert(findings.caseTwins.end(), admitted.caseTwins.begin(), admitted.caseTwins.end());
-    if (admitted.code == ADMIT_NOT_NES) {
+    if (admitted.code == AdmitCode::NotNes) {
         // A member its archive can't give says why; anything else is no NES file.
         if (admitted.openError == ARCHIVE_MEMBER_UNREADABLE) {
             findings.problems.problem(toPlatform(path), admitted.reason);
@@ -220,11 +221,7 @@ void MergeToolDialog::showAdmitFindings(const AdmitFindings& findings)
 QStringList MergeToolDialog::admitNotes(int skipped, const std::vector<std::pair<std::string, std::string>>& caseTwins)
 {
     QStringList parts;
-    if (skipped == 1) {
-        parts << QStringLiteral("1 file inside an archive is not an NES ROM and was skipped.");
-    } else if (skipped > 1) {
-        parts << QStringLiteral("%1 files inside archives are not NES ROMs and were skipped.").arg(skipped);
-    }
+    if (skipped > 0) parts << fromPlatform(skippedMembersText(skipped));
     QStringList twins;
     for (const auto& [added, listed] : caseTwins) twins << fromPlatform(caseTwinText(added, listed));
     if (!twins.isEmpty()) parts << twins.join(QLatin1Char('\n'));

@@ -3,6 +3,7 @@
 // splash screen in the core (splash_screen.h), exactly as romweld-cli makes it.
 #include "merge_tool_dialog.h"
 
+#include "image_messages.h"
 #include "ini_profile.h"
 #include "merge_tool_settings.h"
 #include "path_text.h"
@@ -40,7 +41,7 @@ bool MergeToolDialog::readSplash()
     splashThumbnail_ = QPixmap();
     if (splashPath_.isEmpty()) return true;
     const SplashLoad load = loadSplashScreen(toPlatform(splashPath_));
-    if (load.code != SPLASH_OK) {
+    if (load.code != SplashCode::Ok) {
         splashProblem_ = fromPlatform(splashProblemText(toPlatform(splashPath_), load));
         return false;
     }

@@ -8,6 +8,7 @@
 
 #include "file_io.h"
 #include "file_lock.h"
+#include "image_messages.h"
 #include "list_file.h"
 #include "program_folders.h"
 #include "prompts.h"
@@ -50,15 +51,14 @@ void MergeToolDialog::restoreWindowList(const IniSnapshot& settings)
     // Looked at before the read: a change made after it is seen at close.
     keptFacts_ = fileFactsOf(windowListPath());
     WindowListState state;
-    int why = 0;
-    const int read = readWindowList(windowListPath(), state, &why);
-    if (read != LIST_READ_OK) {
+    const ListResult read = readWindowList(windowListPath(), state);
+    if (!read.ok()) {
         // Nothing kept yet (the first start): the window's list makes the
         // file at close. Anything else is not overwritten unread.
-        if (read == LIST_CANT_OPEN && why == ENOENT) {
+        if (read == ListCode::CantOpen && read.errorNumber == ENOENT) {
             restored_ = true;
         } else {
-            setAsideUnreadableList(read, why);
+            setAsideUnreadableList(read);
         }
         return;
     }
@@ -72,7 +72,7 @@ void MergeToolDialog::restoreWindowList(const IniSnapshot& settings)
         const Admission admitted =
             admitRomPath(list_.get(), path, settings, cleanTitles_, findings.problems, &findings.archives);
         findings.skipped += admitted.skipped;
-        if (admitted.code != ADMIT_NOT_NES) continue;
+        if (admitted.code != AdmitCode::NotNes) continue;
         const std::string reason = admitted.openError != 0 ? admitted.reason : "not an NES ROM any more";
         if (admitUnreadable(list_.get(), path, settings, cleanTitles_, reason) != nullptr) {
             findings.unreadable << fromPlatform(path);
@@ -82,12 +82,10 @@ void MergeToolDialog::restoreWindowList(const IniSnapshot& settings)
     showAdmitFindings(findings);
 }
 
-void MergeToolDialog::setAsideUnreadableList(int read, int why)
+void MergeToolDialog::setAsideUnreadableList(const ListResult& read)
 {
     const std::string path = windowListPath();
-    const QString reason = why != 0             ? fromPlatform(fileErrorText(why))
-                           : read == LIST_EMPTY ? QStringLiteral("it is empty")
-                                                : QStringLiteral("it is no list romweld keeps");
+    const QString reason = fromPlatform(keptListProblemText(read));
     std::string aside;
     int moved = ENOENT;
     for (int n = 1; n <= ASIDE_NAMES && moved != 0; ++n) {
@@ -123,12 +121,13 @@ void MergeToolDialog::keepWindowList()
                                           "Keep this window's list for the next start instead?"))) {
         return;
     }
-    if (reason == 0) reason = writeWindowList(windowListPath(), list_.get(), state);
-    if (reason == 0) return;
-    const QString why = reason == LIST_PATH_HAS_LINE_BREAK
+    ListResult written{ListCode::CantOpen, reason};
+    if (reason == 0) written = writeWindowList(windowListPath(), list_.get(), state);
+    if (written.ok()) return;
+    const QString why = written == ListCode::PathHasLineBreak
                             ? QStringLiteral("A ROM path holds a line break:\n%1")
                                   .arg(fromPlatform(*unlistablePath(list_.get())))
-                            : fromPlatform(fileErrorText(reason));
+                            : fromPlatform(fileErrorText(written.errorNumber));
     prompts_.showMessage(QStringLiteral("The ROM list can't be kept for the next start:\n%1\n\n%2")
                              .arg(fromPlatform(windowListPath()), why));
 }

@@ -7,6 +7,7 @@
 #include "archive_path.h"
 #include "archive_reader.h"
 #include "file_io.h"
+#include "image_messages.h"
 #include "image_writer.h"
 #include "ini_profile.h"
 #include "list_admission.h"
@@ -42,15 +43,15 @@ bool collectRoms(const CliRequest& request, const ProgramFolder& folder, RomList
     if (request.listFile) {
         const std::string& listPath = *request.listFile;
         ListFileReader reader(listPath);
-        const int code = reader.readHeader(LIST_FILE_HEADER);
-        if (code != LIST_READ_OK) {
-            printError(listPath + ": " + listFileProblemLine(code, reader.errorNumber()));
+        const ListResult header = reader.readHeader(LIST_FILE_HEADER);
+        if (!header.ok()) {
+            printError(listPath + ": " + listFileProblemLine(header));
             return false;
         }
         const ListAdmission admitted =
             admitListPaths(reader, listPath, list, folder.settings, request.cleanTitles, problems, &archives);
         printAdmissionWarnings(listPath, admitted.skipped, admitted.caseTwins);
-        if (admitted.stop != LIST_READ_ALL) {
+        if (admitted.stop != ListStop::ReadAll) {
             printError(listPath + ": " + listStopText(admitted));
             readWhole = false;
         }
@@ -59,7 +60,7 @@ bool collectRoms(const CliRequest& request, const ProgramFolder& folder, RomList
         // A ROM listed already (the same file) is skipped, as in the window.
         const Admission admission =
             admitRomPath(list, path, folder.settings, request.cleanTitles, problems, &archives);
-        if (admission.code == ADMIT_NOT_NES) problems.problem(path, admissionProblemText(admission));
+        if (admission.code == AdmitCode::NotNes) problems.problem(path, admissionProblemText(admission));
         printAdmissionWarnings(path, admission.skipped, admission.caseTwins);
     }
     for (const std::string& line : problems.lines()) printError(line);
@@ -98,12 +99,12 @@ bool writeOneImage(const BuildSetup& setup, const std::string& output, const Rom
 {
     // --each prints one line per image, and --quiet none per record.
     BuildReport report(::isatty(STDERR_FILENO) != 0, !setup.request.quiet && !setup.request.each);
-    const int written =
+    const ImageWrite written =
         writeImage(setup.folder.dir, setup.folder.config, output, list, setup.variant.name,
                    setup.request.fixHeader ? &setup.header : nullptr, report, setup.request.pad, setup.extras,
                    archives);
     report.finish();
-    if (written == IMAGE_WRITTEN) return true;
+    if (written == ImageWrite::Written) return true;
     // The lines the writer gave name the file and the reason; only a build
     // that stopped without one gets a line of its own.
     if (report.problems() == 0) printError(output + ": no image was written; a file that was there is unchanged");
@@ -261,7 +262,7 @@ int runBuild(const CliRequest& request)
             return EXIT_FAILED;
         }
         splash = loadSplashScreen(*request.splash);
-        if (splash.code != SPLASH_OK) {
+        if (splash.code != SplashCode::Ok) {
             printError(splashProblemText(*request.splash, splash));
             return EXIT_FAILED;
         }

@@ -41,7 +41,7 @@ int runFixHeader(const CliRequest& request)
     const std::string code = field(request.gameCode, "KVL", "--code", GBA_CODE_BYTES);
     const std::string maker = field(request.makerCode, "ZQ", "--maker", GBA_MAKER_BYTES);
     PrintedReport report("romweld-cli");
-    if (fixGbaHeader(image, title, code, maker, report) != 0) {
+    if (fixGbaHeader(image, title, code, maker, report) != HeaderFix::Rewritten) {
         // The lines the fixer gave name the file and the reason.
         if (report.problems() == 0) printError(image + ": the GBA header could not be rewritten");
         return EXIT_FAILED;

@@ -2,6 +2,7 @@
 #include "rom_problem.h"
 #include "romweld_commands.h"
 
+#include "image_messages.h"
 #include "path_text.h"
 #include "report.h"
 #include "rom_admission.h"
@@ -36,7 +37,7 @@ bool describeRom(const std::string& path, const ProgramFolder& folder, const She
         printError(path + ": " + admissionProblemText(admission));
         return false;
     }
-    if (admission.code == ADMIT_NOT_NES) {
+    if (admission.code == AdmitCode::NotNes) {
         std::printf("%s: not an iNES file, %lld bytes\n", printableText(path).c_str(),
                     static_cast<long long>(admission.notNesBytes));
     }

@@ -4,13 +4,12 @@
 
 #include "archive_path.h"
 #include "file_io.h"
+#include "image_messages.h"
 #include "path_text.h"
 #include "rom_list.h"
 #include "shell_config.h"
 
 namespace {
-
-constexpr const char* INPUT_TEXT = "one of the image's own input files";
 
 std::string identityKey(const FileFacts& facts)
 {
@@ -40,13 +39,13 @@ GuardedFiles::GuardedFiles(const ProgramFolder& folder, const std::optional<std:
     for (const VariantFile& file : variantFilesOf(folder.dir, folder.config)) {
         add(file.path, variantFileText(file), true);
     }
-    if (!folder.settingsPath.empty()) add(folder.settingsPath, INPUT_TEXT, true);
-    if (listFile) add(*listFile, INPUT_TEXT, false);
-    if (splash) add(*splash, INPUT_TEXT, false);
+    if (!folder.settingsPath.empty()) add(folder.settingsPath, ownInputText(), true);
+    if (listFile) add(*listFile, ownInputText(), false);
+    if (splash) add(*splash, ownInputText(), false);
     for (const RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) {
         std::string archive;
         std::string member;
-        add(splitArchiveEntry(e->path, archive, member) ? archive : e->path, INPUT_TEXT, false);
+        add(splitArchiveEntry(e->path, archive, member) ? archive : e->path, ownInputText(), false);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "romweld_commands.h"
 
 #include "file_io.h"
+#include "image_messages.h"
 #include "ini_profile.h"
 #include "path_text.h"
 #include "program_folders.h"
@@ -114,7 +115,7 @@ std::string explainUnusableVariant(const ProgramFolder& folder, const std::strin
     for (std::size_t n = 0; n < values.size(); ++n) {
         ExtraFile extra;
         if (!splitExtraFile(values[n], extra)) {
-            return "file" + std::to_string(n) + "=" + values[n] + " lacks its path,name,ext commas";
+            return extraValueText(n, values[n]);
         }
         problem = fileProblem(programDir + extra.path);
         if (!problem.empty()) return "extra file " + extra.path + ": " + problem;

@@ -3,6 +3,7 @@
 #include "romweld_commands.h"
 
 #include "file_io.h"
+#include "image_messages.h"
 #include "report.h"
 #include "rom_admission.h"
 #include "rom_dump_check.h"
@@ -18,9 +19,7 @@ void printAdmissionWarnings(const std::string& path, int skipped,
                             const std::vector<std::pair<std::string, std::string>>& caseTwins)
 {
     if (skipped > 0) {
-        printWarning(path + ": " + std::to_string(skipped) +
-                     (skipped == 1 ? " file in it is not an NES ROM and was skipped"
-                                   : " files in it are not NES ROMs and were skipped"));
+        printWarning(path + ": " + skippedMembersLine(skipped));
     }
     for (const auto& [added, listed] : caseTwins) printWarning(caseTwinText(added, listed));
 }
@@ -38,12 +37,12 @@ bool printDumpChecks(const RomList* list, bool allowBadDumps, bool trimOverdumps
     for (const RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) {
         const DumpCheck check = checkRomDump(*e);
         const std::string line = e->path + ": " + dumpCheckText(check);
-        if (check.verdict == DUMP_BAD && allowBadDumps) {
+        if (check.verdict == DumpVerdict::Bad && allowBadDumps) {
             printWarning(line);
-        } else if (check.verdict == DUMP_BAD) {
+        } else if (check.verdict == DumpVerdict::Bad) {
             printError(line + "; its record would be broken (--allow-bad-dumps writes it anyway)");
             refused = true;
-        } else if (check.verdict == DUMP_OVER && !trimOverdumps) {
+        } else if (check.verdict == DumpVerdict::Over && !trimOverdumps) {
             printWarning(line + " (--trim-overdumps writes only what the header promises)");
         }
     }

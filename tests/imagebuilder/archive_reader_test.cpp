@@ -58,7 +58,7 @@ TEST(ListArchive, ListsEveryFileWithItsSizeAndFirstBytesInEachKind)
         const std::string path = dir.file(name);
         writeArchive(path, kind, twoRomsAndAText());
         const ArchiveListing listing = listArchive(path);
-        EXPECT_EQ(listing.problem, ARCHIVE_OK) << listing.reason;
+        EXPECT_EQ(listing.problem, ArchiveProblem::None) << listing.reason;
         const std::vector<ArchiveFile> files = twoRomsAndAText();
         ASSERT_EQ(listing.members.size(), files.size());
         for (std::size_t i = 0; i < files.size(); ++i) {
@@ -66,7 +66,7 @@ TEST(ListArchive, ListsEveryFileWithItsSizeAndFirstBytesInEachKind)
             EXPECT_EQ(member.name, files[i].name);
             EXPECT_EQ(member.size, static_cast<std::int64_t>(files[i].bytes.size()));
             EXPECT_EQ(headOf(member), headOf(files[i].bytes));
-            EXPECT_EQ(member.problem, ARCHIVE_OK) << member.reason;
+            EXPECT_EQ(member.problem, ArchiveProblem::None) << member.reason;
         }
     }
 }
@@ -77,7 +77,7 @@ TEST(ListArchive, AGzipFileHoldsOneFileNamedAfterIt)
     const std::string path = dir.file("Metroid (USA).NES.GZ");
     writeArchive(path, ArchiveKind::Gzip, {{"ignored", ROM_B}});
     const ArchiveListing listing = listArchive(path);
-    EXPECT_EQ(listing.problem, ARCHIVE_OK) << listing.reason;
+    EXPECT_EQ(listing.problem, ArchiveProblem::None) << listing.reason;
     ASSERT_EQ(listing.members.size(), 1u);
     EXPECT_EQ(listing.members[0].name, "Metroid (USA).NES");
     EXPECT_EQ(listing.members[0].size, static_cast<std::int64_t>(ROM_B.size()));
@@ -102,7 +102,7 @@ TEST(ListArchive, MemberNamesAreUtf8WhetherMarkedSoOrWrittenOnAJapaneseSystem)
     EXPECT_EQ(legacy.members[0].name, "ゼルダ.nes");
 
     ArchiveMemberReader reader;
-    ASSERT_EQ(reader.open(dir.file("cp932.zip"), "ゼルダ.nes"), ARCHIVE_OK) << reader.reason();
+    ASSERT_EQ(reader.open(dir.file("cp932.zip"), "ゼルダ.nes"), ArchiveProblem::None) << reader.reason();
     EXPECT_EQ(streamMember(reader), ROM_A);
 }
 
@@ -125,16 +125,16 @@ TEST(ArchiveMemberReader, StreamsEachMemberAsItWasInEachKind)
     // when asked for an earlier member and changes archives.
     ArchiveMemberReader reader;
     for (const auto& c : cases) {
-        ASSERT_EQ(reader.open(dir.file(c.archive), c.member), ARCHIVE_OK) << c.member << ": " << reader.reason();
+        ASSERT_EQ(reader.open(dir.file(c.archive), c.member), ArchiveProblem::None) << c.member << ": " << reader.reason();
         EXPECT_EQ(reader.size(), static_cast<std::int64_t>(c.bytes.size())) << c.member;
         EXPECT_EQ(streamMember(reader, 999), c.bytes) << c.archive << "::" << c.member;
-        EXPECT_EQ(reader.problem(), ARCHIVE_OK) << reader.reason();
+        EXPECT_EQ(reader.problem(), ArchiveProblem::None) << reader.reason();
     }
     // The same member twice in a row, the second time after half of it was read.
-    ASSERT_EQ(reader.open(dir.file("sets.zip"), "readme.txt"), ARCHIVE_OK);
+    ASSERT_EQ(reader.open(dir.file("sets.zip"), "readme.txt"), ArchiveProblem::None);
     Bytes half(3);
     EXPECT_EQ(reader.read(half.data(), half.size()), 3u);
-    ASSERT_EQ(reader.open(dir.file("sets.zip"), "readme.txt"), ARCHIVE_OK);
+    ASSERT_EQ(reader.open(dir.file("sets.zip"), "readme.txt"), ArchiveProblem::None);
     EXPECT_EQ(streamMember(reader), README);
 }
 
@@ -148,10 +148,10 @@ TEST(ArchiveMemberReader, ATwiceListedNameIsTheFirstMemberOfThatName)
     EXPECT_EQ(listing.members[0].size, static_cast<std::int64_t>(ROM_A.size()));
 
     ArchiveMemberReader reader;
-    ASSERT_EQ(reader.open(path, "Other.nes"), ARCHIVE_OK);
+    ASSERT_EQ(reader.open(path, "Other.nes"), ArchiveProblem::None);
     EXPECT_EQ(streamMember(reader), README);
     // Walking on from "Other.nes" would meet the second "Game.nes" first.
-    ASSERT_EQ(reader.open(path, "Game.nes"), ARCHIVE_OK);
+    ASSERT_EQ(reader.open(path, "Game.nes"), ArchiveProblem::None);
     EXPECT_EQ(streamMember(reader), ROM_A);
 }
 
@@ -166,13 +166,13 @@ TEST(ArchiveProblems, EachGivesItsCodeAndAClearReason)
     cut.resize(cut.size() - 40);
     writeBytes(dir.file("cut.7z"), cut);
 
-    const struct { const char* archive; int problem; const char* reason; } cases[] = {
-        {"missing.zip", ARCHIVE_CANT_OPEN, "No such file or directory"},
-        {"folder.zip", ARCHIVE_CANT_OPEN, "Is a directory"},
-        {"text.zip", ARCHIVE_DAMAGED, "Unrecognized archive format"},
-        {"text.nes.gz", ARCHIVE_DAMAGED, "not a gzip file"},
+    const struct { const char* archive; ArchiveProblem problem; const char* reason; } cases[] = {
+        {"missing.zip", ArchiveProblem::CantOpen, "No such file or directory"},
+        {"folder.zip", ArchiveProblem::CantOpen, "Is a directory"},
+        {"text.zip", ArchiveProblem::Damaged, "Unrecognized archive format"},
+        {"text.nes.gz", ArchiveProblem::Damaged, "not a gzip file"},
         // libarchive says nothing for some damage; the reason is then ours.
-        {"cut.7z", ARCHIVE_DAMAGED, nullptr},
+        {"cut.7z", ArchiveProblem::Damaged, nullptr},
     };
     for (const auto& c : cases) {
         const ArchiveListing listing = listArchive(dir.file(c.archive));
@@ -188,11 +188,11 @@ TEST(ArchiveProblems, EachGivesItsCodeAndAClearReason)
     }
 
     ArchiveMemberReader reader;
-    EXPECT_EQ(reader.open(dir.file("sets.7z"), "Missing.nes"), ARCHIVE_NO_MEMBER);
+    EXPECT_EQ(reader.open(dir.file("sets.7z"), "Missing.nes"), ArchiveProblem::NoMember);
     EXPECT_EQ(reader.reason(), "no such member in the archive");
     // Folders are no members.
     writeArchive(dir.file("sets.zip"), ArchiveKind::Zip, twoRomsAndAText());
-    EXPECT_EQ(reader.open(dir.file("sets.zip"), "USA"), ARCHIVE_NO_MEMBER);
+    EXPECT_EQ(reader.open(dir.file("sets.zip"), "USA"), ArchiveProblem::NoMember);
 }
 
 TEST(ArchiveProblems, AFifoNamedLikeAnArchiveIsRefusedWithoutWaiting)
@@ -201,9 +201,9 @@ TEST(ArchiveProblems, AFifoNamedLikeAnArchiveIsRefusedWithoutWaiting)
     const std::string path = dir.file("pipe.zip");
     ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
     HangGuard guard(20);
-    EXPECT_EQ(listArchive(path).problem, ARCHIVE_CANT_OPEN);
+    EXPECT_EQ(listArchive(path).problem, ArchiveProblem::CantOpen);
     ArchiveMemberReader reader;
-    EXPECT_EQ(reader.open(path, "x.nes"), ARCHIVE_CANT_OPEN);
+    EXPECT_EQ(reader.open(path, "x.nes"), ArchiveProblem::CantOpen);
     EXPECT_EQ(reader.reason(), "not a regular file");
 }
 
@@ -215,19 +215,19 @@ TEST(ArchiveProblems, ADamagedMemberIsNamedAndTheOthersStillRead)
     damageStoredMember(path, ROM_B);
 
     const ArchiveListing listing = listArchive(path);
-    EXPECT_EQ(listing.problem, ARCHIVE_OK) << listing.reason;
+    EXPECT_EQ(listing.problem, ArchiveProblem::None) << listing.reason;
     ASSERT_EQ(listing.members.size(), 3u);
-    EXPECT_EQ(listing.members[0].problem, ARCHIVE_OK);
-    EXPECT_EQ(listing.members[1].problem, ARCHIVE_DAMAGED);
+    EXPECT_EQ(listing.members[0].problem, ArchiveProblem::None);
+    EXPECT_EQ(listing.members[1].problem, ArchiveProblem::Damaged);
     EXPECT_NE(listing.members[1].reason.find("CRC"), std::string::npos) << listing.members[1].reason;
-    EXPECT_EQ(listing.members[2].problem, ARCHIVE_OK);
+    EXPECT_EQ(listing.members[2].problem, ArchiveProblem::None);
 
     ArchiveMemberReader reader;
-    ASSERT_EQ(reader.open(path, "USA/Metroid (USA) [!].nes"), ARCHIVE_OK);
+    ASSERT_EQ(reader.open(path, "USA/Metroid (USA) [!].nes"), ArchiveProblem::None);
     const Bytes got = streamMember(reader, 4096);
-    EXPECT_EQ(reader.problem(), ARCHIVE_DAMAGED);
+    EXPECT_EQ(reader.problem(), ArchiveProblem::Damaged);
     EXPECT_LT(got.size(), ROM_B.size());
-    ASSERT_EQ(reader.open(path, "readme.txt"), ARCHIVE_OK) << reader.reason();
+    ASSERT_EQ(reader.open(path, "readme.txt"), ArchiveProblem::None) << reader.reason();
     EXPECT_EQ(streamMember(reader), README);
 }
 
@@ -238,10 +238,10 @@ TEST(ArchiveProblems, AnEncryptedMemberIsRefusedAsSuch)
     writeArchive(path, ArchiveKind::EncryptedZip, {{"Zelda.nes", ROM_A}});
     const ArchiveListing listing = listArchive(path);
     ASSERT_EQ(listing.members.size(), 1u);
-    EXPECT_EQ(listing.members[0].problem, ARCHIVE_ENCRYPTED);
+    EXPECT_EQ(listing.members[0].problem, ArchiveProblem::Encrypted);
     EXPECT_EQ(listing.members[0].reason, "encrypted, and romweld reads no encrypted archives");
     ArchiveMemberReader reader;
-    EXPECT_EQ(reader.open(path, "Zelda.nes"), ARCHIVE_ENCRYPTED);
+    EXPECT_EQ(reader.open(path, "Zelda.nes"), ArchiveProblem::Encrypted);
 }
 
 TEST(ArchiveProblems, AMemberThatClaimsMoreThan32MiBIsRefusedUnread)
@@ -252,13 +252,13 @@ TEST(ArchiveProblems, AMemberThatClaimsMoreThan32MiBIsRefusedUnread)
     claimZipMemberSize(path, 0xFFFFFF00u);
     const ArchiveListing listing = listArchive(path);
     ASSERT_EQ(listing.members.size(), 2u) << listing.reason;
-    EXPECT_EQ(listing.members[0].problem, ARCHIVE_TOO_LARGE);
+    EXPECT_EQ(listing.members[0].problem, ArchiveProblem::TooLarge);
     EXPECT_EQ(listing.members[0].reason, "larger than 32 MiB, more than any GBA cartridge holds");
     EXPECT_EQ(listing.members[0].headSize, 0u);
-    EXPECT_EQ(listing.members[1].problem, ARCHIVE_OK);
+    EXPECT_EQ(listing.members[1].problem, ArchiveProblem::None);
     ArchiveMemberReader reader;
-    EXPECT_EQ(reader.open(path, "Huge.nes"), ARCHIVE_TOO_LARGE);
-    ASSERT_EQ(reader.open(path, "Small.nes"), ARCHIVE_OK) << reader.reason();
+    EXPECT_EQ(reader.open(path, "Huge.nes"), ArchiveProblem::TooLarge);
+    ASSERT_EQ(reader.open(path, "Small.nes"), ArchiveProblem::None) << reader.reason();
     EXPECT_EQ(streamMember(reader), README);
 }
 
@@ -276,23 +276,23 @@ TEST(ArchiveProblems, AMemberThatTurnsOutLargerThan32MiBIsRefusedInBoundedMemory
     const ArchiveListing fitting = listArchive(fits);
     const ArchiveListing refused = listArchive(bomb);
     ArchiveMemberReader reader;
-    const int bombOpen = reader.open(bomb, "bomb.nes");
+    const ArchiveProblem bombOpen = reader.open(bomb, "bomb.nes");
     ArchiveMemberReader fitReader;
-    ASSERT_EQ(fitReader.open(fits, "fits.nes"), ARCHIVE_OK) << fitReader.reason();
+    ASSERT_EQ(fitReader.open(fits, "fits.nes"), ArchiveProblem::None) << fitReader.reason();
     Bytes buffer(256 * 1024);
     std::int64_t streamed = 0;
     for (std::size_t got = 0; (got = fitReader.read(buffer.data(), buffer.size())) > 0;) streamed += got;
     const long grown = maxRssKiB() - before;
 
     ASSERT_EQ(fitting.members.size(), 1u);
-    EXPECT_EQ(fitting.members[0].problem, ARCHIVE_OK) << fitting.members[0].reason;
+    EXPECT_EQ(fitting.members[0].problem, ArchiveProblem::None) << fitting.members[0].reason;
     EXPECT_EQ(fitting.members[0].size, ARCHIVE_MEMBER_MAX);
     EXPECT_EQ(fitReader.size(), ARCHIVE_MEMBER_MAX);
     EXPECT_EQ(streamed, ARCHIVE_MEMBER_MAX);
-    EXPECT_EQ(fitReader.problem(), ARCHIVE_OK);
+    EXPECT_EQ(fitReader.problem(), ArchiveProblem::None);
     ASSERT_EQ(refused.members.size(), 1u);
-    EXPECT_EQ(refused.members[0].problem, ARCHIVE_TOO_LARGE);
-    EXPECT_EQ(bombOpen, ARCHIVE_TOO_LARGE);
+    EXPECT_EQ(refused.members[0].problem, ArchiveProblem::TooLarge);
+    EXPECT_EQ(bombOpen, ArchiveProblem::TooLarge);
 #ifdef ROMWELD_TEST_SANITIZED
     (void)grown;
     GTEST_SKIP() << "memory is not measured under the sanitizers";
@@ -312,7 +312,7 @@ TEST(ArchiveMemberReader, FindsEveryMemberOfASolid7zWithAFreshReader)
     writeArchive(path, ArchiveKind::SevenZip, files);
     for (const ArchiveFile& file : files) {
         ArchiveMemberReader reader;
-        ASSERT_EQ(reader.open(path, file.name), ARCHIVE_OK) << file.name << ": " << reader.reason();
+        ASSERT_EQ(reader.open(path, file.name), ArchiveProblem::None) << file.name << ": " << reader.reason();
         EXPECT_EQ(streamMember(reader, 4096), file.bytes) << file.name << ": " << reader.reason();
     }
 }
@@ -335,7 +335,7 @@ TEST(ArchiveMemberReader, AnnouncedMembersComeInAnyOrderFromOnePass)
                                                                  {solid, 4}, {zip, 5}, {solid, 0}, {zip, 2}};
     for (const auto& [archive, i] : order) reader.expect(archive, files[i].name);
     for (const auto& [archive, i] : order) {
-        ASSERT_EQ(reader.open(archive, files[i].name), ARCHIVE_OK) << files[i].name << ": " << reader.reason();
+        ASSERT_EQ(reader.open(archive, files[i].name), ArchiveProblem::None) << files[i].name << ": " << reader.reason();
         EXPECT_EQ(reader.size(), static_cast<std::int64_t>(files[i].bytes.size()));
         EXPECT_EQ(streamMember(reader, 4096), files[i].bytes) << archive << " " << files[i].name;
     }
@@ -348,7 +348,7 @@ TEST(ArchiveMemberReader, AnnouncedMembersComeInAnyOrderFromOnePass)
     ArchiveMemberReader bounded;
     for (const char* name : {"c.nes", "b.bin", "a.bin"}) bounded.expect(large, name);
     for (const char* name : {"c.nes", "b.bin", "a.bin"}) {
-        ASSERT_EQ(bounded.open(large, name), ARCHIVE_OK) << name << ": " << bounded.reason();
+        ASSERT_EQ(bounded.open(large, name), ArchiveProblem::None) << name << ": " << bounded.reason();
         EXPECT_EQ(streamMember(bounded, 1 << 16).size(), std::string(name) == "c.nes" ? files[0].bytes.size()
                                                                                        : 64 + ARCHIVE_KEEP_MAX / 2)
             << name;
@@ -363,11 +363,11 @@ TEST(ArchiveMemberReader, AMemberOver32MiBInASolid7zIsPassedAndTheNextOneReads)
     const std::string path = dir.file("big.7z");
     writeArchive(path, ArchiveKind::SevenZip, {{"huge.bin", {}, ARCHIVE_MEMBER_MAX + 1}, {"after.nes", ROM_A}});
     const ArchiveListing listing = listArchive(path);
-    ASSERT_EQ(listing.problem, ARCHIVE_OK) << listing.reason;
+    ASSERT_EQ(listing.problem, ArchiveProblem::None) << listing.reason;
     ASSERT_EQ(listing.members.size(), 2u);
-    EXPECT_EQ(listing.members[0].problem, ARCHIVE_TOO_LARGE);
-    EXPECT_EQ(listing.members[1].problem, ARCHIVE_OK) << listing.members[1].reason;
+    EXPECT_EQ(listing.members[0].problem, ArchiveProblem::TooLarge);
+    EXPECT_EQ(listing.members[1].problem, ArchiveProblem::None) << listing.members[1].reason;
     ArchiveMemberReader reader;
-    ASSERT_EQ(reader.open(path, "after.nes"), ARCHIVE_OK) << reader.reason();
+    ASSERT_EQ(reader.open(path, "after.nes"), ArchiveProblem::None) << reader.reason();
     EXPECT_EQ(streamMember(reader, 1 << 16), ROM_A);
 }

@@ -51,7 +51,7 @@ TEST(AdmitRomPath, AnArchiveGivesAnEntryForEachNesRomInIt)
     auto list = romListCreate();
     CollectedReport report;
     Admission a = admitRomPath(list.get(), zip, settings, false, report);
-    EXPECT_EQ(a.code, ADMIT_ADDED);
+    EXPECT_EQ(a.code, AdmitCode::Added);
     EXPECT_EQ(a.added, 3);
     EXPECT_EQ(a.skipped, 1);
     EXPECT_TRUE(report.problems.empty()) << report.problemText();
@@ -75,15 +75,15 @@ TEST(AdmitRomPath, AnArchiveGivesAnEntryForEachNesRomInIt)
     // The same archive again adds nothing; a member on its own is admitted
     // like a file, and titles may be cleaned.
     a = admitRomPath(list.get(), zip, settings, false, report);
-    EXPECT_EQ(a.code, ADMIT_REFUSED);
+    EXPECT_EQ(a.code, AdmitCode::Refused);
     EXPECT_EQ(a.added, 0);
     auto other = romListCreate();
     a = admitRomPath(other.get(), zip + "::Alpha (USA).nes", settings, true, report);
-    ASSERT_EQ(a.code, ADMIT_ADDED);
+    ASSERT_EQ(a.code, AdmitCode::Added);
     EXPECT_EQ(other->head->title, "Alpha");
     EXPECT_EQ(other->head->sourceBytes, 24593);
     a = admitRomPath(other.get(), zip + "::notes.txt", settings, false, report);
-    EXPECT_EQ(a.code, ADMIT_NOT_NES);
+    EXPECT_EQ(a.code, AdmitCode::NotNes);
     EXPECT_EQ(a.openError, 0);
     EXPECT_TRUE(report.problems.empty()) << report.problemText();
 }
@@ -136,7 +136,7 @@ TEST(ArchiveImage, MembersGiveTheBytesAndTheExactSizeThePlainFilesGive)
             ASSERT_EQ(list->count, 3);
             CollectedReport report;
             const std::string out = f.dir.file("out.gba");
-            ASSERT_EQ(writeImage(f.dir.path(), out, list.get(), variant, nullptr, report), IMAGE_WRITTEN)
+            ASSERT_EQ(writeImage(f.dir.path(), out, list.get(), variant, nullptr, report), ImageWrite::Written)
                 << report.problemText();
             const Bytes image = readBytes(out);
             EXPECT_EQ(static_cast<std::int64_t>(image.size()), exactImageSize(f.dir.path(), list.get(), variant));
@@ -155,7 +155,7 @@ TEST(ArchiveImage, NeverReplacesTheArchiveItReadsAndNamesAMemberThatWentBad)
     CollectedReport report;
     admitRomPath(list.get(), zip, IniSnapshot(), false, report);
     const Bytes before = readBytes(zip);
-    EXPECT_EQ(writeImage(f.dir.path(), zip, list.get(), DEFAULT_VARIANT, nullptr, report), IMAGE_FAILED);
+    EXPECT_EQ(writeImage(f.dir.path(), zip, list.get(), DEFAULT_VARIANT, nullptr, report), ImageWrite::Failed);
     EXPECT_EQ(report.problemText(), zip + ": is one of the image's own input files");
     EXPECT_EQ(readBytes(zip), before);
 
@@ -163,7 +163,7 @@ TEST(ArchiveImage, NeverReplacesTheArchiveItReadsAndNamesAMemberThatWentBad)
     writeArchive(zip, ArchiveKind::EncryptedZip, roms());
     CollectedReport failed;
     EXPECT_EQ(writeImage(f.dir.path(), f.dir.file("out.gba"), list.get(), DEFAULT_VARIANT, nullptr, failed),
-              IMAGE_FAILED);
+              ImageWrite::Failed);
     EXPECT_EQ(failed.problemText(), zip + "::Alpha (USA).nes: encrypted, and romweld reads no encrypted archives");
     EXPECT_FALSE(fileExists(f.dir.file("out.gba")));
 }

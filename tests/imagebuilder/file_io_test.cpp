@@ -77,7 +77,7 @@ TEST(AtomicFile, WritesThroughLinksToTheFileTheyName)
     ASSERT_EQ(::symlink("real/games.lst", dir.file("games.lst").c_str()), 0);
     auto list = romListCreate();
     romListAddSized(list.get(), "/roms/a.nes", 0);
-    ASSERT_EQ(writeListFile(dir.file("games.lst"), list.get()), 0);
+    ASSERT_EQ(writeListFile(dir.file("games.lst"), list.get()), ListCode::Ok);
     EXPECT_EQ(readText(dir.file("real/games.lst")), "### ROMWELD NES List ###\r\n/roms/a.nes\r\n");
     EXPECT_TRUE(isLink(dir.file("games.lst")));
 }

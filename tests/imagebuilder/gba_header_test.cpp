@@ -30,7 +30,8 @@ int fix(const std::string& image, std::string_view title, std::string_view code,
         std::string* reasons = nullptr)
 {
     CollectedReport report;
-    const int result = fixGbaHeader(image, title, code, maker, report);
+    // 0 rewritten, 1 failed, the numbers the header fix has always given.
+    const int result = static_cast<int>(fixGbaHeader(image, title, code, maker, report));
     if (reasons != nullptr) *reasons = report.problemText();
     return result;
 }

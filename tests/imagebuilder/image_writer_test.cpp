@@ -58,8 +58,9 @@ Written write(const ProgramDir& p, const RomList* list, std::string_view variant
     CollectedReport report;
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
+    // As a number: the writer's codes keep the values 0 written, 1 failed.
     const int result =
-        writeImage(p.dir.path(), output.empty() ? p.out() : output, list, variant, headerFix, report);
+        static_cast<int>(writeImage(p.dir.path(), output.empty() ? p.out() : output, list, variant, headerFix, report));
     // The writer tells its caller only; it never prints.
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
@@ -279,7 +280,7 @@ TEST(ImageWriter, RecordWritersAlone)
     CollectedReport report;
     EXPECT_EQ(writeExtraFileRecord(image, dir.file("x.bin"), "a name longer than thirty-one bytes", "binary", false,
                                    report),
-              0);
+              ImageWrite::Written);
     EXPECT_EQ(report.records, std::vector<std::string>{dir.file("x.bin") + " a name longer than thirty-one bytes binary"});
     writeEndRecord(image);
     ASSERT_TRUE(image.close());
@@ -330,7 +331,7 @@ TEST(ImageWriter, HeaderFixBeforeTheImageTakesItsPlaceAndLinksFollowed)
     const std::string fixed = p.dir.file("fixed.gba");
     writeBytes(fixed, plain);
     CollectedReport report;
-    ASSERT_EQ(fixGbaHeader(fixed, "Korvalinde", "KVL", "ZQ", report), 0);
+    ASSERT_EQ(fixGbaHeader(fixed, "Korvalinde", "KVL", "ZQ", report), HeaderFix::Rewritten);
     EXPECT_EQ(readBytes(p.out()), readBytes(fixed));
     struct stat st {};
     ASSERT_EQ(::lstat(p.dir.file("link2").c_str(), &st), 0);
@@ -364,12 +365,12 @@ TEST(ImageWriter, AHeaderFixInPlaceKeepsTheWholeImage)
     ASSERT_EQ(::setenv("XDG_STATE_HOME", p.dir.file("state").c_str(), 1), 0);
     const int result = runUnprivileged([&] {
         CollectedReport report;
-        return writeImage(p.dir.path(), image, list.get(), DEFAULT_VARIANT, &fields, report);
+        return static_cast<int>(writeImage(p.dir.path(), image, list.get(), DEFAULT_VARIANT, &fields, report));
     });
     ::chmod(cart.c_str(), 0755);
     EXPECT_EQ(readText(rewriteCopyPathFor(image)), "an earlier image");
     ::unsetenv("XDG_STATE_HOME");
-    EXPECT_EQ(result, IMAGE_WRITTEN);
+    EXPECT_EQ(static_cast<ImageWrite>(result), ImageWrite::Written);
     EXPECT_EQ(readBytes(image).size(), expected.size());
     EXPECT_EQ(readBytes(image), expected);
 }
@@ -459,7 +460,7 @@ TEST(ImageWriter, ProgressCountsEveryByteAndAStopLeavesThePreviousImage)
     const std::int64_t total = exactImageSize(p.dir.path(), list.get());
 
     ProgressLog log;
-    ASSERT_EQ(writeImage(p.dir.path(), p.out(), list.get(), DEFAULT_VARIANT, nullptr, log), IMAGE_WRITTEN);
+    ASSERT_EQ(writeImage(p.dir.path(), p.out(), list.get(), DEFAULT_VARIANT, nullptr, log), ImageWrite::Written);
     ASSERT_GE(log.calls.size(), 5u);  // the start, the shell, each record, parts of the big one, the end
     EXPECT_EQ(log.calls.front(), std::make_pair(std::int64_t{0}, total));
     EXPECT_EQ(log.calls.back(), std::make_pair(total, total));
@@ -478,7 +479,7 @@ TEST(ImageWriter, ProgressCountsEveryByteAndAStopLeavesThePreviousImage)
         SCOPED_TRACE(stopAt);
         ProgressLog stopping;
         stopping.stopAt = stopAt;
-        EXPECT_EQ(writeImage(p.dir.path(), p.out(), list.get(), DEFAULT_VARIANT, nullptr, stopping), IMAGE_CANCELLED);
+        EXPECT_EQ(writeImage(p.dir.path(), p.out(), list.get(), DEFAULT_VARIANT, nullptr, stopping), ImageWrite::Cancelled);
         EXPECT_TRUE(stopping.problems.empty());
         EXPECT_GE(stopping.calls.back().first, stopAt);
         EXPECT_EQ(readBytes(p.out()), previous);
@@ -488,7 +489,7 @@ TEST(ImageWriter, ProgressCountsEveryByteAndAStopLeavesThePreviousImage)
     ::unlink(p.out().c_str());
     ProgressLog stopping;
     stopping.stopAt = total / 2;
-    EXPECT_EQ(writeImage(p.dir.path(), p.out(), list.get(), DEFAULT_VARIANT, nullptr, stopping), IMAGE_CANCELLED);
+    EXPECT_EQ(writeImage(p.dir.path(), p.out(), list.get(), DEFAULT_VARIANT, nullptr, stopping), ImageWrite::Cancelled);
     EXPECT_FALSE(fileExists(p.out()));
 }
 
@@ -501,7 +502,7 @@ TEST(ImageWriter, ARomThatChangesWhileItIsCopiedStopsTheImage)
     const Bytes bytes = makeInesRom(600 * 1024, 0, 0, 7);
     auto list = romListCreate();
     addRom(*list, rom, bytes, "Big");
-    ASSERT_EQ(write(p, list.get()).result, IMAGE_WRITTEN);
+    ASSERT_EQ(write(p, list.get()).result, 0);
     const Bytes previous = readBytes(p.out());
 
     const std::int64_t dataStart = 1001 + 44;
@@ -527,7 +528,7 @@ TEST(ImageWriter, ARomThatChangesWhileItIsCopiedStopsTheImage)
                 changed = true;
             }
         };
-        EXPECT_EQ(writeImage(p.dir.path(), p.out(), list.get(), DEFAULT_VARIANT, nullptr, log), IMAGE_FAILED);
+        EXPECT_EQ(writeImage(p.dir.path(), p.out(), list.get(), DEFAULT_VARIANT, nullptr, log), ImageWrite::Failed);
         EXPECT_TRUE(changed);
         EXPECT_EQ(log.problemText(), rom + ": the file changed while it was read");
         EXPECT_EQ(readBytes(p.out()), previous);

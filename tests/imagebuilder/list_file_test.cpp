@@ -23,18 +23,18 @@ TEST(ListFile, WritesHeaderAndPathsWithCrLfAndReadsThemBack)
     romListAddSized(list.get(), "/roms/ゼルダ.nes", 0);
     romListAddSized(list.get(), "D:\\roms\\Beta.nes", 0);
     const std::string lst = dir.file("games.lst");
-    ASSERT_EQ(writeListFile(lst, list.get()), 0);
+    ASSERT_EQ(writeListFile(lst, list.get()), ListCode::Ok);
     EXPECT_EQ(readText(lst), "### ROMWELD NES List ###\r\n" + dir.file("Alpha.nes") +
                                  "\r\n/roms/ゼルダ.nes\r\nD:\\roms\\Beta.nes\r\n");
 
     Paths paths;
-    ASSERT_EQ(readListFile(lst, paths), LIST_READ_OK);
+    ASSERT_EQ(readListFile(lst, paths), ListCode::Ok);
     EXPECT_EQ(paths, (Paths{dir.file("Alpha.nes"), "/roms/ゼルダ.nes", "D:\\roms\\Beta.nes"}));
 
     // An existing file is replaced whole.
     romListRemove(list.get(), "/roms/ゼルダ.nes");
-    ASSERT_EQ(writeListFile(lst, list.get()), 0);
-    ASSERT_EQ(readListFile(lst, paths), LIST_READ_OK);
+    ASSERT_EQ(writeListFile(lst, list.get()), ListCode::Ok);
+    ASSERT_EQ(readListFile(lst, paths), ListCode::Ok);
     EXPECT_EQ(paths.size(), 2u);
 }
 
@@ -46,22 +46,22 @@ TEST(ListFile, ReadsLfEndsMissingLastEndBlankLinesAndCp932Lines)
 
     // Empty lines name nothing: the one an editor leaves at the end neither.
     writeText(lst, "### ROMWELD NES List ###\n/a.nes\n\n\r\n/b.nes\r\n\r\n");
-    ASSERT_EQ(readListFile(lst, paths), LIST_READ_OK);
+    ASSERT_EQ(readListFile(lst, paths), ListCode::Ok);
     EXPECT_EQ(paths, (Paths{"/a.nes", "/b.nes"}));
 
     writeText(lst, "### ROMWELD NES List ###");  // header only, no line end
-    ASSERT_EQ(readListFile(lst, paths), LIST_READ_OK);
+    ASSERT_EQ(readListFile(lst, paths), ListCode::Ok);
     EXPECT_TRUE(paths.empty());
 
     // A list saved on a Japanese Windows system holds CP932 paths.
     writeText(lst, "### ROMWELD NES List ###\r\nC:\\roms\\\x83\x5B\x83\x8B\x83\x5F.nes\r\n");
-    ASSERT_EQ(readListFile(lst, paths), LIST_READ_OK);
+    ASSERT_EQ(readListFile(lst, paths), ListCode::Ok);
     EXPECT_EQ(paths, (Paths{"C:\\roms\\ゼルダ.nes"}));
 
     // Paths longer than any fixed line buffer are read whole.
     const std::string longPath = "/" + std::string(600, 'x') + ".nes";
     writeText(lst, "### ROMWELD NES List ###\r\n" + longPath + "\r\n/next.nes\r\n");
-    ASSERT_EQ(readListFile(lst, paths), LIST_READ_OK);
+    ASSERT_EQ(readListFile(lst, paths), ListCode::Ok);
     EXPECT_EQ(paths, (Paths{longPath, "/next.nes"}));
 }
 
@@ -75,12 +75,12 @@ TEST(ListFile, TheReaderGoesLineByLineAndTellsLinesThatNameNoPath)
     writeText(lst, "### ROMWELD NES List ###\r\n/a.nes\r\n\r\n" + std::string("/b\0x.nes\r\n", 10) +
                        std::string(LIST_LINE_MAX + 1, 'y') + "\r\n/c.nes");
     ListFileReader reader(lst);
-    ASSERT_EQ(reader.readHeader(LIST_FILE_HEADER), LIST_READ_OK);
+    ASSERT_EQ(reader.readHeader(LIST_FILE_HEADER), ListCode::Ok);
     std::string path;
-    const std::tuple<int, long long, std::string, int> expected[] = {
-        {LIST_LINE_PATH, 2, "/a.nes", 0},       {LIST_LINE_INVALID, 4, "/a.nes", LIST_LINE_HAS_NUL},
-        {LIST_LINE_INVALID, 5, "/a.nes", LIST_LINE_TOO_LONG}, {LIST_LINE_PATH, 6, "/c.nes", LIST_LINE_TOO_LONG},
-        {LIST_LINE_END, 6, "/c.nes", LIST_LINE_TOO_LONG},
+    const std::tuple<ListLine, long long, std::string, ListCode> expected[] = {
+        {ListLine::Path, 2, "/a.nes", ListCode::Ok},       {ListLine::Invalid, 4, "/a.nes", ListCode::LineHasNul},
+        {ListLine::Invalid, 5, "/a.nes", ListCode::LineTooLong}, {ListLine::Path, 6, "/c.nes", ListCode::LineTooLong},
+        {ListLine::End, 6, "/c.nes", ListCode::LineTooLong},
     };
     for (const auto& [kind, line, text, reason] : expected) {
         EXPECT_EQ(reader.next(path), kind) << line;
@@ -89,7 +89,7 @@ TEST(ListFile, TheReaderGoesLineByLineAndTellsLinesThatNameNoPath)
         EXPECT_EQ(reader.invalidReason(), reason) << line;
     }
     Paths paths;
-    EXPECT_EQ(readListFile(lst, paths), LIST_LINE_HAS_NUL);
+    EXPECT_EQ(readListFile(lst, paths), ListCode::LineHasNul);
 }
 
 TEST(ListFile, RefusesMissingEmptyAndForeignFilesWithoutTouchingPaths)
@@ -98,11 +98,11 @@ TEST(ListFile, RefusesMissingEmptyAndForeignFilesWithoutTouchingPaths)
     const std::string lst = dir.file("a.lst");
     Paths paths{"kept"};
 
-    EXPECT_EQ(readListFile(dir.file("missing.lst"), paths), LIST_CANT_OPEN);
-    const std::pair<const char*, int> cases[] = {{"", LIST_EMPTY},
-                                                 {"### romweld NES List ###\r\n/a.nes\r\n", LIST_WRONG_HEADER},
-                                                 {"### ROMWELD NES List ### \r\n/a.nes\r\n", LIST_WRONG_HEADER},
-                                                 {"\r\n### ROMWELD NES List ###\r\n", LIST_WRONG_HEADER}};
+    EXPECT_EQ(readListFile(dir.file("missing.lst"), paths), ListCode::CantOpen);
+    const std::pair<const char*, ListCode> cases[] = {{"", ListCode::Empty},
+                                                 {"### romweld NES List ###\r\n/a.nes\r\n", ListCode::WrongHeader},
+                                                 {"### ROMWELD NES List ### \r\n/a.nes\r\n", ListCode::WrongHeader},
+                                                 {"\r\n### ROMWELD NES List ###\r\n", ListCode::WrongHeader}};
     for (const auto& [text, code] : cases) {
         writeText(lst, text);
         EXPECT_EQ(readListFile(lst, paths), code) << text;
@@ -110,7 +110,7 @@ TEST(ListFile, RefusesMissingEmptyAndForeignFilesWithoutTouchingPaths)
     EXPECT_EQ(paths, (Paths{"kept"}));
 
     // A folder opens but can't be read.
-    EXPECT_NE(readListFile(dir.path(), paths), LIST_READ_OK);
+    EXPECT_NE(readListFile(dir.path(), paths), ListCode::Ok);
     EXPECT_EQ(paths, (Paths{"kept"}));
 }
 
@@ -119,12 +119,12 @@ TEST(ListFile, WriteFailureLeavesTheOldFile)
     TempDir dir;
     auto list = romListCreate();
     romListAddSized(list.get(), "/a.nes", 0);
-    EXPECT_EQ(writeListFile(dir.file("no/such/folder/a.lst"), list.get()), ENOENT);
-    EXPECT_NE(writeListFile(dir.file("a.lst"), nullptr), 0);
+    EXPECT_EQ(writeListFile(dir.file("no/such/folder/a.lst"), list.get()).errorNumber, ENOENT);
+    EXPECT_NE(writeListFile(dir.file("a.lst"), nullptr), ListCode::Ok);
     // The target is a folder: nothing can replace it, and it stays.
     ::mkdir(dir.file("sub").c_str(), 0755);
     writeText(dir.file("sub/x"), "x");
-    EXPECT_EQ(writeListFile(dir.file("sub"), list.get()), EISDIR);
+    EXPECT_EQ(writeListFile(dir.file("sub"), list.get()).errorNumber, EISDIR);
     EXPECT_EQ(readText(dir.file("sub/x")), "x");
 
 }
@@ -139,21 +139,21 @@ TEST(ListFile, ALineBeyondTheLimitRefusesTheFileWithoutReadingIt)
     Paths paths{"kept"};
     const std::string header = "### ROMWELD NES List ###\r\n";
     const std::string longest = "/" + std::string(LIST_LINE_MAX - 1, 'x');
-    const std::pair<std::string, int> cases[] = {
-        {header + longest + "\r\n", LIST_READ_OK},
-        {header + longest, LIST_READ_OK},
-        {header + "/a.nes\r\n" + longest + "x\r\n", LIST_LINE_TOO_LONG},
-        {header + longest + "x\n", LIST_LINE_TOO_LONG},
-        {header + longest + "x", LIST_LINE_TOO_LONG},
-        {std::string(LIST_LINE_MAX + 1, '#'), LIST_WRONG_HEADER},
+    const std::pair<std::string, ListCode> cases[] = {
+        {header + longest + "\r\n", ListCode::Ok},
+        {header + longest, ListCode::Ok},
+        {header + "/a.nes\r\n" + longest + "x\r\n", ListCode::LineTooLong},
+        {header + longest + "x\n", ListCode::LineTooLong},
+        {header + longest + "x", ListCode::LineTooLong},
+        {std::string(LIST_LINE_MAX + 1, '#'), ListCode::WrongHeader},
     };
     for (const auto& [text, code] : cases) {
         writeText(lst, text);
-        int reason = -1;
-        EXPECT_EQ(readListFile(lst, paths, &reason), code) << text.size();
+        const ListResult read = readListFile(lst, paths);
+        EXPECT_EQ(read, code) << text.size();
         // Every line too long says so, wherever the reader stopped in it.
-        if (code == LIST_LINE_TOO_LONG) {
-            EXPECT_EQ(reason, LINE_TOO_LONG) << text.size();
+        if (code == ListCode::LineTooLong) {
+            EXPECT_EQ(read.errorNumber, LINE_TOO_LONG) << text.size();
         }
     }
     EXPECT_EQ(paths, Paths{longest});
@@ -169,7 +169,7 @@ TEST(ListFile, ALineBeyondTheLimitRefusesTheFileWithoutReadingIt)
     }
     rusage before{};
     ::getrusage(RUSAGE_SELF, &before);
-    EXPECT_EQ(readListFile(lst, paths), LIST_LINE_TOO_LONG);
+    EXPECT_EQ(readListFile(lst, paths), ListCode::LineTooLong);
     rusage after{};
     ::getrusage(RUSAGE_SELF, &after);
     EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 8 * 1024);  // KiB
@@ -185,28 +185,30 @@ TEST(ListFile, APathThatCantReadBackIsNeverWritten)
     const std::string lst = dir.file("a.lst");
     writeText(lst, "### ROMWELD NES List ###\r\n" + std::string(3000, '\x83') + "\r\n");
     Paths grown;
-    ASSERT_EQ(readListFile(lst, grown), LIST_READ_OK);
+    ASSERT_EQ(readListFile(lst, grown), ListCode::Ok);
     ASSERT_GT(grown.at(0).size(), LIST_LINE_MAX);
 
     const std::string longest = "/" + std::string(LIST_LINE_MAX - 1, 'x');
-    const std::pair<std::string, int> cases[] = {
-        {"/roms/b\n.nes", LIST_PATH_HAS_LINE_BREAK},
-        {longest + "x", ENAMETOOLONG},
-        {grown.at(0), ENAMETOOLONG},
-        {longest, 0},
+    const std::pair<std::string, ListResult> cases[] = {
+        {"/roms/b\n.nes", {ListCode::PathHasLineBreak, 0}},
+        {longest + "x", {ListCode::CantOpen, ENAMETOOLONG}},
+        {grown.at(0), {ListCode::CantOpen, ENAMETOOLONG}},
+        {longest, {}},
     };
     for (const auto& [path, code] : cases) {
         auto list = romListCreate();
         romListAddSized(list.get(), "/roms/a.nes", 0);
         romListAddSized(list.get(), path, 0);
         writeText(lst, "old");
-        EXPECT_EQ(unlistablePath(list.get()) != nullptr, code == LIST_PATH_HAS_LINE_BREAK);
-        EXPECT_EQ(writeListFile(lst, list.get()), code) << path.size();
+        EXPECT_EQ(unlistablePath(list.get()) != nullptr, code == ListCode::PathHasLineBreak);
+        const ListResult written = writeListFile(lst, list.get());
+        EXPECT_EQ(written, code.code) << path.size();
+        EXPECT_EQ(written.errorNumber, code.errorNumber) << path.size();
         Paths paths;
-        if (code != 0) {
+        if (!code.ok()) {
             EXPECT_EQ(readText(lst), "old");
         } else {
-            EXPECT_EQ(readListFile(lst, paths), LIST_READ_OK);
+            EXPECT_EQ(readListFile(lst, paths), ListCode::Ok);
             EXPECT_EQ(paths, (Paths{"/roms/a.nes", path}));
         }
     }

@@ -26,18 +26,18 @@ TEST(RegularFilesOnly, EveryImageBuilderReaderRefusesAFifoAtOnce)
 
     int mapper = 0;
     int battery = 0;
-    EXPECT_EQ(probeNesRom(fifo, mapper, battery), 1);
+    EXPECT_EQ(probeNesRom(fifo, mapper, battery), NesProbe::Unreadable);
 
     OutFile image;
     ASSERT_TRUE(image.create(dir.file("out.bin")));
     CollectedReport report;
-    EXPECT_EQ(appendFile(image, fifo, "nes", report), 0);
+    EXPECT_EQ(appendFile(image, fifo, "nes", report), FileAppend::NotOpened);
     EXPECT_TRUE(image.close());
 
     std::vector<std::string> paths;
-    int reason = 0;
-    EXPECT_EQ(readListFile(fifo, paths, &reason), LIST_CANT_OPEN);
-    EXPECT_EQ(reason, NOT_REGULAR_FILE);
+    const ListResult read = readListFile(fifo, paths);
+    EXPECT_EQ(read, ListCode::CantOpen);
+    EXPECT_EQ(read.errorNumber, NOT_REGULAR_FILE);
 
     // A settings file that is a FIFO reads as empty and is never replaced.
     EXPECT_EQ(IniSnapshot::load(fifo).errorNumber(), NOT_REGULAR_FILE);
@@ -73,7 +73,7 @@ TEST(RegularFilesOnly, TheShellConfigurationShellAndExtraFilesToo)
     for (const auto& c : cases) {
         writeText(dir.file("romweld.cfg"), c.config);
         CollectedReport report;
-        EXPECT_EQ(writeImage(dir.path(), dir.file("out.gba"), list.get(), DEFAULT_VARIANT, nullptr, report), 1)
+        EXPECT_EQ(writeImage(dir.path(), dir.file("out.gba"), list.get(), DEFAULT_VARIANT, nullptr, report), ImageWrite::Failed)
             << c.fifo;
         EXPECT_EQ(report.problemText(), c.fifo + ": not a regular file");
         EXPECT_FALSE(fileExists(dir.file("out.gba")));

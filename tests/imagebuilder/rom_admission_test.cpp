@@ -1,5 +1,6 @@
 #include "rom_admission.h"
 
+#include "image_messages.h"
 #include "ini_profile.h"
 #include "report.h"
 #include "rom_list.h"
@@ -69,7 +70,7 @@ TEST(AdmitRomPath, ProbesAddsAndTitlesFromSettings)
         return admitRomPath(list.get(), dir.file(name), settings, false, report);
     };
     Admission admission = admit("Alpha.nes");
-    ASSERT_EQ(admission.code, ADMIT_ADDED);
+    ASSERT_EQ(admission.code, AdmitCode::Added);
     const RomEntry* added = admission.first;
     ASSERT_NE(added, nullptr);
     EXPECT_EQ(added->size, 40980);
@@ -80,7 +81,7 @@ TEST(AdmitRomPath, ProbesAddsAndTitlesFromSettings)
     EXPECT_EQ(added->pocketFlags, 0);
 
     admission = admit("ゼルダ.nes");
-    ASSERT_EQ(admission.code, ADMIT_ADDED);
+    ASSERT_EQ(admission.code, AdmitCode::Added);
     added = admission.first;
     EXPECT_EQ(added->title, ZELDA_CP932);
     EXPECT_EQ(added->battery, 1);
@@ -88,7 +89,7 @@ TEST(AdmitRomPath, ProbesAddsAndTitlesFromSettings)
     // A stored title is not filtered again (the kanji stay), only cut to 21
     // characters; the key is looked up with case ignored.
     admission = admit("Stored.nes");
-    ASSERT_EQ(admission.code, ADMIT_ADDED);
+    ASSERT_EQ(admission.code, AdmitCode::Added);
     added = admission.first;
     EXPECT_EQ(added->title,
               "\x83\x5B\x83\x8B\x83\x5F\x82\xCC\x93\x60\x90\xE0 Stored Title T");
@@ -114,29 +115,29 @@ TEST(AdmitRomPath, RefusesNonNesMissingAndDuplicateFiles)
         return admitRomPath(list.get(), path, settings, false, report);
     };
     Admission admission = admit(dir.file("plain.nes"));
-    EXPECT_EQ(admission.code, ADMIT_NOT_NES);
+    EXPECT_EQ(admission.code, AdmitCode::NotNes);
     EXPECT_EQ(admission.first, nullptr);
     EXPECT_EQ(admission.openError, 0);  // read, and no iNES file
     EXPECT_EQ(admission.notNesBytes, 64);
-    EXPECT_EQ(admit(dir.file("lower.nes")).code, ADMIT_NOT_NES);
+    EXPECT_EQ(admit(dir.file("lower.nes")).code, AdmitCode::NotNes);
     // Why a file could not be read goes back to the caller.
     admission = admit(dir.file("gone.nes"));
-    EXPECT_EQ(admission.code, ADMIT_NOT_NES);
+    EXPECT_EQ(admission.code, AdmitCode::NotNes);
     EXPECT_EQ(admission.openError, ENOENT);
     admission = admit(dir.path());
-    EXPECT_EQ(admission.code, ADMIT_NOT_NES);
+    EXPECT_EQ(admission.code, AdmitCode::NotNes);
     EXPECT_EQ(admission.openError, EISDIR);
-    EXPECT_EQ(admit("").code, ADMIT_NOT_NES);
+    EXPECT_EQ(admit("").code, AdmitCode::NotNes);
     EXPECT_EQ(list->count, 0);
 
-    ASSERT_EQ(admit(dir.file("game.nes")).code, ADMIT_ADDED);
+    ASSERT_EQ(admit(dir.file("game.nes")).code, AdmitCode::Added);
     // The same file again is listed already; a file whose name differs only
     // in letter case is another ROM, told as a twin.
     admission = admit(dir.path() + "./game.nes");
-    EXPECT_EQ(admission.code, ADMIT_REFUSED);
+    EXPECT_EQ(admission.code, AdmitCode::Refused);
     EXPECT_EQ(admission.first, nullptr);
     admission = admit(dir.file("GAME.NES"));
-    EXPECT_EQ(admission.code, ADMIT_ADDED);
+    EXPECT_EQ(admission.code, AdmitCode::Added);
     EXPECT_EQ(admission.caseTwins, (std::vector<std::pair<std::string, std::string>>{
                                        {dir.file("GAME.NES"), dir.file("game.nes")}}));
     EXPECT_EQ(list->count, 2);

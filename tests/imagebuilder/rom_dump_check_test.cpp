@@ -1,5 +1,6 @@
 #include "rom_dump_check.h"
 
+#include "image_messages.h"
 #include "ini_profile.h"
 #include "report.h"
 #include "rom_admission.h"

@@ -25,7 +25,8 @@ struct Probe {
 Probe probe(const std::string& path)
 {
     Probe p{-1, -7, -7};
-    p.result = probeNesRom(path, p.mapper, p.battery);
+    // The numbers the codes have always had: 0 an NES ROM, 1 unreadable, 2 no iNES signature.
+    p.result = static_cast<int>(probeNesRom(path, p.mapper, p.battery));
     return p;
 }
 
@@ -38,7 +39,7 @@ Bytes appendAll(const TempDir& dir, const std::vector<std::pair<std::string, std
     EXPECT_TRUE(image.create(imagePath));
     CollectedReport report;
     for (const auto& [path, ext] : files) {
-        const int r = appendFile(image, path, ext, report);
+        const int r = static_cast<int>(appendFile(image, path, ext, report));
         if (results != nullptr) results->push_back(r);
     }
     EXPECT_TRUE(image.close());
@@ -117,7 +118,7 @@ TEST(ProbeNesRom, Nes20HeadersGiveTheFullMapper)
         int battery = -1;
         bool nes20 = !c.nes20;
         SCOPED_TRACE(testing::PrintToString(c.bytes));
-        ASSERT_EQ(probeNesRom(dir.file("game.nes"), mapper, battery, &nes20), 0);
+        ASSERT_EQ(probeNesRom(dir.file("game.nes"), mapper, battery, &nes20), NesProbe::Nes);
         EXPECT_EQ(mapper, c.mapper);
         EXPECT_EQ(nes20, c.nes20);
     }
@@ -197,8 +198,8 @@ TEST(AppendFile, FoldersAreNotOpenedAndTheReasonIsGiven)
     OutFile image;
     ASSERT_TRUE(image.create(dir.file("image.gba")));
     CollectedReport report;
-    EXPECT_EQ(appendFile(image, dir.path() + ".", "bin", report), 0);
-    EXPECT_EQ(appendFile(image, dir.file("missing"), "bin", report), 0);
+    EXPECT_EQ(appendFile(image, dir.path() + ".", "bin", report), FileAppend::NotOpened);
+    EXPECT_EQ(appendFile(image, dir.file("missing"), "bin", report), FileAppend::NotOpened);
     EXPECT_EQ(report.problems, (std::vector<std::string>{dir.path() + ".: Is a directory",
                                                          dir.file("missing") + ": No such file or directory"}));
     EXPECT_TRUE(image.close());
@@ -300,7 +301,7 @@ TEST(AppendFile, CopiesA32MiBFileWithMemoryThatDoesNotGrowWithIt)
         OutFile image;
         ASSERT_TRUE(image.create(imagePath));
         CollectedReport report;
-        ASSERT_EQ(appendFile(image, romPath, "nes", report), 1);
+        ASSERT_EQ(appendFile(image, romPath, "nes", report), FileAppend::Copied);
         ASSERT_TRUE(image.close());
     }
     const long grown = maxRssKiB() - before;

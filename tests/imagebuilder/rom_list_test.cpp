@@ -152,7 +152,7 @@ TEST_F(ListWithFiles, TheSameRomIsTheSameFileNotTheSameNameWithCaseIgnored)
     expectConsistent(l);
 
     // Removing by path takes that entry, and the twin goes on being found.
-    EXPECT_EQ(romListRemove(&l, dir.file("zelda.nes")), 0);
+    EXPECT_EQ(static_cast<int>(romListRemove(&l, dir.file("zelda.nes"))), 0);
     EXPECT_EQ(romListFind(&l, dir.file("Zelda.nes")), upper);
     EXPECT_EQ(romListFind(&l, dir.file("zelda.nes")), nullptr);
     EXPECT_EQ(romListFind(nullptr, dir.file("Zelda.nes")), nullptr);
@@ -178,11 +178,11 @@ TEST_F(ListWithFiles, RemoveUnlinksAndSubtractsExactlyTheEntrySize)
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.path);
-        EXPECT_EQ(romListRemove(list.get(), step.path), step.result);
+        EXPECT_EQ(static_cast<int>(romListRemove(list.get(), step.path)), step.result);
         expectNames(step.left);
         EXPECT_EQ(list->totalSize, step.total);
     }
-    EXPECT_EQ(romListRemove(nullptr, dir.file("a.nes")), -1);
+    EXPECT_EQ(static_cast<int>(romListRemove(nullptr, dir.file("a.nes"))), -1);
 
     // The list is usable again after it was emptied.
     add("e.nes", 4);
@@ -207,15 +207,15 @@ TEST_F(ListWithFiles, AtAndMoveByIndex)
     };
     for (const auto& m : moves) {
         SCOPED_TRACE(testing::Message() << "index " << m.index << " direction " << m.direction);
-        EXPECT_EQ(romListMove(list.get(), m.index, m.direction), m.result);
+        EXPECT_EQ(static_cast<int>(romListMove(list.get(), m.index, m.direction)), m.result);
         expectNames(m.order);
     }
-    EXPECT_EQ(romListMove(nullptr, 0, 1), -1);
+    EXPECT_EQ(static_cast<int>(romListMove(nullptr, 0, 1)), -1);
 
     // Two entries: a swap moves both ends.
     romListRemove(list.get(), dir.file("a"));
     romListRemove(list.get(), dir.file("d"));
-    EXPECT_EQ(romListMove(list.get(), 1, 1), 0);
+    EXPECT_EQ(static_cast<int>(romListMove(list.get(), 1, 1)), 0);
     expectNames({"c", "b"});
 }
 
@@ -238,12 +238,12 @@ TEST_F(ListWithFiles, MarkedEntriesMoveAsEachWouldInTurn)
             }
             if (direction < 0) std::reverse(rows.begin(), rows.end());
             for (const int r : rows) romListMove(reference.get(), r, direction);
-            EXPECT_EQ(romListMoveMarked(list.get(), direction), 0);
+            EXPECT_EQ(static_cast<int>(romListMoveMarked(list.get(), direction)), 0);
             expectConsistent(*list);
             EXPECT_EQ(pathsOf(*list), pathsOf(*reference));
         }
     }
-    EXPECT_EQ(romListMoveMarked(nullptr, 1), -1);
+    EXPECT_EQ(static_cast<int>(romListMoveMarked(nullptr, 1)), -1);
 }
 
 TEST_F(ListWithFiles, SortByEveryKeyBothWays)
@@ -269,31 +269,31 @@ TEST_F(ListWithFiles, SortByEveryKeyBothWays)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "key " << c.key << " ascending " << c.ascending);
-        EXPECT_EQ(romListSort(list.get(), c.key, c.ascending), 0);
+        EXPECT_EQ(static_cast<int>(romListSort(list.get(), c.key, c.ascending)), 0);
         expectNames(c.order);
     }
-    EXPECT_EQ(romListSort(list.get(), SortByBattery, 1), 0);
+    EXPECT_EQ(static_cast<int>(romListSort(list.get(), SortByBattery, 1)), 0);
     expectConsistent(*list);
     EXPECT_EQ(list->tail->path, dir.file("B.nes"));
-    EXPECT_EQ(romListSort(list.get(), SortByBattery, 0), 0);
+    EXPECT_EQ(static_cast<int>(romListSort(list.get(), SortByBattery, 0)), 0);
     EXPECT_EQ(list->head->path, dir.file("B.nes"));
 
     // The whole path counts, folder included, case significant.
     auto paths = romListCreate();
     romListAdd(paths.get(), "c:\\a\\b.nes", report);
     romListAdd(paths.get(), "C:\\b\\a.nes", report);
-    EXPECT_EQ(romListSort(paths.get(), SortByPath, 1), 0);
+    EXPECT_EQ(static_cast<int>(romListSort(paths.get(), SortByPath, 1)), 0);
     EXPECT_EQ(pathsOf(*paths), (Names{"C:\\b\\a.nes", "c:\\a\\b.nes"}));
 }
 
 TEST_F(ListWithFiles, SortRefusesBadKeysAndHandlesTinyLists)
 {
-    EXPECT_EQ(romListSort(list.get(), SortByPath, 1), 0);  // empty
+    EXPECT_EQ(static_cast<int>(romListSort(list.get(), SortByPath, 1)), 0);  // empty
     expectConsistent(*list);
-    EXPECT_EQ(romListSort(nullptr, SortByPath, 1), 1);
+    EXPECT_EQ(static_cast<int>(romListSort(nullptr, SortByPath, 1)), 1);
 
     RomEntry* only = add("only.nes", 8);
-    EXPECT_EQ(romListSort(list.get(), SortBySize, 0), 0);
+    EXPECT_EQ(static_cast<int>(romListSort(list.get(), SortBySize, 0)), 0);
     EXPECT_EQ(list->head, only);
     EXPECT_EQ(list->tail, only);
     expectConsistent(*list);
@@ -301,7 +301,7 @@ TEST_F(ListWithFiles, SortRefusesBadKeysAndHandlesTinyLists)
     add("b.nes", 4);
     add("a.nes", 4);
     for (int key : {5, -1, 1000}) {
-        EXPECT_EQ(romListSort(list.get(), key, 1), 1);
+        EXPECT_EQ(static_cast<int>(romListSort(list.get(), key, 1)), 1);
         expectNames({"only.nes", "b.nes", "a.nes"});
     }
 }
@@ -350,7 +350,7 @@ TEST(RomListFree, ReleasesTheListOnce)
     auto list = romListCreate();
     romListAddSized(list.get(), "/nowhere/a.nes", 0);
     romListAddSized(list.get(), "/nowhere/b.nes", 0);
-    EXPECT_EQ(romListFree(list), 0);
+    EXPECT_EQ(static_cast<int>(romListFree(list)), 0);
     EXPECT_EQ(list, nullptr);
-    EXPECT_EQ(romListFree(list), -1);
+    EXPECT_EQ(static_cast<int>(romListFree(list)), -1);
 }

@@ -31,7 +31,7 @@ TEST(SplashImage, SplashFollowsTheShellAndOverdumpsAreTrimmed)
     for (const bool trim : {false, true}) {
         const ImageExtras extras{&splash, trim};
         ASSERT_EQ(writeImage(dir.path(), config, dir.file("out.gba"), &list, "pn", nullptr, report, false, extras),
-                  IMAGE_WRITTEN)
+                  ImageWrite::Written)
             << report.problemText();
         const Bytes image = readBytes(dir.file("out.gba"));
         ASSERT_EQ(std::int64_t(image.size()), exactImageSize(dir.path(), config, &list, "pn", extras));

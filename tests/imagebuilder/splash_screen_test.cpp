@@ -1,5 +1,6 @@
 #include "splash_screen.h"
 
+#include "image_messages.h"
 #include "test_files.h"
 #include "test_pictures.h"
 
@@ -82,20 +83,20 @@ TEST(SplashScreen, PictureFilesConvertOrAreRefusedWithTheirReason)
     huge.replace(16, 8, std::string("\x00\x00\x13\x88\x00\x00\x13\x88", 8));  // 5000 x 5000
     struct Case {
         std::string bytes;
-        int code;
+        SplashCode code;
         std::string reason;
     };
-    for (const Case& c : {Case{png, SPLASH_OK, ""}, Case{ONE_PIXEL_GIF, SPLASH_OK, ""},
-                          Case{pictureBytes(PictureKind::Bmp, 24, 16, solidRgba(24, 16, 200, 100, 48)), SPLASH_OK, ""},
-                          Case{pictureBytes(PictureKind::Jpeg, 24, 16, solidRgba(24, 16, 200, 100, 48)), SPLASH_OK, ""},
-                          Case{"hello", SPLASH_NOT_A_PICTURE, "not a PNG, JPEG, BMP or GIF picture"},
-                          Case{png.substr(0, 40), SPLASH_DAMAGED, "damaged"},
-                          Case{huge, SPLASH_TOO_LARGE, "a picture of 5000 x 5000 pixels is larger"}}) {
+    for (const Case& c : {Case{png, SplashCode::Ok, ""}, Case{ONE_PIXEL_GIF, SplashCode::Ok, ""},
+                          Case{pictureBytes(PictureKind::Bmp, 24, 16, solidRgba(24, 16, 200, 100, 48)), SplashCode::Ok, ""},
+                          Case{pictureBytes(PictureKind::Jpeg, 24, 16, solidRgba(24, 16, 200, 100, 48)), SplashCode::Ok, ""},
+                          Case{"hello", SplashCode::NotAPicture, "not a PNG, JPEG, BMP or GIF picture"},
+                          Case{png.substr(0, 40), SplashCode::Damaged, "damaged"},
+                          Case{huge, SplashCode::TooLarge, "a picture of 5000 x 5000 pixels is larger"}}) {
         writeText(dir.file("picture"), c.bytes);
         const SplashLoad load = loadSplashScreen(dir.file("picture"));
         ASSERT_EQ(load.code, c.code) << load.reason;
         EXPECT_EQ(load.reason.rfind(c.reason, 0), 0u) << load.reason;
-        if (c.code != SPLASH_OK) continue;
+        if (c.code != SplashCode::Ok) continue;
         // The one colour everywhere; JPEG is lossy, to one step a part.
         unsigned char rgb[3];
         splashPixelRgb(load.bytes, 120, 80, rgb);

@@ -35,9 +35,9 @@ TEST(ListFile, KeepsArchiveMembersAndOddNamesAsTheyWere)
     TempDir dir;
     const auto list = listOf(PATHS);
     const std::string lst = dir.file("sets.lst");
-    ASSERT_EQ(writeListFile(lst, list.get()), 0);
+    ASSERT_EQ(writeListFile(lst, list.get()), ListCode::Ok);
     Paths read;
-    ASSERT_EQ(readListFile(lst, read), LIST_READ_OK);
+    ASSERT_EQ(readListFile(lst, read), ListCode::Ok);
     EXPECT_EQ(read, PATHS);
 }
 
@@ -59,9 +59,9 @@ TEST(WindowList, GivesBackPathsInOrderDisplayModeAndImageName)
     const std::string file = dir.file("romweld-window.lst");
     for (const auto& [mode, image] : {std::pair{0, std::string("/out/All (USA).gba")}, {2, std::string()},
                                       {1, std::string("relative.gba")}}) {
-        ASSERT_EQ(writeWindowList(file, list.get(), {mode, image, {}}), 0);
+        ASSERT_EQ(writeWindowList(file, list.get(), {mode, image, {}}), ListCode::Ok);
         WindowListState state;
-        ASSERT_EQ(readWindowList(file, state), LIST_READ_OK);
+        ASSERT_EQ(readWindowList(file, state), ListCode::Ok);
         EXPECT_EQ(state.displayMode, mode);
         EXPECT_EQ(state.imageName, image);
         EXPECT_EQ(state.paths, PATHS);
@@ -70,20 +70,20 @@ TEST(WindowList, GivesBackPathsInOrderDisplayModeAndImageName)
 
     // An empty list, and an image name that would break its line.
     const auto empty = romListCreate();
-    ASSERT_EQ(writeWindowList(file, empty.get(), {1, "two\nlines.gba", {}}), 0);
+    ASSERT_EQ(writeWindowList(file, empty.get(), {1, "two\nlines.gba", {}}), ListCode::Ok);
     WindowListState state;
-    ASSERT_EQ(readWindowList(file, state), LIST_READ_OK);
+    ASSERT_EQ(readWindowList(file, state), ListCode::Ok);
     EXPECT_EQ(state.imageName, "");
     EXPECT_TRUE(state.paths.empty());
 
     // The longest name the reader takes is kept; one byte more is refused
     // and the kept file stays as it was.
     const std::string longest(WINDOW_LIST_IMAGE_MAX, 'n');
-    ASSERT_EQ(writeWindowList(file, empty.get(), {1, longest, {}}), 0);
-    ASSERT_EQ(readWindowList(file, state), LIST_READ_OK);
+    ASSERT_EQ(writeWindowList(file, empty.get(), {1, longest, {}}), ListCode::Ok);
+    ASSERT_EQ(readWindowList(file, state), ListCode::Ok);
     EXPECT_EQ(state.imageName, longest);
-    EXPECT_EQ(writeWindowList(file, list.get(), {1, longest + "n", {}}), ENAMETOOLONG);
-    ASSERT_EQ(readWindowList(file, state), LIST_READ_OK);
+    EXPECT_EQ(writeWindowList(file, list.get(), {1, longest + "n", {}}).errorNumber, ENAMETOOLONG);
+    ASSERT_EQ(readWindowList(file, state), ListCode::Ok);
     EXPECT_TRUE(state.paths.empty());
 }
 
@@ -92,18 +92,18 @@ TEST(WindowList, IsNoListFileAndRefusesWhatItDidNotWrite)
     TempDir dir;
     const auto list = listOf(PATHS);
     const std::string file = dir.file("romweld-window.lst");
-    ASSERT_EQ(writeWindowList(file, list.get(), {1, "a.gba", {}}), 0);
+    ASSERT_EQ(writeWindowList(file, list.get(), {1, "a.gba", {}}), ListCode::Ok);
     Paths paths;
-    EXPECT_EQ(readListFile(file, paths), LIST_WRONG_HEADER);
+    EXPECT_EQ(readListFile(file, paths), ListCode::WrongHeader);
 
-    const std::pair<std::string, int> cases[] = {
-        {"", LIST_EMPTY},
-        {"### ROMWELD NES List ###\r\n/a.nes\r\n", LIST_WRONG_HEADER},
-        {"### ROMWELD Window List ###\r\n", LIST_WRONG_HEADER},
-        {"### ROMWELD Window List ###\r\nshows=1\r\n", LIST_WRONG_HEADER},
-        {"### ROMWELD Window List ###\r\nimage=\r\nshows=1\r\n", LIST_WRONG_HEADER},
+    const std::pair<std::string, ListCode> cases[] = {
+        {"", ListCode::Empty},
+        {"### ROMWELD NES List ###\r\n/a.nes\r\n", ListCode::WrongHeader},
+        {"### ROMWELD Window List ###\r\n", ListCode::WrongHeader},
+        {"### ROMWELD Window List ###\r\nshows=1\r\n", ListCode::WrongHeader},
+        {"### ROMWELD Window List ###\r\nimage=\r\nshows=1\r\n", ListCode::WrongHeader},
         {"### ROMWELD Window List ###\r\nshows=1\r\nimage=\r\n/" + std::string(LIST_LINE_MAX, 'x') + "\r\n",
-         LIST_LINE_TOO_LONG},
+         ListCode::LineTooLong},
     };
     for (const auto& [text, code] : cases) {
         writeText(file, text);
@@ -113,5 +113,5 @@ TEST(WindowList, IsNoListFileAndRefusesWhatItDidNotWrite)
         EXPECT_EQ(state.paths, Paths{"kept"});
     }
     WindowListState state;
-    EXPECT_EQ(readWindowList(dir.file("missing.lst"), state), LIST_CANT_OPEN);
+    EXPECT_EQ(readWindowList(dir.file("missing.lst"), state), ListCode::CantOpen);
 }
