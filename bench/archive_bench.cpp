@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How ROMs inside archives compare with the same ROMs as plain files: 300
 // ROMs of 40 KiB, as files, in one .zip and in one .7z (one solid block).
 // Timed: admitting them (an archive as a whole; and each member named on its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The stand-in files the benchmarks make: ROM names and contents, and the
 // program folder they are built with.
 #pragma once

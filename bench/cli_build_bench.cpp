@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How fast `romweld-cli build` turns many small ROMs into one image, as a
 // user runs it, next to `cat` of the same bytes: 800 and 2000 ROMs of
 // 40 KiB, with a settings file that remembers a title and PocketNES values

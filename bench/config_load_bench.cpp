@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long a hostile romweld.cfg takes to load: "num" at its largest and a
 // few hundred lines of CP932 text, a file of under 3 KB. Loading must stay
 // linear in the file's size, however many variant slots the file claims.

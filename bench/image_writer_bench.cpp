@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How fast writeImage builds a 32 MiB image from 64 ROMs, next to `cat`
 // copying the same files into one file: the image writer should cost little
 // more than the copy itself. The writer builds its image beside the output,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What hostile list files cost `romweld-cli build --list`, as a user runs
 // it: the seconds and the peak memory of the command, and the lines of its
 // error output. A list of 20 MB of blank lines and one ROM, one of 100 MB

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long the romweld window takes for its list commands on a long list:
 // "Add" of 2000 files, "Load List" of 2000 lines, "Sort", "Delete" of every
 // other row, and "up" and "down" with 1000 rows selected. Each should take

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "option_reader.h"
 
 OptionsRead readOptions(const std::vector<std::string>& words, const char* shortOptions, const option* longOptions,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The options of a command line read as getopt_long reads them, for both
 // command-line programs: options anywhere among the operands, "--opt=value",
 // "--opt value", "-oOUT", "-o OUT", and "--" ending the options.

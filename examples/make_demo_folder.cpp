@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // romweld-demo-folder DIR: makes the files a romweld program folder needs, as
 // stand-ins: the shells of the two variants in romweld.cfg, the extra file,
 // and a few small iNES ROMs in DIR/roms/. The stand-in shells only let the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // splash-preview: shows what a picture becomes as a PocketNES splash screen.
 // It converts the picture as romweld and romweld-cli do and writes the 240 x
 // 160 screen, from its 15-bit pixels, as a PNG twice the size.

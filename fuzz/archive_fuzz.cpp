@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Archives: any bytes read as a .zip, .7z or .gz through the archive reader
 // and admitted as ROMs. A listing keeps its promises (no member beyond
 // 32 MiB, first bytes that are the member's), a member that lists well

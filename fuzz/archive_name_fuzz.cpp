@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Names of archive members (ARCHIVE::MEMBER): any archive name, member name
 // and folder name, with the archive, a real folder whose name holds
 // "x.zip::" and a file below it made or not. A name splits back into the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How each fuzz target reads its input, shared with the seed generator so
 // that the seeds say what they mean. Every field comes from FuzzInput, in
 // the order given here; the last field takes the rest of the input.

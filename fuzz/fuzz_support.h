@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the fuzz targets share: the input read as a row of fields, a scratch
 // folder for the cores that take paths, and a check that stops the run, so
 // that a broken promise is reported like a crash.

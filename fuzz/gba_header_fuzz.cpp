@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The GBA header fixer on an image of any size and any header texts: the
 // first 192 bytes become a header the GBA accepts (entry branch, boot logo,
 // fixed value, complement check), a shorter image grows to 192 bytes, and

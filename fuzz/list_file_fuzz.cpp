@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // List files: any bytes read as a list file. A list that reads is written
 // back from a ROM list made of its paths and read again: the same paths in
 // the same order, or a refusal that writes nothing.

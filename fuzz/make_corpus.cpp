@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the seed corpus of every fuzz target: valid inputs and slightly
 // damaged ones, all made here, into OUTDIR/<target>/.
 //   romweld-fuzz-corpus OUTDIR

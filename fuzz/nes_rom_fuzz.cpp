@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // NES ROM files: any bytes probed as a ROM, copied into an image with the
 // header repair (whole, and trimmed to what the header promises), and summed
 // for the packed save's ROM checksum. The copy changes nothing but the iNES

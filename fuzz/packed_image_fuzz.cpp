@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The packed save image: read from any bytes, then a row of the editor's
 // operations (list, extract, store at any index, delete, retitle), then
 // written and read back. What each operation promises is checked, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a fuzz target without the fuzzer: every file of the folders (and the
 // files) named on the command line is fed to it once, in name order. The
 // test run uses it to replay the seed corpus and every finding kept in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The slot save image: read from any bytes, then a row of slot operations
 // (load a save into a slot, extract, delete, rename, any slot number), then
 // written and read back: the image must come back byte for byte.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Settings files: any bytes read as a settings file, then one key written
 // and the file read again. The written key reads back as written (its value
 // on one line), every other key keeps its value, no key appears from

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // romweld.cfg: any bytes as the configuration of a program folder that holds
 // a few shells and extra files. Every variant listed is usable and sized
 // as the size estimate says, loading from the file gives the same table as

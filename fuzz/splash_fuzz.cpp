@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures made into PocketNES splash screens: any bytes are decoded (or
 // refused with a reason) within the pixel limit, and a decoded picture gives
 // exactly 76800 bytes whose unused top bits are clear. A picture of its size

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fuzz build's picture decoder (and, for the seeds, the writer): the code
 // of the libstb package's own headers, compiled here with the fuzzer's
 // coverage and AddressSanitizer, in place of the shared library the programs

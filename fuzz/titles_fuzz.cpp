@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The title helpers on any bytes: cutting and filtering Shift-JIS titles,
 // Shift-JIS to EUC-JP and back, kana widening, the JIS pair arithmetic,
 // fitting titles into fields, and UTF-8 <-> CP932.

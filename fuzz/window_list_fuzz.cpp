@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's kept list: any bytes read as the kept file. A list that reads
 // is written back and read again, and so is a fuzzed image name: the same
 // state, or a refusal that leaves the file as it was. The writer must never

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Names of ROMs that live inside archives. A member of an archive is named
 // ARCHIVE::MEMBER wherever a ROM path is written: in the ROM list, in list
 // files and on the command line ("roms/Sets.zip::USA/Zelda.nes"). The one

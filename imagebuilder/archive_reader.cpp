@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "archive_reader.h"
 
 #include "archive_path.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading ROMs out of .zip and .7z archives and .gz files, through
 // libarchive. Members are streamed in chunks: nothing is written to disk,
 // and a member is never held whole in memory. A member that claims, or turns

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rewrites the GBA cartridge header (the first 192 bytes) of an image in place.
 #pragma once
 

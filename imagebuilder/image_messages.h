@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every word the image tools show about building an image, written once:
 // what a result of the image core means, for the romweld window (the
 // system's own texts) and for romweld-cli's lines ("FILE: reason"). Where

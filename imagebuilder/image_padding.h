@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Padding a cartridge image to a power of two, which some flash carts and
 // their programs want. The padding is 0xFF, the value of erased flash.
 #pragma once

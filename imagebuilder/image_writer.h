@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the GBA cartridge image: the shell, one record per extra file of the
 // variant, one record per ROM in list order, and the end record.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Admitting the ROMs a list file names, the same for the window's "Load
 // List" and romweld-cli's --list: each path line in file order, as
 // admitRomPath admits a path, read one line at a time. A list can ask for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // List files: a header line, then one ROM path per line, in list order.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "problem_summary.h"
 
 void ProblemSummary::problem(const std::string& path, const std::string& reason)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Problems told as one summary, however many there are: the first few by
 // name with their reasons, then how many more. A list of a hundred thousand
 // missing ROMs makes a message of a few lines, and the memory of a few.

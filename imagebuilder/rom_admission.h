@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How a ROM file enters the list, the same for the window, list files and the
 // command line: probe it, add it, and give it its remembered title and
 // PocketNES values from the settings file (keys are the bare file name; for

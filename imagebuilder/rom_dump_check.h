@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A ROM's size against what its own iNES header promises. PocketNES maps the
 // PRG and CHR banks the header names (after a trainer, when there is one)
 // and reads nothing beyond them. A file shorter than that is a bad dump: its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // NES ROM files: recognising an iNES file, copying a file into an image with
 // the repair of a damaged iNES header, and file sizes. Files are read through
 // RomSource: each is opened once for a probe and once for a copy.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ordered list of ROM files that the merge tool writes into an image.
 // A doubly linked list of plain records: the windows address entries by
 // index and move them one place at a time.

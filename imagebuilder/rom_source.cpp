@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "rom_source.h"
 
 #include "archive_path.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one place the bytes of an image's input files are read: a ROM, a shell
 // or an extra file is opened once, its kind, size and identity are taken
 // from the open file, and its bytes are read in order. Probing a ROM and

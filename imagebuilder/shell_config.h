@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shell variants of "romweld.cfg": which emulator shell an image starts
 // with, which record layout it uses and which extra files follow the shell.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The splash screen of a PocketNES image: a picture PocketNES shows while it
 // starts. PocketNES looks at the data right after its own program; when no
 // iNES header follows a record header there, it takes those bytes for a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Titles from the file names of today's ROM sets, without their tags:
 // "Legend of Zelda, The (USA) (Rev 1) [!]" becomes "The Legend of Zelda".
 // Used for titles derived from file names when the user asks for it; a title

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Create Image": the window's list, variant, file name and GBA title become
 // a cartridge image.
 #include "merge_tool_dialog.h"

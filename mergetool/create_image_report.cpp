@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "create_image_report.h"
 
 #include "qt_text.h"

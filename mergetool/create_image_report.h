@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window hears from the image writer while "Create Image" runs: the
 // reasons of a failure, kept for the message, and how far the image is, on a
 // progress display with a Cancel button. Nothing goes to the process's

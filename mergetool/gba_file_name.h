@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The name of the image "Create Image" writes. A pattern is no name: the
 // chooser used to start on "*.gba", and Enter then created a file literally
 // called "*.gba" that nobody would look for. Nor is a name longer than the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Save List" and "Load List": the ROM list's paths in a list file and back.
 #include "merge_tool_dialog.h"
 

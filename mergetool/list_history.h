@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ROM list's history, for Undo and Redo: each command that changes the
 // list (adding and dropping files, Delete, up, down, Sort, Load List, a
 // title) is one step, and a step keeps the list as it was before and after.

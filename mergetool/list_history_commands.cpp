@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Undo and Redo of the ROM list: one history per window, kept by a
 // QUndoStack whose steps put the list back as a command found or left it.
 #include "merge_tool_dialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // romweld: opens its window and ends when the window closes. Files named on
 // the command line (a file manager's "Open with") are added to the list.
 #include "file_io.h"

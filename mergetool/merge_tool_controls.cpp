@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controls of the romweld window, their layout, focus order and wiring.
 #include "merge_tool_dialog.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The romweld window: set-up from the settings and romweld.cfg, the fields,
 // the keyboard, dropped files, the about box and closing.
 #include "merge_tool_dialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window of romweld: the ROM list, its titles, the shell variant and the
 // commands that turn them into a GBA cartridge image.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Names and limits of romweld's settings file (romweld.ini beside the program).
 #pragma once
 

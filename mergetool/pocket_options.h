@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The PocketNES options of a ROM entry as the options dialog edits them: the
 // seven switches packed into pocketFlags, and the settings value that
 // remembers an entry's options.

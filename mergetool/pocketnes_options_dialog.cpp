@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "pocketnes_options_dialog.h"
 
 #include "archive_path.h"

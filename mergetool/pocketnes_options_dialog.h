@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "PocketNES Options" dialog: before a PocketNES image is written the
 // user reviews each ROM's switches, follow value, save slot and title. The
 // controls hold one row's values at a time; they go into that row's entry

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands that build and arrange the ROM list, give entries their
 // titles, and choose the GBA file, the shell variant and the header fix.
 #include "merge_tool_dialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window steps that show the ROM list and what it holds: the rows, the
 // two labels, the info panel, and admitting one file into the list.
 #include "merge_tool_dialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PocketNES's splash screen in the window: choosing the picture, clearing
 // it, and the preview of what the cartridge shows. The picture becomes a
 // splash screen in the core (splash_screen.h), exactly as romweld-cli makes it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Settings the user typed (ROM titles, PocketNES values) are their work:
 // when the settings file can't take one, the user is told why.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list that survives a restart: at close the window keeps its ROM list
 // in order, its display mode and the image name in a file beside its
 // settings, and at start it takes them back. Nothing in it is lost that the

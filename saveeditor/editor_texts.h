@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every fixed text of the sramedit window in one place: captions, button
 // labels, file chooser filters, settings keys and messages. The texts are the
 // program's own and are shown word for word.

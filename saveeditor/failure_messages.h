@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's sentences around a result: a write that failed (naming the
 // file and the reason, so the user never believes a save is safe when it is
 // not) and what the packed list's commands did. What a result itself means

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // sramedit: the save-data editor. One window; the program ends when it
 // closes. Of the command line only --version is read.
 #include "editor_texts.h"

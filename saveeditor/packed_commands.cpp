@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands of a packed save alone: which memory a file holds, "Copy
 // to...", "Save as 32/64 KiB..." and "Remove Older Records".
 #include "save_editor_dialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window itself: its controls, start-up, the two refreshes, the fields,
 // "Write!", "Cancel" and the about box. The slot and record commands are in
 // slot_commands.cpp.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window of sramedit: opens one cartridge save (slot image, or packed
 // image of 64 or 32 KiB), lets the user fill, add, extract, delete and retitle
 // saves in memory, and writes the whole image back with "Write!".

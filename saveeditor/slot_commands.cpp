@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands on one slot or record of the live image: Load, Append,
 // Extract, Delete and Retitle. Each takes the fields, works on the image and
 // shows the result.

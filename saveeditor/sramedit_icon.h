@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The icon of sramedit, in the caption, the task switcher and the about box.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The way back from the EUC-JP titles of a save image to Shift-JIS text.
 #include "save_slots.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Walking and splicing the record chain of a packed save image. Every walk
 // stays inside the memory: a record that is smaller than its header, that
 // runs past the end, that has an unknown type, or a chain that ends without

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Packing and unpacking one battery save: LZO1X-1 compression into a new
 // record, and bounded decompression of a record's data.
 #pragma once

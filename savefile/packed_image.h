@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The packed save image: the whole save memory of a GBA cartridge as the
 // PocketNES emulator keeps it, 64 KiB or 32 KiB holding a chain of
 // LZO1X-compressed records (each tied to a NES ROM by a checksum of the ROM)

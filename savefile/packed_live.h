@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The live area of a packed save image and its owner. PocketNES runs a game
 // on the battery memory in the live area and names the game in the
 // configuration record; only at its next start does it pack the live area

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Telling which save memory a 65536-byte packed file holds when its halves
 // differ. mGBA (and some flash carts) give PocketNES 32 KiB and keep the
 // size of the file they were given, so such a file may be a 32 KiB memory

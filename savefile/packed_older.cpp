@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One battery save per game: PocketNES walks the whole chain and restores
 // (and packs into) a game's last battery save, so any earlier one of the
 // same game is never used again.

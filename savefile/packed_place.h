@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Putting a finished record (a stored save, or one copied from another
 // image) into a packed save image, the way every store must: room checked
 // against the real record, a configuration record kept first, and the live

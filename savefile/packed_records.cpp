@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Storing, extracting and deleting the battery saves of a packed save image.
 #include "packed_image.h"
 

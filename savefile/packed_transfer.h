@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Moving records between packed save images, and laying an image out for
 // the other memory size.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "save_file.h"
 
 SaveResult readSaveFile(const std::string& path, SaveImage& slots, PackedSaveImage& records, bool& packed,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A save file read the way the window and sramedit-cli both read it: as a
 // packed save image first, else as a slot save image.
 #pragma once

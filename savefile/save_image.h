@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Korvalinde save image: 64 KiB of cartridge save memory holding seven
 // fixed 8 KiB slots, a slot table with a magic and an XOR checksum.
 #pragma once

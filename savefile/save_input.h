@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening the files the save operations read: a save image, a ".sav" file, a
 // ROM for its checksum. Each is opened once; its size comes from the open
 // file, and why it can't be used goes back to the caller.

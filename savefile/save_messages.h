@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every word the save tools show about a save, written once: what a result
 // means, in the window (the system's own texts) and on the command line
 // ("FILE: reason"), and the facts both list beside a record. Texts are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What every save operation gives back: done, or the one thing that stopped
 // it, with the file it concerns and the system's reason. The window and
 // sramedit-cli turn a result into words through save_messages.h only, so

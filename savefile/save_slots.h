@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Operations on one slot of a save image: fill it from a single-game ".sav"
 // file, write it to one, clear it, retitle it, and show its title.
 #pragma once

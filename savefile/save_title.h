@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Titles that a save takes from its file name, and the fitting of a title
 // into a fixed 32-byte field without splitting a double-byte character.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every modal question, file chooser and program start of the windows goes
 // through Prompts, so that tests can answer them and no test ever opens a
 // real modal dialog.

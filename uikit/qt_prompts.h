@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prompts for real: message boxes, file dialogs and detached processes.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text crossing between the screen (QString), platform text (UTF-8) and
 // cartridge titles (CP932 bytes).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A title field holds at most so many bytes of cartridge text (CP932), and
 // at most so many characters where the title has a character limit too (a
 // double-byte character counts as one), however many characters that is on

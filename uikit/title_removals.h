@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the windows say about a typed title that did not reach the cartridge
 // whole: the characters it can't hold (under the "Invalid Title" messages),
 // and a cut to the title's limit.

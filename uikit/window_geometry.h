@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where a window was and how large, kept in a settings value so that it
 // reopens as the user left it: Qt's own record of the window
 // (QWidget::saveGeometry) as one line of base64.

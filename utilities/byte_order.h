@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Little-endian reads and writes on byte buffers. Every number in a cartridge
 // image, a save image and their records is little-endian, whatever the host.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files with ownership and checked writes. Every file the tools write goes
 // through OutFile or AtomicFile, so a failed write or close is never lost;
 // every file they read is opened by openRegularFile (directly, or through

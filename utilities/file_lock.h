@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Two writers of one file kept apart. A command that reads a file, changes
 // it and writes it back (a save, a settings file, the window's kept list)
 // holds a FileLock from before the read until the new file is in place. A

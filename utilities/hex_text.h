@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Numbers as upper-case hexadecimal text: ROM checksums as the save tools
 // show them, and bytes escaped in settings keys.
 #pragma once

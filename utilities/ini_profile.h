@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Settings files in the INI format: "[section]" lines and "key=value" lines.
 // Sections and keys match without regard to ASCII case; a missing file,
 // section or key gives the default; a write keeps every other line and

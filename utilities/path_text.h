@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Path and name helpers. Paths are UTF-8: no byte of a multi-byte UTF-8
 // character is below 0x80, so a '/' or '\' byte is always a real separator.
 #pragma once

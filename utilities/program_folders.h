@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which folders romweld, sramedit and romweld-cli use, portable or installed.
 //
 // A portable folder keeps everything beside the programs, as on Windows:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where a program finds its files: everything lives beside the executable,
 // as in a portable folder.
 #pragma once

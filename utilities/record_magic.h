@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two record markers of a cartridge image. The save image uses the same
 // two values as its slot states (used / empty), so both cores include this.
 #pragma once

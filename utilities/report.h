@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the image builder hands what it meets on its way to whoever called it:
 // a file it could not use and why, each record of an image as it begins, and
 // how much of an image is written. The cores never print; each program

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shift-JIS byte rules and the conversion of Shift-JIS titles to EUC-JP,
 // the encoding of titles inside Korvalinde file records.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Conversions between platform text (UTF-8) and cartridge text (Shift-JIS as
 // Windows code page 932). Titles cross here and nowhere else.
 #pragma once

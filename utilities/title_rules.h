@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules a ROM or save title must keep: a fixed set of allowed double-byte
 // characters, at most 32 bytes, never ending inside a double-byte character.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What romweld-cli shows while it builds an image: the lines every program
 // prints (a line per record on the standard output, "path: reason" on the
 // error output), and, only when the error output is a terminal, a one-line

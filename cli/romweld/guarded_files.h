@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The files no image of a build may replace: romweld.cfg, the shell and the
 // extra files of every variant (not only the one the image is built with),
 // the settings file, the list file and the build's ROMs (an archive for its

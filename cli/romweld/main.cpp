@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // romweld-cli: the jobs of romweld from a terminal, for scripts and for users
 // without a desktop.
 #include "file_io.h"

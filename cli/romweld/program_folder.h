@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder romweld-cli works from (romweld.cfg, the shells, the extra
 // files), its settings file romweld.ini, and plain-words reasons when its
 // shell configuration offers no usable variant.

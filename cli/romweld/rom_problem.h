@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Why a file named on the command line can't be used, in plain words.
 #pragma once
 

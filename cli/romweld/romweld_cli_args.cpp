@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "romweld_cli_args.h"
 
 #include "option_reader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line of romweld-cli, read into one plain request.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands of romweld-cli. Each returns the exit status: 0 done, 1 failed
 // (after one clear line on the error output).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands that change a save file or write a save out of it. Each one
 // works on the image in memory and writes the save file back only when the
 // operation succeeded, so a failure leaves the file as it was.

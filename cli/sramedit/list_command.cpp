@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // list: the layout, then one line per slot or record as the editor lists it.
 #include "sramedit_commands.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // sramedit-cli: lists and edits a GBA cartridge save file from a terminal.
 #include "file_io.h"
 #include "romweld_version.h"

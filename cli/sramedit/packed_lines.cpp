@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "packed_lines.h"
 
 std::string packedOnlyText(const char* command)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What sramedit-cli prints when a packed-save command did its work: the
 // battery save an append replaced, a record copied, older saves pruned; and
 // the refusal of a command that works on packed saves only. Each text is

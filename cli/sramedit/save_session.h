@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The save file a command works on: opened the way the editor opens it, held
 // in memory, and written back whole only when the command succeeded; and
 // how a command tells what happened.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands of sramedit-cli, one function each. Each returns the exit
 // status: EXIT_DONE, EXIT_FAILED, or EXIT_USAGE when the arguments do not fit
 // the save file's layout.

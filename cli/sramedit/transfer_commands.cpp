@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands that move records between packed saves or tidy one: copy,
 // convert and prune. Like the others, each writes only when it succeeded.
 #include "sramedit_commands.h"

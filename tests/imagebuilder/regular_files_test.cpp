@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A FIFO (or a device) given where a file is expected is refused at once by
 // every reader: opening a FIFO for reading would wait for a writer forever.
 #include "file_io.h"

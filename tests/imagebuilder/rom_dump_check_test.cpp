@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "rom_dump_check.h"
 
 #include "image_messages.h"

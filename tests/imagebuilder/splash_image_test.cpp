@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A PocketNES image with a splash screen after the shell and ROMs trimmed to
 // what their headers promise; the exact size counts both.
 #include "image_writer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ROMs from archives, padding, clean titles and the list kept across a
 // restart, through the romweld window.
 #include "test_archives.h"

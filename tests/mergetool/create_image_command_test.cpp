@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Create Image" through the window: the checks before writing, the
 // PocketNES options dialog, the header fix, failures the user is told about,
 // and an image equal to the one romweld-cli builds from the same input.

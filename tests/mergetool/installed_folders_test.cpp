@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The romweld window installed (no romweld.cfg beside the program): the shell
 // configuration from the XDG data folders, the settings in the user's
 // settings folder, sramedit from PATH; and the files a file manager hands it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list the window keeps across a restart loses nothing the user did not
 // remove: ROMs on a card not mounted yet, a kept file that can't be read,
 // an image name too long to keep, and two windows closing one after the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Save List" and "Load List" through the window: the file written, the list
 // rebuilt from a file, and every way a list file can be refused.
 #include "system_limits.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Undo and Redo of the ROM list, worked with their keys: every command that
 // changes the list is one step, titles go back into the settings too, and
 // values changed outside the history stay as they are.

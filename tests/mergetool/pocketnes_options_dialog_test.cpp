@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "PocketNES Options" dialog on its own: what a row shows, what goes
 // into the entry and the settings file when the row loses the selection, the
 // follow switches, the save slot and title checks, "Write!" and "Cancel".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // However many files a command of the romweld window takes, it reads the
 // settings and romweld.cfg as often as it does for one, and opens each ROM
 // once to admit it: the cost of a command grows with the list, not with its

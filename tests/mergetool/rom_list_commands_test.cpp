@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ROM list commands driven through the window's widgets: adding by
 // chooser and by dropping, deleting, moving, sorting, the display modes,
 // the selection, title commits and the remembered values of each ROM.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The splash screen and the dump checks in the window: the chooser, its
 // preview and setting, the info panel, the questions before a build, the
 // trim box, and an image equal to romweld-cli's.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A romweld window under test: a temporary program folder holding
 // romweld.cfg, the shells, ROM files and the settings file, scripted prompts,
 // and helpers that drive the real widgets.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The romweld window from start to close: the initial state, the settings it
 // reads and writes, the two start-up failures, the keys that close it or
 // don't, the about box and the save-data editor button.

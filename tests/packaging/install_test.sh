@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a temporary prefix and uses it as an installed
 # program is used: HOME and the XDG folders point into a temporary folder,
 # romweld.cfg and the stand-in shells lie in the XDG data folder, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prompts answered by a script: every question, chooser and program start is
 // recorded, and answers are taken from queues in order. A question without a
 // scripted answer gets No / Cancel / a cancelled chooser and is noted in

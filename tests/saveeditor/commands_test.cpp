@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands on single saves: Load, Append, Extract, Delete and Retitle,
 // in both image kinds, down to the bytes that "Write!" puts on disk.
 #include "editor_harness.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A sramedit window under test: a temporary folder holding the program's
 // settings file and the test's files, scripted prompts, and the files the
 // window opens, built byte by byte.

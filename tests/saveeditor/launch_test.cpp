@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // romweld starts sramedit from its own folder, detached and without
 // arguments. This starts the built program the same way and sees it come up
 // and wait in its first file chooser, then ends it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sramedit window on saves the hosts leave: it asks which memory a file
 // holds when the file can't tell, shows per record what PocketNES makes of
 // it, warns of a save PocketNES would drop, and moves records between files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An installed sramedit keeps its settings in the user's settings folder,
 // which the first settings write makes; cancelling at once makes nothing.
 #include "fake_prompts.h"

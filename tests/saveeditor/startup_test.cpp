@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window from its start to "Write!" or "Cancel": the start-up
 // questions, the two image kinds, the controls, and writing the image.
 #include "editor_harness.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Packed images with random chains and random record data: every operation
 // must answer with a result code and stay inside the image (the sanitizer
 // build turns any stray access into a failure).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves on disk: written through links to the file they name, and read only
 // from regular files, so a FIFO in place of a save never makes a reader wait.
 #include "file_io.h"

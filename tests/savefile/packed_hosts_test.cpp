@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Packed saves as the hosts leave them: mGBA's 32 KiB memory in a 64 KiB
 // file whose upper half is stale, a 64 KiB cart's memory, PocketNES's blank
 // 92-byte battery saves beside a second one of the same game, and records

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Packed images the way PocketNES writes them: 64 KiB or 32 KiB (or 32 KiB
 // saved twice), either magic, a configuration record naming the game whose
 // battery memory is in the live area, records with the uncompressed size at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The options a help text or a man page names, so the two can be compared.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cartridge image bytes written out by hand, so that tests can state what an
 // image must hold without asking the image writer.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Counts how often the files of some folders are opened while it watches
 // (Linux inotify), so a test can tell how many times a command reads a
 // settings file or a ROM, whoever opens it: this process or a program it

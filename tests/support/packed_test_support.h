@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Building packed save images by hand, and LZO used directly, so the tests
 // check the stored bytes without going through the code under test.
 #pragma once

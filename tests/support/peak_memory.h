@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The process's peak memory, for tests that a reader or copier works in a
 // bounded buffer however large its input. The sanitizers keep shadow memory
 // of their own, so such a test is skipped under them (ROMWELD_TEST_SANITIZED).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starts a program of ours as a separate process and collects what it tells.
 #pragma once
 

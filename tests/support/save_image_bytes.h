@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A 64 KiB save image built byte by byte in the test: the magic, seven slot
 // headers, the slot data and the XOR checksum. Tests state the file they
 // expect with it, without going through the save file library.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Conditions that tests impose on the process: a file size limit standing in
 // for a full disk, a deadline for code that must not hang, and work done as
 // an unprivileged user.

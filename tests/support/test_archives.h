@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Archives made by the tests themselves, with libarchive's writer.
 #pragma once
 

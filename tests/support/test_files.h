@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test data is made by the tests themselves, in a temporary folder that is
 // removed afterwards.
 #pragma once

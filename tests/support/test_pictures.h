@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Picture files made for the tests and the fuzz seeds.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The C library's iconv as an independent reference for the hand-written
 // Shift-JIS tables and arithmetic.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes stopped part way, by a signal or a kill at a chosen step, and two
 // writers at once: the file is always old or new, a copy of the old
 // contents exists wherever a rewrite in place could tear it, and nothing is

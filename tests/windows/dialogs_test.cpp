@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the user reads in the dialogs both windows open: every file chooser
 // says what it asks for, filter labels show their patterns once, and the real
 // message boxes carry the default answer and the detail line they are given.

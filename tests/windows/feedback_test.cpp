@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the windows tell without a box to dismiss, and what they remember:
 // a status line after each command that writes, a title cut to its limit
 // said there, and each window reopening as it was left.

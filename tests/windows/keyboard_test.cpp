@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Both windows worked with real key presses: the list is reached by its Alt
 // key and by Tab, its focused row is the selected one and in view, Enter on
 // a ROM opens its PocketNES options, and Tab goes as the eye does.

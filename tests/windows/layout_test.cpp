@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Both windows and the PocketNES options dialog as laid out offscreen at
 // their default size and at their smallest: no button's text is cut, every
 // button has its own mnemonic, every row of the ROM list has one height,

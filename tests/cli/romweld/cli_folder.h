@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A program folder for romweld-cli tests: a configuration with a Korvalinde
 // and a PocketNES variant, their shells, an extra file and a few files to
 // use as ROMs; and romweld-cli itself, run as a separate process.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What --help says against what the man page says, and the options read as
 // getopt users write them.
 #include "cli_folder.h"

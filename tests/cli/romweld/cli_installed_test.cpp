@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // romweld-cli installed: no romweld.cfg beside it, so it takes romweld.cfg,
 // the shells and the extra files from the XDG data folders and the settings
 // from the user's settings folder, and says so.

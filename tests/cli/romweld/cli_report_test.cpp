@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What romweld-cli tells while it builds: the same lines as ever on both
 // outputs, a missing file named once, a progress bar only on a terminal, and
 // the settings, romweld.cfg and every ROM read no more often than needed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // romweld-cli build --splash, --trim-overdumps and --allow-bad-dumps, and the
 // dump checks of info.
 #include "cli_folder.h"
