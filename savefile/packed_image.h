@@ -180,8 +180,10 @@ SaveResult romFileChecksum(const std::string& romPath, std::uint32_t& checksum);
 // instead, packedLiveRecord names it: storing here would leave it two). A
 // failure leaves the image unchanged. A live area that could not be packed
 // for want of room is packed once the store leaves room for it (so too after
-// a delete).
-SaveResult storePackedSave(const std::string& savPath, PackedSaveImage& image, int index, std::uint32_t checksum);
+// a delete). *replaced (when given) is, after a store at or past the end that
+// replaced the game's battery save, that record's index; else empty.
+SaveResult storePackedSave(const std::string& savPath, PackedSaveImage& image, int index, std::uint32_t checksum,
+                           std::optional<std::size_t>* replaced = nullptr);
 
 // The record of type for the game PocketNES uses: the last one in the chain
 // with that ROM checksum.
