@@ -190,10 +190,6 @@ SaveResult storePackedSave(const std::string& savPath, PackedSaveImage& image, i
 std::optional<std::size_t> packedLiveRecord(const PackedSaveImage& image, std::uint16_t type,
                                             std::uint32_t checksum);
 
-// The bytes a record may still take: up to the chain limit, less the chain's
-// 8 end bytes; 0 for a damaged chain or one that reaches into the live area.
-std::size_t packedFreeBytes(const PackedSaveImage& image);
-
 // Removes every older battery save (PackedRecordInfo::hiddenBy).
 // Done, with the count and the bytes freed in removed and freed (0 when
 // there was none); ReachesLiveArea when the chain would still reach into the
