@@ -96,13 +96,11 @@ void SaveEditorDialog::onCopyTo()
         prompts_.showMessage(notPackedText(*chosen));
         return;
     }
-    const std::vector<PackedRecordInfo> records = packedRecords(packed_);
-    const PackedRecordInfo& record = records[static_cast<std::size_t>(line)];
-    const bool replaces = packedLiveRecord(*target, record.type, record.romChecksum).has_value();
     std::size_t at = 0;
-    SaveResult copied = copyPackedRecord(packed_, line, *target, &at);
+    bool replaces = false;
+    SaveResult copied = copyPackedRecord(packed_, line, *target, &at, &replaces);
     if (copied == SaveCode::NoRoom && settleMemoryForRoom(*target, path, copied)) {
-        copied = copyPackedRecord(packed_, line, *target, &at);
+        copied = copyPackedRecord(packed_, line, *target, &at, &replaces);
     }
     if (!copied.ok()) {
         copied.file = path;

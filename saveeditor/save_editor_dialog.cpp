@@ -48,8 +48,6 @@ namespace {
 constexpr std::size_t SETTING_MAX_BYTES = 4096;
 // The title box accepts no more bytes of cartridge text than this.
 constexpr int TITLE_BOX_BYTES = 31;
-// A line of the packed record list shows at most this many bytes.
-constexpr int LIST_LINE_BYTES = 32;
 // The most lines the window makes room for as it opens.
 constexpr int LINES_AT_OPEN = 16;
 
@@ -162,11 +160,10 @@ void SaveEditorDialog::buildControls()
         action->setObjectName(QString::fromLatin1(name));
         connect(action, &QAction::triggered, this, run);
         slotList_->addAction(action);
-        return action;
     };
-    copyAction_ = listAction(COPY_TO, "copyToAction", &SaveEditorDialog::onCopyTo);
-    saveAsAction_ = listAction(SAVE_AS_SIZE, "saveAsSizeAction", &SaveEditorDialog::onSaveAsSize);
-    removeOlderAction_ = listAction(REMOVE_OLDER, "removeOlderAction", &SaveEditorDialog::onRemoveOlder);
+    listAction(COPY_TO, "copyToAction", &SaveEditorDialog::onCopyTo);
+    listAction(SAVE_AS_SIZE, "saveAsSizeAction", &SaveEditorDialog::onSaveAsSize);
+    listAction(REMOVE_OLDER, "removeOlderAction", &SaveEditorDialog::onRemoveOlder);
     slotList_->setContextMenuPolicy(Qt::NoContextMenu);
 
     auto* grid = new QGridLayout;

@@ -15,7 +15,6 @@
 #include <string>
 
 class Prompts;
-class QAction;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -154,7 +153,4 @@ private:
     QStatusBar* statusLine_ = nullptr;
     QPushButton* appendButton_ = nullptr;
     QToolButton* aboutButton_ = nullptr;
-    QAction* copyAction_ = nullptr;
-    QAction* saveAsAction_ = nullptr;
-    QAction* removeOlderAction_ = nullptr;
 };

@@ -122,11 +122,11 @@ void SaveEditorDialog::storeIntoPacked(const std::string& savPath, const std::st
         return;
     }
 
-    // The game's battery save PocketNES restores, which a store must not doubt.
-    const std::optional<std::size_t> live = packedLiveRecord(packed_, RECORD_SV, checksum);
-    SaveResult stored = storePackedSave(savPath, packed_, index, checksum);
+    // The game's battery save PocketNES restores, when an append replaced it.
+    std::optional<std::size_t> live;
+    SaveResult stored = storePackedSave(savPath, packed_, index, checksum, &live);
     if (stored == SaveCode::NoRoom && settleMemoryForRoom(packed_, currentPath_, stored)) {
-        stored = storePackedSave(savPath, packed_, index, checksum);
+        stored = storePackedSave(savPath, packed_, index, checksum, &live);
     }
     const bool readFailed = stored == SaveCode::Missing || stored == SaveCode::SavTooLarge || stored == SaveCode::Unreadable;
     if (!stored.ok()) {

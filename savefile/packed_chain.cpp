@@ -54,11 +54,6 @@ std::size_t chainFreeBytes(const PackedSaveImage& image, const PackedChain& chai
     return chain.valid && used <= image.chainLimit() ? image.chainLimit() - used : 0;
 }
 
-std::size_t packedFreeBytes(const PackedSaveImage& image)
-{
-    return chainFreeBytes(image, walkPackedChain(image));
-}
-
 bool packedRoomNeedsMemory(const PackedSaveImage& image, std::size_t needed, std::size_t available)
 {
     constexpr std::size_t moreAsLarge = PACKED_IMAGE_SIZE - PACKED_SMALL_IMAGE_SIZE;

@@ -180,17 +180,15 @@ SaveResult romFileChecksum(const std::string& romPath, std::uint32_t& checksum);
 // instead, packedLiveRecord names it: storing here would leave it two). A
 // failure leaves the image unchanged. A live area that could not be packed
 // for want of room is packed once the store leaves room for it (so too after
-// a delete).
-SaveResult storePackedSave(const std::string& savPath, PackedSaveImage& image, int index, std::uint32_t checksum);
+// a delete). *replaced (when given) is, after a store at or past the end that
+// replaced the game's battery save, that record's index; else empty.
+SaveResult storePackedSave(const std::string& savPath, PackedSaveImage& image, int index, std::uint32_t checksum,
+                           std::optional<std::size_t>* replaced = nullptr);
 
 // The record of type for the game PocketNES uses: the last one in the chain
 // with that ROM checksum.
 std::optional<std::size_t> packedLiveRecord(const PackedSaveImage& image, std::uint16_t type,
                                             std::uint32_t checksum);
-
-// The bytes a record may still take: up to the chain limit, less the chain's
-// 8 end bytes; 0 for a damaged chain or one that reaches into the live area.
-std::size_t packedFreeBytes(const PackedSaveImage& image);
 
 // Removes every older battery save (PackedRecordInfo::hiddenBy).
 // Done, with the count and the bytes freed in removed and freed (0 when

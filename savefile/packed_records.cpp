@@ -108,8 +108,10 @@ SaveResult placePackedRecord(PackedSaveImage& image, int index, const std::vecto
     return {};
 }
 
-SaveResult storePackedSave(const std::string& savPath, PackedSaveImage& image, int index, std::uint32_t checksum)
+SaveResult storePackedSave(const std::string& savPath, PackedSaveImage& image, int index, std::uint32_t checksum,
+                           std::optional<std::size_t>* replaced)
 {
+    if (replaced != nullptr) replaced->reset();
     std::vector<unsigned char> data(PACKED_SAVE_MAX, 0);
     std::size_t size = 0;
     {
@@ -123,7 +125,8 @@ SaveResult storePackedSave(const std::string& savPath, PackedSaveImage& image, i
     // A game keeps one battery save: the one PocketNES restores is replaced,
     // and no other record may become a second one.
     const std::optional<std::size_t> live = packedLiveRecord(image, RECORD_SV, checksum);
-    if (chainRecordAt(walkPackedChain(image), index) != nullptr) {
+    const bool appends = chainRecordAt(walkPackedChain(image), index) == nullptr;
+    if (!appends) {
         if (live && *live != static_cast<std::size_t>(index)) {
             SaveResult second = saveFailure(SaveCode::SecondSave);
             second.index = *live;
@@ -145,6 +148,7 @@ SaveResult storePackedSave(const std::string& savPath, PackedSaveImage& image, i
     header.title = titleField(fitCp932Title(titleStemOfPath(savPath), SAVE_TITLE_MAX_BYTES));
     failed = placePackedRecord(image, index, makeRecord(header, packed));
     failed.subject = savPath;
+    if (failed.ok() && appends && replaced != nullptr) *replaced = live;
     return failed;
 }
 

@@ -9,7 +9,8 @@
 #include <memory>
 #include <vector>
 
-SaveResult copyPackedRecord(const PackedSaveImage& from, int index, PackedSaveImage& to, std::size_t* at)
+SaveResult copyPackedRecord(const PackedSaveImage& from, int index, PackedSaveImage& to, std::size_t* at,
+                            bool* replaced)
 {
     const std::vector<PackedRecordInfo> lines = packedRecords(from);
     SaveResult result;
@@ -37,7 +38,10 @@ SaveResult copyPackedRecord(const PackedSaveImage& from, int index, PackedSaveIm
     }
     const std::optional<std::size_t> same = packedLiveRecord(to, line.type, line.romChecksum);
     const SaveResult placed = placePackedRecord(to, same ? static_cast<int>(*same) : PACKED_APPEND, record, at);
-    if (placed.ok()) return placed;
+    if (placed.ok()) {
+        if (replaced != nullptr) *replaced = same.has_value();
+        return placed;
+    }
     const std::string subject = result.subject;
     result = placed;
     result.subject = subject;

@@ -12,11 +12,13 @@
 // game's record of the same type that PocketNES uses (packedLiveRecord), or
 // goes after the last record. A line whose newest save waits in the live
 // area is copied as the record PocketNES will make of it.
-// Done (*at, when given, is the record's index in to); NoSuchLine or
+// Done (*at, when given, is the record's index in to; *replaced, when given,
+// whether it took the place of that game's record there); NoSuchLine or
 // ConfigRecordStays when there is nothing to copy at index;
 // CompressionFailed; NoRoom in to, with the bytes. A failure leaves to
 // unchanged.
-SaveResult copyPackedRecord(const PackedSaveImage& from, int index, PackedSaveImage& to, std::size_t* at = nullptr);
+SaveResult copyPackedRecord(const PackedSaveImage& from, int index, PackedSaveImage& to, std::size_t* at = nullptr,
+                            bool* replaced = nullptr);
 
 // Lays the image out for a memory of memorySize (65536 or 32768): the records
 // keep their bytes and places, the configuration record is kept, and the

@@ -2,6 +2,7 @@
 #include "save_messages.h"
 
 #include "file_io.h"
+#include "packed_chain.h"
 #include "path_text.h"
 #include "save_image.h"
 #include "save_input.h"
@@ -199,15 +200,12 @@ std::string memoryText(const PackedSaveImage& image)
 
 std::string roomText(const PackedSaveImage& image)
 {
-    std::size_t count = 0;
+    // One walk of the chain gives the records, their bytes and the room left.
+    const PackedChain chain = walkPackedChain(image);
     std::size_t used = 0;
-    for (const PackedRecordInfo& r : packedRecords(image)) {
-        if (r.liveOnly) continue;
-        ++count;
-        used += r.size;
-    }
-    return memoryText(image) + ", " + std::to_string(count) + " records, " + std::to_string(used) + " bytes used, " +
-           std::to_string(packedFreeBytes(image)) + " bytes free";
+    for (const ChainRecord& r : chain.records) used += r.size;
+    return memoryText(image) + ", " + std::to_string(chain.records.size()) + " records, " + std::to_string(used) +
+           " bytes used, " + std::to_string(chainFreeBytes(image, chain)) + " bytes free";
 }
 
 std::string saveAtRiskText(const PackedSaveAtRisk& risk)

@@ -13,7 +13,8 @@
 #include <vector>
 
 // Slot numbers outside 0-6 are a caller's mistake; they never touch memory
-// outside the image: loading and extracting give 3, the others do nothing.
+// outside the image: loading and extracting give EmptySlot, the others do
+// nothing.
 
 // A slot holds one game's whole save.
 static_assert(SLOT_DATA_SIZE == SAVE_MAX_BYTES);
@@ -36,9 +37,9 @@ void storeEucTitle(SaveImage& image, int s, std::string_view euc)
 }
 
 // A slot number beyond the image.
-SaveResult slotFailure(SaveCode code, int s)
+SaveResult noSuchSlot(int s)
 {
-    SaveResult result = saveFailure(code);
+    SaveResult result = saveFailure(SaveCode::EmptySlot);
     result.index = static_cast<std::size_t>(s < 0 ? SLOT_COUNT : s);
     return result;
 }
@@ -50,7 +51,7 @@ SaveResult loadSlotFromFile(const std::string& path, SaveImage& image, int s)
     InFile in;
     const SaveResult opened = openSavFile(path, in);
     if (!opened.ok()) return opened;
-    if (!isSlotNumber(s)) return slotFailure(SaveCode::EmptySlot, s);
+    if (!isSlotNumber(s)) return noSuchSlot(s);
     // Read before touching the slot, so a failed read leaves it as it was.
     std::vector<unsigned char> data(SLOT_DATA_SIZE, 0);
     const auto wanted = static_cast<std::size_t>(in.size());
@@ -67,7 +68,7 @@ SaveResult loadSlotFromFile(const std::string& path, SaveImage& image, int s)
 
 SaveResult extractSlot(const std::string& path, const SaveImage& image, int s, WriteMode mode)
 {
-    if (!isSlotNumber(s)) return slotFailure(SaveCode::EmptySlot, s);
+    if (!isSlotNumber(s)) return noSuchSlot(s);
     const int err = replaceFileWith(path, image.data() + slotDataOffset(s), SLOT_DATA_SIZE, mode);
     return err == 0 ? SaveResult{} : saveFailure(SaveCode::WriteFailed, path, err);
 }

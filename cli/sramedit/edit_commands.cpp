@@ -61,8 +61,8 @@ int storeRecord(const CliArgs& args, OpenedSave& save, int index)
     std::uint32_t checksum = 0;
     if (const SaveResult rom = romFileChecksum(args.romPath, checksum); !rom.ok()) return reportFailure(rom);
     // The game's battery save that PocketNES restores, which an append replaces.
-    const std::optional<std::size_t> live = packedLiveRecord(*save.records, RECORD_SV, checksum);
-    const SaveResult stored = storePackedSave(args.file, *save.records, index, checksum);
+    std::optional<std::size_t> live;
+    const SaveResult stored = storePackedSave(args.file, *save.records, index, checksum, &live);
     if (!stored.ok()) return reportFor(args, stored);
     if (!writeSave(args.savePath, save)) return EXIT_FAILED;
     if (index == PACKED_APPEND && live) reportNotice(appendReplacedLine(*live));

@@ -33,13 +33,9 @@ int runCopy(const CliArgs& args)
     to.memory = args.memory;
     if (!openSave(args.file, to)) return EXIT_FAILED;
     if (!to.packed) return packedOnly("copy", args.file);
-    const auto lines = packedRecords(*from.records);
-    const bool replaces = static_cast<std::size_t>(args.index) < lines.size() &&
-                          packedLiveRecord(*to.records, lines[static_cast<std::size_t>(args.index)].type,
-                                           lines[static_cast<std::size_t>(args.index)].romChecksum)
-                              .has_value();
     std::size_t at = 0;
-    const SaveResult copied = copyPackedRecord(*from.records, args.index, *to.records, &at);
+    bool replaces = false;
+    const SaveResult copied = copyPackedRecord(*from.records, args.index, *to.records, &at, &replaces);
     // A record that is not there, or may not be copied, is FROM's; no room is TO's.
     if (!copied.ok()) return reportFailure(copied, copied == SaveCode::NoRoom ? args.file : args.savePath);
     if (!writeSave(args.file, to)) return EXIT_FAILED;
