@@ -2,7 +2,6 @@
 // "Save List" and "Load List": the ROM list's paths in a list file and back.
 #include "merge_tool_dialog.h"
 
-#include "file_io.h"
 #include "archive_reader.h"
 #include "image_messages.h"
 #include "ini_profile.h"

@@ -16,7 +16,6 @@ public:
         : QValidator(parent), maxBytes_(maxBytes), maxChars_(maxChars) {}
 
     State validate(QString& input, int& pos) const override;
-    int maxBytes() const { return maxBytes_; }
 
     // True once after a paste (or any text put in at once) was cut to fit.
     bool takeCut() const;

@@ -4,11 +4,6 @@
 #include "qt_text.h"
 #include "title_rules.h"
 
-QString charactersNotOnCartridge(const QString& typed, bool filtered)
-{
-    return fromPlatform(charactersNotOnCartridge(toPlatform(typed), filtered));
-}
-
 std::string titleBeforeItsCut(const QString& typed, bool filtered)
 {
     return titleBeforeItsCut(toPlatform(typed), filtered);

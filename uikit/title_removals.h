@@ -7,20 +7,14 @@
 #include <QString>
 #include <string>
 
-// The characters of a typed title that can't be stored on the cartridge:
-// those CP932 can't hold and, when the title goes through the title rules
-// (filtered), the double-byte characters the rules refuse. Each once, in the
-// order typed.
-QString charactersNotOnCartridge(const QString& typed, bool filtered);
-
 // The further line of an "Invalid Title" message: the removed characters
 // and why; for a title that was empty from the start, that a title can't be
 // empty. Empty when nothing was removed from a title that had characters.
 QString invalidTitleDetail(const QString& typed, bool filtered);
 
 // The typed title in CP932 as the cartridge would hold it without a length
-// limit: without the characters charactersNotOnCartridge names. A title
-// stored shorter than this was cut to its limit.
+// limit: without the characters charactersNotOnCartridge (title_rules.h)
+// names. A title stored shorter than this was cut to its limit.
 std::string titleBeforeItsCut(const QString& typed, bool filtered);
 
 // The status line for a title cut to its limit (limit says it, such as "21

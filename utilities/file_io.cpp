@@ -43,18 +43,16 @@ FileFacts factsOf(const struct stat& st)
     return facts;
 }
 
-// The folder part of a path as the system reads it, ending in '/'; empty for
-// a bare name (the current folder).
+// Systems refuse more than 40 links in a row; so do we.
+constexpr int MAX_LINK_HOPS = 40;
+
+}  // namespace
+
 std::string systemFolderOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
-
-// Systems refuse more than 40 links in a row; so do we.
-constexpr int MAX_LINK_HOPS = 40;
-
-}  // namespace
 
 // A relative link is followed from the folder it lies in.
 int resolveFileLinks(const std::string& path, std::string& resolved)
@@ -403,11 +401,11 @@ std::string rewriteCopyFolder()
 std::string rewriteCopyPathFor(const std::string& target)
 {
     std::string folder = systemFolderOf(target);
+    const std::string name = target.substr(folder.size());
     if (char* real = ::realpath(folder.empty() ? "." : folder.c_str(), nullptr)) {
         folder = std::string(real) + "/";
         std::free(real);
     }
-    const std::string name = target.substr(systemFolderOf(target).size());
     return rewriteCopyFolder() + name + "." + pathFingerprint(folder + name) + ".old";
 }
 

@@ -52,6 +52,10 @@ bool sameFile(const FileFacts& a, const FileFacts& b);
 // True when b is a's file as it was: the same file, size and time of change.
 bool sameFileUnchanged(const FileFacts& a, const FileFacts& b);
 
+// The folder part of a path as the system reads it ('/' its only
+// separator), ending in '/'; empty for a bare name (the current folder).
+std::string systemFolderOf(const std::string& path);
+
 // The file a path finally names, every symbolic link on the way followed; a
 // path that names nothing (or a link to a missing file) gives the path of
 // the file to create. 0, or why not (ELOOP for a loop of links).

@@ -22,14 +22,6 @@ bool locksUnsupported(int err)
     return err == ENOLCK || err == EOPNOTSUPP || err == EINVAL || err == ENOSYS;
 }
 
-// The folder part of a path as the system reads it, "." for a bare name.
-std::string folderToLock(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 }  // namespace
 
 FileLock::~FileLock()
@@ -55,7 +47,8 @@ int FileLock::acquire(const std::string& path, int waitMs)
         int fd = ::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (fd < 0 && errno == ENOENT) {
             onFolder = true;
-            fd = ::open(folderToLock(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            const std::string folder = systemFolderOf(target);
+            fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         }
         if (fd < 0) return 0;  // nothing to lock that could be read either
         struct stat locked {};

@@ -104,10 +104,6 @@ std::size_t utf8Length(std::string_view text, std::size_t at)
     return std::min(length, text.size() - at);
 }
 
-}  // namespace
-
-namespace {
-
 // Calls keep with the CP932 bytes of each character of typed (UTF-8) the
 // cartridge can hold, and removed with each one it can't: those CP932 can't
 // hold and, when the title goes through the title rules (filtered), the
