@@ -3,6 +3,7 @@
 
 #include "file_io.h"
 #include "image_messages.h"
+#include "rom_file.h"
 
 #include <stb_image.h>
 
@@ -66,7 +67,7 @@ void keepFromLookingLikeARom(std::vector<unsigned char>& splash)
     constexpr std::size_t SCAN_FROM = 48;
     constexpr std::size_t SCAN_BYTES = 256;
     for (std::size_t at = SCAN_FROM; at < SCAN_FROM + SCAN_BYTES && at + 4 <= splash.size(); ++at) {
-        if (std::memcmp(splash.data() + at, "NES\x1A", 4) == 0) splash[at] ^= 1;
+        if (hasInesMagic(splash.data() + at)) splash[at] ^= 1;
     }
 }
 
