@@ -11,6 +11,7 @@
 #include <climits>
 #include <cstring>
 #include <memory>
+#include <string_view>
 
 namespace {
 
@@ -183,15 +184,6 @@ std::vector<unsigned char> splashFromPicture(const RgbaPicture& picture)
     return splash;
 }
 
-SplashLoad splashFromBytes(const unsigned char* data, std::size_t size, std::int64_t maxPixels)
-{
-    SplashLoad load;
-    RgbaPicture picture;
-    load.code = decodePicture(data, size, picture, load.reason, maxPixels);
-    if (load.code == SplashCode::Ok) load.bytes = splashFromPicture(picture);
-    return load;
-}
-
 SplashLoad loadSplashScreen(const std::string& path)
 {
     SplashLoad load;
@@ -214,7 +206,10 @@ SplashLoad loadSplashScreen(const std::string& path)
         load.reason = fileErrorText(file.errorNumber() != 0 ? file.errorNumber() : FILE_CHANGED);
         return load;
     }
-    return splashFromBytes(bytes.data(), bytes.size());
+    RgbaPicture picture;
+    load.code = decodePicture(bytes.data(), bytes.size(), picture, load.reason);
+    if (load.code == SplashCode::Ok) load.bytes = splashFromPicture(picture);
+    return load;
 }
 
 void splashPixelRgb(const std::vector<unsigned char>& splash, int x, int y, unsigned char rgb[3])
