@@ -1,6 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "option_reader.h"
 
+#include <string_view>
+
+namespace {
+
+// The option of no argument that word ("--quiet=1", or an abbreviation of
+// the name) gave one: getopt_long tells it only by its value in optopt,
+// which is no letter to show. Null for any other failure.
+const option* givenAnArgument(int value, std::string_view word, const option* longOptions)
+{
+    const std::size_t eq = word.find('=');
+    if (value == 0 || word.substr(0, 2) != "--" || eq == std::string_view::npos || eq == 2) return nullptr;
+    const std::string_view given = word.substr(2, eq - 2);
+    for (const option* o = longOptions; o->name != nullptr; ++o) {
+        if (o->has_arg == no_argument && o->val == value && std::string_view(o->name).substr(0, given.size()) == given) {
+            return o;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 OptionsRead readOptions(const std::vector<std::string>& words, const char* shortOptions, const option* longOptions,
                         const std::function<std::string(int)>& nameOf)
 {
@@ -20,8 +42,13 @@ OptionsRead readOptions(const std::vector<std::string>& words, const char* short
         const int c = getopt_long(static_cast<int>(text.size()), argv.data(), optionString.c_str(), longOptions, nullptr);
         if (c == -1) break;
         if (c == '?') {
-            read.error = optopt != 0 ? "invalid option -- '" + std::string(1, static_cast<char>(optopt)) + "'"
-                                     : "unrecognized option '" + std::string(argv[optind - 1]) + "'";
+            const std::string word = argv[optind - 1];
+            if (const option* flag = givenAnArgument(optopt, word, longOptions)) {
+                read.error = "option '--" + std::string(flag->name) + "' doesn't allow an argument";
+            } else {
+                read.error = optopt != 0 ? "invalid option -- '" + std::string(1, static_cast<char>(optopt)) + "'"
+                                         : "unrecognized option '" + word + "'";
+            }
             return read;
         }
         if (c == ':') {

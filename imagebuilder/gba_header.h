@@ -16,6 +16,11 @@ constexpr std::size_t GBA_TITLE_BYTES = 12;
 constexpr std::size_t GBA_CODE_BYTES = 4;
 constexpr std::size_t GBA_MAKER_BYTES = 2;
 
+// What an image's header says when the user gives no text of their own.
+constexpr std::string_view GBA_DEFAULT_TITLE = "Korvalinde";
+constexpr std::string_view GBA_DEFAULT_GAME_CODE = "KVL";
+constexpr std::string_view GBA_DEFAULT_MAKER_CODE = "ZQ";
+
 class OutFile;
 class Report;
 

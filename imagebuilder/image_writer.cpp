@@ -165,9 +165,9 @@ private:
 // header would promise data that never follow and break the chain of
 // records.
 // With trimOverdump, a file longer than its iNES header promises is
-// written only as far as the promise, read from the header it copies.
+// written only as far as the promise, read from the header it copies. A
+// record ends written, failed or cancelled, as an image does.
 template <typename FillHeader>
-// A record ends written, failed or cancelled, as an image does.
 ImageWrite writeRecord(ImageOutput& out, const std::string& path, std::string_view extension, bool pocketNes,
                        bool trimOverdump, FillHeader fillHeader)
 {

@@ -15,6 +15,9 @@ namespace {
 
 // Windows line ends, so list files move freely between the platforms.
 constexpr std::string_view LINE_END = "\r\n";
+// What no line can hold: a line break would make it two lines, a NUL would
+// make it name nothing when read back.
+constexpr std::string_view NOT_IN_A_LINE("\r\n\0", 3);
 
 // The line without the CR of its CR LF end.
 std::string_view withoutCr(const std::string& line, bool hadLineEnd)
@@ -166,8 +169,7 @@ ListLine ListFileReader::next(std::string& path)
 const std::string* unlistablePath(const RomList* list)
 {
     for (const RomEntry* e = list != nullptr ? list->head : nullptr; e != nullptr; e = e->next) {
-        // A NUL would make its line name nothing when read back.
-        if (e->path.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) return &e->path;
+        if (e->path.find_first_of(NOT_IN_A_LINE) != std::string::npos) return &e->path;
     }
     return nullptr;
 }
@@ -201,7 +203,7 @@ ListResult writeWindowList(const std::string& path, const RomList* list, const W
     if (state.imageName.size() > WINDOW_LIST_IMAGE_MAX) return {ListCode::CantOpen, ENAMETOOLONG};
     // An image name that would break its line (or hold a NUL, which no file
     // name holds) is not kept.
-    const bool oneLine = state.imageName.find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos;
+    const bool oneLine = state.imageName.find_first_of(NOT_IN_A_LINE) == std::string::npos;
     return writeLines(path, WINDOW_LIST_HEADER,
                       {std::string(SHOWS_KEY) + std::to_string(state.displayMode),
                        std::string(IMAGE_KEY) + (oneLine ? state.imageName : std::string())},

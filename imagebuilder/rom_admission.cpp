@@ -91,6 +91,16 @@ void applyRememberedValues(RomEntry* entry, const IniSnapshot& settings, bool cl
 
 namespace {
 
+// What a probe of the entry's file found; its size is the list's to set.
+void takeProbe(RomEntry* entry, const NesRomProbe& probe)
+{
+    entry->mapper = probe.mapper;
+    entry->battery = probe.battery;
+    entry->nes20 = probe.nes20 ? 1 : 0;
+    entry->imageMapper = mapperInImage(entry->path, probe);
+    entry->promisedBytes = probe.promisedBytes;
+}
+
 // Adds a probed ROM with its remembered title and PocketNES values.
 RomEntry* addProbed(RomList* list, const std::string& path, const NesRomProbe& probe, const IniSnapshot& settings,
                     bool cleanTitles)
@@ -98,11 +108,7 @@ RomEntry* addProbed(RomList* list, const std::string& path, const NesRomProbe& p
     // The size the probe saw: the file is opened once.
     RomEntry* entry = romListAddSized(list, path, probe.size);
     if (entry == nullptr) return nullptr;
-    entry->mapper = probe.mapper;
-    entry->battery = probe.battery;
-    entry->nes20 = probe.nes20 ? 1 : 0;
-    entry->imageMapper = mapperInImage(path, probe);
-    entry->promisedBytes = probe.promisedBytes;
+    takeProbe(entry, probe);
     applyRememberedValues(entry, settings, cleanTitles);
     return entry;
 }
@@ -203,10 +209,7 @@ bool readmitRomEntry(RomList* list, RomEntry* entry, ArchiveMemberReader* archiv
         return false;
     }
     romListResize(list, entry, probe.size);
-    entry->mapper = probe.mapper;
-    entry->battery = probe.battery;
-    entry->nes20 = probe.nes20 ? 1 : 0;
-    entry->imageMapper = mapperInImage(entry->path, probe);
+    takeProbe(entry, probe);
     entry->unreadable.clear();
     return true;
 }

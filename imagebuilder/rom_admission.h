@@ -94,8 +94,8 @@ RomEntry* admitUnreadable(RomList* list, const std::string& path, const IniSnaps
                           const std::string& reason);
 
 // Reads such an entry's file again: true when it is readable now (it gets
-// its size, mapper and battery, and is an entry like any other), false
-// with the reason renewed otherwise.
+// its size, mapper, battery and promised size, and is an entry like any
+// other), false with the reason renewed otherwise.
 bool readmitRomEntry(RomList* list, RomEntry* entry, ArchiveMemberReader* archives = nullptr);
 
 // After the switch that cleans derived titles changed to cleanTitles: each

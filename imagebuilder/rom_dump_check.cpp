@@ -21,7 +21,7 @@ std::int64_t inesPromisedBytes(const unsigned char* header, std::size_t size)
 {
     std::array<unsigned char, INES_HEADER_BYTES> h{};
     std::memcpy(h.data(), header, std::min(size, h.size()));
-    if (size < 4 || std::memcmp(h.data(), "NES\x1A", 4) != 0) return 0;
+    if (size < 4 || !hasInesMagic(h.data())) return 0;
     if (h[4] == 0) return 0;
     if (isNes20Header(h[7]) && (h[9] != 0 || (h[14] & 0x03) != 0)) return 0;
     const std::int64_t trainer = (h[6] & 0x04) != 0 ? TRAINER_BYTES : 0;

@@ -19,11 +19,6 @@ namespace {
 
 constexpr std::array<unsigned char, 4> INES_MAGIC = {0x4E, 0x45, 0x53, 0x1A};
 
-bool hasInesMagic(const unsigned char* header)
-{
-    return std::memcmp(header, INES_MAGIC.data(), INES_MAGIC.size()) == 0;
-}
-
 constexpr std::size_t COPY_BUFFER_SIZE = 256 * 1024;
 // The bytes of an iNES header the repair may change lie within these.
 constexpr std::size_t REPAIR_SPAN = 8;
@@ -39,6 +34,11 @@ void repairHeader(unsigned char* head, std::size_t size)
 }
 
 }  // namespace
+
+bool hasInesMagic(const unsigned char* bytes)
+{
+    return std::memcmp(bytes, INES_MAGIC.data(), INES_MAGIC.size()) == 0;
+}
 
 bool isNes20Header(unsigned char byte7)
 {

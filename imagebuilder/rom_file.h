@@ -15,6 +15,10 @@ class OutFile;
 class Report;
 class RomSource;
 
+// True when bytes (4 of them at least) begin with the iNES signature,
+// "NES" 0x1A.
+bool hasInesMagic(const unsigned char* bytes);
+
 // True when header byte 7 marks the NES 2.0 format (byte 7 AND 0x0C is 0x08).
 // Its low bits are then the format's mark, not damage, and byte 8 holds the
 // mapper's bits 8 to 11.

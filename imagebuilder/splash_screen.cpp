@@ -3,6 +3,7 @@
 
 #include "file_io.h"
 #include "image_messages.h"
+#include "rom_file.h"
 
 #include <stb_image.h>
 
@@ -10,6 +11,7 @@
 #include <climits>
 #include <cstring>
 #include <memory>
+#include <string_view>
 
 namespace {
 
@@ -66,7 +68,7 @@ void keepFromLookingLikeARom(std::vector<unsigned char>& splash)
     constexpr std::size_t SCAN_FROM = 48;
     constexpr std::size_t SCAN_BYTES = 256;
     for (std::size_t at = SCAN_FROM; at < SCAN_FROM + SCAN_BYTES && at + 4 <= splash.size(); ++at) {
-        if (std::memcmp(splash.data() + at, "NES\x1A", 4) == 0) splash[at] ^= 1;
+        if (hasInesMagic(splash.data() + at)) splash[at] ^= 1;
     }
 }
 
@@ -182,15 +184,6 @@ std::vector<unsigned char> splashFromPicture(const RgbaPicture& picture)
     return splash;
 }
 
-SplashLoad splashFromBytes(const unsigned char* data, std::size_t size, std::int64_t maxPixels)
-{
-    SplashLoad load;
-    RgbaPicture picture;
-    load.code = decodePicture(data, size, picture, load.reason, maxPixels);
-    if (load.code == SplashCode::Ok) load.bytes = splashFromPicture(picture);
-    return load;
-}
-
 SplashLoad loadSplashScreen(const std::string& path)
 {
     SplashLoad load;
@@ -213,7 +206,10 @@ SplashLoad loadSplashScreen(const std::string& path)
         load.reason = fileErrorText(file.errorNumber() != 0 ? file.errorNumber() : FILE_CHANGED);
         return load;
     }
-    return splashFromBytes(bytes.data(), bytes.size());
+    RgbaPicture picture;
+    load.code = decodePicture(bytes.data(), bytes.size(), picture, load.reason);
+    if (load.code == SplashCode::Ok) load.bytes = splashFromPicture(picture);
+    return load;
 }
 
 void splashPixelRgb(const std::vector<unsigned char>& splash, int x, int y, unsigned char rgb[3])

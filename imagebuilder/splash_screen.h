@@ -16,7 +16,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 constexpr int SPLASH_WIDTH = 240;
@@ -64,9 +63,6 @@ SplashCode decodePicture(const unsigned char* data, std::size_t size, RgbaPictur
 // An empty picture gives a black screen.
 std::vector<unsigned char> splashFromPicture(const RgbaPicture& picture);
 
-// Decodes and converts a picture held in memory.
-SplashLoad splashFromBytes(const unsigned char* data, std::size_t size,
-                           std::int64_t maxPixels = PICTURE_PIXELS_MAX);
 // Reads the picture file at path (a regular file of at most
 // PICTURE_FILE_MAX bytes) and converts it.
 SplashLoad loadSplashScreen(const std::string& path);

@@ -8,6 +8,7 @@
 #include "archive_path.h"
 #include "archive_reader.h"
 #include "file_io.h"
+#include "gba_header.h"
 #include "image_messages.h"
 #include "image_writer.h"
 #include "ini_profile.h"
@@ -25,11 +26,6 @@
 #include <unistd.h>
 
 namespace {
-
-// The values the window's "Create Image" passes to the header fixer.
-constexpr std::string_view DEFAULT_GBA_TITLE = "Korvalinde";
-constexpr std::string_view GAME_CODE = "KVL";
-constexpr std::string_view MAKER_CODE = "ZQ";
 
 // The list file's paths, then the arguments: each admitted as the window
 // admits a file (an archive by each NES ROM in it). False when a file is
@@ -288,8 +284,8 @@ int runBuild(const CliRequest& request)
     }
     if (!printDumpChecks(list.get(), request.allowBadDumps, request.trimOverdumps)) return EXIT_FAILED;
     const BuildSetup setup{request, folder, variant,
-                           GbaHeaderFields{request.gbaTitle.value_or(std::string(DEFAULT_GBA_TITLE)),
-                                           std::string(GAME_CODE), std::string(MAKER_CODE)},
+                           GbaHeaderFields{request.gbaTitle.value_or(std::string(GBA_DEFAULT_TITLE)),
+                                           std::string(GBA_DEFAULT_GAME_CODE), std::string(GBA_DEFAULT_MAKER_CODE)},
                            GuardedFiles(folder, request.listFile, list.get(), request.splash),
                            ImageExtras{request.splash ? &splash.bytes : nullptr, request.trimOverdumps}};
     return request.each ? buildEach(setup, list.get()) : buildOne(setup, list.get());

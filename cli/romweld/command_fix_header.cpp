@@ -29,18 +29,18 @@ int runFixHeader(const CliRequest& request)
         printWarning(image + ": only " + std::to_string(size) + " bytes; the header fills it to 192 bytes");
     }
     // Each field holds so many bytes; what is cut off is said, not lost in silence.
-    const auto field = [&](const std::optional<std::string>& given, const char* fallback, const char* option,
+    const auto field = [&](const std::optional<std::string>& given, std::string_view fallback, const char* option,
                            std::size_t bytes) {
-        const std::string text = given.value_or(fallback);
+        const std::string text = given.value_or(std::string(fallback));
         if (text.size() > bytes) {
             printWarning(image + ": " + option + " \"" + text + "\" is cut to its first " + std::to_string(bytes) +
                          " bytes, \"" + text.substr(0, bytes) + "\"");
         }
         return text.substr(0, bytes);
     };
-    const std::string title = field(request.title, "Korvalinde", "--title", GBA_TITLE_BYTES);
-    const std::string code = field(request.gameCode, "KVL", "--code", GBA_CODE_BYTES);
-    const std::string maker = field(request.makerCode, "ZQ", "--maker", GBA_MAKER_BYTES);
+    const std::string title = field(request.title, GBA_DEFAULT_TITLE, "--title", GBA_TITLE_BYTES);
+    const std::string code = field(request.gameCode, GBA_DEFAULT_GAME_CODE, "--code", GBA_CODE_BYTES);
+    const std::string maker = field(request.makerCode, GBA_DEFAULT_MAKER_CODE, "--maker", GBA_MAKER_BYTES);
     PrintedReport report("romweld-cli");
     if (fixGbaHeader(image, title, code, maker, report) != HeaderFix::Rewritten) {
         // The lines the fixer gave name the file and the reason.

@@ -16,7 +16,7 @@ struct RomList;
 class GuardedFiles {
 public:
     GuardedFiles(const ProgramFolder& folder, const std::optional<std::string>& listFile, const RomList* list,
-                 const std::optional<std::string>& splash = std::nullopt);
+                 const std::optional<std::string>& splash);
 
     // Why an image must not be written at output, as the rest of the line
     // that begins with "output: "; empty when it may be.

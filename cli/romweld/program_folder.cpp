@@ -94,12 +94,11 @@ std::string explainNoVariants(const ProgramFolder& folder)
         return configPath + ": \"num\" of section \"list\" is " + *num + ", more than " +
                std::to_string(MAX_VARIANT_SLOTS) + " variants";
     }
-    if (listedVariantNames(config).empty()) {
-        return configPath + ": the \"list\" section names no variant (list0, list1, ...)";
-    }
+    const std::vector<std::string> names = listedVariantNames(config);
+    if (names.empty()) return configPath + ": the \"list\" section names no variant (list0, list1, ...)";
     // Each variant with the file it lacks, so the user knows what to copy.
     std::string missing;
-    for (const std::string& name : listedVariantNames(config)) {
+    for (const std::string& name : names) {
         missing += (missing.empty() ? "" : "; ") + ("\"" + name + "\": " + explainUnusableVariant(folder, name));
     }
     return configPath + ": no listed shell variant can be used: " + missing;

@@ -27,9 +27,8 @@ struct ValueOption {
     bool forVariants, forBuild, forInfo, forFixHeader;
 };
 
-constexpr std::array<ValueOption, 10> VALUE_OPTIONS = {{
+constexpr std::array<ValueOption, 9> VALUE_OPTIONS = {{
     {"--dir", &CliRequest::dir, true, true, true, false},
-    {"-o", &CliRequest::output, false, true, false, false},
     {"--output", &CliRequest::output, false, true, false, false},
     {"--variant", &CliRequest::variant, false, true, true, false},
     {"--list", &CliRequest::listFile, false, true, false, false},
@@ -58,6 +57,8 @@ constexpr std::array<FlagOption, 9> FLAG_OPTIONS = {{
     {"--allow-bad-dumps", &CliRequest::allowBadDumps, true, false},
     {"--trim-overdumps", &CliRequest::trimOverdumps, true, false},
 }};
+// -q is the short form of the first flag.
+static_assert(FLAG_OPTIONS[0].name == "--quiet");
 
 bool appliesTo(const FlagOption& option, CliCommand command)
 {
@@ -74,14 +75,6 @@ bool appliesTo(const ValueOption& option, CliCommand command)
     case CliCommand::FixHeader: return option.forFixHeader;
     }
     return false;
-}
-
-std::string_view commandWord(CliCommand command)
-{
-    for (const CommandName& c : COMMANDS) {
-        if (c.command == command) return c.word;
-    }
-    return "romweld-cli";
 }
 
 CliParse failure(const CliRequest& request, std::string error)
@@ -119,7 +112,8 @@ std::string checkRequest(const CliRequest& r)
 }
 
 // The options as getopt_long reads them: the value options by their index
-// in VALUE_OPTIONS, the flags after them, then --help and --version.
+// in VALUE_OPTIONS, the flags after them, then --help and --version; -o,
+// -q and -h are the short forms of --output, --quiet and --help.
 constexpr int FLAG_BASE = 300;
 constexpr int HELP = 400;
 constexpr int VERSION = 401;
@@ -127,8 +121,9 @@ constexpr int VERSION = 401;
 std::vector<option> longOptions()
 {
     std::vector<option> options;
+    // getopt_long names them without their "--".
     const auto add = [&](std::string_view name, int hasArgument, int value) {
-        if (name.size() > 2 && name[1] == '-') options.push_back({name.data() + 2, hasArgument, nullptr, value});
+        options.push_back({name.data() + 2, hasArgument, nullptr, value});
     };
     for (std::size_t i = 0; i < VALUE_OPTIONS.size(); ++i) add(VALUE_OPTIONS[i].name, required_argument, static_cast<int>(i));
     for (std::size_t i = 0; i < FLAG_OPTIONS.size(); ++i) add(FLAG_OPTIONS[i].name, no_argument, FLAG_BASE + static_cast<int>(i));
@@ -147,14 +142,12 @@ int outputOption()
     return -1;
 }
 
-std::string nameOf(int value)
+// The name of an option given without its argument: only -o and the value
+// options take one.
+std::string valueOptionName(int value)
 {
     if (value >= 0 && value < static_cast<int>(VALUE_OPTIONS.size())) return std::string(VALUE_OPTIONS[value].name);
-    if (value >= FLAG_BASE && value < FLAG_BASE + static_cast<int>(FLAG_OPTIONS.size())) {
-        return std::string(FLAG_OPTIONS[value - FLAG_BASE].name);
-    }
-    if (value == 'q') return "-q";
-    return value == VERSION ? "--version" : "--help";
+    return "-o";
 }
 
 }  // namespace
@@ -170,8 +163,7 @@ CliParse parseCliArguments(const std::vector<std::string>& args)
             if (r.command == CliCommand::None && word == c.word) r.command = c.command;
         }
     }
-    const OptionsRead read =
-        readOptions(args, "ho:q", options.data(), [](int value) { return value == 'o' ? "-o" : nameOf(value); });
+    const OptionsRead read = readOptions(args, "ho:q", options.data(), valueOptionName);
     if (!read.error.empty()) return failure(r, read.error);
     std::vector<std::pair<int, std::string>> seen;
     for (const auto& [c, given] : read.options) {
@@ -195,13 +187,13 @@ CliParse parseCliArguments(const std::vector<std::string>& args)
         } else if (value >= FLAG_BASE) {
             const FlagOption& flag = FLAG_OPTIONS[static_cast<std::size_t>(value - FLAG_BASE)];
             if (!appliesTo(flag, r.command)) {
-                return failure(r, "unknown option '" + std::string(flag.name) + "' for " + std::string(commandWord(r.command)));
+                return failure(r, "unknown option '" + std::string(flag.name) + "' for " + std::string(cliCommandWord(r.command)));
             }
             r.*(flag.field) = true;
         } else {
             const ValueOption& option = VALUE_OPTIONS[static_cast<std::size_t>(value)];
             if (!appliesTo(option, r.command)) {
-                return failure(r, "unknown option '" + std::string(option.name) + "' for " + std::string(commandWord(r.command)));
+                return failure(r, "unknown option '" + std::string(option.name) + "' for " + std::string(cliCommandWord(r.command)));
             }
             std::optional<std::string>& field = r.*(option.field);
             if (field) return failure(r, "option " + std::string(option.name) + " given twice");
@@ -223,7 +215,10 @@ CliParse parseCliArguments(const std::vector<std::string>& args)
 
 std::string_view cliCommandWord(CliCommand command)
 {
-    return commandWord(command);
+    for (const CommandName& c : COMMANDS) {
+        if (c.command == command) return c.word;
+    }
+    return "romweld-cli";
 }
 
 std::string cliUsage(CliCommand command)

@@ -51,7 +51,7 @@ struct CliParse {
 // "-oOUT", "-o OUT", and "--" ending the options. error is one line.
 CliParse parseCliArguments(const std::vector<std::string>& args);
 
-// The word that names a command ("build").
+// The word that names a command ("build"); the program's name for none.
 std::string_view cliCommandWord(CliCommand command);
 
 // The usage text of a command (CliCommand::None: of the whole program).

@@ -43,4 +43,10 @@ TEST(RomDumpCheck, FilesAndArchiveMembersAreCheckedAlike)
     EXPECT_EQ(dumpCheckText(checkRomDump(*list.head)), "overdump: 300 bytes beyond what its header says");
     EXPECT_EQ(dumpCheckText(checkRomDump(*list.head->next)), "bad dump: 16 bytes shorter than its header says");
     EXPECT_EQ(dumpCheckText(checkRomDump(*list.tail)), "");
+
+    // A ROM kept while it could not be read is checked once it can be.
+    RomEntry* later = admitUnreadable(&list, dir.file("later.nes"), IniSnapshot(), false, "");
+    writeBytes(dir.file("later.nes"), makePromisingRom(1, 0, -8));
+    ASSERT_TRUE(readmitRomEntry(&list, later));
+    EXPECT_EQ(dumpCheckText(checkRomDump(*later)), "bad dump: 8 bytes shorter than its header says");
 }

@@ -190,6 +190,9 @@ TEST(CliBuild, UsageErrors)
             << run.err;
         EXPECT_EQ(run.out, "");
     }
+    // A flag given a value is named, not shown as a stray byte.
+    EXPECT_EQ(runCli({"build", "--qui=1", "-o", f.out(), f.rom("alpha.nes")}).err,
+              "romweld-cli: option '--quiet' doesn't allow an argument\nTry 'romweld-cli build --help'.\n");
     EXPECT_FALSE(fileExists(f.out()));
 }
 
