@@ -23,10 +23,6 @@
 
 namespace {
 
-// The game and maker codes romweld puts into every fixed header.
-constexpr std::string_view GAME_CODE = "KVL";
-constexpr std::string_view MAKER_CODE = "ZQ";
-
 // The busy cursor for as long as the object lives: the window is at work,
 // yet its progress dialog's Cancel button still answers.
 class BusyCursor {
@@ -92,7 +88,8 @@ void MergeToolDialog::onCreateImage()
 
     // The header is fixed before the image takes the file's place, so a
     // failure at any step leaves the previous image as it was.
-    const GbaHeaderFields header{toPlatform(gbaTitle_), std::string(GAME_CODE), std::string(MAKER_CODE)};
+    const GbaHeaderFields header{toPlatform(gbaTitle_), std::string(GBA_DEFAULT_GAME_CODE),
+                                 std::string(GBA_DEFAULT_MAKER_CODE)};
     CreateImageReport report(prompts_, QStringLiteral("Writing %1").arg(gbaFileName_));
     ImageWrite written = ImageWrite::Failed;
     {

@@ -3,6 +3,7 @@
 // the keyboard, dropped files, the about box and closing.
 #include "merge_tool_dialog.h"
 
+#include "gba_header.h"
 #include "ini_profile.h"
 #include "merge_tool_settings.h"
 #include "prompts.h"
@@ -87,7 +88,8 @@ void MergeToolDialog::setUp(const std::string& executablePath, const FolderEnvir
 
     updateSizeLabels();
     gbaFileName_ = fromPlatform(settings.readString(SETTINGS_CONFIG, "LastGBAFile", "", SETTING_VALUE_MAX));
-    gbaTitle_ = fromPlatform(settings.readString(SETTINGS_CONFIG, "LastGBATitle", "Korvalinde", SETTING_VALUE_MAX));
+    gbaTitle_ =
+        fromPlatform(settings.readString(SETTINGS_CONFIG, "LastGBATitle", GBA_DEFAULT_TITLE, SETTING_VALUE_MAX));
     showFields();
     // As the user left it, on the screen it was on while that is there.
     restoreGeometryText(*this, settings.readString(SETTINGS_CONFIG, "WindowGeometry", "", SETTING_VALUE_MAX));
