@@ -110,6 +110,26 @@ RomEntry* romListAddSized(RomList* list, const std::string& path, std::int64_t f
     return entry;
 }
 
+RomEntry* romListAddCopy(RomList* list, const RomEntry& from)
+{
+    RomEntry* added = romListAddSized(list, from.path, from.sourceBytes);
+    if (added == nullptr) return nullptr;
+    // The list's own fields stay the list's: its links and the identity it
+    // keys the entry by.
+    RomEntry* const prev = added->prev;
+    RomEntry* const next = added->next;
+    const std::string identity = added->identity;
+    const auto sized = added->size;
+    *added = from;
+    added->prev = prev;
+    added->next = next;
+    added->identity = identity;
+    added->selected = 0;
+    // The entry's own size (none while it can't be read) counts.
+    list->totalSize += added->size - sized;
+    return added;
+}
+
 void romListResize(RomList* list, RomEntry* entry, std::int64_t fileBytes)
 {
     if (list == nullptr || entry == nullptr) return;

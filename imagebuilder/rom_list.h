@@ -109,6 +109,9 @@ ListEdit romListFree(std::unique_ptr<RomList>& list);
 RomEntry* romListAdd(RomList* list, const std::string& path, Report& report);
 // The same for a file whose size in bytes is known already (a probe gave it).
 RomEntry* romListAddSized(RomList* list, const std::string& path, std::int64_t fileBytes);
+// Appends a copy of an entry of another list, with every value it holds
+// (titles, options, probe findings), not selected. Null as for romListAdd.
+RomEntry* romListAddCopy(RomList* list, const RomEntry& from);
 
 // Gives an entry of the list the size of a file of fileBytes bytes.
 void romListResize(RomList* list, RomEntry* entry, std::int64_t fileBytes);

@@ -29,25 +29,6 @@ std::shared_ptr<const RomEntry> copyOf(const RomEntry& entry)
     return copy;
 }
 
-// Appends an entry carrying what from carries; false when the list refuses
-// its path (two kept paths that name one file now).
-bool appendCarrying(RomList* list, const RomEntry& from)
-{
-    RomEntry* added = romListAddSized(list, from.path, from.sourceBytes);
-    if (added == nullptr) return false;
-    // The list's own fields stay the list's: its links and the identity it
-    // keys the entry by.
-    RomEntry* const prev = added->prev;
-    RomEntry* const next = added->next;
-    const std::string identity = added->identity;
-    *added = from;
-    added->prev = prev;
-    added->next = next;
-    added->identity = identity;
-    added->selected = 0;
-    return true;
-}
-
 }  // namespace
 
 ListState captureListState(const RomList* list, std::vector<int> selected, int top, const ListState* earlier)
@@ -88,8 +69,8 @@ std::unique_ptr<RomList> rebuildList(const ListState& state, const RomList* curr
                 from.title = kept->title;
                 if (!from.pocketTitleOwn) from.pocketTitle = from.title;
             }
-            appendCarrying(list.get(), from);
-        } else if (appendCarrying(list.get(), *kept)) {
+            romListAddCopy(list.get(), from);
+        } else if (romListAddCopy(list.get(), *kept) != nullptr) {
             // Back in the list: the settings may remember other values by now.
             applyRememberedValues(list->tail, settings, cleanTitles);
         }

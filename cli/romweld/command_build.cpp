@@ -134,13 +134,7 @@ int buildOne(const BuildSetup& setup, const RomList* list)
 std::unique_ptr<RomList> listOfOne(const RomEntry& entry)
 {
     std::unique_ptr<RomList> list = romListCreate();
-    RomEntry* copy = list ? romListAddSized(list.get(), entry.path, entry.sourceBytes) : nullptr;
-    if (copy == nullptr) return nullptr;
-    romEntrySetTitle(copy, entry.title.value_or(std::string()), entry.mapper, entry.battery);
-    romEntrySetPocket(copy, entry.pocketTitle.value_or(std::string()), entry.pocketFlags, entry.pocketFollow,
-                      entry.pocketSlot);
-    copy->nes20 = entry.nes20;
-    copy->promisedBytes = entry.promisedBytes;
+    if (list == nullptr || romListAddCopy(list.get(), entry) == nullptr) return nullptr;
     return list;
 }
 

@@ -123,6 +123,19 @@ TEST_F(ListWithFiles, AddRoundsSizesAndKeepsTotals)
     EXPECT_EQ(sized->size, 4100);
     EXPECT_EQ(romListAddSized(list.get(), dir.file("elsewhere.nes"), 4), nullptr);
     expectConsistent(*list);
+
+    // A copy into another list carries every value, and its own size counts
+    // there (none for an entry kept while it can't be read).
+    sized->title = "Kept";
+    sized->unreadable = "No such file or directory";
+    sized->size = 0;
+    auto other = romListCreate();
+    const RomEntry* copy = romListAddCopy(other.get(), *sized);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->title, std::optional<std::string>("Kept"));
+    EXPECT_EQ(copy->unreadable, "No such file or directory");
+    EXPECT_EQ(other->totalSize, 0);
+    expectConsistent(*other);
 }
 
 // One ROM is one file: a link or a second spelling of a listed file's path
