@@ -73,6 +73,11 @@ std::string admissionProblemText(const Admission& admission)
     return admission.reason;
 }
 
+std::string keptRomProblemText(int errorNumber, const std::string& reason)
+{
+    return errorNumber != 0 ? reason : "not an NES ROM any more";
+}
+
 std::string caseTwinText(const std::string& path, const std::string& listed)
 {
     return path + ": its name differs from " + listed +

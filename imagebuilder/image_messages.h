@@ -49,6 +49,11 @@ std::string listStopText(const ListAdmission& admission);
 // archive's reason).
 std::string admissionProblemText(const Admission& admission);
 
+// Why a ROM the list keeps can't go into an image now: the system's reason
+// when it can't be read (errorNumber not 0), else that it is no NES ROM any
+// more.
+std::string keptRomProblemText(int errorNumber, const std::string& reason);
+
 // The warning for two paths that differ only in letter case: two files
 // here, but one on a FAT-formatted memory card.
 std::string caseTwinText(const std::string& path, const std::string& listed);

@@ -205,7 +205,7 @@ bool readmitRomEntry(RomList* list, RomEntry* entry, ArchiveMemberReader* archiv
     if (entry == nullptr) return false;
     NesRomProbe probe;
     if (probeNesRom(entry->path, probe, archives) != NesProbe::Nes) {
-        entry->unreadable = probe.errorNumber != 0 ? probe.reason : std::string("not an NES ROM any more");
+        entry->unreadable = keptRomProblemText(probe.errorNumber, probe.reason);
         return false;
     }
     romListResize(list, entry, probe.size);

@@ -74,7 +74,7 @@ void MergeToolDialog::restoreWindowList(const IniSnapshot& settings)
             admitRomPath(list_.get(), path, settings, cleanTitles_, findings.problems, &findings.archives);
         findings.skipped += admitted.skipped;
         if (admitted.code != AdmitCode::NotNes) continue;
-        const std::string reason = admitted.openError != 0 ? admitted.reason : "not an NES ROM any more";
+        const std::string reason = keptRomProblemText(admitted.openError, admitted.reason);
         if (admitUnreadable(list_.get(), path, settings, cleanTitles_, reason) != nullptr) {
             findings.unreadable << fromPlatform(path);
         }
