@@ -3,6 +3,7 @@
 
 #include "file_io.h"
 #include "image_messages.h"
+#include "jpeg_picture.h"
 #include "rom_file.h"
 
 #include <stb_image.h>
@@ -22,11 +23,22 @@ bool startsWith(const unsigned char* data, std::size_t size, std::string_view si
     return size >= signature.size() && std::memcmp(data, signature.data(), signature.size()) == 0;
 }
 
+bool isJpeg(const unsigned char* data, std::size_t size)
+{
+    using namespace std::string_view_literals;
+    return startsWith(data, size, "\xFF\xD8\xFF"sv);
+}
+
 bool isKnownPicture(const unsigned char* data, std::size_t size)
 {
     using namespace std::string_view_literals;
-    return startsWith(data, size, "\x89PNG\r\n\x1A\n"sv) || startsWith(data, size, "\xFF\xD8\xFF"sv) ||
+    return startsWith(data, size, "\x89PNG\r\n\x1A\n"sv) || isJpeg(data, size) ||
            startsWith(data, size, "BM"sv) || startsWith(data, size, "GIF87a"sv) || startsWith(data, size, "GIF89a"sv);
+}
+
+bool pictureTooLarge(int w, int h, std::int64_t maxPixels)
+{
+    return w <= 0 || h <= 0 || w > PICTURE_SIDE_MAX || h > PICTURE_SIDE_MAX || std::int64_t{w} * h > maxPixels;
 }
 
 struct StbFree {
@@ -93,6 +105,24 @@ SplashCode decodePicture(const unsigned char* data, std::size_t size, RgbaPictur
         reason = pictureTooLargeText();
         return SplashCode::TooLarge;
     }
+    // JPEG goes to libjpeg-turbo: the JPEG decoder of the stb_image Debian
+    // ships reads outside its buffers for some damaged files.
+    if (isJpeg(data, size)) {
+        JpegPicture jpeg;
+        const JpegResult decoded = decodeJpeg(data, size, pictureTooLarge, maxPixels, jpeg, reason);
+        if (decoded == JpegResult::TooLarge) {
+            reason = pictureSizeText(jpeg.width, jpeg.height, maxPixels);
+            return SplashCode::TooLarge;
+        }
+        if (decoded != JpegResult::Ok) {
+            reason = pictureDamagedText(reason.c_str());
+            return SplashCode::Damaged;
+        }
+        picture.width = jpeg.width;
+        picture.height = jpeg.height;
+        picture.rgba = std::move(jpeg.rgba);
+        return SplashCode::Ok;
+    }
     const int length = static_cast<int>(size);
     int width = 0;
     int height = 0;
@@ -101,9 +131,7 @@ SplashCode decodePicture(const unsigned char* data, std::size_t size, RgbaPictur
         reason = pictureDamagedText(stbi_failure_reason());
         return SplashCode::Damaged;
     }
-    const auto tooLarge = [maxPixels](int w, int h) {
-        return w <= 0 || h <= 0 || w > PICTURE_SIDE_MAX || h > PICTURE_SIDE_MAX || std::int64_t{w} * h > maxPixels;
-    };
+    const auto tooLarge = [maxPixels](int w, int h) { return pictureTooLarge(w, h, maxPixels); };
     if (tooLarge(width, height)) {
         reason = pictureSizeText(width, height, maxPixels);
         return SplashCode::TooLarge;
