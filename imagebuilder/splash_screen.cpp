@@ -36,6 +36,25 @@ bool isKnownPicture(const unsigned char* data, std::size_t size)
            startsWith(data, size, "BM"sv) || startsWith(data, size, "GIF87a"sv) || startsWith(data, size, "GIF89a"sv);
 }
 
+// True when every chunk of a PNG ends inside the file. stb_image makes room
+// for a chunk as its length says before reading it, so a few bytes claiming
+// a chunk of 2 GiB would cost 2 GiB of memory.
+bool pngChunksFitTheFile(const unsigned char* data, std::size_t size)
+{
+    constexpr std::size_t SIGNATURE = 8;
+    constexpr std::size_t LENGTH_AND_TYPE = 8;
+    constexpr std::size_t CRC = 4;
+    std::size_t at = SIGNATURE;
+    while (at + LENGTH_AND_TYPE <= size) {
+        const std::size_t length = (std::size_t{data[at]} << 24) | (std::size_t{data[at + 1]} << 16) |
+                                   (std::size_t{data[at + 2]} << 8) | data[at + 3];
+        if (length > size - at - LENGTH_AND_TYPE || CRC > size - at - LENGTH_AND_TYPE - length) return false;
+        if (std::memcmp(data + at + 4, "IEND", 4) == 0) break;
+        at += LENGTH_AND_TYPE + length + CRC;
+    }
+    return true;
+}
+
 bool pictureTooLarge(int w, int h, std::int64_t maxPixels)
 {
     return w <= 0 || h <= 0 || w > PICTURE_SIDE_MAX || h > PICTURE_SIDE_MAX || std::int64_t{w} * h > maxPixels;
@@ -122,6 +141,10 @@ SplashCode decodePicture(const unsigned char* data, std::size_t size, RgbaPictur
         picture.height = jpeg.height;
         picture.rgba = std::move(jpeg.rgba);
         return SplashCode::Ok;
+    }
+    if (startsWith(data, size, std::string_view("\x89PNG\r\n\x1A\n", 8)) && !pngChunksFitTheFile(data, size)) {
+        reason = pictureDamagedText("a chunk runs past the end of the file");
+        return SplashCode::Damaged;
     }
     const int length = static_cast<int>(size);
     int width = 0;
